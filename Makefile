@@ -1,0 +1,41 @@
+# Entry points of the project; see README.md.
+BUILD := build
+SANITIZE_BUILD := build/sanitize
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build test test-fast sanitize bench format clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# The full check: the release build with every test, then the tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory sanitize
+
+test-fast: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON \
+		-DQUILLET_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	@./scripts/run-benchmarks.sh $(BUILD)
+
+format:
+	@find src tools tests bench fuzz examples -name '*.cpp' -o -name '*.h' 2>/dev/null | \
+		xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

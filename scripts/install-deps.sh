@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, only when some are missing.
+# Idempotent and silent when everything is present.
+set -e
+packages="cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev lua5.4
+          libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
+          libjpeg62-turbo-dev libsdl2-dev"
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing missing packages:$missing"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
