@@ -1,0 +1,126 @@
+// Number cells and the arithmetic every BASIC program observes.
+//
+// A number cell is 8 bytes: integer form has high word 0xFFFFFFFF and the signed value in the low
+// word; anything else is an IEEE double. Every double the engine stores goes through num_double,
+// which turns zeros and subnormals into integer 0 and raises 1002 on infinity, so zero is always
+// integer 0 and a double-form number is never zero. The primitives take and return cells by
+// value; a caller stores the result only after the primitive returned, so a raised error leaves
+// the destination as it was.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+#include "values/arena.h"
+#include "values/errors.h"
+
+namespace quillet {
+
+inline constexpr uint32_t int_tag = 0xFFFFFFFFu;
+
+inline constexpr uint32_t cell_hi(Cell c) { return static_cast<uint32_t>(c >> 32); }
+inline constexpr uint32_t cell_lo(Cell c) { return static_cast<uint32_t>(c); }
+inline constexpr Cell make_cell(uint32_t lo, uint32_t hi) { return (Cell{hi} << 32) | lo; }
+
+inline constexpr bool is_int(Cell c) { return cell_hi(c) == int_tag; }
+inline constexpr int32_t int_value(Cell c) { return static_cast<int32_t>(cell_lo(c)); }
+inline double double_value(Cell c) { return std::bit_cast<double>(c); }
+
+// The value as a double, whichever the form.
+inline double num_to_double(Cell c) { return is_int(c) ? int_value(c) : double_value(c); }
+
+inline constexpr Cell num_int(int32_t v) { return make_cell(static_cast<uint32_t>(v), int_tag); }
+
+// A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
+inline Cell num_double(double d) {
+    Cell c = std::bit_cast<Cell>(d);
+    uint32_t hi = cell_hi(c);
+    if ((hi & 0x7FF00000u) == 0) return num_int(0);
+    if ((hi | 0x80000000u) == 0xFFF00000u && cell_lo(c) == 0) raise_error(err::overflow);
+    return c;
+}
+
+// Stores into arena cells, as built-ins write their results.
+inline void num_set_int(Addr cell, int32_t v) { store_cell(cell, num_int(v)); }
+inline void num_set_double(Addr cell, double d) { store_cell(cell, num_double(d)); }
+
+inline Cell num_add(Cell a, Cell b) {
+    if (is_int(a) && is_int(b)) {
+        int32_t s;
+        if (!__builtin_add_overflow(int_value(a), int_value(b), &s)) return num_int(s);
+        return num_double(double(int_value(a)) + double(int_value(b)));
+    }
+    return num_double(num_to_double(a) + num_to_double(b));
+}
+
+inline Cell num_sub(Cell a, Cell b) {
+    if (is_int(a) && is_int(b)) {
+        int32_t d;
+        if (!__builtin_sub_overflow(int_value(a), int_value(b), &d)) return num_int(d);
+        return num_double(double(int_value(a)) - double(int_value(b)));
+    }
+    return num_double(num_to_double(a) - num_to_double(b));
+}
+
+namespace detail {
+inline uint32_t magnitude(int32_t v) {
+    return v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+}
+} // namespace detail
+
+// Integer products stay integers while |a| + |b| <= 92681, where no product can overflow.
+inline Cell num_mul(Cell a, Cell b) {
+    if (is_int(a) && is_int(b)) {
+        uint64_t sum = uint64_t{detail::magnitude(int_value(a))} + detail::magnitude(int_value(b));
+        if (sum <= 92681) return num_int(int_value(a) * int_value(b));
+    }
+    return num_double(num_to_double(a) * num_to_double(b));
+}
+
+Cell num_div(Cell a, Cell b);
+
+struct QuotientRemainder {
+    Cell quotient;
+    Cell remainder;
+};
+
+// Floored division: a = q*b + r with r zero or of b's sign and |r| < |b|.
+QuotientRemainder num_divmod(Cell a, Cell b);
+
+// Sign-and-magnitude comparison of the bit patterns; numeric order for normalized values.
+bool num_less(Cell a, Cell b);
+
+inline bool num_equal(Cell a, Cell b) {
+    if (is_int(a) && is_int(b)) return cell_lo(a) == cell_lo(b);
+    return std::bit_cast<Cell>(num_to_double(a)) == std::bit_cast<Cell>(num_to_double(b));
+}
+
+inline bool num_is_negative(Cell a) {
+    return is_int(a) ? int_value(a) < 0 : (cell_hi(a) & 0x80000000u) != 0;
+}
+inline bool num_is_positive(Cell a) {
+    return is_int(a) ? int_value(a) > 0 : (cell_hi(a) & 0x80000000u) == 0;
+}
+
+// Rounds a double at its binary point: half = 1 rounds halves away from zero, half = 0
+// truncates toward zero. A result below one half in magnitude is integer 0.
+Cell round_at_point(double x, int half);
+
+// Moves a negative double 21 units in the last place toward zero, so values a hair beyond an
+// integer act as that integer under floor and round.
+double floor_fuzz(double x);
+
+// Integral doubles within 32 bits become integer form.
+Cell num_narrow(Cell x);
+
+Cell num_floor(Cell a);
+
+// Round half up: 2.5 gives 3, -2.5 gives -2.
+Cell num_round(Cell a);
+
+// The value as a 32-bit integer: doubles rounded with num_round, saturated to the 32-bit range.
+int32_t num_to_int32(Cell a);
+
+inline double num_max() { return std::bit_cast<double>(make_cell(0xFFFFFFFFu, 0x7FEFFFFFu)); }
+
+} // namespace quillet
