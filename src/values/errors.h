@@ -21,6 +21,10 @@ inline constexpr int32_t array_too_large = 5001;
 inline constexpr int32_t illegal_bounds = 6005;
 inline constexpr int32_t inaccurate_result = -3051;
 inline constexpr int32_t system_error = -555;
+inline constexpr int32_t subscript_range = 2001;
+inline constexpr int32_t return_without_gosub = 10002;
+inline constexpr int32_t native_library = 9003;
+inline constexpr int32_t native_procedure = -6;
 } // namespace err
 
 struct BasicError {

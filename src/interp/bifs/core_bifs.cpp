@@ -1,0 +1,132 @@
+// Bifs of the interpreter core: exception information, nested runs, channel mapping, frame
+// queries, the frame watch, program end and the loop's pump controls.
+#include <cstdio>
+#include <cstring>
+
+#include "interp/bif_dispatch.h"
+#include "interp/exceptions.h"
+#include "interp/fatal.h"
+#include "interp/frames.h"
+#include "interp/op_loop.h"
+#include "interp/operands.h"
+#include "interp/registers.h"
+#include "values/strings.h"
+#include "xvt/xvt.h"
+
+namespace quillet {
+namespace {
+
+// Bif 35: the next entry of the exception trace, as line and routine name.
+void trace_entry() {
+    Addr line = num_operand();
+    Addr text = str_operand();
+    ExceptionState& x = exceptions;
+    if (x.trace_read >= x.trace_count) {
+        num_set_int(line, -1);
+        str_set(text, "");
+        return;
+    }
+    const TraceEntry& e = x.trace[x.trace_read++];
+    num_set_int(line, e.line);
+    const char* name = e.routine_name ? reinterpret_cast<const char*>(host_ptr(e.routine_name)) : "";
+    str_set(text, std::string_view(name, strnlen(name, 4096)));
+}
+
+void exception_message() { // 37
+    Addr f = handled_exception_frame();
+    str_assign(str_operand(), load_u32(f - frame::exc_message));
+}
+
+void last_exception_code() { set_int_operand(exceptions.last_code); } // 38
+
+void consume_string_array() { str_array_operand(); } // 93
+
+void nested_run() { // 94
+    int32_t m = int_operand();
+    int32_t offset = int_operand();
+    if (m < 0 || uint32_t(m) >= program.modules.size()) fatal_stop("stack frame error");
+    vm.program_end_mark = vm.fp;
+    enter_routine(program.modules[uint32_t(m)].base + uint32_t(offset), uint32_t(m));
+}
+
+void channel_owner() { // 100
+    int32_t c = int_operand();
+    ChannelOwner mapped = map_channel(c, vm.fp);
+    set_int_operand(mapped.channel);
+    set_int_operand(int32_t(mapped.owner - vm.stack_base));
+}
+
+void frame_above() { // 101
+    int32_t n = int_operand();
+    Addr f = vm.fp;
+    for (; n > 0 && f; --n) f = load_u32(f - frame::prev);
+    set_int_operand(int32_t(f - vm.stack_base));
+}
+
+void next_env() { // 102
+    int32_t n = int_operand();
+    int64_t depth = int64_t(vm.fp) - vm.stack_base;
+    if (n < depth || (n > int32_t(value_stack_size) && n < 1000000000)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "bogus next_env argument %ld %ld", long(n), long(depth));
+        fatal_stop(text);
+    }
+    vm.frame_watch = n <= int32_t(value_stack_size) ? vm.stack_base + uint32_t(n) : vm.global;
+}
+
+void nothing() {} // 104
+
+void program_end() { end_program(int_operand()); } // 114
+
+void exception_line() { // 310
+    Addr f = handled_exception_frame();
+    set_int_operand(int32_t(load_u32(f - frame::exc_line) >> 8));
+}
+
+void exception_code() { // 311
+    Addr f = handled_exception_frame();
+    int32_t code = load_i32(f - frame::exc_code);
+    if (load_u32(f - frame::exc_line) & 0xFF) code += code < 0 ? -100000 : 100000;
+    set_int_operand(code);
+}
+
+void soft_raise_bif() { soft_raise(int_operand()); } // 354
+
+void set_pump_suppression() { // 452
+    vm.pump_suppression = int_operand();
+    if (vm.pump_suppression == 0 && vm.pump_enabled) process_host_messages();
+}
+
+void set_op_step_divisor() { // 454
+    Cell n = load_cell(num_operand());
+    int32_t previous = int32_t(vm.op_step_divisor);
+    int32_t divisor = num_to_int32(n);
+    vm.op_step_divisor = divisor > 0 ? uint32_t(divisor) : 1;
+    set_int_operand(previous);
+}
+
+} // namespace
+
+void install_core_bifs(BifTable& t) {
+    t.native[35] = trace_entry;
+    t.native[37] = exception_message;
+    t.native[38] = last_exception_code;
+    t.native[93] = consume_string_array;
+    t.native[94] = nested_run;
+    t.native[100] = channel_owner;
+    t.native[101] = frame_above;
+    t.native[102] = next_env;
+    t.native[104] = nothing;
+    t.native[114] = program_end;
+    t.native[310] = exception_line;
+    t.native[311] = exception_code;
+    t.native[345] = reraise;
+    t.native[346] = retry;
+    t.native[347] = continue_next;
+    t.native[354] = soft_raise_bif;
+    t.native[405] = leave_block;
+    t.native[452] = set_pump_suppression;
+    t.native[454] = set_op_step_divisor;
+}
+
+} // namespace quillet

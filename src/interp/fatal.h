@@ -1,0 +1,17 @@
+// Engine-level failures and the ways the process ends.
+#pragma once
+
+#include <cstdint>
+
+namespace quillet {
+
+// Shows the message in the fatal-error box and ends the process with status 0.
+[[noreturn]] void fatal_stop(const char* message);
+
+// Ends the process with status 0 after the windowing layer's clean-up.
+[[noreturn]] void program_exit();
+
+// Ends a start-up that cannot go on, with status 1.
+[[noreturn]] void run_exit();
+
+} // namespace quillet

@@ -1,0 +1,366 @@
+// The op loop. One function holds it; each case decodes its operands with the op_stream readers
+// and calls a primitive. pc lives in a local and is written back to vm.pc around every call that
+// reads or changes it (bifs, routine calls, raises).
+#include "interp/op_loop.h"
+
+#include "interp/bif_dispatch.h"
+#include "interp/exceptions.h"
+#include "interp/fatal.h"
+#include "interp/frames.h"
+#include "interp/op_stream.h"
+#include "interp/operands.h"
+#include "interp/registers.h"
+#include "values/string_ops.h"
+#include "values/arrays.h"
+#include "values/numbers.h"
+#include "values/strings.h"
+#include "xvt/xvt.h"
+
+namespace quillet {
+namespace {
+
+// The FOR/NEXT cache: the loop last stepped, keyed by the pc after its NEXT and the frame.
+struct ForCache {
+    Addr key_pc = 0;
+    Addr key_fp = 0;
+    Addr var = 0;
+    Cell limit = 0;
+    Cell step = 0;
+    bool step_negative = false;
+    bool fast = false;
+    Addr body_pc = 0;
+};
+
+ForCache for_cache;
+
+bool is_small_int(Cell c) {
+    int32_t v = int_value(c);
+    return is_int(c) && v >= -16777216 && v <= 16777215;
+}
+
+bool loop_done(Cell var, Cell limit, bool step_negative) {
+    return step_negative ? num_less(var, limit) : num_less(limit, var);
+}
+
+// Decodes the FOR head that a NEXT leads back to and fills the cache.
+void fill_for_cache(Addr head, Addr exit_pc) {
+    Addr p = head + 1;
+    ForCache& c = for_cache;
+    c.key_pc = exit_pc;
+    c.key_fp = vm.fp;
+    c.var = fetch_num(p);
+    skip_number(p); // start
+    c.limit = load_cell(fetch_num(p));
+    c.step = load_cell(fetch_num(p));
+    skip_number(p); // the FOR's own offset
+    c.body_pc = p;
+    c.step_negative = num_is_negative(c.step);
+    c.fast = is_small_int(c.step) && is_int(c.limit);
+}
+
+Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
+    ArrayBlock a{load_u32(array_cell)};
+    if (!all_dimensions_given) {
+        int32_t i = num_to_int32(load_cell(fetch_num(pc))) - a.lower_bound(0);
+        if (i < 0 || i >= a.count()) raise_error(err::subscript_range);
+        return a.element(i);
+    }
+    int64_t flat = 0;
+    for (int32_t d = 0; d < a.dimensions(); ++d) {
+        int64_t i = int64_t(num_to_int32(load_cell(fetch_num(pc)))) - a.lower_bound(d);
+        if (i < 0 || i >= a.size(d)) raise_error(err::subscript_range);
+        flat = flat * a.size(d) + i;
+    }
+    return a.element(int32_t(flat));
+}
+
+// Stores an element's address in the frame word that the slot operand's descriptor names.
+void store_element_ref(Addr& pc, Addr table, Addr element) {
+    Addr desc = fetch_descriptor(pc, table);
+    store_u32(vm.fp - load_u16(desc + 2), element);
+}
+
+int32_t jump_table_index(Cell v) {
+    if (is_int(v)) return int_value(v);
+    double d = double_value(v);
+    if (d >= 0 && d <= 2147483647.0 && d == double(int64_t(d))) return int32_t(d);
+    return -1;
+}
+
+enum class LoopKind { main, nested, slice };
+
+template <LoopKind kind>
+void op_loop() {
+    Addr pc = vm.pc;
+    bool in_call = false;
+#define CALL(expr)                                                                                 \
+    do {                                                                                           \
+        vm.pc = pc;                                                                                \
+        in_call = true;                                                                            \
+        expr;                                                                                      \
+        in_call = false;                                                                           \
+        pc = vm.pc;                                                                                \
+    } while (0)
+    for (;;) {
+        try {
+            for (;;) {
+                if constexpr (kind == LoopKind::nested) {
+                    if (vm.stop_flag) {
+                        vm.pc = pc;
+                        return;
+                    }
+                }
+                uint8_t op = load_u8(pc++);
+                switch (op) {
+                case 0x80: { // jump_if_true
+                    int32_t off = read_signed(pc);
+                    if (vm.flag) pc += uint32_t(off);
+                    break;
+                }
+                case 0x82: { // jump_if_false
+                    int32_t off = read_signed(pc);
+                    if (!vm.flag) pc += uint32_t(off);
+                    break;
+                }
+                case 0x84: { // jump
+                    int32_t off = read_signed(pc);
+                    pc += uint32_t(off);
+                    break;
+                }
+                case 0x86: { // jump_table
+                    int64_t k = jump_table_index(load_cell(fetch_num(pc)));
+                    k -= read_unsigned(pc);
+                    uint32_t count = read_unsigned(pc);
+                    uint32_t width = (load_u8(pc) & 0x80) ? 2 : 1;
+                    if (k >= 0 && k < count) {
+                        pc += uint32_t(k) * width;
+                        int32_t off = read_signed(pc);
+                        pc += uint32_t(off);
+                    } else {
+                        pc += count * width;
+                    }
+                    break;
+                }
+                case 0x88: { // for_start
+                    Addr var = fetch_num(pc);
+                    Cell start = load_cell(fetch_num(pc));
+                    Cell limit = load_cell(fetch_num(pc));
+                    Cell step = load_cell(fetch_num(pc));
+                    int32_t off = read_signed(pc);
+                    store_cell(var, start);
+                    for_cache.key_pc = 0;
+                    if (loop_done(start, limit, num_is_negative(step))) pc += uint32_t(off);
+                    break;
+                }
+                case 0x8A: { // for_next
+                    int32_t off = read_signed(pc);
+                    if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp)
+                        fill_for_cache(pc + uint32_t(off), pc);
+                    const ForCache& c = for_cache;
+                    Cell var = load_cell(c.var);
+                    bool done;
+                    if (c.fast && is_small_int(var)) {
+                        int32_t v = int_value(var) + int_value(c.step);
+                        store_cell(c.var, num_int(v));
+                        done = c.step_negative ? v < int_value(c.limit) : int_value(c.limit) < v;
+                    } else {
+                        Cell next = num_add(var, c.step);
+                        store_cell(c.var, next);
+                        done = loop_done(next, c.limit, c.step_negative);
+                    }
+                    if (!done) pc = c.body_pc;
+                    break;
+                }
+                case 0x8C: { // gosub
+                    int32_t off = read_signed(pc);
+                    CALL(gosub_push(vm.pc));
+                    pc += uint32_t(off);
+                    break;
+                }
+                case 0x8E: CALL(gosub_return()); break;
+                case 0x90: { // call
+                    uint32_t index = read_unsigned(pc);
+                    Addr entry = program.modules[vm.module].routines + 4 * index;
+                    uint32_t offset = load_u16(entry), m = load_u16(entry + 2);
+                    if (m >= program.modules.size()) fatal_stop("stack frame error");
+                    CALL(enter_routine(program.modules[m].base + offset, m));
+                    break;
+                }
+                case 0x92: // return
+                    CALL(leave_routine());
+                    if (!vm.fp) CALL(end_program(0));
+                    CALL(frame_watch_check());
+                    break;
+                case 0x94: {
+                    uint32_t n = load_u8(pc++);
+                    CALL(call_bif(n));
+                    break;
+                }
+                case 0x9C: {
+                    uint32_t n = 256 + load_u8(pc++);
+                    CALL(call_bif(n));
+                    break;
+                }
+                case 0x96: // end_unit
+                    if (vm.program_end_mark == 0 || vm.program_end_mark <= vm.fp) {
+                        int32_t k = num_to_int32(load_cell(fetch_num(pc)));
+                        CALL(end_program(k));
+                    }
+                    while (vm.fp < vm.program_end_mark) CALL(leave_routine());
+                    CALL(frame_watch_check());
+                    break;
+                case 0x98:
+                case 0xFE: break; // nop, nop2
+                case 0x9A: {      // cause
+                    int32_t code = num_to_int32(load_cell(fetch_num(pc)));
+                    Addr message = load_u32(fetch_str(pc));
+                    CALL(raise_exception({.code = code, .message = message}));
+                    break;
+                }
+                case 0x9E: { // gosub_block
+                    int32_t off = read_signed(pc);
+                    CALL(gosub_push(vm.pc));
+                    store_u32(vm.sp, load_u16(vm.fp - frame::gosub_depth));
+                    vm.sp -= 4;
+                    store_u16(vm.fp - frame::gosub_depth, 0);
+                    pc += uint32_t(off);
+                    break;
+                }
+                case 0xA0: CALL(block_return()); break;
+                case 0xC0: { // move
+                    Addr src = fetch_num(pc);
+                    store_cell(fetch_num(pc), load_cell(src));
+                    break;
+                }
+                case 0xC2:
+                case 0xC4: { // num_elem1, num_elemn
+                    Addr array = fetch_num_array(pc);
+                    Addr element = element_address(array, pc, op == 0xC4);
+                    store_element_ref(pc, vm.num_operands, element);
+                    break;
+                }
+                case 0xE2:
+                case 0xE4: { // str_elem1, str_elemn
+                    Addr array = fetch_str_array(pc);
+                    Addr element = element_address(array, pc, op == 0xE4);
+                    store_element_ref(pc, vm.str_operands, element);
+                    break;
+                }
+                case 0xC6: { // num_eq
+                    Cell a = load_cell(fetch_num(pc));
+                    vm.flag = num_equal(a, load_cell(fetch_num(pc)));
+                    break;
+                }
+                case 0xC8: { // num_gt
+                    Cell a = load_cell(fetch_num(pc));
+                    vm.flag = num_less(load_cell(fetch_num(pc)), a);
+                    break;
+                }
+                case 0xCA: { // num_ge
+                    Cell a = load_cell(fetch_num(pc));
+                    vm.flag = !num_less(a, load_cell(fetch_num(pc)));
+                    break;
+                }
+                case 0xCC:
+                case 0xCE:
+                case 0xD0:
+                case 0xD2: { // add, sub, mul, div
+                    Cell a = load_cell(fetch_num(pc));
+                    Cell b = load_cell(fetch_num(pc));
+                    Addr r = fetch_num(pc);
+                    Cell result = op == 0xCC   ? num_add(a, b)
+                                  : op == 0xCE ? num_sub(a, b)
+                                  : op == 0xD0 ? num_mul(a, b)
+                                               : num_div(a, b);
+                    store_cell(r, result);
+                    break;
+                }
+                case 0xE0: { // str_move
+                    Addr src = fetch_str(pc);
+                    str_assign(fetch_str(pc), load_u32(src));
+                    break;
+                }
+                case 0xE6: { // str_eq
+                    Addr a = load_u32(fetch_str(pc));
+                    vm.flag = str_view(a) == str_view(load_u32(fetch_str(pc)));
+                    break;
+                }
+                case 0xE8: { // str_gt
+                    Addr a = load_u32(fetch_str(pc));
+                    vm.flag = str_after(a, load_u32(fetch_str(pc)));
+                    break;
+                }
+                case 0xEA: { // str_ge
+                    Addr a = load_u32(fetch_str(pc));
+                    Addr b = load_u32(fetch_str(pc));
+                    vm.flag = str_after(a, b) || str_view(a) == str_view(b);
+                    break;
+                }
+                case 0xEC: { // concat
+                    Addr a = fetch_str(pc);
+                    Addr b = fetch_str(pc);
+                    concat(a, b, fetch_str(pc));
+                    break;
+                }
+                case 0xEE: { // substr
+                    Addr src = fetch_str(pc);
+                    int32_t from = num_to_int32(load_cell(fetch_num(pc)));
+                    int32_t to = num_to_int32(load_cell(fetch_num(pc)));
+                    substr(src, from, to, fetch_str(pc));
+                    break;
+                }
+                case 0xF0: { // substr_assign
+                    Addr src = fetch_str(pc);
+                    Addr dst = fetch_str(pc);
+                    int32_t from = num_to_int32(load_cell(fetch_num(pc)));
+                    int32_t to = num_to_int32(load_cell(fetch_num(pc)));
+                    substr_assign(src, dst, from, to);
+                    break;
+                }
+                default: fatal_stop("illegal op");
+                }
+
+                if constexpr (kind == LoopKind::slice) {
+                    if (++vm.op_counter % 3200 == 0) {
+                        vm.pc = pc;
+                        return;
+                    }
+                } else {
+                    uint32_t divisor = vm.op_step_divisor ? vm.op_step_divisor : 1;
+                    if (++vm.op_counter % divisor == 0 && !vm.pump_suppression &&
+                        vm.pump_enabled)
+                        CALL(pump_between_ops());
+                }
+            }
+        } catch (const BasicError& e) {
+            if (!in_call) vm.pc = pc;
+            in_call = false;
+            unwind_to_handler({.code = e.code});
+            pc = vm.pc;
+        } catch (const ResumeAtHandler&) {
+            in_call = false;
+            pc = vm.pc;
+        }
+    }
+#undef CALL
+}
+
+} // namespace
+
+void run_ops() {
+    op_loop<LoopKind::main>();
+    fatal_stop("illegal op"); // the main loop does not return
+}
+
+void run_ops_until_stopped() { op_loop<LoopKind::nested>(); }
+
+void run_op_slice() {
+    if (vm.busy_mark) return;
+    vm.in_slice = 1;
+    op_loop<LoopKind::slice>();
+    vm.in_slice = 0;
+}
+
+void pump_between_ops() { process_host_messages(); }
+
+} // namespace quillet

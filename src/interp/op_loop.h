@@ -1,0 +1,24 @@
+// The op loops: the main loop, the nested loop that runs B-code from inside host callbacks, and
+// the slice loop of live scrolling.
+#pragma once
+
+#include <cstdint>
+
+namespace quillet {
+
+// The main loop; never returns (the program ends through program end or a fatal stop).
+[[noreturn]] void run_ops();
+
+// Runs ops until the stop flag is set.
+void run_ops_until_stopped();
+
+// Runs ops until the op counter is a multiple of 3200, without pumping host messages.
+void run_op_slice();
+
+// The host-message pump and the serial poll that the loops run every op_step_divisor ops.
+void pump_between_ops();
+
+// Program end (bif 114, or end_unit at the outermost level) with the given kind.
+[[noreturn]] void end_program(int32_t kind);
+
+} // namespace quillet

@@ -1,0 +1,15 @@
+#include "interp/op_stream.h"
+
+#include <cstdio>
+
+#include "interp/fatal.h"
+
+namespace quillet {
+
+void bad_operand_mode(uint16_t mode) {
+    char text[64];
+    std::snprintf(text, sizeof text, "illegal operand mode 0x%x", mode);
+    fatal_stop(text);
+}
+
+} // namespace quillet

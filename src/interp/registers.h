@@ -1,0 +1,80 @@
+// The interpreter's registers and the loaded program it runs: one instance of each per process.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "values/arena.h"
+
+namespace quillet {
+
+// The run-time record of one module: the module base and the addresses of its tables.
+struct ModuleRecord {
+    Addr base;
+    Addr num_operands;
+    Addr str_operands;
+    Addr num_arrays;
+    Addr str_arrays;
+    Addr routines;
+    Addr line_table;
+    Addr channel_table;
+};
+
+// Where the laid-out image lives in the arena.
+struct Program {
+    Addr image = 0;
+    uint32_t image_size = 0;
+    Addr bif_overrides = 0;
+    Addr code_area = 0;
+    Addr cell_area1 = 0;
+    Addr cell_area2 = 0;
+    Addr literal_tail = 0;
+    std::vector<ModuleRecord> modules;
+    uint32_t start_module = 0;
+    Addr start_entry = 0;
+};
+
+inline constexpr uint32_t value_stack_size = 200000;
+
+struct Registers {
+    Addr pc = 0;
+    uint32_t module = 0;
+    Addr num_operands = 0; // operand tables of the current module
+    Addr str_operands = 0;
+
+    Addr stack_base = 0;
+    Addr sp = 0;     // next free 4-byte word; the stack grows down
+    Addr fp = 0;     // current frame, 0 before the first
+    Addr env = 0;    // frame whose variables mode 0x00 reaches
+    Addr global = 0; // the first frame: variables of the main program
+    Addr shared[3] = {};
+
+    // The frame under construction: releasable and reference slots made so far.
+    Addr pending_frame = 0;
+    int32_t release_count = 0;
+    int32_t reference_count = 0;
+
+    int32_t flag = 0; // condition flag of the compare ops
+    uint32_t op_counter = 0;
+    uint32_t op_step_divisor = 320;
+    int32_t pump_suppression = 0;
+    int32_t pump_enabled = 1;
+    int32_t stop_flag = 1; // 0 while a nested op loop runs
+    int32_t busy_mark = 0;
+    int32_t in_slice = 0;
+
+    Addr frame_watch = 0;      // frame watch position (bif 102)
+    Addr program_end_mark = 0; // caller frame of a nested program-unit run (bif 94)
+};
+
+inline Program program;
+inline Registers vm;
+
+// Makes module m current: its operand tables become the ones operands resolve through.
+inline void set_module(uint32_t m) {
+    vm.module = m;
+    vm.num_operands = program.modules[m].num_operands;
+    vm.str_operands = program.modules[m].str_operands;
+}
+
+} // namespace quillet

@@ -1,0 +1,104 @@
+#include "startup/image_loader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <vector>
+
+#include "bcode/format_error.h"
+#include "bcode/image.h"
+#include "bcode/trailer.h"
+#include "interp/bif_dispatch.h"
+#include "interp/fatal.h"
+#include "interp/registers.h"
+#include "values/debug_log.h"
+#include "values/memory.h"
+#include "xvt/xvt.h"
+
+namespace quillet {
+namespace {
+
+// The shared channel table of modules without one: count 0. It lives below the heap.
+constexpr Addr empty_channel_table = 32;
+
+std::span<const uint8_t> image_bytes() {
+    return {reinterpret_cast<const uint8_t*>(host_ptr(program.image)), program.image_size};
+}
+
+} // namespace
+
+void load_image(const std::string& executable) {
+    std::ifstream in(executable, std::ios::binary);
+    if (!in) {
+        debug_log("file error: %d %d %s %d", 0, errno, executable.c_str(),
+                  int(executable.size()));
+        fatal_stop("This application contains no bcode. ");
+    }
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (file.empty()) fatal_stop("This application contains no bcode. ");
+    if (!bcode::has_trailer(file)) return; // no image: the version check stops the run
+    std::span<const uint8_t> image;
+    try {
+        image = bcode::bound_image(file);
+    } catch (const bcode::FormatError& e) {
+        std::string text = std::string("malformed image: ") + e.what();
+        fatal_stop(text.c_str());
+    }
+    program.image = mem_alloc(uint32_t(image.size()));
+    program.image_size = uint32_t(image.size());
+    std::memcpy(host_ptr(program.image), image.data(), image.size());
+}
+
+void lay_out_image() {
+    std::span<const uint8_t> bytes = image_bytes();
+    if (bytes.size() < 8 || std::memcmp(bytes.data(), bcode::image_magic, 4) != 0 ||
+        load_u32(program.image + 4) != bcode::image_version)
+        fatal_stop("version error");
+    bcode::ImageLayout layout;
+    try {
+        layout = bcode::validate_image(bytes);
+    } catch (const bcode::FormatError& e) {
+        std::string text = std::string("malformed image: ") + e.what();
+        fatal_stop(text.c_str());
+    }
+    Addr base = program.image;
+    program.bif_overrides = base + bcode::override_table_offset;
+    program.code_area = base + Addr(layout.code_area);
+    program.cell_area1 = base + Addr(layout.cells1);
+    program.cell_area2 = base + Addr(layout.cells2);
+    program.literal_tail = base + Addr(layout.literal_tail);
+
+    // String-pointer entries hold (record - code area + 4); make them record addresses.
+    for (size_t at = layout.string_pointers; at < layout.module_table; at += 4) {
+        Addr word = base + Addr(at);
+        store_u32(word, program.code_area + load_u32(word) - 4);
+    }
+
+    program.modules.clear();
+    for (size_t offset : layout.module_offsets) {
+        Addr m = base + Addr(offset) + Addr(bcode::module_base_offset);
+        auto table = [m](int i) { return m + load_u16(m + 2 * Addr(i)); };
+        uint16_t channels = load_u16(m + 12);
+        program.modules.push_back({m, table(0), table(1), table(2), table(3), table(4), table(5),
+                                   channels ? m + channels : empty_channel_table});
+    }
+    program.start_module = load_u16(base + 30);
+    program.start_entry = program.modules[program.start_module].base + load_u16(base + 28);
+}
+
+void check_bif_overrides() {
+    for (uint32_t n = 0; n < bif_count; ++n) {
+        if (n == 13 || n == 14 || n == 94 || n == 356) continue;
+        if (load_u16(program.bif_overrides + 4 * n) != 0 && bif_table.native[n]) {
+            char text[32];
+            std::snprintf(text, sizeof text, "DUP %u\n", n);
+            xvt_dm_post_message(MessageKind::note, text);
+            run_exit();
+        }
+    }
+}
+
+} // namespace quillet

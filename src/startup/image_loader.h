@@ -1,0 +1,21 @@
+// Finding the B-code image appended to the executable, checking it and laying it out in the
+// arena.
+#pragma once
+
+#include <string>
+
+namespace quillet {
+
+// Reads the image that follows the executable's trailer into an arena block. Stops with the
+// documented fatal messages when the file cannot be read; an executable without trailer loads no
+// image, which lay_out_image then refuses.
+void load_image(const std::string& executable);
+
+// Checks magic and version, validates every area and offset, relocates the string pointers and
+// builds the module records; a malformed image is a fatal stop that names what is wrong.
+void lay_out_image();
+
+// A bif that both the image and the engine define is refused (except 13, 14, 94 and 356).
+void check_bif_overrides();
+
+} // namespace quillet

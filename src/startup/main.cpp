@@ -1,0 +1,65 @@
+// Process entry of the engine: the argument vector, the debug log, the image, and the task
+// window whose creation starts the program.
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "interp/bif_dispatch.h"
+#include "interp/fatal.h"
+#include "interp/frames.h"
+#include "interp/op_loop.h"
+#include "interp/registers.h"
+#include "startup/image_loader.h"
+#include "startup/startup_state.h"
+#include "values/arena.h"
+#include "values/debug_log.h"
+#include "xvt/xvt.h"
+
+namespace quillet {
+namespace {
+
+std::string executable_path(const char* argv0) {
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return argv0;
+    return std::string(path, size_t(n));
+}
+
+long task_event_handler(int, int event) {
+    switch (event) {
+    case xvt_event_create:
+        init_value_stack();
+        lay_out_image();
+        check_bif_overrides();
+        vm.pc = 0;
+        set_module(program.start_module);
+        enter_routine(program.start_entry, program.start_module);
+        run_ops();
+    case xvt_event_destroy: program_exit();
+    default: return 0;
+    }
+}
+
+} // namespace
+} // namespace quillet
+
+int main(int argc, char** argv) {
+    using namespace quillet;
+    StartupState& s = startup;
+    s.executable = executable_path(argc > 0 ? argv[0] : "quillet-engine");
+    size_t slash = s.executable.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : s.executable.substr(0, slash);
+    std::string file = s.executable.substr(slash == std::string::npos ? 0 : slash + 1);
+    s.base_name = file.substr(0, file.find('.'));
+    debug_log_open(directory);
+    for (int i = 1; i < argc; ++i) s.arguments.emplace_back(argv[i]);
+
+    arena_init();
+    install_bifs();
+    load_image(s.executable);
+    AppConfig config{s.executable.c_str(), s.executable.c_str(), "Quillet BASIC/2G", 500};
+    xvt_app_create(argc, argv, 0, task_event_handler, config);
+    run_exit();
+}

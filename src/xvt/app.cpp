@@ -1,0 +1,61 @@
+// The application seam on the headless backend: no display, no input yet.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "xvt/xvt.h"
+
+namespace quillet {
+namespace {
+
+struct AppState {
+    TaskEventHandler handler = nullptr;
+    unsigned empty_peeks = 0;
+};
+
+AppState app;
+
+const char* kind_name(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::note: return "note";
+    case MessageKind::error: return "error";
+    case MessageKind::fatal: return "fatal";
+    }
+    return "note";
+}
+
+} // namespace
+
+void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig&) {
+    app.handler = handler;
+    handler(0, xvt_event_create);
+}
+
+void xvt_dm_post_message(MessageKind kind, std::string_view text) {
+    std::string line = kind_name(kind);
+    line += ": ";
+    for (char c : text) {
+        if (c == '\n')
+            line += "\\n";
+        else if (c != '\r')
+            line += c;
+    }
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+void process_host_messages() {
+    // No host messages exist without a display; keep the documented pacing of empty peeks.
+    if (++app.empty_peeks >= 10000) {
+        app.empty_peeks = 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool xvt_wait_for_key() { return false; }
+
+void xvt_app_destroy() {}
+
+} // namespace quillet
