@@ -15,11 +15,12 @@ constexpr uint32_t array_header_size = 20;
 // Element count of the given sizes; 6005 for a negative size, 5001 when the block would not fit
 // in 32 bits.
 int32_t element_count(int32_t dimensions, auto size_of) {
+    // Every size is checked first, so a negative one is reported even after a huge product.
+    for (int32_t d = 0; d < dimensions; ++d)
+        if (size_of(d) < 0) raise_error(err::illegal_bounds);
     uint64_t count = 1;
     for (int32_t d = 0; d < dimensions; ++d) {
-        int32_t size = size_of(d);
-        if (size < 0) raise_error(err::illegal_bounds);
-        count *= static_cast<uint64_t>(size);
+        count *= static_cast<uint64_t>(size_of(d));
         if (count > INT32_MAX) raise_error(err::array_too_large);
     }
     if ((uint64_t(dimensions) + count) * 8 + array_header_size > UINT32_MAX)
