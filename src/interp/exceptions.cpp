@@ -5,6 +5,7 @@
 #include "interp/line_table.h"
 #include "interp/registers.h"
 #include "interp/bif_dispatch.h"
+#include "values/debug_log.h"
 #include "values/errors.h"
 #include "values/strings.h"
 
@@ -51,7 +52,10 @@ Addr previous_routine_frame(Addr g) {
 
 bool unwind_to_handler(RaiseRequest q) {
     finish_pending_frame();
-    if (!vm.fp) fatal_stop("uncaught exception");
+    if (!vm.fp) {
+        debug_log("uncaught exception %d", int(q.code));
+        fatal_stop("uncaught exception");
+    }
     store_u32(vm.fp - frame::pc, vm.pc);
     store_u32(vm.fp - frame::module, vm.module);
     exceptions.new_exception = !q.continuing;
@@ -69,7 +73,10 @@ bool unwind_to_handler(RaiseRequest q) {
         if (!q.continuing) record_trace(r.line, r);
         q.continuing = false;
         g = previous_routine_frame(g);
-        if (!g) fatal_stop("uncaught exception");
+        if (!g) {
+            debug_log("uncaught exception %d", int(q.code));
+            fatal_stop("uncaught exception");
+        }
     }
 
     exceptions.handling_frame = g;
