@@ -9,6 +9,8 @@ namespace quillet {
 void install_bifs() {
     install_core_bifs(bif_table);
     install_array_bifs(bif_table);
+    install_numeric_bifs(bif_table);
+    install_string_bifs(bif_table);
 }
 
 void bcode_bif(uint32_t n) {

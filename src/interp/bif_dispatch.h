@@ -35,5 +35,7 @@ inline void call_bif(uint32_t n) {
 // Family installers, one per file of interp/bifs/.
 void install_core_bifs(BifTable& table);
 void install_array_bifs(BifTable& table);
+void install_numeric_bifs(BifTable& table);
+void install_string_bifs(BifTable& table);
 
 } // namespace quillet

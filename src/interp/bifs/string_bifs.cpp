@@ -1,0 +1,197 @@
+// String bifs: lengths, searches, case, packed numbers and bit fields, hashed tables, the token
+// scanner, bar-separated lists, and the fast paths of number formatting and parsing.
+#include "interp/bif_dispatch.h"
+#include "interp/operands.h"
+#include "values/bit_fields.h"
+#include "values/case_conversion.h"
+#include "values/hashed_table.h"
+#include "values/number_text.h"
+#include "values/packed_numbers.h"
+#include "values/split_join.h"
+#include "values/string_search.h"
+#include "values/strings.h"
+#include "values/token_scanner.h"
+
+namespace quillet {
+namespace {
+
+std::string_view str_operand_text() {
+    return str_view(load_u32(str_operand()));
+}
+
+void pack_number() { // 8
+    Cell x = load_cell(num_operand());
+    str_pack_double(str_operand(), x);
+}
+
+void unpack_number() { // 9
+    Addr record = load_u32(str_operand());
+    Addr result = num_operand();
+    store_cell(result, unpack_double(record));
+}
+
+void length() { // 10, 380
+    int32_t n = str_length(load_u32(str_operand()));
+    set_int_operand(n);
+}
+
+// The number-to-text and text-to-number fast paths; any other case goes to the program's own
+// routine for the same bif, which reads the very operands this one started to read.
+void number_to_text() { // 13
+    Addr start = vm.pc;
+    Cell x = load_cell(num_operand());
+    Addr text = str_operand();
+    if (auto digits = integer_to_text(x)) return str_set(text, digits->view());
+    vm.pc = start;
+    bcode_bif(13);
+}
+
+void text_to_number() { // 14
+    Addr start = vm.pc;
+    std::string_view text = str_operand_text();
+    Addr result = num_operand();
+    if (auto v = text_to_integer(text)) return num_set_int(result, *v);
+    vm.pc = start;
+    bcode_bif(14);
+}
+
+// s, t, n, R: R = search(s, t, n).
+template <int32_t (*search)(std::string_view, std::string_view, int32_t)>
+void search_bif() {
+    std::string_view s = str_operand_text();
+    std::string_view t = str_operand_text();
+    int32_t n = int_operand();
+    set_int_operand(search(s, t, n));
+}
+
+template <bool forward, bool in_set>
+int32_t set_search(std::string_view s, std::string_view t, int32_t n) {
+    return forward ? search_set_forward(s, t, n, in_set) : search_set_backward(s, t, n, in_set);
+}
+
+template <bool upper>
+void change_case() { // 19, 20
+    Addr src = str_operand();
+    str_change_case(src, str_operand(), upper);
+}
+
+void write_bit_field() { // 22
+    Addr text = str_operand();
+    int32_t position = int_operand();
+    int32_t width = int_operand();
+    int32_t value = int_operand();
+    bit_field_write(text, position, width, value);
+}
+
+void read_bit_field() { // 23
+    Addr record = load_u32(str_operand());
+    int32_t position = int_operand();
+    int32_t width = int_operand();
+    set_int_operand(bit_field_read(record, position, width));
+}
+
+void table_store() { // 95
+    Addr table = str_operand();
+    Addr key = load_u32(str_operand());
+    int32_t value = int_operand();
+    hashed_table_store(table, key, value);
+}
+
+void table_find() { // 96
+    Addr table = load_u32(str_operand());
+    std::string_view key = str_operand_text();
+    set_int_operand(hashed_table_find(table, key));
+}
+
+void scan_start() { // 97
+    Addr source = load_u32(str_operand());
+    ScanState& scan = scan_state;
+    Addr class_cell = num_operand();
+    Addr text_cell = str_operand();
+    Addr position_cell = num_operand();
+    Addr result = num_operand();
+    str_retain(source);
+    if (scan.source_record) str_release(scan.source_record);
+    scan.source_record = source;
+    scan.scanner = TokenScanner(str_view(source));
+    scan.class_cell = class_cell;
+    scan.text_cell = text_cell;
+    scan.position_cell = position_cell;
+    num_set_int(result, scan.scanner.line_number());
+}
+
+void set_token_text(Addr cell, std::string_view text, bool lower_case) {
+    if (!lower_case) return str_set(cell, text);
+    // The scanner holds the source record, so the destination is never the record read here.
+    Addr rec = str_prepare(cell, int32_t(text.size()));
+    std::byte* out = host_ptr(str_text(rec));
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        out[i] = static_cast<std::byte>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    str_set_length(rec, int32_t(text.size()));
+}
+
+void scan_next() { // 98
+    ScanState& scan = scan_state;
+    if (!scan.source_record) return; // no scan was started: no cells to write
+    Token token = scan.scanner.next();
+    set_token_text(scan.text_cell, scan.scanner.source().substr(token.start, token.length),
+                   token.lower_case);
+    num_set_int(scan.position_cell, int32_t(token.start) + 1);
+    num_set_int(scan.class_cell, token.kind);
+}
+
+void pass_number() { // 385, 391
+    str_operand();
+    int32_t n = int_operand();
+    set_int_operand(n);
+}
+
+void read_two_strings() { // 377
+    str_operand();
+    str_operand();
+}
+
+void join_or_split() { // 458
+    Addr text = str_operand();
+    Addr array_cell = str_array_operand();
+    int32_t join = int_operand();
+    if (join != 0)
+        join_strings(text, load_u32(array_cell), list_syntax.delimiter);
+    else
+        split_string(load_u32(text), array_cell, list_syntax.delimiter);
+}
+
+} // namespace
+
+void install_string_bifs(BifTable& t) {
+    t.native[8] = pack_number;
+    t.native[9] = unpack_number;
+    t.native[10] = length;
+    t.native[13] = number_to_text;
+    t.native[14] = text_to_number;
+    t.native[15] = search_bif<search_forward>;
+    t.native[19] = change_case<true>;
+    t.native[20] = change_case<false>;
+    t.native[22] = write_bit_field;
+    t.native[23] = read_bit_field;
+    t.native[95] = table_store;
+    t.native[96] = table_find;
+    t.native[97] = scan_start;
+    t.native[98] = scan_next;
+    t.native[250] = search_bif<set_search<false, false>>;
+    t.native[251] = search_bif<set_search<true, false>>;
+    t.native[252] = search_bif<set_search<false, true>>;
+    t.native[253] = search_bif<set_search<true, true>>;
+    t.native[254] = search_bif<search_backward>;
+    t.native[377] = read_two_strings;
+    t.native[380] = length;
+    t.native[381] = search_bif<search_forward>;
+    t.native[385] = pass_number;
+    t.native[391] = pass_number;
+    t.native[458] = join_or_split;
+    t.native[494] = search_bif<search_forward>;
+}
+
+} // namespace quillet

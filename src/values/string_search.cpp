@@ -1,0 +1,81 @@
+#include "values/string_search.h"
+
+#include <array>
+#include <cstring>
+
+namespace quillet {
+namespace {
+
+int32_t size_of(std::string_view s) {
+    return static_cast<int32_t>(s.size());
+}
+
+// 0-based start index of an upward search: n - 1, at least 0.
+int64_t upward_start(int32_t n) {
+    return n > 0 ? int64_t{n} - 1 : 0;
+}
+
+class ByteSet {
+public:
+    explicit ByteSet(std::string_view bytes) {
+        for (char c : bytes)
+            member_[static_cast<unsigned char>(c)] = true;
+    }
+    bool contains(char c) const { return member_[static_cast<unsigned char>(c)]; }
+
+private:
+    std::array<bool, 256> member_{};
+};
+
+} // namespace
+
+int32_t search_forward(std::string_view s, std::string_view t, int32_t n) {
+    int64_t i = upward_start(n);
+    int64_t length = size_of(s);
+    if (t.empty()) return static_cast<int32_t>(i < length ? i + 1 : length + 1);
+    if (i + size_of(t) > length) return 0;
+    // Find the first byte, then compare the rest; the last start that can match bounds the scan.
+    const char* text = s.data();
+    const char* last_start = text + (length - size_of(t));
+    const char first = t[0];
+    const char* rest = t.data() + 1;
+    const size_t rest_size = t.size() - 1;
+    for (const char* p = text + i; p <= last_start; ++p) {
+        p = static_cast<const char*>(std::memchr(p, first, size_t(last_start - p) + 1));
+        if (!p) return 0;
+        if (std::memcmp(p + 1, rest, rest_size) == 0) return static_cast<int32_t>(p - text + 1);
+    }
+    return 0;
+}
+
+int32_t search_backward(std::string_view s, std::string_view t, int32_t n) {
+    int64_t i = int64_t{n} - 1;
+    int64_t last = int64_t{size_of(s)} - size_of(t);
+    if (i > last) i = last;
+    for (; i >= 0; --i)
+        if (s.compare(size_t(i), t.size(), t) == 0) return static_cast<int32_t>(i + 1);
+    return 0;
+}
+
+int32_t search_set_forward(std::string_view s, std::string_view set, int32_t n, bool in_set) {
+    int64_t i = upward_start(n);
+    if (i >= size_of(s)) return 0;
+    if (set.empty()) return in_set ? 0 : static_cast<int32_t>(i + 1);
+    ByteSet bytes(set);
+    for (; i < size_of(s); ++i)
+        if (bytes.contains(s[size_t(i)]) == in_set) return static_cast<int32_t>(i + 1);
+    return 0;
+}
+
+int32_t search_set_backward(std::string_view s, std::string_view set, int32_t n, bool in_set) {
+    int64_t i = int64_t{n} - 1;
+    if (i > int64_t{size_of(s)} - 1) i = int64_t{size_of(s)} - 1;
+    if (i < 0) return 0;
+    if (set.empty()) return in_set ? 0 : static_cast<int32_t>(i + 1);
+    ByteSet bytes(set);
+    for (; i >= 0; --i)
+        if (bytes.contains(s[size_t(i)]) == in_set) return static_cast<int32_t>(i + 1);
+    return 0;
+}
+
+} // namespace quillet
