@@ -32,10 +32,11 @@ void str_assign_unchecked(Addr rec_ptr, Addr rec) {
 
 namespace {
 
-// A record can be written in place when nobody else holds it and its block has room.
+// A record can be written in place when nobody else holds it and its block has room. The room
+// is compared in 64 bits so that a negative length never passes; str_new refuses it.
 bool writable_in_place(Addr rec, int32_t n) {
     return rec != empty_string && str_count(rec) == 1 &&
-           mem_size(rec) >= static_cast<uint32_t>(n) + str_header_size;
+           mem_size(rec) >= uint64_t{static_cast<uint32_t>(n)} + str_header_size;
 }
 
 } // namespace

@@ -239,6 +239,8 @@ TEST_F(Numbers, RoundAtPointCases) {
     EXPECT_TRUE(is_double_cell(round_at_point(1.4999, 1), 1.0));
     EXPECT_TRUE(is_double_cell(round_at_point(1.5, 1), 2.0));
     EXPECT_TRUE(is_double_cell(round_at_point(1023.75, 0), 1023.0));
+    EXPECT_TRUE(is_double_cell(round_at_point(1.75, 1), 2.0)) << "the carry reaches the exponent";
+    EXPECT_TRUE(is_double_cell(round_at_point(-3.5, 1), -4.0));
     EXPECT_TRUE(is_double_cell(round_at_point(1023.5, 1), 1024.0));
     // 0.5 <= |x| < 1.
     EXPECT_TRUE(is_double_cell(round_at_point(0.5, 1), 1.0));

@@ -142,6 +142,19 @@ TEST_F(Strings, PrepareAndReserveWorkInPlaceWhenPrivateWithRoom) {
     EXPECT_EQ(str_length(from_empty), 0);
 }
 
+TEST_F(Strings, NegativeLengthsAreRefusedAndTheTextKept) {
+    TestCell cell;
+    str_set(cell.addr(), "private text");
+    Addr rec = cell.record();
+    for (int32_t n : {-1, -8, -9, INT32_MIN}) {
+        EXPECT_EQ(raised([&] { str_prepare(cell.addr(), n); }), err::out_of_memory) << n;
+        EXPECT_EQ(raised([&] { str_reserve(cell.addr(), n); }), err::out_of_memory) << n;
+        EXPECT_EQ(raised([&] { str_set_bytes(cell.addr(), "x", n); }), err::out_of_memory) << n;
+    }
+    EXPECT_EQ(cell.record(), rec);
+    EXPECT_EQ(cell.text(), "private text");
+}
+
 TEST_F(Strings, GrowingByOneByteReallocatesOnlyLogarithmicallyOften) {
     TestCell cell;
     std::set<Addr> records;
