@@ -7,11 +7,14 @@
 namespace quillet::paint {
 
 IntRect clip_bounds(int64_t left, int64_t top, int64_t right, int64_t bottom, const IntRect& clip) {
-    const IntRect r{static_cast<int>(std::max<int64_t>(left, clip.left)),
-                    static_cast<int>(std::max<int64_t>(top, clip.top)),
-                    static_cast<int>(std::min<int64_t>(right, clip.right)),
-                    static_cast<int>(std::min<int64_t>(bottom, clip.bottom))};
-    return r.is_empty() ? IntRect{} : r;
+    // Decided in 64 bits: only a non-empty result, which lies inside clip, is narrowed to int.
+    left = std::max<int64_t>(left, clip.left);
+    top = std::max<int64_t>(top, clip.top);
+    right = std::min<int64_t>(right, clip.right);
+    bottom = std::min<int64_t>(bottom, clip.bottom);
+    if (right <= left || bottom <= top) return {};
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+            static_cast<int>(bottom)};
 }
 
 Coverage::Coverage(IntRect bounds)

@@ -22,8 +22,10 @@ struct Sector {
     Sector(const IntRect& box, IntPoint from, IntPoint to) {
         cx = (double(box.left) + box.right) / 2;
         cy = (double(box.top) + box.bottom) / 2;
-        start = angle_of(from.x + 0.5, from.y + 0.5);
-        sweep = std::fmod(angle_of(to.x + 0.5, to.y + 0.5) - start + 2 * two_pi, two_pi);
+        // The radials run from the box's centre through the points as given, so points on one
+        // line through the centre name the same radial; pixels are judged by their centres.
+        start = angle_of(from.x, from.y);
+        sweep = std::fmod(angle_of(to.x, to.y) - start + 2 * two_pi, two_pi);
         if (sweep == 0) sweep = two_pi;
     }
     double angle_of(double x, double y) const {

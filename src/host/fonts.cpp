@@ -10,6 +10,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_ADVANCES_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -37,6 +38,25 @@ char32_t code_point(uint8_t c) {
     return c >= 0x80 && c < 0xA0 ? cp1252_high[c - 0x80] : c;
 }
 
+// The average width as the host reports it: the mean advance of lower-case text, with the
+// letter frequencies of the original OS/2 definition. Newer fonts store the mean of all their
+// glyphs in the OS/2 table instead, which is wider than what programs lay text out by.
+long weighted_average_width(FT_Face face) {
+    constexpr std::pair<char, int> weights[] = {
+        {'a', 64}, {'b', 14}, {'c', 27}, {'d', 35}, {'e', 100}, {'f', 20}, {'g', 14},
+        {'h', 42}, {'i', 63}, {'j', 3},  {'k', 6},  {'l', 35},  {'m', 20}, {'n', 56},
+        {'o', 56}, {'p', 17}, {'q', 4},  {'r', 49}, {'s', 56},  {'t', 71}, {'u', 31},
+        {'v', 10}, {'w', 18}, {'x', 3},  {'y', 18}, {'z', 2},   {' ', 166}};
+    long total = 0;
+    for (auto [c, weight] : weights) {
+        FT_Fixed advance = 0;
+        FT_Get_Advance(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(c)), FT_LOAD_NO_SCALE,
+                       &advance);
+        total += static_cast<long>(advance) * weight;
+    }
+    return total / 1000;
+}
+
 int scaled(long units, int em, int upem) {
     return static_cast<int>(std::lround(double(units) * em / upem));
 }
@@ -61,8 +81,6 @@ struct FontFile {
     std::string path;
     int index = 0;
     std::string family;
-    int weight = FC_WEIGHT_REGULAR;
-    int slant = FC_SLANT_ROMAN;
 };
 
 FontFile match_font(const std::string& family, int weight, bool italic) {
@@ -89,9 +107,23 @@ FontFile match_font(const std::string& family, int weight, bool italic) {
     FcChar8* matched_family = nullptr;
     if (FcPatternGetString(match.get(), FC_FAMILY, 0, &matched_family) == FcResultMatch)
         found.family = reinterpret_cast<const char*>(matched_family);
-    FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &found.weight);
-    FcPatternGetInteger(match.get(), FC_SLANT, 0, &found.slant);
     return found;
+}
+
+// Synthesized bold as the host makes it: the glyph overstruck one pixel to the right, and one
+// pixel wider.
+void embolden(Glyph& g) {
+    if (g.width == 0) return;
+    std::vector<uint8_t> wide(static_cast<size_t>(g.width + 1) * g.height, 0);
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x)
+            if (g.coverage[static_cast<size_t>(y) * g.width + x]) {
+                wide[static_cast<size_t>(y) * (g.width + 1) + x] = 1;
+                wide[static_cast<size_t>(y) * (g.width + 1) + x + 1] = 1;
+            }
+    g.coverage = std::move(wide);
+    ++g.width;
+    ++g.advance;
 }
 
 } // namespace
@@ -133,8 +165,9 @@ Font::Font(std::unique_ptr<Face> face, const FontRequest& request)
                          ((win_ascent + win_descent) - (long{hhea->Ascender} - hhea->Descender));
         m_metrics.external_leading = std::max(0, scaled(gap, em, upem));
     }
-    m_metrics.average_char_width =
-        os2 && os2->xAvgCharWidth > 0 ? scaled(os2->xAvgCharWidth, em, upem) : glyph('x').advance;
+    m_metrics.average_char_width = os2 && os2->version < 3 && os2->xAvgCharWidth > 0
+                                       ? scaled(os2->xAvgCharWidth, em, upem)
+                                       : scaled(weighted_average_width(f), em, upem);
     m_metrics.max_char_width = scaled(f->max_advance_width, em, upem);
     if (m_face->embolden) {
         ++m_metrics.average_char_width;
@@ -160,7 +193,6 @@ const Glyph& Font::glyph(uint8_t c) const {
     const FT_UInt index = FT_Get_Char_Index(f, code_point(c));
     if (FT_Load_Glyph(f, index, FT_LOAD_TARGET_MONO) != 0) return g;
     if (m_face->oblique) FT_GlyphSlot_Oblique(f->glyph);
-    if (m_face->embolden) FT_GlyphSlot_Embolden(f->glyph);
     if (FT_Render_Glyph(f->glyph, FT_RENDER_MODE_MONO) != 0) return g;
     const FT_Bitmap& bitmap = f->glyph->bitmap;
     g.left = f->glyph->bitmap_left;
@@ -174,6 +206,7 @@ const Glyph& Font::glyph(uint8_t c) const {
         for (int x = 0; x < g.width; ++x)
             g.coverage[static_cast<size_t>(y) * g.width + x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
     }
+    if (m_face->embolden) embolden(g);
     return g;
 }
 
@@ -234,8 +267,12 @@ std::shared_ptr<const Font> FontLibrary::open(const FontRequest& request) {
     face->em = std::clamp(em, 1, max_em_pixels);
     if (FT_Set_Pixel_Sizes(face->face, 0, static_cast<FT_UInt>(face->em)) != 0)
         throw RasterError(RasterErrorCode::font_load, "FreeType cannot size " + file.path);
-    face->embolden = weight >= 600 && file.weight < FC_WEIGHT_DEMIBOLD;
-    face->oblique = request.italic && file.slant == FC_SLANT_ROMAN;
+    // What the face itself is, not what fontconfig reports after its own synthesis rules.
+    const bool face_bold =
+        os2 ? os2->usWeightClass >= 600 : (face->face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+    const bool face_italic = (face->face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+    face->embolden = weight >= 600 && !face_bold;
+    face->oblique = request.italic && !face_italic;
 
     auto font = std::make_shared<const Font>(std::move(face), request);
     m_impl->fonts.push_back(font);

@@ -1,0 +1,133 @@
+// Block transfers, stretching, pattern fills and scrolling, with hostile rectangles.
+#include "golden.h"
+#include "host/device_context.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+Surface numbered(int w, int h) {
+    Surface s(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            s.set_pixel(x, y, Color(y * 256 + x + 1));
+    return s;
+}
+
+TEST(BitBlt, CopiesClipsAndKeepsToTheSource) {
+    const Surface src = numbered(8, 8);
+    Surface dest(10, 10);
+    DeviceContext dc(dest);
+    dc.bit_blt({2, 3, 6, 5}, src, {1, 1}, rop3::src_copy);
+    EXPECT_EQ(dest.pixel(2, 3), src.pixel(1, 1));
+    EXPECT_EQ(dest.pixel(5, 4), src.pixel(4, 2));
+    EXPECT_EQ(dest.pixel(6, 4), 0u);
+    EXPECT_EQ(dest.pixel(2, 5), 0u);
+    // The part whose source lies outside the source surface is left alone.
+    dest.fill(0);
+    dc.bit_blt({0, 0, 10, 10}, src, {-2, 4}, rop3::src_copy);
+    EXPECT_EQ(dest.pixel(1, 0), 0u);
+    EXPECT_EQ(dest.pixel(2, 0), src.pixel(0, 4));
+    EXPECT_EQ(dest.pixel(9, 3), src.pixel(7, 7));
+    EXPECT_EQ(dest.pixel(2, 4), 0u);
+    // Wild rectangles and origins do nothing harmful.
+    dc.bit_blt({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, src, {INT_MAX, INT_MIN}, rop3::src_copy);
+    dc.bit_blt({INT_MAX, 0, INT_MIN, 5}, src, {0, 0}, rop3::src_copy);
+    dc.bit_blt({0, 0, 10, 10}, src, {INT_MIN, INT_MAX}, rop3::src_invert);
+    dc.bit_blt({-5, -5, 3, 3}, src, {0, 0}, rop3::src_copy);
+    EXPECT_EQ(dest.pixel(0, 0), src.pixel(5, 5));
+}
+
+TEST(BitBlt, OverlappingCopyWithinOneSurface) {
+    Surface s = numbered(8, 4);
+    const Surface before = s;
+    DeviceContext dc(s);
+    dc.bit_blt({1, 1, 8, 4}, s, {0, 0}, rop3::src_copy);
+    for (int y = 1; y < 4; ++y)
+        for (int x = 1; x < 8; ++x)
+            ASSERT_EQ(s.pixel(x, y), before.pixel(x - 1, y - 1));
+    EXPECT_EQ(s.pixel(0, 0), before.pixel(0, 0));
+}
+
+TEST(BitBlt, PatternOnlyOperations) {
+    Surface s(16, 8, 0x00FF00);
+    DeviceContext dc(s);
+    dc.state().brush = Brush::hatched(Hatch::vertical, 0xFF0000);
+    dc.state().background = 0x0000FF;
+    dc.state().background_mode = BackgroundMode::transparent; // patterns always fill their gaps
+    dc.pat_blt({0, 0, 16, 8}, rop3::pat_copy);
+    EXPECT_EQ(s.pixel(0, 3), 0xFF0000u);
+    EXPECT_EQ(s.pixel(8, 3), 0xFF0000u);
+    EXPECT_EQ(s.pixel(3, 3), 0x0000FFu);
+    dc.pat_blt({0, 0, 16, 8}, rop3::dst_invert);
+    EXPECT_EQ(s.pixel(3, 3), 0xFFFF00u);
+    // A code that needs a source does nothing in a pattern fill; a hollow pattern paints nothing.
+    dc.pat_blt({0, 0, 16, 8}, rop3::src_copy);
+    dc.state().brush = Brush::hollow();
+    dc.pat_blt({0, 0, 16, 8}, rop3::pat_copy);
+    EXPECT_EQ(s.pixel(3, 3), 0xFFFF00u);
+    dc.pat_blt({0, 0, 16, 8}, rop3::whiteness);
+    EXPECT_EQ(s.pixel(3, 3), 0xFFFFFFu);
+}
+
+TEST(StretchBlt, EnlargesAndShrinksByPixelCentres) {
+    const Surface src = numbered(4, 3);
+    Surface dest(8, 6);
+    DeviceContext dc(dest);
+    dc.stretch_blt({0, 0, 8, 6}, src, {0, 0, 4, 3}, rop3::src_copy);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(dest.pixel(x, y), src.pixel(x / 2, y / 2));
+    Surface small(2, 1);
+    DeviceContext sdc(small);
+    sdc.stretch_blt({0, 0, 2, 1}, src, {0, 0, 4, 3}, rop3::src_copy);
+    EXPECT_EQ(small.pixel(0, 0), src.pixel(1, 1));
+    EXPECT_EQ(small.pixel(1, 0), src.pixel(3, 1));
+    // Same size is a plain copy, and a mix applies per pixel.
+    Surface same(4, 3, 0xFFFFFF);
+    DeviceContext mdc(same);
+    mdc.stretch_blt({0, 0, 4, 3}, src, {0, 0, 4, 3}, rop3::src_invert);
+    EXPECT_EQ(same.pixel(2, 1), (0xFFFFFF ^ src.pixel(2, 1)));
+}
+
+TEST(StretchBlt, HostileRectanglesAreSafe) {
+    const Surface src = numbered(4, 4);
+    Surface dest(8, 8);
+    DeviceContext dc(dest);
+    dc.stretch_blt({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, src, {0, 0, 4, 4}, rop3::src_copy);
+    dc.stretch_blt({0, 0, 8, 8}, src, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, rop3::src_copy);
+    dc.stretch_blt({0, 0, 8, 8}, src, {-100, -100, 2, 2}, rop3::src_copy);
+    dc.stretch_blt({0, 0, 8, 8}, src, {3, 3, 1, 1}, rop3::src_copy);  // empty source
+    dc.stretch_blt({0, 0, 8, 8}, dest, {0, 0, 4, 4}, rop3::src_copy); // itself
+    SUCCEED();
+}
+
+TEST(ScrollRect, MovesContentsAndReportsTheUncoveredPart) {
+    Surface s = numbered(6, 6);
+    const Surface before = s;
+    DeviceContext dc(s);
+    const IntRect uncovered = dc.scroll_rect({1, 1, 5, 5}, 0, -2);
+    EXPECT_EQ(uncovered, (IntRect{1, 3, 5, 5}));
+    EXPECT_EQ(s.pixel(1, 1), before.pixel(1, 3));
+    EXPECT_EQ(s.pixel(4, 2), before.pixel(4, 4));
+    EXPECT_EQ(s.pixel(0, 1), before.pixel(0, 1)); // outside the rectangle
+    EXPECT_EQ(s.pixel(1, 0), before.pixel(1, 0));
+
+    s = before;
+    EXPECT_EQ(dc.scroll_rect({0, 0, 6, 6}, 2, 0), (IntRect{0, 0, 2, 6}));
+    EXPECT_EQ(s.pixel(5, 3), before.pixel(3, 3));
+    EXPECT_EQ(dc.scroll_rect({0, 0, 6, 6}, 1, 1), (IntRect{0, 0, 6, 6}));
+    EXPECT_EQ(dc.scroll_rect({0, 0, 6, 6}, INT_MAX, INT_MIN), (IntRect{0, 0, 6, 6}));
+    EXPECT_EQ(dc.scroll_rect({0, 0, 6, 6}, 0, 0), IntRect{});
+    // The clip limits both what moves and what is uncovered.
+    s = before;
+    dc.state().clip = IntRect{0, 0, 3, 6};
+    EXPECT_EQ(dc.scroll_rect({0, 0, 6, 6}, 0, 1), (IntRect{0, 0, 3, 1}));
+    EXPECT_EQ(s.pixel(2, 5), before.pixel(2, 4));
+    EXPECT_EQ(s.pixel(4, 5), before.pixel(4, 5));
+}
+
+} // namespace
+} // namespace quillet

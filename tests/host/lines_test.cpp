@@ -1,0 +1,154 @@
+// Lines: the last pixel left out, styles, wide pens, mixes and clipping of any coordinates.
+#include "golden.h"
+#include "host/device_context.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+constexpr Color white = 0xFFFFFF, black = 0x000000, red = 0xFF0000, blue = 0x0000FF;
+
+int count(const Surface& s, Color c) {
+    int n = 0;
+    for (Color p : s.pixels())
+        n += p == c;
+    return n;
+}
+
+struct LineTest : ::testing::Test {
+    Surface surface{40, 20, white};
+    DeviceContext dc{surface};
+    void line(IntPoint a, IntPoint b) {
+        dc.move_to(a);
+        dc.line_to(b);
+    }
+};
+
+TEST_F(LineTest, OnePixelLineIsTheStartPixelOnly) {
+    // The engine lengthens (5,5)-(5,5) to (5,5)-(6,5): exactly one pixel.
+    line({5, 5}, {6, 5});
+    EXPECT_EQ(count(surface, black), 1);
+    EXPECT_EQ(surface.pixel(5, 5), black);
+    // A line to its own start draws nothing.
+    line({8, 8}, {8, 8});
+    EXPECT_EQ(count(surface, black), 1);
+}
+
+TEST_F(LineTest, LastPixelIsLeftOut) {
+    line({10, 0}, {0, 0});
+    EXPECT_EQ(test::picture(surface, {0, 0, 12, 1}, black), ".##########.\n");
+    // Extended by one pixel in its direction, as the engine does, it covers 0..10.
+    line({10, 1}, {-1, 1});
+    EXPECT_EQ(test::picture(surface, {0, 1, 12, 2}, black), "###########.\n");
+    line({0, 3}, {4, 7});
+    EXPECT_EQ(test::picture(surface, {0, 3, 5, 8}, black), "#....\n.#...\n..#..\n...#.\n.....\n");
+    EXPECT_EQ(dc.state().position, (IntPoint{4, 7}));
+}
+
+TEST_F(LineTest, PolylineDrawsEachVertexOnce) {
+    dc.state().rop2 = Rop2::xor_pen;
+    dc.state().pen.color = 0xFFFFFF; // white xor white = black
+    const IntPoint points[] = {{2, 2}, {12, 2}, {12, 12}, {2, 12}, {2, 2}};
+    dc.draw_polyline(points);
+    EXPECT_EQ(count(surface, black), 40);
+    EXPECT_EQ(surface.pixel(12, 2), black);
+    EXPECT_EQ(surface.pixel(2, 2), black);
+}
+
+TEST_F(LineTest, DashesAndDotsCountAlongTheLine) {
+    dc.state().pen = {PenStyle::dash, 1, red};
+    dc.state().background = blue;
+    line({0, 0}, {40, 0});
+    std::string row0 = test::picture(surface, {0, 0, 40, 1}, red);
+    EXPECT_EQ(row0, std::string(18, '#') + std::string(6, '.') + std::string(16, '#') + "\n");
+    EXPECT_EQ(surface.pixel(20, 0), blue); // opaque gaps take the background colour
+
+    dc.state().pen = {PenStyle::dot, 1, red};
+    dc.state().background_mode = BackgroundMode::transparent;
+    line({0, 2}, {12, 2});
+    EXPECT_EQ(test::picture(surface, {0, 2, 13, 3}, red), "###...###....\n");
+    EXPECT_EQ(surface.pixel(4, 2), white); // transparent gaps are left alone
+}
+
+TEST_F(LineTest, WidePensAreCentredAndCoverTheirWidth) {
+    dc.state().pen = {PenStyle::solid, 3, black};
+    line({10, 10}, {20, 10});
+    EXPECT_EQ(test::picture(surface, {15, 7, 16, 14}, black), ".\n.\n#\n#\n#\n.\n.\n");
+    EXPECT_EQ(surface.pixel(9, 10), black); // round ends reach half the width past the ends
+    EXPECT_EQ(surface.pixel(21, 10), black);
+    EXPECT_EQ(surface.pixel(22, 10), white);
+
+    surface.fill(white);
+    dc.state().pen.width = 2;
+    line({10, 10}, {20, 10});
+    EXPECT_EQ(test::picture(surface, {15, 7, 16, 14}, black), ".\n.\n#\n#\n.\n.\n.\n");
+
+    // Dashes apply to one-pixel pens only.
+    surface.fill(white);
+    dc.state().pen = {PenStyle::dash, 2, black};
+    line({0, 5}, {39, 5});
+    EXPECT_EQ(surface.pixel(20, 5), black);
+}
+
+TEST_F(LineTest, PenNoneOnlyMoves) {
+    dc.state().pen.style = PenStyle::none;
+    line({0, 0}, {30, 10});
+    EXPECT_EQ(count(surface, white), 40 * 20);
+    EXPECT_EQ(dc.state().position, (IntPoint{30, 10}));
+}
+
+TEST_F(LineTest, XorTwiceRestores) {
+    dc.state().rop2 = Rop2::xor_pen;
+    dc.state().pen.color = 0x123456;
+    const Surface before = surface;
+    line({0, 0}, {39, 19});
+    EXPECT_NE(surface, before);
+    line({0, 0}, {39, 19});
+    EXPECT_EQ(surface, before);
+}
+
+TEST_F(LineTest, ClipsToTheClipRectangle) {
+    dc.state().clip = IntRect{5, 0, 10, 20};
+    line({-1000000, 5}, {1000000, 5});
+    EXPECT_EQ(test::picture(surface, {0, 5, 12, 6}, black), ".....#####..\n");
+    EXPECT_EQ(count(surface, black), 5);
+}
+
+TEST_F(LineTest, ExtremeCoordinatesAreSafeAndExact) {
+    // A diagonal across the whole 32-bit plane hits exactly the diagonal pixels it crosses.
+    line({INT_MIN, INT_MIN}, {INT_MAX, INT_MAX});
+    EXPECT_EQ(count(surface, black), 20);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(surface.pixel(i, i), black) << i;
+    surface.fill(white);
+    line({INT_MAX, 0}, {INT_MIN, 19});
+    line({0, INT_MIN}, {0, INT_MAX});
+    dc.state().pen.width = INT_MAX;
+    line({INT_MIN, 0}, {INT_MAX, 0});
+    EXPECT_EQ(count(surface, black), 40 * 20); // the huge pen covers everything
+}
+
+TEST_F(LineTest, StylesGolden) {
+    Surface s(120, 60, white);
+    DeviceContext d(s);
+    int y = 4;
+    for (PenStyle style : {PenStyle::solid, PenStyle::dash, PenStyle::dot}) {
+        d.state().pen = {style, 1, black};
+        d.move_to({4, y});
+        d.line_to({116, y});
+        d.move_to({4 + (y - 4) * 2, 20});
+        d.line_to({30 + (y - 4) * 3, 56});
+        y += 4;
+    }
+    for (int w : {2, 3, 6}) {
+        d.state().pen = {PenStyle::solid, w, red};
+        d.move_to({60, 20 + w * 2});
+        d.line_to({110, 30 + w * 4});
+    }
+    EXPECT_TRUE(test::matches_golden(s, "line_styles"));
+}
+
+} // namespace
+} // namespace quillet
