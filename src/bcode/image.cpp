@@ -233,19 +233,23 @@ std::vector<uint8_t> write_image(const Image& image) {
         throw FormatError("literal tail has more entries than the string-pointer table");
     if (image.cells1.size() % 8 != 0 || image.cells2.size() % 8 != 0)
         throw FormatError("a numeric cell area is not a whole number of 8-byte cells");
-    std::vector<uint8_t> module_area;
-    std::vector<size_t> module_offsets;
-    for (const Module& m : image.modules) {
-        module_offsets.push_back(module_area.size());
-        module_area.insert(module_area.end(), m.bytes.begin(), m.bytes.end());
-        while (module_area.size() % module_alignment != 0)
-            module_area.push_back(0);
-    }
     size_t cells = image.cells1.size() + image.cells2.size();
     size_t pointers = 4 * image.string_pointers.size();
     size_t module_table = 4 * image.modules.size();
     size_t module_area_start =
         code_area_offset + image.code_area.size() + cells + pointers + module_table;
+    if (module_area_start % module_alignment != 0)
+        throw FormatError("the code area of " + num(image.code_area.size()) +
+                          " bytes leaves the modules off their 4-byte boundaries");
+    // Every module starts on a 4-byte boundary; the last one is not padded.
+    std::vector<uint8_t> module_area;
+    std::vector<size_t> module_offsets;
+    for (const Module& m : image.modules) {
+        while (module_area.size() % module_alignment != 0)
+            module_area.push_back(0);
+        module_offsets.push_back(module_area.size());
+        module_area.insert(module_area.end(), m.bytes.begin(), m.bytes.end());
+    }
 
     std::vector<uint8_t> out(image_magic, image_magic + 4);
     put_u32(image_version, out);

@@ -76,8 +76,8 @@ struct ImageLayout {
 Image read_image(std::span<const uint8_t> bytes);
 // Only the validation and the layout, for a loader that uses the bytes in place.
 ImageLayout validate_image(std::span<const uint8_t> bytes);
-// Serialise; modules are padded to 4-byte boundaries. Throws FormatError if a size overflows
-// its field.
+// Serialise; each module after the first starts on a 4-byte boundary (zero padding). Throws
+// FormatError if a size overflows its field.
 std::vector<uint8_t> write_image(const Image& image);
 
 // Checks that a module's own structure is sound: header, table offsets, shared channel table,

@@ -66,6 +66,11 @@ LineTable parse_line_table(std::span<const uint8_t> bytes, size_t pos, const std
         } else if (b == line_routine || b == line_internal) {
             item.kind = b == line_routine ? LineItem::routine : LineItem::internal;
             item.name = in.c_string("routine name");
+            // The engine reads name bytes as step bytes, so only ASCII names leave its state alone.
+            for (unsigned char c : item.name)
+                if (c >= 0x80)
+                    throw FormatError(what + ": routine name \"" + item.name +
+                                      "\" holds a byte above 0x7F");
         } else if (b < 0xC0) {
             if (line_mark_name(b).empty())
                 throw FormatError(what + ": byte " + std::to_string(b) + " at offset " +
@@ -93,8 +98,10 @@ void encode_line_item(const LineItem& item, std::vector<uint8_t>& out) {
     case LineItem::mark: out.push_back(uint8_t(item.value)); break;
     case LineItem::routine:
     case LineItem::internal:
-        if (item.name.find('\0') != std::string::npos)
-            throw FormatError("routine name in a line table holds a NUL byte");
+        for (unsigned char c : item.name)
+            if (c == 0 || c >= 0x80)
+                throw FormatError("routine name \"" + item.name +
+                                  "\" in a line table must be ASCII without NUL");
         out.push_back(item.kind == LineItem::routine ? line_routine : line_internal);
         out.insert(out.end(), item.name.begin(), item.name.end());
         out.push_back(0);

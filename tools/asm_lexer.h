@@ -1,0 +1,23 @@
+// Splits one line of assembly source into tokens: words, numbers, strings and punctuation.
+// A ';' outside a string starts a comment.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillet::tools {
+
+struct Token {
+    enum Kind { word, number, string, punct } kind;
+    std::string text; // word: the word; number: as written; string: the decoded bytes;
+                      // punct: the character
+};
+
+// Throws AsmError (with `file` and `line`) for an unterminated string or a bad escape.
+std::vector<Token> tokenize_line(const std::string& text, const std::string& file, int line);
+
+// Text of a string literal as the assembler reads it back: quotes, \\, \", \n, \t, \xHH.
+std::string quote_string(const std::string& bytes);
+
+} // namespace quillet::tools

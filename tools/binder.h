@@ -1,0 +1,20 @@
+// Binding an image to an engine executable and extracting it again.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace quillet::tools {
+
+// The engine's bytes followed by the image and its trailer. An engine that already carries an
+// image has it replaced; `replaced` tells the caller. Throws bcode::FormatError for a malformed
+// image.
+std::vector<uint8_t> bind_image(std::span<const uint8_t> engine, std::span<const uint8_t> image,
+                                bool& replaced);
+
+// The image of a bound executable; with `check` it must also be a well-formed image.
+// Throws bcode::FormatError.
+std::vector<uint8_t> unbind_image(std::span<const uint8_t> executable, bool check);
+
+} // namespace quillet::tools

@@ -1,0 +1,275 @@
+#include "commands.h"
+
+#include "assembler.h"
+#include "bcode/format_error.h"
+#include "bcode/image.h"
+#include "bcode/trailer.h"
+#include "binder.h"
+#include "disassembler.h"
+#include "file_io.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace quillet::tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CommandHelp {
+    const char* name;
+    const char* text;
+};
+
+const CommandHelp helps[] = {
+    {"asm", "usage: quillet asm FILE.qba [-o FILE.img]\n"
+            "\n"
+            "Assembles B-code assembly (see docs/assembly.md) into an image. The output defaults\n"
+            "to FILE.img beside the source. Errors are reported as FILE:LINE: message; nothing is\n"
+            "written then and the exit status is 1.\n"},
+    {"dis", "usage: quillet dis FILE [-o OUT.qba]\n"
+            "\n"
+            "Disassembles an image, or the image inside a bound executable, into assembly text\n"
+            "(standard output by default). The text assembles back into the same bytes: parts\n"
+            "that cannot be shown as ops are shown as bytes. A truncated or inconsistent image\n"
+            "is refused with a message naming what is wrong.\n"},
+    {"bind", "usage: quillet bind ENGINE IMAGE -o OUT\n"
+             "\n"
+             "Writes OUT: the engine executable followed by the image and the 14-byte trailer\n"
+             "(image length, 0, \"OS2Magic\", 0). OUT keeps the engine's permission bits, so it\n"
+             "runs as a program. An engine that already carries an image has it replaced.\n"},
+    {"unbind", "usage: quillet unbind EXE -o IMAGE [--no-check]\n"
+               "\n"
+               "Extracts the image from a bound executable (ours, or a Windows one), checking the\n"
+               "trailer and that the image is well-formed; --no-check extracts it without the\n"
+               "second check.\n"},
+    {"run",
+     "usage: quillet run [--log FILE] FILE.qba [ARGS...]\n"
+     "\n"
+     "Assembles FILE.qba (or takes FILE as an image when it is one), binds it to the engine\n"
+     "in a temporary directory next to an empty debug log, runs it with ARGS, and removes\n"
+     "both afterwards. --log FILE keeps a copy of the debug log. The exit status is the\n"
+     "program's. The engine is quillet-engine beside this executable, or $QUILLET_ENGINE.\n"},
+};
+
+[[noreturn]] void usage_error(const std::string& command, const std::string& message) {
+    throw ToolError(message + " (see quillet " + command + " --help)");
+}
+
+// Splits `-o VALUE` (and flags without value) from the positional arguments.
+struct Parsed {
+    std::vector<std::string> positional;
+    std::string output;
+    bool no_check = false;
+};
+
+Parsed parse_args(const std::string& command, const Args& args, bool allow_no_check = false) {
+    Parsed p;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o") {
+            if (i + 1 >= args.size()) usage_error(command, "-o needs a file name");
+            p.output = args[++i];
+        } else if (allow_no_check && args[i] == "--no-check") {
+            p.no_check = true;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            usage_error(command, "unknown option " + args[i]);
+        } else {
+            p.positional.push_back(args[i]);
+        }
+    }
+    return p;
+}
+
+bool looks_like_image(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 4 && std::memcmp(bytes.data(), bcode::image_magic, 4) == 0;
+}
+
+std::vector<uint8_t> image_of(const std::string& path) {
+    std::vector<uint8_t> bytes = read_file(path);
+    if (looks_like_image(bytes)) return bytes;
+    if (!bcode::has_trailer(bytes))
+        throw ToolError(path + " is neither a B-code image nor a bound executable (no trailer)");
+    return unbind_image(bytes, false);
+}
+
+// A temporary directory that is removed with everything in it.
+class TempDir {
+public:
+    TempDir() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/quillet-run-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back(0);
+        if (!mkdtemp(buf.data()))
+            throw ToolError("cannot create a temporary directory: " +
+                            std::string(std::strerror(errno)));
+        path_ = buf.data();
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::string engine_path(const std::string& self) {
+    if (const char* env = std::getenv("QUILLET_ENGINE"); env && *env) return env;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) exe = fs::absolute(self);
+    return (exe.parent_path() / "quillet-engine").string();
+}
+
+// Runs the program and returns its exit status; SIGINT reaches the program, not us, so the
+// temporary files are always removed.
+int run_program(const std::string& program, const Args& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    struct sigaction ignore {
+    }, old_int{}, old_quit{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &ignore, &old_int);
+    sigaction(SIGQUIT, &ignore, &old_quit);
+    pid_t pid;
+    int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+    int status = 0;
+    if (rc == 0)
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    sigaction(SIGINT, &old_int, nullptr);
+    sigaction(SIGQUIT, &old_quit, nullptr);
+    if (rc != 0) throw ToolError("cannot start " + program + ": " + std::strerror(rc));
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+std::string usage_overview() {
+    return "usage: quillet COMMAND [ARGS...]\n"
+           "\n"
+           "Commands:\n"
+           "  asm FILE.qba [-o FILE.img]        assemble B-code assembly into an image\n"
+           "  dis FILE [-o OUT.qba]             disassemble an image or a bound executable\n"
+           "  bind ENGINE IMAGE -o OUT          append an image to an engine executable\n"
+           "  unbind EXE -o IMAGE [--no-check]  extract the image from a bound executable\n"
+           "  run [--log FILE] FILE.qba [ARGS]  assemble, bind to the engine and run\n"
+           "\n"
+           "quillet COMMAND --help describes a command; docs/assembly.md the assembly language.\n";
+}
+
+std::string usage_of(const std::string& command) {
+    for (const CommandHelp& h : helps)
+        if (command == h.name) return h.text;
+    return "";
+}
+
+int command_asm(const Args& args) {
+    Parsed p = parse_args("asm", args);
+    if (p.positional.size() != 1) usage_error("asm", "asm takes one source file");
+    const std::string& source = p.positional[0];
+    std::string output = p.output;
+    if (output.empty()) output = fs::path(source).replace_extension(".img").string();
+    if (fs::path(output) == fs::path(source))
+        usage_error("asm", "the output would overwrite the source");
+    std::vector<uint8_t> image = assemble_bytes(read_text_file(source), source);
+    write_file(output, image);
+    return 0;
+}
+
+int command_dis(const Args& args) {
+    Parsed p = parse_args("dis", args);
+    if (p.positional.size() != 1) usage_error("dis", "dis takes one image or bound executable");
+    std::vector<uint8_t> image = image_of(p.positional[0]);
+    std::string text = disassemble(image, fs::path(p.positional[0]).filename().string());
+    if (p.output.empty()) {
+        std::cout << text;
+        std::cout.flush();
+        if (!std::cout) throw ToolError("cannot write the disassembly to standard output");
+    } else {
+        write_file(p.output, std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    return 0;
+}
+
+int command_bind(const Args& args) {
+    Parsed p = parse_args("bind", args);
+    if (p.positional.size() != 2 || p.output.empty())
+        usage_error("bind", "bind takes ENGINE IMAGE -o OUT");
+    std::vector<uint8_t> engine = read_file(p.positional[0]);
+    std::vector<uint8_t> image = read_file(p.positional[1]);
+    if (image.size() > 0xFFFFFFFFu)
+        throw ToolError(p.positional[1] + " is too large for a trailer's 32-bit length");
+    bool replaced = false;
+    std::vector<uint8_t> bound = bind_image(engine, image, replaced);
+    if (replaced)
+        std::cerr << "quillet bind: " << p.positional[0]
+                  << " already carried an image; it was replaced\n";
+    write_file(p.output, bound, true, p.positional[0]);
+    return 0;
+}
+
+int command_unbind(const Args& args) {
+    Parsed p = parse_args("unbind", args, true);
+    if (p.positional.size() != 1 || p.output.empty())
+        usage_error("unbind", "unbind takes EXE -o IMAGE");
+    std::vector<uint8_t> exe = read_file(p.positional[0]);
+    try {
+        write_file(p.output, unbind_image(exe, !p.no_check));
+    } catch (const bcode::FormatError& e) {
+        throw ToolError(p.positional[0] + ": " + e.what());
+    }
+    return 0;
+}
+
+int command_run(const Args& args, const std::string& self) {
+    std::string log_copy;
+    size_t i = 0;
+    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+        if (args[i] == "--log" && i + 1 < args.size())
+            log_copy = args[++i];
+        else
+            usage_error("run", "unknown option " + args[i]);
+    }
+    if (i >= args.size()) usage_error("run", "run takes a source file");
+    const std::string& source = args[i];
+    Args program_args(args.begin() + long(i) + 1, args.end());
+
+    std::vector<uint8_t> bytes = read_file(source);
+    std::vector<uint8_t> image =
+        looks_like_image(bytes) ? bytes
+                                : assemble_bytes(std::string(bytes.begin(), bytes.end()), source);
+    std::string engine = engine_path(self);
+    if (!fs::exists(engine))
+        throw ToolError("the engine is not built yet: there is no " + engine +
+                        " (set QUILLET_ENGINE to use another engine)");
+    bool replaced = false;
+    std::vector<uint8_t> bound = bind_image(read_file(engine), image, replaced);
+    TempDir dir;
+    std::string program = dir.path() + "/" + fs::path(source).stem().string();
+    write_file(program, bound, true, engine);
+    write_file(dir.path() + "/debug", {});
+    int status = run_program(program, program_args);
+    if (!log_copy.empty())
+        fs::copy_file(dir.path() + "/debug", log_copy, fs::copy_options::overwrite_existing);
+    return status;
+}
+
+} // namespace quillet::tools
