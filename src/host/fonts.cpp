@@ -222,11 +222,21 @@ struct FontLibrary::Impl {
     std::vector<std::shared_ptr<const Font>> fonts;
 };
 
+// fontconfig's state is process-wide: it is set up for the first library and released (FcFini)
+// when the last one goes, so that nothing of it outlives the fonts.
+struct FontconfigUsers {
+    int count = 0;
+};
+FontconfigUsers fontconfig_users;
+
 FontLibrary::FontLibrary() : m_impl(std::make_unique<Impl>()) {
     if (!FcInit()) throw RasterError(RasterErrorCode::font_load, "fontconfig could not start");
+    ++fontconfig_users.count;
 }
 
-FontLibrary::~FontLibrary() = default;
+FontLibrary::~FontLibrary() {
+    if (--fontconfig_users.count == 0) FcFini();
+}
 
 std::string FontLibrary::mapped_family(std::string_view requested) {
     const std::string name = lower(requested);
