@@ -750,7 +750,10 @@ private:
     }
 
     size_t label_pos(size_t m, const std::string& label) const {
-        return modules_[m].item_pos[modules_[m].labels.at(label)];
+        auto it = modules_[m].labels.find(label);
+        if (it == modules_[m].labels.end())
+            throw FormatError("module " + p_.modules[m].name + " has no label " + label);
+        return modules_[m].item_pos[it->second];
     }
 
     // Grows jump fields that cannot hold their offset; true when something changed.

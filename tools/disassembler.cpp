@@ -92,6 +92,11 @@ struct DItem {
     bool raw = false;
 };
 
+// Table regions are items whose text is \x03 and the table number.
+bool is_table(const DItem& item) {
+    return !item.text.empty() && item.text[0] == '\x03';
+}
+
 struct ModuleInfo {
     std::string name;
     bool raw = false;
@@ -103,6 +108,7 @@ struct ModuleInfo {
     std::map<size_t, uint32_t> line_starts;              // position -> line number
     std::map<size_t, std::vector<std::string>> marks;    // position -> marker names
     std::map<size_t, EntryDescriptor> descriptors;
+    std::vector<DItem> items;
 };
 
 class Disassembler {
@@ -251,7 +257,6 @@ private:
             }
             out << "end\n";
         }
-        tail_start_ = image_.string_pointers.size() - image_.literal_tail_entries;
         if (!image_.string_pointers.empty()) {
             out << "string_pointers\n";
             for (size_t i = 0; i < image_.string_pointers.size(); ++i) {
@@ -716,11 +721,10 @@ private:
         }
     }
 
-    // Decodes the module's code regions into items; throws Fail when the module must be raw.
-    std::vector<DItem> decode_module(size_t m, std::set<size_t>& targets) {
-        ModuleInfo& mi = modules_[m];
+    // Code regions of a module: everything that no table covers. Throws Fail when tables
+    // overlap.
+    std::vector<Region> code_regions(size_t m, const std::vector<Region>& tables) const {
         const Module& mod = image_.modules[m];
-        std::vector<Region> tables = table_regions(m);
         std::vector<Region> code;
         size_t pos = module_header_size;
         for (const Region& r : tables) {
@@ -728,12 +732,31 @@ private:
             pos = std::max(pos, r.end);
         }
         if (pos < mod.bytes.size()) code.push_back({pos, mod.bytes.size(), -1});
-        std::set<size_t> code_positions;
+        return code;
+    }
+
+    static std::set<size_t> positions_of(const std::vector<Region>& code) {
+        std::set<size_t> positions;
         for (const Region& r : code)
             for (size_t p = r.start; p < r.end; ++p)
-                code_positions.insert(p);
+                positions.insert(p);
+        return positions;
+    }
 
+    // Entry descriptors at the module's entry points, so that calls from any module know their
+    // arguments.
+    void parse_descriptors(size_t m) {
+        ModuleInfo& mi = modules_[m];
+        const Module& mod = image_.modules[m];
         mi.descriptors.clear();
+        if (mi.raw) return;
+        std::set<size_t> code_positions;
+        try {
+            code_positions = positions_of(code_regions(m, table_regions(m)));
+        } catch (const Fail&) {
+            mi.raw = true;
+            return;
+        }
         for (size_t e : mi.entries) {
             try {
                 EntryDescriptor d = parse_entry_descriptor(mod.bytes, e, "descriptor");
@@ -745,7 +768,14 @@ private:
             } catch (const FormatError&) {
             }
         }
+    }
 
+    // Decodes the module's code regions into items; throws Fail when the module must be raw.
+    std::vector<DItem> decode_module(size_t m, std::set<size_t>& targets) {
+        ModuleInfo& mi = modules_[m];
+        std::vector<Region> tables = table_regions(m);
+        std::vector<Region> code = code_regions(m, tables);
+        std::set<size_t> code_positions = positions_of(code);
         std::vector<DItem> items;
         for (int round = 0; round < 8; ++round) {
             items.clear();
@@ -949,21 +979,32 @@ private:
                    "  ");
     }
 
-    static bool is_table(const DItem& item) { return !item.text.empty() && item.text[0] == '\x03'; }
+    void decode_and_label(size_t m) {
+        ModuleInfo& mi = modules_[m];
+        std::set<size_t> targets;
+        mi.items.clear();
+        if (!mi.raw) {
+            try {
+                mi.items = decode_module(m, targets);
+            } catch (const Fail&) {
+                mi.raw = true;
+                mi.items.clear();
+            }
+        }
+        assign_labels(m, targets);
+        if (mi.raw) return;
+        // Only positions where an item starts can carry a label.
+        std::set<size_t> starts;
+        for (const DItem& item : mi.items)
+            if (!is_table(item)) starts.insert(item.pos);
+        for (auto it = mi.labels.begin(); it != mi.labels.end();)
+            it = starts.count(it->first) ? std::next(it) : mi.labels.erase(it);
+    }
 
     void render_module(size_t m, std::ostringstream& out) {
         ModuleInfo& mi = modules_[m];
         const Module& mod = image_.modules[m];
-        std::set<size_t> targets;
-        std::vector<DItem> items;
-        if (!mi.raw) {
-            try {
-                items = decode_module(m, targets);
-            } catch (const Fail&) {
-                mi.raw = true;
-            }
-        }
-        assign_labels(m, targets);
+        const std::vector<DItem>& items = mi.items;
         if (mi.raw) {
             render_raw_module(m, out);
             return;
@@ -1004,13 +1045,18 @@ private:
     }
 
     std::string render() {
+        tail_start_ = image_.string_pointers.size() - image_.literal_tail_entries;
         analyse_code_area();
         collect_entries();
-        // Labels of entry points first, so that calls across modules can name them.
+        // Descriptors and labels of every module first, so that calls across modules can
+        // name their targets and know their arguments.
         for (size_t m = 0; m < modules_.size(); ++m) {
             read_line_info(m);
+            parse_descriptors(m);
             assign_labels(m, {});
         }
+        for (size_t m = 0; m < modules_.size(); ++m)
+            decode_and_label(m);
         std::vector<std::string> parts;
         for (size_t m = 0; m < modules_.size(); ++m) {
             std::ostringstream one;
