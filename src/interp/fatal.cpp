@@ -12,15 +12,21 @@ void fatal_stop(const char* message) {
     program_exit();
 }
 
-void program_exit() {
-    xvt_app_destroy();
+namespace {
+
+[[noreturn]] void end_process(int status) {
+    if (exit_policy.hook) exit_policy.hook(status);
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(status);
 }
 
-void run_exit() {
-    std::fflush(nullptr);
-    std::_Exit(1);
+} // namespace
+
+void program_exit() {
+    xvt_app_destroy();
+    end_process(0);
 }
+
+void run_exit() { end_process(1); }
 
 } // namespace quillet

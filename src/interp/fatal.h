@@ -5,6 +5,13 @@
 
 namespace quillet {
 
+// How the process ends. A host that must survive the program's end (the fuzz target) installs a
+// function here that does not return normally (it throws); otherwise the process exits.
+struct ExitPolicy {
+    void (*hook)(int status) = nullptr;
+};
+inline ExitPolicy exit_policy;
+
 // Shows the message in the fatal-error box and ends the process with status 0.
 [[noreturn]] void fatal_stop(const char* message);
 

@@ -327,9 +327,10 @@ void op_loop() {
                     }
                 } else {
                     uint32_t divisor = vm.op_step_divisor ? vm.op_step_divisor : 1;
-                    if (++vm.op_counter % divisor == 0 && !vm.pump_suppression &&
-                        vm.pump_enabled)
-                        CALL(pump_between_ops());
+                    if (++vm.op_counter % divisor == 0) {
+                        if (--vm.pump_budget == 0) CALL(program_exit());
+                        if (!vm.pump_suppression && vm.pump_enabled) CALL(pump_between_ops());
+                    }
                 }
             }
         } catch (const BasicError& e) {

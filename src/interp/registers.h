@@ -63,6 +63,9 @@ struct Registers {
     int32_t busy_mark = 0;
     int32_t in_slice = 0;
 
+    // Pump points left before the run is stopped; only a bounded run (the fuzz target) sets it.
+    uint64_t pump_budget = UINT64_MAX;
+
     Addr frame_watch = 0;      // frame watch position (bif 102)
     Addr program_end_mark = 0; // caller frame of a nested program-unit run (bif 94)
 };

@@ -38,6 +38,12 @@ void load_image(const std::string& executable) {
         fatal_stop("This application contains no bcode. ");
     }
     std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    load_image_from(file);
+}
+
+void load_image_from(std::span<const uint8_t> file) {
+    program.image = 0;
+    program.image_size = 0;
     if (file.empty()) fatal_stop("This application contains no bcode. ");
     if (!bcode::has_trailer(file)) return; // no image: the version check stops the run
     std::span<const uint8_t> image;

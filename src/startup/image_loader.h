@@ -2,6 +2,8 @@
 // arena.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace quillet {
@@ -10,6 +12,9 @@ namespace quillet {
 // documented fatal messages when the file cannot be read; an executable without trailer loads no
 // image, which lay_out_image then refuses.
 void load_image(const std::string& executable);
+
+// The same for the bytes of an executable file already read.
+void load_image_from(std::span<const uint8_t> file);
 
 // Checks magic and version, validates every area and offset, relocates the string pointers and
 // builds the module records; a malformed image is a fatal stop that names what is wrong.

@@ -1,0 +1,48 @@
+#!/bin/sh
+# Runs one B-code assembly program through the real bound engine on the headless backend and
+# checks what it did against the expectations written in its comments:
+#   ; expect-exit: N          exit status (default 0)
+#   ; expect-stderr: TEXT     one line of standard error; all lines, in order (default: none)
+#   ; expect-log: TEXT        one line of the debug log; all lines, in order (default: none)
+#   ; args: WORDS             program arguments, split as the shell splits them
+#   ; no-debug-log            run without a debug log file beside the program
+# Usage: run_program_test.sh QUILLET ENGINE SOURCE WORKDIR
+set -u
+quillet=$1 engine=$2 source=$3 work=$4
+name=$(basename "$source" .qba)
+dir="$work/$name"
+rm -rf "$dir" && mkdir -p "$dir" || exit 1
+
+fail() {
+    echo "FAIL $name: $*"
+    exit 1
+}
+
+expectations() { sed -n "s/^[[:space:]]*[;#]*[[:space:]]*$1:[[:space:]]\{0,1\}//p" "$source"; }
+
+"$quillet" asm "$source" -o "$dir/prog.img" || fail "assembly failed"
+"$quillet" bind "$engine" "$dir/prog.img" -o "$dir/prog" || fail "bind failed"
+grep -q '^[[:space:]]*[;#]*[[:space:]]*no-debug-log' "$source" || : >"$dir/debug"
+
+args=$(expectations args)
+eval "set -- $args"
+(cd "$dir" && QUILLET_BACKEND=headless timeout 60 ./prog "$@" >stdout.txt 2>stderr.txt)
+status=$?
+
+want_exit=$(expectations expect-exit)
+[ -n "$want_exit" ] || want_exit=0
+[ "$status" = "$want_exit" ] || {
+    cat "$dir/stderr.txt"
+    fail "exit status $status, expected $want_exit"
+}
+
+expectations expect-stderr >"$dir/want-stderr.txt"
+diff -u "$dir/want-stderr.txt" "$dir/stderr.txt" >"$dir/stderr.diff" ||
+    { cat "$dir/stderr.diff" "$dir/debug" 2>/dev/null; fail "standard error differs"; }
+
+if [ -f "$dir/debug" ]; then
+    expectations expect-log >"$dir/want-log.txt"
+    diff -u "$dir/want-log.txt" "$dir/debug" >"$dir/log.diff" ||
+        { cat "$dir/log.diff"; fail "debug log differs"; }
+fi
+echo "ok $name"
