@@ -875,6 +875,9 @@ private:
             }
             case ItemSrc::line_item:
                 flush(pos, item.line);
+                if (item.number < pending)
+                    fail(item.line, "line " + std::to_string(item.number) + " follows line " +
+                                        std::to_string(pending) + ": line numbers must increase");
                 pending = item.number;
                 break;
             case ItemSrc::mark_item:

@@ -1,0 +1,163 @@
+// The assembler's encodings: frames, operand tables with escapes, jump tables, literals, and
+// its error messages.
+#include "asm_error.h"
+#include "assembler.h"
+#include "bcode/byte_reader.h"
+#include "bcode/descriptor.h"
+#include "bcode/image.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace quillet;
+using namespace quillet::tools;
+
+namespace {
+
+bcode::Image build(const std::string& body) {
+    return assemble(body, "t.qba");
+}
+
+std::vector<uint8_t> module_bytes(const std::string& body) {
+    return build(body).modules[0].bytes;
+}
+
+std::string error_of(const std::string& body) {
+    try {
+        assemble(body, "t.qba");
+    } catch (const AsmError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+bcode::EntryDescriptor routine_at_start(const bcode::Image& image) {
+    return bcode::parse_entry_descriptor(image.modules[image.start_module].bytes,
+                                         bcode::module_base_offset + image.start_offset, "test");
+}
+
+} // namespace
+
+TEST(Assembler, EmptyRoutineHas36ByteFrame) {
+    std::vector<uint8_t> m = module_bytes("module m\n routine main\n return\nend\n");
+    EXPECT_EQ(std::vector<uint8_t>(m.begin() + 18, m.begin() + 23),
+              (std::vector<uint8_t>{0x12, 0x00, 0x00, 0x20, 0x92}));
+}
+
+TEST(Assembler, FrameSlotsAndNumericRegionMeet) {
+    bcode::Image image = build("module m\n"
+                               " routine main\n"
+                               "  local num a\n"
+                               "  local str s\n"
+                               "  param num p\n"
+                               "  ref str r\n"
+                               "  move p, a\n"
+                               "  str_move s, r\n"
+                               "  return\n"
+                               "end\n");
+    bcode::EntryDescriptor d = routine_at_start(image);
+    // a, p in the numeric region; s and r in slots: 36 + 4 * 8 bytes.
+    EXPECT_EQ(d.frames[0].frame_units, 34u);
+    const std::vector<uint8_t>& m = image.modules[0].bytes;
+    size_t table = 4 + bcode::get_u16le(&m[4]);
+    // Numeric operands: p = frame 56 (second numeric cell), a = frame 64 (first).
+    EXPECT_EQ(bcode::get_u16le(&m[table]), bcode::mode_frame);
+    EXPECT_EQ(bcode::get_u16le(&m[table + 2]), 56);
+    EXPECT_EQ(bcode::get_u16le(&m[table + 6]), 64);
+    size_t strings = 4 + bcode::get_u16le(&m[6]);
+    EXPECT_EQ(bcode::get_u16le(&m[strings + 2]), 40); // s: slot 1
+    EXPECT_EQ(bcode::get_u16le(&m[strings + 4]), bcode::mode_frame_ref);
+    EXPECT_EQ(bcode::get_u16le(&m[strings + 6]), 48); // r: slot 2, by reference
+}
+
+TEST(Assembler, Entry256IsReachedThroughAnEscape) {
+    std::string src = "module m\n routine main\n  local num x\n";
+    for (int i = 0; i < 257; ++i)
+        src += "  move " + std::to_string(i + 1000) + ", x\n";
+    src += "  return\nend\n";
+    bcode::Image image = build(src);
+    const std::vector<uint8_t>& m = image.modules[0].bytes;
+    size_t table = 4 + bcode::get_u16le(&m[4]);
+    for (size_t e = 128; e < 256; ++e)
+        EXPECT_EQ(bcode::get_u16le(&m[table + 4 * e]), bcode::mode_escape) << e;
+    // x is entry 1; literal 1000 + 255 is the 256th literal, so entry 256 + 1 - 128 ... find
+    // the move of literal 1000+254, which lands on entry 256.
+    size_t code = 18 + 4; // after the descriptor 13 01 00 20? the frame has one numeric local
+    std::vector<uint8_t> expected = {0xC0, 0x80, 0xC0, 0x01};
+    auto it = std::search(m.begin() + long(code), m.end(), expected.begin(), expected.end());
+    EXPECT_NE(it, m.end()) << "move #256, x not encoded as C0 80 C0 01";
+}
+
+TEST(Assembler, JumpTableEntriesWidenTogether) {
+    std::string near = "module m\n routine main\n  local num x\n  jump_table x, 0, a, b\n"
+                       " a:\n  nop\n b:\n  return\nend\n";
+    std::vector<uint8_t> m = module_bytes(near);
+    // 86, x, base 0, count 2, entries 1 byte each: a is 1 byte on (after entry 2), b 2 bytes.
+    std::vector<uint8_t> expected = {0x86, 0x00, 0x00, 0x02, 0x41, 0x41, 0x98};
+    EXPECT_NE(std::search(m.begin(), m.end(), expected.begin(), expected.end()), m.end());
+
+    std::string far = "module m\n routine main\n  local num x\n  jump_table x, 0, a, b\n a:\n";
+    for (int i = 0; i < 70; ++i)
+        far += "  nop\n";
+    far += " b:\n  return\nend\n";
+    m = module_bytes(far);
+    std::vector<uint8_t> wide = {0x86, 0x00, 0x00, 0x02, 0xA0, 0x02, 0xA0, 0x46};
+    EXPECT_NE(std::search(m.begin(), m.end(), wide.begin(), wide.end()), m.end());
+}
+
+TEST(Assembler, LiteralsAreDeduplicated) {
+    bcode::Image image = build("module m\n routine main\n  local num x\n  local str s\n"
+                               "  move 5, x\n  move 5, x\n  move 2.5, x\n  move lit2 5, x\n"
+                               "  str_move \"a\", s\n  str_move \"a\", s\n  return\nend\n");
+    EXPECT_EQ(image.cells1.size(), 16u); // 5 and 2.5
+    EXPECT_EQ(image.cells2.size(), 8u);
+    EXPECT_EQ(image.string_pointers.size(), 1u);
+    EXPECT_EQ(image.literal_tail_entries, 1u);
+    // Integer literals take the integer form: high word FFFFFFFF.
+    EXPECT_EQ(image.cells1[4], 0xFF);
+    EXPECT_EQ(image.cells1[0], 5);
+}
+
+TEST(Assembler, LineTableFollowsLineStatements) {
+    bcode::Image image = build("module m\n routine main name \"Main program\"\n"
+                               "  line 11\n  nop\n  nop\n  line 22\n  return\nend\n");
+    const std::vector<uint8_t>& m = image.modules[0].bytes;
+    size_t lines = 4 + bcode::get_u16le(&m[14]);
+    // Header (14 bytes) as line 0, the routine name, step 0 over the descriptor, step 11 and
+    // two op bytes, then line 22 with one byte.
+    std::vector<uint8_t> expected = {0xCE, 0xA8};
+    for (char c : std::string("Main program"))
+        expected.push_back(uint8_t(c));
+    expected.insert(expected.end(), {0x00, 0x00, 0xC4, 0x0B, 0xC2, 0xC1, 0xA3});
+    EXPECT_EQ(
+        std::vector<uint8_t>(m.begin() + long(lines), m.begin() + long(lines + expected.size())),
+        expected);
+}
+
+TEST(Assembler, ErrorsNameFileAndLine) {
+    EXPECT_EQ(error_of("module m\n routine main\n  add y, 1, y\nend\n"),
+              "t.qba:3: unknown operand 'y'");
+    EXPECT_EQ(error_of("module m\n routine main\n  call f 1\n routine f\n  param num a\n"
+                       "  param str b\n  return\nend\n"),
+              "t.qba:3: routine f takes 2 arguments (num, str), but 1 are given");
+    EXPECT_EQ(error_of("module m\n routine main\n  call f \"x\"\n routine f\n  param num a\n"
+                       "  return\nend\n"),
+              "t.qba:3: the call of f takes a numeric operand here, but '\"x\"' is a string "
+              "operand");
+    EXPECT_EQ(error_of("module m\n routine main\n  bif 60 frame 40\n  return\nend\n"),
+              "t.qba:3: the kind of operand 'frame 40' in bif 60 is not known: write num, str, "
+              "numarr or strarr before it");
+    EXPECT_EQ(error_of("module m\n routine main\n  bif 38 1, 2\nend\n"),
+              "t.qba:3: bif 38 takes 1 operands (num), but 2 are given");
+    EXPECT_EQ(error_of("module m\n routine main\n  ref num r\n  param str s\n  return\nend\n"),
+              "t.qba:4: a string or array slot must come before every reference slot: the "
+              "engine releases the first slots of a frame");
+    EXPECT_EQ(error_of("module m\n routine main\n  line 20\n  nop\n  line 10\n  return\nend\n"),
+              "t.qba:5: line 10 follows line 20: line numbers must increase");
+    EXPECT_EQ(error_of("module m\n routine main\n  frobnicate 1\nend\n"),
+              "t.qba:3: unknown statement 'frobnicate'");
+    EXPECT_EQ(error_of("module m\n routine main\n  move 1\nend\n"),
+              "t.qba:3: expected ',' at the end of the line");
+    EXPECT_EQ(error_of("start nowhere\nmodule m\n routine main\n  return\nend\n"),
+              "t.qba:1: unknown routine nowhere");
+}

@@ -1,0 +1,65 @@
+#!/bin/sh
+# The commands of the tool on good and bad input: exit status and messages.
+# usage: commands.sh QUILLET WORKDIR SAMPLE.qba
+set -eu
+quillet=$1 work=$2 sample=$3
+rm -rf "$work" && mkdir -p "$work" && cd "$work"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+expect_error() { # expect_error TEXT COMMAND...: the command fails and says TEXT on stderr
+    text=$1
+    shift
+    if "$@" >out.txt 2>err.txt; then fail "succeeded: $*"; fi
+    grep -qF -- "$text" err.txt || fail "no '$text' from $*: $(cat err.txt)"
+}
+
+# Help for the tool and every command.
+"$quillet" --help | grep -q "unbind EXE" || fail "overview"
+for c in asm dis bind unbind run; do
+    "$quillet" "$c" --help | grep -q "usage: quillet $c" || fail "help of $c"
+done
+expect_error "unknown command 'frobnicate'" "$quillet" frobnicate
+
+# Errors in sources: FILE:LINE: message, nothing written.
+printf 'module m\n  routine main\n    add x, 1, x\nend\n' >bad.qba
+expect_error "bad.qba:3: unknown operand 'x'" "$quillet" asm bad.qba -o bad.img
+[ ! -e bad.img ] || fail "an image was written for a bad source"
+printf 'module m\n  routine main\n    jump nowhere\nend\n' >jump.qba
+expect_error "jump.qba:3: jump to unknown label nowhere" "$quillet" asm jump.qba
+printf 'module m\n  routine main\n    move "text", 1\nend\n' >kind.qba
+expect_error "kind.qba:3: move takes a numeric operand here" "$quillet" asm kind.qba
+printf 'module m\n  routine main\n    str_move "unterminated\nend\n' >quote.qba
+expect_error "quote.qba:3: string without closing quote" "$quillet" asm quote.qba
+printf 'module m\n  routine main\n' >open.qba
+expect_error "open.qba:1: the file ends inside module m" "$quillet" asm open.qba
+expect_error "cannot open missing.qba" "$quillet" asm missing.qba
+
+# Bind and unbind: the image survives, the run bit is kept.
+"$quillet" asm "$sample" -o sample.img
+printf '#!/bin/sh\necho engine\n' >engine
+chmod 755 engine
+"$quillet" bind engine sample.img -o bound
+[ -x bound ] || fail "bound executable lost the run bit"
+"$quillet" unbind bound -o back.img
+cmp sample.img back.img || fail "unbind changed the image"
+"$quillet" dis bound | grep -q "routine Main_program" || fail "dis of a bound executable"
+"$quillet" bind bound sample.img -o rebound 2>err.txt
+grep -q "replaced" err.txt || fail "rebinding did not say it replaced the image"
+cmp bound rebound || fail "rebinding did not replace the old image"
+
+# Files without a trailer, truncated and inconsistent images.
+expect_error "does not end with the 14-byte trailer" "$quillet" unbind engine -o x.img
+[ ! -e x.img ] || fail "unbind wrote an image without a trailer"
+head -c 100 sample.img >short.img
+expect_error "areas end at byte" "$quillet" dis short.img
+printf 'hello' >text.img
+expect_error "neither a B-code image nor a bound executable" "$quillet" dis text.img
+head -c 2500 bound >cut
+cat back.img >>cut  # a trailer-less file that ends inside an image
+expect_error "does not end with the 14-byte trailer" "$quillet" unbind cut -o y.img
+
+# run says clearly that the engine is missing.
+export QUILLET_ENGINE="$work/no-such-engine"
+expect_error "the engine is not built yet" "$quillet" run "$sample"
+unset QUILLET_ENGINE
+echo "commands ok"
