@@ -34,18 +34,9 @@ int32_t search_forward(std::string_view s, std::string_view t, int32_t n) {
     int64_t length = size_of(s);
     if (t.empty()) return static_cast<int32_t>(i < length ? i + 1 : length + 1);
     if (i + size_of(t) > length) return 0;
-    // Find the first byte, then compare the rest; the last start that can match bounds the scan.
-    const char* text = s.data();
-    const char* last_start = text + (length - size_of(t));
-    const char first = t[0];
-    const char* rest = t.data() + 1;
-    const size_t rest_size = t.size() - 1;
-    for (const char* p = text + i; p <= last_start; ++p) {
-        p = static_cast<const char*>(std::memchr(p, first, size_t(last_start - p) + 1));
-        if (!p) return 0;
-        if (std::memcmp(p + 1, rest, rest_size) == 0) return static_cast<int32_t>(p - text + 1);
-    }
-    return 0;
+    // The first occurrence at or after i; glibc's memmem finds it with a two-way search.
+    const void* at = memmem(s.data() + i, size_t(length - i), t.data(), t.size());
+    return at ? static_cast<int32_t>(static_cast<const char*>(at) - s.data() + 1) : 0;
 }
 
 int32_t search_backward(std::string_view s, std::string_view t, int32_t n) {

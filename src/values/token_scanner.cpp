@@ -1,5 +1,7 @@
 #include "values/token_scanner.h"
 
+#include "values/strings.h"
+
 namespace quillet {
 namespace {
 
@@ -136,6 +138,20 @@ Token TokenScanner::quoted(uint32_t start) {
         if (at_end() || peek() != '"') return {token_class::quoted, start, pos_ - start, false};
         ++pos_; // a doubled quote stands for one and the string goes on
     }
+}
+
+void store_token_text(Addr cell, const TokenScanner& scanner, Token token) {
+    std::string_view text = scanner.source().substr(token.start, token.length);
+    if (!token.lower_case) return str_set(cell, text);
+    // Even when the cell holds the source record itself and is written in place, the copy is
+    // safe: it runs forward and every byte read lies at or after the bytes already written.
+    Addr rec = str_prepare(cell, int32_t(text.size()));
+    std::byte* out = host_ptr(str_text(rec));
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        out[i] = static_cast<std::byte>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    str_set_length(rec, int32_t(text.size()));
 }
 
 } // namespace quillet

@@ -69,6 +69,9 @@ private:
 
 namespace quillet {
 
+// Stores the token's text from the scanner's source into a string cell, names in lower case.
+void store_token_text(Addr cell, const TokenScanner& scanner, Token token);
+
 // The one scan of the engine: the source it reads (one reference held, so the text stays as it
 // was when the scan started) and the cells that receive each token.
 struct ScanState {

@@ -120,24 +120,11 @@ void scan_start() { // 97
     num_set_int(result, scan.scanner.line_number());
 }
 
-void set_token_text(Addr cell, std::string_view text, bool lower_case) {
-    if (!lower_case) return str_set(cell, text);
-    // The scanner holds the source record, so the destination is never the record read here.
-    Addr rec = str_prepare(cell, int32_t(text.size()));
-    std::byte* out = host_ptr(str_text(rec));
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        out[i] = static_cast<std::byte>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    }
-    str_set_length(rec, int32_t(text.size()));
-}
-
 void scan_next() { // 98
     ScanState& scan = scan_state;
     if (!scan.source_record) return; // no scan was started: no cells to write
     Token token = scan.scanner.next();
-    set_token_text(scan.text_cell, scan.scanner.source().substr(token.start, token.length),
-                   token.lower_case);
+    store_token_text(scan.text_cell, scan.scanner, token);
     num_set_int(scan.position_cell, int32_t(token.start) + 1);
     num_set_int(scan.class_cell, token.kind);
 }
