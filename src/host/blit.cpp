@@ -3,41 +3,63 @@
 // source lies outside the source surface is left alone.
 #include "paint_internals.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 namespace quillet {
 
 namespace {
 
-// A ternary operation expanded from its truth table into eight all-or-nothing masks, so that a
-// pixel costs a fixed handful of bitwise operations whatever the code.
-class Rop3Eval {
-public:
-    explicit Rop3Eval(uint8_t table) {
-        for (unsigned k = 0; k < 8; ++k)
-            m_mask[k] = (table >> k & 1) ? ~Color{0} : 0;
-    }
-    Color operator()(Color p, Color s, Color d) const {
-        const Color np = ~p, ns = ~s, nd = ~d;
-        return ((np & ns & nd & m_mask[0]) | (np & ns & d & m_mask[1]) | (np & s & nd & m_mask[2]) |
-                (np & s & d & m_mask[3]) | (p & ns & nd & m_mask[4]) | (p & ns & d & m_mask[5]) |
-                (p & s & nd & m_mask[6]) | (p & s & d & m_mask[7])) &
-               color_mask;
-    }
-
-private:
-    Color m_mask[8];
+// One row of a ternary operation: dest[i] = f(pattern, source[i], dest[i]), the pattern being
+// either a row of pixels or one solid colour.
+struct RopRow {
+    const Color* pattern;
+    Color solid;
+    const Color* source;
+    Color* dest;
+    size_t count;
 };
+using RopRowFn = void (*)(const RopRow&);
+
+// Each code's row loop is instantiated with its truth table as a constant, so the compiler
+// reduces apply_rop3 to the few operations that code needs.
+template <unsigned Table>
+void rop_row(const RopRow& r) {
+    constexpr uint8_t table = Table;
+    constexpr bool uses_source = rop3_uses_source(table), uses_pattern = rop3_uses_pattern(table);
+    if (uses_pattern && r.pattern) {
+        for (size_t i = 0; i < r.count; ++i)
+            r.dest[i] = apply_rop3(table, r.pattern[i], uses_source ? r.source[i] : 0, r.dest[i]);
+        return;
+    }
+    const Color p = r.solid;
+    for (size_t i = 0; i < r.count; ++i)
+        r.dest[i] = apply_rop3(table, p, uses_source ? r.source[i] : 0, r.dest[i]);
+}
+
+template <size_t... Tables>
+constexpr std::array<RopRowFn, 256> make_rop_rows(std::index_sequence<Tables...>) {
+    return {&rop_row<Tables>...};
+}
+constexpr std::array<RopRowFn, 256> rop_rows = make_rop_rows(std::make_index_sequence<256>{});
 
 // The pattern of a block transfer is the brush with its hatch gaps in the background colour.
 struct Pattern {
     paint::BrushSampler sampler;
     Pattern(const DrawState& state)
         : sampler(state.brush, state.background, BackgroundMode::opaque) {}
-    Color at(int x, int y) const {
-        Color c = 0;
-        sampler.sample(x, y, c);
-        return c;
+    // Solid patterns are one colour; others are sampled into a row for each destination row.
+    bool is_solid() const { return sampler.is_solid(); }
+    Color solid() const { return sampler.is_solid() ? sampler.solid_color() : 0; }
+    const Color* row(std::vector<Color>& buffer, int left, int y) const {
+        if (sampler.is_solid()) return nullptr;
+        for (size_t i = 0; i < buffer.size(); ++i) {
+            Color c = 0;
+            sampler.sample(left + static_cast<int>(i), y, c);
+            buffer[i] = c;
+        }
+        return buffer.data();
     }
 };
 
@@ -63,8 +85,9 @@ void DeviceContext::bit_blt(IntRect dest, const Surface& source, IntPoint src_or
     if (uses_pattern && !pattern.sampler.paints()) return;
     Surface copy;
     const Surface& src = uses_source ? stable_source(source, m_surface, copy) : source;
-    const Rop3Eval eval(table);
     const size_t count = static_cast<size_t>(area.width());
+    std::vector<Color> pattern_row(uses_pattern && !pattern.is_solid() ? count : 0);
+    const RopRowFn row_fn = rop_rows[table];
     for (int y = area.top; y < area.bottom; ++y) {
         Color* d = m_surface.scanline(y) + area.left;
         const Color* s =
@@ -73,16 +96,8 @@ void DeviceContext::bit_blt(IntRect dest, const Surface& source, IntPoint src_or
             std::memcpy(d, s, count * sizeof(Color));
             continue;
         }
-        if (!uses_pattern && table == rop3_table(rop3::src_invert)) {
-            for (size_t i = 0; i < count; ++i)
-                d[i] = (d[i] ^ s[i]) & color_mask;
-            continue;
-        }
-        for (size_t i = 0; i < count; ++i) {
-            const int x = area.left + static_cast<int>(i);
-            const Color p = uses_pattern ? pattern.at(x, y) : 0;
-            d[i] = eval(p, s ? s[i] : 0, d[i]);
-        }
+        const Color* p = uses_pattern ? pattern.row(pattern_row, area.left, y) : nullptr;
+        row_fn({p, pattern.solid(), s, d, count});
     }
 }
 
@@ -97,7 +112,7 @@ void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src
     const uint8_t table = rop3_table(rop);
     if (dest.is_empty() || src_rect.is_empty()) return;
     if (!rop3_uses_source(table)) return pat_blt(dest, rop);
-    const IntRect area = dest.intersected(clip_rect());
+    IntRect area = dest.intersected(clip_rect());
     if (area.is_empty()) return;
     const Pattern pattern(m_state);
     const bool uses_pattern = rop3_uses_pattern(table);
@@ -105,29 +120,40 @@ void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src
     Surface copy;
     const Surface& src = stable_source(source, m_surface, copy);
 
-    // Each destination pixel takes the source pixel under its centre.
+    // Each destination pixel takes the source pixel under its centre. The mapping never
+    // decreases, so the pixels whose source lies inside the source surface form one run.
     auto map = [](int64_t offset, int64_t dest_size, int64_t src_start, int64_t src_size) {
         return src_start +
                static_cast<int64_t>(paint::uint128(2 * offset + 1) * paint::uint128(src_size) /
                                     paint::uint128(2 * dest_size));
     };
-    std::vector<int64_t> columns(static_cast<size_t>(area.width()));
-    for (int x = area.left; x < area.right; ++x)
-        columns[static_cast<size_t>(x - area.left)] =
+    std::vector<int> columns;
+    columns.reserve(static_cast<size_t>(area.width()));
+    int first = area.right;
+    for (int x = area.left; x < area.right; ++x) {
+        const int64_t sx =
             map(int64_t{x} - dest.left, dest.width(), src_rect.left, src_rect.width());
-    const Rop3Eval eval(table);
+        if (sx < 0) continue;
+        if (sx >= src.width()) break;
+        if (first == area.right) first = x;
+        columns.push_back(static_cast<int>(sx));
+    }
+    if (columns.empty()) return;
+    area.left = first;
+    const size_t count = columns.size();
+    std::vector<Color> source_row(count),
+        pattern_row(uses_pattern && !pattern.is_solid() ? count : 0);
+    const RopRowFn row_fn = rop_rows[table];
     for (int y = area.top; y < area.bottom; ++y) {
         const int64_t sy =
             map(int64_t{y} - dest.top, dest.height(), src_rect.top, src_rect.height());
         if (sy < 0 || sy >= src.height()) continue;
         const Color* s = src.scanline(static_cast<int>(sy));
-        Color* d = m_surface.scanline(y);
-        for (int x = area.left; x < area.right; ++x) {
-            const int64_t sx = columns[static_cast<size_t>(x - area.left)];
-            if (sx < 0 || sx >= src.width()) continue;
-            const Color p = uses_pattern ? pattern.at(x, y) : 0;
-            d[x] = eval(p, s[sx], d[x]);
-        }
+        for (size_t i = 0; i < count; ++i)
+            source_row[i] = s[columns[i]];
+        Color* d = m_surface.scanline(y) + area.left;
+        const Color* p = uses_pattern ? pattern.row(pattern_row, area.left, y) : nullptr;
+        row_fn({p, pattern.solid(), source_row.data(), d, count});
     }
 }
 

@@ -105,29 +105,43 @@ void walk_line(IntPoint a, IntPoint b, const IntRect& clip, Plot&& plot) {
     int64_t end = major_step > 0 ? std::min(n, hi - major0) : std::min(n, major0 - lo + 1);
     if (first >= end) return;
 
-    // The minor offset of pixel i is floor((2 i d + n) / 2n), which never decreases with i.
+    // The minor offset of pixel i is floor((2 i d + n) / 2n), which never decreases with i. It
+    // fits 64 bits unless the line is longer than 2^31 pixels.
+    const bool small = n < (int64_t{1} << 31);
     auto offset = [&](int64_t i) {
+        if (small) return (2 * i * d + n) / (2 * n);
         return static_cast<int64_t>((uint128(2 * i) * uint64_t(d) + uint64_t(n)) / uint128(2 * n));
     };
-    const int64_t olo = minor_step > 0 ? mlo - minor0 : minor0 - mhi + 1;
-    const int64_t ohi = minor_step > 0 ? mhi - minor0 : minor0 - mlo + 1;
-    auto first_reaching = [&](int64_t target, int64_t from, int64_t to) {
-        while (from < to) {
-            const int64_t mid = from + (to - from) / 2;
-            if (offset(mid) < target)
-                from = mid + 1;
-            else
-                to = mid;
-        }
-        return from;
-    };
-    first = first_reaching(olo, first, end);
-    end = first_reaching(ohi, first, end);
-    if (first >= end) return;
+    // A line with both ends inside the clip stays inside it; others are cut down to the clip.
+    const bool inside = clip.contains(a) && clip.contains(b);
+    if (!inside) {
+        const int64_t olo = minor_step > 0 ? mlo - minor0 : minor0 - mhi + 1;
+        const int64_t ohi = minor_step > 0 ? mhi - minor0 : minor0 - mlo + 1;
+        auto first_reaching = [&](int64_t target, int64_t from, int64_t to) {
+            while (from < to) {
+                const int64_t mid = from + (to - from) / 2;
+                if (offset(mid) < target)
+                    from = mid + 1;
+                else
+                    to = mid;
+            }
+            return from;
+        };
+        first = first_reaching(olo, first, end);
+        end = first_reaching(ohi, first, end);
+        if (first >= end) return;
+    }
 
-    const uint128 num = uint128(2 * first) * uint64_t(d) + uint64_t(n);
-    int64_t q = static_cast<int64_t>(num / uint128(2 * n));
-    int64_t r = static_cast<int64_t>(num % uint128(2 * n));
+    int64_t q, r;
+    if (small) {
+        const int64_t num = 2 * first * d + n;
+        q = num / (2 * n);
+        r = num % (2 * n);
+    } else {
+        const uint128 num = uint128(2 * first) * uint64_t(d) + uint64_t(n);
+        q = static_cast<int64_t>(num / uint128(2 * n));
+        r = static_cast<int64_t>(num % uint128(2 * n));
+    }
     for (int64_t i = first; i < end; ++i) {
         const int major = static_cast<int>(major0 + major_step * i);
         const int minor = static_cast<int>(minor0 + minor_step * q);

@@ -33,14 +33,13 @@ enum class Rop2 : uint8_t {
     white,
 };
 
+// Written as a sum of the table's minterms with all-or-nothing masks: branch-free at run time,
+// and folded to the code's own few operations when the code is a constant.
 constexpr Color apply_rop2(Rop2 op, Color pen, Color dst) {
     const unsigned table = (static_cast<unsigned>(op) - 1) & 15;
-    Color r = 0;
-    if (table & 1) r |= ~pen & ~dst;
-    if (table & 2) r |= ~pen & dst;
-    if (table & 4) r |= pen & ~dst;
-    if (table & 8) r |= pen & dst;
-    return r & color_mask;
+    auto m = [table](unsigned k) { return (table >> k & 1) ? ~Color{0} : Color{0}; };
+    return ((~pen & ~dst & m(0)) | (~pen & dst & m(1)) | (pen & ~dst & m(2)) | (pen & dst & m(3))) &
+           color_mask;
 }
 
 // A ternary raster operation code as programs pass it, for example 0xCC0020.
@@ -69,12 +68,12 @@ constexpr uint8_t rop3_table(Rop3 code) {
 }
 
 constexpr Color apply_rop3(uint8_t table, Color p, Color s, Color d) {
-    Color r = 0;
-    for (unsigned k = 0; k < 8; ++k) {
-        if (!(table >> k & 1)) continue;
-        r |= ((k & 4) ? p : ~p) & ((k & 2) ? s : ~s) & ((k & 1) ? d : ~d);
-    }
-    return r & color_mask;
+    auto m = [table](unsigned k) { return (table >> k & 1) ? ~Color{0} : Color{0}; };
+    const Color np = ~p, ns = ~s, nd = ~d;
+    return ((np & ns & nd & m(0)) | (np & ns & d & m(1)) | (np & s & nd & m(2)) |
+            (np & s & d & m(3)) | (p & ns & nd & m(4)) | (p & ns & d & m(5)) | (p & s & nd & m(6)) |
+            (p & s & d & m(7))) &
+           color_mask;
 }
 
 // Whether the result depends on the source (or the pattern) at all: the table differs between

@@ -2,6 +2,7 @@
 #include "rounded_shapes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numbers>
 
 namespace quillet {
@@ -68,12 +69,17 @@ void DeviceContext::fill_rect(IntRect r, const Brush& brush) {
     if (area.is_empty()) return;
     const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode);
     if (!sampler.paints()) return;
+    if (sampler.is_solid()) {
+        // One row is filled, the others copied from it: copies run at memory speed.
+        Color* first = m_surface.scanline(area.top) + area.left;
+        const size_t count = static_cast<size_t>(area.width());
+        std::fill(first, first + count, sampler.solid_color());
+        for (int y = area.top + 1; y < area.bottom; ++y)
+            std::memcpy(m_surface.scanline(y) + area.left, first, count * sizeof(Color));
+        return;
+    }
     for (int y = area.top; y < area.bottom; ++y) {
         Color* row = m_surface.scanline(y);
-        if (sampler.is_solid()) {
-            std::fill(row + area.left, row + area.right, sampler.solid_color());
-            continue;
-        }
         for (int x = area.left; x < area.right; ++x) {
             Color c;
             if (sampler.sample(x, y, c)) row[x] = c;
