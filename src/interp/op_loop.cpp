@@ -33,11 +33,6 @@ struct ForCache {
 
 ForCache for_cache;
 
-bool is_small_int(Cell c) {
-    int32_t v = int_value(c);
-    return is_int(c) && v >= -16777216 && v <= 16777215;
-}
-
 bool loop_done(Cell var, Cell limit, bool step_negative) {
     return step_negative ? num_less(var, limit) : num_less(limit, var);
 }
@@ -55,7 +50,7 @@ void fill_for_cache(Addr head, Addr exit_pc) {
     skip_number(p); // the FOR's own offset
     c.body_pc = p;
     c.step_negative = num_is_negative(c.step);
-    c.fast = is_small_int(c.step) && is_int(c.limit);
+    c.fast = is_int(c.step) && is_int(c.limit);
 }
 
 Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
@@ -159,8 +154,11 @@ void op_loop() {
                     const ForCache& c = for_cache;
                     Cell var = load_cell(c.var);
                     bool done;
-                    if (c.fast && is_small_int(var)) {
-                        int32_t v = int_value(var) + int_value(c.step);
+                    int32_t v;
+                    // The integer path gives what num_add and num_less would give, whenever
+                    // the sum cannot overflow; that holds for any integer, not just small ones.
+                    if (c.fast && is_int(var) &&
+                        !__builtin_add_overflow(int_value(var), int_value(c.step), &v)) {
                         store_cell(c.var, num_int(v));
                         done = c.step_negative ? v < int_value(c.limit) : int_value(c.limit) < v;
                     } else {
@@ -326,8 +324,9 @@ void op_loop() {
                         return;
                     }
                 } else {
-                    uint32_t divisor = vm.op_step_divisor ? vm.op_step_divisor : 1;
-                    if (++vm.op_counter % divisor == 0) {
+                    ++vm.op_counter;
+                    if (--vm.ops_to_pump == 0) {
+                        vm.ops_to_pump = vm.op_step_divisor ? vm.op_step_divisor : 1;
                         if (--vm.pump_budget == 0) CALL(program_exit());
                         if (!vm.pump_suppression && vm.pump_enabled) CALL(pump_between_ops());
                     }

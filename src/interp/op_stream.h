@@ -13,7 +13,7 @@ namespace quillet {
 
 [[noreturn]] void bad_operand_mode(uint16_t mode);
 
-inline int32_t read_signed(Addr& pc) {
+QUILLET_HOT_INLINE int32_t read_signed(Addr& pc) {
     uint32_t b = load_u8(pc++);
     if (b < 0x80) return int32_t(b) - 64;
     int32_t v = (int32_t(b & 0x3F) - 32) * 256 + load_u8(pc++);
@@ -21,7 +21,7 @@ inline int32_t read_signed(Addr& pc) {
     return v * 256 + load_u8(pc++);
 }
 
-inline uint32_t read_unsigned(Addr& pc) {
+QUILLET_HOT_INLINE uint32_t read_unsigned(Addr& pc) {
     uint32_t b = load_u8(pc++);
     if (b < 0x80) return b;
     uint32_t v = (b & 0x3F) * 256 + load_u8(pc++);
@@ -43,7 +43,7 @@ inline void skip_number(Addr& pc) {
 
 // The descriptor an operand index selects: one byte, or for an escape entry (mode 0x40) an
 // unsigned number starting at that same byte that selects entry 64 + u.
-inline Addr fetch_descriptor(Addr& pc, Addr table) {
+QUILLET_HOT_INLINE Addr fetch_descriptor(Addr& pc, Addr table) {
     Addr desc = table + 4 * uint32_t(load_u8(pc));
     if (load_u16(desc) != 0x40) {
         ++pc;
@@ -53,7 +53,7 @@ inline Addr fetch_descriptor(Addr& pc, Addr table) {
 }
 
 // The cell address a descriptor names.
-inline Addr resolve_descriptor(Addr desc) {
+QUILLET_HOT_INLINE Addr resolve_descriptor(Addr desc) {
     uint16_t mode = load_u16(desc);
     uint32_t off = load_u16(desc + 2);
     switch (mode) {
@@ -72,12 +72,12 @@ inline Addr resolve_descriptor(Addr desc) {
     }
 }
 
-inline Addr fetch_operand(Addr& pc, Addr table) {
+QUILLET_HOT_INLINE Addr fetch_operand(Addr& pc, Addr table) {
     return resolve_descriptor(fetch_descriptor(pc, table));
 }
 
-inline Addr fetch_num(Addr& pc) { return fetch_operand(pc, vm.num_operands); }
-inline Addr fetch_str(Addr& pc) { return fetch_operand(pc, vm.str_operands); }
+QUILLET_HOT_INLINE Addr fetch_num(Addr& pc) { return fetch_operand(pc, vm.num_operands); }
+QUILLET_HOT_INLINE Addr fetch_str(Addr& pc) { return fetch_operand(pc, vm.str_operands); }
 inline Addr fetch_num_array(Addr& pc) {
     return fetch_operand(pc, program.modules[vm.module].num_arrays);
 }

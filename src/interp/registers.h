@@ -57,6 +57,7 @@ struct Registers {
     int32_t flag = 0; // condition flag of the compare ops
     uint32_t op_counter = 0;
     uint32_t op_step_divisor = 320;
+    uint32_t ops_to_pump = 320; // counts down to the next pump
     int32_t pump_suppression = 0;
     int32_t pump_enabled = 1;
     int32_t stop_flag = 1; // 0 while a nested op loop runs

@@ -1,5 +1,6 @@
 #include "startup/image_loader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,13 +32,30 @@ std::span<const uint8_t> image_bytes() {
 } // namespace
 
 void load_image(const std::string& executable) {
-    std::ifstream in(executable, std::ios::binary);
+    std::ifstream in(executable, std::ios::binary | std::ios::ate);
     if (!in) {
         debug_log("file error: %d %d %s %d", 0, errno, executable.c_str(),
                   int(executable.size()));
         fatal_stop("This application contains no bcode. ");
     }
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Only the trailer and the image are read, not the engine in front of them.
+    std::streamoff size = in.tellg();
+    if (size <= 0) fatal_stop("This application contains no bcode. ");
+    std::vector<uint8_t> tail(size_t(std::min<std::streamoff>(size, bcode::trailer_size)));
+    in.seekg(size - std::streamoff(tail.size()));
+    in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
+    if (!bcode::has_trailer(tail)) {
+        load_image_from(tail);
+        return;
+    }
+    uint32_t length = uint32_t(tail[0]) | uint32_t(tail[1]) << 8 | uint32_t(tail[2]) << 16 |
+                      uint32_t(tail[3]) << 24;
+    std::streamoff start = size - std::streamoff(bcode::trailer_size) - std::streamoff(length);
+    if (start < 0) fatal_stop("malformed image: the trailer's image length exceeds the file");
+    std::vector<uint8_t> file(size_t(size - start));
+    in.seekg(start);
+    in.read(reinterpret_cast<char*>(file.data()), std::streamsize(file.size()));
+    if (!in) fatal_stop("This application contains no bcode. ");
     load_image_from(file);
 }
 

@@ -9,16 +9,17 @@
 namespace quillet {
 
 void arena_init() {
-    if (arena.base) return;
+    if (arena.reserved) return;
     // MAP_NORESERVE: pages are committed by the kernel on first touch, so the reservation costs
     // only address space.
-    void* p = mmap(nullptr, arena_span + arena_guard, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (p == MAP_FAILED) {
-        std::perror("quillet: cannot reserve the 4 GiB VM arena");
+    void* want = reinterpret_cast<void*>(arena_address);
+    void* p = mmap(want, arena_span + arena_guard, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE, -1, 0);
+    if (p != want) {
+        std::perror("quillet: cannot reserve the 4 GiB VM arena at its fixed address");
         std::abort();
     }
-    arena.base = static_cast<std::byte*>(p);
+    arena.reserved = true;
 }
 
 } // namespace quillet

@@ -32,7 +32,7 @@ inline double num_to_double(Cell c) { return is_int(c) ? int_value(c) : double_v
 inline constexpr Cell num_int(int32_t v) { return make_cell(static_cast<uint32_t>(v), int_tag); }
 
 // A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
-inline Cell num_double(double d) {
+QUILLET_HOT_INLINE Cell num_double(double d) {
     Cell c = std::bit_cast<Cell>(d);
     uint32_t hi = cell_hi(c);
     if ((hi & 0x7FF00000u) == 0) return num_int(0);
@@ -44,7 +44,7 @@ inline Cell num_double(double d) {
 inline void num_set_int(Addr cell, int32_t v) { store_cell(cell, num_int(v)); }
 inline void num_set_double(Addr cell, double d) { store_cell(cell, num_double(d)); }
 
-inline Cell num_add(Cell a, Cell b) {
+QUILLET_HOT_INLINE Cell num_add(Cell a, Cell b) {
     if (is_int(a) && is_int(b)) {
         int32_t s;
         if (!__builtin_add_overflow(int_value(a), int_value(b), &s)) return num_int(s);
@@ -53,7 +53,7 @@ inline Cell num_add(Cell a, Cell b) {
     return num_double(num_to_double(a) + num_to_double(b));
 }
 
-inline Cell num_sub(Cell a, Cell b) {
+QUILLET_HOT_INLINE Cell num_sub(Cell a, Cell b) {
     if (is_int(a) && is_int(b)) {
         int32_t d;
         if (!__builtin_sub_overflow(int_value(a), int_value(b), &d)) return num_int(d);
@@ -69,7 +69,7 @@ inline uint32_t magnitude(int32_t v) {
 } // namespace detail
 
 // Integer products stay integers while |a| + |b| <= 92681, where no product can overflow.
-inline Cell num_mul(Cell a, Cell b) {
+QUILLET_HOT_INLINE Cell num_mul(Cell a, Cell b) {
     if (is_int(a) && is_int(b)) {
         uint64_t sum = uint64_t{detail::magnitude(int_value(a))} + detail::magnitude(int_value(b));
         if (sum <= 92681) return num_int(int_value(a) * int_value(b));

@@ -102,6 +102,8 @@ void set_op_step_divisor() { // 454
     int32_t previous = int32_t(vm.op_step_divisor);
     int32_t divisor = num_to_int32(n);
     vm.op_step_divisor = divisor > 0 ? uint32_t(divisor) : 1;
+    // The next pump comes at the next multiple of the divisor, as if it had always been counted.
+    vm.ops_to_pump = vm.op_step_divisor - vm.op_counter % vm.op_step_divisor;
     set_int_operand(previous);
 }
 

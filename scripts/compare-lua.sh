@@ -1,0 +1,55 @@
+#!/bin/sh
+# Times each whole-program benchmark of bench/programs/ in B-code on the bound engine and in
+# Lua 5.4, side by side, and prints the ratio (Lua time / engine time: above 1 means the engine is
+# faster), then the start-up time and peak memory of a bound empty program.
+# Usage: compare-lua.sh [BUILD_DIR] [RUNS]
+set -eu
+build=${1:-build}
+runs=${2:-3}
+here=$(cd "$(dirname "$0")/.." && pwd)
+work="$build/bench-programs"
+mkdir -p "$work"
+quillet="$build/bin/quillet"
+engine="$build/bin/quillet-engine"
+command -v lua5.4 >/dev/null || { echo "lua5.4 is missing (make deps installs it)"; exit 1; }
+
+# Best wall-clock time of RUNS runs, in seconds.
+best_time() {
+    best=""
+    i=0
+    while [ $i -lt "$runs" ]; do
+        /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
+            { cat "$work/stderr.txt"; echo "failed: $*"; exit 1; }
+        [ -s "$work/stderr.txt" ] && { cat "$work/stderr.txt"; exit 1; }
+        t=$(cut -d' ' -f1 "$work/time.txt")
+        if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
+        i=$((i + 1))
+    done
+    echo "$best"
+}
+
+bind() {
+    "$quillet" asm "$1" -o "$work/$2.img"
+    "$quillet" bind "$engine" "$work/$2.img" -o "$work/$2"
+}
+
+printf "%-14s %10s %10s %8s\n" program engine lua5.4 ratio
+for source in "$here"/bench/programs/*.qba; do
+    name=$(basename "$source" .qba)
+    lua="$here/bench/programs/$name.lua"
+    [ -f "$lua" ] || continue
+    bind "$source" "$name"
+    e=$(best_time "$work/$name")
+    l=$(best_time lua5.4 "$lua")
+    printf "%-14s %9ss %9ss %8s\n" "$name" "$e" "$l" "$(echo "scale=2; $l / $e" | bc)"
+done
+
+bind "$here/bench/programs/empty.qba" empty
+"$work/empty" # warm the page cache
+/usr/bin/time -f "%e %M" -o "$work/time.txt" "$work/empty"
+start=$(date +%s%N)
+i=0
+while [ $i -lt 20 ]; do "$work/empty"; i=$((i + 1)); done
+end=$(date +%s%N)
+echo "start-up of a bound empty program: $(( (end - start) / 20000 )) us," \
+     "peak memory $(cut -d' ' -f2 "$work/time.txt") KiB"
