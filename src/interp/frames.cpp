@@ -269,10 +269,13 @@ void finish_pending_frame() {
 }
 
 void gosub_push(Addr return_pc) {
-    if (vm.sp - vm.stack_base < 8) raise_error(err::out_of_memory);
+    // The frame counts its GOSUBs in 16 signed bits: a count that would wrap is out of memory
+    // too, so that dropping a block's pending returns stays exact.
+    int16_t depth = load<int16_t>(vm.fp - frame::gosub_depth);
+    if (vm.sp - vm.stack_base < 8 || depth == INT16_MAX) raise_error(err::out_of_memory);
     store_u32(vm.sp, return_pc);
     vm.sp -= 4;
-    store_u16(vm.fp - frame::gosub_depth, load_u16(vm.fp - frame::gosub_depth) + 1);
+    store_u16(vm.fp - frame::gosub_depth, uint16_t(depth + 1));
 }
 
 void gosub_return() {
