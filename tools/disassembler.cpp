@@ -757,9 +757,17 @@ private:
             mi.raw = true;
             return;
         }
+        // A descriptor that runs over another entry point or a line start is not one.
+        std::set<size_t> boundaries = mi.entries;
+        for (auto& [p, line] : mi.line_starts)
+            boundaries.insert(p);
+        for (auto& [p, names] : mi.marks)
+            boundaries.insert(p);
         for (size_t e : mi.entries) {
             try {
                 EntryDescriptor d = parse_entry_descriptor(mod.bytes, e, "descriptor");
+                auto next = boundaries.upper_bound(e);
+                if (next != boundaries.end() && *next < e + d.size) continue;
                 std::vector<uint8_t> again;
                 encode_entry_descriptor(d, again);
                 bool same = e + d.size <= mod.bytes.size() &&
