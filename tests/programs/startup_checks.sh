@@ -1,0 +1,92 @@
+#!/bin/sh
+# Start-up checks that need executables a program test cannot describe: an engine without an
+# image, images with a wrong magic, version or size, and a debug file that holds old text.
+# Usage: startup_checks.sh QUILLET ENGINE WORKDIR
+set -u
+quillet=$1 engine=$2 work=$3/startup_checks
+rm -rf "$work" && mkdir -p "$work" || exit 1
+failures=0
+
+fail() {
+    echo "FAIL startup_checks: $*"
+    failures=$((failures + 1))
+}
+
+# Appends the 14-byte trailer for an image of $2 bytes to file $1.
+append_trailer() {
+    n=$2
+    octal=$(printf '\\%03o\\%03o\\%03o\\%03o' $((n & 255)) $((n >> 8 & 255)) \
+        $((n >> 16 & 255)) $((n >> 24 & 255)))
+    printf "$octal" >>"$1"
+    printf '\000OS2Magic\000' >>"$1"
+}
+
+# Binds image $1 by hand (no checks) into executable $2.
+bind_raw() {
+    cp "$engine" "$2" && cat "$1" >>"$2" && append_trailer "$2" "$(wc -c <"$1")"
+}
+
+# Runs executable $1 headless; checks exit status $2 and the whole standard error $3.
+expect_run() {
+    (cd "$(dirname "$1")" && QUILLET_BACKEND=headless timeout 60 "./$(basename "$1")" \
+        >stdout.txt 2>stderr.txt)
+    status=$?
+    got=$(cat "$(dirname "$1")/stderr.txt")
+    [ "$status" = "$2" ] || fail "$1: exit status $status, expected $2"
+    [ "$got" = "$3" ] || fail "$1: standard error '$got', expected '$3'"
+}
+
+cat >"$work/empty.qba" <<'PROGRAM'
+module main
+  routine main name "Main program"
+    line 10
+    end_unit 0
+end
+PROGRAM
+"$quillet" asm "$work/empty.qba" -o "$work/empty.img" || { echo "FAIL: assembly"; exit 1; }
+
+# The engine on its own carries no image: the version check refuses it.
+mkdir -p "$work/bare" && cp "$engine" "$work/bare/engine"
+expect_run "$work/bare/engine" 0 "fatal: version error"
+
+# A wrong magic byte and a wrong version are version errors too.
+mkdir -p "$work/magic" && cp "$work/empty.img" "$work/magic/prog.img"
+printf '\325' | dd of="$work/magic/prog.img" bs=1 seek=0 conv=notrunc 2>/dev/null
+bind_raw "$work/magic/prog.img" "$work/magic/prog"
+expect_run "$work/magic/prog" 0 "fatal: version error"
+
+mkdir -p "$work/version" && cp "$work/empty.img" "$work/version/prog.img"
+printf '\231' | dd of="$work/version/prog.img" bs=1 seek=4 conv=notrunc 2>/dev/null
+bind_raw "$work/version/prog.img" "$work/version/prog"
+expect_run "$work/version/prog" 0 "fatal: version error"
+
+# The unpatched image runs: the hand-made trailer is right.
+mkdir -p "$work/good" && bind_raw "$work/empty.img" "$work/good/prog"
+expect_run "$work/good/prog" 0 ""
+
+# An image cut short is refused with a message naming the fault, not run.
+mkdir -p "$work/short"
+size=$(wc -c <"$work/empty.img")
+head -c $((size - 8)) "$work/empty.img" >"$work/short/prog.img"
+bind_raw "$work/short/prog.img" "$work/short/prog"
+(cd "$work/short" && QUILLET_BACKEND=headless timeout 60 ./prog >stdout.txt 2>stderr.txt)
+status=$?
+[ "$status" = 0 ] || fail "a short image: exit status $status, expected 0"
+[ "$(wc -l <"$work/short/stderr.txt")" = 1 ] &&
+    grep -q '^fatal: malformed image: .' "$work/short/stderr.txt" ||
+    fail "a short image was not refused as malformed: $(cat "$work/short/stderr.txt")"
+
+# A trailer whose length exceeds the file.
+mkdir -p "$work/length" && cp "$engine" "$work/length/prog"
+append_trailer "$work/length/prog" 2000000000
+expect_run "$work/length/prog" 0 \
+    "fatal: malformed image: the trailer's image length exceeds the file"
+
+# A debug file beside the program is emptied at start-up, then receives the diagnostics.
+mkdir -p "$work/log" && bind_raw "$work/empty.img" "$work/log/prog"
+printf 'old text\n' >"$work/log/debug"
+expect_run "$work/log/prog" 0 ""
+[ -s "$work/log/debug" ] && fail "the debug file was not emptied at start-up"
+
+[ "$failures" = 0 ] && echo "ok startup_checks"
+[ "$failures" = 0 ]
