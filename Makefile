@@ -3,7 +3,7 @@ BUILD := build
 SANITIZE_BUILD := build/sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-fast sanitize bench format clean
+.PHONY: all deps build test test-fast sanitize bench compare-lua demo format clean
 
 all: build
 
@@ -32,6 +32,19 @@ sanitize: deps
 
 bench: build
 	@./scripts/run-benchmarks.sh $(BUILD)
+
+# The same loops in B-code and in Lua 5.4, timed side by side.
+compare-lua: build
+	@./scripts/compare-lua.sh $(BUILD)
+
+# Builds the demo program, binds it to the engine and runs it headless beside a debug log.
+demo: build
+	@mkdir -p $(BUILD)/demo
+	@$(BUILD)/bin/quillet asm examples/demo.qba -o $(BUILD)/demo/demo.img
+	@$(BUILD)/bin/quillet bind $(BUILD)/bin/quillet-engine $(BUILD)/demo/demo.img -o $(BUILD)/demo/demo
+	@: > $(BUILD)/demo/debug
+	@QUILLET_BACKEND=headless $(BUILD)/demo/demo
+	@echo "debug log:"; sed 's/^/  /' $(BUILD)/demo/debug
 
 format:
 	@find src tools tests bench fuzz examples -name '*.cpp' -o -name '*.h' 2>/dev/null | \

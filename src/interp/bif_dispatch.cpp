@@ -11,6 +11,7 @@ void install_bifs() {
     install_array_bifs(bif_table);
     install_numeric_bifs(bif_table);
     install_string_bifs(bif_table);
+    install_option_bifs(bif_table);
 }
 
 void bcode_bif(uint32_t n) {

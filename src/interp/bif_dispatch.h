@@ -37,5 +37,6 @@ void install_core_bifs(BifTable& table);
 void install_array_bifs(BifTable& table);
 void install_numeric_bifs(BifTable& table);
 void install_string_bifs(BifTable& table);
+void install_option_bifs(BifTable& table);
 
 } // namespace quillet
