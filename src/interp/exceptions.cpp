@@ -41,8 +41,8 @@ LineTableReader handler_test(Addr g) {
 }
 
 Addr previous_routine_frame(Addr g) {
-    Addr p = load_u32(g - frame::prev);
-    while (p && load_u32(p + frame::env) == 0) p = load_u32(p - frame::prev); // shared blocks
+    Addr p = previous_frame(g);
+    while (p && load_u32(p + frame::env) == 0) p = previous_frame(p); // shared blocks
     return p;
 }
 
@@ -84,7 +84,10 @@ bool unwind_to_handler(RaiseRequest q) {
     if (!q.continuing) record_trace(r.line, r);
     Addr message = q.message ? q.message : empty_string;
     str_retain(message);
-    while (vm.fp != g) leave_routine();
+    while (vm.fp != g) {
+        if (!vm.fp) fatal_stop("stack frame error");
+        leave_routine();
+    }
 
     uint32_t m = load_u32(g - frame::module);
     r.target_offset = no_target;
@@ -117,7 +120,7 @@ void soft_raise(int32_t code) {
 }
 
 Addr handled_exception_frame() {
-    for (Addr f = vm.fp; f; f = load_u32(f - frame::prev))
+    for (Addr f = vm.fp; f; f = previous_frame(f))
         if (load_u32(f + frame::env) && load_u32(f - frame::exc_message)) return f;
     Addr f = vm.fp;
     store_u32(f - frame::exc_line, 0);

@@ -84,6 +84,12 @@ int32_t shared_register(uint8_t code, const char* fatal) {
 
 } // namespace
 
+Addr previous_frame(Addr f) {
+    Addr p = load_u32(f - frame::prev);
+    if (p != 0 && (p <= f || p > vm.global)) fatal_stop("stack frame error");
+    return p;
+}
+
 void init_value_stack() {
     vm.stack_base = mem_zalloc(1, value_stack_size);
     Addr top = vm.stack_base + value_stack_size - 4;
@@ -96,6 +102,7 @@ void enter_routine(Addr entry, uint32_t target) {
     if (target >= program.modules.size()) fatal_stop("stack frame error");
     Addr d = entry;
     Addr prev = vm.fp;
+    Addr image_end = program.image + program.image_size;
     for (;;) {
         uint32_t size = 2 * read_unsigned(d);
         Addr s = vm.sp;
@@ -117,6 +124,7 @@ void enter_routine(Addr entry, uint32_t target) {
             fb.releasable(make_cell(empty_string, no_max_length));
 
         for (;;) {
+            if (d >= image_end) frame_error(); // a descriptor never ends outside the image
             uint8_t code = load_u8(d++);
             switch (code) {
             case 0: continue;
@@ -238,7 +246,7 @@ void leave_routine() {
         release_slots(f);
         vm.sp = f;
         Addr left = f;
-        f = vm.fp = load_u32(f - frame::prev);
+        f = vm.fp = previous_frame(f);
         if (!f) return;
         if (load_u32(f + frame::env)) {
             resume_in(f);

@@ -28,6 +28,10 @@ inline constexpr uint32_t release_count = 32;
 inline constexpr uint32_t header = 32;
 } // namespace frame
 
+// The frame under f (0 for the first frame). Frames lie ever higher on the stack; a link that
+// does not (a frame header the program overwrote) is the fatal "stack frame error".
+Addr previous_frame(Addr f);
+
 // Allocates the value stack and sets the registers for the first frame.
 void init_value_stack();
 

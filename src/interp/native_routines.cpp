@@ -83,6 +83,7 @@ quillet_native_proc resolve(Addr d) {
 } // namespace
 
 void call_native_routine(Addr d, Addr frame, Addr first, Addr lo, Addr hi) {
+    if (!native_policy.enabled) raise_error(err::native_library);
     quillet_native_proc proc = resolve(d);
     quillet_native_call call{reinterpret_cast<unsigned char*>(host_ptr(0)), frame, first, lo,
                              frame - 32, hi};

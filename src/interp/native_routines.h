@@ -6,6 +6,13 @@
 
 namespace quillet {
 
+// Whether descriptors may load host libraries; a host that runs untrusted images (the fuzz
+// target) turns it off, and such calls raise 9003 as for a missing library.
+struct NativePolicy {
+    bool enabled = true;
+};
+inline NativePolicy native_policy;
+
 // Runs the native procedure described at d (names, or 0xFF and a cached handle) for the frame
 // under construction at frame, whose numeric region runs from first to lo and slot region down to
 // hi.

@@ -204,7 +204,8 @@ void op_loop() {
                         int32_t k = num_to_int32(load_cell(fetch_num(pc)));
                         CALL(end_program(k));
                     }
-                    while (vm.fp < vm.program_end_mark) CALL(leave_routine());
+                    while (vm.fp && vm.fp < vm.program_end_mark) CALL(leave_routine());
+                    if (!vm.fp) CALL(end_program(0));
                     CALL(frame_watch_check());
                     break;
                 case 0x98:
@@ -362,5 +363,7 @@ void run_op_slice() {
 }
 
 void pump_between_ops() { process_host_messages(); }
+
+void reset_for_cache() { for_cache = ForCache{}; }
 
 } // namespace quillet

@@ -8,10 +8,8 @@
 
 #include "interp/bif_dispatch.h"
 #include "interp/fatal.h"
-#include "interp/frames.h"
-#include "interp/op_loop.h"
-#include "interp/registers.h"
 #include "startup/image_loader.h"
+#include "startup/program_start.h"
 #include "startup/startup_state.h"
 #include "values/arena.h"
 #include "values/debug_log.h"
@@ -29,14 +27,7 @@ std::string executable_path(const char* argv0) {
 
 long task_event_handler(int, int event) {
     switch (event) {
-    case xvt_event_create:
-        init_value_stack();
-        lay_out_image();
-        check_bif_overrides();
-        vm.pc = 0;
-        set_module(program.start_module);
-        enter_routine(program.start_entry, program.start_module);
-        run_ops();
+    case xvt_event_create: start_program();
     case xvt_event_destroy: program_exit();
     default: return 0;
     }

@@ -33,6 +33,14 @@ struct Heap {
 
 inline Heap heap;
 
+// What happens when something that is not a live block is freed (a double free, or a program
+// that overwrote a string record's count): by default the process stops with a message; the
+// engine installs its fatal stop, so the program ends cleanly with a message box.
+struct MemoryFaultPolicy {
+    void (*hook)(Addr block) = nullptr;
+};
+inline MemoryFaultPolicy memory_fault_policy;
+
 namespace detail {
 
 inline constexpr uint32_t tag_mark = 0xB10C0000u;

@@ -59,7 +59,7 @@ void channel_owner() { // 100
 void frame_above() { // 101
     int32_t n = int_operand();
     Addr f = vm.fp;
-    for (; n > 0 && f; --n) f = load_u32(f - frame::prev);
+    for (; n > 0 && f; --n) f = previous_frame(f);
     set_int_operand(int32_t(f - vm.stack_base));
 }
 

@@ -1,0 +1,40 @@
+#include "engine_entry.h"
+
+#include <vector>
+
+#include "bcode/trailer.h"
+#include "interp/bif_dispatch.h"
+#include "interp/exceptions.h"
+#include "interp/fatal.h"
+#include "interp/native_routines.h"
+#include "interp/registers.h"
+#include "startup/image_loader.h"
+#include "startup/program_start.h"
+#include "values/errors.h"
+
+namespace quillet::fuzz {
+namespace {
+
+struct RunEnded {};
+
+[[noreturn]] void end_run(int) { throw RunEnded{}; }
+
+} // namespace
+
+void run_engine_on(std::span<const uint8_t> image) {
+    reset_engine();
+    install_bifs();
+    native_policy.enabled = false;
+    exit_policy.hook = end_run;
+    vm.pump_budget = 200; // 200 pumps of 320 ops
+
+    std::vector<uint8_t> file(image.begin(), image.end());
+    bcode::append_trailer(uint32_t(image.size()), file);
+    try {
+        load_image_from(file);
+        start_program();
+    } catch (const RunEnded&) {
+    }
+}
+
+} // namespace quillet::fuzz
