@@ -627,6 +627,8 @@ private:
         } while (accept_punct(','));
         expect_punct(')');
         if (item.bounds.size() > 255) fail("an array local has at most 255 dimensions");
+        // Without `size` the elements have no maximum length.
+        item.max_length = 0x7FFFFFFF;
         if (accept_word("size"))
             item.max_length = uint32_t(integer("maximum length", 0, 0xFFFFFFFF));
     }

@@ -688,7 +688,7 @@ private:
                  std::to_string(upper);
         }
         t += ")";
-        if (item.max_length) t += " size " + std::to_string(item.max_length);
+        if (item.max_length != 0x7FFFFFFF) t += " size " + std::to_string(item.max_length);
         return t;
     }
 
