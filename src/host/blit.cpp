@@ -2,6 +2,7 @@
 // Destinations are clipped to the clip rectangle, sources to the source surface: a pixel whose
 // source lies outside the source surface is left alone.
 #include "paint_internals.h"
+#include "pixel_rows.h"
 
 #include <array>
 #include <cstring>
@@ -93,7 +94,7 @@ void DeviceContext::bit_blt(IntRect dest, const Surface& source, IntPoint src_or
         const Color* s =
             uses_source ? src.scanline(static_cast<int>(y + oy)) + (area.left + ox) : nullptr;
         if (table == rop3_table(rop3::src_copy)) {
-            std::memcpy(d, s, count * sizeof(Color));
+            paint::copy_row(d, s, count);
             continue;
         }
         const Color* p = uses_pattern ? pattern.row(pattern_row, area.left, y) : nullptr;
@@ -141,7 +142,8 @@ void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src
     if (columns.empty()) return;
     area.left = first;
     const size_t count = columns.size();
-    std::vector<Color> source_row(count),
+    const bool copies = table == rop3_table(rop3::src_copy);
+    std::vector<Color> source_row(copies ? 0 : count),
         pattern_row(uses_pattern && !pattern.is_solid() ? count : 0);
     const RopRowFn row_fn = rop_rows[table];
     for (int y = area.top; y < area.bottom; ++y) {
@@ -149,9 +151,14 @@ void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src
             map(int64_t{y} - dest.top, dest.height(), src_rect.top, src_rect.height());
         if (sy < 0 || sy >= src.height()) continue;
         const Color* s = src.scanline(static_cast<int>(sy));
+        Color* d = m_surface.scanline(y) + area.left;
+        if (copies) { // straight into the destination
+            for (size_t i = 0; i < count; ++i)
+                d[i] = s[columns[i]];
+            continue;
+        }
         for (size_t i = 0; i < count; ++i)
             source_row[i] = s[columns[i]];
-        Color* d = m_surface.scanline(y) + area.left;
         const Color* p = uses_pattern ? pattern.row(pattern_row, area.left, y) : nullptr;
         row_fn({p, pattern.solid(), source_row.data(), d, count});
     }

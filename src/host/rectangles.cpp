@@ -1,8 +1,8 @@
 // Rectangles, round rectangles and brush fills of rectangles.
+#include "pixel_rows.h"
 #include "rounded_shapes.h"
 
 #include <algorithm>
-#include <cstring>
 #include <numbers>
 
 namespace quillet {
@@ -70,12 +70,9 @@ void DeviceContext::fill_rect(IntRect r, const Brush& brush) {
     const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode);
     if (!sampler.paints()) return;
     if (sampler.is_solid()) {
-        // One row is filled, the others copied from it: copies run at memory speed.
-        Color* first = m_surface.scanline(area.top) + area.left;
         const size_t count = static_cast<size_t>(area.width());
-        std::fill(first, first + count, sampler.solid_color());
-        for (int y = area.top + 1; y < area.bottom; ++y)
-            std::memcpy(m_surface.scanline(y) + area.left, first, count * sizeof(Color));
+        for (int y = area.top; y < area.bottom; ++y)
+            paint::fill_row(m_surface.scanline(y) + area.left, sampler.solid_color(), count);
         return;
     }
     for (int y = area.top; y < area.bottom; ++y) {
