@@ -84,10 +84,44 @@ int32_t jump_table_index(Cell v) {
 
 enum class LoopKind { main, nested, slice };
 
+// Dispatch: a table of label addresses where the compiler offers them (GCC and clang), else a
+// switch. The op set comes from the one list in bcode/ops.def either way.
+enum OpByte : uint8_t {
+#define QUILLET_OP(byte, name, operands) op_##name = byte,
+#include "bcode/ops.def"
+#undef QUILLET_OP
+};
+
+#if defined(__GNUC__)
+#define QUILLET_COMPUTED_GOTO 1
+#pragma GCC diagnostic ignored "-Wpedantic" // label addresses
+#endif
+
+#ifdef QUILLET_COMPUTED_GOTO
+#define DISPATCH(op) goto* dispatch_table[op];
+#define OP(name) label_##name:
+#define NEXT_OP goto next_op
+#define ILLEGAL_OP label_illegal:
+#define END_DISPATCH next_op:
+#else
+#define DISPATCH(op) switch (op) {
+#define OP(name) case op_##name:
+#define NEXT_OP break
+#define ILLEGAL_OP default:
+#define END_DISPATCH }
+#endif
+
 template <LoopKind kind>
 void op_loop() {
     Addr pc = vm.pc;
     bool in_call = false;
+#ifdef QUILLET_COMPUTED_GOTO
+    void* dispatch_table[256];
+    for (void*& entry : dispatch_table) entry = &&label_illegal;
+#define QUILLET_OP(byte, name, operands) dispatch_table[byte] = &&label_##name;
+#include "bcode/ops.def"
+#undef QUILLET_OP
+#endif
 #define CALL(expr)                                                                                 \
     do {                                                                                           \
         vm.pc = pc;                                                                                \
@@ -106,23 +140,23 @@ void op_loop() {
                     }
                 }
                 uint8_t op = load_u8(pc++);
-                switch (op) {
-                case 0x80: { // jump_if_true
+                DISPATCH(op);
+                OP(jump_if_true) {
                     int32_t off = read_signed(pc);
                     if (vm.flag) pc += uint32_t(off);
-                    break;
+                    NEXT_OP;
                 }
-                case 0x82: { // jump_if_false
+                OP(jump_if_false) {
                     int32_t off = read_signed(pc);
                     if (!vm.flag) pc += uint32_t(off);
-                    break;
+                    NEXT_OP;
                 }
-                case 0x84: { // jump
+                OP(jump) {
                     int32_t off = read_signed(pc);
                     pc += uint32_t(off);
-                    break;
+                    NEXT_OP;
                 }
-                case 0x86: { // jump_table
+                OP(jump_table) {
                     int64_t k = jump_table_index(load_cell(fetch_num(pc)));
                     k -= read_unsigned(pc);
                     uint32_t count = read_unsigned(pc);
@@ -134,9 +168,9 @@ void op_loop() {
                     } else {
                         pc += count * width;
                     }
-                    break;
+                    NEXT_OP;
                 }
-                case 0x88: { // for_start
+                OP(for_start) {
                     Addr var = fetch_num(pc);
                     Cell start = load_cell(fetch_num(pc));
                     Cell limit = load_cell(fetch_num(pc));
@@ -145,9 +179,9 @@ void op_loop() {
                     store_cell(var, start);
                     for_cache.key_pc = 0;
                     if (loop_done(start, limit, num_is_negative(step))) pc += uint32_t(off);
-                    break;
+                    NEXT_OP;
                 }
-                case 0x8A: { // for_next
+                OP(for_next) {
                     int32_t off = read_signed(pc);
                     if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp)
                         fill_for_cache(pc + uint32_t(off), pc);
@@ -167,39 +201,39 @@ void op_loop() {
                         done = loop_done(next, c.limit, c.step_negative);
                     }
                     if (!done) pc = c.body_pc;
-                    break;
+                    NEXT_OP;
                 }
-                case 0x8C: { // gosub
+                OP(gosub) {
                     int32_t off = read_signed(pc);
                     CALL(gosub_push(vm.pc));
                     pc += uint32_t(off);
-                    break;
+                    NEXT_OP;
                 }
-                case 0x8E: CALL(gosub_return()); break;
-                case 0x90: { // call
+                OP(gosub_return) CALL(gosub_return()); NEXT_OP;
+                OP(call) {
                     uint32_t index = read_unsigned(pc);
                     Addr entry = program.modules[vm.module].routines + 4 * index;
                     uint32_t offset = load_u16(entry), m = load_u16(entry + 2);
                     if (m >= program.modules.size()) fatal_stop("stack frame error");
                     CALL(enter_routine(program.modules[m].base + offset, m));
-                    break;
+                    NEXT_OP;
                 }
-                case 0x92: // return
+                OP(return)
                     CALL(leave_routine());
                     if (!vm.fp) CALL(end_program(0));
                     CALL(frame_watch_check());
-                    break;
-                case 0x94: {
+                    NEXT_OP;
+                OP(bif) {
                     uint32_t n = load_u8(pc++);
                     CALL(call_bif(n));
-                    break;
+                    NEXT_OP;
                 }
-                case 0x9C: {
+                OP(bif_high) {
                     uint32_t n = 256 + load_u8(pc++);
                     CALL(call_bif(n));
-                    break;
+                    NEXT_OP;
                 }
-                case 0x96: // end_unit
+                OP(end_unit)
                     if (vm.program_end_mark == 0 || vm.program_end_mark <= vm.fp) {
                         int32_t k = num_to_int32(load_cell(fetch_num(pc)));
                         CALL(end_program(k));
@@ -207,117 +241,129 @@ void op_loop() {
                     while (vm.fp && vm.fp < vm.program_end_mark) CALL(leave_routine());
                     if (!vm.fp) CALL(end_program(0));
                     CALL(frame_watch_check());
-                    break;
-                case 0x98:
-                case 0xFE: break; // nop, nop2
-                case 0x9A: {      // cause
+                    NEXT_OP;
+                OP(nop)
+                OP(nop2) NEXT_OP; // nop, nop2
+                OP(cause) {
                     int32_t code = num_to_int32(load_cell(fetch_num(pc)));
                     Addr message = load_u32(fetch_str(pc));
                     CALL(raise_exception({.code = code, .message = message}));
-                    break;
+                    NEXT_OP;
                 }
-                case 0x9E: { // gosub_block
+                OP(gosub_block) {
                     int32_t off = read_signed(pc);
                     CALL(gosub_push(vm.pc));
                     store_u32(vm.sp, load_u16(vm.fp - frame::gosub_depth));
                     vm.sp -= 4;
                     store_u16(vm.fp - frame::gosub_depth, 0);
                     pc += uint32_t(off);
-                    break;
+                    NEXT_OP;
                 }
-                case 0xA0: CALL(block_return()); break;
-                case 0xC0: { // move
+                OP(block_return) CALL(block_return()); NEXT_OP;
+                OP(move) {
                     Addr src = fetch_num(pc);
                     store_cell(fetch_num(pc), load_cell(src));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xC2:
-                case 0xC4: { // num_elem1, num_elemn
+                OP(num_elem1)
+                OP(num_elemn) { // num_elem1, num_elemn
                     Addr array = fetch_num_array(pc);
                     Addr element = element_address(array, pc, op == 0xC4);
                     store_element_ref(pc, vm.num_operands, element);
-                    break;
+                    NEXT_OP;
                 }
-                case 0xE2:
-                case 0xE4: { // str_elem1, str_elemn
+                OP(str_elem1)
+                OP(str_elemn) { // str_elem1, str_elemn
                     Addr array = fetch_str_array(pc);
                     Addr element = element_address(array, pc, op == 0xE4);
                     store_element_ref(pc, vm.str_operands, element);
-                    break;
+                    NEXT_OP;
                 }
-                case 0xC6: { // num_eq
+                OP(num_eq) {
                     Cell a = load_cell(fetch_num(pc));
                     vm.flag = num_equal(a, load_cell(fetch_num(pc)));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xC8: { // num_gt
+                OP(num_gt) {
                     Cell a = load_cell(fetch_num(pc));
                     vm.flag = num_less(load_cell(fetch_num(pc)), a);
-                    break;
+                    NEXT_OP;
                 }
-                case 0xCA: { // num_ge
+                OP(num_ge) {
                     Cell a = load_cell(fetch_num(pc));
                     vm.flag = !num_less(a, load_cell(fetch_num(pc)));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xCC:
-                case 0xCE:
-                case 0xD0:
-                case 0xD2: { // add, sub, mul, div
+                OP(add) {
+                    Cell a = load_cell(fetch_num(pc));
+                    Cell b = load_cell(fetch_num(pc));
+                    store_cell(fetch_num(pc), num_add(a, b));
+                    NEXT_OP;
+                }
+                OP(sub) {
+                    Cell a = load_cell(fetch_num(pc));
+                    Cell b = load_cell(fetch_num(pc));
+                    store_cell(fetch_num(pc), num_sub(a, b));
+                    NEXT_OP;
+                }
+                OP(mul) {
+                    Cell a = load_cell(fetch_num(pc));
+                    Cell b = load_cell(fetch_num(pc));
+                    store_cell(fetch_num(pc), num_mul(a, b));
+                    NEXT_OP;
+                }
+                OP(div) {
                     Cell a = load_cell(fetch_num(pc));
                     Cell b = load_cell(fetch_num(pc));
                     Addr r = fetch_num(pc);
-                    Cell result = op == 0xCC   ? num_add(a, b)
-                                  : op == 0xCE ? num_sub(a, b)
-                                  : op == 0xD0 ? num_mul(a, b)
-                                               : num_div(a, b);
-                    store_cell(r, result);
-                    break;
+                    store_cell(r, num_div(a, b));
+                    NEXT_OP;
                 }
-                case 0xE0: { // str_move
+
+                OP(str_move) {
                     Addr src = fetch_str(pc);
                     str_assign(fetch_str(pc), load_u32(src));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xE6: { // str_eq
+                OP(str_eq) {
                     Addr a = load_u32(fetch_str(pc));
                     vm.flag = str_view(a) == str_view(load_u32(fetch_str(pc)));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xE8: { // str_gt
+                OP(str_gt) {
                     Addr a = load_u32(fetch_str(pc));
                     vm.flag = str_after(a, load_u32(fetch_str(pc)));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xEA: { // str_ge
+                OP(str_ge) {
                     Addr a = load_u32(fetch_str(pc));
                     Addr b = load_u32(fetch_str(pc));
                     vm.flag = str_after(a, b) || str_view(a) == str_view(b);
-                    break;
+                    NEXT_OP;
                 }
-                case 0xEC: { // concat
+                OP(concat) {
                     Addr a = fetch_str(pc);
                     Addr b = fetch_str(pc);
                     concat(a, b, fetch_str(pc));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xEE: { // substr
+                OP(substr) {
                     Addr src = fetch_str(pc);
                     int32_t from = num_to_int32(load_cell(fetch_num(pc)));
                     int32_t to = num_to_int32(load_cell(fetch_num(pc)));
                     substr(src, from, to, fetch_str(pc));
-                    break;
+                    NEXT_OP;
                 }
-                case 0xF0: { // substr_assign
+                OP(substr_assign) {
                     Addr src = fetch_str(pc);
                     Addr dst = fetch_str(pc);
                     int32_t from = num_to_int32(load_cell(fetch_num(pc)));
                     int32_t to = num_to_int32(load_cell(fetch_num(pc)));
                     substr_assign(src, dst, from, to);
-                    break;
+                    NEXT_OP;
                 }
-                default: fatal_stop("illegal op");
-                }
+                ILLEGAL_OP fatal_stop("illegal op");
+                END_DISPATCH
 
                 if constexpr (kind == LoopKind::slice) {
                     if (++vm.op_counter % 3200 == 0) {
