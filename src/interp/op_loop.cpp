@@ -82,6 +82,15 @@ int32_t jump_table_index(Cell v) {
     return -1;
 }
 
+// add, sub, mul and div: N a, N b, N r.
+template <Cell (*operation)(Cell, Cell)>
+QUILLET_HOT_INLINE void arithmetic(Addr& pc) {
+    Cell a = load_cell(fetch_num(pc));
+    Cell b = load_cell(fetch_num(pc));
+    Addr r = fetch_num(pc);
+    store_cell(r, operation(a, b));
+}
+
 enum class LoopKind { main, nested, slice };
 
 // Dispatch: a table of label addresses where the compiler offers them (GCC and clang), else a
@@ -294,32 +303,10 @@ void op_loop() {
                     vm.flag = !num_less(a, load_cell(fetch_num(pc)));
                     NEXT_OP;
                 }
-                OP(add) {
-                    Cell a = load_cell(fetch_num(pc));
-                    Cell b = load_cell(fetch_num(pc));
-                    store_cell(fetch_num(pc), num_add(a, b));
-                    NEXT_OP;
-                }
-                OP(sub) {
-                    Cell a = load_cell(fetch_num(pc));
-                    Cell b = load_cell(fetch_num(pc));
-                    store_cell(fetch_num(pc), num_sub(a, b));
-                    NEXT_OP;
-                }
-                OP(mul) {
-                    Cell a = load_cell(fetch_num(pc));
-                    Cell b = load_cell(fetch_num(pc));
-                    store_cell(fetch_num(pc), num_mul(a, b));
-                    NEXT_OP;
-                }
-                OP(div) {
-                    Cell a = load_cell(fetch_num(pc));
-                    Cell b = load_cell(fetch_num(pc));
-                    Addr r = fetch_num(pc);
-                    store_cell(r, num_div(a, b));
-                    NEXT_OP;
-                }
-
+                OP(add) arithmetic<num_add>(pc); NEXT_OP;
+                OP(sub) arithmetic<num_sub>(pc); NEXT_OP;
+                OP(mul) arithmetic<num_mul>(pc); NEXT_OP;
+                OP(div) arithmetic<num_div>(pc); NEXT_OP;
                 OP(str_move) {
                     Addr src = fetch_str(pc);
                     str_assign(fetch_str(pc), load_u32(src));

@@ -55,21 +55,22 @@ typedef int32_t __attribute__((aligned(1))) i32;
 typedef uint64_t __attribute__((aligned(1))) u64;
 } // namespace unaligned
 
-template <typename U>
-QUILLET_HOT_INLINE U* arena_ptr(Addr a) {
-    return reinterpret_cast<U*>(arena_address + a);
-}
+// The attribute of these typedefs is lost when they pass through a template, so every access
+// spells its cast out.
+#define QUILLET_ARENA_AT(type, a) (*reinterpret_cast<type*>(arena_address + (a)))
 
-QUILLET_HOT_INLINE uint8_t load_u8(Addr a) { return *arena_ptr<const uint8_t>(a); }
-QUILLET_HOT_INLINE void store_u8(Addr a, uint8_t v) { *arena_ptr<uint8_t>(a) = v; }
-QUILLET_HOT_INLINE uint16_t load_u16(Addr a) { return *arena_ptr<const unaligned::u16>(a); }
-QUILLET_HOT_INLINE uint32_t load_u32(Addr a) { return *arena_ptr<const unaligned::u32>(a); }
-QUILLET_HOT_INLINE int32_t load_i32(Addr a) { return *arena_ptr<const unaligned::i32>(a); }
-QUILLET_HOT_INLINE Cell load_cell(Addr a) { return *arena_ptr<const unaligned::u64>(a); }
-QUILLET_HOT_INLINE void store_u16(Addr a, uint16_t v) { *arena_ptr<unaligned::u16>(a) = v; }
-QUILLET_HOT_INLINE void store_u32(Addr a, uint32_t v) { *arena_ptr<unaligned::u32>(a) = v; }
-QUILLET_HOT_INLINE void store_i32(Addr a, int32_t v) { *arena_ptr<unaligned::i32>(a) = v; }
-QUILLET_HOT_INLINE void store_cell(Addr a, Cell v) { *arena_ptr<unaligned::u64>(a) = v; }
+QUILLET_HOT_INLINE uint8_t load_u8(Addr a) { return QUILLET_ARENA_AT(const uint8_t, a); }
+QUILLET_HOT_INLINE void store_u8(Addr a, uint8_t v) { QUILLET_ARENA_AT(uint8_t, a) = v; }
+QUILLET_HOT_INLINE uint16_t load_u16(Addr a) { return QUILLET_ARENA_AT(const unaligned::u16, a); }
+QUILLET_HOT_INLINE uint32_t load_u32(Addr a) { return QUILLET_ARENA_AT(const unaligned::u32, a); }
+QUILLET_HOT_INLINE int32_t load_i32(Addr a) { return QUILLET_ARENA_AT(const unaligned::i32, a); }
+QUILLET_HOT_INLINE Cell load_cell(Addr a) { return QUILLET_ARENA_AT(const unaligned::u64, a); }
+QUILLET_HOT_INLINE void store_u16(Addr a, uint16_t v) { QUILLET_ARENA_AT(unaligned::u16, a) = v; }
+QUILLET_HOT_INLINE void store_u32(Addr a, uint32_t v) { QUILLET_ARENA_AT(unaligned::u32, a) = v; }
+QUILLET_HOT_INLINE void store_i32(Addr a, int32_t v) { QUILLET_ARENA_AT(unaligned::i32, a) = v; }
+QUILLET_HOT_INLINE void store_cell(Addr a, Cell v) { QUILLET_ARENA_AT(unaligned::u64, a) = v; }
+
+#undef QUILLET_ARENA_AT
 
 // Other widths and signed types, by copy.
 template <typename T>
