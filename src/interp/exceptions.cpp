@@ -52,16 +52,16 @@ Addr previous_routine_frame(Addr g) {
 
 bool unwind_to_handler(RaiseRequest q) {
     finish_pending_frame();
-    if (!vm.fp) {
+    if (!vm.fp()) {
         debug_log("uncaught exception %d", int(q.code));
         fatal_stop("uncaught exception");
     }
-    store_u32(vm.fp - frame::pc, vm.pc);
-    store_u32(vm.fp - frame::module, vm.module);
+    store_u32(vm.fp() - frame::pc, vm.pc);
+    store_u32(vm.fp() - frame::module, vm.module);
     exceptions.new_exception = !q.continuing;
     exceptions.explicit_line = q.explicit_line;
 
-    Addr g = vm.fp;
+    Addr g = vm.fp();
     LineTableReader r;
     for (;;) {
         r = handler_test(g);
@@ -84,8 +84,8 @@ bool unwind_to_handler(RaiseRequest q) {
     if (!q.continuing) record_trace(r.line, r);
     Addr message = q.message ? q.message : empty_string;
     str_retain(message);
-    while (vm.fp != g) {
-        if (!vm.fp) fatal_stop("stack frame error");
+    while (vm.fp() != g) {
+        if (!vm.fp()) fatal_stop("stack frame error");
         leave_routine();
     }
 
@@ -120,9 +120,9 @@ void soft_raise(int32_t code) {
 }
 
 Addr handled_exception_frame() {
-    for (Addr f = vm.fp; f; f = previous_frame(f))
+    for (Addr f = vm.fp(); f; f = previous_frame(f))
         if (load_u32(f + frame::env) && load_u32(f - frame::exc_message)) return f;
-    Addr f = vm.fp;
+    Addr f = vm.fp();
     store_u32(f - frame::exc_line, 0);
     store_i32(f - frame::exc_code, 0);
     store_u32(f - frame::exc_message, empty_string);
@@ -130,7 +130,7 @@ Addr handled_exception_frame() {
 }
 
 void reraise() {
-    Addr f = vm.fp;
+    Addr f = vm.fp();
     uint32_t line_field = load_u32(f - frame::exc_line);
     Addr message = load_u32(f - frame::exc_message);
     int32_t line = int32_t(line_field >> 8);
@@ -150,7 +150,7 @@ namespace {
 
 // The reader at the record of the line that raised in the current frame.
 LineTableReader failed_line() {
-    Addr f = vm.fp;
+    Addr f = vm.fp();
     int32_t line = int32_t(load_u32(f - frame::exc_line) >> 8);
     if (line == 0 || load_u32(f - frame::exc_message) == 0) missing_information();
     LineTableReader r = line_table_of(vm.module);
@@ -191,8 +191,8 @@ void continue_next() {
 }
 
 void frame_watch_check() {
-    if (vm.fp > vm.frame_watch) {
-        vm.frame_watch = vm.global;
+    if (vm.fp() > vm.frame_watch) {
+        vm.frame_watch = vm.global();
         bcode_bif(103);
     }
 }

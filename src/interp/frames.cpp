@@ -86,22 +86,22 @@ int32_t shared_register(uint8_t code, const char* fatal) {
 
 Addr previous_frame(Addr f) {
     Addr p = load_u32(f - frame::prev);
-    if (p != 0 && (p <= f || p > vm.global)) fatal_stop("stack frame error");
+    if (p != 0 && (p <= f || p > vm.global())) fatal_stop("stack frame error");
     return p;
 }
 
 void init_value_stack() {
     vm.stack_base = mem_zalloc(1, value_stack_size);
     Addr top = vm.stack_base + value_stack_size - 4;
-    vm.sp = vm.env = vm.global = vm.frame_watch = top;
-    vm.fp = 0;
+    vm.sp = vm.env() = vm.global() = vm.frame_watch = top;
+    vm.fp() = 0;
     vm.program_end_mark = 0;
 }
 
 void enter_routine(Addr entry, uint32_t target) {
     if (target >= program.modules.size()) fatal_stop("stack frame error");
     Addr d = entry;
-    Addr prev = vm.fp;
+    Addr prev = vm.fp();
     Addr image_end = program.image + program.image_size;
     for (;;) {
         uint32_t size = 2 * read_unsigned(d);
@@ -109,7 +109,7 @@ void enter_routine(Addr entry, uint32_t target) {
         if (size < frame::header + 4) frame_error();
         if (s - vm.stack_base < size) raise_error(err::out_of_memory);
         store_u32(s - frame::prev, prev);
-        store_u32(s + frame::env, vm.env);
+        store_u32(s + frame::env, vm.env());
         store_u16(s - frame::gosub_depth, 0);
         store_u16(s - frame::channel_count, 0);
         store_u32(s - frame::exc_message, 0);
@@ -192,17 +192,17 @@ void enter_routine(Addr entry, uint32_t target) {
                 continue;
             case 32:
             case 34: {
-                if (code == 32) vm.env = s;
+                if (code == 32) vm.env() = s;
                 if (fb.hi != fb.lo) frame_error();
                 store_u16(s - frame::release_count, uint16_t(vm.release_count));
                 store_u16(s - frame::reference_count, uint16_t(vm.reference_count));
                 vm.release_count = vm.reference_count = 0;
                 vm.pending_frame = 0;
-                if (vm.fp) {
-                    store_u32(vm.fp - frame::pc, vm.pc);
-                    store_u32(vm.fp - frame::module, vm.module);
+                if (vm.fp()) {
+                    store_u32(vm.fp() - frame::pc, vm.pc);
+                    store_u32(vm.fp() - frame::module, vm.module);
                 }
-                vm.fp = s;
+                vm.fp() = s;
                 set_module(target);
                 vm.sp = s - size;
                 vm.pc = d;
@@ -220,9 +220,9 @@ void enter_routine(Addr entry, uint32_t target) {
                 vm.pending_frame = 0;
                 Addr bottom = s - size;
                 if (bottom - vm.stack_base < 8) raise_error(err::out_of_memory);
-                store_u32(bottom, vm.shared[r]);
+                store_u32(bottom, vm.shared(r));
                 store_u32(bottom - 4, uint32_t(r));
-                vm.shared[r] = s;
+                vm.shared(r) = s;
                 vm.sp = bottom - 8;
                 prev = s;
                 break;
@@ -240,13 +240,13 @@ void enter_routine(Addr entry, uint32_t target) {
 }
 
 void leave_routine() {
-    Addr f = vm.fp;
-    vm.env = load_u32(f + frame::env);
+    Addr f = vm.fp();
+    vm.env() = load_u32(f + frame::env);
     for (;;) {
         release_slots(f);
         vm.sp = f;
         Addr left = f;
-        f = vm.fp = previous_frame(f);
+        f = vm.fp() = previous_frame(f);
         if (!f) return;
         if (load_u32(f + frame::env)) {
             resume_in(f);
@@ -256,7 +256,7 @@ void leave_routine() {
         vm.sp = left + 8;
         uint32_t r = load_u32(left + 4);
         if (r > 2) fatal_stop("shared stack error");
-        vm.shared[r] = load_u32(left + 8);
+        vm.shared(r) = load_u32(left + 8);
     }
 }
 
@@ -267,40 +267,40 @@ void finish_pending_frame() {
     store_u16(s - frame::release_count, uint16_t(vm.release_count));
     store_u16(s - frame::reference_count, uint16_t(vm.reference_count));
     vm.release_count = vm.reference_count = 0;
-    if (vm.fp) {
-        store_u32(vm.fp - frame::pc, vm.pc);
-        store_u32(vm.fp - frame::module, vm.module);
+    if (vm.fp()) {
+        store_u32(vm.fp() - frame::pc, vm.pc);
+        store_u32(vm.fp() - frame::module, vm.module);
     }
     // Leaving the partial frame releases what it owns and resumes the caller where it was.
-    vm.fp = s;
+    vm.fp() = s;
     leave_routine();
 }
 
 void gosub_push(Addr return_pc) {
     // The frame counts its GOSUBs in 16 signed bits: a count that would wrap is out of memory
     // too, so that dropping a block's pending returns stays exact.
-    int16_t depth = load<int16_t>(vm.fp - frame::gosub_depth);
+    int16_t depth = load<int16_t>(vm.fp() - frame::gosub_depth);
     if (vm.sp - vm.stack_base < 8 || depth == INT16_MAX) raise_error(err::out_of_memory);
     store_u32(vm.sp, return_pc);
     vm.sp -= 4;
-    store_u16(vm.fp - frame::gosub_depth, uint16_t(depth + 1));
+    store_u16(vm.fp() - frame::gosub_depth, uint16_t(depth + 1));
 }
 
 void gosub_return() {
-    int16_t depth = load<int16_t>(vm.fp - frame::gosub_depth);
+    int16_t depth = load<int16_t>(vm.fp() - frame::gosub_depth);
     if (depth <= 0) {
-        store_u16(vm.fp - frame::gosub_depth, 0);
+        store_u16(vm.fp() - frame::gosub_depth, 0);
         raise_error(err::return_without_gosub);
     }
-    store_u16(vm.fp - frame::gosub_depth, uint16_t(depth - 1));
+    store_u16(vm.fp() - frame::gosub_depth, uint16_t(depth - 1));
     vm.sp += 4;
     vm.pc = load_u32(vm.sp);
 }
 
 void leave_block() {
-    int16_t depth = load<int16_t>(vm.fp - frame::gosub_depth);
+    int16_t depth = load<int16_t>(vm.fp() - frame::gosub_depth);
     vm.sp += 4 + 4 * uint32_t(depth < 0 ? 0 : depth);
-    store_u16(vm.fp - frame::gosub_depth, load_u16(vm.sp));
+    store_u16(vm.fp() - frame::gosub_depth, load_u16(vm.sp));
 }
 
 void block_return() {
@@ -325,16 +325,16 @@ ChannelOwner map_channel(int32_t c, Addr g) {
     };
     ChannelOwner found{};
     if (g && search(g, found)) return found;
-    if (g != vm.env && vm.env && search(vm.env, found)) return found;
+    if (g != vm.env() && vm.env() && search(vm.env(), found)) return found;
     Addr table = program.modules[vm.module].channel_table;
     uint32_t n = load_u8(table);
     for (uint32_t i = n; i-- > 0;) {
         if (int32_t(load_u16(table + 4 + 2 * i)) == c) {
             int32_t r = shared_register(load_u8(table + 1), "Bad shared file display number");
-            return {vm.shared[r], int32_t(load_u16(table + 2)) + int32_t(i)};
+            return {vm.shared(r), int32_t(load_u16(table + 2)) + int32_t(i)};
         }
     }
-    return {vm.env, c};
+    return {vm.env(), c};
 }
 
 } // namespace quillet

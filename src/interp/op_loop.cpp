@@ -4,6 +4,7 @@
 #include "interp/op_loop.h"
 
 #include "interp/bif_dispatch.h"
+#include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
 #include "interp/fatal.h"
 #include "interp/frames.h"
@@ -42,7 +43,7 @@ void fill_for_cache(Addr head, Addr exit_pc) {
     Addr p = head + 1;
     ForCache& c = for_cache;
     c.key_pc = exit_pc;
-    c.key_fp = vm.fp;
+    c.key_fp = vm.fp();
     c.var = fetch_num(p);
     skip_number(p); // start
     c.limit = load_cell(fetch_num(p));
@@ -53,13 +54,48 @@ void fill_for_cache(Addr head, Addr exit_pc) {
     c.fast = is_int(c.step) && is_int(c.limit);
 }
 
-Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
-    ArrayBlock a{load_u32(array_cell)};
-    if (!all_dimensions_given) {
-        int32_t i = num_to_int32(load_cell(fetch_num(pc))) - a.lower_bound(0);
-        if (i < 0 || i >= a.count()) raise_error(err::subscript_range);
-        return a.element(i);
+// Steps the cached loop: the loop variable moves by the step; the result is the pc to go on at,
+// the body or (when the loop is done) the exit.
+QUILLET_HOT_INLINE Addr step_for_loop(Addr exit_pc) {
+    const ForCache& c = for_cache;
+    Cell var = load_cell(c.var);
+    bool done;
+    int32_t v;
+    // The integer path gives what num_add and num_less would give whenever the sum cannot
+    // overflow; that holds for any integer, not just small ones.
+    if (c.fast && is_int(var) && !__builtin_add_overflow(int_value(var), int_value(c.step), &v)) {
+        store_cell(c.var, num_int(v));
+        done = c.step_negative ? v < int_value(c.limit) : int_value(c.limit) < v;
+    } else {
+        Cell next = num_add(var, c.step);
+        store_cell(c.var, next);
+        done = loop_done(next, c.limit, c.step_negative);
     }
+    return done ? exit_pc : c.body_pc;
+}
+
+// The element of a one-dimensional array reference; 2001 outside the array.
+Addr vector_element(Addr array_cell, int32_t index) {
+    ArrayBlock a{load_u32(array_cell)};
+    int64_t i = int64_t(index) - a.lower_bound(0);
+    if (i < 0 || i >= a.count()) raise_error(err::subscript_range);
+    return a.element(int32_t(i));
+}
+
+QUILLET_HOT_INLINE int32_t int_at(const Operand& o) {
+    return num_to_int32(load_cell(operand_address(o)));
+}
+
+template <Cell (*operation)(Cell, Cell)>
+QUILLET_HOT_INLINE void decoded_arithmetic(const DecodedOp& d) {
+    Cell a = load_cell(operand_address(d.x[0]));
+    Cell b = load_cell(operand_address(d.x[1]));
+    store_cell(operand_address(d.x[2]), operation(a, b));
+}
+
+Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
+    if (!all_dimensions_given) return vector_element(array_cell, num_to_int32(load_cell(fetch_num(pc))));
+    ArrayBlock a{load_u32(array_cell)};
     int64_t flat = 0;
     for (int32_t d = 0; d < a.dimensions(); ++d) {
         int64_t i = int64_t(num_to_int32(load_cell(fetch_num(pc)))) - a.lower_bound(d);
@@ -72,7 +108,7 @@ Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
 // Stores an element's address in the frame word that the slot operand's descriptor names.
 void store_element_ref(Addr& pc, Addr table, Addr element) {
     Addr desc = fetch_descriptor(pc, table);
-    store_u32(vm.fp - load_u16(desc + 2), element);
+    store_u32(vm.fp() - load_u16(desc + 2), element);
 }
 
 int32_t jump_table_index(Cell v) {
@@ -95,24 +131,24 @@ enum class LoopKind { main, nested, slice };
 
 // Dispatch: a table of label addresses where the compiler offers them (GCC and clang), else a
 // switch. The op set comes from the one list in bcode/ops.def either way.
-enum OpByte : uint8_t {
-#define QUILLET_OP(byte, name, operands) op_##name = byte,
-#include "bcode/ops.def"
-#undef QUILLET_OP
-};
-
 #if defined(__GNUC__)
 #define QUILLET_COMPUTED_GOTO 1
 #pragma GCC diagnostic ignored "-Wpedantic" // label addresses
 #endif
 
 #ifdef QUILLET_COMPUTED_GOTO
+#define DISPATCH_DECODED(op) goto* decoded_table[op];
+#define DECODED(name) decoded_##name:
+#define END_DECODED
 #define DISPATCH(op) goto* dispatch_table[op];
 #define OP(name) label_##name:
 #define NEXT_OP goto next_op
 #define ILLEGAL_OP label_illegal:
 #define END_DISPATCH next_op:
 #else
+#define DISPATCH_DECODED(op) switch (op) {
+#define DECODED(name) case op_##name:
+#define END_DECODED }
 #define DISPATCH(op) switch (op) {
 #define OP(name) case op_##name:
 #define NEXT_OP break
@@ -124,12 +160,51 @@ template <LoopKind kind>
 void op_loop() {
     Addr pc = vm.pc;
     bool in_call = false;
+    uint8_t op = 0;               // the op being run from the op stream
+    const DecodedOp* d = nullptr; // the decoded op being run
+    // The decoded ops, in locals: the slot table is fixed for the run, the op list grows when an
+    // op is decoded (here, or in a nested loop during a call).
+    const uint32_t* slots = decoded.slot.data();
+    const Addr code_base = decoded.image;
+    const uint32_t code_size = decoded.size;
+    const DecodedOp* ops = decoded.ops.data();
+    uint32_t op_count = uint32_t(decoded.ops.size());
 #ifdef QUILLET_COMPUTED_GOTO
     void* dispatch_table[256];
     for (void*& entry : dispatch_table) entry = &&label_illegal;
 #define QUILLET_OP(byte, name, operands) dispatch_table[byte] = &&label_##name;
 #include "bcode/ops.def"
 #undef QUILLET_OP
+    // Only the ops below are ever decoded.
+    void* decoded_table[256];
+    for (void*& entry : decoded_table) entry = &&label_illegal;
+#define QUILLET_DECODED(name) decoded_table[op_##name] = &&decoded_##name;
+    QUILLET_DECODED(jump_if_true)
+    QUILLET_DECODED(jump_if_false)
+    QUILLET_DECODED(jump)
+    QUILLET_DECODED(for_start)
+    QUILLET_DECODED(for_next)
+    QUILLET_DECODED(gosub)
+    QUILLET_DECODED(move)
+    QUILLET_DECODED(num_eq)
+    QUILLET_DECODED(num_gt)
+    QUILLET_DECODED(num_ge)
+    QUILLET_DECODED(add)
+    QUILLET_DECODED(sub)
+    QUILLET_DECODED(mul)
+    QUILLET_DECODED(div)
+    QUILLET_DECODED(str_move)
+    QUILLET_DECODED(str_eq)
+    QUILLET_DECODED(str_gt)
+    QUILLET_DECODED(str_ge)
+    QUILLET_DECODED(concat)
+    QUILLET_DECODED(substr)
+    QUILLET_DECODED(substr_assign)
+    QUILLET_DECODED(num_elem1)
+    QUILLET_DECODED(str_elem1)
+    QUILLET_DECODED(nop)
+    QUILLET_DECODED(nop2)
+#undef QUILLET_DECODED
 #endif
 #define CALL(expr)                                                                                 \
     do {                                                                                           \
@@ -138,6 +213,8 @@ void op_loop() {
         expr;                                                                                      \
         in_call = false;                                                                           \
         pc = vm.pc;                                                                                \
+        ops = decoded.ops.data();                                                                  \
+        op_count = uint32_t(decoded.ops.size());                                                   \
     } while (0)
     for (;;) {
         try {
@@ -148,7 +225,120 @@ void op_loop() {
                         return;
                     }
                 }
-                uint8_t op = load_u8(pc++);
+                if (uint32_t rel = pc - code_base; rel < code_size) {
+                    // Slots hold 1 + the op's index; 0 (not yet seen) and raw_op fail the test.
+                    uint32_t index = slots[rel] - 1;
+                    if (index >= op_count && slots[rel] == 0) {
+                        index = decode_op_at(pc) - 1;
+                        ops = decoded.ops.data();
+                        op_count = uint32_t(decoded.ops.size());
+                    }
+                    if (index < op_count) {
+                        d = &ops[index];
+                        pc = d->next;
+                        DISPATCH_DECODED(d->op)
+                        DECODED(jump_if_true) if (vm.flag) pc = d->target;
+                        NEXT_OP;
+                        DECODED(jump_if_false) if (!vm.flag) pc = d->target;
+                        NEXT_OP;
+                        DECODED(jump) pc = d->target;
+                        NEXT_OP;
+                        DECODED(for_start) {
+                            Addr var = operand_address(d->x[0]);
+                            Cell start = load_cell(operand_address(d->x[1]));
+                            Cell limit = load_cell(operand_address(d->x[2]));
+                            Cell step = load_cell(operand_address(d->x[3]));
+                            store_cell(var, start);
+                            for_cache.key_pc = 0;
+                            if (loop_done(start, limit, num_is_negative(step))) pc = d->target;
+                            NEXT_OP;
+                        }
+                        DECODED(for_next) {
+                            if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
+                                fill_for_cache(d->target, pc);
+                            pc = step_for_loop(pc);
+                            NEXT_OP;
+                        }
+                        DECODED(gosub) {
+                            CALL(gosub_push(pc));
+                            pc = d->target;
+                            NEXT_OP;
+                        }
+                        DECODED(move) {
+                            store_cell(operand_address(d->x[1]), load_cell(operand_address(d->x[0])));
+                            NEXT_OP;
+                        }
+                        DECODED(num_eq) {
+                            vm.flag = num_equal(load_cell(operand_address(d->x[0])),
+                                                load_cell(operand_address(d->x[1])));
+                            NEXT_OP;
+                        }
+                        DECODED(num_gt) {
+                            vm.flag = num_less(load_cell(operand_address(d->x[1])),
+                                               load_cell(operand_address(d->x[0])));
+                            NEXT_OP;
+                        }
+                        DECODED(num_ge) {
+                            vm.flag = !num_less(load_cell(operand_address(d->x[0])),
+                                                load_cell(operand_address(d->x[1])));
+                            NEXT_OP;
+                        }
+                        DECODED(add) decoded_arithmetic<num_add>(*d);
+                        NEXT_OP;
+                        DECODED(sub) decoded_arithmetic<num_sub>(*d);
+                        NEXT_OP;
+                        DECODED(mul) decoded_arithmetic<num_mul>(*d);
+                        NEXT_OP;
+                        DECODED(div) decoded_arithmetic<num_div>(*d);
+                        NEXT_OP;
+                        DECODED(str_move) {
+                            Addr src = operand_address(d->x[0]);
+                            str_assign(operand_address(d->x[1]), load_u32(src));
+                            NEXT_OP;
+                        }
+                        DECODED(str_eq) {
+                            vm.flag = str_view(load_u32(operand_address(d->x[0]))) ==
+                                      str_view(load_u32(operand_address(d->x[1])));
+                            NEXT_OP;
+                        }
+                        DECODED(str_gt) {
+                            vm.flag = str_after(load_u32(operand_address(d->x[0])),
+                                                load_u32(operand_address(d->x[1])));
+                            NEXT_OP;
+                        }
+                        DECODED(str_ge) {
+                            Addr a = load_u32(operand_address(d->x[0]));
+                            Addr b = load_u32(operand_address(d->x[1]));
+                            vm.flag = str_after(a, b) || str_view(a) == str_view(b);
+                            NEXT_OP;
+                        }
+                        DECODED(concat) {
+                            concat(operand_address(d->x[0]), operand_address(d->x[1]),
+                                   operand_address(d->x[2]));
+                            NEXT_OP;
+                        }
+                        DECODED(substr) {
+                            substr(operand_address(d->x[0]), int_at(d->x[1]), int_at(d->x[2]),
+                                   operand_address(d->x[3]));
+                            NEXT_OP;
+                        }
+                        DECODED(substr_assign) {
+                            substr_assign(operand_address(d->x[0]), operand_address(d->x[1]),
+                                          int_at(d->x[2]), int_at(d->x[3]));
+                            NEXT_OP;
+                        }
+                        DECODED(num_elem1)
+                        DECODED(str_elem1) {
+                            Addr element = vector_element(operand_address(d->x[0]), int_at(d->x[1]));
+                            store_u32(vm.fp() - uint32_t(d->x[2].delta), element);
+                            NEXT_OP;
+                        }
+                        DECODED(nop)
+                        DECODED(nop2) NEXT_OP;
+                        END_DECODED
+                    }
+                }
+                op = load_u8(pc++);
                 DISPATCH(op);
                 OP(jump_if_true) {
                     int32_t off = read_signed(pc);
@@ -192,24 +382,9 @@ void op_loop() {
                 }
                 OP(for_next) {
                     int32_t off = read_signed(pc);
-                    if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp)
+                    if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
                         fill_for_cache(pc + uint32_t(off), pc);
-                    const ForCache& c = for_cache;
-                    Cell var = load_cell(c.var);
-                    bool done;
-                    int32_t v;
-                    // The integer path gives what num_add and num_less would give, whenever
-                    // the sum cannot overflow; that holds for any integer, not just small ones.
-                    if (c.fast && is_int(var) &&
-                        !__builtin_add_overflow(int_value(var), int_value(c.step), &v)) {
-                        store_cell(c.var, num_int(v));
-                        done = c.step_negative ? v < int_value(c.limit) : int_value(c.limit) < v;
-                    } else {
-                        Cell next = num_add(var, c.step);
-                        store_cell(c.var, next);
-                        done = loop_done(next, c.limit, c.step_negative);
-                    }
-                    if (!done) pc = c.body_pc;
+                    pc = step_for_loop(pc);
                     NEXT_OP;
                 }
                 OP(gosub) {
@@ -229,7 +404,7 @@ void op_loop() {
                 }
                 OP(return)
                     CALL(leave_routine());
-                    if (!vm.fp) CALL(end_program(0));
+                    if (!vm.fp()) CALL(end_program(0));
                     CALL(frame_watch_check());
                     NEXT_OP;
                 OP(bif) {
@@ -243,12 +418,12 @@ void op_loop() {
                     NEXT_OP;
                 }
                 OP(end_unit)
-                    if (vm.program_end_mark == 0 || vm.program_end_mark <= vm.fp) {
+                    if (vm.program_end_mark == 0 || vm.program_end_mark <= vm.fp()) {
                         int32_t k = num_to_int32(load_cell(fetch_num(pc)));
                         CALL(end_program(k));
                     }
-                    while (vm.fp && vm.fp < vm.program_end_mark) CALL(leave_routine());
-                    if (!vm.fp) CALL(end_program(0));
+                    while (vm.fp() && vm.fp() < vm.program_end_mark) CALL(leave_routine());
+                    if (!vm.fp()) CALL(end_program(0));
                     CALL(frame_watch_check());
                     NEXT_OP;
                 OP(nop)
@@ -262,9 +437,9 @@ void op_loop() {
                 OP(gosub_block) {
                     int32_t off = read_signed(pc);
                     CALL(gosub_push(vm.pc));
-                    store_u32(vm.sp, load_u16(vm.fp - frame::gosub_depth));
+                    store_u32(vm.sp, load_u16(vm.fp() - frame::gosub_depth));
                     vm.sp -= 4;
-                    store_u16(vm.fp - frame::gosub_depth, 0);
+                    store_u16(vm.fp() - frame::gosub_depth, 0);
                     pc += uint32_t(off);
                     NEXT_OP;
                 }
@@ -375,6 +550,9 @@ void op_loop() {
             in_call = false;
             pc = vm.pc;
         }
+        // A nested loop that ran before the raise may have decoded ops.
+        ops = decoded.ops.data();
+        op_count = uint32_t(decoded.ops.size());
     }
 #undef CALL
 }

@@ -52,22 +52,53 @@ QUILLET_HOT_INLINE Addr fetch_descriptor(Addr& pc, Addr table) {
     return table + 4 * (64 + read_unsigned(pc));
 }
 
+// An operand resolved as far as the descriptor alone allows: its cell is at the base register's
+// value plus delta, or at the address stored there for the two reference modes.
+struct Operand {
+    uint8_t base = 0;
+    bool indirect = false;
+    int32_t delta = 0;
+};
+
+// Base register, direction and indirection of each address mode (mode / 8); false when the mode
+// is not one of the twelve.
+inline bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
+    struct ModeInfo {
+        int8_t base; // index into vm.bases, -1: no such mode
+        bool plus;
+        bool indirect;
+    };
+    static constexpr ModeInfo modes[12] = {
+        {0, false, false}, {1, false, false}, {0, false, true}, {1, false, true},
+        {2, true, false},  {3, true, false},  {4, true, false}, {5, false, false},
+        {-1, false, false}, {6, false, false}, {7, false, false}, {8, false, false}};
+    if ((mode & 7) || mode >= 12 * 8 || modes[mode >> 3].base < 0) return false;
+    const ModeInfo& m = modes[mode >> 3];
+    out = {uint8_t(m.base), m.indirect, m.plus ? int32_t(offset) : -int32_t(offset)};
+    return true;
+}
+
+QUILLET_HOT_INLINE Addr operand_address(const Operand& o) {
+    Addr a = vm.bases[o.base] + Addr(o.delta);
+    return o.indirect ? load_u32(a) : a;
+}
+
 // The cell address a descriptor names.
 QUILLET_HOT_INLINE Addr resolve_descriptor(Addr desc) {
     uint16_t mode = load_u16(desc);
     uint32_t off = load_u16(desc + 2);
     switch (mode) {
-    case 0x00: return vm.env - off;
-    case 0x08: return vm.fp - off;
-    case 0x10: return load_u32(vm.env - off);
-    case 0x18: return load_u32(vm.fp - off);
-    case 0x20: return program.cell_area1 + off;
-    case 0x28: return program.literal_tail + off;
-    case 0x30: return program.cell_area2 + off;
-    case 0x38: return vm.global - off;
-    case 0x48: return vm.shared[0] - off;
-    case 0x50: return vm.shared[1] - off;
-    case 0x58: return vm.shared[2] - off;
+    case 0x00: return vm.env() - off;
+    case 0x08: return vm.fp() - off;
+    case 0x10: return load_u32(vm.env() - off);
+    case 0x18: return load_u32(vm.fp() - off);
+    case 0x20: return vm.bases[2] + off;
+    case 0x28: return vm.bases[3] + off;
+    case 0x30: return vm.bases[4] + off;
+    case 0x38: return vm.global() - off;
+    case 0x48: return vm.shared(0) - off;
+    case 0x50: return vm.shared(1) - off;
+    case 0x58: return vm.shared(2) - off;
     default: bad_operand_mode(mode);
     }
 }

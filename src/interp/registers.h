@@ -43,11 +43,17 @@ struct Registers {
     Addr str_operands = 0;
 
     Addr stack_base = 0;
-    Addr sp = 0;     // next free 4-byte word; the stack grows down
-    Addr fp = 0;     // current frame, 0 before the first
-    Addr env = 0;    // frame whose variables mode 0x00 reaches
-    Addr global = 0; // the first frame: variables of the main program
-    Addr shared[3] = {};
+    Addr sp = 0; // next free 4-byte word; the stack grows down
+
+    // The bases that address modes count from, in one array so that a decoded operand can name
+    // its base by index: the environment frame (mode 0x00 reaches its variables), the current
+    // frame (0 before the first), the three areas of the image, the first frame (variables of
+    // the main program) and the three shared registers.
+    Addr bases[9] = {};
+    Addr& env() { return bases[0]; }
+    Addr& fp() { return bases[1]; }
+    Addr& global() { return bases[5]; }
+    Addr& shared(int r) { return bases[6 + r]; }
 
     // The frame under construction: releasable and reference slots made so far.
     Addr pending_frame = 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
 #include "interp/frames.h"
 #include "interp/op_loop.h"
@@ -14,6 +15,10 @@ namespace quillet {
 void start_program() {
     init_value_stack();
     lay_out_image();
+    vm.bases[2] = program.cell_area1;
+    vm.bases[3] = program.literal_tail;
+    vm.bases[4] = program.cell_area2;
+    reset_decoded_ops();
     check_bif_overrides();
     vm.pc = 0;
     set_module(program.start_module);

@@ -45,33 +45,33 @@ void nested_run() { // 94
     int32_t m = int_operand();
     int32_t offset = int_operand();
     if (m < 0 || uint32_t(m) >= program.modules.size()) fatal_stop("stack frame error");
-    vm.program_end_mark = vm.fp;
+    vm.program_end_mark = vm.fp();
     enter_routine(program.modules[uint32_t(m)].base + uint32_t(offset), uint32_t(m));
 }
 
 void channel_owner() { // 100
     int32_t c = int_operand();
-    ChannelOwner mapped = map_channel(c, vm.fp);
+    ChannelOwner mapped = map_channel(c, vm.fp());
     set_int_operand(mapped.channel);
     set_int_operand(int32_t(mapped.owner - vm.stack_base));
 }
 
 void frame_above() { // 101
     int32_t n = int_operand();
-    Addr f = vm.fp;
+    Addr f = vm.fp();
     for (; n > 0 && f; --n) f = previous_frame(f);
     set_int_operand(int32_t(f - vm.stack_base));
 }
 
 void next_env() { // 102
     int32_t n = int_operand();
-    int64_t depth = int64_t(vm.fp) - vm.stack_base;
+    int64_t depth = int64_t(vm.fp()) - vm.stack_base;
     if (n < depth || (n > int32_t(value_stack_size) && n < 1000000000)) {
         char text[96];
         std::snprintf(text, sizeof text, "bogus next_env argument %ld %ld", long(n), long(depth));
         fatal_stop(text);
     }
-    vm.frame_watch = n <= int32_t(value_stack_size) ? vm.stack_base + uint32_t(n) : vm.global;
+    vm.frame_watch = n <= int32_t(value_stack_size) ? vm.stack_base + uint32_t(n) : vm.global();
 }
 
 void nothing() {} // 104
