@@ -11,9 +11,9 @@
 #include "interp/op_stream.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
-#include "values/string_ops.h"
 #include "values/arrays.h"
 #include "values/numbers.h"
+#include "values/string_ops.h"
 #include "values/strings.h"
 #include "xvt/xvt.h"
 
@@ -94,7 +94,8 @@ QUILLET_HOT_INLINE void decoded_arithmetic(const DecodedOp& d) {
 }
 
 Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
-    if (!all_dimensions_given) return vector_element(array_cell, num_to_int32(load_cell(fetch_num(pc))));
+    if (!all_dimensions_given)
+        return vector_element(array_cell, num_to_int32(load_cell(fetch_num(pc))));
     ArrayBlock a{load_u32(array_cell)};
     int64_t flat = 0;
     for (int32_t d = 0; d < a.dimensions(); ++d) {
@@ -143,8 +144,10 @@ enum class LoopKind { main, nested, slice };
 #define DISPATCH(op) goto* dispatch_table[op];
 #define OP(name) label_##name:
 #define NEXT_OP goto next_op
-#define ILLEGAL_OP label_illegal:
-#define END_DISPATCH next_op:
+#define ILLEGAL_OP                                                                                 \
+    label_illegal:
+#define END_DISPATCH                                                                               \
+    next_op:
 #else
 #define DISPATCH_DECODED(op) switch (op) {
 #define DECODED(name) case op_##name:
@@ -156,10 +159,13 @@ enum class LoopKind { main, nested, slice };
 #define END_DISPATCH }
 #endif
 
+// The loop itself. It holds no handler of its own, so that pc stays in a register: vm.pc is
+// kept current wherever a raise can happen instead (before every call, at every op that runs
+// from the op stream, and as each decoded op starts), and op_loop below catches the raise.
+// Returns only for the nested and slice loops.
 template <LoopKind kind>
-void op_loop() {
+void op_loop_body() {
     Addr pc = vm.pc;
-    bool in_call = false;
     uint8_t op = 0;               // the op being run from the op stream
     const DecodedOp* d = nullptr; // the decoded op being run
     // The decoded ops, in locals: the slot table is fixed for the run, the op list grows when an
@@ -171,13 +177,15 @@ void op_loop() {
     uint32_t op_count = uint32_t(decoded.ops.size());
 #ifdef QUILLET_COMPUTED_GOTO
     void* dispatch_table[256];
-    for (void*& entry : dispatch_table) entry = &&label_illegal;
+    for (void*& entry : dispatch_table)
+        entry = &&label_illegal;
 #define QUILLET_OP(byte, name, operands) dispatch_table[byte] = &&label_##name;
 #include "bcode/ops.def"
 #undef QUILLET_OP
     // Only the ops below are ever decoded.
     void* decoded_table[256];
-    for (void*& entry : decoded_table) entry = &&label_illegal;
+    for (void*& entry : decoded_table)
+        entry = &&label_illegal;
 #define QUILLET_DECODED(name) decoded_table[op_##name] = &&decoded_##name;
     QUILLET_DECODED(jump_if_true)
     QUILLET_DECODED(jump_if_false)
@@ -209,352 +217,357 @@ void op_loop() {
 #define CALL(expr)                                                                                 \
     do {                                                                                           \
         vm.pc = pc;                                                                                \
-        in_call = true;                                                                            \
         expr;                                                                                      \
-        in_call = false;                                                                           \
         pc = vm.pc;                                                                                \
         ops = decoded.ops.data();                                                                  \
         op_count = uint32_t(decoded.ops.size());                                                   \
     } while (0)
     for (;;) {
-        try {
-            for (;;) {
-                if constexpr (kind == LoopKind::nested) {
-                    if (vm.stop_flag) {
-                        vm.pc = pc;
-                        return;
-                    }
-                }
-                if (uint32_t rel = pc - code_base; rel < code_size) {
-                    // Slots hold 1 + the op's index; 0 (not yet seen) and raw_op fail the test.
-                    uint32_t index = slots[rel] - 1;
-                    if (index >= op_count && slots[rel] == 0) {
-                        index = decode_op_at(pc) - 1;
-                        ops = decoded.ops.data();
-                        op_count = uint32_t(decoded.ops.size());
-                    }
-                    if (index < op_count) {
-                        d = &ops[index];
-                        pc = d->next;
-                        DISPATCH_DECODED(d->op)
-                        DECODED(jump_if_true) if (vm.flag) pc = d->target;
-                        NEXT_OP;
-                        DECODED(jump_if_false) if (!vm.flag) pc = d->target;
-                        NEXT_OP;
-                        DECODED(jump) pc = d->target;
-                        NEXT_OP;
-                        DECODED(for_start) {
-                            Addr var = operand_address(d->x[0]);
-                            Cell start = load_cell(operand_address(d->x[1]));
-                            Cell limit = load_cell(operand_address(d->x[2]));
-                            Cell step = load_cell(operand_address(d->x[3]));
-                            store_cell(var, start);
-                            for_cache.key_pc = 0;
-                            if (loop_done(start, limit, num_is_negative(step))) pc = d->target;
-                            NEXT_OP;
-                        }
-                        DECODED(for_next) {
-                            if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
-                                fill_for_cache(d->target, pc);
-                            pc = step_for_loop(pc);
-                            NEXT_OP;
-                        }
-                        DECODED(gosub) {
-                            CALL(gosub_push(pc));
-                            pc = d->target;
-                            NEXT_OP;
-                        }
-                        DECODED(move) {
-                            store_cell(operand_address(d->x[1]), load_cell(operand_address(d->x[0])));
-                            NEXT_OP;
-                        }
-                        DECODED(num_eq) {
-                            vm.flag = num_equal(load_cell(operand_address(d->x[0])),
-                                                load_cell(operand_address(d->x[1])));
-                            NEXT_OP;
-                        }
-                        DECODED(num_gt) {
-                            vm.flag = num_less(load_cell(operand_address(d->x[1])),
-                                               load_cell(operand_address(d->x[0])));
-                            NEXT_OP;
-                        }
-                        DECODED(num_ge) {
-                            vm.flag = !num_less(load_cell(operand_address(d->x[0])),
-                                                load_cell(operand_address(d->x[1])));
-                            NEXT_OP;
-                        }
-                        DECODED(add) decoded_arithmetic<num_add>(*d);
-                        NEXT_OP;
-                        DECODED(sub) decoded_arithmetic<num_sub>(*d);
-                        NEXT_OP;
-                        DECODED(mul) decoded_arithmetic<num_mul>(*d);
-                        NEXT_OP;
-                        DECODED(div) decoded_arithmetic<num_div>(*d);
-                        NEXT_OP;
-                        DECODED(str_move) {
-                            Addr src = operand_address(d->x[0]);
-                            str_assign(operand_address(d->x[1]), load_u32(src));
-                            NEXT_OP;
-                        }
-                        DECODED(str_eq) {
-                            vm.flag = str_view(load_u32(operand_address(d->x[0]))) ==
-                                      str_view(load_u32(operand_address(d->x[1])));
-                            NEXT_OP;
-                        }
-                        DECODED(str_gt) {
-                            vm.flag = str_after(load_u32(operand_address(d->x[0])),
-                                                load_u32(operand_address(d->x[1])));
-                            NEXT_OP;
-                        }
-                        DECODED(str_ge) {
-                            Addr a = load_u32(operand_address(d->x[0]));
-                            Addr b = load_u32(operand_address(d->x[1]));
-                            vm.flag = str_after(a, b) || str_view(a) == str_view(b);
-                            NEXT_OP;
-                        }
-                        DECODED(concat) {
-                            concat(operand_address(d->x[0]), operand_address(d->x[1]),
-                                   operand_address(d->x[2]));
-                            NEXT_OP;
-                        }
-                        DECODED(substr) {
-                            substr(operand_address(d->x[0]), int_at(d->x[1]), int_at(d->x[2]),
-                                   operand_address(d->x[3]));
-                            NEXT_OP;
-                        }
-                        DECODED(substr_assign) {
-                            substr_assign(operand_address(d->x[0]), operand_address(d->x[1]),
-                                          int_at(d->x[2]), int_at(d->x[3]));
-                            NEXT_OP;
-                        }
-                        DECODED(num_elem1)
-                        DECODED(str_elem1) {
-                            Addr element = vector_element(operand_address(d->x[0]), int_at(d->x[1]));
-                            store_u32(vm.fp() - uint32_t(d->x[2].delta), element);
-                            NEXT_OP;
-                        }
-                        DECODED(nop)
-                        DECODED(nop2) NEXT_OP;
-                        END_DECODED
-                    }
-                }
-                op = load_u8(pc++);
-                DISPATCH(op);
-                OP(jump_if_true) {
-                    int32_t off = read_signed(pc);
-                    if (vm.flag) pc += uint32_t(off);
-                    NEXT_OP;
-                }
-                OP(jump_if_false) {
-                    int32_t off = read_signed(pc);
-                    if (!vm.flag) pc += uint32_t(off);
-                    NEXT_OP;
-                }
-                OP(jump) {
-                    int32_t off = read_signed(pc);
-                    pc += uint32_t(off);
-                    NEXT_OP;
-                }
-                OP(jump_table) {
-                    int64_t k = jump_table_index(load_cell(fetch_num(pc)));
-                    k -= read_unsigned(pc);
-                    uint32_t count = read_unsigned(pc);
-                    uint32_t width = (load_u8(pc) & 0x80) ? 2 : 1;
-                    if (k >= 0 && k < count) {
-                        pc += uint32_t(k) * width;
-                        int32_t off = read_signed(pc);
-                        pc += uint32_t(off);
-                    } else {
-                        pc += count * width;
-                    }
-                    NEXT_OP;
-                }
-                OP(for_start) {
-                    Addr var = fetch_num(pc);
-                    Cell start = load_cell(fetch_num(pc));
-                    Cell limit = load_cell(fetch_num(pc));
-                    Cell step = load_cell(fetch_num(pc));
-                    int32_t off = read_signed(pc);
+        if constexpr (kind == LoopKind::nested) {
+            if (vm.stop_flag) {
+                vm.pc = pc;
+                return;
+            }
+        }
+        if (uint32_t rel = pc - code_base; rel < code_size) {
+            // Slots hold 1 + the op's index; 0 (not yet seen) and raw_op fail the test.
+            uint32_t index = slots[rel] - 1;
+            if (index >= op_count && slots[rel] == 0) {
+                index = decode_op_at(pc) - 1;
+                ops = decoded.ops.data();
+                op_count = uint32_t(decoded.ops.size());
+            }
+            if (index < op_count) {
+                d = &ops[index];
+                vm.pc = pc = d->next;
+                DISPATCH_DECODED(d->op)
+                DECODED(jump_if_true) if (vm.flag) pc = d->target;
+                NEXT_OP;
+                DECODED(jump_if_false) if (!vm.flag) pc = d->target;
+                NEXT_OP;
+                DECODED(jump) pc = d->target;
+                NEXT_OP;
+                DECODED(for_start) {
+                    Addr var = operand_address(d->x[0]);
+                    Cell start = load_cell(operand_address(d->x[1]));
+                    Cell limit = load_cell(operand_address(d->x[2]));
+                    Cell step = load_cell(operand_address(d->x[3]));
                     store_cell(var, start);
                     for_cache.key_pc = 0;
-                    if (loop_done(start, limit, num_is_negative(step))) pc += uint32_t(off);
+                    if (loop_done(start, limit, num_is_negative(step))) pc = d->target;
                     NEXT_OP;
                 }
-                OP(for_next) {
-                    int32_t off = read_signed(pc);
+                DECODED(for_next) {
                     if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
-                        fill_for_cache(pc + uint32_t(off), pc);
+                        fill_for_cache(d->target, pc);
                     pc = step_for_loop(pc);
                     NEXT_OP;
                 }
-                OP(gosub) {
-                    int32_t off = read_signed(pc);
-                    CALL(gosub_push(vm.pc));
-                    pc += uint32_t(off);
+                DECODED(gosub) {
+                    CALL(gosub_push(pc));
+                    pc = d->target;
                     NEXT_OP;
                 }
-                OP(gosub_return) CALL(gosub_return()); NEXT_OP;
-                OP(call) {
-                    uint32_t index = read_unsigned(pc);
-                    Addr entry = program.modules[vm.module].routines + 4 * index;
-                    uint32_t offset = load_u16(entry), m = load_u16(entry + 2);
-                    if (m >= program.modules.size()) fatal_stop("stack frame error");
-                    CALL(enter_routine(program.modules[m].base + offset, m));
+                DECODED(move) {
+                    store_cell(operand_address(d->x[1]), load_cell(operand_address(d->x[0])));
                     NEXT_OP;
                 }
-                OP(return)
-                    CALL(leave_routine());
-                    if (!vm.fp()) CALL(end_program(0));
-                    CALL(frame_watch_check());
-                    NEXT_OP;
-                OP(bif) {
-                    uint32_t n = load_u8(pc++);
-                    CALL(call_bif(n));
+                DECODED(num_eq) {
+                    vm.flag = num_equal(load_cell(operand_address(d->x[0])),
+                                        load_cell(operand_address(d->x[1])));
                     NEXT_OP;
                 }
-                OP(bif_high) {
-                    uint32_t n = 256 + load_u8(pc++);
-                    CALL(call_bif(n));
+                DECODED(num_gt) {
+                    vm.flag = num_less(load_cell(operand_address(d->x[1])),
+                                       load_cell(operand_address(d->x[0])));
                     NEXT_OP;
                 }
-                OP(end_unit)
-                    if (vm.program_end_mark == 0 || vm.program_end_mark <= vm.fp()) {
-                        int32_t k = num_to_int32(load_cell(fetch_num(pc)));
-                        CALL(end_program(k));
-                    }
-                    while (vm.fp() && vm.fp() < vm.program_end_mark) CALL(leave_routine());
-                    if (!vm.fp()) CALL(end_program(0));
-                    CALL(frame_watch_check());
-                    NEXT_OP;
-                OP(nop)
-                OP(nop2) NEXT_OP; // nop, nop2
-                OP(cause) {
-                    int32_t code = num_to_int32(load_cell(fetch_num(pc)));
-                    Addr message = load_u32(fetch_str(pc));
-                    CALL(raise_exception({.code = code, .message = message}));
+                DECODED(num_ge) {
+                    vm.flag = !num_less(load_cell(operand_address(d->x[0])),
+                                        load_cell(operand_address(d->x[1])));
                     NEXT_OP;
                 }
-                OP(gosub_block) {
-                    int32_t off = read_signed(pc);
-                    CALL(gosub_push(vm.pc));
-                    store_u32(vm.sp, load_u16(vm.fp() - frame::gosub_depth));
-                    vm.sp -= 4;
-                    store_u16(vm.fp() - frame::gosub_depth, 0);
-                    pc += uint32_t(off);
+                DECODED(add) decoded_arithmetic<num_add>(*d);
+                NEXT_OP;
+                DECODED(sub) decoded_arithmetic<num_sub>(*d);
+                NEXT_OP;
+                DECODED(mul) decoded_arithmetic<num_mul>(*d);
+                NEXT_OP;
+                DECODED(div) decoded_arithmetic<num_div>(*d);
+                NEXT_OP;
+                DECODED(str_move) {
+                    Addr src = operand_address(d->x[0]);
+                    str_assign(operand_address(d->x[1]), load_u32(src));
                     NEXT_OP;
                 }
-                OP(block_return) CALL(block_return()); NEXT_OP;
-                OP(move) {
-                    Addr src = fetch_num(pc);
-                    store_cell(fetch_num(pc), load_cell(src));
+                DECODED(str_eq) {
+                    vm.flag = str_view(load_u32(operand_address(d->x[0]))) ==
+                              str_view(load_u32(operand_address(d->x[1])));
                     NEXT_OP;
                 }
-                OP(num_elem1)
-                OP(num_elemn) { // num_elem1, num_elemn
-                    Addr array = fetch_num_array(pc);
-                    Addr element = element_address(array, pc, op == 0xC4);
-                    store_element_ref(pc, vm.num_operands, element);
+                DECODED(str_gt) {
+                    vm.flag = str_after(load_u32(operand_address(d->x[0])),
+                                        load_u32(operand_address(d->x[1])));
                     NEXT_OP;
                 }
-                OP(str_elem1)
-                OP(str_elemn) { // str_elem1, str_elemn
-                    Addr array = fetch_str_array(pc);
-                    Addr element = element_address(array, pc, op == 0xE4);
-                    store_element_ref(pc, vm.str_operands, element);
-                    NEXT_OP;
-                }
-                OP(num_eq) {
-                    Cell a = load_cell(fetch_num(pc));
-                    vm.flag = num_equal(a, load_cell(fetch_num(pc)));
-                    NEXT_OP;
-                }
-                OP(num_gt) {
-                    Cell a = load_cell(fetch_num(pc));
-                    vm.flag = num_less(load_cell(fetch_num(pc)), a);
-                    NEXT_OP;
-                }
-                OP(num_ge) {
-                    Cell a = load_cell(fetch_num(pc));
-                    vm.flag = !num_less(a, load_cell(fetch_num(pc)));
-                    NEXT_OP;
-                }
-                OP(add) arithmetic<num_add>(pc); NEXT_OP;
-                OP(sub) arithmetic<num_sub>(pc); NEXT_OP;
-                OP(mul) arithmetic<num_mul>(pc); NEXT_OP;
-                OP(div) arithmetic<num_div>(pc); NEXT_OP;
-                OP(str_move) {
-                    Addr src = fetch_str(pc);
-                    str_assign(fetch_str(pc), load_u32(src));
-                    NEXT_OP;
-                }
-                OP(str_eq) {
-                    Addr a = load_u32(fetch_str(pc));
-                    vm.flag = str_view(a) == str_view(load_u32(fetch_str(pc)));
-                    NEXT_OP;
-                }
-                OP(str_gt) {
-                    Addr a = load_u32(fetch_str(pc));
-                    vm.flag = str_after(a, load_u32(fetch_str(pc)));
-                    NEXT_OP;
-                }
-                OP(str_ge) {
-                    Addr a = load_u32(fetch_str(pc));
-                    Addr b = load_u32(fetch_str(pc));
+                DECODED(str_ge) {
+                    Addr a = load_u32(operand_address(d->x[0]));
+                    Addr b = load_u32(operand_address(d->x[1]));
                     vm.flag = str_after(a, b) || str_view(a) == str_view(b);
                     NEXT_OP;
                 }
-                OP(concat) {
-                    Addr a = fetch_str(pc);
-                    Addr b = fetch_str(pc);
-                    concat(a, b, fetch_str(pc));
+                DECODED(concat) {
+                    concat(operand_address(d->x[0]), operand_address(d->x[1]),
+                           operand_address(d->x[2]));
                     NEXT_OP;
                 }
-                OP(substr) {
-                    Addr src = fetch_str(pc);
-                    int32_t from = num_to_int32(load_cell(fetch_num(pc)));
-                    int32_t to = num_to_int32(load_cell(fetch_num(pc)));
-                    substr(src, from, to, fetch_str(pc));
+                DECODED(substr) {
+                    substr(operand_address(d->x[0]), int_at(d->x[1]), int_at(d->x[2]),
+                           operand_address(d->x[3]));
                     NEXT_OP;
                 }
-                OP(substr_assign) {
-                    Addr src = fetch_str(pc);
-                    Addr dst = fetch_str(pc);
-                    int32_t from = num_to_int32(load_cell(fetch_num(pc)));
-                    int32_t to = num_to_int32(load_cell(fetch_num(pc)));
-                    substr_assign(src, dst, from, to);
+                DECODED(substr_assign) {
+                    substr_assign(operand_address(d->x[0]), operand_address(d->x[1]),
+                                  int_at(d->x[2]), int_at(d->x[3]));
                     NEXT_OP;
                 }
-                ILLEGAL_OP fatal_stop("illegal op");
-                END_DISPATCH
-
-                if constexpr (kind == LoopKind::slice) {
-                    if (++vm.op_counter % 3200 == 0) {
-                        vm.pc = pc;
-                        return;
-                    }
-                } else {
-                    ++vm.op_counter;
-                    if (--vm.ops_to_pump == 0) {
-                        vm.ops_to_pump = vm.op_step_divisor ? vm.op_step_divisor : 1;
-                        if (--vm.pump_budget == 0) CALL(program_exit());
-                        if (!vm.pump_suppression && vm.pump_enabled) CALL(pump_between_ops());
-                    }
+                DECODED(num_elem1)
+                DECODED(str_elem1) {
+                    Addr element = vector_element(operand_address(d->x[0]), int_at(d->x[1]));
+                    store_u32(vm.fp() - uint32_t(d->x[2].delta), element);
+                    NEXT_OP;
                 }
+                DECODED(nop)
+                DECODED(nop2) NEXT_OP;
+                END_DECODED
             }
-        } catch (const BasicError& e) {
-            if (!in_call) vm.pc = pc;
-            in_call = false;
-            unwind_to_handler({.code = e.code});
-            pc = vm.pc;
-        } catch (const ResumeAtHandler&) {
-            in_call = false;
-            pc = vm.pc;
         }
-        // A nested loop that ran before the raise may have decoded ops.
-        ops = decoded.ops.data();
-        op_count = uint32_t(decoded.ops.size());
+        op = load_u8(pc++);
+        vm.pc = pc;
+        DISPATCH(op);
+        OP(jump_if_true) {
+            int32_t off = read_signed(pc);
+            if (vm.flag) pc += uint32_t(off);
+            NEXT_OP;
+        }
+        OP(jump_if_false) {
+            int32_t off = read_signed(pc);
+            if (!vm.flag) pc += uint32_t(off);
+            NEXT_OP;
+        }
+        OP(jump) {
+            int32_t off = read_signed(pc);
+            pc += uint32_t(off);
+            NEXT_OP;
+        }
+        OP(jump_table) {
+            int64_t k = jump_table_index(load_cell(fetch_num(pc)));
+            k -= read_unsigned(pc);
+            uint32_t count = read_unsigned(pc);
+            uint32_t width = (load_u8(pc) & 0x80) ? 2 : 1;
+            if (k >= 0 && k < count) {
+                pc += uint32_t(k) * width;
+                int32_t off = read_signed(pc);
+                pc += uint32_t(off);
+            } else {
+                pc += count * width;
+            }
+            NEXT_OP;
+        }
+        OP(for_start) {
+            Addr var = fetch_num(pc);
+            Cell start = load_cell(fetch_num(pc));
+            Cell limit = load_cell(fetch_num(pc));
+            Cell step = load_cell(fetch_num(pc));
+            int32_t off = read_signed(pc);
+            store_cell(var, start);
+            for_cache.key_pc = 0;
+            if (loop_done(start, limit, num_is_negative(step))) pc += uint32_t(off);
+            NEXT_OP;
+        }
+        OP(for_next) {
+            int32_t off = read_signed(pc);
+            if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
+                fill_for_cache(pc + uint32_t(off), pc);
+            pc = step_for_loop(pc);
+            NEXT_OP;
+        }
+        OP(gosub) {
+            int32_t off = read_signed(pc);
+            CALL(gosub_push(vm.pc));
+            pc += uint32_t(off);
+            NEXT_OP;
+        }
+        OP(gosub_return) CALL(gosub_return());
+        NEXT_OP;
+        OP(call) {
+            uint32_t index = read_unsigned(pc);
+            Addr entry = program.modules[vm.module].routines + 4 * index;
+            uint32_t offset = load_u16(entry), m = load_u16(entry + 2);
+            if (m >= program.modules.size()) fatal_stop("stack frame error");
+            CALL(enter_routine(program.modules[m].base + offset, m));
+            NEXT_OP;
+        }
+        OP(return )
+        CALL(leave_routine());
+        if (!vm.fp()) CALL(end_program(0));
+        CALL(frame_watch_check());
+        NEXT_OP;
+        OP(bif) {
+            uint32_t n = load_u8(pc++);
+            CALL(call_bif(n));
+            NEXT_OP;
+        }
+        OP(bif_high) {
+            uint32_t n = 256 + load_u8(pc++);
+            CALL(call_bif(n));
+            NEXT_OP;
+        }
+        OP(end_unit)
+        if (vm.program_end_mark == 0 || vm.program_end_mark <= vm.fp()) {
+            int32_t k = num_to_int32(load_cell(fetch_num(pc)));
+            CALL(end_program(k));
+        }
+        while (vm.fp() && vm.fp() < vm.program_end_mark)
+            CALL(leave_routine());
+        if (!vm.fp()) CALL(end_program(0));
+        CALL(frame_watch_check());
+        NEXT_OP;
+        OP(nop)
+        OP(nop2) NEXT_OP; // nop, nop2
+        OP(cause) {
+            int32_t code = num_to_int32(load_cell(fetch_num(pc)));
+            Addr message = load_u32(fetch_str(pc));
+            CALL(raise_exception({.code = code, .message = message}));
+            NEXT_OP;
+        }
+        OP(gosub_block) {
+            int32_t off = read_signed(pc);
+            CALL(gosub_push(vm.pc));
+            store_u32(vm.sp, load_u16(vm.fp() - frame::gosub_depth));
+            vm.sp -= 4;
+            store_u16(vm.fp() - frame::gosub_depth, 0);
+            pc += uint32_t(off);
+            NEXT_OP;
+        }
+        OP(block_return) CALL(block_return());
+        NEXT_OP;
+        OP(move) {
+            Addr src = fetch_num(pc);
+            store_cell(fetch_num(pc), load_cell(src));
+            NEXT_OP;
+        }
+        OP(num_elem1)
+        OP(num_elemn) { // num_elem1, num_elemn
+            Addr array = fetch_num_array(pc);
+            Addr element = element_address(array, pc, op == 0xC4);
+            store_element_ref(pc, vm.num_operands, element);
+            NEXT_OP;
+        }
+        OP(str_elem1)
+        OP(str_elemn) { // str_elem1, str_elemn
+            Addr array = fetch_str_array(pc);
+            Addr element = element_address(array, pc, op == 0xE4);
+            store_element_ref(pc, vm.str_operands, element);
+            NEXT_OP;
+        }
+        OP(num_eq) {
+            Cell a = load_cell(fetch_num(pc));
+            vm.flag = num_equal(a, load_cell(fetch_num(pc)));
+            NEXT_OP;
+        }
+        OP(num_gt) {
+            Cell a = load_cell(fetch_num(pc));
+            vm.flag = num_less(load_cell(fetch_num(pc)), a);
+            NEXT_OP;
+        }
+        OP(num_ge) {
+            Cell a = load_cell(fetch_num(pc));
+            vm.flag = !num_less(a, load_cell(fetch_num(pc)));
+            NEXT_OP;
+        }
+        OP(add) arithmetic<num_add>(pc);
+        NEXT_OP;
+        OP(sub) arithmetic<num_sub>(pc);
+        NEXT_OP;
+        OP(mul) arithmetic<num_mul>(pc);
+        NEXT_OP;
+        OP(div) arithmetic<num_div>(pc);
+        NEXT_OP;
+        OP(str_move) {
+            Addr src = fetch_str(pc);
+            str_assign(fetch_str(pc), load_u32(src));
+            NEXT_OP;
+        }
+        OP(str_eq) {
+            Addr a = load_u32(fetch_str(pc));
+            vm.flag = str_view(a) == str_view(load_u32(fetch_str(pc)));
+            NEXT_OP;
+        }
+        OP(str_gt) {
+            Addr a = load_u32(fetch_str(pc));
+            vm.flag = str_after(a, load_u32(fetch_str(pc)));
+            NEXT_OP;
+        }
+        OP(str_ge) {
+            Addr a = load_u32(fetch_str(pc));
+            Addr b = load_u32(fetch_str(pc));
+            vm.flag = str_after(a, b) || str_view(a) == str_view(b);
+            NEXT_OP;
+        }
+        OP(concat) {
+            Addr a = fetch_str(pc);
+            Addr b = fetch_str(pc);
+            concat(a, b, fetch_str(pc));
+            NEXT_OP;
+        }
+        OP(substr) {
+            Addr src = fetch_str(pc);
+            int32_t from = num_to_int32(load_cell(fetch_num(pc)));
+            int32_t to = num_to_int32(load_cell(fetch_num(pc)));
+            substr(src, from, to, fetch_str(pc));
+            NEXT_OP;
+        }
+        OP(substr_assign) {
+            Addr src = fetch_str(pc);
+            Addr dst = fetch_str(pc);
+            int32_t from = num_to_int32(load_cell(fetch_num(pc)));
+            int32_t to = num_to_int32(load_cell(fetch_num(pc)));
+            substr_assign(src, dst, from, to);
+            NEXT_OP;
+        }
+        ILLEGAL_OP fatal_stop("illegal op");
+        END_DISPATCH
+
+        if constexpr (kind == LoopKind::slice) {
+            if (++vm.op_counter % 3200 == 0) {
+                vm.pc = pc;
+                return;
+            }
+        } else {
+            ++vm.op_counter;
+            if (--vm.ops_to_pump == 0) {
+                vm.ops_to_pump = vm.op_step_divisor ? vm.op_step_divisor : 1;
+                if (--vm.pump_budget == 0) CALL(program_exit());
+                if (!vm.pump_suppression && vm.pump_enabled) CALL(pump_between_ops());
+            }
+        }
     }
 #undef CALL
+}
+
+template <LoopKind kind>
+void op_loop() {
+    for (;;) {
+        try {
+            op_loop_body<kind>();
+            return;
+        } catch (const BasicError& e) {
+            unwind_to_handler({.code = e.code});
+        } catch (const ResumeAtHandler&) {
+            // already unwound: go on at the handler
+        }
+    }
 }
 
 } // namespace
@@ -564,7 +577,9 @@ void run_ops() {
     fatal_stop("illegal op"); // the main loop does not return
 }
 
-void run_ops_until_stopped() { op_loop<LoopKind::nested>(); }
+void run_ops_until_stopped() {
+    op_loop<LoopKind::nested>();
+}
 
 void run_op_slice() {
     if (vm.busy_mark) return;
@@ -573,8 +588,12 @@ void run_op_slice() {
     vm.in_slice = 0;
 }
 
-void pump_between_ops() { process_host_messages(); }
+void pump_between_ops() {
+    process_host_messages();
+}
 
-void reset_for_cache() { for_cache = ForCache{}; }
+void reset_for_cache() {
+    for_cache = ForCache{};
+}
 
 } // namespace quillet
