@@ -72,15 +72,18 @@ void reset_decoded_ops() {
     decoded = DecodedCode{};
     decoded.image = program.image;
     decoded.size = program.image_size;
-    decoded.slot.assign(decoded.size, 0);
+    decoded.slot.assign(decoded.size, nullptr);
 }
 
-uint32_t decode_op_at(Addr pc) {
-    uint32_t& slot = decoded.slot[pc - decoded.image];
+DecodedOp* decoded_op_at(Addr pc) {
+    uint32_t rel = pc - decoded.image;
+    if (rel >= decoded.size) return nullptr;
+    DecodedOp*& slot = decoded.slot[rel];
+    if (slot) return slot;
     DecodedOp d;
-    if (!decode(pc, d)) return slot = raw_op;
+    if (!decode(pc, d)) return slot = raw_op();
     decoded.ops.push_back(d);
-    return slot = uint32_t(decoded.ops.size());
+    return slot = &decoded.ops.back();
 }
 
 } // namespace quillet

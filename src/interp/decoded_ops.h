@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "interp/op_stream.h"
@@ -24,23 +25,32 @@ struct DecodedOp {
     Addr next = 0;   // pc after the op and its operands
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads
     Operand x[4];
+    // The decoded ops that most recently followed this one, by their pc: the loop goes on to a
+    // known successor without looking it up. Two cover falling through and jumping.
+    Addr follower_pc[2] = {};
+    DecodedOp* follower[2] = {};
 };
-
-inline constexpr uint32_t raw_op = UINT32_MAX;
 
 struct DecodedCode {
     Addr image = 0;
     uint32_t size = 0;
-    std::vector<uint32_t> slot;   // per image byte: 0 not yet seen, raw_op, or 1 + index into ops
-    std::vector<DecodedOp> ops;
+    std::vector<DecodedOp*> slot; // per image byte: not yet seen, raw_op(), or its decoded op
+    std::deque<DecodedOp> ops;    // a deque: records never move once made
 };
 
 inline DecodedCode decoded;
 
+// The slot mark of an op that runs from the op stream.
+inline DecodedOp* raw_op() {
+    static DecodedOp mark;
+    return &mark;
+}
+
 // Forgets every decoded op; the next run decodes from the image laid out now.
 void reset_decoded_ops();
 
-// The slot of the op at pc (in the current module), decoding it now.
-uint32_t decode_op_at(Addr pc);
+// The decoded op at pc (in the current module), decoding it now; raw_op() when it runs from the
+// op stream, nullptr when pc lies outside the image.
+DecodedOp* decoded_op_at(Addr pc);
 
 } // namespace quillet

@@ -140,6 +140,7 @@ enum class LoopKind { main, nested, slice };
 #ifdef QUILLET_COMPUTED_GOTO
 #define DISPATCH_DECODED(op) goto* decoded_table[op];
 #define DECODED(name) decoded_##name:
+#define NEXT_DECODED goto next_decoded
 #define END_DECODED
 #define DISPATCH(op) goto* dispatch_table[op];
 #define OP(name) label_##name:
@@ -151,7 +152,10 @@ enum class LoopKind { main, nested, slice };
 #else
 #define DISPATCH_DECODED(op) switch (op) {
 #define DECODED(name) case op_##name:
-#define END_DECODED }
+#define NEXT_DECODED break
+#define END_DECODED                                                                                \
+    }                                                                                              \
+    goto next_decoded;
 #define DISPATCH(op) switch (op) {
 #define OP(name) case op_##name:
 #define NEXT_OP break
@@ -166,15 +170,9 @@ enum class LoopKind { main, nested, slice };
 template <LoopKind kind>
 void op_loop_body() {
     Addr pc = vm.pc;
-    uint8_t op = 0;               // the op being run from the op stream
-    const DecodedOp* d = nullptr; // the decoded op being run
-    // The decoded ops, in locals: the slot table is fixed for the run, the op list grows when an
-    // op is decoded (here, or in a nested loop during a call).
-    const uint32_t* slots = decoded.slot.data();
-    const Addr code_base = decoded.image;
-    const uint32_t code_size = decoded.size;
-    const DecodedOp* ops = decoded.ops.data();
-    uint32_t op_count = uint32_t(decoded.ops.size());
+    uint8_t op = 0;            // the op being run from the op stream
+    DecodedOp* d = nullptr;    // the decoded op being run, or the last one run
+    DecodedOp* next = nullptr; // the decoded op to run next
 #ifdef QUILLET_COMPUTED_GOTO
     void* dispatch_table[256];
     for (void*& entry : dispatch_table)
@@ -219,8 +217,6 @@ void op_loop_body() {
         vm.pc = pc;                                                                                \
         expr;                                                                                      \
         pc = vm.pc;                                                                                \
-        ops = decoded.ops.data();                                                                  \
-        op_count = uint32_t(decoded.ops.size());                                                   \
     } while (0)
     for (;;) {
         if constexpr (kind == LoopKind::nested) {
@@ -229,118 +225,111 @@ void op_loop_body() {
                 return;
             }
         }
-        if (uint32_t rel = pc - code_base; rel < code_size) {
-            // Slots hold 1 + the op's index; 0 (not yet seen) and raw_op fail the test.
-            uint32_t index = slots[rel] - 1;
-            if (index >= op_count && slots[rel] == 0) {
-                index = decode_op_at(pc) - 1;
-                ops = decoded.ops.data();
-                op_count = uint32_t(decoded.ops.size());
+        next = decoded_op_at(pc);
+        if (next && next != raw_op()) {
+        run_decoded:
+            d = next;
+            vm.pc = pc = d->next;
+            DISPATCH_DECODED(d->op)
+            DECODED(jump_if_true) if (vm.flag) pc = d->target;
+            NEXT_DECODED;
+            DECODED(jump_if_false) if (!vm.flag) pc = d->target;
+            NEXT_DECODED;
+            DECODED(jump) pc = d->target;
+            NEXT_DECODED;
+            DECODED(for_start) {
+                Addr var = operand_address(d->x[0]);
+                Cell start = load_cell(operand_address(d->x[1]));
+                Cell limit = load_cell(operand_address(d->x[2]));
+                Cell step = load_cell(operand_address(d->x[3]));
+                store_cell(var, start);
+                for_cache.key_pc = 0;
+                if (loop_done(start, limit, num_is_negative(step))) pc = d->target;
+                NEXT_DECODED;
             }
-            if (index < op_count) {
-                d = &ops[index];
-                vm.pc = pc = d->next;
-                DISPATCH_DECODED(d->op)
-                DECODED(jump_if_true) if (vm.flag) pc = d->target;
-                NEXT_OP;
-                DECODED(jump_if_false) if (!vm.flag) pc = d->target;
-                NEXT_OP;
-                DECODED(jump) pc = d->target;
-                NEXT_OP;
-                DECODED(for_start) {
-                    Addr var = operand_address(d->x[0]);
-                    Cell start = load_cell(operand_address(d->x[1]));
-                    Cell limit = load_cell(operand_address(d->x[2]));
-                    Cell step = load_cell(operand_address(d->x[3]));
-                    store_cell(var, start);
-                    for_cache.key_pc = 0;
-                    if (loop_done(start, limit, num_is_negative(step))) pc = d->target;
-                    NEXT_OP;
-                }
-                DECODED(for_next) {
-                    if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
-                        fill_for_cache(d->target, pc);
-                    pc = step_for_loop(pc);
-                    NEXT_OP;
-                }
-                DECODED(gosub) {
-                    CALL(gosub_push(pc));
-                    pc = d->target;
-                    NEXT_OP;
-                }
-                DECODED(move) {
-                    store_cell(operand_address(d->x[1]), load_cell(operand_address(d->x[0])));
-                    NEXT_OP;
-                }
-                DECODED(num_eq) {
-                    vm.flag = num_equal(load_cell(operand_address(d->x[0])),
-                                        load_cell(operand_address(d->x[1])));
-                    NEXT_OP;
-                }
-                DECODED(num_gt) {
-                    vm.flag = num_less(load_cell(operand_address(d->x[1])),
-                                       load_cell(operand_address(d->x[0])));
-                    NEXT_OP;
-                }
-                DECODED(num_ge) {
-                    vm.flag = !num_less(load_cell(operand_address(d->x[0])),
-                                        load_cell(operand_address(d->x[1])));
-                    NEXT_OP;
-                }
-                DECODED(add) decoded_arithmetic<num_add>(*d);
-                NEXT_OP;
-                DECODED(sub) decoded_arithmetic<num_sub>(*d);
-                NEXT_OP;
-                DECODED(mul) decoded_arithmetic<num_mul>(*d);
-                NEXT_OP;
-                DECODED(div) decoded_arithmetic<num_div>(*d);
-                NEXT_OP;
-                DECODED(str_move) {
-                    Addr src = operand_address(d->x[0]);
-                    str_assign(operand_address(d->x[1]), load_u32(src));
-                    NEXT_OP;
-                }
-                DECODED(str_eq) {
-                    vm.flag = str_view(load_u32(operand_address(d->x[0]))) ==
-                              str_view(load_u32(operand_address(d->x[1])));
-                    NEXT_OP;
-                }
-                DECODED(str_gt) {
-                    vm.flag = str_after(load_u32(operand_address(d->x[0])),
-                                        load_u32(operand_address(d->x[1])));
-                    NEXT_OP;
-                }
-                DECODED(str_ge) {
-                    Addr a = load_u32(operand_address(d->x[0]));
-                    Addr b = load_u32(operand_address(d->x[1]));
-                    vm.flag = str_after(a, b) || str_view(a) == str_view(b);
-                    NEXT_OP;
-                }
-                DECODED(concat) {
-                    concat(operand_address(d->x[0]), operand_address(d->x[1]),
-                           operand_address(d->x[2]));
-                    NEXT_OP;
-                }
-                DECODED(substr) {
-                    substr(operand_address(d->x[0]), int_at(d->x[1]), int_at(d->x[2]),
-                           operand_address(d->x[3]));
-                    NEXT_OP;
-                }
-                DECODED(substr_assign) {
-                    substr_assign(operand_address(d->x[0]), operand_address(d->x[1]),
-                                  int_at(d->x[2]), int_at(d->x[3]));
-                    NEXT_OP;
-                }
-                DECODED(num_elem1)
-                DECODED(str_elem1) {
-                    Addr element = vector_element(operand_address(d->x[0]), int_at(d->x[1]));
-                    store_u32(vm.fp() - uint32_t(d->x[2].delta), element);
-                    NEXT_OP;
-                }
-                DECODED(nop)
-                DECODED(nop2) NEXT_OP;
-                END_DECODED
+            DECODED(for_next) {
+                if (for_cache.key_pc != pc || for_cache.key_fp != vm.fp())
+                    fill_for_cache(d->target, pc);
+                pc = step_for_loop(pc);
+                NEXT_DECODED;
             }
+            DECODED(gosub) {
+                CALL(gosub_push(pc));
+                pc = d->target;
+                NEXT_DECODED;
+            }
+            DECODED(move) {
+                store_cell(operand_address(d->x[1]), load_cell(operand_address(d->x[0])));
+                NEXT_DECODED;
+            }
+            DECODED(num_eq) {
+                vm.flag = num_equal(load_cell(operand_address(d->x[0])),
+                                    load_cell(operand_address(d->x[1])));
+                NEXT_DECODED;
+            }
+            DECODED(num_gt) {
+                vm.flag = num_less(load_cell(operand_address(d->x[1])),
+                                   load_cell(operand_address(d->x[0])));
+                NEXT_DECODED;
+            }
+            DECODED(num_ge) {
+                vm.flag = !num_less(load_cell(operand_address(d->x[0])),
+                                    load_cell(operand_address(d->x[1])));
+                NEXT_DECODED;
+            }
+            DECODED(add) decoded_arithmetic<num_add>(*d);
+            NEXT_DECODED;
+            DECODED(sub) decoded_arithmetic<num_sub>(*d);
+            NEXT_DECODED;
+            DECODED(mul) decoded_arithmetic<num_mul>(*d);
+            NEXT_DECODED;
+            DECODED(div) decoded_arithmetic<num_div>(*d);
+            NEXT_DECODED;
+            DECODED(str_move) {
+                Addr src = operand_address(d->x[0]);
+                str_assign(operand_address(d->x[1]), load_u32(src));
+                NEXT_DECODED;
+            }
+            DECODED(str_eq) {
+                vm.flag = str_view(load_u32(operand_address(d->x[0]))) ==
+                          str_view(load_u32(operand_address(d->x[1])));
+                NEXT_DECODED;
+            }
+            DECODED(str_gt) {
+                vm.flag = str_after(load_u32(operand_address(d->x[0])),
+                                    load_u32(operand_address(d->x[1])));
+                NEXT_DECODED;
+            }
+            DECODED(str_ge) {
+                Addr a = load_u32(operand_address(d->x[0]));
+                Addr b = load_u32(operand_address(d->x[1]));
+                vm.flag = str_after(a, b) || str_view(a) == str_view(b);
+                NEXT_DECODED;
+            }
+            DECODED(concat) {
+                concat(operand_address(d->x[0]), operand_address(d->x[1]),
+                       operand_address(d->x[2]));
+                NEXT_DECODED;
+            }
+            DECODED(substr) {
+                substr(operand_address(d->x[0]), int_at(d->x[1]), int_at(d->x[2]),
+                       operand_address(d->x[3]));
+                NEXT_DECODED;
+            }
+            DECODED(substr_assign) {
+                substr_assign(operand_address(d->x[0]), operand_address(d->x[1]), int_at(d->x[2]),
+                              int_at(d->x[3]));
+                NEXT_DECODED;
+            }
+            DECODED(num_elem1)
+            DECODED(str_elem1) {
+                Addr element = vector_element(operand_address(d->x[0]), int_at(d->x[1]));
+                store_u32(vm.fp() - uint32_t(d->x[2].delta), element);
+                NEXT_DECODED;
+            }
+            DECODED(nop)
+            DECODED(nop2) NEXT_DECODED;
+            END_DECODED
         }
         op = load_u8(pc++);
         vm.pc = pc;
@@ -538,7 +527,9 @@ void op_loop_body() {
         }
         ILLEGAL_OP fatal_stop("illegal op");
         END_DISPATCH
+        d = nullptr; // an op ran from the op stream: it has no followers
 
+    next_decoded:
         if constexpr (kind == LoopKind::slice) {
             if (++vm.op_counter % 3200 == 0) {
                 vm.pc = pc;
@@ -550,6 +541,22 @@ void op_loop_body() {
                 vm.ops_to_pump = vm.op_step_divisor ? vm.op_step_divisor : 1;
                 if (--vm.pump_budget == 0) CALL(program_exit());
                 if (!vm.pump_suppression && vm.pump_enabled) CALL(pump_between_ops());
+            }
+        }
+        // A decoded op goes straight on to a decoded follower it has seen before.
+        if (d && (kind != LoopKind::nested || !vm.stop_flag)) {
+            for (int k = 0; k < 2; ++k) {
+                if (pc == d->follower_pc[k] && d->follower[k]) {
+                    next = d->follower[k];
+                    goto run_decoded;
+                }
+            }
+            next = decoded_op_at(pc);
+            if (next && next != raw_op()) {
+                int k = d->follower[0] ? 1 : 0;
+                d->follower_pc[k] = pc;
+                d->follower[k] = next;
+                goto run_decoded;
             }
         }
     }
