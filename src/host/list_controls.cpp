@@ -216,11 +216,11 @@ void ListBoxControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc)
         IntRect row{2, y, right, y + h};
         bool sel = selected[i];
         if (sel) ui::fill(dc, row, ui::selection);
-        ui::draw_label(dc, {row.left + 2, row.top, row.right, row.bottom}, items[i],
-                       !enabled ? ui::gray_text
-                       : sel    ? ui::selection_text
-                                : ui::text,
-                       ui::Align::left);
+        ui::draw_plain_text(dc, {row.left + 2, row.top, row.right, row.bottom}, items[i],
+                            !enabled ? ui::gray_text
+                            : sel    ? ui::selection_text
+                                     : ui::text,
+                            ui::Align::left);
         if (focused && i == caret) ui::focus_rect(dc, row);
     }
     if (!bar.is_empty())
@@ -436,11 +436,11 @@ void DropDownControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc
         if (focused && m_popup == no_window)
             ui::fill(dc, {field.left + 1, field.top + 1, field.right - 1, field.bottom - 1},
                      ui::selection);
-        ui::draw_label(dc, {field.left + 3, field.top, field.right, field.bottom}, text,
-                       !enabled                          ? ui::gray_text
-                       : focused && m_popup == no_window ? ui::selection_text
-                                                         : ui::text,
-                       ui::Align::left);
+        ui::draw_plain_text(dc, {field.left + 3, field.top, field.right, field.bottom}, text,
+                            !enabled                          ? ui::gray_text
+                            : focused && m_popup == no_window ? ui::selection_text
+                                                              : ui::text,
+                            ui::Align::left);
         if (focused) ui::focus_rect(dc, field);
     }
     ui::fill(dc, button, ui::face);

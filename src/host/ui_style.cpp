@@ -76,12 +76,14 @@ Mnemonic parse_mnemonic(std::string_view title) {
     return m;
 }
 
-void draw_label(DeviceContext& dc, IntRect r, std::string_view title, Color color, Align align,
-                bool vcenter) {
+namespace {
+
+// Text aligned in r, clipped to it, with the character at `underline` (-1: none) underlined.
+void draw_aligned(DeviceContext& dc, IntRect r, std::string_view shown, int underline, Color color,
+                  Align align, bool vcenter) {
     const auto& font = dc.state().font;
     if (!font) return;
-    Mnemonic m = parse_mnemonic(title);
-    IntSize extent = font->text_extent(m.text);
+    IntSize extent = font->text_extent(shown);
     int x = r.left;
     if (align == Align::center)
         x = r.left + static_cast<int>((r.width() - extent.width) / 2);
@@ -92,13 +94,26 @@ void draw_label(DeviceContext& dc, IntRect r, std::string_view title, Color colo
     dc.state().text_color = color;
     dc.state().background_mode = BackgroundMode::transparent;
     dc.state().clip = dc.state().clip ? dc.state().clip->intersected(r) : r;
-    dc.draw_text({x, y}, m.text, TextAlign::top);
-    if (m.index >= 0) {
-        int ux = x + font->text_extent(std::string_view(m.text).substr(0, m.index)).width;
-        int uw = font->char_width(static_cast<uint8_t>(m.text[m.index]));
+    dc.draw_text({x, y}, shown, TextAlign::top);
+    if (underline >= 0) {
+        int ux = x + font->text_extent(shown.substr(0, underline)).width;
+        int uw = font->char_width(static_cast<uint8_t>(shown[underline]));
         int uy = y + font->metrics().ascent + 1;
         fill(dc, {ux, uy, ux + uw, uy + 1}, color);
     }
+}
+
+} // namespace
+
+void draw_label(DeviceContext& dc, IntRect r, std::string_view title, Color color, Align align,
+                bool vcenter) {
+    Mnemonic m = parse_mnemonic(title);
+    draw_aligned(dc, r, m.text, m.index, color, align, vcenter);
+}
+
+void draw_plain_text(DeviceContext& dc, IntRect r, std::string_view data, Color color, Align align,
+                     bool vcenter) {
+    draw_aligned(dc, r, data, -1, color, align, vcenter);
 }
 
 void draw_arrow(DeviceContext& dc, IntRect r, int direction, Color color) {

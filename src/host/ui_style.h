@@ -43,6 +43,9 @@ enum class Align : uint8_t { left, center, right };
 // Text with the top of its cell at y, aligned in [r.left, r.right), the mnemonic underlined.
 void draw_label(DeviceContext& dc, IntRect r, std::string_view title, Color color, Align align,
                 bool vcenter = true);
+// Data rather than a label (list items, a drop-down's field): every '&' is drawn as it stands.
+void draw_plain_text(DeviceContext& dc, IntRect r, std::string_view data, Color color, Align align,
+                     bool vcenter = true);
 void draw_arrow(DeviceContext& dc, IntRect r, int direction,
                 Color color); // 0 up 1 down 2 left 3 right
 

@@ -142,6 +142,35 @@ TEST(ListBox, DoubleClickAndScrollingWithTheBar) {
     EXPECT_EQ(list.top, 0); // the arrow is at 57..68 of the box; 110 is outside it
 }
 
+// Columns from the first to the last that hold a pixel of colour ink inside area.
+int ink_span(const Surface& s, IntRect area, Color ink) {
+    int first = -1, last = -1;
+    for (int x = area.left; x < area.right; ++x)
+        for (int y = area.top; y < area.bottom; ++y)
+            if (s.pixel(x, y) == ink) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+TEST(ListBox, ItemsAndTheDropDownFieldDrawAmpersandsAsTheyStand) {
+    Panel p("");
+    WindowId l = p.add(ControlKind::list_box, {10, 10, 150, 100}, "", 1);
+    p.ws->list_add(l, -1, "x&x");
+    WindowId d = p.add(ControlKind::dropdown_list, {10, 110, 150, 132}, "", 2);
+    p.ws->list_add(d, -1, "x&x");
+    p.ws->list_set_selected(d, 0, true);
+    drain(*p.ws);
+    Surface client = p.ws->compose_client(p.window);
+    int row = p.ws->ui_font()->metrics().height;
+    int plain = p.ws->ui_font()->text_extent("xx").width;
+    // Read as a mnemonic, "x&x" would show as "xx" with an underline, no wider than "xx".
+    EXPECT_GT(ink_span(client, {13, 12, 140, 12 + row}, 0x000000), plain);
+    EXPECT_GT(ink_span(client, {13, 112, 130, 130}, 0x000000), plain);
+}
+
 TEST(DropDown, KeyboardOpensChoosesAndEscapeRestores) {
     Panel p("key Down\nkey F4 Down Enter\nkey F4 Down Escape\n");
     WindowId d = p.add(ControlKind::dropdown_list, {10, 10, 150, 32}, "", 4);
