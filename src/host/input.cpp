@@ -89,7 +89,8 @@ void WindowSystem::input_key(Key key, char character, uint8_t modifiers) {
 
 void WindowSystem::input_text(std::string_view text) {
     WindowId target = m_focus != no_window ? m_focus : m_active;
-    if (!exists(target) || m_menu) return;
+    if (m_menu && exists(m_active)) target = m_active; // an open menu reads them as mnemonics
+    if (!exists(target)) return;
     for (char c : text)
         post({target, Msg::character, static_cast<unsigned char>(c)});
 }

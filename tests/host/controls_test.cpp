@@ -242,6 +242,21 @@ TEST(Menus, AltMnemonicsArrowsAndEnterGiveCommands) {
     EXPECT_FALSE(p.ws->menu_open());
 }
 
+TEST(Menus, ALetterTypedWhileThePopupIsOpenChoosesItsItem) {
+    // Each command runs once the one before has been taken, so "x" reaches the open popup.
+    Panel p("key alt+f\nkey x\n");
+    WindowId edit = p.add(ControlKind::edit, {10, 10, 150, 32}, "", 1);
+    p.ws->set_focus(edit);
+    p.ws->set_menu_bar(p.window, demo_menu());
+    drain(*p.ws);
+    std::vector<int> commands;
+    for (const Message& m : p.log.messages)
+        if (m.kind == Msg::command) commands.push_back(m.code);
+    EXPECT_EQ(commands, std::vector<int>{13}); // File/Exit
+    EXPECT_EQ(p.ws->title(edit), "");
+    EXPECT_FALSE(p.ws->menu_open());
+}
+
 TEST(Menus, ClickOpensAndClickOutsideCloses) {
     Panel p("click 20 -10\nclick 300 200\nclick 20 -10\nclick 30 10\n");
     p.ws->set_menu_bar(p.window, demo_menu());
