@@ -36,9 +36,10 @@ constexpr int check_id = 2;
 constexpr int button_id = 3;
 constexpr int list_id = 4;
 constexpr int label_id = 5;
+constexpr int copy_tag = 20;
 
-// The window under test: a menu bar, an edit field, a check box, a push button that retitles a
-// label, and a list box.
+// The window under test: a menu bar whose Edit/Copy and a push button retitle a label, an edit
+// field, a check box and a list box.
 struct Scene {
     WindowId window = no_window;
     WindowId edit = no_window;
@@ -46,6 +47,7 @@ struct Scene {
     WindowId list = no_window;
     WindowId label = no_window;
     int presses = 0;
+    int copies = 0;
 };
 
 WindowId add_control(WindowSystem& ws, WindowId parent, ControlKind kind, IntRect r,
@@ -70,11 +72,15 @@ void build_scene(WindowSystem& ws, Scene& s) {
             ++s.presses;
             w.set_title(s.label, "Pressed " + std::to_string(s.presses));
         }
+        if (m.kind == Msg::command && m.code == copy_tag) {
+            ++s.copies;
+            w.set_title(s.label, "Copied, pressed " + std::to_string(s.presses));
+        }
         return w.default_procedure(m);
     };
     s.window = ws.create_window(d);
     ws.set_menu_bar(s.window, {{0, "&File", true, false, false, {{10, "&Quit"}}},
-                               {0, "&Edit", true, false, false, {{20, "&Copy"}}}});
+                               {0, "&Edit", true, false, false, {{copy_tag, "&Copy"}}}});
     s.edit = add_control(ws, s.window, ControlKind::edit, {10, 10, 170, 32}, "", edit_id);
     s.check =
         add_control(ws, s.window, ControlKind::check_box, {10, 44, 170, 64}, "&Remember", check_id);
@@ -110,12 +116,14 @@ std::vector<Step> input_steps(WindowSystem& ws, const Scene& s) {
         {Step::Kind::click, {list_rect.left + 30, list_rect.top + 2 + row + row / 2}, {}},
         {Step::Kind::key, {}, "Down"},
         {Step::Kind::click, {55, 88}, {}},
+        {Step::Kind::key, {}, "alt+e"}, // the Edit menu, then its item by its mnemonic
+        {Step::Kind::text, {}, "c"},
     };
 }
 
 bool reached_final_state(WindowSystem& ws, const Scene& s) {
     return ws.title(s.edit) == "Hello Xvf" && ws.is_checked(s.check) &&
-           ws.list_selection(s.list) == std::vector<int>{2} && s.presses == 1;
+           ws.list_selection(s.list) == std::vector<int>{2} && s.presses == 1 && s.copies == 1;
 }
 
 std::string headless_script(const std::vector<Step>& steps) {
