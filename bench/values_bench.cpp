@@ -1,14 +1,13 @@
 // Benchmarks of the value primitives: the arena allocator against glibc, number arithmetic on
 // both forms, and growing a string one byte at a time.
-#include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <random>
-#include <vector>
-
 #include "values/memory.h"
 #include "values/numbers.h"
 #include "values/strings.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <random>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -82,20 +81,30 @@ void run_arith(benchmark::State& state, std::vector<Cell> operands, Op op) {
 
 std::vector<Cell> int_operands() {
     std::vector<Cell> v;
-    for (int i = 0; i < 1024; ++i) v.push_back(num_int(i * 37 % 20000 - 10000));
+    for (int i = 0; i < 1024; ++i)
+        v.push_back(num_int(i * 37 % 20000 - 10000));
     return v;
 }
 
 std::vector<Cell> double_operands() {
     std::vector<Cell> v;
-    for (int i = 0; i < 1024; ++i) v.push_back(num_double(i * 0.37 - 100.5));
+    for (int i = 0; i < 1024; ++i)
+        v.push_back(num_double(i * 0.37 - 100.5));
     return v;
 }
 
-void BM_NumAddInteger(benchmark::State& s) { run_arith(s, int_operands(), num_add); }
-void BM_NumAddDouble(benchmark::State& s) { run_arith(s, double_operands(), num_add); }
-void BM_NumMulInteger(benchmark::State& s) { run_arith(s, int_operands(), num_mul); }
-void BM_NumMulDouble(benchmark::State& s) { run_arith(s, double_operands(), num_mul); }
+void BM_NumAddInteger(benchmark::State& s) {
+    run_arith(s, int_operands(), num_add);
+}
+void BM_NumAddDouble(benchmark::State& s) {
+    run_arith(s, double_operands(), num_add);
+}
+void BM_NumMulInteger(benchmark::State& s) {
+    run_arith(s, int_operands(), num_mul);
+}
+void BM_NumMulDouble(benchmark::State& s) {
+    run_arith(s, double_operands(), num_mul);
+}
 BENCHMARK(BM_NumAddInteger);
 BENCHMARK(BM_NumAddDouble);
 BENCHMARK(BM_NumMulInteger);

@@ -1,7 +1,5 @@
 #include "engine_entry.h"
 
-#include <vector>
-
 #include "bcode/trailer.h"
 #include "interp/bif_dispatch.h"
 #include "interp/exceptions.h"
@@ -12,12 +10,16 @@
 #include "startup/program_start.h"
 #include "values/errors.h"
 
+#include <vector>
+
 namespace quillet::fuzz {
 namespace {
 
 struct RunEnded {};
 
-[[noreturn]] void end_run(int) { throw RunEnded{}; }
+[[noreturn]] void end_run(int) {
+    throw RunEnded{};
+}
 
 } // namespace
 

@@ -1,12 +1,12 @@
 // Runs the engine fuzz entry over every file of the given directories, as a test: each image
 // must end cleanly (a program end or a fatal stop), never crash.
+#include "engine_entry.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
-
-#include "engine_entry.h"
 
 int main(int argc, char** argv) {
     size_t count = 0;

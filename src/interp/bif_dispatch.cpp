@@ -9,7 +9,9 @@ namespace quillet {
 
 namespace {
 
-[[noreturn]] void memory_fault(Addr) { fatal_stop("memory error: freeing a block that is not allocated"); }
+[[noreturn]] void memory_fault(Addr) {
+    fatal_stop("memory error: freeing a block that is not allocated");
+}
 
 } // namespace
 

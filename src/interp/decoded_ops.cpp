@@ -21,15 +21,18 @@ constexpr auto decodable = [] {
     struct Table {
         bool op[256];
     } t{};
-    for (uint8_t b : {op_jump_if_true, op_jump_if_false, op_jump, op_for_start, op_for_next,
-                      op_gosub, op_move, op_num_eq, op_num_gt, op_num_ge, op_add, op_sub, op_mul,
-                      op_div, op_str_move, op_str_eq, op_str_gt, op_str_ge, op_concat, op_substr,
-                      op_substr_assign, op_num_elem1, op_str_elem1, op_nop, op_nop2})
+    for (uint8_t b : {op_jump_if_true,  op_jump_if_false, op_jump,      op_for_start, op_for_next,
+                      op_gosub,         op_move,          op_num_eq,    op_num_gt,    op_num_ge,
+                      op_add,           op_sub,           op_mul,       op_div,       op_str_move,
+                      op_str_eq,        op_str_gt,        op_str_ge,    op_concat,    op_substr,
+                      op_substr_assign, op_num_elem1,     op_str_elem1, op_nop,       op_nop2})
         t.op[b] = true;
     return t;
 }();
 
-bool in_image(Addr p) { return p - decoded.image < decoded.size; }
+bool in_image(Addr p) {
+    return p - decoded.image < decoded.size;
+}
 
 // Decodes the op at pc; false when it should run from the op stream.
 bool decode(Addr pc, DecodedOp& d) {
@@ -48,7 +51,7 @@ bool decode(Addr pc, DecodedOp& d) {
             d.target = p + uint32_t(off);
             continue;
         }
-        Addr table = c == 'S' ? vm.str_operands
+        Addr table = c == 'S'   ? vm.str_operands
                      : c == 'A' ? m.num_arrays
                      : c == 'B' ? m.str_arrays
                                 : vm.num_operands;

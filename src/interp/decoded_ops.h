@@ -5,11 +5,11 @@
 // the op stream as before.
 #pragma once
 
+#include "interp/op_stream.h"
+
 #include <cstdint>
 #include <deque>
 #include <vector>
-
-#include "interp/op_stream.h"
 
 namespace quillet {
 

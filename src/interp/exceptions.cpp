@@ -1,10 +1,10 @@
 #include "interp/exceptions.h"
 
+#include "interp/bif_dispatch.h"
 #include "interp/fatal.h"
 #include "interp/frames.h"
 #include "interp/line_table.h"
 #include "interp/registers.h"
-#include "interp/bif_dispatch.h"
 #include "values/debug_log.h"
 #include "values/errors.h"
 #include "values/strings.h"
@@ -21,7 +21,8 @@ void record_trace(int32_t line, const LineTableReader& r) {
     }
     if (x.trace_count == 10) {
         // Keep the five oldest and the newest entries.
-        for (int i = 5; i < 9; ++i) x.trace[i] = x.trace[i + 1];
+        for (int i = 5; i < 9; ++i)
+            x.trace[i] = x.trace[i + 1];
         x.trace_count = 9;
     }
     int32_t shown = x.explicit_line ? x.explicit_line : line;
@@ -42,11 +43,14 @@ LineTableReader handler_test(Addr g) {
 
 Addr previous_routine_frame(Addr g) {
     Addr p = previous_frame(g);
-    while (p && load_u32(p + frame::env) == 0) p = previous_frame(p); // shared blocks
+    while (p && load_u32(p + frame::env) == 0)
+        p = previous_frame(p); // shared blocks
     return p;
 }
 
-[[noreturn]] void missing_information() { raise_exception({.code = err::system_error}); }
+[[noreturn]] void missing_information() {
+    raise_exception({.code = err::system_error});
+}
 
 } // namespace
 
@@ -136,8 +140,8 @@ void reraise() {
     int32_t line = int32_t(line_field >> 8);
     if (line == 0 || message == 0) missing_information();
     const ExceptionState& x = exceptions;
-    bool continuing = f == x.handling_frame && x.trace_count > 0 &&
-                      x.trace[x.trace_count - 1].line == line;
+    bool continuing =
+        f == x.handling_frame && x.trace_count > 0 && x.trace[x.trace_count - 1].line == line;
     exceptions.trace_read = 0;
     raise_exception({.code = load_i32(f - frame::exc_code),
                      .message = message,

@@ -7,9 +7,9 @@
 // loop catches to continue at the handler's pc.
 #pragma once
 
-#include <cstdint>
-
 #include "values/arena.h"
+
+#include <cstdint>
 
 namespace quillet {
 

@@ -1,9 +1,9 @@
 #include "interp/fatal.h"
 
+#include "xvt/xvt.h"
+
 #include <cstdio>
 #include <cstdlib>
-
-#include "xvt/xvt.h"
 
 namespace quillet {
 
@@ -27,6 +27,8 @@ void program_exit() {
     end_process(0);
 }
 
-void run_exit() { end_process(1); }
+void run_exit() {
+    end_process(1);
+}
 
 } // namespace quillet

@@ -14,7 +14,9 @@ namespace {
 
 constexpr uint16_t channel_bias = 17767;
 
-[[noreturn]] void frame_error() { fatal_stop("stack frame error"); }
+[[noreturn]] void frame_error() {
+    fatal_stop("stack frame error");
+}
 
 // The frame being built: the slot region grows down from hi, the numeric region up from lo. A
 // descriptor that would make them cross is refused before anything is written past the frame.
@@ -47,7 +49,9 @@ struct FrameBuilder {
     }
 };
 
-Cell array_slot(Addr block, int32_t kind) { return make_cell(block, static_cast<uint32_t>(kind)); }
+Cell array_slot(Addr block, int32_t kind) {
+    return make_cell(block, static_cast<uint32_t>(kind));
+}
 
 // Array locals: the header template follows the code in the descriptor; step past it.
 Addr array_local(Addr& d, int32_t kind) {
@@ -119,7 +123,8 @@ void enter_routine(Addr entry, uint32_t target) {
         vm.pending_frame = s;
         vm.release_count = vm.reference_count = 0;
 
-        for (uint32_t n = read_unsigned(d); n; --n) store_cell(fb.numeric_cell(), num_int(0));
+        for (uint32_t n = read_unsigned(d); n; --n)
+            store_cell(fb.numeric_cell(), num_int(0));
         for (uint32_t n = read_unsigned(d); n; --n)
             fb.releasable(make_cell(empty_string, no_max_length));
 
@@ -129,13 +134,15 @@ void enter_routine(Addr entry, uint32_t target) {
             switch (code) {
             case 0: continue;
             case 2: {
-                uint32_t max = (uint32_t(load_u8(d)) << 16) | (uint32_t(load_u8(d + 1)) << 8) |
-                               load_u8(d + 2);
+                uint32_t max =
+                    (uint32_t(load_u8(d)) << 16) | (uint32_t(load_u8(d + 1)) << 8) | load_u8(d + 2);
                 d += 3;
                 fb.releasable(make_cell(empty_string, max));
                 continue;
             }
-            case 4: fb.releasable(array_slot(array_local(d, numeric_array), numeric_array)); continue;
+            case 4:
+                fb.releasable(array_slot(array_local(d, numeric_array), numeric_array));
+                continue;
             case 6: fb.releasable(array_slot(array_local(d, string_array), string_array)); continue;
             case 8: store_cell(fb.numeric_cell(), load_cell(fetch_num(vm.pc))); continue;
             case 10: {
@@ -311,8 +318,8 @@ void block_return() {
 ChannelOwner map_channel(int32_t c, Addr g) {
     auto search = [c](Addr f, ChannelOwner& out) {
         int32_t count = load<int16_t>(f - frame::channel_count);
-        int32_t slots = load<int16_t>(f - frame::release_count) +
-                        load<int16_t>(f - frame::reference_count);
+        int32_t slots =
+            load<int16_t>(f - frame::release_count) + load<int16_t>(f - frame::reference_count);
         // The channel cells are the topmost cells of the numeric region, below the slots.
         Addr cell = f - frame::header - 8 * uint32_t(slots) - 8;
         for (int32_t k = 0; k < count; ++k, cell -= 8) {

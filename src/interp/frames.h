@@ -7,9 +7,9 @@
 // region growing up from the frame's bottom.
 #pragma once
 
-#include <cstdint>
-
 #include "values/arena.h"
+
+#include <cstdint>
 
 namespace quillet {
 

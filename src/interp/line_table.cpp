@@ -13,8 +13,8 @@ LineTableReader::Stop LineTableReader::read() {
             step = b;
             ++pos;
         } else if (b < 0xA0) {
-            step = int32_t(((b & 0x1Fu) << 16) | (uint32_t(load_u8(pos + 1)) << 8) |
-                           load_u8(pos + 2));
+            step =
+                int32_t(((b & 0x1Fu) << 16) | (uint32_t(load_u8(pos + 1)) << 8) | load_u8(pos + 2));
             pos += 3;
         } else if (b >= 0xC0) {
             int32_t length = b & 0x1F;
@@ -33,7 +33,10 @@ LineTableReader::Stop LineTableReader::read() {
             }
         } else {
             switch (b) {
-            case 0xA0: ++block_depth; ++pos; break;
+            case 0xA0:
+                ++block_depth;
+                ++pos;
+                break;
             case 0xA1:
             case 0xA7:
                 ++pos;
@@ -41,7 +44,10 @@ LineTableReader::Stop LineTableReader::read() {
                 break;
             case 0xA2: ++pos; break;
             case 0xA3: return Stop::table_end;
-            case 0xA4: ++handler_depth; ++pos; break;
+            case 0xA4:
+                ++handler_depth;
+                ++pos;
+                break;
             case 0xA5:
                 ++pos;
                 if (handler_depth == 0) return Stop::mark;

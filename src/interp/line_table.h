@@ -2,9 +2,9 @@
 // lengths, protected-block and handler marks, and routine names.
 #pragma once
 
-#include <cstdint>
-
 #include "values/arena.h"
+
+#include <cstdint>
 
 namespace quillet {
 

@@ -1,15 +1,14 @@
 #include "interp/native_routines.h"
 
-#include <dlfcn.h>
+#include "interp/quillet_native.h"
+#include "values/errors.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
 #include <vector>
-
-#include "interp/quillet_native.h"
-#include "values/errors.h"
 
 namespace quillet {
 namespace {
@@ -20,7 +19,8 @@ struct NativeLibraries {
     std::vector<void*> handles;
     std::vector<quillet_native_proc> procedures;
     ~NativeLibraries() {
-        for (void* h : handles) dlclose(h);
+        for (void* h : handles)
+            dlclose(h);
     }
 };
 
@@ -85,8 +85,8 @@ quillet_native_proc resolve(Addr d) {
 void call_native_routine(Addr d, Addr frame, Addr first, Addr lo, Addr hi) {
     if (!native_policy.enabled) raise_error(err::native_library);
     quillet_native_proc proc = resolve(d);
-    quillet_native_call call{reinterpret_cast<unsigned char*>(host_ptr(0)), frame, first, lo,
-                             frame - 32, hi};
+    quillet_native_call call{
+        reinterpret_cast<unsigned char*>(host_ptr(0)), frame, first, lo, frame - 32, hi};
     proc(&call);
 }
 

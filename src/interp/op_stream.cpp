@@ -1,8 +1,8 @@
 #include "interp/op_stream.h"
 
-#include <cstdio>
-
 #include "interp/fatal.h"
+
+#include <cstdio>
 
 namespace quillet {
 

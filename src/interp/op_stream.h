@@ -4,10 +4,10 @@
 // write it back only where a call may observe it.
 #pragma once
 
-#include <cstdint>
-
 #include "interp/registers.h"
 #include "values/arena.h"
+
+#include <cstdint>
 
 namespace quillet {
 
@@ -68,10 +68,10 @@ inline bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
         bool plus;
         bool indirect;
     };
-    static constexpr ModeInfo modes[12] = {
-        {0, false, false}, {1, false, false}, {0, false, true}, {1, false, true},
-        {2, true, false},  {3, true, false},  {4, true, false}, {5, false, false},
-        {-1, false, false}, {6, false, false}, {7, false, false}, {8, false, false}};
+    static constexpr ModeInfo modes[12] = {{0, false, false}, {1, false, false}, {0, false, true},
+                                           {1, false, true},  {2, true, false},  {3, true, false},
+                                           {4, true, false},  {5, false, false}, {-1, false, false},
+                                           {6, false, false}, {7, false, false}, {8, false, false}};
     if ((mode & 7) || mode >= 12 * 8 || modes[mode >> 3].base < 0) return false;
     const ModeInfo& m = modes[mode >> 3];
     out = {uint8_t(m.base), m.indirect, m.plus ? int32_t(offset) : -int32_t(offset)};
@@ -107,8 +107,12 @@ QUILLET_HOT_INLINE Addr fetch_operand(Addr& pc, Addr table) {
     return resolve_descriptor(fetch_descriptor(pc, table));
 }
 
-QUILLET_HOT_INLINE Addr fetch_num(Addr& pc) { return fetch_operand(pc, vm.num_operands); }
-QUILLET_HOT_INLINE Addr fetch_str(Addr& pc) { return fetch_operand(pc, vm.str_operands); }
+QUILLET_HOT_INLINE Addr fetch_num(Addr& pc) {
+    return fetch_operand(pc, vm.num_operands);
+}
+QUILLET_HOT_INLINE Addr fetch_str(Addr& pc) {
+    return fetch_operand(pc, vm.str_operands);
+}
 inline Addr fetch_num_array(Addr& pc) {
     return fetch_operand(pc, program.modules[vm.module].num_arrays);
 }

@@ -1,10 +1,10 @@
 // The interpreter's registers and the loaded program it runs: one instance of each per process.
 #pragma once
 
+#include "values/arena.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "values/arena.h"
 
 namespace quillet {
 

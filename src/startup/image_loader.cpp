@@ -1,14 +1,5 @@
 #include "startup/image_loader.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <span>
-#include <vector>
-
 #include "bcode/format_error.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
@@ -18,6 +9,15 @@
 #include "values/debug_log.h"
 #include "values/memory.h"
 #include "xvt/xvt.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -34,8 +34,7 @@ std::span<const uint8_t> image_bytes() {
 void load_image(const std::string& executable) {
     std::ifstream in(executable, std::ios::binary | std::ios::ate);
     if (!in) {
-        debug_log("file error: %d %d %s %d", 0, errno, executable.c_str(),
-                  int(executable.size()));
+        debug_log("file error: %d %d %s %d", 0, errno, executable.c_str(), int(executable.size()));
         fatal_stop("This application contains no bcode. ");
     }
     // Only the trailer and the image are read, not the engine in front of them.

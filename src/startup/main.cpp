@@ -1,11 +1,5 @@
 // Process entry of the engine: the argument vector, the debug log, the image, and the task
 // window whose creation starts the program.
-#include <unistd.h>
-
-#include <climits>
-#include <string>
-#include <vector>
-
 #include "interp/bif_dispatch.h"
 #include "interp/fatal.h"
 #include "startup/image_loader.h"
@@ -14,6 +8,11 @@
 #include "values/arena.h"
 #include "values/debug_log.h"
 #include "xvt/xvt.h"
+
+#include <climits>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -45,7 +44,8 @@ int main(int argc, char** argv) {
     std::string file = s.executable.substr(slash == std::string::npos ? 0 : slash + 1);
     s.base_name = file.substr(0, file.find('.'));
     debug_log_open(directory);
-    for (int i = 1; i < argc; ++i) s.arguments.emplace_back(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        s.arguments.emplace_back(argv[i]);
 
     arena_init();
     install_bifs();

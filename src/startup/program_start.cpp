@@ -1,7 +1,5 @@
 #include "startup/program_start.h"
 
-#include <cstring>
-
 #include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
 #include "interp/frames.h"
@@ -9,6 +7,8 @@
 #include "interp/registers.h"
 #include "startup/image_loader.h"
 #include "values/memory.h"
+
+#include <cstring>
 
 namespace quillet {
 

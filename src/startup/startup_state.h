@@ -7,8 +7,8 @@
 namespace quillet {
 
 struct StartupState {
-    std::string executable; // full path of the running executable
-    std::string base_name;  // its file name without extension
+    std::string executable;             // full path of the running executable
+    std::string base_name;              // its file name without extension
     std::vector<std::string> arguments; // every word after the program path
 };
 

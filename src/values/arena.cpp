@@ -1,10 +1,9 @@
 // Reservation of the VM arena.
 #include "values/arena.h"
 
-#include <sys/mman.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <sys/mman.h>
 
 namespace quillet {
 

@@ -39,7 +39,9 @@ inline Arena arena;
 // since nothing can run without it.
 void arena_init();
 
-inline std::byte* host_ptr(Addr a) { return reinterpret_cast<std::byte*>(arena_address + a); }
+inline std::byte* host_ptr(Addr a) {
+    return reinterpret_cast<std::byte*>(arena_address + a);
+}
 
 // Arena address of a host pointer that points into the arena.
 inline Addr arena_addr(const void* p) {
@@ -59,16 +61,36 @@ typedef uint64_t __attribute__((aligned(1))) u64;
 // spells its cast out.
 #define QUILLET_ARENA_AT(type, a) (*reinterpret_cast<type*>(arena_address + (a)))
 
-QUILLET_HOT_INLINE uint8_t load_u8(Addr a) { return QUILLET_ARENA_AT(const uint8_t, a); }
-QUILLET_HOT_INLINE void store_u8(Addr a, uint8_t v) { QUILLET_ARENA_AT(uint8_t, a) = v; }
-QUILLET_HOT_INLINE uint16_t load_u16(Addr a) { return QUILLET_ARENA_AT(const unaligned::u16, a); }
-QUILLET_HOT_INLINE uint32_t load_u32(Addr a) { return QUILLET_ARENA_AT(const unaligned::u32, a); }
-QUILLET_HOT_INLINE int32_t load_i32(Addr a) { return QUILLET_ARENA_AT(const unaligned::i32, a); }
-QUILLET_HOT_INLINE Cell load_cell(Addr a) { return QUILLET_ARENA_AT(const unaligned::u64, a); }
-QUILLET_HOT_INLINE void store_u16(Addr a, uint16_t v) { QUILLET_ARENA_AT(unaligned::u16, a) = v; }
-QUILLET_HOT_INLINE void store_u32(Addr a, uint32_t v) { QUILLET_ARENA_AT(unaligned::u32, a) = v; }
-QUILLET_HOT_INLINE void store_i32(Addr a, int32_t v) { QUILLET_ARENA_AT(unaligned::i32, a) = v; }
-QUILLET_HOT_INLINE void store_cell(Addr a, Cell v) { QUILLET_ARENA_AT(unaligned::u64, a) = v; }
+QUILLET_HOT_INLINE uint8_t load_u8(Addr a) {
+    return QUILLET_ARENA_AT(const uint8_t, a);
+}
+QUILLET_HOT_INLINE void store_u8(Addr a, uint8_t v) {
+    QUILLET_ARENA_AT(uint8_t, a) = v;
+}
+QUILLET_HOT_INLINE uint16_t load_u16(Addr a) {
+    return QUILLET_ARENA_AT(const unaligned::u16, a);
+}
+QUILLET_HOT_INLINE uint32_t load_u32(Addr a) {
+    return QUILLET_ARENA_AT(const unaligned::u32, a);
+}
+QUILLET_HOT_INLINE int32_t load_i32(Addr a) {
+    return QUILLET_ARENA_AT(const unaligned::i32, a);
+}
+QUILLET_HOT_INLINE Cell load_cell(Addr a) {
+    return QUILLET_ARENA_AT(const unaligned::u64, a);
+}
+QUILLET_HOT_INLINE void store_u16(Addr a, uint16_t v) {
+    QUILLET_ARENA_AT(unaligned::u16, a) = v;
+}
+QUILLET_HOT_INLINE void store_u32(Addr a, uint32_t v) {
+    QUILLET_ARENA_AT(unaligned::u32, a) = v;
+}
+QUILLET_HOT_INLINE void store_i32(Addr a, int32_t v) {
+    QUILLET_ARENA_AT(unaligned::i32, a) = v;
+}
+QUILLET_HOT_INLINE void store_cell(Addr a, Cell v) {
+    QUILLET_ARENA_AT(unaligned::u64, a) = v;
+}
 
 #undef QUILLET_ARENA_AT
 
@@ -86,7 +108,9 @@ inline void store(Addr a, T v) {
 }
 
 // Big-endian 32-bit word, as array templates and bounds texts store them.
-inline uint32_t load_u32_be(Addr a) { return __builtin_bswap32(load_u32(a)); }
+inline uint32_t load_u32_be(Addr a) {
+    return __builtin_bswap32(load_u32(a));
+}
 
 inline void copy_bytes(Addr dst, Addr src, uint32_t n) {
     std::memmove(host_ptr(dst), host_ptr(src), n);

@@ -1,11 +1,11 @@
 #include "values/arrays.h"
 
-#include <algorithm>
-
 #include "values/errors.h"
 #include "values/memory.h"
 #include "values/numbers.h"
 #include "values/strings.h"
+
+#include <algorithm>
 
 namespace quillet {
 namespace {
@@ -44,7 +44,8 @@ void set_bounds(Addr block, int32_t d, int32_t lower, int32_t size) {
 }
 
 void release_string_elements(ArrayBlock a, int32_t first, int32_t end) {
-    for (int32_t i = first; i < end; ++i) str_release(load_u32(a.element(i)));
+    for (int32_t i = first; i < end; ++i)
+        str_release(load_u32(a.element(i)));
 }
 
 bool holds(ArrayBlock a, int64_t first, int64_t count) {
@@ -75,11 +76,13 @@ void array_init_elements(Addr block, int32_t first, int32_t end) {
     ArrayBlock a{block};
     if (a.kind() == string_array) {
         Cell fresh = make_cell(empty_string, static_cast<uint32_t>(a.max_length()));
-        for (int32_t i = first; i < end; ++i) store_cell(a.element(i), fresh);
+        for (int32_t i = first; i < end; ++i)
+            store_cell(a.element(i), fresh);
         // Each element holds one reference to the empty record.
         store_u32(empty_string, load_u32(empty_string) + uint32_t(std::max(end - first, 0)));
     } else {
-        for (int32_t i = first; i < end; ++i) store_cell(a.element(i), num_int(0));
+        for (int32_t i = first; i < end; ++i)
+            store_cell(a.element(i), num_int(0));
     }
 }
 
@@ -132,7 +135,8 @@ void array_redim(Addr array_cell, Addr bounds_record) {
     }
     store_i32(block + 16, count);
     if (count > ArrayBlock{block}.high_water()) store_i32(block + 8, count);
-    for (int32_t d = 0; d < dimensions; ++d) set_bounds(block, d, field(d, 0), field(d, 1));
+    for (int32_t d = 0; d < dimensions; ++d)
+        set_bounds(block, d, field(d, 0), field(d, 1));
 }
 
 int32_t array_size_query(Addr block, int32_t d, bool zero_means_all) {
@@ -165,8 +169,8 @@ void matrix_product(Addr x, Addr y, Addr z, int32_t p, int32_t q, int32_t r) {
         for (int32_t j = 0; j < r; ++j) {
             Cell sum = num_int(0);
             for (int32_t t = 0; t < q; ++t)
-                sum = num_add(sum, num_mul(load_cell(a.element(i * q + t)),
-                                           load_cell(b.element(t * r + j))));
+                sum = num_add(
+                    sum, num_mul(load_cell(a.element(i * q + t)), load_cell(b.element(t * r + j))));
             store_cell(c.element(i * r + j), sum);
         }
     }
@@ -186,7 +190,8 @@ void triangular_solve(Addr x, int32_t n, Addr y, Addr z) {
         Cell s = load_cell(z_at(k));
         store_cell(z_at(k), load_cell(z_at(i)));
         if (first != 0) {
-            for (int32_t j = first; j < i; ++j) s = num_sub(s, num_mul(mat(i, j), load_cell(z_at(j))));
+            for (int32_t j = first; j < i; ++j)
+                s = num_sub(s, num_mul(mat(i, j), load_cell(z_at(j))));
         } else if (!num_equal(s, num_int(0))) {
             first = i;
         }
@@ -194,7 +199,8 @@ void triangular_solve(Addr x, int32_t n, Addr y, Addr z) {
     }
     for (int32_t i = n; i >= 1; --i) {
         Cell s = load_cell(z_at(i));
-        for (int32_t j = i + 1; j <= n; ++j) s = num_sub(s, num_mul(mat(i, j), load_cell(z_at(j))));
+        for (int32_t j = i + 1; j <= n; ++j)
+            s = num_sub(s, num_mul(mat(i, j), load_cell(z_at(j))));
         store_cell(z_at(i), num_div(s, mat(i, i)));
     }
 }

@@ -6,9 +6,9 @@
 // element's record.
 #pragma once
 
-#include <cstdint>
-
 #include "values/arena.h"
+
+#include <cstdint>
 
 namespace quillet {
 

@@ -2,6 +2,8 @@
 
 namespace quillet {
 
-void raise_error(int32_t code) { throw BasicError{code}; }
+void raise_error(int32_t code) {
+    throw BasicError{code};
+}
 
 } // namespace quillet

@@ -1,10 +1,9 @@
 #include "values/memory.h"
 
-#include <sys/mman.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace quillet {
 namespace detail {

@@ -8,11 +8,11 @@
 // Exhaustion raises 5000.
 #pragma once
 
-#include <bit>
-#include <cstdint>
-
 #include "values/arena.h"
 #include "values/errors.h"
+
+#include <bit>
+#include <cstdint>
 
 namespace quillet {
 
@@ -25,9 +25,9 @@ inline constexpr unsigned size_class_count = 33 + 24 * 4;
 inline constexpr Addr heap_start = 64 * 1024;
 
 struct Heap {
-    Addr top = heap_start;                  // first byte never yet handed out
-    Addr free_head[size_class_count] = {};  // per class: most recently freed block
-    uint64_t bytes_in_use = 0;              // sum of class capacities of live blocks
+    Addr top = heap_start;                 // first byte never yet handed out
+    Addr free_head[size_class_count] = {}; // per class: most recently freed block
+    uint64_t bytes_in_use = 0;             // sum of class capacities of live blocks
     uint32_t blocks_in_use = 0;
 };
 
@@ -71,7 +71,9 @@ Addr mem_alloc_slow(unsigned cls, uint32_t size);
 void mem_release_pages(Addr block, unsigned cls);
 [[noreturn]] void mem_bad_block(Addr block);
 
-inline uint32_t block_tag(Addr block) { return load_u32(block - 4); }
+inline uint32_t block_tag(Addr block) {
+    return load_u32(block - 4);
+}
 
 inline bool is_live_block(Addr block) {
     uint32_t tag = block_tag(block);
@@ -109,7 +111,9 @@ inline void mem_free(Addr block) {
 }
 
 // The size that was requested for the block.
-inline uint32_t mem_size(Addr block) { return load_u32(block - 8); }
+inline uint32_t mem_size(Addr block) {
+    return load_u32(block - 8);
+}
 
 // Bytes the block can hold without moving.
 inline uint64_t mem_capacity(Addr block) {

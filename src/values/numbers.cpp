@@ -8,20 +8,27 @@ namespace {
 constexpr int32_t int_min = INT32_MIN;
 
 // |q| at or above this cannot be floored accurately (100000000000000.5).
-double quotient_limit() { return std::bit_cast<double>(make_cell(0x1E900020u, 0x42D6BCC4u)); }
+double quotient_limit() {
+    return std::bit_cast<double>(make_cell(0x1E900020u, 0x42D6BCC4u));
+}
 
-unsigned biased_exponent(Cell c) { return (cell_hi(c) >> 20) & 0x7FF; }
+unsigned biased_exponent(Cell c) {
+    return (cell_hi(c) >> 20) & 0x7FF;
+}
 
 // From 2^44 (biased exponent 1067) the fuzz of 21 units in the last place is no longer a hair, so
 // floor and round work exactly there; doubles below 2^52 can still hold fraction bits.
-bool floors_exactly(Cell a) { return biased_exponent(a) > 1066; }
-bool is_integral_double(Cell a) { return biased_exponent(a) > 1074; }
+bool floors_exactly(Cell a) {
+    return biased_exponent(a) > 1066;
+}
+bool is_integral_double(Cell a) {
+    return biased_exponent(a) > 1074;
+}
 
 } // namespace
 
 Cell num_div(Cell a, Cell b) {
-    if (is_int(b) ? int_value(b) == 0 : double_value(b) == 0.0)
-        raise_error(err::division_by_zero);
+    if (is_int(b) ? int_value(b) == 0 : double_value(b) == 0.0) raise_error(err::division_by_zero);
     if (is_int(a) && is_int(b)) {
         int32_t x = int_value(a), y = int_value(b);
         if (x == int_min && y == -1) return num_double(2147483648.0);

@@ -8,28 +8,44 @@
 // the destination as it was.
 #pragma once
 
-#include <bit>
-#include <cstdint>
-
 #include "values/arena.h"
 #include "values/errors.h"
+
+#include <bit>
+#include <cstdint>
 
 namespace quillet {
 
 inline constexpr uint32_t int_tag = 0xFFFFFFFFu;
 
-inline constexpr uint32_t cell_hi(Cell c) { return static_cast<uint32_t>(c >> 32); }
-inline constexpr uint32_t cell_lo(Cell c) { return static_cast<uint32_t>(c); }
-inline constexpr Cell make_cell(uint32_t lo, uint32_t hi) { return (Cell{hi} << 32) | lo; }
+inline constexpr uint32_t cell_hi(Cell c) {
+    return static_cast<uint32_t>(c >> 32);
+}
+inline constexpr uint32_t cell_lo(Cell c) {
+    return static_cast<uint32_t>(c);
+}
+inline constexpr Cell make_cell(uint32_t lo, uint32_t hi) {
+    return (Cell{hi} << 32) | lo;
+}
 
-inline constexpr bool is_int(Cell c) { return cell_hi(c) == int_tag; }
-inline constexpr int32_t int_value(Cell c) { return static_cast<int32_t>(cell_lo(c)); }
-inline double double_value(Cell c) { return std::bit_cast<double>(c); }
+inline constexpr bool is_int(Cell c) {
+    return cell_hi(c) == int_tag;
+}
+inline constexpr int32_t int_value(Cell c) {
+    return static_cast<int32_t>(cell_lo(c));
+}
+inline double double_value(Cell c) {
+    return std::bit_cast<double>(c);
+}
 
 // The value as a double, whichever the form.
-inline double num_to_double(Cell c) { return is_int(c) ? int_value(c) : double_value(c); }
+inline double num_to_double(Cell c) {
+    return is_int(c) ? int_value(c) : double_value(c);
+}
 
-inline constexpr Cell num_int(int32_t v) { return make_cell(static_cast<uint32_t>(v), int_tag); }
+inline constexpr Cell num_int(int32_t v) {
+    return make_cell(static_cast<uint32_t>(v), int_tag);
+}
 
 // A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
 QUILLET_HOT_INLINE Cell num_double(double d) {
@@ -41,8 +57,12 @@ QUILLET_HOT_INLINE Cell num_double(double d) {
 }
 
 // Stores into arena cells, as built-ins write their results.
-inline void num_set_int(Addr cell, int32_t v) { store_cell(cell, num_int(v)); }
-inline void num_set_double(Addr cell, double d) { store_cell(cell, num_double(d)); }
+inline void num_set_int(Addr cell, int32_t v) {
+    store_cell(cell, num_int(v));
+}
+inline void num_set_double(Addr cell, double d) {
+    store_cell(cell, num_double(d));
+}
 
 QUILLET_HOT_INLINE Cell num_add(Cell a, Cell b) {
     if (is_int(a) && is_int(b)) {
@@ -121,6 +141,8 @@ Cell num_round(Cell a);
 // The value as a 32-bit integer: doubles rounded with num_round, saturated to the 32-bit range.
 int32_t num_to_int32(Cell a);
 
-inline double num_max() { return std::bit_cast<double>(make_cell(0xFFFFFFFFu, 0x7FEFFFFFu)); }
+inline double num_max() {
+    return std::bit_cast<double>(make_cell(0xFFFFFFFFu, 0x7FEFFFFFu));
+}
 
 } // namespace quillet

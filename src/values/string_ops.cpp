@@ -1,10 +1,10 @@
 #include "values/string_ops.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "values/errors.h"
 #include "values/strings.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace quillet {
 namespace {

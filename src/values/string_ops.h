@@ -2,9 +2,9 @@
 // each on string cells with their maximum lengths.
 #pragma once
 
-#include <cstdint>
-
 #include "values/arena.h"
+
+#include <cstdint>
 
 namespace quillet {
 

@@ -7,11 +7,11 @@
 // freed. String literals of the image are records with count 2 that are never freed either.
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-
 #include "values/arena.h"
 #include "values/memory.h"
+
+#include <cstdint>
+#include <string_view>
 
 namespace quillet {
 
@@ -28,10 +28,18 @@ struct StringCell {
     int32_t max_length() const { return load_i32(addr + 4); }
 };
 
-inline int32_t str_count(Addr rec) { return load_i32(rec); }
-inline int32_t str_length(Addr rec) { return load_i32(rec + 4); }
-inline void str_set_length(Addr rec, int32_t n) { store_i32(rec + 4, n); }
-inline Addr str_text(Addr rec) { return rec + str_header_size; }
+inline int32_t str_count(Addr rec) {
+    return load_i32(rec);
+}
+inline int32_t str_length(Addr rec) {
+    return load_i32(rec + 4);
+}
+inline void str_set_length(Addr rec, int32_t n) {
+    store_i32(rec + 4, n);
+}
+inline Addr str_text(Addr rec) {
+    return rec + str_header_size;
+}
 inline std::string_view str_view(Addr rec) {
     return {reinterpret_cast<const char*>(host_ptr(str_text(rec))),
             static_cast<size_t>(str_length(rec))};
@@ -40,7 +48,9 @@ inline std::string_view str_view(Addr rec) {
 // A new record with count 1 and length n, room for about a quarter more; text undefined.
 Addr str_new(int32_t n);
 
-inline void str_retain(Addr rec) { store_u32(rec, load_u32(rec) + 1); }
+inline void str_retain(Addr rec) {
+    store_u32(rec, load_u32(rec) + 1);
+}
 
 // Drops one reference; the last one frees the record (never the empty record).
 inline void str_release(Addr rec) {

@@ -1,10 +1,10 @@
 // The application seam on the headless backend: no display, no input yet.
+#include "xvt/xvt.h"
+
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
-
-#include "xvt/xvt.h"
 
 namespace quillet {
 namespace {
@@ -54,7 +54,9 @@ void process_host_messages() {
     }
 }
 
-bool xvt_wait_for_key() { return false; }
+bool xvt_wait_for_key() {
+    return false;
+}
 
 void xvt_app_destroy() {}
 

@@ -1,10 +1,9 @@
 // Splitting command-line texts into program arguments.
-#include <gtest/gtest.h>
+#include "startup/command_line.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "startup/command_line.h"
 
 namespace quillet {
 namespace {

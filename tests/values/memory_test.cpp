@@ -1,11 +1,10 @@
 // Arena allocator: classes, reuse, resizing and a randomized run against a model.
-#include <gtest/gtest.h>
+#include "values/memory.h"
 
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <vector>
-
-#include "values/memory.h"
 
 namespace quillet {
 namespace {
@@ -29,16 +28,20 @@ TEST(Memory, FreedBlockIsReusedByTheNextRequestOfItsClass) {
     mem_free(a);
 }
 
-TEST(Memory, FreeOfNullIsIgnored) { mem_free(0); }
+TEST(Memory, FreeOfNullIsIgnored) {
+    mem_free(0);
+}
 
 TEST(Memory, ResizeKeepsContentsAndGrowsInPlaceWithinTheClass) {
     Addr a = mem_alloc(20);
-    for (uint8_t i = 0; i < 20; ++i) store_u8(a + i, i);
+    for (uint8_t i = 0; i < 20; ++i)
+        store_u8(a + i, i);
     EXPECT_EQ(mem_resize(a, 24), a);
     EXPECT_EQ(mem_size(a), 24u);
     Addr b = mem_resize(a, 5000);
     EXPECT_EQ(mem_size(b), 5000u);
-    for (uint8_t i = 0; i < 20; ++i) EXPECT_EQ(load_u8(b + i), i);
+    for (uint8_t i = 0; i < 20; ++i)
+        EXPECT_EQ(load_u8(b + i), i);
     Addr c = mem_resize(b, 3);
     EXPECT_EQ(load_u8(c + 2), 2);
     EXPECT_EQ(mem_resize(c, 0), 0u);
@@ -49,11 +52,13 @@ TEST(Memory, ResizeKeepsContentsAndGrowsInPlaceWithinTheClass) {
 
 TEST(Memory, ZallocZeroesAndDupCopies) {
     Addr a = mem_alloc(64);
-    for (int i = 0; i < 64; ++i) store_u8(a + i, 0xEE);
+    for (int i = 0; i < 64; ++i)
+        store_u8(a + i, 0xEE);
     mem_free(a);
     Addr z = mem_zalloc(8, 8);
     EXPECT_EQ(mem_size(z), 64u);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(load_u8(z + i), 0);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(load_u8(z + i), 0);
     const char text[] = "hello";
     Addr d = mem_dup(text, 5);
     EXPECT_EQ(std::memcmp(host_ptr(d), "hello", 5), 0);
@@ -114,7 +119,8 @@ TEST(Memory, RandomizedStepsKeepEveryBlockIntact) {
     };
     std::map<Addr, Model> live;
     auto fill = [](Addr a, uint32_t from, uint32_t to, uint8_t seed) {
-        for (uint32_t i = from; i < to; ++i) store_u8(a + i, static_cast<uint8_t>(seed + i * 7));
+        for (uint32_t i = from; i < to; ++i)
+            store_u8(a + i, static_cast<uint8_t>(seed + i * 7));
     };
     auto intact = [](Addr a, const Model& m) {
         for (uint32_t i = 0; i < m.size; ++i)

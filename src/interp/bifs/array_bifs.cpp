@@ -30,7 +30,9 @@ void no_limit() { // 341, 342
     set_int_operand(no_max_length);
 }
 
-void string_max_length() { set_int_operand(StringCell{str_operand()}.max_length()); } // 343
+void string_max_length() {
+    set_int_operand(StringCell{str_operand()}.max_length());
+} // 343
 
 void array_max_length() { // 344
     Addr block = load_u32(str_array_operand());
@@ -41,7 +43,8 @@ void product() { // 483
     Addr x = load_u32(num_array_operand());
     Addr y = load_u32(num_array_operand());
     Addr z = load_u32(num_array_operand());
-    for (int i = 0; i < 3; ++i) int_operand();
+    for (int i = 0; i < 3; ++i)
+        int_operand();
     int32_t p = int_operand(), q = int_operand(), r = int_operand();
     matrix_product(x, y, z, p, q, r);
 }

@@ -1,8 +1,5 @@
 // Bifs of the interpreter core: exception information, nested runs, channel mapping, frame
 // queries, the frame watch, program end and the loop's pump controls.
-#include <cstdio>
-#include <cstring>
-
 #include "interp/bif_dispatch.h"
 #include "interp/exceptions.h"
 #include "interp/fatal.h"
@@ -12,6 +9,9 @@
 #include "interp/registers.h"
 #include "values/strings.h"
 #include "xvt/xvt.h"
+
+#include <cstdio>
+#include <cstring>
 
 namespace quillet {
 namespace {
@@ -28,7 +28,8 @@ void trace_entry() {
     }
     const TraceEntry& e = x.trace[x.trace_read++];
     num_set_int(line, e.line);
-    const char* name = e.routine_name ? reinterpret_cast<const char*>(host_ptr(e.routine_name)) : "";
+    const char* name =
+        e.routine_name ? reinterpret_cast<const char*>(host_ptr(e.routine_name)) : "";
     str_set(text, std::string_view(name, strnlen(name, 4096)));
 }
 
@@ -37,9 +38,13 @@ void exception_message() { // 37
     str_assign(str_operand(), load_u32(f - frame::exc_message));
 }
 
-void last_exception_code() { set_int_operand(exceptions.last_code); } // 38
+void last_exception_code() {
+    set_int_operand(exceptions.last_code);
+} // 38
 
-void consume_string_array() { str_array_operand(); } // 93
+void consume_string_array() {
+    str_array_operand();
+} // 93
 
 void nested_run() { // 94
     int32_t m = int_operand();
@@ -59,7 +64,8 @@ void channel_owner() { // 100
 void frame_above() { // 101
     int32_t n = int_operand();
     Addr f = vm.fp();
-    for (; n > 0 && f; --n) f = previous_frame(f);
+    for (; n > 0 && f; --n)
+        f = previous_frame(f);
     set_int_operand(int32_t(f - vm.stack_base));
 }
 
@@ -76,7 +82,9 @@ void next_env() { // 102
 
 void nothing() {} // 104
 
-void program_end() { end_program(int_operand()); } // 114
+void program_end() {
+    end_program(int_operand());
+} // 114
 
 void exception_line() { // 310
     Addr f = handled_exception_frame();
@@ -90,7 +98,9 @@ void exception_code() { // 311
     set_int_operand(code);
 }
 
-void soft_raise_bif() { soft_raise(int_operand()); } // 354
+void soft_raise_bif() {
+    soft_raise(int_operand());
+} // 354
 
 void set_pump_suppression() { // 452
     vm.pump_suppression = int_operand();

@@ -2,15 +2,15 @@
 //
 // The options that act on windows (titles, window numbers, the splash and the default-window
 // check) are ignored until the window system lands; the others act as documented.
-#include <cstdio>
-#include <string>
-
 #include "interp/bif_dispatch.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
 #include "values/debug_log.h"
 #include "values/strings.h"
 #include "xvt/xvt.h"
+
+#include <cstdio>
+#include <string>
 
 namespace quillet {
 namespace {
@@ -34,6 +34,8 @@ void engine_option() {
 
 } // namespace
 
-void install_option_bifs(BifTable& t) { t.native[437] = engine_option; }
+void install_option_bifs(BifTable& t) {
+    t.native[437] = engine_option;
+}
 
 } // namespace quillet

@@ -1,9 +1,9 @@
 /* A native routine library for the program tests: add_into adds its numeric value parameter to
  * the caller's variable passed by reference. */
+#include "interp/quillet_native.h"
+
 #include <stdint.h>
 #include <string.h>
-
-#include "interp/quillet_native.h"
 
 static uint64_t load_cell(const struct quillet_native_call* call, uint32_t at) {
     uint64_t v;
