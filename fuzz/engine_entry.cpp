@@ -26,6 +26,7 @@ struct RunEnded {};
 void run_engine_on(std::span<const uint8_t> image) {
     reset_engine();
     install_bifs();
+    install_memory_fault_stop();
     native_policy.enabled = false;
     exit_policy.hook = end_run;
     vm.pump_budget = 200; // 200 pumps of 320 ops

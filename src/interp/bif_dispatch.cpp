@@ -3,20 +3,10 @@
 #include "interp/fatal.h"
 #include "interp/frames.h"
 #include "interp/registers.h"
-#include "values/memory.h"
 
 namespace quillet {
 
-namespace {
-
-[[noreturn]] void memory_fault(Addr) {
-    fatal_stop("memory error: freeing a block that is not allocated");
-}
-
-} // namespace
-
 void install_bifs() {
-    memory_fault_policy.hook = memory_fault;
     install_core_bifs(bif_table);
     install_array_bifs(bif_table);
     install_numeric_bifs(bif_table);

@@ -30,6 +30,24 @@ constexpr auto decodable = [] {
     return t;
 }();
 
+// Base register, direction and indirection of each address mode (mode / 8); false when the mode
+// is not one of the twelve.
+bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
+    struct ModeInfo {
+        int8_t base; // index into vm.bases, -1: no such mode
+        bool plus;
+        bool indirect;
+    };
+    static constexpr ModeInfo modes[12] = {{0, false, false}, {1, false, false}, {0, false, true},
+                                           {1, false, true},  {2, true, false},  {3, true, false},
+                                           {4, true, false},  {5, false, false}, {-1, false, false},
+                                           {6, false, false}, {7, false, false}, {8, false, false}};
+    if ((mode & 7) || mode >= 12 * 8 || modes[mode >> 3].base < 0) return false;
+    const ModeInfo& m = modes[mode >> 3];
+    out = {uint8_t(m.base), m.indirect, m.plus ? int32_t(offset) : -int32_t(offset)};
+    return true;
+}
+
 bool in_image(Addr p) {
     return p - decoded.image < decoded.size;
 }

@@ -13,6 +13,19 @@
 
 namespace quillet {
 
+// An operand resolved as far as the descriptor alone allows: its cell is at the base register's
+// value plus delta, or at the address stored there for the two reference modes.
+struct Operand {
+    uint8_t base = 0;
+    bool indirect = false;
+    int32_t delta = 0;
+};
+
+QUILLET_HOT_INLINE Addr operand_address(const Operand& o) {
+    Addr a = vm.bases[o.base] + Addr(o.delta);
+    return o.indirect ? load_u32(a) : a;
+}
+
 // The op bytes by name, from the one op list.
 enum OpByte : uint8_t {
 #define QUILLET_OP(byte, name, operands) op_##name = byte,

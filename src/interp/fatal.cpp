@@ -1,5 +1,6 @@
 #include "interp/fatal.h"
 
+#include "values/memory.h"
 #include "xvt/xvt.h"
 
 #include <cstdio>
@@ -29,6 +30,12 @@ void program_exit() {
 
 void run_exit() {
     end_process(1);
+}
+
+void install_memory_fault_stop() {
+    memory_fault_policy.hook = [](Addr) {
+        fatal_stop("memory error: freeing a block that is not allocated");
+    };
 }
 
 } // namespace quillet

@@ -18,6 +18,9 @@ inline ExitPolicy exit_policy;
 // Ends the process with status 0 after the windowing layer's clean-up.
 [[noreturn]] void program_exit();
 
+// Makes freeing something that is not a live block (a program overwrote a record) a fatal stop.
+void install_memory_fault_stop();
+
 // Ends a start-up that cannot go on, with status 1.
 [[noreturn]] void run_exit();
 

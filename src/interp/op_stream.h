@@ -52,37 +52,6 @@ QUILLET_HOT_INLINE Addr fetch_descriptor(Addr& pc, Addr table) {
     return table + 4 * (64 + read_unsigned(pc));
 }
 
-// An operand resolved as far as the descriptor alone allows: its cell is at the base register's
-// value plus delta, or at the address stored there for the two reference modes.
-struct Operand {
-    uint8_t base = 0;
-    bool indirect = false;
-    int32_t delta = 0;
-};
-
-// Base register, direction and indirection of each address mode (mode / 8); false when the mode
-// is not one of the twelve.
-inline bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
-    struct ModeInfo {
-        int8_t base; // index into vm.bases, -1: no such mode
-        bool plus;
-        bool indirect;
-    };
-    static constexpr ModeInfo modes[12] = {{0, false, false}, {1, false, false}, {0, false, true},
-                                           {1, false, true},  {2, true, false},  {3, true, false},
-                                           {4, true, false},  {5, false, false}, {-1, false, false},
-                                           {6, false, false}, {7, false, false}, {8, false, false}};
-    if ((mode & 7) || mode >= 12 * 8 || modes[mode >> 3].base < 0) return false;
-    const ModeInfo& m = modes[mode >> 3];
-    out = {uint8_t(m.base), m.indirect, m.plus ? int32_t(offset) : -int32_t(offset)};
-    return true;
-}
-
-QUILLET_HOT_INLINE Addr operand_address(const Operand& o) {
-    Addr a = vm.bases[o.base] + Addr(o.delta);
-    return o.indirect ? load_u32(a) : a;
-}
-
 // The cell address a descriptor names.
 QUILLET_HOT_INLINE Addr resolve_descriptor(Addr desc) {
     uint16_t mode = load_u16(desc);

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
 
     arena_init();
     install_bifs();
+    install_memory_fault_stop();
     load_image(s.executable);
     AppConfig config{s.executable.c_str(), s.executable.c_str(), "Quillet BASIC/2G", 500};
     xvt_app_create(argc, argv, 0, task_event_handler, config);
