@@ -12,10 +12,10 @@ void arena_init() {
     // MAP_NORESERVE: pages are committed by the kernel on first touch, so the reservation costs
     // only address space.
     void* want = reinterpret_cast<void*>(arena_address);
-    void* p = mmap(want, arena_span + arena_guard, PROT_READ | PROT_WRITE,
+    void* p = mmap(want, arena_reach + arena_guard, PROT_READ | PROT_WRITE,
                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE, -1, 0);
     if (p != want) {
-        std::perror("quillet: cannot reserve the 4 GiB VM arena at its fixed address");
+        std::perror("quillet: cannot reserve the VM arena at its fixed address");
         std::abort();
     }
     arena.reserved = true;

@@ -1,10 +1,10 @@
-// The VM arena: one 4 GiB reservation that holds everything a B-code program can address.
+// The VM arena: one reservation that holds everything a B-code program can address.
 //
-// Addresses are 32-bit offsets into the arena; 0 is null and never handed out. Because the
-// reservation covers every 32-bit address plus a guard, any address with any cell read from it
-// stays inside the arena, so no access needs a bounds check: a corrupt address reads or writes
-// garbage inside the arena, never the engine's own memory. Loads and stores go through memcpy,
-// which makes them safe at any alignment and compiles to single moves.
+// Addresses are 32-bit offsets into the arena; 0 is null and never handed out. The reservation
+// covers every 32-bit address and, beyond them, another 4 GiB and a guard: any address with any
+// 32-bit length from it (a cell, or a string record whose length a program corrupted) stays
+// inside, so no access needs a bounds check. A corrupt address reads or writes garbage inside the
+// arena, never the engine's own memory. Pages are committed only when touched.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +21,8 @@ using Addr = uint32_t;
 // An 8-byte value cell as raw bits: the low word at the lower address.
 using Cell = uint64_t;
 
-inline constexpr uint64_t arena_span = uint64_t{1} << 32;
+inline constexpr uint64_t arena_span = uint64_t{1} << 32;            // the addressable part
+inline constexpr uint64_t arena_reach = arena_span + (uint64_t{1} << 32); // plus any length
 inline constexpr uint64_t arena_guard = 64 * 1024;
 
 // The arena sits at a fixed address, so that every access is one instruction on a constant base

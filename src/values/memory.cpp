@@ -45,7 +45,10 @@ void mem_release_pages(Addr block, unsigned cls) {
 }
 
 void mem_bad_block(Addr block) {
-    if (memory_fault_policy.hook) memory_fault_policy.hook(block);
+    if (memory_fault_policy.hook) {
+        memory_fault_policy.hook(block);
+        return; // a hook that returns leaves the block alone
+    }
     std::fprintf(stderr, "quillet: engine fault: freeing 0x%08x, which is not a live block\n",
                  block);
     std::abort();

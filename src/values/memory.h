@@ -35,7 +35,8 @@ inline Heap heap;
 
 // What happens when something that is not a live block is freed (a double free, or a program
 // that overwrote a string record's count): by default the process stops with a message; the
-// engine installs its fatal stop, so the program ends cleanly with a message box.
+// engine installs its fatal stop, so the program ends cleanly with a message box. A hook that
+// returns leaves the block alone (it may run inside a destructor, where nothing may be thrown).
 struct MemoryFaultPolicy {
     void (*hook)(Addr block) = nullptr;
 };
@@ -69,7 +70,7 @@ inline constexpr unsigned large_class = size_class(256 * 1024);
 
 Addr mem_alloc_slow(unsigned cls, uint32_t size);
 void mem_release_pages(Addr block, unsigned cls);
-[[noreturn]] void mem_bad_block(Addr block);
+void mem_bad_block(Addr block);
 
 inline uint32_t block_tag(Addr block) {
     return load_u32(block - 4);
@@ -100,7 +101,10 @@ inline Addr mem_alloc(uint32_t size) {
 // pointer into a literal) is an engine fault and stops the process with a message.
 inline void mem_free(Addr block) {
     if (!block) return;
-    if (!detail::is_live_block(block)) detail::mem_bad_block(block);
+    if (!detail::is_live_block(block)) {
+        detail::mem_bad_block(block);
+        return;
+    }
     unsigned cls = detail::block_tag(block) & detail::tag_class_mask;
     store_u32(block - 4, detail::tag_mark | cls);
     if (cls >= detail::large_class) detail::mem_release_pages(block, cls);
