@@ -31,8 +31,10 @@ struct StringCell {
 inline int32_t str_count(Addr rec) {
     return load_i32(rec);
 }
+// A negative length can only come from a record that a program overwrote: it reads as empty.
 inline int32_t str_length(Addr rec) {
-    return load_i32(rec + 4);
+    int32_t n = load_i32(rec + 4);
+    return n < 0 ? 0 : n;
 }
 inline void str_set_length(Addr rec, int32_t n) {
     store_i32(rec + 4, n);
