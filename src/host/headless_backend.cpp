@@ -274,16 +274,7 @@ void HeadlessBackend::end_session_when_idle() {
 void HeadlessBackend::message_box_opened(WindowId box, MessageBoxKind kind, std::string_view text) {
     m_boxes.push_back(box);
     if (!m_options.echo_message_boxes) return;
-    std::string line = message_box_kind_name(kind);
-    line += ": ";
-    for (char c : text) {
-        if (c == '\n')
-            line += "\\n";
-        else if (c != '\r')
-            line += c;
-    }
-    line += '\n';
-    std::fputs(line.c_str(), stderr);
+    std::fputs(message_box_echo_line(kind, text).c_str(), stderr);
     std::fflush(stderr);
 }
 

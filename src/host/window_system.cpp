@@ -46,6 +46,19 @@ const char* message_box_kind_name(MessageBoxKind kind) {
     return "note";
 }
 
+std::string message_box_echo_line(MessageBoxKind kind, std::string_view text) {
+    std::string line = message_box_kind_name(kind);
+    line += ": ";
+    for (char c : text) {
+        if (c == '\n')
+            line += "\\n";
+        else if (c != '\r')
+            line += c;
+    }
+    line += '\n';
+    return line;
+}
+
 FrameInsets frame_insets(const Metrics& m, const WindowStyle& style, bool menu_bar) {
     int border = style.sizable        ? m.sizable_border
                  : style.dialog_frame ? m.dialog_border

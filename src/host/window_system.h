@@ -53,6 +53,9 @@ struct DialogDef {
 
 enum class MessageBoxKind : uint8_t { note, error, fatal };
 const char* message_box_kind_name(MessageBoxKind kind); // "note", "error", "fatal"
+// The line a message box writes on standard error without a display: "KIND: TEXT", line breaks
+// of the text written as \n, ending in a newline.
+std::string message_box_echo_line(MessageBoxKind kind, std::string_view text);
 
 inline constexpr std::string_view message_box_title = "Quillet BASIC Amber Edition";
 

@@ -1,6 +1,8 @@
 // The application seam on the headless backend: no display, no input yet.
 #include "xvt/xvt.h"
 
+#include "host/window_system.h"
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -16,13 +18,13 @@ struct AppState {
 
 AppState app;
 
-const char* kind_name(MessageKind kind) {
+host::MessageBoxKind host_kind(MessageKind kind) {
     switch (kind) {
-    case MessageKind::note: return "note";
-    case MessageKind::error: return "error";
-    case MessageKind::fatal: return "fatal";
+    case MessageKind::note: return host::MessageBoxKind::note;
+    case MessageKind::error: return host::MessageBoxKind::error;
+    case MessageKind::fatal: return host::MessageBoxKind::fatal;
     }
-    return "note";
+    return host::MessageBoxKind::note;
 }
 
 } // namespace
@@ -33,16 +35,7 @@ void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig
 }
 
 void xvt_dm_post_message(MessageKind kind, std::string_view text) {
-    std::string line = kind_name(kind);
-    line += ": ";
-    for (char c : text) {
-        if (c == '\n')
-            line += "\\n";
-        else if (c != '\r')
-            line += c;
-    }
-    line += '\n';
-    std::fputs(line.c_str(), stderr);
+    std::fputs(host::message_box_echo_line(host_kind(kind), text).c_str(), stderr);
     std::fflush(stderr);
 }
 
