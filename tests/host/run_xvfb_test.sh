@@ -8,4 +8,8 @@ for tool in xvfb-run xdotool xwd convert; do
         exit 77
     fi
 done
+# A loaded machine can make the X server hand xdotool a window that is already gone (BadWindow)
+# before the test window is mapped; such a run says so and is tried once more on a new display.
+xvfb-run -a -s "-screen 0 1024x768x24" "$@" && exit 0
+echo "xvfb check: first run failed, trying once more on a new display"
 exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
