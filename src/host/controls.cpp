@@ -402,56 +402,45 @@ bool WindowSystem::check_radio(std::span<const WindowId> group, WindowId chosen)
     return found;
 }
 
-bool WindowSystem::set_scroll_range(WindowId id, ScrollBarKind bar, int minimum, int maximum) {
+// The state of a scroll-bar control, or of the window's own bar of that kind.
+ScrollBarState* WindowSystem::scroll_state(WindowId id, ScrollBarKind bar) const {
     WindowRecord* w = record(id);
-    if (!w) return false;
-    ScrollBarState* s = nullptr;
-    if (auto* c = control_of<ScrollBarControl>(*this, id))
-        s = &c->state;
-    else
-        s = bar == ScrollBarKind::vertical ? &w->vbar : &w->hbar;
-    s->minimum = std::min(minimum, maximum);
-    s->maximum = std::max(minimum, maximum);
+    if (!w) return nullptr;
+    if (auto* c = control_of<ScrollBarControl>(*this, id)) return &c->state;
+    return bar == ScrollBarKind::vertical ? &w->vbar : &w->hbar;
+}
+
+// Applies a change to a scroll bar, keeps its position inside its range and redraws it.
+template <typename Change>
+bool WindowSystem::change_scroll_state(WindowId id, ScrollBarKind bar, Change change) {
+    ScrollBarState* s = scroll_state(id, bar);
+    if (!s) return false;
+    change(*s);
     s->position = clamp_scroll_position(*s, s->position);
     invalidate(id);
     mark_top_drawn(id);
     return true;
+}
+
+bool WindowSystem::set_scroll_range(WindowId id, ScrollBarKind bar, int minimum, int maximum) {
+    return change_scroll_state(id, bar, [&](ScrollBarState& s) {
+        s.minimum = std::min(minimum, maximum);
+        s.maximum = std::max(minimum, maximum);
+    });
 }
 
 bool WindowSystem::set_scroll_pos(WindowId id, ScrollBarKind bar, int position) {
-    WindowRecord* w = record(id);
-    if (!w) return false;
-    ScrollBarState* s = nullptr;
-    if (auto* c = control_of<ScrollBarControl>(*this, id))
-        s = &c->state;
-    else
-        s = bar == ScrollBarKind::vertical ? &w->vbar : &w->hbar;
-    s->position = clamp_scroll_position(*s, position);
-    invalidate(id);
-    mark_top_drawn(id);
-    return true;
+    return change_scroll_state(id, bar, [&](ScrollBarState& s) { s.position = position; });
 }
 
 bool WindowSystem::set_scroll_proportion(WindowId id, ScrollBarKind bar, int proportion) {
-    WindowRecord* w = record(id);
-    if (!w) return false;
-    ScrollBarState* s = nullptr;
-    if (auto* c = control_of<ScrollBarControl>(*this, id))
-        s = &c->state;
-    else
-        s = bar == ScrollBarKind::vertical ? &w->vbar : &w->hbar;
-    s->proportion = std::max(proportion, 0);
-    s->position = clamp_scroll_position(*s, s->position);
-    invalidate(id);
-    mark_top_drawn(id);
-    return true;
+    return change_scroll_state(id, bar,
+                               [&](ScrollBarState& s) { s.proportion = std::max(proportion, 0); });
 }
 
 int WindowSystem::scroll_pos(WindowId id, ScrollBarKind bar) const {
-    WindowRecord* w = record(id);
-    if (!w) return 0;
-    if (auto* c = control_of<ScrollBarControl>(*this, id)) return c->state.position;
-    return bar == ScrollBarKind::vertical ? w->vbar.position : w->hbar.position;
+    const ScrollBarState* s = scroll_state(id, bar);
+    return s ? s->position : 0;
 }
 
 bool WindowSystem::list_add(WindowId id, int index, std::string_view text) {

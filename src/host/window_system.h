@@ -30,6 +30,7 @@ namespace quillet::host {
 class Backend;
 class WindowSystem;
 struct WindowRecord;
+struct ScrollBarState;
 
 // A window procedure: the answer of sent messages (query_end_session: non-zero allows ending).
 using WindowProc = std::function<intptr_t(WindowSystem&, const Message&)>;
@@ -272,6 +273,9 @@ private:
     void refit(WindowRecord& w, IntSize client_before); // after a frame change
     void unlink(WindowRecord& w);
     void mark_top_drawn(WindowId id);
+    ScrollBarState* scroll_state(WindowId id, ScrollBarKind bar) const;
+    template <typename Change>
+    bool change_scroll_state(WindowId id, ScrollBarKind bar, Change change);
     void forget_window(WindowId id);
     void route_mouse(WindowId target, Msg kind, IntPoint client_point, MouseButton button,
                      uint8_t modifiers);

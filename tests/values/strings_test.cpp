@@ -1,5 +1,6 @@
 // String records and cells: capacity, sharing and copy on write, the maximum length, in-place
 // preparation, byte access at the edges, and reference counts down to the freed block.
+#include "test_cells.h"
 #include "values/strings.h"
 #include "values_test_support.h"
 
@@ -11,29 +12,6 @@
 
 namespace quillet {
 namespace {
-
-// A string cell in the arena, starting as the empty string, released on destruction.
-class TestCell {
-public:
-    explicit TestCell(int32_t max_length = no_max_length) : addr_(mem_alloc(8)) {
-        store_u32(addr_, empty_string);
-        store_i32(addr_ + 4, max_length);
-        str_retain(empty_string);
-    }
-    ~TestCell() {
-        str_release(record());
-        mem_free(addr_);
-    }
-    TestCell(const TestCell&) = delete;
-    TestCell& operator=(const TestCell&) = delete;
-
-    Addr addr() const { return addr_; }
-    Addr record() const { return load_u32(addr_); }
-    std::string_view text() const { return str_view(record()); }
-
-private:
-    Addr addr_;
-};
 
 uint32_t expected_block_size(int32_t n) {
     return uint32_t(n + 16) + uint32_t((n + 16) >> 2);
