@@ -16,22 +16,18 @@ constexpr auto op_operands = [] {
     return t;
 }();
 
-// The ops the loop runs decoded: those with fixed operand lists that are hot.
-constexpr auto decodable = [] {
+// The fast handler of each decoded op byte; handler_raw for the others.
+constexpr auto fast_handler = [] {
     struct Table {
-        bool op[256];
+        Handler of[256];
     } t{};
-    for (uint8_t b : {op_jump_if_true,  op_jump_if_false, op_jump,      op_for_start, op_for_next,
-                      op_gosub,         op_move,          op_num_eq,    op_num_gt,    op_num_ge,
-                      op_add,           op_sub,           op_mul,       op_div,       op_str_move,
-                      op_str_eq,        op_str_gt,        op_str_ge,    op_concat,    op_substr,
-                      op_substr_assign, op_num_elem1,     op_str_elem1, op_nop,       op_nop2})
-        t.op[b] = true;
+#define QUILLET_HANDLER_OF(name) t.of[op_##name] = handler_##name;
+    QUILLET_DECODED_OPS(QUILLET_HANDLER_OF)
+#undef QUILLET_HANDLER_OF
     return t;
 }();
 
-// Base register, direction and indirection of each address mode (mode / 8); false when the mode
-// is not one of the twelve.
+// Resolves one descriptor; false when the mode is not one of the twelve.
 bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
     struct ModeInfo {
         int8_t base; // index into vm.bases, -1: no such mode
@@ -44,23 +40,50 @@ bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
                                            {6, false, false}, {7, false, false}, {8, false, false}};
     if ((mode & 7) || mode >= 12 * 8 || modes[mode >> 3].base < 0) return false;
     const ModeInfo& m = modes[mode >> 3];
-    out = {uint8_t(m.base), m.indirect, m.plus ? int32_t(offset) : -int32_t(offset)};
+    uint32_t delta = m.plus ? uint32_t(offset) : 0u - offset;
+    out = {.delta = delta, .fp_mask = 0, .base = uint8_t(m.base), .indirect = m.indirect};
+    if (m.base == 1) {
+        out.fp_mask = ~0u;
+    } else if (m.base >= 2 && m.base <= 5) {
+        // The image areas and the global frame stay where they are for the whole run.
+        out.delta = vm.bases[m.base] + delta;
+        out.base = absolute_base;
+    }
     return true;
+}
+
+bool is_fast_form(const Operand& o) {
+    return o.base == 1 || o.base == absolute_base;
 }
 
 bool in_image(Addr p) {
     return p - decoded.image < decoded.size;
 }
 
+// The pc after the FOR op at head, where its body starts; 0 when head holds no FOR op.
+Addr for_body(Addr head) {
+    if (!in_image(head) || load_u8(head) != op_for_start) return 0;
+    Addr p = head + 1;
+    for (int i = 0; i < 4; ++i) {
+        if (!in_image(p)) return 0;
+        fetch_descriptor(p, vm.num_operands);
+    }
+    if (!in_image(p)) return 0;
+    skip_number(p);
+    return in_image(p - 1) ? p : 0;
+}
+
 // Decodes the op at pc; false when it should run from the op stream.
 bool decode(Addr pc, DecodedOp& d) {
-    d.op = load_u8(pc);
-    std::string_view operands = op_operands.operands[d.op];
-    if (!decodable.op[d.op]) return false;
+    uint8_t op = load_u8(pc);
+    Handler h = fast_handler.of[op];
+    if (h == handler_raw) return false;
+    std::string_view operands = op_operands.operands[op];
     const ModuleRecord& m = program.modules[vm.module];
     Addr p = pc + 1;
     int n = 0;
-    bool element_ref = d.op == op_num_elem1 || d.op == op_str_elem1;
+    bool fast_form = true, direct = true;
+    bool element_ref = op == op_num_elem1 || op == op_str_elem1;
     for (size_t i = 0; i < operands.size(); ++i) {
         char c = operands[i];
         if (!in_image(p)) return false;
@@ -76,14 +99,19 @@ bool decode(Addr pc, DecodedOp& d) {
         Addr desc = fetch_descriptor(p, table);
         uint16_t mode = load_u16(desc), offset = load_u16(desc + 2);
         Operand& o = d.x[n++];
-        if (element_ref && i == 2) {
-            o.delta = offset; // only the offset of the slot operand counts
-            continue;
-        }
-        if (!operand_of(mode, offset, o)) return false;
+        // Only the offset of an element reference's slot operand counts: the slot is in the frame.
+        if (!operand_of(element_ref && i == 2 ? 0x08 : mode, offset, o)) return false;
+        fast_form = fast_form && is_fast_form(o);
+        direct = direct && !o.indirect;
     }
     if (!in_image(p - 1)) return false;
     d.next = p;
+    if (op == op_for_next) {
+        d.head = d.target;
+        d.target = for_body(d.head);
+        if (!d.target) return false;
+    }
+    d.handler = !fast_form ? Handler(h + 2) : direct ? h : Handler(h + 1);
     return true;
 }
 
@@ -96,13 +124,11 @@ void reset_decoded_ops() {
     decoded.slot.assign(decoded.size, nullptr);
 }
 
-DecodedOp* decoded_op_at(Addr pc) {
-    uint32_t rel = pc - decoded.image;
-    if (rel >= decoded.size) return nullptr;
-    DecodedOp*& slot = decoded.slot[rel];
-    if (slot) return slot;
+DecodedOp* decode_op_at(Addr pc) {
+    DecodedOp*& slot = decoded.slot[pc - decoded.image];
     DecodedOp d;
     if (!decode(pc, d)) return slot = raw_op();
+    d.label = handler_labels[d.handler];
     decoded.ops.push_back(d);
     return slot = &decoded.ops.back();
 }

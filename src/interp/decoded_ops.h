@@ -1,8 +1,8 @@
 // Ops decoded once: the hot ops with a fixed operand list are turned, at their first execution,
-// into a record of resolved operands (base register and offset), their jump target and the pc
-// after them, so later executions skip the operand tables and the op-stream numbers. Ops whose
-// operands depend on the callee or on a bif, and anything that does not decode cleanly, run from
-// the op stream as before.
+// into a record of resolved operands, their jump target, the pc after them and links to the
+// decoded ops that follow them, so later executions skip the operand tables, the op-stream
+// numbers and the lookup of the next op. Ops whose operands depend on the callee or on a bif, and
+// anything that does not decode cleanly, run from the op stream as before.
 #pragma once
 
 #include "interp/op_stream.h"
@@ -13,16 +13,32 @@
 
 namespace quillet {
 
-// An operand resolved as far as the descriptor alone allows: its cell is at the base register's
-// value plus delta, or at the address stored there for the two reference modes.
+// An operand resolved as far as the descriptor allows. Operands in the image's areas and in the
+// global frame have fixed addresses (delta alone); frame operands count from the frame pointer
+// (fp_mask all ones). Either way the fast form is (fp & fp_mask) + delta. Operands relative to the
+// environment or a shared register need the generic form, vm.bases[base] + delta. The reference
+// modes read the address stored there.
 struct Operand {
+    uint32_t delta = 0;
+    uint32_t fp_mask = 0;
     uint8_t base = 0;
     bool indirect = false;
-    int32_t delta = 0;
 };
 
-QUILLET_HOT_INLINE Addr operand_address(const Operand& o) {
-    Addr a = vm.bases[o.base] + Addr(o.delta);
+// vm.bases index of an operand whose delta is already its address.
+inline constexpr uint8_t absolute_base = 9;
+
+QUILLET_HOT_INLINE Addr fast_operand_address(const Operand& o, Addr fp) {
+    return (fp & o.fp_mask) + o.delta;
+}
+
+QUILLET_HOT_INLINE Addr ref_operand_address(const Operand& o, Addr fp) {
+    Addr a = fast_operand_address(o, fp);
+    return o.indirect ? load_u32(a) : a;
+}
+
+QUILLET_HOT_INLINE Addr generic_operand_address(const Operand& o) {
+    Addr a = vm.bases[o.base] + o.delta;
     return o.indirect ? load_u32(a) : a;
 }
 
@@ -33,15 +49,56 @@ enum OpByte : uint8_t {
 #undef QUILLET_OP
 };
 
+// The ops the loop runs decoded. Each has three handlers: the fast one for operands that are all
+// in the fast form and direct, the ref one for fast-form operands of which some are references,
+// the generic one otherwise.
+#define QUILLET_DECODED_OPS(X)                                                                     \
+    X(jump_if_true)                                                                                \
+    X(jump_if_false)                                                                               \
+    X(jump)                                                                                        \
+    X(for_start)                                                                                   \
+    X(for_next)                                                                                    \
+    X(gosub)                                                                                       \
+    X(gosub_return)                                                                                \
+    X(move)                                                                                        \
+    X(num_eq)                                                                                      \
+    X(num_gt)                                                                                      \
+    X(num_ge)                                                                                      \
+    X(add)                                                                                         \
+    X(sub)                                                                                         \
+    X(mul)                                                                                         \
+    X(div)                                                                                         \
+    X(str_move)                                                                                    \
+    X(str_eq)                                                                                      \
+    X(str_gt)                                                                                      \
+    X(str_ge)                                                                                      \
+    X(concat)                                                                                      \
+    X(substr)                                                                                      \
+    X(substr_assign)                                                                               \
+    X(num_elem1)                                                                                   \
+    X(str_elem1)                                                                                   \
+    X(nop)                                                                                         \
+    X(nop2)
+
+// Handler numbers: 0 runs the op from the op stream; then the three handlers of each decoded op.
+enum Handler : uint8_t {
+    handler_raw,
+#define QUILLET_HANDLERS(name) handler_##name, handler_##name##_ref, handler_##name##_generic,
+    QUILLET_DECODED_OPS(QUILLET_HANDLERS)
+#undef QUILLET_HANDLERS
+        handler_count
+};
+
 struct DecodedOp {
-    uint8_t op = 0;
+    const void* label = nullptr; // where the op loop runs the handler
+    uint8_t handler = handler_raw;
     Addr next = 0;   // pc after the op and its operands
-    Addr target = 0; // jumps, FOR and GOSUB: where the offset leads
+    Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body
+    // The decoded ops at next and at target, linked at first use (null until then).
+    DecodedOp* fall = nullptr;
+    DecodedOp* jump = nullptr;
+    Addr head = 0; // for_next: the FOR op it steps
     Operand x[4];
-    // The decoded ops that most recently followed this one, by their pc: the loop goes on to a
-    // known successor without looking it up. Two cover falling through and jumping.
-    Addr follower_pc[2] = {};
-    DecodedOp* follower[2] = {};
 };
 
 struct DecodedCode {
@@ -49,11 +106,15 @@ struct DecodedCode {
     uint32_t size = 0;
     std::vector<DecodedOp*> slot; // per image byte: not yet seen, raw_op(), or its decoded op
     std::deque<DecodedOp> ops;    // a deque: records never move once made
+    DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
 };
 
 inline DecodedCode decoded;
 
-// The slot mark of an op that runs from the op stream.
+// The op loop's handler addresses by handler number; set by the loop before it decodes.
+inline const void* const* handler_labels = nullptr;
+
+// The record of every op that runs from the op stream (handler_raw).
 inline DecodedOp* raw_op() {
     static DecodedOp mark;
     return &mark;
@@ -63,7 +124,14 @@ inline DecodedOp* raw_op() {
 void reset_decoded_ops();
 
 // The decoded op at pc (in the current module), decoding it now; raw_op() when it runs from the
-// op stream, nullptr when pc lies outside the image.
-DecodedOp* decoded_op_at(Addr pc);
+// op stream or pc lies outside the image.
+DecodedOp* decode_op_at(Addr pc);
+
+QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc) {
+    uint32_t rel = pc - decoded.image;
+    if (rel >= decoded.size) return raw_op();
+    DecodedOp* d = decoded.slot[rel];
+    return d ? d : decode_op_at(pc);
+}
 
 } // namespace quillet

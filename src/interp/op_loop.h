@@ -18,9 +18,6 @@ void run_op_slice();
 // The host-message pump and the serial poll that the loops run every op_step_divisor ops.
 void pump_between_ops();
 
-// Forgets the FOR/NEXT cache (a new run in the same process).
-void reset_for_cache();
-
 // Program end (bif 114, or end_unit at the outermost level) with the given kind.
 [[noreturn]] void end_program(int32_t kind);
 

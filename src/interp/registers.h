@@ -48,8 +48,9 @@ struct Registers {
     // The bases that address modes count from, in one array so that a decoded operand can name
     // its base by index: the environment frame (mode 0x00 reaches its variables), the current
     // frame (0 before the first), the three areas of the image, the first frame (variables of
-    // the main program) and the three shared registers.
-    Addr bases[9] = {};
+    // the main program) and the three shared registers; the last is always 0, the base of
+    // operands whose address is known in advance.
+    Addr bases[10] = {};
     Addr& env() { return bases[0]; }
     Addr& fp() { return bases[1]; }
     Addr& global() { return bases[5]; }

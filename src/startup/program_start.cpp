@@ -2,6 +2,7 @@
 
 #include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
+#include "interp/for_loops.h"
 #include "interp/frames.h"
 #include "interp/op_loop.h"
 #include "interp/registers.h"

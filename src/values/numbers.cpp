@@ -29,7 +29,7 @@ bool is_integral_double(Cell a) {
 
 Cell num_div(Cell a, Cell b) {
     if (is_int(b) ? int_value(b) == 0 : double_value(b) == 0.0) raise_error(err::division_by_zero);
-    if (is_int(a) && is_int(b)) {
+    if (both_int(a, b)) {
         int32_t x = int_value(a), y = int_value(b);
         if (x == int_min && y == -1) return num_double(2147483648.0);
         if (x % y == 0) return num_int(x / y);
@@ -40,7 +40,7 @@ Cell num_div(Cell a, Cell b) {
 
 QuotientRemainder num_divmod(Cell a, Cell b) {
     if (is_int(b) && int_value(b) == 0) raise_error(err::division_by_zero);
-    if (is_int(a) && is_int(b)) {
+    if (both_int(a, b)) {
         int32_t x = int_value(a), y = int_value(b);
         if (x == int_min && y == -1) return {num_double(2147483648.0), num_int(0)};
         int32_t q = x / y, r = x % y;
@@ -64,8 +64,7 @@ QuotientRemainder num_divmod(Cell a, Cell b) {
     return {q, num_double(x - p)};
 }
 
-bool num_less(Cell a, Cell b) {
-    if (is_int(a) && is_int(b)) return int_value(a) < int_value(b);
+bool num_less_general(Cell a, Cell b) {
     Cell x = std::bit_cast<Cell>(num_to_double(a));
     Cell y = std::bit_cast<Cell>(num_to_double(b));
     bool x_negative = cell_hi(x) & 0x80000000u, y_negative = cell_hi(y) & 0x80000000u;

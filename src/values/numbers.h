@@ -38,6 +38,11 @@ inline double double_value(Cell c) {
     return std::bit_cast<double>(c);
 }
 
+// Both in integer form: one test of the two tags together.
+inline constexpr bool both_int(Cell a, Cell b) {
+    return cell_hi(a & b) == int_tag;
+}
+
 // The value as a double, whichever the form.
 inline double num_to_double(Cell c) {
     return is_int(c) ? int_value(c) : double_value(c);
@@ -65,7 +70,7 @@ inline void num_set_double(Addr cell, double d) {
 }
 
 QUILLET_HOT_INLINE Cell num_add(Cell a, Cell b) {
-    if (is_int(a) && is_int(b)) {
+    if (both_int(a, b)) {
         int32_t s;
         if (!__builtin_add_overflow(int_value(a), int_value(b), &s)) return num_int(s);
         return num_double(double(int_value(a)) + double(int_value(b)));
@@ -74,7 +79,7 @@ QUILLET_HOT_INLINE Cell num_add(Cell a, Cell b) {
 }
 
 QUILLET_HOT_INLINE Cell num_sub(Cell a, Cell b) {
-    if (is_int(a) && is_int(b)) {
+    if (both_int(a, b)) {
         int32_t d;
         if (!__builtin_sub_overflow(int_value(a), int_value(b), &d)) return num_int(d);
         return num_double(double(int_value(a)) - double(int_value(b)));
@@ -90,7 +95,7 @@ inline uint32_t magnitude(int32_t v) {
 
 // Integer products stay integers while |a| + |b| <= 92681, where no product can overflow.
 QUILLET_HOT_INLINE Cell num_mul(Cell a, Cell b) {
-    if (is_int(a) && is_int(b)) {
+    if (both_int(a, b)) {
         uint64_t sum = uint64_t{detail::magnitude(int_value(a))} + detail::magnitude(int_value(b));
         if (sum <= 92681) return num_int(int_value(a) * int_value(b));
     }
@@ -108,10 +113,15 @@ struct QuotientRemainder {
 QuotientRemainder num_divmod(Cell a, Cell b);
 
 // Sign-and-magnitude comparison of the bit patterns; numeric order for normalized values.
-bool num_less(Cell a, Cell b);
+bool num_less_general(Cell a, Cell b);
+
+QUILLET_HOT_INLINE bool num_less(Cell a, Cell b) {
+    if (both_int(a, b)) return int_value(a) < int_value(b);
+    return num_less_general(a, b);
+}
 
 inline bool num_equal(Cell a, Cell b) {
-    if (is_int(a) && is_int(b)) return cell_lo(a) == cell_lo(b);
+    if (both_int(a, b)) return cell_lo(a) == cell_lo(b);
     return std::bit_cast<Cell>(num_to_double(a)) == std::bit_cast<Cell>(num_to_double(b));
 }
 

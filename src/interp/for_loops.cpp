@@ -1,0 +1,30 @@
+#include "interp/for_loops.h"
+
+#include "interp/op_stream.h"
+
+namespace quillet {
+
+void fill_for_cache(Addr head, Addr exit_pc, Addr fp) {
+    Addr p = head + 1;
+    ForCache& c = for_cache;
+    c.key_pc = exit_pc;
+    c.key_fp = fp;
+    c.var = fetch_num(p);
+    fetch_descriptor(p, vm.num_operands); // the start value
+    c.limit = load_cell(fetch_num(p));
+    c.step = load_cell(fetch_num(p));
+    skip_number(p); // the FOR's own offset
+    c.body_pc = p;
+    c.step_negative = num_is_negative(c.step);
+    c.how = !both_int(c.step, c.limit) ? ForStep::general
+            : c.step_negative          ? ForStep::int_down
+                                       : ForStep::int_up;
+    c.int_limit = int_value(c.limit);
+    c.int_step = int_value(c.step);
+}
+
+void reset_for_cache() {
+    for_cache = ForCache{};
+}
+
+} // namespace quillet

@@ -1,0 +1,62 @@
+// The FOR/NEXT cache: the loop last stepped, keyed by the pc after its NEXT and the frame. A NEXT
+// that finds its own loop in the cache steps with the limit and step read when the cache was
+// filled; any other NEXT fills it anew, and every FOR empties it.
+#pragma once
+
+#include "values/arena.h"
+#include "values/numbers.h"
+
+namespace quillet {
+
+// How the cached loop steps: integer limit and step take the integer path in their direction.
+enum class ForStep : uint8_t { general, int_up, int_down };
+
+struct ForCache {
+    Addr key_pc = 0;
+    Addr key_fp = 0;
+    Addr var = 0;
+    ForStep how = ForStep::general;
+    bool step_negative = false;
+    int32_t int_limit = 0;
+    int32_t int_step = 0;
+    Cell limit = 0;
+    Cell step = 0;
+    Addr body_pc = 0;
+};
+
+inline ForCache for_cache;
+
+inline bool loop_done(Cell var, Cell limit, bool step_negative) {
+    return step_negative ? num_less(var, limit) : num_less(limit, var);
+}
+
+// Decodes the FOR op at head, whose NEXT ends at exit_pc, and fills the cache.
+void fill_for_cache(Addr head, Addr exit_pc, Addr fp);
+
+// Steps the cached loop: the loop variable moves by the step; true while the loop goes on.
+QUILLET_HOT_INLINE bool step_for_loop() {
+    const ForCache& c = for_cache;
+    Cell var = load_cell(c.var);
+    int32_t v;
+    // The integer path gives what num_add and num_less would give whenever the sum cannot
+    // overflow; that holds for any integer, not just small ones.
+    if (c.how == ForStep::int_up) {
+        if (is_int(var) && !__builtin_add_overflow(int_value(var), c.int_step, &v)) {
+            store_cell(c.var, num_int(v));
+            return v <= c.int_limit;
+        }
+    } else if (c.how == ForStep::int_down) {
+        if (is_int(var) && !__builtin_add_overflow(int_value(var), c.int_step, &v)) {
+            store_cell(c.var, num_int(v));
+            return v >= c.int_limit;
+        }
+    }
+    Cell next = num_add(var, c.step);
+    store_cell(c.var, next);
+    return !loop_done(next, c.limit, c.step_negative);
+}
+
+// Forgets the cache (a new run in the same process).
+void reset_for_cache();
+
+} // namespace quillet
