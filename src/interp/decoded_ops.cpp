@@ -1,6 +1,10 @@
 #include "interp/decoded_ops.h"
 
+#include "interp/routine_plans.h"
+
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace quillet {
 namespace {
@@ -27,7 +31,6 @@ constexpr auto fast_handler = [] {
     return t;
 }();
 
-// Resolves one descriptor; false when the mode is not one of the twelve.
 bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
     struct ModeInfo {
         int8_t base; // index into vm.bases, -1: no such mode
@@ -56,10 +59,6 @@ bool is_fast_form(const Operand& o) {
     return o.base == 1 || o.base == absolute_base;
 }
 
-bool in_image(Addr p) {
-    return p - decoded.image < decoded.size;
-}
-
 // The pc after the FOR op at head, where its body starts; 0 when head holds no FOR op.
 Addr for_body(Addr head) {
     if (!in_image(head) || load_u8(head) != op_for_start) return 0;
@@ -78,6 +77,16 @@ bool decode(Addr pc, DecodedOp& d) {
     uint8_t op = load_u8(pc);
     Handler h = fast_handler.of[op];
     if (h == handler_raw) return false;
+    if (op == op_call) {
+        std::optional<RoutinePlan> plan = plan_call(pc);
+        if (!plan) return false;
+        d.next = plan->return_pc;
+        d.target = plan->body;
+        decoded.plans.push_back(std::move(*plan));
+        d.plan = &decoded.plans.back();
+        d.handler = h;
+        return true;
+    }
     std::string_view operands = op_operands.operands[op];
     const ModuleRecord& m = program.modules[vm.module];
     Addr p = pc + 1;
@@ -116,6 +125,10 @@ bool decode(Addr pc, DecodedOp& d) {
 }
 
 } // namespace
+
+bool resolve_operand(Addr desc, Operand& out) {
+    return operand_of(load_u16(desc), load_u16(desc + 2), out);
+}
 
 void reset_decoded_ops() {
     decoded = DecodedCode{};

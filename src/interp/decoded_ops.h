@@ -42,6 +42,14 @@ QUILLET_HOT_INLINE Addr generic_operand_address(const Operand& o) {
     return o.indirect ? load_u32(a) : a;
 }
 
+// Resolves the operand descriptor at desc; false when its mode is not one of the twelve.
+bool resolve_operand(Addr desc, Operand& out);
+
+// Whether p lies inside the image.
+inline bool in_image(Addr p) {
+    return p - program.image < program.image_size;
+}
+
 // The op bytes by name, from the one op list.
 enum OpByte : uint8_t {
 #define QUILLET_OP(byte, name, operands) op_##name = byte,
@@ -60,6 +68,8 @@ enum OpByte : uint8_t {
     X(for_next)                                                                                    \
     X(gosub)                                                                                       \
     X(gosub_return)                                                                                \
+    X(call)                                                                                        \
+    X(return )                                                                                     \
     X(move)                                                                                        \
     X(num_eq)                                                                                      \
     X(num_gt)                                                                                      \
@@ -89,6 +99,35 @@ enum Handler : uint8_t {
         handler_count
 };
 
+// A routine call decoded once. A call site whose callee has a plain entry descriptor (numeric and
+// string locals, fixed-length strings, value, reference and result parameters, reserved slots)
+// gets a plan: the frame's size, where each local and parameter goes in it, and the call site's
+// argument operands already resolved. Entering through the plan builds the same frame as
+// enter_routine, without reading the descriptor or the operand tables again.
+//
+// One descriptor code after the two local counts, with its place in the frame (counted from the
+// frame address) and its argument operand.
+struct PlanStep {
+    uint8_t code = 0;
+    int32_t at = 0;
+    uint32_t max_length = 0; // code 2
+    Operand arg;
+};
+
+struct RoutinePlan {
+    uint32_t module = 0;  // the callee's module
+    Addr body = 0;        // the callee's first op, after its descriptor
+    Addr return_pc = 0;   // the caller's pc after the argument operands
+    Addr raise_pc = 0;    // the pc enter_routine raises with: after the routine index
+    uint32_t size = 0;    // frame size in bytes
+    bool own_environment; // code 32 (34 keeps the caller's)
+    uint32_t numeric_locals = 0;
+    uint32_t string_locals = 0;
+    uint16_t release_count = 0;
+    uint16_t reference_count = 0;
+    std::vector<PlanStep> steps;
+};
+
 struct DecodedOp {
     const void* label = nullptr; // where the op loop runs the handler
     uint8_t handler = handler_raw;
@@ -97,7 +136,8 @@ struct DecodedOp {
     // The decoded ops at next and at target, linked at first use (null until then).
     DecodedOp* fall = nullptr;
     DecodedOp* jump = nullptr;
-    Addr head = 0; // for_next: the FOR op it steps
+    Addr head = 0;                     // for_next: the FOR op it steps
+    const RoutinePlan* plan = nullptr; // call
     Operand x[4];
 };
 
@@ -106,6 +146,7 @@ struct DecodedCode {
     uint32_t size = 0;
     std::vector<DecodedOp*> slot; // per image byte: not yet seen, raw_op(), or its decoded op
     std::deque<DecodedOp> ops;    // a deque: records never move once made
+    std::deque<RoutinePlan> plans;
     DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
 };
 

@@ -15,6 +15,7 @@
 #include "interp/op_stream.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
+#include "interp/routine_plans.h"
 #include "values/arrays.h"
 #include "values/numbers.h"
 #include "values/string_ops.h"
@@ -131,6 +132,7 @@ uint32_t check_counter = 0;
 #define CALL(expr)                                                                                 \
     do {                                                                                           \
         SAVE_STATE();                                                                              \
+        decoded.running = nullptr; /* vm.pc is current */                                          \
         expr;                                                                                      \
         decoded.running = nullptr; /* a nested loop may have left its own */                       \
         LOAD_STATE();                                                                              \
