@@ -40,6 +40,25 @@ TEST(StringSearch, ForwardFindsTheFirstOccurrenceFromThePosition) {
     EXPECT_EQ(search_forward(std::string_view("a\0b", 3), std::string_view("\0b", 2), 1), 2);
 }
 
+TEST(StringSearch, ForwardAgreesWithAPlainScanPastManyFalseStarts) {
+    // Texts with many near misses before a match, none at all, or a match at the very end: the
+    // search changes method after a few false starts and must find the same place.
+    for (int misses : {0, 1, 7, 8, 9, 50}) {
+        std::string near_misses;
+        for (int k = 0; k < misses; ++k)
+            near_misses += "ab";
+        for (const std::string& text : {near_misses + "abc", near_misses, near_misses + "xabc"}) {
+            for (int32_t from : {1, 3}) {
+                size_t at = text.find("abc", size_t(from - 1));
+                int32_t want = at == std::string::npos ? 0 : int32_t(at) + 1;
+                EXPECT_EQ(search_forward(text, "abc", from), want) << text << " from " << from;
+            }
+        }
+    }
+    EXPECT_EQ(search_forward("aaaaaaaaaaaaaaaaaaaa", "aab", 1), 0);
+    EXPECT_EQ(search_forward("aaaaaaaaaaaaaaaaaaab", "aab", 1), 18);
+}
+
 TEST(StringSearch, ForwardWithAnEmptyPattern) {
     EXPECT_EQ(search_forward("banana", "", 10), 7);
     EXPECT_EQ(search_forward("banana", "", 3), 3);
