@@ -12,6 +12,7 @@ void install_bifs() {
     install_numeric_bifs(bif_table);
     install_string_bifs(bif_table);
     install_option_bifs(bif_table);
+    install_process_bifs(bif_table);
 }
 
 void bcode_bif(uint32_t n) {

@@ -38,5 +38,6 @@ void install_array_bifs(BifTable& table);
 void install_numeric_bifs(BifTable& table);
 void install_string_bifs(BifTable& table);
 void install_option_bifs(BifTable& table);
+void install_process_bifs(BifTable& table);
 
 } // namespace quillet

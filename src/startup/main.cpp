@@ -2,6 +2,7 @@
 // window whose creation starts the program.
 #include "interp/bif_dispatch.h"
 #include "interp/fatal.h"
+#include "interp/program_arguments.h"
 #include "startup/image_loader.h"
 #include "startup/program_start.h"
 #include "startup/startup_state.h"
@@ -44,8 +45,9 @@ int main(int argc, char** argv) {
     std::string file = s.executable.substr(slash == std::string::npos ? 0 : slash + 1);
     s.base_name = file.substr(0, file.find('.'));
     debug_log_open(directory);
+    program_arguments.name = s.executable;
     for (int i = 1; i < argc; ++i)
-        s.arguments.emplace_back(argv[i]);
+        program_arguments.words.emplace_back(argv[i]);
 
     arena_init();
     install_bifs();

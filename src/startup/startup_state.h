@@ -1,15 +1,14 @@
-// What start-up records for the rest of the run: the executable and the program's arguments.
+// What start-up records for the rest of the run about the executable (the program's name and
+// arguments are in interp/program_arguments.h).
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace quillet {
 
 struct StartupState {
-    std::string executable;             // full path of the running executable
-    std::string base_name;              // its file name without extension
-    std::vector<std::string> arguments; // every word after the program path
+    std::string executable; // full path of the running executable
+    std::string base_name;  // its file name without extension
 };
 
 inline StartupState startup;

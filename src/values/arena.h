@@ -21,7 +21,7 @@ using Addr = uint32_t;
 // An 8-byte value cell as raw bits: the low word at the lower address.
 using Cell = uint64_t;
 
-inline constexpr uint64_t arena_span = uint64_t{1} << 32;            // the addressable part
+inline constexpr uint64_t arena_span = uint64_t{1} << 32;                 // the addressable part
 inline constexpr uint64_t arena_reach = arena_span + (uint64_t{1} << 32); // plus any length
 inline constexpr uint64_t arena_guard = 64 * 1024;
 

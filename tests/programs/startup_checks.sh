@@ -88,5 +88,18 @@ printf 'old text\n' >"$work/log/debug"
 expect_run "$work/log/prog" 0 ""
 [ -s "$work/log/debug" ] && fail "the debug file was not emptied at start-up"
 
+# A backend that cannot be used stops the start: its message and exit status 1.
+mkdir -p "$work/backend" && bind_raw "$work/empty.img" "$work/backend/prog"
+got=$(cd "$work/backend" && QUILLET_BACKEND=bogus timeout 60 ./prog 2>&1)
+status=$?
+[ "$status" = 1 ] || fail "unknown backend: exit status $status, expected 1"
+[ "$got" = 'QUILLET_BACKEND: unknown backend "bogus" (sdl or headless)' ] ||
+    fail "unknown backend: '$got'"
+printf 'frobnicate\n' >"$work/backend/input.txt"
+got=$(cd "$work/backend" && QUILLET_BACKEND=headless QUILLET_INPUT=input.txt timeout 60 ./prog 2>&1)
+status=$?
+[ "$status" = 1 ] || fail "malformed script: exit status $status, expected 1"
+case "$got" in input.txt:1:*) ;; *) fail "malformed script: '$got'" ;; esac
+
 [ "$failures" = 0 ] && echo "ok startup_checks"
 [ "$failures" = 0 ]
