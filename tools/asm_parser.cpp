@@ -567,7 +567,10 @@ private:
         } else if (w == "shared") {
             frame().end_code = desc_shared_block;
             frame().end_item.code = desc_shared_block;
-            frame().end_item.number = uint32_t(9 + integer("shared register (0, 1 or 2)", 0, 2));
+            // "shared raw BYTE" writes the register byte as it stands (to test refusals).
+            frame().end_item.number =
+                accept_word("raw") ? uint32_t(integer("shared register byte", 0, 255))
+                                   : uint32_t(9 + integer("shared register (0, 1 or 2)", 0, 2));
             FrameSrc next;
             next.line = line_;
             next.end_code = routine().internal ? desc_caller_env : desc_own_env;
