@@ -2,7 +2,7 @@
 # Times each whole-program benchmark of bench/programs/ in B-code on the bound engine and in
 # Lua 5.4, side by side, and prints the ratio (Lua time / engine time: above 1 means the engine is
 # faster), then the start-up time and peak memory of a bound empty program.
-# Usage: compare-lua.sh [BUILD_DIR] [RUNS]
+# Usage: compare-lua.sh [BUILD_DIR] [RUNS]   (RUNS: runs of each side, default 3)
 set -eu
 build=${1:-build}
 runs=${2:-3}
@@ -13,21 +13,16 @@ quillet="$build/bin/quillet"
 engine="$build/bin/quillet-engine"
 command -v lua5.4 >/dev/null || { echo "lua5.4 is missing (make deps installs it)"; exit 1; }
 
-# Best processor time (user + system) of RUNS runs, in seconds: unlike wall-clock time it does
-# not depend on what else the machine is doing.
-best_time() {
-    best=""
-    i=0
-    while [ $i -lt "$runs" ]; do
-        /usr/bin/time -f "%U %S" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
-            { cat "$work/stderr.txt"; echo "failed: $*"; exit 1; }
-        [ -s "$work/stderr.txt" ] && { cat "$work/stderr.txt"; exit 1; }
-        t=$(awk '{ print $1 + $2 }' "$work/time.txt")
-        if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
-        i=$((i + 1))
-    done
-    echo "$best"
+# Processor time (user + system) of one run, in seconds: unlike wall-clock time it does not
+# depend on what else the machine is doing.
+run_time() {
+    /usr/bin/time -f "%U %S" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
+        { cat "$work/stderr.txt"; echo "failed: $*"; exit 1; }
+    [ -s "$work/stderr.txt" ] && { cat "$work/stderr.txt"; exit 1; }
+    awk '{ print $1 + $2 }' "$work/time.txt"
 }
+
+min() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
 
 bind() {
     "$quillet" asm "$1" -o "$work/$2.img"
@@ -40,8 +35,15 @@ for source in "$here"/bench/programs/*.qba; do
     lua="$here/bench/programs/$name.lua"
     [ -f "$lua" ] || continue
     bind "$source" "$name"
-    e=$(best_time "$work/$name")
-    l=$(best_time lua5.4 "$lua")
+    # The two alternate, so that a change in the machine's speed meets both alike; the best of
+    # RUNS runs of each counts.
+    e="" l=""
+    i=0
+    while [ $i -lt "$runs" ]; do
+        e=$(min "$e" "$(run_time "$work/$name")")
+        l=$(min "$l" "$(run_time lua5.4 "$lua")")
+        i=$((i + 1))
+    done
     printf "%-14s %9ss %9ss %8s\n" "$name" "$e" "$l" "$(echo "scale=2; $l / $e" | bc)"
 done
 

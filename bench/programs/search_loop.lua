@@ -1,6 +1,6 @@
 local text = string.rep("the quick brown fox jumps over the lazy dog ", 32768)
 local total = 0
-for round = 1, 20 do
+for round = 1, 100 do
   local at = 1
   while true do
     local found = string.find(text, "lazy dog", at, true)
@@ -9,4 +9,4 @@ for round = 1, 20 do
     at = found + 1
   end
 end
-assert(total == 655360)
+assert(total == 3276800)

@@ -72,7 +72,8 @@ inline void num_set_double(Addr cell, double d) {
 QUILLET_HOT_INLINE Cell num_add(Cell a, Cell b) {
     if (both_int(a, b)) {
         int32_t s;
-        if (!__builtin_add_overflow(int_value(a), int_value(b), &s)) return num_int(s);
+        if (!__builtin_add_overflow(int_value(a), int_value(b), &s)) [[likely]]
+            return num_int(s);
         return num_double(double(int_value(a)) + double(int_value(b)));
     }
     return num_double(num_to_double(a) + num_to_double(b));
@@ -81,7 +82,8 @@ QUILLET_HOT_INLINE Cell num_add(Cell a, Cell b) {
 QUILLET_HOT_INLINE Cell num_sub(Cell a, Cell b) {
     if (both_int(a, b)) {
         int32_t d;
-        if (!__builtin_sub_overflow(int_value(a), int_value(b), &d)) return num_int(d);
+        if (!__builtin_sub_overflow(int_value(a), int_value(b), &d)) [[likely]]
+            return num_int(d);
         return num_double(double(int_value(a)) - double(int_value(b)));
     }
     return num_double(num_to_double(a) - num_to_double(b));
