@@ -83,7 +83,7 @@ uint32_t check_counter = 0;
 // one function gives every handler one address, which each decoded op records. It holds no
 // handler of its own (op_loop below catches raises), so that the compiler keeps its state in
 // registers: vm.pc is kept current wherever an op from the op stream can raise, and
-// decoded.running names the decoded op that is running.
+// decoded.running names the decoded op that is running if it can raise (RAISES in its handler).
 [[gnu::noinline]] void op_loop_body(LoopKind kind) {
     static const void* const handlers[handler_count] = {&&handler_raw,
 #define QUILLET_HANDLER_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
@@ -147,10 +147,11 @@ uint32_t check_counter = 0;
             link = &d->link_field;                                                                 \
             goto decoded_slow;                                                                     \
         }                                                                                          \
-        d = decoded.running = n;                                                                   \
+        d = n;                                                                                     \
         goto * n->label;                                                                           \
     } while (0)
 #define FALL ADVANCE(fall, next)
+#define RAISES (decoded.running = d)
 #define JUMP ADVANCE(jump, target)
 
     LOAD_STATE();
@@ -190,7 +191,7 @@ dispatch_at_pc:
             return;
         }
     }
-    d = decoded.running = decoded_op_at(pc);
+    d = decoded_op_at(pc);
     goto * d->label;
 
 check_point:
@@ -413,6 +414,7 @@ label_substr_assign : {
 label_illegal:
     fatal_stop("illegal op");
 #undef FALL
+#undef RAISES
 #undef JUMP
 #undef ADVANCE
 #undef CALL
