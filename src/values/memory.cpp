@@ -12,7 +12,7 @@ Addr mem_alloc_slow(unsigned cls, uint32_t size) {
     arena_init();
     uint64_t cap = class_capacity(cls);
     uint64_t need = cap + mem_header_size;
-    if (heap.top + need <= arena_span) {
+    if (heap.top + need <= heap.limit) {
         Addr block = static_cast<Addr>(heap.top + mem_header_size);
         heap.top += need;
         store_u32(block - 8, size);

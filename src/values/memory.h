@@ -29,6 +29,7 @@ struct Heap {
     Addr free_head[size_class_count] = {}; // per class: most recently freed block
     uint64_t bytes_in_use = 0;             // sum of class capacities of live blocks
     uint32_t blocks_in_use = 0;
+    uint64_t limit = arena_span; // the top never passes it (a test harness may set it lower)
 };
 
 inline Heap heap;

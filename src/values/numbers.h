@@ -38,9 +38,10 @@ inline double double_value(Cell c) {
     return std::bit_cast<double>(c);
 }
 
-// Both in integer form: one test of the two tags together.
+// Both in integer form: one test of the two tags together (a high word of all ones is the
+// top of the 64-bit range).
 inline constexpr bool both_int(Cell a, Cell b) {
-    return cell_hi(a & b) == int_tag;
+    return (a & b) >= Cell{int_tag} << 32;
 }
 
 // The value as a double, whichever the form.

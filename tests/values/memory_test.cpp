@@ -94,6 +94,23 @@ TEST(Memory, ExhaustionRaises5000) {
     mem_free(a);
 }
 
+TEST(Memory, ALowerLimitExhaustsTheTopSoonerAndFreedBlocksStillServe) {
+    uint64_t saved = heap.limit;
+    heap.limit = heap.top + (1u << 20);
+    Addr a = mem_alloc(600u << 10);
+    bool raised = false;
+    try {
+        mem_alloc(600u << 10);
+    } catch (const BasicError& e) {
+        raised = e.code == 5000;
+    }
+    EXPECT_TRUE(raised) << "the second block does not fit under the limit";
+    mem_free(a);
+    EXPECT_EQ(mem_alloc(600u << 10), a) << "a freed block is reused under the limit";
+    mem_free(a);
+    heap.limit = saved;
+}
+
 TEST(Memory, LargeFreedBlocksAreReusedToo) {
     Addr a = mem_alloc(3u << 20);
     store_u8(a + (2u << 20), 7);
