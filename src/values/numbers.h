@@ -56,9 +56,12 @@ inline constexpr Cell num_int(int32_t v) {
 // A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
 QUILLET_HOT_INLINE Cell num_double(double d) {
     Cell c = std::bit_cast<Cell>(d);
-    uint32_t hi = cell_hi(c);
-    if ((hi & 0x7FF00000u) == 0) return num_int(0);
-    if ((hi | 0x80000000u) == 0xFFF00000u && cell_lo(c) == 0) raise_error(err::overflow);
+    // One test finds both rare cases: an exponent field of 0 (zero, subnormal) or all ones.
+    uint32_t exponent = uint32_t(c >> 52) & 0x7FF;
+    if (exponent - 1 >= 0x7FE) [[unlikely]] {
+        if (exponent == 0) return num_int(0);
+        if ((c << 12) == 0) raise_error(err::overflow); // infinity; NaN stays as it is
+    }
     return c;
 }
 
