@@ -148,6 +148,7 @@ struct DecodedCode {
     std::deque<DecodedOp> ops;    // a deque: records never move once made
     std::deque<RoutinePlan> plans;
     DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
+    uint32_t countdown = 0;       // the loop's count of ops to its next check point, with it
 };
 
 inline DecodedCode decoded;

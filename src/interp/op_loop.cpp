@@ -83,8 +83,9 @@ uint32_t check_counter = 0;
 // one function gives every handler one address, which each decoded op records. It holds no
 // handler of its own (op_loop below catches raises), so that the compiler keeps its state in
 // registers: vm.pc is kept current wherever an op from the op stream can raise, and
-// decoded.running names the decoded op that is running if it can raise (RAISES in its handler).
-[[gnu::noinline]] void op_loop_body(LoopKind kind) {
+// decoded.running names the decoded op that is running if it can raise (RAISES in its handler),
+// with the count of ops to the next check point.
+[[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
     static const void* const handlers[handler_count] = {&&handler_raw,
 #define QUILLET_HANDLER_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
                                                         QUILLET_DECODED_OPS(QUILLET_HANDLER_LABELS)
@@ -151,10 +152,13 @@ uint32_t check_counter = 0;
         goto * n->label;                                                                           \
     } while (0)
 #define FALL ADVANCE(fall, next)
-#define RAISES (decoded.running = d)
+#define RAISES (decoded.running = d, decoded.countdown = countdown)
 #define JUMP ADVANCE(jump, target)
 
     LOAD_STATE();
+    // The op that raised counts as run, so that a program caught in a loop of raises still
+    // reaches its pump points (and stays responsive).
+    if (after_raise) goto op_done_at_pc;
     goto dispatch_at_pc;
 
 #define H(name) fast_##name:
@@ -423,17 +427,20 @@ label_illegal:
 #undef SAVE_STATE
 }
 
-// A raise ends the loop body; the handler found resumes it. A raise by a decoded op keeps the op
-// counter where the last call out or check point left it: a difference of less than one pump
-// interval in when the next pump comes, which nothing in a program can observe.
+// A raise ends the loop body; the handler found resumes it.
 void op_loop(LoopKind kind) {
-    for (;;) {
+    for (bool after_raise = false;; after_raise = true) {
         try {
-            op_loop_body(kind);
+            op_loop_body(kind, after_raise);
             return;
         } catch (const BasicError& e) {
-            // A decoded op raises with the pc after it, as if it had run from the op stream.
-            if (DecodedOp* d = std::exchange(decoded.running, nullptr)) vm.pc = d->next;
+            // A decoded op raises with the pc after it, as if it had run from the op stream,
+            // and leaves its count of ops; ops from the stream have stored both already.
+            if (DecodedOp* d = std::exchange(decoded.running, nullptr)) {
+                vm.pc = d->next;
+                vm.op_counter = check_counter - decoded.countdown;
+                if (kind != LoopKind::slice) vm.ops_to_pump = decoded.countdown;
+            }
             unwind_to_handler({.code = e.code});
         } catch (const ResumeAtHandler&) {
             // already unwound: go on at the handler

@@ -99,7 +99,8 @@ bool xvt_wait_for_key() {
     def.title = std::string(default_window_title);
     def.style.caption = def.style.sizable = true;
     def.procedure = [&pressed](host::WindowSystem& w, const host::Message& m) -> intptr_t {
-        if (m.kind == host::Msg::key_down) pressed = true;
+        // A printable key may arrive as its character alone (text input on a desktop).
+        if (m.kind == host::Msg::key_down || m.kind == host::Msg::character) pressed = true;
         if (m.kind != host::Msg::paint) return w.default_procedure(m);
         host::WindowSystem::PaintScope scope(w, m.window);
         if (scope.valid()) {
