@@ -94,7 +94,10 @@ void exception_line() { // 310
 void exception_code() { // 311
     Addr f = handled_exception_frame();
     int32_t code = load_i32(f - frame::exc_code);
-    if (load_u32(f - frame::exc_line) & 0xFF) code += code < 0 ? -100000 : 100000;
+    // Moved 100000 away from zero in 32 bits: a code near the end of the range wraps, as it did
+    // in the original, instead of overflowing.
+    if (load_u32(f - frame::exc_line) & 0xFF)
+        code = int32_t(uint32_t(code) + (code < 0 ? 0u - 100000u : 100000u));
     set_int_operand(code);
 }
 
