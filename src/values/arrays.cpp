@@ -55,7 +55,12 @@ bool holds(ArrayBlock a, int64_t first, int64_t count) {
 } // namespace
 
 uint32_t array_block_size(int32_t dimensions, int32_t count) {
-    return (uint32_t(dimensions) + uint32_t(count)) * 8 + array_header_size;
+    // Counted in 64 bits: a count from a corrupt block (negative, or past 2^29 elements) would
+    // wrap to a small block that the elements then overrun.
+    if (dimensions < 0 || count < 0) raise_error(err::out_of_memory);
+    uint64_t size = (uint64_t(dimensions) + uint64_t(count)) * 8 + array_header_size;
+    if (size > UINT32_MAX) raise_error(err::out_of_memory);
+    return uint32_t(size);
 }
 
 Addr array_new(Addr header_template, int32_t kind) {

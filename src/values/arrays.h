@@ -32,7 +32,8 @@ struct ArrayBlock {
     Addr element(int32_t i) const { return elements() + 8 * uint32_t(i); }
 };
 
-// Bytes of a block with the given dimensions and elements.
+// Bytes of a block with the given dimensions and elements; 5000 when that exceeds 32 bits or
+// either is negative.
 uint32_t array_block_size(int32_t dimensions, int32_t count);
 
 // A new array from a header template: a signed dimension byte, per dimension a big-endian lower

@@ -183,6 +183,17 @@ TEST_F(Arrays, CreationLimits) {
     EXPECT_EQ(create(header_template({{0, 0}, {0, 5}})), 0);
 }
 
+TEST_F(Arrays, CopyOfACorruptBlockIsRefusedBeforeAnythingIsWritten) {
+    // A block whose count a program overwrote: a negative count, or one whose block size passes
+    // 32 bits, would wrap to a small copy that the elements then overrun.
+    TestArray source({{0, 3}}, numeric_array);
+    for (int32_t bad : {-1, INT32_MIN, 0x20000000, INT32_MAX}) {
+        store_i32(source.addr() + 16, bad);
+        EXPECT_EQ(raised([&] { array_copy(source.addr()); }), err::out_of_memory) << bad;
+    }
+    store_i32(source.addr() + 16, 4);
+}
+
 TEST_F(Arrays, CopySharesStringRecordsWithoutAMaximum) {
     TestArray source({{0, 3}}, string_array, 8);
     source.set_text(0, "alpha");
