@@ -28,10 +28,11 @@ namespace quillet {
 namespace {
 
 // The element of a one-dimensional array reference; 2001 outside the array.
-Addr vector_element(Addr array_cell, int32_t index) {
+QUILLET_HOT_INLINE Addr vector_element(Addr array_cell, int32_t index) {
     ArrayBlock a{load_u32(array_cell)};
     int64_t i = int64_t(index) - a.lower_bound(0);
-    if (i < 0 || i >= a.count()) raise_error(err::subscript_range);
+    if (i < 0 || i >= a.count()) [[unlikely]]
+        raise_error(err::subscript_range);
     return a.element(int32_t(i));
 }
 

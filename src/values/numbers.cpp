@@ -124,8 +124,7 @@ Cell num_round(Cell a) {
     return num_narrow(round_at_point(floor_fuzz(double_value(a)), 1));
 }
 
-int32_t num_to_int32(Cell a) {
-    if (is_int(a)) return int_value(a);
+int32_t num_to_int32_general(Cell a) {
     Cell r = num_round(a);
     if (is_int(r)) return int_value(r);
     return num_is_negative(r) ? INT32_MIN : INT32_MAX;

@@ -155,7 +155,11 @@ Cell num_floor(Cell a);
 Cell num_round(Cell a);
 
 // The value as a 32-bit integer: doubles rounded with num_round, saturated to the 32-bit range.
-int32_t num_to_int32(Cell a);
+int32_t num_to_int32_general(Cell a);
+
+QUILLET_HOT_INLINE int32_t num_to_int32(Cell a) {
+    return is_int(a) ? int_value(a) : num_to_int32_general(a);
+}
 
 inline double num_max() {
     return std::bit_cast<double>(make_cell(0xFFFFFFFFu, 0x7FEFFFFFu));
