@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,8 +11,11 @@ namespace quillet::tools {
 std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ToolError("cannot open " + path + ": " + std::strerror(errno));
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
+    // In blocks: an engine executable is tens of megabytes, too many to take a byte at a time.
+    std::vector<uint8_t> bytes;
+    std::vector<char> block(1 << 20);
+    while (in.read(block.data(), std::streamsize(block.size())) || in.gcount() > 0)
+        bytes.insert(bytes.end(), block.begin(), block.begin() + in.gcount());
     if (in.bad()) throw ToolError("cannot read " + path + ": " + std::strerror(errno));
     return bytes;
 }
