@@ -142,6 +142,8 @@ DecodedOp* decode_op_at(Addr pc) {
     DecodedOp d;
     if (!decode(pc, d)) return slot = raw_op();
     d.label = handler_labels[d.handler];
+    d.fall = unlinked_fall();
+    d.jump = unlinked_jump();
     decoded.ops.push_back(d);
     return slot = &decoded.ops.back();
 }

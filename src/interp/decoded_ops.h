@@ -133,7 +133,8 @@ struct DecodedOp {
     uint8_t handler = handler_raw;
     Addr next = 0;   // pc after the op and its operands
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body
-    // The decoded ops at next and at target, linked at first use (null until then).
+    // The decoded ops at next and at target, linked at first use (unlinked_fall() and
+    // unlinked_jump() until then).
     DecodedOp* fall = nullptr;
     DecodedOp* jump = nullptr;
     Addr head = 0;                     // for_next: the FOR op it steps
@@ -158,6 +159,16 @@ inline const void* const* handler_labels = nullptr;
 
 // The record of every op that runs from the op stream (handler_raw).
 inline DecodedOp* raw_op() {
+    static DecodedOp mark;
+    return &mark;
+}
+
+// The marks of links not made yet: going there makes the link.
+inline DecodedOp* unlinked_fall() {
+    static DecodedOp mark;
+    return &mark;
+}
+inline DecodedOp* unlinked_jump() {
     static DecodedOp mark;
     return &mark;
 }

@@ -96,6 +96,8 @@ uint32_t check_counter = 0;
     if (!dispatch_table[0]) {
         handler_labels = handlers;
         raw_op()->label = &&handler_raw;
+        unlinked_fall()->label = &&unlinked_fall;
+        unlinked_jump()->label = &&unlinked_jump;
         for (void*& entry : dispatch_table)
             entry = &&label_illegal;
 #define QUILLET_OP(byte, name, operands) dispatch_table[byte] = &&label_##name;
@@ -108,6 +110,7 @@ uint32_t check_counter = 0;
     uint32_t countdown = 0;     // ops to the next check point (pump, or the end of a slice)
     uint8_t op = 0;             // the op being run from the op stream
     DecodedOp* d = nullptr;     // the decoded op being run
+    DecodedOp* n = nullptr;     // the decoded op to run next: each handler makes it d
     DecodedOp** link = nullptr; // the link that the slow path fills
 
 // The registers that live in locals, to and from vm.
@@ -143,14 +146,13 @@ uint32_t check_counter = 0;
 // makes links.
 #define ADVANCE(link_field, at)                                                                    \
     do {                                                                                           \
-        DecodedOp* n = d->link_field;                                                              \
-        if (__builtin_expect(--countdown == 0 || !n, 0)) {                                         \
+        n = d->link_field;                                                                         \
+        if (__builtin_expect(--countdown == 0, 0)) {                                               \
             pc = d->at;                                                                            \
             link = &d->link_field;                                                                 \
             goto decoded_slow;                                                                     \
         }                                                                                          \
-        d = n;                                                                                     \
-        goto * n->label;                                                                           \
+        goto * n->label; /* an unlinked mark's label links it */                                   \
     } while (0)
 #define FALL ADVANCE(fall, next)
 #define RAISES (decoded.running = d, decoded.countdown = countdown)
@@ -162,26 +164,33 @@ uint32_t check_counter = 0;
     if (after_raise) goto op_done_at_pc;
     goto dispatch_at_pc;
 
-#define H(name) fast_##name:
+#define H(name) fast_##name : d = n;
 #define A(i) fast_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
-#define H(name) ref_##name:
+#define H(name) ref_##name : d = n;
 #define A(i) ref_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
-#define H(name) generic_##name:
+#define H(name) generic_##name : d = n;
 #define A(i) generic_operand_address(d->x[i])
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
 
+unlinked_fall: // reached through a link not made yet; d is still the op it leads from
+    pc = d->next;
+    link = &d->fall;
+    goto decoded_slow;
+unlinked_jump:
+    pc = d->target;
+    link = &d->jump;
 decoded_slow:
-    if (!*link) {
-        DecodedOp* n = decoded_op_at(pc);
-        if (n != raw_op()) *link = n; // the way into a raw op needs pc: never linked
+    if (*link == unlinked_fall() || *link == unlinked_jump()) {
+        DecodedOp* found = decoded_op_at(pc);
+        if (found != raw_op()) *link = found; // the way into a raw op needs pc: never linked
     }
     if (countdown == 0) goto check_point;
     goto dispatch_at_pc;
@@ -196,8 +205,8 @@ dispatch_at_pc:
             return;
         }
     }
-    d = decoded_op_at(pc);
-    goto * d->label;
+    n = decoded_op_at(pc);
+    goto * n->label;
 
 check_point:
     decoded.running = nullptr;
@@ -288,13 +297,13 @@ label_return:
     CALL(frame_watch_check());
     goto op_done_at_pc;
 label_bif : {
-    uint32_t n = load_u8(pc++);
-    CALL(call_bif(n));
+    uint32_t number = load_u8(pc++);
+    CALL(call_bif(number));
     goto op_done_at_pc;
 }
 label_bif_high : {
-    uint32_t n = 256 + load_u8(pc++);
-    CALL(call_bif(n));
+    uint32_t number = 256 + load_u8(pc++);
+    CALL(call_bif(number));
     goto op_done_at_pc;
 }
 label_end_unit:
