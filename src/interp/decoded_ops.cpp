@@ -20,13 +20,14 @@ constexpr auto op_operands = [] {
     return t;
 }();
 
-// The fast handler of each decoded op byte; handler_raw for the others.
+// The handler of each decoded op byte (an operand op's fast one); handler_raw for the others.
 constexpr auto fast_handler = [] {
     struct Table {
         Handler of[256];
     } t{};
 #define QUILLET_HANDLER_OF(name) t.of[op_##name] = handler_##name;
-    QUILLET_DECODED_OPS(QUILLET_HANDLER_OF)
+    QUILLET_DECODED_CONTROL_OPS(QUILLET_HANDLER_OF)
+    QUILLET_DECODED_OPERAND_OPS(QUILLET_HANDLER_OF)
 #undef QUILLET_HANDLER_OF
     return t;
 }();

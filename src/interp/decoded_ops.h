@@ -57,19 +57,22 @@ enum OpByte : uint8_t {
 #undef QUILLET_OP
 };
 
-// The ops the loop runs decoded. Each has three handlers: the fast one for operands that are all
-// in the fast form and direct, the ref one for fast-form operands of which some are references,
-// the generic one otherwise.
-#define QUILLET_DECODED_OPS(X)                                                                     \
+// The ops the loop runs decoded. The control ops have no operands and one handler each. The
+// others have three: the fast one for operands that are all in the fast form and direct, the ref
+// one for fast-form operands of which some are references, the generic one otherwise.
+#define QUILLET_DECODED_CONTROL_OPS(X)                                                             \
     X(jump_if_true)                                                                                \
     X(jump_if_false)                                                                               \
     X(jump)                                                                                        \
-    X(for_start)                                                                                   \
-    X(for_next)                                                                                    \
     X(gosub)                                                                                       \
     X(gosub_return)                                                                                \
     X(call)                                                                                        \
     X(return )                                                                                     \
+    X(nop)                                                                                         \
+    X(nop2)
+#define QUILLET_DECODED_OPERAND_OPS(X)                                                             \
+    X(for_start)                                                                                   \
+    X(for_next)                                                                                    \
     X(move)                                                                                        \
     X(num_eq)                                                                                      \
     X(num_gt)                                                                                      \
@@ -86,17 +89,20 @@ enum OpByte : uint8_t {
     X(substr)                                                                                      \
     X(substr_assign)                                                                               \
     X(num_elem1)                                                                                   \
-    X(str_elem1)                                                                                   \
-    X(nop)                                                                                         \
-    X(nop2)
+    X(str_elem1)
 
-// Handler numbers: 0 runs the op from the op stream; then the three handlers of each decoded op.
+// Handler numbers: 0 runs the op from the op stream; then the handler of each control op and the
+// three handlers of each operand op.
 enum Handler : uint8_t {
     handler_raw,
-#define QUILLET_HANDLERS(name) handler_##name, handler_##name##_ref, handler_##name##_generic,
-    QUILLET_DECODED_OPS(QUILLET_HANDLERS)
-#undef QUILLET_HANDLERS
-        handler_count
+#define QUILLET_CONTROL_HANDLER(name) handler_##name,
+    QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_HANDLER)
+#undef QUILLET_CONTROL_HANDLER
+#define QUILLET_OPERAND_HANDLERS(name)                                                             \
+    handler_##name, handler_##name##_ref, handler_##name##_generic,
+        QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_HANDLERS)
+#undef QUILLET_OPERAND_HANDLERS
+            handler_count
 };
 
 // A routine call decoded once. A call site whose callee has a plain entry descriptor (numeric and

@@ -112,13 +112,7 @@ void enter_routine(Addr entry, uint32_t target) {
         Addr s = vm.sp;
         if (size < frame::header + 4) frame_error();
         if (s - vm.stack_base < size) raise_error(err::out_of_memory);
-        store_u32(s - frame::prev, prev);
-        store_u32(s + frame::env, vm.env());
-        store_u16(s - frame::gosub_depth, 0);
-        store_u16(s - frame::channel_count, 0);
-        store_u32(s - frame::exc_message, 0);
-        store_u32(s - frame::exc_code, 0);
-        store_u32(s - frame::exc_line, 0);
+        start_frame_header(s, prev, vm.env());
         FrameBuilder fb{s, s - size + 4, s - frame::header};
         vm.pending_frame = s;
         vm.release_count = vm.reference_count = 0;
@@ -201,18 +195,10 @@ void enter_routine(Addr entry, uint32_t target) {
             case 34: {
                 if (code == 32) vm.env() = s;
                 if (fb.hi != fb.lo) frame_error();
-                store_u16(s - frame::release_count, uint16_t(vm.release_count));
-                store_u16(s - frame::reference_count, uint16_t(vm.reference_count));
+                switch_to_frame(s, uint16_t(vm.release_count), uint16_t(vm.reference_count), vm.pc,
+                                target, s - size, d);
                 vm.release_count = vm.reference_count = 0;
                 vm.pending_frame = 0;
-                if (vm.fp()) {
-                    store_u32(vm.fp() - frame::pc, vm.pc);
-                    store_u32(vm.fp() - frame::module, vm.module);
-                }
-                vm.fp() = s;
-                set_module(target);
-                vm.sp = s - size;
-                vm.pc = d;
                 return;
             }
             case 36: {

@@ -7,6 +7,7 @@
 // region growing up from the frame's bottom.
 #pragma once
 
+#include "interp/registers.h"
 #include "values/arena.h"
 
 #include <cstdint>
@@ -27,6 +28,32 @@ inline constexpr uint32_t reference_count = 30;
 inline constexpr uint32_t release_count = 32;
 inline constexpr uint32_t header = 32;
 } // namespace frame
+
+// Starts the header of a frame at s whose caller's frame is prev: the two links, GOSUB depth and
+// channel count 0, no exception. The counts of its slots follow when the frame is complete.
+QUILLET_HOT_INLINE void start_frame_header(Addr s, Addr prev, Addr env) {
+    static_assert(frame::prev == frame::env + 4, "prev lies just under env");
+    static_assert(frame::exc_line - 4 == frame::channel_count - 16, "16 bytes from channel_count");
+    store_cell(s - frame::prev, (Cell{env} << 32) | prev);
+    store_cell(s - frame::channel_count, 0);
+    store_cell(s - frame::channel_count + 8, 0);
+}
+
+// Completes the frame at s with the counts of its slots, records where the caller resumes (if
+// there is one) and makes the frame current: its module, its stack bottom and its first op.
+QUILLET_HOT_INLINE void switch_to_frame(Addr s, uint16_t release_count, uint16_t reference_count,
+                                        Addr return_pc, uint32_t module, Addr bottom, Addr body) {
+    static_assert(frame::reference_count + 2 == frame::release_count, "the counts are adjacent");
+    store_u32(s - frame::release_count, uint32_t(reference_count) << 16 | release_count);
+    if (Addr caller = vm.fp()) {
+        store_u32(caller - frame::pc, return_pc);
+        store_u32(caller - frame::module, vm.module);
+    }
+    vm.fp() = s;
+    set_module(module);
+    vm.sp = bottom;
+    vm.pc = body;
+}
 
 // The frame under f (0 for the first frame). Frames lie ever higher on the stack; a link that
 // does not (a frame header the program overwrote) is the fatal "stack frame error".

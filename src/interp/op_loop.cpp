@@ -87,10 +87,14 @@ uint32_t check_counter = 0;
 // decoded.running names the decoded op that is running if it can raise (RAISES in its handler),
 // with the count of ops to the next check point.
 [[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
-    static const void* const handlers[handler_count] = {&&handler_raw,
-#define QUILLET_HANDLER_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
-                                                        QUILLET_DECODED_OPS(QUILLET_HANDLER_LABELS)
-#undef QUILLET_HANDLER_LABELS
+    static const void* const handlers[handler_count] = {
+        &&handler_raw,
+#define QUILLET_CONTROL_LABEL(name) &&control_##name,
+        QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_LABEL)
+#undef QUILLET_CONTROL_LABEL
+#define QUILLET_OPERAND_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
+            QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_LABELS)
+#undef QUILLET_OPERAND_LABELS
     };
     static void* dispatch_table[256];
     if (!dispatch_table[0]) {
@@ -164,6 +168,9 @@ uint32_t check_counter = 0;
     if (after_raise) goto op_done_at_pc;
     goto dispatch_at_pc;
 
+#define H(name) control_##name : d = n;
+#include "interp/decoded_control_handlers.inc"
+#undef H
 #define H(name) fast_##name : d = n;
 #define A(i) fast_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"

@@ -152,13 +152,7 @@ void enter_planned_routine(const RoutinePlan& plan) {
         vm.pc = plan.raise_pc;
         raise_error(err::out_of_memory);
     }
-    store_u32(s - frame::prev, vm.fp());
-    store_u32(s + frame::env, vm.env());
-    store_u16(s - frame::gosub_depth, 0);
-    store_u16(s - frame::channel_count, 0);
-    store_u32(s - frame::exc_message, 0);
-    store_u32(s - frame::exc_code, 0);
-    store_u32(s - frame::exc_line, 0);
+    start_frame_header(s, vm.fp(), vm.env());
     Addr numbers = s + 4 - plan.size;
     for (uint32_t k = 0; k < plan.numeric_locals; ++k)
         store_cell(numbers + 8 * k, num_int(0));
@@ -193,16 +187,8 @@ void enter_planned_routine(const RoutinePlan& plan) {
         }
     }
     if (plan.own_environment) vm.env() = s;
-    store_u16(s - frame::release_count, plan.release_count);
-    store_u16(s - frame::reference_count, plan.reference_count);
-    if (vm.fp()) {
-        store_u32(vm.fp() - frame::pc, plan.return_pc);
-        store_u32(vm.fp() - frame::module, vm.module);
-    }
-    vm.fp() = s;
-    set_module(plan.module);
-    vm.sp = s - plan.size;
-    vm.pc = plan.body;
+    switch_to_frame(s, plan.release_count, plan.reference_count, plan.return_pc, plan.module,
+                    s - plan.size, plan.body);
 }
 
 } // namespace quillet
