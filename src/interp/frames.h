@@ -69,6 +69,25 @@ void enter_routine(Addr entry, uint32_t target);
 // Pops the current frame and the shared blocks under it; restores the caller's pc and module.
 void leave_routine();
 
+// The common return, inline: a frame that owns nothing to release, whose caller is a routine
+// frame (not a shared block) with a sound link and module. Pops it and resumes the caller; false,
+// with nothing changed, for every other frame, which leave_routine leaves.
+QUILLET_HOT_INLINE bool leave_plain_routine() {
+    Addr f = vm.fp();
+    Addr prev = load_u32(f - frame::prev);
+    if (load<int16_t>(f - frame::release_count) > 0 || load_u32(f - frame::exc_message) != 0)
+        return false;
+    if (prev <= f || prev > vm.global() || load_u32(prev + frame::env) == 0) return false;
+    uint32_t m = load_u32(prev - frame::module);
+    if (m >= program.modules.size()) return false;
+    vm.env() = load_u32(f + frame::env);
+    vm.sp = f;
+    vm.fp() = prev;
+    set_module(m);
+    vm.pc = load_u32(prev - frame::pc);
+    return true;
+}
+
 // Completes and leaves a frame that was under construction when an error was raised.
 void finish_pending_frame();
 

@@ -144,51 +144,36 @@ std::optional<RoutinePlan> plan_call(Addr pc) {
     return plan;
 }
 
-void enter_planned_routine(const RoutinePlan& plan) {
-    Addr s = vm.sp;
-    if (s - vm.stack_base < plan.size) {
-        // Raised as enter_routine raises it: with the pc after the routine index.
-        decoded.running = nullptr;
-        vm.pc = plan.raise_pc;
-        raise_error(err::out_of_memory);
+void run_plan_step(const PlanStep& step, Addr at) {
+    switch (step.code) {
+    case 2: store_cell(at, make_cell(empty_string, step.max_length)); break;
+    case 10: {
+        Addr rec = load_u32(generic_operand_address(step.arg));
+        str_retain(rec);
+        store_cell(at, make_cell(rec, no_max_length));
+        break;
     }
-    start_frame_header(s, vm.fp(), vm.env());
-    Addr numbers = s + 4 - plan.size;
-    for (uint32_t k = 0; k < plan.numeric_locals; ++k)
-        store_cell(numbers + 8 * k, num_int(0));
-    Addr slots = s - frame::header;
-    for (uint32_t k = 1; k <= plan.string_locals; ++k)
-        store_cell(slots - 8 * k, make_cell(empty_string, no_max_length));
-    for (const PlanStep& step : plan.steps) {
-        Addr at = s + uint32_t(step.at);
-        switch (step.code) {
-        case 2: store_cell(at, make_cell(empty_string, step.max_length)); break;
-        case 8: store_cell(at, load_cell(generic_operand_address(step.arg))); break;
-        case 10: {
-            Addr rec = load_u32(generic_operand_address(step.arg));
-            str_retain(rec);
-            store_cell(at, make_cell(rec, no_max_length));
-            break;
-        }
-        case 24: {
-            Addr cell = generic_operand_address(step.arg);
-            store_cell(at, make_cell(cell, 0));
-            store_cell(cell, num_int(0));
-            break;
-        }
-        case 26: {
-            Addr cell = generic_operand_address(step.arg);
-            store_cell(at, make_cell(cell, 0));
-            str_release(load_u32(cell));
-            store_u32(cell, empty_string);
-            break;
-        }
-        default: store_cell(at, make_cell(generic_operand_address(step.arg), 0)); // references
-        }
+    case 24: {
+        Addr cell = generic_operand_address(step.arg);
+        store_cell(at, make_cell(cell, 0));
+        store_cell(cell, num_int(0));
+        break;
     }
-    if (plan.own_environment) vm.env() = s;
-    switch_to_frame(s, plan.release_count, plan.reference_count, plan.return_pc, plan.module,
-                    s - plan.size, plan.body);
+    case 26: {
+        Addr cell = generic_operand_address(step.arg);
+        store_cell(at, make_cell(cell, 0));
+        str_release(load_u32(cell));
+        store_u32(cell, empty_string);
+        break;
+    }
+    }
+}
+
+void raise_frame_overflow(const RoutinePlan& plan) {
+    // Raised as enter_routine raises it: with the pc after the routine index.
+    decoded.running = nullptr;
+    vm.pc = plan.raise_pc;
+    raise_error(err::out_of_memory);
 }
 
 } // namespace quillet

@@ -4,6 +4,9 @@
 #pragma once
 
 #include "interp/decoded_ops.h"
+#include "interp/frames.h"
+#include "values/numbers.h"
+#include "values/strings.h"
 
 #include <optional>
 
@@ -12,7 +15,39 @@ namespace quillet {
 // The plan of the call op at pc in the current module, if it can have one.
 std::optional<RoutinePlan> plan_call(Addr pc);
 
+// Raises 5000 for a call whose frame does not fit on the value stack.
+[[noreturn]] void raise_frame_overflow(const RoutinePlan& plan);
+
+// The steps of a plan other than value and reference parameters: fixed-length string locals,
+// string values and result parameters.
+void run_plan_step(const PlanStep& step, Addr at);
+
 // Builds the callee's frame from the plan and switches to it, as enter_routine does.
-void enter_planned_routine(const RoutinePlan& plan);
+QUILLET_HOT_INLINE void enter_planned_routine(const RoutinePlan& plan) {
+    Addr s = vm.sp;
+    if (s - vm.stack_base < plan.size) [[unlikely]]
+        raise_frame_overflow(plan);
+    start_frame_header(s, vm.fp(), vm.env());
+    Addr numbers = s + 4 - plan.size;
+    for (uint32_t k = 0; k < plan.numeric_locals; ++k)
+        store_cell(numbers + 8 * k, num_int(0));
+    Addr slots = s - frame::header;
+    for (uint32_t k = 1; k <= plan.string_locals; ++k)
+        store_cell(slots - 8 * k, make_cell(empty_string, no_max_length));
+    // Value and reference parameters inline, in the descriptor's order (a result parameter
+    // may clear a variable that an earlier value parameter copied).
+    for (const PlanStep& step : plan.steps) {
+        Addr at = s + uint32_t(step.at);
+        if (step.code == 8)
+            store_cell(at, load_cell(generic_operand_address(step.arg)));
+        else if (step.code >= 16 && step.code <= 22)
+            store_cell(at, make_cell(generic_operand_address(step.arg), 0));
+        else
+            run_plan_step(step, at);
+    }
+    if (plan.own_environment) vm.env() = s;
+    switch_to_frame(s, plan.release_count, plan.reference_count, plan.return_pc, plan.module,
+                    s - plan.size, plan.body);
+}
 
 } // namespace quillet

@@ -28,8 +28,9 @@ inline constexpr Cell make_cell(uint32_t lo, uint32_t hi) {
     return (Cell{hi} << 32) | lo;
 }
 
+// A high word of all ones is the top of the 64-bit range: one compare.
 inline constexpr bool is_int(Cell c) {
-    return cell_hi(c) == int_tag;
+    return c >= Cell{int_tag} << 32;
 }
 inline constexpr int32_t int_value(Cell c) {
     return static_cast<int32_t>(cell_lo(c));
@@ -53,13 +54,18 @@ inline constexpr Cell num_int(int32_t v) {
     return make_cell(static_cast<uint32_t>(v), int_tag);
 }
 
+// Whether a double is stored as it is: neither zero, subnormal, infinite nor NaN. One test finds
+// the rare cases: an exponent field of 0 or all ones.
+QUILLET_HOT_INLINE bool is_plain_double(Cell c) {
+    // Without the sign, exponent 1 to 0x7FE is one range above 1 << 53.
+    return (c << 1) - (Cell{1} << 53) < Cell{0x7FE} << 53;
+}
+
 // A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
 QUILLET_HOT_INLINE Cell num_double(double d) {
     Cell c = std::bit_cast<Cell>(d);
-    // One test finds both rare cases: an exponent field of 0 (zero, subnormal) or all ones.
-    uint32_t exponent = uint32_t(c >> 52) & 0x7FF;
-    if (exponent - 1 >= 0x7FE) [[unlikely]] {
-        if (exponent == 0) return num_int(0);
+    if (!is_plain_double(c)) [[unlikely]] {
+        if ((c >> 52 & 0x7FF) == 0) return num_int(0);
         if ((c << 12) == 0) raise_error(err::overflow); // infinity; NaN stays as it is
     }
     return c;
