@@ -19,6 +19,7 @@ void fill_for_cache(Addr head, Addr exit_pc, Addr fp) {
     c.how = !both_int(c.step, c.limit) ? ForStep::general
             : c.step_negative          ? ForStep::int_down
                                        : ForStep::int_up;
+    c.int_up_pc = c.how == ForStep::int_up ? exit_pc : 0;
     c.int_limit = int_value(c.limit);
     c.int_step = int_value(c.step);
 }

@@ -14,6 +14,8 @@ enum class ForStep : uint8_t { general, int_up, int_down };
 struct ForCache {
     Addr key_pc = 0;
     Addr key_fp = 0;
+    Addr int_up_pc = 0; // key_pc while the loop steps up by integers, else 0
+
     Addr var = 0;
     ForStep how = ForStep::general;
     bool step_negative = false;
@@ -25,6 +27,11 @@ struct ForCache {
 };
 
 inline ForCache for_cache;
+
+// Every FOR empties the cache.
+inline void forget_for_cache() {
+    for_cache.key_pc = for_cache.int_up_pc = 0;
+}
 
 inline bool loop_done(Cell var, Cell limit, bool step_negative) {
     return step_negative ? num_less(var, limit) : num_less(limit, var);

@@ -270,7 +270,7 @@ label_for_start : {
     Cell step = load_cell(fetch_num(pc));
     int32_t off = read_signed(pc);
     store_cell(var, start);
-    for_cache.key_pc = 0;
+    forget_for_cache();
     if (loop_done(start, limit, num_is_negative(step))) pc += uint32_t(off);
     goto op_done_at_pc;
 }

@@ -50,6 +50,13 @@ inline double num_to_double(Cell c) {
     return is_int(c) ? int_value(c) : double_value(c);
 }
 
+// num_to_double for an operand of mixed arithmetic, which is mostly in double form.
+QUILLET_HOT_INLINE double mixed_to_double(Cell c) {
+    if (is_int(c)) [[unlikely]]
+        return int_value(c);
+    return double_value(c);
+}
+
 inline constexpr Cell num_int(int32_t v) {
     return make_cell(static_cast<uint32_t>(v), int_tag);
 }
