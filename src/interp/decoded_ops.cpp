@@ -2,6 +2,7 @@
 
 #include "interp/routine_plans.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -139,14 +140,36 @@ void reset_decoded_ops() {
 }
 
 DecodedOp* decode_op_at(Addr pc) {
-    DecodedOp*& slot = decoded.slot[pc - decoded.image];
-    DecodedOp d;
-    if (!decode(pc, d)) return slot = raw_op();
-    d.label = handler_labels[d.handler];
-    d.fall = unlinked_fall();
-    d.jump = unlinked_jump();
-    decoded.ops.push_back(d);
-    return slot = &decoded.ops.back();
+    // The run goes on while the op after the last one decodes and has no record yet; it ends
+    // after an op that never goes on to the next one.
+    constexpr size_t longest_run = 64;
+    std::vector<DecodedOp> run;
+    std::vector<Addr> run_pcs;
+    for (Addr p = pc; run.size() < longest_run && in_image(p) && !decoded.slot[p - decoded.image];) {
+        DecodedOp d;
+        if (!decode(p, d)) break;
+        d.label = handler_labels[d.handler];
+        d.jump = unlinked_jump();
+        run.push_back(d);
+        run_pcs.push_back(p);
+        uint8_t op = load_u8(p);
+        if (op == op_jump || op == op_return || op == op_gosub_return) break;
+        p = d.next;
+    }
+    if (run.empty()) return decoded.slot[pc - decoded.image] = raw_op();
+    // The record after the last goes on at the op after the run, as a jump that is not an op.
+    DecodedOp end;
+    end.handler = handler_run_end;
+    end.label = handler_labels[handler_run_end];
+    end.target = run.back().next;
+    end.jump = unlinked_jump();
+    run.push_back(end);
+    auto records = std::make_unique<DecodedOp[]>(run.size());
+    std::copy(run.begin(), run.end(), records.get());
+    for (size_t i = 0; i < run_pcs.size(); ++i)
+        decoded.slot[run_pcs[i] - decoded.image] = &records[i];
+    decoded.runs.push_back(std::move(records));
+    return decoded.slot[pc - decoded.image];
 }
 
 } // namespace quillet

@@ -1,14 +1,16 @@
 // Ops decoded once: the hot ops with a fixed operand list are turned, at their first execution,
-// into a record of resolved operands, their jump target, the pc after them and links to the
-// decoded ops that follow them, so later executions skip the operand tables, the op-stream
-// numbers and the lookup of the next op. Ops whose operands depend on the callee or on a bif, and
-// anything that does not decode cleanly, run from the op stream as before.
+// into records of resolved operands, their jump target and the pc after them, so later executions
+// skip the operand tables and the op-stream numbers. A straight run of ops is decoded at once
+// into consecutive records, so that going on to the next op is the next record; a jump goes to
+// the record linked to it. Ops whose operands depend on the callee or on a bif, and anything that
+// does not decode cleanly, run from the op stream as before.
 #pragma once
 
 #include "interp/op_stream.h"
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace quillet {
@@ -91,10 +93,12 @@ enum OpByte : uint8_t {
     X(num_elem1)                                                                                   \
     X(str_elem1)
 
-// Handler numbers: 0 runs the op from the op stream; then the handler of each control op and the
+// Handler numbers: 0 runs the op from the op stream; 1 ends a run of records (it goes on at the
+// decoded op after the run without counting an op); then the handler of each control op and the
 // three handlers of each operand op.
 enum Handler : uint8_t {
     handler_raw,
+    handler_run_end,
 #define QUILLET_CONTROL_HANDLER(name) handler_##name,
     QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_HANDLER)
 #undef QUILLET_CONTROL_HANDLER
@@ -137,11 +141,10 @@ struct RoutinePlan {
 struct DecodedOp {
     const void* label = nullptr; // where the op loop runs the handler
     uint8_t handler = handler_raw;
-    Addr next = 0;   // pc after the op and its operands
-    Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body
-    // The decoded ops at next and at target, linked at first use (unlinked_fall() and
-    // unlinked_jump() until then).
-    DecodedOp* fall = nullptr;
+    Addr next = 0;   // pc after the op and its operands (the next record decodes that op)
+    Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
+                     // the end of a run: the pc after the run
+    // The decoded op at target, linked at first use (unlinked_jump() until then).
     DecodedOp* jump = nullptr;
     Addr head = 0;                     // for_next: the FOR op it steps
     const RoutinePlan* plan = nullptr; // call
@@ -152,7 +155,7 @@ struct DecodedCode {
     Addr image = 0;
     uint32_t size = 0;
     std::vector<DecodedOp*> slot; // per image byte: not yet seen, raw_op(), or its decoded op
-    std::deque<DecodedOp> ops;    // a deque: records never move once made
+    std::vector<std::unique_ptr<DecodedOp[]>> runs; // records never move once made
     std::deque<RoutinePlan> plans;
     DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
     uint32_t countdown = 0;       // the loop's count of ops to its next check point, with it
@@ -169,11 +172,7 @@ inline DecodedOp* raw_op() {
     return &mark;
 }
 
-// The marks of links not made yet: going there makes the link.
-inline DecodedOp* unlinked_fall() {
-    static DecodedOp mark;
-    return &mark;
-}
+// The mark of a link not made yet: going there makes the link.
 inline DecodedOp* unlinked_jump() {
     static DecodedOp mark;
     return &mark;
@@ -182,8 +181,8 @@ inline DecodedOp* unlinked_jump() {
 // Forgets every decoded op; the next run decodes from the image laid out now.
 void reset_decoded_ops();
 
-// The decoded op at pc (in the current module), decoding it now; raw_op() when it runs from the
-// op stream or pc lies outside the image.
+// The decoded op at pc (in the current module), decoding it and the straight run of ops after
+// it now; raw_op() when it runs from the op stream or pc lies outside the image.
 DecodedOp* decode_op_at(Addr pc);
 
 QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc) {

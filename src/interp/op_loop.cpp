@@ -89,6 +89,7 @@ uint32_t check_counter = 0;
 [[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
     static const void* const handlers[handler_count] = {
         &&handler_raw,
+        &&handler_run_end,
 #define QUILLET_CONTROL_LABEL(name) &&control_##name,
         QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_LABEL)
 #undef QUILLET_CONTROL_LABEL
@@ -100,7 +101,6 @@ uint32_t check_counter = 0;
     if (!dispatch_table[0]) {
         handler_labels = handlers;
         raw_op()->label = &&handler_raw;
-        unlinked_fall()->label = &&unlinked_fall;
         unlinked_jump()->label = &&unlinked_jump;
         for (void*& entry : dispatch_table)
             entry = &&label_illegal;
@@ -115,7 +115,6 @@ uint32_t check_counter = 0;
     uint8_t op = 0;             // the op being run from the op stream
     DecodedOp* d = nullptr;     // the decoded op being run
     DecodedOp* n = nullptr;     // the decoded op to run next: each handler makes it d
-    DecodedOp** link = nullptr; // the link that the slow path fills
 
 // The registers that live in locals, to and from vm.
 #define SAVE_STATE()                                                                               \
@@ -146,21 +145,27 @@ uint32_t check_counter = 0;
         decoded.running = nullptr; /* a nested loop may have left its own */                       \
         LOAD_STATE();                                                                              \
     } while (0)
-// A decoded op goes on to the decoded op linked to it; the slow path counts check points and
-// makes links.
-#define ADVANCE(link_field, at)                                                                    \
+// A decoded op goes on to the next record, or jumps to the decoded op linked to it; the slow
+// paths reach check points and make links.
+#define FALL                                                                                       \
     do {                                                                                           \
-        n = d->link_field;                                                                         \
+        n = d + 1;                                                                                 \
         if (__builtin_expect(--countdown == 0, 0)) {                                               \
-            pc = d->at;                                                                            \
-            link = &d->link_field;                                                                 \
-            goto decoded_slow;                                                                     \
+            pc = d->next;                                                                          \
+            goto check_point;                                                                      \
         }                                                                                          \
-        goto * n->label; /* an unlinked mark's label links it */                                   \
+        goto * n->label;                                                                           \
     } while (0)
-#define FALL ADVANCE(fall, next)
+#define JUMP                                                                                       \
+    do {                                                                                           \
+        n = d->jump;                                                                               \
+        if (__builtin_expect(--countdown == 0, 0)) {                                               \
+            pc = d->target;                                                                        \
+            goto jump_slow;                                                                        \
+        }                                                                                          \
+        goto * n->label; /* the unlinked mark's label links it */                                  \
+    } while (0)
 #define RAISES (decoded.running = d, decoded.countdown = countdown)
-#define JUMP ADVANCE(jump, target)
 
     LOAD_STATE();
     // The op that raised counts as run, so that a program caught in a loop of raises still
@@ -187,17 +192,17 @@ uint32_t check_counter = 0;
 #undef A
 #undef H
 
-unlinked_fall: // reached through a link not made yet; d is still the op it leads from
-    pc = d->next;
-    link = &d->fall;
-    goto decoded_slow;
-unlinked_jump:
+handler_run_end: // after the last record of a run: on to the op after it, not counted as an op
+    d = n;
+    n = d->jump;
+    goto * n->label;
+
+unlinked_jump: // reached through a link not made yet; d is still the op it leads from
     pc = d->target;
-    link = &d->jump;
-decoded_slow:
-    if (*link == unlinked_fall() || *link == unlinked_jump()) {
+jump_slow:
+    if (d->jump == unlinked_jump()) {
         DecodedOp* found = decoded_op_at(pc);
-        if (found != raw_op()) *link = found; // the way into a raw op needs pc: never linked
+        if (found != raw_op()) d->jump = found; // the way into a raw op needs pc: never linked
     }
     if (countdown == 0) goto check_point;
     goto dispatch_at_pc;
@@ -437,7 +442,6 @@ label_illegal:
 #undef FALL
 #undef RAISES
 #undef JUMP
-#undef ADVANCE
 #undef CALL
 #undef LOAD_STATE
 #undef SAVE_COUNT
