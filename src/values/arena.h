@@ -56,6 +56,8 @@ typedef uint16_t __attribute__((aligned(1))) u16;
 typedef uint32_t __attribute__((aligned(1))) u32;
 typedef int32_t __attribute__((aligned(1))) i32;
 typedef uint64_t __attribute__((aligned(1))) u64;
+// Cells are stored as integers; a double read of one must alias them.
+typedef double __attribute__((aligned(1), may_alias)) f64;
 } // namespace unaligned
 
 // The attribute of these typedefs is lost when they pass through a template, so every access
@@ -79,6 +81,12 @@ QUILLET_HOT_INLINE int32_t load_i32(Addr a) {
 }
 QUILLET_HOT_INLINE Cell load_cell(Addr a) {
     return QUILLET_ARENA_AT(const unaligned::u64, a);
+}
+// The cell at a as a double, read straight into a floating-point register by a load of its own
+// (volatile: not taken from an integer load of the same cell). A sum that goes through memory
+// from one op to the next then waits for the load and the addition only.
+QUILLET_HOT_INLINE double load_double(Addr a) {
+    return QUILLET_ARENA_AT(const volatile unaligned::f64, a);
 }
 QUILLET_HOT_INLINE void store_u16(Addr a, uint16_t v) {
     QUILLET_ARENA_AT(unaligned::u16, a) = v;

@@ -50,11 +50,12 @@ inline double num_to_double(Cell c) {
     return is_int(c) ? int_value(c) : double_value(c);
 }
 
-// num_to_double for an operand of mixed arithmetic, which is mostly in double form.
-QUILLET_HOT_INLINE double mixed_to_double(Cell c) {
+// The value of an operand of mixed arithmetic (mostly in double form) whose cell at `at` holds
+// c, as a double. A double is read again from the cell, straight as a double (load_double).
+QUILLET_HOT_INLINE double mixed_operand(Cell c, Addr at) {
     if (is_int(c)) [[unlikely]]
         return int_value(c);
-    return double_value(c);
+    return load_double(at);
 }
 
 inline constexpr Cell num_int(int32_t v) {
