@@ -145,14 +145,17 @@ DecodedOp* decode_op_at(Addr pc) {
     constexpr size_t longest_run = 64;
     std::vector<DecodedOp> run;
     std::vector<Addr> run_pcs;
-    for (Addr p = pc; run.size() < longest_run && in_image(p) && !decoded.slot[p - decoded.image];) {
+    std::vector<bool> jumps;
+    for (Addr p = pc;
+         run.size() < longest_run && in_image(p) && !decoded.slot[p - decoded.image];) {
         DecodedOp d;
         if (!decode(p, d)) break;
         d.label = handler_labels[d.handler];
-        d.jump = unlinked_jump();
         run.push_back(d);
         run_pcs.push_back(p);
         uint8_t op = load_u8(p);
+        jumps.push_back(op == op_jump_if_true || op == op_jump_if_false || op == op_jump ||
+                        op == op_for_start || op == op_for_next || op == op_gosub || op == op_call);
         if (op == op_jump || op == op_return || op == op_gosub_return) break;
         p = d.next;
     }
@@ -162,10 +165,25 @@ DecodedOp* decode_op_at(Addr pc) {
     end.handler = handler_run_end;
     end.label = handler_labels[handler_run_end];
     end.target = run.back().next;
-    end.jump = unlinked_jump();
     run.push_back(end);
+    jumps.push_back(true);
+    // Then a link stub for each record that jumps.
+    size_t count = run.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (!jumps[i]) continue;
+        DecodedOp stub;
+        stub.handler = handler_link_stub;
+        stub.label = handler_labels[handler_link_stub];
+        stub.target = run[i].target;
+        run.push_back(stub);
+    }
     auto records = std::make_unique<DecodedOp[]>(run.size());
     std::copy(run.begin(), run.end(), records.get());
+    for (size_t i = 0, stub = count; i < count; ++i) {
+        if (!jumps[i]) continue;
+        records[i].jump = &records[stub];
+        records[stub++].jump = &records[i];
+    }
     for (size_t i = 0; i < run_pcs.size(); ++i)
         decoded.slot[run_pcs[i] - decoded.image] = &records[i];
     decoded.runs.push_back(std::move(records));

@@ -94,11 +94,12 @@ enum OpByte : uint8_t {
     X(str_elem1)
 
 // Handler numbers: 0 runs the op from the op stream; 1 ends a run of records (it goes on at the
-// decoded op after the run without counting an op); then the handler of each control op and the
-// three handlers of each operand op.
+// decoded op after the run without counting an op); 2 is a link stub (below); then the handler of
+// each control op and the three handlers of each operand op.
 enum Handler : uint8_t {
     handler_raw,
     handler_run_end,
+    handler_link_stub,
 #define QUILLET_CONTROL_HANDLER(name) handler_##name,
     QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_HANDLER)
 #undef QUILLET_CONTROL_HANDLER
@@ -144,7 +145,8 @@ struct DecodedOp {
     Addr next = 0;   // pc after the op and its operands (the next record decodes that op)
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
                      // the end of a run: the pc after the run
-    // The decoded op at target, linked at first use (unlinked_jump() until then).
+    // The decoded op at target, linked at first use. Until then it is the op's link stub, a
+    // record whose handler makes the link: its target is the op's, its jump the op itself.
     DecodedOp* jump = nullptr;
     Addr head = 0;                     // for_next: the FOR op it steps
     const RoutinePlan* plan = nullptr; // call
@@ -168,12 +170,6 @@ inline const void* const* handler_labels = nullptr;
 
 // The record of every op that runs from the op stream (handler_raw).
 inline DecodedOp* raw_op() {
-    static DecodedOp mark;
-    return &mark;
-}
-
-// The mark of a link not made yet: going there makes the link.
-inline DecodedOp* unlinked_jump() {
     static DecodedOp mark;
     return &mark;
 }

@@ -88,8 +88,7 @@ uint32_t check_counter = 0;
 // with the count of ops to the next check point.
 [[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
     static const void* const handlers[handler_count] = {
-        &&handler_raw,
-        &&handler_run_end,
+        &&handler_raw, &&handler_run_end, &&handler_link_stub,
 #define QUILLET_CONTROL_LABEL(name) &&control_##name,
         QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_LABEL)
 #undef QUILLET_CONTROL_LABEL
@@ -101,7 +100,6 @@ uint32_t check_counter = 0;
     if (!dispatch_table[0]) {
         handler_labels = handlers;
         raw_op()->label = &&handler_raw;
-        unlinked_jump()->label = &&unlinked_jump;
         for (void*& entry : dispatch_table)
             entry = &&label_illegal;
 #define QUILLET_OP(byte, name, operands) dispatch_table[byte] = &&label_##name;
@@ -111,10 +109,9 @@ uint32_t check_counter = 0;
 
     Addr pc = 0;
     Addr fp = 0;
-    uint32_t countdown = 0;     // ops to the next check point (pump, or the end of a slice)
-    uint8_t op = 0;             // the op being run from the op stream
-    DecodedOp* d = nullptr;     // the decoded op being run
-    DecodedOp* n = nullptr;     // the decoded op to run next: each handler makes it d
+    uint32_t countdown = 0; // ops to the next check point (pump, or the end of a slice)
+    uint8_t op = 0;         // the op being run from the op stream
+    DecodedOp* d = nullptr; // the decoded op being run
 
 // The registers that live in locals, to and from vm.
 #define SAVE_STATE()                                                                               \
@@ -149,21 +146,21 @@ uint32_t check_counter = 0;
 // paths reach check points and make links.
 #define FALL                                                                                       \
     do {                                                                                           \
-        n = d + 1;                                                                                 \
         if (__builtin_expect(--countdown == 0, 0)) {                                               \
             pc = d->next;                                                                          \
             goto check_point;                                                                      \
         }                                                                                          \
-        goto * n->label;                                                                           \
+        ++d;                                                                                       \
+        goto * d->label;                                                                           \
     } while (0)
 #define JUMP                                                                                       \
     do {                                                                                           \
-        n = d->jump;                                                                               \
         if (__builtin_expect(--countdown == 0, 0)) {                                               \
             pc = d->target;                                                                        \
             goto jump_slow;                                                                        \
         }                                                                                          \
-        goto * n->label; /* the unlinked mark's label links it */                                  \
+        d = d->jump;                                                                               \
+        goto * d->label; /* a link stub's label makes the link */                                  \
     } while (0)
 #define RAISES (decoded.running = d, decoded.countdown = countdown)
 
@@ -173,34 +170,34 @@ uint32_t check_counter = 0;
     if (after_raise) goto op_done_at_pc;
     goto dispatch_at_pc;
 
-#define H(name) control_##name : d = n;
+#define H(name) control_##name:
 #include "interp/decoded_control_handlers.inc"
 #undef H
-#define H(name) fast_##name : d = n;
+#define H(name) fast_##name:
 #define A(i) fast_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
-#define H(name) ref_##name : d = n;
+#define H(name) ref_##name:
 #define A(i) ref_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
-#define H(name) generic_##name : d = n;
+#define H(name) generic_##name:
 #define A(i) generic_operand_address(d->x[i])
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
 
 handler_run_end: // after the last record of a run: on to the op after it, not counted as an op
-    d = n;
-    n = d->jump;
-    goto * n->label;
+    d = d->jump;
+    goto * d->label;
 
-unlinked_jump: // reached through a link not made yet; d is still the op it leads from
+handler_link_stub: // a jump not linked yet: the stub names the op that jumps
     pc = d->target;
-jump_slow:
-    if (d->jump == unlinked_jump()) {
+    d = d->jump;
+jump_slow: // d jumps to pc
+    if (d->jump->handler == handler_link_stub) {
         DecodedOp* found = decoded_op_at(pc);
         if (found != raw_op()) d->jump = found; // the way into a raw op needs pc: never linked
     }
@@ -217,8 +214,8 @@ dispatch_at_pc:
             return;
         }
     }
-    n = decoded_op_at(pc);
-    goto * n->label;
+    d = decoded_op_at(pc);
+    goto * d->label;
 
 check_point:
     decoded.running = nullptr;
