@@ -178,7 +178,8 @@ void enter_routine(Addr entry, uint32_t target) {
                 ChannelOwner mapped = map_channel(c, prev);
                 Addr cell = fb.numeric_cell();
                 store_u32(cell, mapped.owner);
-                store_u16(cell + 4, uint16_t(mapped.channel + channel_bias));
+                // The frame keeps channel numbers in 16 bits; any int wraps there.
+                store_u16(cell + 4, uint16_t(uint32_t(mapped.channel) + channel_bias));
                 store_u16(cell + 6, uint16_t(local + channel_bias));
                 store_u16(s - frame::channel_count, load_u16(s - frame::channel_count) + 1);
                 continue;

@@ -65,8 +65,9 @@ inline constexpr Cell num_int(int32_t v) {
 // Whether a double is stored as it is: neither zero, subnormal, infinite nor NaN. One test finds
 // the rare cases: an exponent field of 0 or all ones.
 QUILLET_HOT_INLINE bool is_plain_double(Cell c) {
-    // Without the sign, exponent 1 to 0x7FE is one range above 1 << 53.
-    return (c << 1) - (Cell{1} << 53) < Cell{0x7FE} << 53;
+    // In the high word without the sign, exponent 1 to 0x7FE is one range above 1 << 21.
+    uint32_t hi = cell_hi(c);
+    return (hi << 1) - (uint32_t{1} << 21) < uint32_t{0x7FE} << 21;
 }
 
 // A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
