@@ -50,14 +50,6 @@ inline double num_to_double(Cell c) {
     return is_int(c) ? int_value(c) : double_value(c);
 }
 
-// The value of an operand of mixed arithmetic (mostly in double form) whose cell at `at` holds
-// c, as a double. A double is read again from the cell, straight as a double (load_double).
-QUILLET_HOT_INLINE double mixed_operand(Cell c, Addr at) {
-    if (is_int(c)) [[unlikely]]
-        return int_value(c);
-    return load_double(at);
-}
-
 inline constexpr Cell num_int(int32_t v) {
     return make_cell(static_cast<uint32_t>(v), int_tag);
 }
