@@ -142,9 +142,9 @@ struct RoutinePlan {
 struct DecodedOp {
     const void* label = nullptr; // where the op loop runs the handler
     uint8_t handler = handler_raw;
-    Addr next = 0;   // pc after the op and its operands (the next record decodes that op)
+    Addr next = 0;   // pc after the op and its operands, where the next record goes on
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
-                     // the end of a run: the pc after the run
+                     // call: the callee's first op; the end of a run: the pc after the run
     // The decoded op at target, linked at first use. Until then it is the op's link stub, a
     // record whose handler makes the link: its target is the op's, its jump the op itself.
     DecodedOp* jump = nullptr;
