@@ -169,11 +169,4 @@ void run_plan_step(const PlanStep& step, Addr at) {
     }
 }
 
-void raise_frame_overflow(const RoutinePlan& plan) {
-    // Raised as enter_routine raises it: with the pc after the routine index.
-    decoded.running = nullptr;
-    vm.pc = plan.raise_pc;
-    raise_error(err::out_of_memory);
-}
-
 } // namespace quillet

@@ -15,18 +15,19 @@ namespace quillet {
 // The plan of the call op at pc in the current module, if it can have one.
 std::optional<RoutinePlan> plan_call(Addr pc);
 
-// Raises 5000 for a call whose frame does not fit on the value stack.
-[[noreturn]] void raise_frame_overflow(const RoutinePlan& plan);
+// Whether the callee's frame fits on the value stack; the caller raises 5000 when it does not.
+QUILLET_HOT_INLINE bool plan_fits(const RoutinePlan& plan) {
+    return vm.sp - vm.stack_base >= plan.size;
+}
 
 // The steps of a plan other than value and reference parameters: fixed-length string locals,
 // string values and result parameters.
 void run_plan_step(const PlanStep& step, Addr at);
 
-// Builds the callee's frame from the plan and switches to it, as enter_routine does.
+// Builds the callee's frame from the plan, which fits (plan_fits), and switches to it, as
+// enter_routine does.
 QUILLET_HOT_INLINE void enter_planned_routine(const RoutinePlan& plan) {
     Addr s = vm.sp;
-    if (s - vm.stack_base < plan.size) [[unlikely]]
-        raise_frame_overflow(plan);
     start_frame_header(s, vm.fp(), vm.env());
     Addr numbers = s + 4 - plan.size;
     for (uint32_t k = 0; k < plan.numeric_locals; ++k)
