@@ -15,7 +15,6 @@ struct ForCache {
     Addr key_pc = 0;
     Addr key_fp = 0;
     Addr int_up_pc = 0; // key_pc while the loop steps up by integers, else 0
-
     Addr var = 0;
     ForStep how = ForStep::general;
     bool step_negative = false;
