@@ -1,7 +1,7 @@
 #include "engine_entry.h"
 
 #include "bcode/trailer.h"
-#include "interp/bif_dispatch.h"
+#include "bifs/install_bifs.h"
 #include "interp/exceptions.h"
 #include "interp/fatal.h"
 #include "interp/native_routines.h"
@@ -9,7 +9,6 @@
 #include "startup/image_loader.h"
 #include "startup/program_start.h"
 #include "values/errors.h"
-#include "values/memory.h"
 #include "values/memory.h"
 
 #include <vector>

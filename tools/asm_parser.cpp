@@ -2,6 +2,7 @@
 
 #include "asm_error.h"
 #include "asm_lexer.h"
+#include "bcode/bifs.h"
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
 
@@ -119,6 +120,17 @@ private:
         ++pos_;
         return v;
     }
+    // A bif by number or by its name in the bif table.
+    uint32_t bif_number() {
+        if (!done() && peek().kind == Token::word) {
+            const std::string& name = toks_[pos_].text;
+            const bcode::BifInfo* b = bcode::bif_by_name(name);
+            if (!b) fail("'" + name + "' is not the name of a bif (quillet bifs lists them)");
+            ++pos_;
+            return b->number;
+        }
+        return uint32_t(integer("bif number", 0, 511));
+    }
     void end_of_statement() {
         if (!done()) fail("unexpected '" + toks_[pos_].text + "' after the statement");
     }
@@ -168,7 +180,7 @@ private:
         } else if (w == "override") {
             OverrideSrc o;
             o.line = line_;
-            o.bif = uint32_t(integer("bif number", 0, 511));
+            o.bif = bif_number();
             if (accept_word("raw")) {
                 o.offset = uint16_t(integer("entry offset", 0, 0xFFFF));
                 o.module = uint16_t(integer("module index", 0, 0xFFFF));
@@ -723,7 +735,7 @@ private:
                 in.callee = word("the routine to call");
             rest_operands(in);
         } else if (sig == "X") {
-            in.bif = uint32_t(integer("bif number", 0, 511));
+            in.bif = bif_number();
             if (op.byte == op_bif_high && in.bif < 256)
                 fail("bif_high calls bifs 256..511; use bif for " + std::to_string(in.bif));
             if (in.bif >= 256) in.op = op_bif_high;

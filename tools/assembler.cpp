@@ -2,6 +2,7 @@
 
 #include "asm_error.h"
 #include "asm_parser.h"
+#include "bcode/bifs.h"
 #include "bcode/format_error.h"
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
@@ -626,7 +627,9 @@ private:
             return true;
         }
         if (const char* known = bif_operands(bif)) {
+            // A bif's integer operand is an ordinary numeric operand to the assembler.
             kinds = known;
+            std::replace(kinds.begin(), kinds.end(), 'I', 'N');
             return true;
         }
         return false;

@@ -4,6 +4,7 @@
 #include "bcode/format_error.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
+#include "bif_list.h"
 #include "binder.h"
 #include "disassembler.h"
 #include "file_io.h"
@@ -59,6 +60,12 @@ const CommandHelp helps[] = {
      "in a temporary directory next to an empty debug log, runs it with ARGS, and removes\n"
      "both afterwards. --log FILE keeps a copy of the debug log. The exit status is the\n"
      "program's. The engine is quillet-engine beside this executable, or $QUILLET_ENGINE.\n"},
+    {"bifs", "usage: quillet bifs [NUMBER|NAME] [--markdown]\n"
+             "\n"
+             "Lists the engine's native bifs: number, name, operand kinds, whether the engine\n"
+             "implements it, and what it does; only one bif when its number or name is given.\n"
+             "Assembly text may name a bif instead of giving its number. --markdown writes the\n"
+             "whole list as docs/bifs.md holds it.\n"},
 };
 
 [[noreturn]] void usage_error(const std::string& command, const std::string& message) {
@@ -171,6 +178,7 @@ std::string usage_overview() {
            "  bind ENGINE IMAGE -o OUT          append an image to an engine executable\n"
            "  unbind EXE -o IMAGE [--no-check]  extract the image from a bound executable\n"
            "  run [--log FILE] FILE.qba [ARGS]  assemble, bind to the engine and run\n"
+           "  bifs [NUMBER|NAME] [--markdown]   list the engine's bifs\n"
            "\n"
            "quillet COMMAND --help describes a command; docs/assembly.md the assembly language.\n";
 }
@@ -270,6 +278,26 @@ int command_run(const Args& args, const std::string& self) {
     if (!log_copy.empty())
         fs::copy_file(dir.path() + "/debug", log_copy, fs::copy_options::overwrite_existing);
     return status;
+}
+
+int command_bifs(const Args& args) {
+    bool markdown = false;
+    std::string only;
+    for (const std::string& a : args) {
+        if (a == "--markdown")
+            markdown = true;
+        else if (a.size() > 1 && a[0] == '-')
+            usage_error("bifs", "unknown option " + a);
+        else if (only.empty())
+            only = a;
+        else
+            usage_error("bifs", "bifs takes at most one bif number or name");
+    }
+    if (markdown && !only.empty()) usage_error("bifs", "--markdown lists every bif");
+    std::string text = markdown ? bif_list_markdown() : bif_list_text(only);
+    if (text.empty()) throw ToolError("no native bif has the number or name " + only);
+    std::cout << text;
+    return 0;
 }
 
 } // namespace quillet::tools

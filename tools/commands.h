@@ -13,6 +13,7 @@ int command_dis(const Args& args);
 int command_bind(const Args& args);
 int command_unbind(const Args& args);
 int command_run(const Args& args, const std::string& self);
+int command_bifs(const Args& args);
 
 // Help texts: the overview, or one command's (empty when there is no such command).
 std::string usage_overview();

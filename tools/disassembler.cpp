@@ -3,6 +3,7 @@
 #include "asm_error.h"
 #include "asm_lexer.h"
 #include "assembler.h"
+#include "bcode/bifs.h"
 #include "bcode/byte_reader.h"
 #include "bcode/descriptor.h"
 #include "bcode/format_error.h"
@@ -30,6 +31,12 @@ namespace {
 // \x01 never appears in the output otherwise (strings escape it).
 std::string target_placeholder(size_t pos) {
     return "\x01" + std::to_string(pos) + "\x02";
+}
+
+// A bif by its name in the bif table, or by number when the table has none.
+std::string bif_spelling(uint32_t bif) {
+    const BifInfo* b = bif_info(bif);
+    return b ? std::string(b->name) : std::to_string(bif);
 }
 
 std::string hex(uint64_t v, int width = 0) {
@@ -222,7 +229,7 @@ private:
             const BifOverride& o = image_.overrides[n];
             if (o.entry_offset == 0 && o.module == 0) continue;
             auto label = o.entry_offset ? target_label(o.module, o.entry_offset) : std::nullopt;
-            out << "override " << n << " ";
+            out << "override " << bif_spelling(uint32_t(n)) << " ";
             if (label)
                 out << *label << "\n";
             else
@@ -612,7 +619,7 @@ private:
             } else {
                 throw Fail{};
             }
-            return "bif " + std::to_string(bif) + operands(kinds, true, " ");
+            return "bif " + bif_spelling(bif) + operands(kinds, true, " ");
         }
         if (sig.find('E') != std::string_view::npos) {
             size_t start = in.pos();

@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
         if (command == "dis") return command_dis(args);
         if (command == "bind") return command_bind(args);
         if (command == "unbind") return command_unbind(args);
+        if (command == "bifs") return command_bifs(args);
         return command_run(args, argv[0]);
     } catch (const AsmError& e) {
         std::cerr << e.what() << "\n";

@@ -30,23 +30,7 @@ constexpr ModeName all_modes[] = {
 #undef QUILLET_MODE
 };
 
-struct BifOperands {
-    uint32_t number;
-    const char* operands;
-};
-constexpr BifOperands known_bifs[] = {
-#define QUILLET_BIF_OPERANDS(number, operands) {number, operands},
-#include "bcode/bif_operands.def"
-#undef QUILLET_BIF_OPERANDS
-};
-
 } // namespace
-
-const char* bif_operands(uint32_t bif) {
-    for (const BifOperands& b : known_bifs)
-        if (b.number == bif) return b.operands;
-    return nullptr;
-}
 
 const OpInfo* op_info(uint8_t byte) {
     return op_index[byte];

@@ -22,9 +22,6 @@ struct OpInfo {
 const OpInfo* op_info(uint8_t byte);
 const OpInfo* op_by_name(std::string_view name);
 
-// Operand letters of a native bif listed in bif_operands.def; nullptr when not listed.
-const char* bif_operands(uint32_t bif);
-
 // Address modes of operand descriptors.
 enum AddressMode : uint16_t {
 #define QUILLET_MODE(value, name) mode_##name = value,

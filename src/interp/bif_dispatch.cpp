@@ -6,15 +6,6 @@
 
 namespace quillet {
 
-void install_bifs() {
-    install_core_bifs(bif_table);
-    install_array_bifs(bif_table);
-    install_numeric_bifs(bif_table);
-    install_string_bifs(bif_table);
-    install_option_bifs(bif_table);
-    install_process_bifs(bif_table);
-}
-
 void bcode_bif(uint32_t n) {
     Addr entry = program.bif_overrides + 4 * n;
     uint32_t offset = load_u16(entry), m = load_u16(entry + 2);

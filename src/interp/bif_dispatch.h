@@ -1,22 +1,27 @@
 // Bif dispatch: the native bif table and the image's B-code bifs.
 #pragma once
 
+#include "bcode/bifs.h"
+
 #include <cstdint>
 
 namespace quillet {
 
 using BifHandler = void (*)();
 
-inline constexpr uint32_t bif_count = 512;
+inline constexpr uint32_t bif_count = bcode::bif_number_count;
 
+namespace bif = bcode::bif;
+
+// One handler per bif number; numbers without one go to the image's override table. Handlers
+// are installed by the names of the bif table (bcode/bifs.def), family by family.
 struct BifTable {
     BifHandler native[bif_count] = {};
+
+    void install(bif::Number n, BifHandler h) { native[n] = h; }
 };
 
 inline BifTable bif_table;
-
-// Fills the native table with every family of bifs.
-void install_bifs();
 
 // Calls bif n with its operands at vm.pc: natively, or else through the override table.
 inline void call_bif(uint32_t n);
@@ -32,12 +37,8 @@ inline void call_bif(uint32_t n) {
         bcode_bif(n);
 }
 
-// Family installers, one per file of interp/bifs/.
+// The interpreter's own bifs: exception information, nested runs, channel mapping, frame
+// queries, the frame watch, program end and the pump controls.
 void install_core_bifs(BifTable& table);
-void install_array_bifs(BifTable& table);
-void install_numeric_bifs(BifTable& table);
-void install_string_bifs(BifTable& table);
-void install_option_bifs(BifTable& table);
-void install_process_bifs(BifTable& table);
 
 } // namespace quillet

@@ -1,6 +1,6 @@
 // Process entry of the engine: the argument vector, the debug log, the image, and the task
 // window whose creation starts the program.
-#include "interp/bif_dispatch.h"
+#include "bifs/install_bifs.h"
 #include "interp/fatal.h"
 #include "interp/program_arguments.h"
 #include "startup/image_loader.h"

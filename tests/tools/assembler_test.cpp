@@ -161,3 +161,20 @@ TEST(Assembler, ErrorsNameFileAndLine) {
     EXPECT_EQ(error_of("start nowhere\nmodule m\n routine main\n  return\nend\n"),
               "t.qba:1: unknown routine nowhere");
 }
+
+TEST(Assembler, BifsByNameOrNumber) {
+    const char* by_name = "module m\n routine main\n  local num n\n  local str s\n"
+                          "  bif string_length \"abc\", n\n  bif upper_case \"x\", s\n"
+                          "  bif set_op_step_divisor 320, n\n  return\nend\n";
+    const char* by_number = "module m\n routine main\n  local num n\n  local str s\n"
+                            "  bif 10 \"abc\", n\n  bif 19 \"x\", s\n  bif 454 320, n\n"
+                            "  return\nend\n";
+    EXPECT_EQ(module_bytes(by_name), module_bytes(by_number));
+    EXPECT_EQ(error_of("module m\n routine main\n  bif no_such_bif 1\nend\n"),
+              "t.qba:3: 'no_such_bif' is not the name of a bif (quillet bifs lists them)");
+    // Integer operands of a bif are numeric operands; the table's kinds are checked.
+    EXPECT_EQ(error_of("module m\n routine main\n  bif next_env \"x\"\nend\n"),
+              "t.qba:3: bif 102 takes a numeric operand here, but '\"x\"' is a string operand");
+    EXPECT_EQ(error_of("module m\n routine main\n  bif pos \"a\", \"b\", 1\nend\n"),
+              "t.qba:3: bif 15 takes 4 operands (str, str, num, num), but 3 are given");
+}

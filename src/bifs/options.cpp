@@ -2,7 +2,7 @@
 //
 // The options that act on windows (titles, window numbers, the splash and the default-window
 // check) are ignored until the window system lands; the others act as documented.
-#include "interp/bif_dispatch.h"
+#include "bifs/install_bifs.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
 #include "values/debug_log.h"
@@ -35,7 +35,7 @@ void engine_option() {
 } // namespace
 
 void install_option_bifs(BifTable& t) {
-    t.native[437] = engine_option;
+    t.install(bif::engine_option, engine_option);
 }
 
 } // namespace quillet

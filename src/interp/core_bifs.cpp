@@ -123,25 +123,25 @@ void set_op_step_divisor() { // 454
 } // namespace
 
 void install_core_bifs(BifTable& t) {
-    t.native[35] = trace_entry;
-    t.native[37] = exception_message;
-    t.native[38] = last_exception_code;
-    t.native[93] = consume_string_array;
-    t.native[94] = nested_run;
-    t.native[100] = channel_owner;
-    t.native[101] = frame_above;
-    t.native[102] = next_env;
-    t.native[104] = nothing;
-    t.native[114] = program_end;
-    t.native[310] = exception_line;
-    t.native[311] = exception_code;
-    t.native[345] = reraise;
-    t.native[346] = retry;
-    t.native[347] = continue_next;
-    t.native[354] = soft_raise_bif;
-    t.native[405] = leave_block;
-    t.native[452] = set_pump_suppression;
-    t.native[454] = set_op_step_divisor;
+    t.install(bif::exception_trace_next, trace_entry);
+    t.install(bif::exception_message, exception_message);
+    t.install(bif::last_exception_code, last_exception_code);
+    t.install(bif::consume_string_array, consume_string_array);
+    t.install(bif::nested_run, nested_run);
+    t.install(bif::map_channel, channel_owner);
+    t.install(bif::frame_offset, frame_above);
+    t.install(bif::next_env, next_env);
+    t.install(bif::no_operation, nothing);
+    t.install(bif::end_program, program_end);
+    t.install(bif::exception_line, exception_line);
+    t.install(bif::exception_code, exception_code);
+    t.install(bif::reraise, reraise);
+    t.install(bif::retry, retry);
+    t.install(bif::continue_next, continue_next);
+    t.install(bif::soft_raise, soft_raise_bif);
+    t.install(bif::leave_handler_block, leave_block);
+    t.install(bif::set_pump_suppression, set_pump_suppression);
+    t.install(bif::set_op_step_divisor, set_op_step_divisor);
 }
 
 } // namespace quillet

@@ -1,6 +1,8 @@
 // String bifs: lengths, searches, case, packed numbers and bit fields, hashed tables, the token
 // scanner, bar-separated lists, and the fast paths of number formatting and parsing.
-#include "interp/bif_dispatch.h"
+#include "values/strings.h"
+
+#include "bifs/install_bifs.h"
 #include "interp/operands.h"
 #include "values/bit_fields.h"
 #include "values/case_conversion.h"
@@ -9,7 +11,6 @@
 #include "values/packed_numbers.h"
 #include "values/split_join.h"
 #include "values/string_search.h"
-#include "values/strings.h"
 #include "values/token_scanner.h"
 
 namespace quillet {
@@ -153,32 +154,32 @@ void join_or_split() { // 458
 } // namespace
 
 void install_string_bifs(BifTable& t) {
-    t.native[8] = pack_number;
-    t.native[9] = unpack_number;
-    t.native[10] = length;
-    t.native[13] = number_to_text;
-    t.native[14] = text_to_number;
-    t.native[15] = search_bif<search_forward>;
-    t.native[19] = change_case<true>;
-    t.native[20] = change_case<false>;
-    t.native[22] = write_bit_field;
-    t.native[23] = read_bit_field;
-    t.native[95] = table_store;
-    t.native[96] = table_find;
-    t.native[97] = scan_start;
-    t.native[98] = scan_next;
-    t.native[250] = search_bif<set_search<false, false>>;
-    t.native[251] = search_bif<set_search<true, false>>;
-    t.native[252] = search_bif<set_search<false, true>>;
-    t.native[253] = search_bif<set_search<true, true>>;
-    t.native[254] = search_bif<search_backward>;
-    t.native[377] = read_two_strings;
-    t.native[380] = length;
-    t.native[381] = search_bif<search_forward>;
-    t.native[385] = pass_number;
-    t.native[391] = pass_number;
-    t.native[458] = join_or_split;
-    t.native[494] = search_bif<search_forward>;
+    t.install(bif::double_to_bytes, pack_number);
+    t.install(bif::bytes_to_double, unpack_number);
+    t.install(bif::string_length, length);
+    t.install(bif::number_to_string, number_to_text);
+    t.install(bif::string_to_number, text_to_number);
+    t.install(bif::pos, search_bif<search_forward>);
+    t.install(bif::upper_case, change_case<true>);
+    t.install(bif::lower_case, change_case<false>);
+    t.install(bif::bit_field_store, write_bit_field);
+    t.install(bif::bit_field_read, read_bit_field);
+    t.install(bif::hash_store, table_store);
+    t.install(bif::hash_lookup, table_find);
+    t.install(bif::scan_start, scan_start);
+    t.install(bif::scan_next, scan_next);
+    t.install(bif::ncposr, search_bif<set_search<false, false>>);
+    t.install(bif::ncpos, search_bif<set_search<true, false>>);
+    t.install(bif::cposr, search_bif<set_search<false, true>>);
+    t.install(bif::cpos, search_bif<set_search<true, true>>);
+    t.install(bif::posr, search_bif<search_backward>);
+    t.install(bif::string_pair_nop, read_two_strings);
+    t.install(bif::len, length);
+    t.install(bif::instr, search_bif<search_forward>);
+    t.install(bif::pass_integer, pass_number);
+    t.install(bif::pass_integer_alt, pass_number);
+    t.install(bif::split_join, join_or_split);
+    t.install(bif::string_search, search_bif<search_forward>);
 }
 
 } // namespace quillet

@@ -1,8 +1,9 @@
 // Bifs of arrays and matrices: redimensioning, bounds queries, maximum lengths, and the inner
 // loops of matrix arithmetic.
-#include "interp/bif_dispatch.h"
-#include "interp/operands.h"
 #include "values/arrays.h"
+
+#include "bifs/install_bifs.h"
+#include "interp/operands.h"
 #include "values/strings.h"
 
 namespace quillet {
@@ -67,23 +68,23 @@ void block_copy() { // 485
 } // namespace
 
 void install_array_bifs(BifTable& t) {
-    t.native[80] = redim<num_array_operand>;
-    t.native[81] = redim<str_array_operand>;
-    t.native[84] = bound_query<num_array_operand, false, true>;
-    t.native[85] = bound_query<str_array_operand, false, true>;
-    t.native[86] = bound_query<num_array_operand, true, true>;
-    t.native[87] = bound_query<str_array_operand, true, true>;
-    t.native[348] = bound_query<num_array_operand, false, false>;
-    t.native[349] = bound_query<str_array_operand, false, false>;
-    t.native[350] = bound_query<num_array_operand, true, false>;
-    t.native[351] = bound_query<str_array_operand, true, false>;
-    t.native[341] = no_limit<num_array_operand>;
-    t.native[342] = no_limit<str_array_operand>;
-    t.native[343] = string_max_length;
-    t.native[344] = array_max_length;
-    t.native[483] = product;
-    t.native[484] = solve;
-    t.native[485] = block_copy;
+    t.install(bif::redim_numeric, redim<num_array_operand>);
+    t.install(bif::redim_string, redim<str_array_operand>);
+    t.install(bif::array_size_numeric, bound_query<num_array_operand, false, true>);
+    t.install(bif::array_size_string, bound_query<str_array_operand, false, true>);
+    t.install(bif::array_lbound_numeric, bound_query<num_array_operand, true, true>);
+    t.install(bif::array_lbound_string, bound_query<str_array_operand, true, true>);
+    t.install(bif::size_numeric, bound_query<num_array_operand, false, false>);
+    t.install(bif::size_string, bound_query<str_array_operand, false, false>);
+    t.install(bif::lbound_numeric, bound_query<num_array_operand, true, false>);
+    t.install(bif::lbound_string, bound_query<str_array_operand, true, false>);
+    t.install(bif::maxsize_numeric, no_limit<num_array_operand>);
+    t.install(bif::maxsize_string, no_limit<str_array_operand>);
+    t.install(bif::string_max_length, string_max_length);
+    t.install(bif::array_string_max_length, array_max_length);
+    t.install(bif::matrix_product, product);
+    t.install(bif::triangular_solve, solve);
+    t.install(bif::array_block_copy, block_copy);
 }
 
 } // namespace quillet

@@ -1,7 +1,7 @@
 // Numeric bifs: rounding, binary scaling, floored division, the elementary functions and the
 // random generator. Each reads its operands first and stores its result last, so a raised error
 // leaves the result cell as it was.
-#include "interp/bif_dispatch.h"
+#include "bifs/install_bifs.h"
 #include "interp/operands.h"
 #include "values/numeric_functions.h"
 #include "values/random_numbers.h"
@@ -59,29 +59,29 @@ Cell same(Cell x) {
 } // namespace
 
 void install_numeric_bifs(BifTable& t) {
-    t.native[3] = unary<num_floor>;
-    t.native[5] = unary<num_round>;
-    t.native[26] = frexp_exponent;
-    t.native[27] = ldexp_scale;
-    t.native[32] = floored_division;
-    t.native[64] = random_number;
-    t.native[65] = unary<num_sqrt>;
-    t.native[67] = unary<num_exp>;
-    t.native[68] = unary<num_log>;
-    t.native[69] = unary<num_log2>;
-    t.native[70] = unary<num_log10>;
-    t.native[71] = unary<num_sin>;
-    t.native[72] = unary<num_cos>;
-    t.native[73] = unary<num_tan>;
-    t.native[74] = unary<num_atan>;
-    t.native[240] = reseed;
-    t.native[304] = unary<num_asin>;
-    t.native[305] = unary<num_acos>;
-    t.native[306] = unary<num_sinh>;
-    t.native[307] = unary<num_cosh>;
-    t.native[308] = unary<num_tanh>;
-    t.native[373] = nothing;
-    t.native[374] = unary<same>;
+    t.install(bif::floor, unary<num_floor>);
+    t.install(bif::round, unary<num_round>);
+    t.install(bif::binary_exponent, frexp_exponent);
+    t.install(bif::ldexp, ldexp_scale);
+    t.install(bif::divmod, floored_division);
+    t.install(bif::rnd, random_number);
+    t.install(bif::sqr, unary<num_sqrt>);
+    t.install(bif::exp, unary<num_exp>);
+    t.install(bif::log, unary<num_log>);
+    t.install(bif::log2, unary<num_log2>);
+    t.install(bif::log10, unary<num_log10>);
+    t.install(bif::sin, unary<num_sin>);
+    t.install(bif::cos, unary<num_cos>);
+    t.install(bif::tan, unary<num_tan>);
+    t.install(bif::atn, unary<num_atan>);
+    t.install(bif::randomize, reseed);
+    t.install(bif::asin, unary<num_asin>);
+    t.install(bif::acos, unary<num_acos>);
+    t.install(bif::sinh, unary<num_sinh>);
+    t.install(bif::cosh, unary<num_cosh>);
+    t.install(bif::tanh, unary<num_tanh>);
+    t.install(bif::numeric_nop, nothing);
+    t.install(bif::numeric_copy, unary<same>);
 }
 
 } // namespace quillet

@@ -1,0 +1,15 @@
+// The bif table as text: one line per bif for the terminal, or the Markdown page docs/bifs.md.
+#pragma once
+
+#include <string>
+
+namespace quillet::tools {
+
+// "NUMBER NAME OPERANDS STATUS: summary" lines; only the bifs whose number or name is `only`
+// when it is not empty (empty result when none matches).
+std::string bif_list_text(const std::string& only = "");
+
+// The whole table grouped by family, as docs/bifs.md holds it.
+std::string bif_list_markdown();
+
+} // namespace quillet::tools
