@@ -10,13 +10,13 @@ namespace quillet {
 namespace {
 
 template <Addr (*array_operand)()>
-void redim() { // 80, 81
+void redim() {
     Addr cell = array_operand();
     array_redim(cell, load_u32(str_operand()));
 }
 
 template <Addr (*array_operand)(), bool lower_bound, bool zero_means_all>
-void bound_query() { // 84..87, 348..351
+void bound_query() {
     Addr block = load_u32(array_operand());
     int32_t d = int_operand();
     Addr result = num_operand();
@@ -26,21 +26,21 @@ void bound_query() { // 84..87, 348..351
 }
 
 template <Addr (*array_operand)()>
-void no_limit() { // 341, 342
+void no_limit() {
     array_operand();
     set_int_operand(no_max_length);
 }
 
 void string_max_length() {
     set_int_operand(StringCell{str_operand()}.max_length());
-} // 343
+}
 
-void array_max_length() { // 344
+void array_max_length() {
     Addr block = load_u32(str_array_operand());
     set_int_operand(ArrayBlock{block}.max_length());
 }
 
-void product() { // 483
+void product() {
     Addr x = load_u32(num_array_operand());
     Addr y = load_u32(num_array_operand());
     Addr z = load_u32(num_array_operand());
@@ -50,7 +50,7 @@ void product() { // 483
     matrix_product(x, y, z, p, q, r);
 }
 
-void solve() { // 484
+void solve() {
     Addr x = load_u32(num_array_operand());
     int32_t n = int_operand();
     Addr y = load_u32(num_array_operand());
@@ -58,7 +58,7 @@ void solve() { // 484
     triangular_solve(x, n, y, z);
 }
 
-void block_copy() { // 485
+void block_copy() {
     Addr x = load_u32(num_array_operand());
     Addr y = load_u32(num_array_operand());
     int32_t from = int_operand(), to = int_operand(), count = int_operand();

@@ -20,19 +20,19 @@ void unary() {
     store_cell(result, f(x));
 }
 
-void frexp_exponent() { // 26
+void frexp_exponent() {
     Cell x = load_cell(num_operand());
     set_int_operand(binary_exponent(x));
 }
 
-void ldexp_scale() { // 27
+void ldexp_scale() {
     Cell x = load_cell(num_operand());
     int32_t n = int_operand();
     Addr result = num_operand();
     store_cell(result, num_ldexp(x, n));
 }
 
-void floored_division() { // 32
+void floored_division() {
     Cell a = load_cell(num_operand());
     Cell b = load_cell(num_operand());
     Addr quotient = num_operand();
@@ -44,17 +44,17 @@ void floored_division() { // 32
 
 void random_number() {
     num_set_double(num_operand(), random_next(random_state));
-} // 64
+}
 
-void reseed() { // 240
+void reseed() {
     random_reseed(random_state, uint32_t(getpid()), uint32_t(std::time(nullptr)));
 }
 
-void nothing() {} // 373
+void nothing() {}
 
 Cell same(Cell x) {
     return x;
-} // 374: the cell as stored, integer form included
+} // the cell as stored, integer form included
 
 } // namespace
 

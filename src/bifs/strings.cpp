@@ -20,25 +20,25 @@ std::string_view str_operand_text() {
     return str_view(load_u32(str_operand()));
 }
 
-void pack_number() { // 8
+void pack_number() {
     Cell x = load_cell(num_operand());
     str_pack_double(str_operand(), x);
 }
 
-void unpack_number() { // 9
+void unpack_number() {
     Addr record = load_u32(str_operand());
     Addr result = num_operand();
     store_cell(result, unpack_double(record));
 }
 
-void length() { // 10, 380
+void length() {
     int32_t n = str_length(load_u32(str_operand()));
     set_int_operand(n);
 }
 
 // The number-to-text and text-to-number fast paths; any other case goes to the program's own
 // routine for the same bif, which reads the very operands this one started to read.
-void number_to_text() { // 13
+void number_to_text() {
     Addr start = vm.pc;
     Cell x = load_cell(num_operand());
     Addr text = str_operand();
@@ -47,7 +47,7 @@ void number_to_text() { // 13
     bcode_bif(13);
 }
 
-void text_to_number() { // 14
+void text_to_number() {
     Addr start = vm.pc;
     std::string_view text = str_operand_text();
     Addr result = num_operand();
@@ -71,12 +71,12 @@ int32_t set_search(std::string_view s, std::string_view t, int32_t n) {
 }
 
 template <bool upper>
-void change_case() { // 19, 20
+void change_case() {
     Addr src = str_operand();
     str_change_case(src, str_operand(), upper);
 }
 
-void write_bit_field() { // 22
+void write_bit_field() {
     Addr text = str_operand();
     int32_t position = int_operand();
     int32_t width = int_operand();
@@ -84,27 +84,27 @@ void write_bit_field() { // 22
     bit_field_write(text, position, width, value);
 }
 
-void read_bit_field() { // 23
+void read_bit_field() {
     Addr record = load_u32(str_operand());
     int32_t position = int_operand();
     int32_t width = int_operand();
     set_int_operand(bit_field_read(record, position, width));
 }
 
-void table_store() { // 95
+void table_store() {
     Addr table = str_operand();
     Addr key = load_u32(str_operand());
     int32_t value = int_operand();
     hashed_table_store(table, key, value);
 }
 
-void table_find() { // 96
+void table_find() {
     Addr table = load_u32(str_operand());
     std::string_view key = str_operand_text();
     set_int_operand(hashed_table_find(table, key));
 }
 
-void scan_start() { // 97
+void scan_start() {
     Addr source = load_u32(str_operand());
     ScanState& scan = scan_state;
     Addr class_cell = num_operand();
@@ -121,7 +121,7 @@ void scan_start() { // 97
     num_set_int(result, scan.scanner.line_number());
 }
 
-void scan_next() { // 98
+void scan_next() {
     ScanState& scan = scan_state;
     if (!scan.source_record) return; // no scan was started: no cells to write
     Token token = scan.scanner.next();
@@ -130,18 +130,18 @@ void scan_next() { // 98
     num_set_int(scan.class_cell, token.kind);
 }
 
-void pass_number() { // 385, 391
+void pass_number() {
     str_operand();
     int32_t n = int_operand();
     set_int_operand(n);
 }
 
-void read_two_strings() { // 377
+void read_two_strings() {
     str_operand();
     str_operand();
 }
 
-void join_or_split() { // 458
+void join_or_split() {
     Addr text = str_operand();
     Addr array_cell = str_array_operand();
     int32_t join = int_operand();

@@ -8,7 +8,7 @@ namespace quillet {
 
 namespace {
 
-void command_line() { // 106
+void command_line() {
     str_set(str_operand(), command_line_text());
 }
 

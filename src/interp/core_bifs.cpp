@@ -33,20 +33,20 @@ void trace_entry() {
     str_set(text, std::string_view(name, strnlen(name, 4096)));
 }
 
-void exception_message() { // 37
+void exception_message() {
     Addr f = handled_exception_frame();
     str_assign(str_operand(), load_u32(f - frame::exc_message));
 }
 
 void last_exception_code() {
     set_int_operand(exceptions.last_code);
-} // 38
+}
 
 void consume_string_array() {
     str_array_operand();
-} // 93
+}
 
-void nested_run() { // 94
+void nested_run() {
     int32_t m = int_operand();
     int32_t offset = int_operand();
     if (m < 0 || uint32_t(m) >= program.modules.size()) fatal_stop("stack frame error");
@@ -54,14 +54,14 @@ void nested_run() { // 94
     enter_routine(program.modules[uint32_t(m)].base + uint32_t(offset), uint32_t(m));
 }
 
-void channel_owner() { // 100
+void channel_owner() {
     int32_t c = int_operand();
     ChannelOwner mapped = map_channel(c, vm.fp());
     set_int_operand(mapped.channel);
     set_int_operand(int32_t(mapped.owner - vm.stack_base));
 }
 
-void frame_above() { // 101
+void frame_above() {
     int32_t n = int_operand();
     Addr f = vm.fp();
     for (; n > 0 && f; --n)
@@ -69,7 +69,7 @@ void frame_above() { // 101
     set_int_operand(int32_t(f - vm.stack_base));
 }
 
-void next_env() { // 102
+void next_env() {
     int32_t n = int_operand();
     int64_t depth = int64_t(vm.fp()) - vm.stack_base;
     if (n < depth || (n > int32_t(value_stack_size) && n < 1000000000)) {
@@ -80,18 +80,18 @@ void next_env() { // 102
     vm.frame_watch = n <= int32_t(value_stack_size) ? vm.stack_base + uint32_t(n) : vm.global();
 }
 
-void nothing() {} // 104
+void nothing() {}
 
 void program_end() {
     end_program(int_operand());
-} // 114
+}
 
-void exception_line() { // 310
+void exception_line() {
     Addr f = handled_exception_frame();
     set_int_operand(int32_t(load_u32(f - frame::exc_line) >> 8));
 }
 
-void exception_code() { // 311
+void exception_code() {
     Addr f = handled_exception_frame();
     int32_t code = load_i32(f - frame::exc_code);
     // Moved 100000 away from zero in 32 bits: a code near the end of the range wraps, as it did
@@ -103,14 +103,14 @@ void exception_code() { // 311
 
 void soft_raise_bif() {
     soft_raise(int_operand());
-} // 354
+}
 
-void set_pump_suppression() { // 452
+void set_pump_suppression() {
     vm.pump_suppression = int_operand();
     if (vm.pump_suppression == 0 && vm.pump_enabled) process_host_messages();
 }
 
-void set_op_step_divisor() { // 454
+void set_op_step_divisor() {
     Cell n = load_cell(num_operand());
     int32_t previous = int32_t(vm.op_step_divisor);
     int32_t divisor = num_to_int32(n);
