@@ -2,6 +2,7 @@
 
 #include "asm_error.h"
 #include "asm_parser.h"
+#include "asm_warnings.h"
 #include "bcode/bifs.h"
 #include "bcode/format_error.h"
 #include "bcode/numbers.h"
@@ -1036,8 +1037,13 @@ private:
 
 } // namespace
 
-Image assemble(const std::string& text, const std::string& file) {
+Image assemble(const std::string& text, const std::string& file,
+               std::vector<std::string>* warnings) {
     ProgramSrc program = parse_assembly(text, file);
+    if (warnings) {
+        std::vector<std::string> found = assembly_warnings(program);
+        warnings->insert(warnings->end(), found.begin(), found.end());
+    }
     try {
         return Assembler(std::move(program)).run();
     } catch (const FormatError& e) {
@@ -1045,8 +1051,9 @@ Image assemble(const std::string& text, const std::string& file) {
     }
 }
 
-std::vector<uint8_t> assemble_bytes(const std::string& text, const std::string& file) {
-    Image image = assemble(text, file);
+std::vector<uint8_t> assemble_bytes(const std::string& text, const std::string& file,
+                                    std::vector<std::string>* warnings) {
+    Image image = assemble(text, file, warnings);
     try {
         return write_image(image);
     } catch (const FormatError& e) {

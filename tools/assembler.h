@@ -9,8 +9,11 @@
 
 namespace quillet::tools {
 
-// Throws AsmError (FILE:LINE: message) for any error in the source.
-bcode::Image assemble(const std::string& text, const std::string& file);
-std::vector<uint8_t> assemble_bytes(const std::string& text, const std::string& file);
+// Throws AsmError (FILE:LINE: message) for any error in the source. Warnings
+// ("FILE:LINE: warning: ...") are added to `warnings` when it is given.
+bcode::Image assemble(const std::string& text, const std::string& file,
+                      std::vector<std::string>* warnings = nullptr);
+std::vector<uint8_t> assemble_bytes(const std::string& text, const std::string& file,
+                                    std::vector<std::string>* warnings = nullptr);
 
 } // namespace quillet::tools

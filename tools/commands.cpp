@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,7 +70,7 @@ const CommandHelp helps[] = {
 };
 
 [[noreturn]] void usage_error(const std::string& command, const std::string& message) {
-    throw ToolError(message + " (see quillet " + command + " --help)");
+    throw UsageError(message + " (see quillet " + command + " --help)");
 }
 
 // Splits `-o VALUE` (and flags without value) from the positional arguments.
@@ -100,13 +101,7 @@ bool looks_like_image(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 4 && std::memcmp(bytes.data(), bcode::image_magic, 4) == 0;
 }
 
-std::vector<uint8_t> image_of(const std::string& path) {
-    std::vector<uint8_t> bytes = read_file(path);
-    if (looks_like_image(bytes)) return bytes;
-    if (!bcode::has_trailer(bytes))
-        throw ToolError(path + " is neither a B-code image nor a bound executable (no trailer)");
-    return unbind_image(bytes, false);
-}
+std::vector<uint8_t> image_of(const std::string& path);
 
 // A temporary directory that is removed with everything in it.
 class TempDir {
@@ -141,30 +136,79 @@ std::string engine_path(const std::string& self) {
     return (exe.parent_path() / "quillet-engine").string();
 }
 
-// Runs the program and returns its exit status; SIGINT reaches the program, not us, so the
-// temporary files are always removed.
+// The child of `quillet run` while it runs: a termination signal sent to us is passed on to it,
+// so that we live to remove the temporary directory after it ends.
+volatile sig_atomic_t running_child = 0;
+
+void pass_signal_on(int sig) {
+    if (running_child > 0) kill(pid_t(running_child), sig);
+}
+
+// Signal dispositions changed for the time of a run and put back afterwards.
+class RunSignals {
+public:
+    RunSignals() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        // SIGINT and SIGQUIT from the terminal reach the program directly.
+        sigaction(SIGINT, &ignore, &old_[0]);
+        sigaction(SIGQUIT, &ignore, &old_[1]);
+        struct sigaction pass {};
+        pass.sa_handler = pass_signal_on;
+        sigaction(SIGTERM, &pass, &old_[2]);
+        sigaction(SIGHUP, &pass, &old_[3]);
+    }
+    ~RunSignals() {
+        running_child = 0;
+        const int signals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+        for (int i = 0; i < 4; ++i)
+            sigaction(signals[i], &old_[i], nullptr);
+    }
+    RunSignals(const RunSignals&) = delete;
+    RunSignals& operator=(const RunSignals&) = delete;
+
+private:
+    struct sigaction old_[4]{};
+};
+
+// Runs the program and returns its exit status. Interrupts from the terminal reach the program,
+// not us, and termination signals sent to us are passed on to it, so the temporary files are
+// always removed.
 int run_program(const std::string& program, const Args& args) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    struct sigaction ignore {
-    }, old_int{}, old_quit{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGINT, &ignore, &old_int);
-    sigaction(SIGQUIT, &ignore, &old_quit);
+    RunSignals signals;
     pid_t pid;
     int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    int status = 0;
-    if (rc == 0)
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    sigaction(SIGINT, &old_int, nullptr);
-    sigaction(SIGQUIT, &old_quit, nullptr);
     if (rc != 0) throw ToolError("cannot start " + program + ": " + std::strerror(rc));
+    running_child = pid;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return WEXITSTATUS(status);
+}
+
+void print_warnings(const std::vector<std::string>& warnings) {
+    for (const std::string& w : warnings)
+        std::cerr << w << "\n";
+}
+
+// Bytes given to `run` or `dis`: an image as it is, the image of a bound executable, or none.
+std::optional<std::vector<uint8_t>> image_in(const std::vector<uint8_t>& bytes) {
+    if (looks_like_image(bytes)) return bytes;
+    if (bcode::has_trailer(bytes)) return unbind_image(bytes, false);
+    return std::nullopt;
+}
+
+std::vector<uint8_t> image_of(const std::string& path) {
+    std::optional<std::vector<uint8_t>> image = image_in(read_file(path));
+    if (!image)
+        throw ToolError(path + " is neither a B-code image nor a bound executable (no trailer)");
+    return std::move(*image);
 }
 
 } // namespace
@@ -180,7 +224,8 @@ std::string usage_overview() {
            "  run [--log FILE] FILE.qba [ARGS]  assemble, bind to the engine and run\n"
            "  bifs [NUMBER|NAME] [--markdown]   list the engine's bifs\n"
            "\n"
-           "quillet COMMAND --help describes a command; docs/assembly.md the assembly language.\n";
+           "quillet COMMAND --help describes a command; docs/assembly.md the assembly language;\n"
+           "quillet --version prints the version.\n";
 }
 
 std::string usage_of(const std::string& command) {
@@ -197,7 +242,9 @@ int command_asm(const Args& args) {
     if (output.empty()) output = fs::path(source).replace_extension(".img").string();
     if (fs::path(output) == fs::path(source))
         usage_error("asm", "the output would overwrite the source");
-    std::vector<uint8_t> image = assemble_bytes(read_text_file(source), source);
+    std::vector<std::string> warnings;
+    std::vector<uint8_t> image = assemble_bytes(read_text_file(source), source, &warnings);
+    print_warnings(warnings);
     write_file(output, image);
     return 0;
 }
@@ -260,10 +307,21 @@ int command_run(const Args& args, const std::string& self) {
     const std::string& source = args[i];
     Args program_args(args.begin() + long(i) + 1, args.end());
 
+    if (!log_copy.empty()) {
+        // Refused before the program runs, not after: its log could not be kept.
+        fs::path dir = fs::absolute(log_copy).parent_path();
+        std::error_code ec;
+        if (!fs::is_directory(dir, ec))
+            throw ToolError("cannot keep the debug log as " + log_copy +
+                            ": there is no directory " + dir.string());
+    }
     std::vector<uint8_t> bytes = read_file(source);
+    std::optional<std::vector<uint8_t>> given = image_in(bytes);
+    std::vector<std::string> warnings;
     std::vector<uint8_t> image =
-        looks_like_image(bytes) ? bytes
-                                : assemble_bytes(std::string(bytes.begin(), bytes.end()), source);
+        given ? std::move(*given)
+              : assemble_bytes(std::string(bytes.begin(), bytes.end()), source, &warnings);
+    print_warnings(warnings);
     std::string engine = engine_path(self);
     if (!fs::exists(engine))
         throw ToolError("the engine is not built yet: there is no " + engine +
@@ -275,8 +333,11 @@ int command_run(const Args& args, const std::string& self) {
     write_file(program, bound, true, engine);
     write_file(dir.path() + "/debug", {});
     int status = run_program(program, program_args);
-    if (!log_copy.empty())
-        fs::copy_file(dir.path() + "/debug", log_copy, fs::copy_options::overwrite_existing);
+    if (!log_copy.empty()) {
+        std::error_code ec;
+        fs::copy_file(dir.path() + "/debug", log_copy, fs::copy_options::overwrite_existing, ec);
+        if (ec) throw ToolError("cannot keep the debug log as " + log_copy + ": " + ec.message());
+    }
     return status;
 }
 

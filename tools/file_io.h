@@ -13,6 +13,12 @@ public:
     explicit ToolError(const std::string& what) : std::runtime_error(what) {}
 };
 
+// A wrong command line (exit status 2), as opposed to bad input (1).
+class UsageError : public ToolError {
+public:
+    using ToolError::ToolError;
+};
+
 std::vector<uint8_t> read_file(const std::string& path);
 std::string read_text_file(const std::string& path);
 // Writes through a temporary file in the same directory and renames it, so a failed write never

@@ -1,9 +1,11 @@
 // quillet: assembler, disassembler, binder and runner of B-code images.
 #include "asm_error.h"
 #include "bcode/format_error.h"
+#include "bcode/version.h"
 #include "commands.h"
 #include "file_io.h"
 
+#include <filesystem>
 #include <iostream>
 
 using namespace quillet::tools;
@@ -15,6 +17,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string command = args[0];
+    if (command == "--version") {
+        std::cout << "quillet " << quillet::quillet_version << "\n";
+        return 0;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         if (args.size() > 1 && command == "help") {
             std::string text = usage_of(args[1]);
@@ -50,7 +56,12 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << "\n";
     } catch (const quillet::bcode::FormatError& e) {
         std::cerr << "quillet " << command << ": " << e.what() << "\n";
+    } catch (const UsageError& e) {
+        std::cerr << "quillet " << command << ": " << e.what() << "\n";
+        return 2;
     } catch (const ToolError& e) {
+        std::cerr << "quillet " << command << ": " << e.what() << "\n";
+    } catch (const std::filesystem::filesystem_error& e) {
         std::cerr << "quillet " << command << ": " << e.what() << "\n";
     }
     return 1;

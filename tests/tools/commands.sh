@@ -1,8 +1,8 @@
 #!/bin/sh
 # The commands of the tool on good and bad input: exit status and messages.
-# usage: commands.sh QUILLET WORKDIR SAMPLE.qba
+# usage: commands.sh QUILLET WORKDIR SAMPLE.qba ENGINE
 set -eu
-quillet=$1 work=$2 sample=$3
+quillet=$1 work=$2 sample=$3 engine=$4
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -19,6 +19,21 @@ for c in asm dis bind unbind run; do
     "$quillet" "$c" --help | grep -q "usage: quillet $c" || fail "help of $c"
 done
 expect_error "unknown command 'frobnicate'" "$quillet" frobnicate
+"$quillet" --version | grep -q "^quillet [0-9]" || fail "--version"
+
+# A wrong command line exits with 2, bad input with 1.
+status() { # status COMMAND...: prints the exit status
+    if "$@" >/dev/null 2>&1; then echo 0; else echo $?; fi
+}
+[ "$(status "$quillet" asm)" = 2 ] || fail "asm without a file: not status 2"
+[ "$(status "$quillet" dis a b)" = 2 ] || fail "dis with two files: not status 2"
+[ "$(status "$quillet" run --frob x.qba)" = 2 ] || fail "run with an unknown option: not status 2"
+[ "$(status "$quillet" asm missing.qba)" = 1 ] || fail "asm of a missing file: not status 1"
+
+# The bif list: by number or name, unknown ones refused.
+"$quillet" bifs 10 | grep -q "^10 string_length (str, num) native" || fail "bifs 10"
+"$quillet" bifs string_length | grep -q "^10 " || fail "bifs by name"
+expect_error "no native bif has the number or name 60" "$quillet" bifs 60
 
 # Errors in sources: FILE:LINE: message, nothing written.
 printf 'module m\n  routine main\n    add x, 1, x\nend\n' >bad.qba
@@ -33,6 +48,13 @@ expect_error "quote.qba:3: string without closing quote" "$quillet" asm quote.qb
 printf 'module m\n  routine main\n' >open.qba
 expect_error "open.qba:1: the file ends inside module m" "$quillet" asm open.qba
 expect_error "cannot open missing.qba" "$quillet" asm missing.qba
+
+# Warnings do not stop the assembly.
+printf 'module m\n  routine main\n    nop\n  routine other\n    return\nend\n' >falls.qba
+"$quillet" asm falls.qba -o falls.img 2>err.txt || fail "a warning stopped the assembly"
+grep -qF "falls.qba:3: warning: routine main can run off its end" err.txt ||
+    fail "no warning for a routine that runs off its end: $(cat err.txt)"
+[ -s falls.img ] || fail "no image written after a warning"
 
 # Bind and unbind: the image survives, the run bit is kept.
 "$quillet" asm "$sample" -o sample.img
@@ -57,6 +79,27 @@ expect_error "neither a B-code image nor a bound executable" "$quillet" dis text
 head -c 2500 bound >cut
 cat back.img >>cut  # a trailer-less file that ends inside an image
 expect_error "does not end with the 14-byte trailer" "$quillet" unbind cut -o y.img
+
+# run takes sources, images and bound executables, and leaves no temporary directory behind,
+# whatever happens.
+mkdir -p tmp
+export TMPDIR="$work/tmp" QUILLET_BACKEND=headless
+"$quillet" run "$sample" || fail "run of a source"
+"$quillet" bind "$engine" sample.img -o sample-bound
+"$quillet" run sample-bound || fail "run of a bound executable"
+"$quillet" run sample.img || fail "run of an image"
+expect_error "cannot keep the debug log as /no/such/dir/x.log" \
+    "$quillet" run --log /no/such/dir/x.log "$sample"
+printf 'module m\n  routine main\n  again:\n    jump again\nend\n' >forever.qba
+"$quillet" run forever.qba &
+pid=$!
+sleep 1
+kill -TERM $pid
+rc=0
+wait $pid || rc=$?
+[ "$rc" = 143 ] || fail "run killed with SIGTERM: status $rc, not 143"
+[ -z "$(ls tmp)" ] || fail "run left $(ls tmp) behind"
+unset TMPDIR QUILLET_BACKEND
 
 # run says clearly that the engine is missing.
 export QUILLET_ENGINE="$work/no-such-engine"
