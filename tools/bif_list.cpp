@@ -27,6 +27,16 @@ std::string kinds_of(std::string_view letters) {
     return out;
 }
 
+// The bifs that the assembly language page describes with examples.
+constexpr uint16_t described_with_examples[] = {13,  14,  37,  106, 114, 310,
+                                                311, 345, 346, 347, 405, 437};
+
+bool has_examples(uint16_t number) {
+    for (uint16_t n : described_with_examples)
+        if (n == number) return true;
+    return false;
+}
+
 const char* status_word(BifStatus s) {
     return s == BifStatus::native ? "native" : "unimplemented";
 }
@@ -72,7 +82,10 @@ std::string bif_list_markdown() {
             if (b.family != family) continue;
             out << "| " << b.number << " | `" << b.name << "` | "
                 << (b.operand_text.empty() ? "—" : b.operand_text) << " | " << kinds_of(b.operands)
-                << " | " << status_word(b.status) << " | " << b.summary << " |\n";
+                << " | " << status_word(b.status) << " | " << b.summary;
+            if (has_examples(b.number))
+                out << " ([examples](assembly.md#bifs-for-hand-written-programs))";
+            out << " |\n";
         }
     }
     return out.str();
