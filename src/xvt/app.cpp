@@ -2,9 +2,9 @@
 // starts; the window system itself (fonts and all) is made only when a window is needed, so that
 // a program that never opens one starts fast. Until then a message box on the headless backend
 // is its line on standard error alone.
-#include "host/backend.h"
-#include "host/host_error.h"
-#include "host/window_system.h"
+#include "host/backends/backend_choice.h"
+#include "host/backends/host_error.h"
+#include "host/windows/window_system.h"
 #include "xvt/xvt.h"
 
 #include <chrono>
