@@ -1,8 +1,9 @@
 // The window system's hot paths: an idle peek (the op loop calls it every 320 ops), delivering
 // and dispatching one pointer move, and repainting a 1024 x 768 window from its backing surface.
-#include "host/headless_backend.h"
-#include "host/sdl_backend.h"
-#include "host/window_system.h"
+#include "host/backends/headless_backend.h"
+#include "host/backends/sdl_backend.h"
+#include "host/windows/frame.h"
+#include "host/windows/window_system.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

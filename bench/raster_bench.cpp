@@ -1,9 +1,9 @@
 // Benchmarks of the host raster on 1024 x 768 surfaces: solid fill, source-copy blit, a stretch
 // blit, one-pixel lines and a screen of text. The fill and the blit are also done with pixman in
 // the same run, so that the ratio of the two is measured under the same load.
-#include "host/device_context.h"
-#include "host/fonts.h"
-#include "host/raster_error.h"
+#include "host/raster/device_context.h"
+#include "host/raster/raster_error.h"
+#include "host/text/fonts.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // drop-down list and a list box; the log window lists what the controls and menus report.
 // With QUILLET_BACKEND=headless it takes its input from QUILLET_INPUT and ends by itself when the
 // script is done.
-#include "host/backend.h"
-#include "host/host_error.h"
-#include "host/window_system.h"
+#include "host/backends/backend_choice.h"
+#include "host/backends/host_error.h"
+#include "host/windows/window_system.h"
 
 #include <iostream>
 #include <memory>

@@ -2,7 +2,8 @@
 // and the wait for a key. The backend is chosen when the application starts; the window system
 // itself (fonts and all) is made only when a window is needed. Until then a message box on the
 // headless backend is its line on standard error alone.
-#include "host/host_error.h"
+#include "host/backends/backend_choice.h"
+#include "host/backends/host_error.h"
 #include "xvt/layer_state.h"
 #include "xvt/xvt.h"
 

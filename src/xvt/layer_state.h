@@ -2,9 +2,9 @@
 // application, its window system and the table of the layer's windows.
 #pragma once
 
-#include "host/backend.h"
-#include "host/device_context.h"
-#include "host/window_system.h"
+#include "host/raster/device_context.h"
+#include "host/windows/backend.h"
+#include "host/windows/window_system.h"
 #include "xvt/xvt.h"
 
 #include <memory>

@@ -7,7 +7,7 @@
 // line to standard error, "KIND: TEXT", with the text's line breaks written as \n.
 #pragma once
 
-#include "host/geometry.h"
+#include "host/raster/geometry.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 // Block transfers, stretching, pattern fills and scrolling, with hostile rectangles.
 #include "golden.h"
-#include "host/device_context.h"
+#include "host/raster/device_context.h"
 
 #include <climits>
 #include <gtest/gtest.h>

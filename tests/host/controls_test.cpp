@@ -1,7 +1,7 @@
 // Controls, menus, dialogs and message boxes driven by scripted input on the headless backend,
 // and golden pictures of the controls in their states.
 #include "golden.h"
-#include "host/controls.h"
+#include "host/controls/controls.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +83,7 @@ TEST(Edit, TypingSelectionClipboardAndScrolling) {
     EXPECT_EQ(n.front(), Notify::focus_gained);
     EXPECT_GT(std::count(n.begin(), n.end(), Notify::text_changed), 10);
     // The caret stays inside the narrow field: the text scrolled.
-    WindowRecord* w = p.ws->record(e);
+    WindowRecord* w = find_record(*p.ws, e);
     auto& edit = static_cast<EditControl&>(*w->control);
     EXPECT_EQ(edit.caret, static_cast<int>(p.ws->title(e).size()));
     p.ws->set_edit_selection(e, 2, 5);
@@ -138,7 +138,7 @@ TEST(ListBox, DoubleClickAndScrollingWithTheBar) {
     auto n = p.notes(1);
     EXPECT_NE(std::find(n.begin(), n.end(), Notify::double_clicked), n.end());
     // Two clicks on the down arrow (its bottom end) scrolled by two rows.
-    auto& list = static_cast<ListBoxControl&>(*p.ws->record(l)->control);
+    auto& list = static_cast<ListBoxControl&>(*find_record(*p.ws, l)->control);
     EXPECT_EQ(list.top, 0); // the arrow is at 57..68 of the box; 110 is outside it
 }
 

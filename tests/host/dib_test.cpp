@@ -1,9 +1,9 @@
 // Device-independent bitmaps: round trips at every depth and orientation, the exact layout, and
 // refusal of malformed headers and truncated data.
 #include "golden.h"
-#include "host/dib.h"
-#include "host/palettes.h"
-#include "host/raster_error.h"
+#include "host/raster/dib.h"
+#include "host/raster/palettes.h"
+#include "host/raster/raster_error.h"
 
 #include <climits>
 #include <cstring>

@@ -2,8 +2,9 @@
 // drawing. The Liberation fonts (Debian package fonts-liberation2) are required: without them
 // these tests fail and say so, rather than measure some other face.
 #include "golden.h"
-#include "host/device_context.h"
-#include "host/raster_error.h"
+#include "host/raster/device_context.h"
+#include "host/raster/raster_error.h"
+#include "host/text/fonts.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Golden picture comparison and the update switch.
 #include "golden.h"
 
-#include "host/png_file.h"
-#include "host/raster_error.h"
+#include "host/raster/png_file.h"
+#include "host/raster/raster_error.h"
 
 #include <cstdlib>
 #include <filesystem>

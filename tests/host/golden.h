@@ -3,7 +3,7 @@
 // golden-output/ in the test's build directory. QUILLET_UPDATE_GOLDEN=1 writes the goldens anew.
 #pragma once
 
-#include "host/surface.h"
+#include "host/raster/surface.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

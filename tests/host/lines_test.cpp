@@ -1,6 +1,6 @@
 // Lines: the last pixel left out, styles, wide pens, mixes and clipping of any coordinates.
 #include "golden.h"
-#include "host/device_context.h"
+#include "host/raster/device_context.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Palette kinds and nearest-colour lookup.
-#include "host/palettes.h"
+#include "host/raster/palettes.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,6 +1,6 @@
 // The row loops of fills and copies: every length and every alignment of the destination, with
 // the pixels around the row left alone.
-#include "host/pixel_rows.h"
+#include "host/raster/pixel_rows.h"
 
 #include <gtest/gtest.h>
 #include <numeric>

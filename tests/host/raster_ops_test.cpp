@@ -1,6 +1,6 @@
 // Raster operations against their truth tables, both as functions and through the device
 // context's drawing and block transfers.
-#include "host/device_context.h"
+#include "host/raster/device_context.h"
 
 #include <functional>
 #include <gtest/gtest.h>

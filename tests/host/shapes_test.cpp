@@ -1,6 +1,6 @@
 // Rectangles, ellipses, arcs, pies, polygons, brushes and flood fill.
 #include "golden.h"
-#include "host/device_context.h"
+#include "host/raster/device_context.h"
 
 #include <climits>
 #include <gtest/gtest.h>

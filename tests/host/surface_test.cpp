@@ -1,7 +1,7 @@
 // Surfaces and the device context's state.
 #include "golden.h"
-#include "host/device_context.h"
-#include "host/raster_error.h"
+#include "host/raster/device_context.h"
+#include "host/raster/raster_error.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The window tree, geometry, message order, timers, quit and end-session, modal loops, paint,
 // focus and capture on the headless backend.
-#include "host/host_error.h"
+#include "host/backends/host_error.h"
+#include "host/windows/frame.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,21 @@ TEST(Windows, BadInputIsClippedOrRefused) {
     EXPECT_EQ(ws->create_control(w, bad), no_window);
     EXPECT_FALSE(ws->set_title(0xDEAD0001, "x"));
     EXPECT_FALSE(ws->set_timer(w, 1, -5, false));
+}
+
+TEST(Windows, AWindowLargerThanTheLargestSurfaceStillComposes) {
+    auto ws = make_system();
+    WindowId w = ws->create_window(top_level("Huge", {0, 0, 9000, 9000}));
+    ASSERT_NE(w, no_window);
+    ASSERT_TRUE(ws->surface(w));
+    ws->surface(w)->set_pixel(0, 0, 0x123456);
+    Surface picture;
+    ASSERT_NO_THROW(picture = ws->compose(w));
+    EXPECT_LE(int64_t{picture.width()} * picture.height(), max_surface_pixels);
+    const IntRect client = ws->client_area_in_outer(w);
+    EXPECT_GE(picture.width(), client.right);
+    EXPECT_GT(picture.height(), max_square_surface_side - 100);
+    EXPECT_EQ(picture.pixel(client.left, client.top), 0x123456u);
 }
 
 TEST(Windows, HandlesOfDestroyedWindowsNameNothing) {

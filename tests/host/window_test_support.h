@@ -2,8 +2,8 @@
 // that run its messages and record what windows receive.
 #pragma once
 
-#include "host/headless_backend.h"
-#include "host/window_system.h"
+#include "host/backends/headless_backend.h"
+#include "host/windows/window_system.h"
 
 #include <memory>
 #include <string>

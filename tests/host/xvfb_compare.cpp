@@ -3,12 +3,12 @@
 // headless rendering of the same window after the same input. Run on a virtual display by
 // run_xvfb_test.sh; the argument is a directory for the pictures (written on a mismatch).
 // Exit status: 0 equal, 1 different or failed.
-#include "host/controls.h"
-#include "host/headless_backend.h"
-#include "host/png_file.h"
-#include "host/sdl_backend.h"
-#include "host/window_record.h"
-#include "host/window_system.h"
+#include "host/backends/headless_backend.h"
+#include "host/backends/sdl_backend.h"
+#include "host/controls/controls.h"
+#include "host/raster/png_file.h"
+#include "host/windows/window_record.h"
+#include "host/windows/window_system.h"
 #include "window_test_support.h"
 
 #include <chrono>
@@ -105,7 +105,7 @@ std::string xdotool_key(const std::string& name) {
 }
 
 std::vector<Step> input_steps(WindowSystem& ws, const Scene& s) {
-    auto& list = static_cast<ListBoxControl&>(*ws.record(s.list)->control);
+    auto& list = static_cast<ListBoxControl&>(*find_record(ws, s.list)->control);
     int row = list.item_height(ws);
     IntRect list_rect = ws.outer_rect(s.list);
     return {

@@ -1,0 +1,315 @@
+// The headless backend: the script runs one command each time the program has taken all the
+// input before it, so a run is the same however fast the program is.
+#include "host/backends/headless_backend.h"
+
+#include "host/backends/host_error.h"
+#include "host/raster/png_file.h"
+#include "host/raster/raster_error.h"
+#include "host/windows/window_system.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace quillet::host {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+HeadlessOptions HeadlessOptions::from_environment() {
+    HeadlessOptions o;
+    if (const char* screen = std::getenv("QUILLET_SCREEN"); screen && *screen) {
+        int w = 0, h = 0;
+        char x = 0, extra = 0;
+        if (std::sscanf(screen, "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') ||
+            w < 64 || h < 64 || w > max_square_surface_side || h > max_square_surface_side)
+            throw HostError("QUILLET_SCREEN: expected WIDTHxHEIGHT between 64 and " +
+                            std::to_string(max_square_surface_side) + ", found \"" + screen + "\"");
+        o.screen = {w, h};
+    }
+    if (const char* input = std::getenv("QUILLET_INPUT"); input && *input)
+        o.script = read_input_script(input);
+    if (const char* dir = std::getenv("QUILLET_SNAPSHOT_DIR"); dir && *dir) o.snapshot_dir = dir;
+    return o;
+}
+
+HeadlessBackend::HeadlessBackend(HeadlessOptions options) : m_options(std::move(options)) {}
+
+void HeadlessBackend::report(const ScriptCommand& c, const std::string& message) const {
+    std::fprintf(stderr, "%s:%d: %s\n", m_options.script.file.c_str(), c.line, message.c_str());
+    std::fflush(stderr);
+}
+
+WindowId HeadlessBackend::target() const {
+    if (m_ws->exists(m_target)) return m_target;
+    return m_ws->active_window();
+}
+
+void HeadlessBackend::poll() {
+    if (m_running || script_done()) return;
+    if (m_waiting == Waiting::time) {
+        if (steady_clock::now() < m_wait_until) return;
+        m_waiting = Waiting::none;
+    }
+    // Input is given when the program has taken everything before it.
+    if (m_ws->messages_pending()) return;
+    run_next();
+}
+
+bool HeadlessBackend::run_next() {
+    if (script_done()) return false;
+    const ScriptCommand& c = m_options.script.commands[m_next];
+    m_running = true;
+    bool done = run(c);
+    m_running = false;
+    if (done) ++m_next;
+    return done;
+}
+
+namespace {
+std::string plain_title(std::string_view t) {
+    std::string out;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == '&' && i + 1 < t.size()) ++i;
+        out += t[i];
+    }
+    return out;
+}
+} // namespace
+
+// Carries out one command; false when it must be tried again later (waits).
+bool HeadlessBackend::run(const ScriptCommand& c) {
+    using K = ScriptCommand::Kind;
+    WindowSystem& ws = *m_ws;
+    // A message box takes the next command when it is its answer; snapshots and waits run as
+    // usual; anything else first closes the box with its default button.
+    if (!m_boxes.empty() && ws.exists(m_boxes.back())) {
+        WindowId box = m_boxes.back();
+        if (c.kind == K::answer) {
+            for (WindowId child : ws.children(box))
+                if (plain_title(ws.title(child)) == c.text &&
+                    ws.control_kind(child) == ControlKind::push_button) {
+                    IntRect r = ws.outer_rect(child);
+                    IntRect client = ws.client_area_in_outer(box);
+                    IntPoint p{client.left + static_cast<int>(r.left + r.width() / 2),
+                               client.top + static_cast<int>(r.top + r.height() / 2)};
+                    ws.input_mouse(box, WindowSystem::MouseEvent::down, p, MouseButton::left, 0);
+                    ws.input_mouse(box, WindowSystem::MouseEvent::up, p, MouseButton::left, 0);
+                    return true;
+                }
+            report(c, "the message box has no button \"" + c.text + "\"");
+            ws.input_key(Key::enter, 0, 0);
+            return true;
+        }
+        if (c.kind != K::snapshot && c.kind != K::wait_time && c.kind != K::wait_window) {
+            ws.input_key(Key::enter, 0, 0);
+            return false;
+        }
+    }
+    switch (c.kind) {
+    case K::type:
+        for (char ch : c.text) {
+            if (ch == '\t')
+                ws.input_key(Key::tab, 0, 0);
+            else
+                ws.input_text(std::string_view(&ch, 1));
+        }
+        return true;
+    case K::key:
+        for (const ScriptKey& k : c.keys)
+            if (k.key == Key::character && !(k.modifiers & (mod_control | mod_alt)))
+                ws.input_text(std::string_view(&k.character, 1));
+            else
+                ws.input_key(k.key, k.character, k.modifiers);
+        return true;
+    case K::move:
+    case K::click:
+    case K::double_click:
+    case K::down:
+    case K::up:
+    case K::wheel: {
+        WindowId top = target();
+        if (!top) {
+            report(c, "no window to point at");
+            return true;
+        }
+        IntRect client = ws.client_area_in_outer(top);
+        IntPoint p{client.left + c.point.x, client.top + c.point.y};
+        using E = WindowSystem::MouseEvent;
+        if (c.kind == K::wheel) {
+            ws.input_wheel(top, p, c.amount);
+        } else if (c.kind == K::move) {
+            ws.input_mouse(top, E::move, p, c.button, c.modifiers);
+        } else {
+            ws.input_mouse(top, E::move, p, c.button, c.modifiers);
+            if (c.kind != K::up) ws.input_mouse(top, E::down, p, c.button, c.modifiers);
+            if (c.kind != K::down) ws.input_mouse(top, E::up, p, c.button, c.modifiers);
+            if (c.kind == K::double_click) {
+                ws.input_mouse(top, E::down, p, c.button, c.modifiers);
+                ws.input_mouse(top, E::up, p, c.button, c.modifiers);
+            }
+        }
+        return true;
+    }
+    case K::target: {
+        WindowId top = ws.find_top_level(c.text);
+        if (!top) {
+            report(c, "no window titled \"" + c.text + "\"");
+            return true;
+        }
+        m_target = top;
+        ws.input_activate(top);
+        return true;
+    }
+    case K::close: {
+        WindowId top = c.text.empty() ? target() : ws.find_top_level(c.text);
+        if (!top)
+            report(c, "no window titled \"" + c.text + "\" to close");
+        else
+            ws.input_close(top);
+        return true;
+    }
+    case K::resize: {
+        WindowId top = target();
+        if (!top) {
+            report(c, "no window to resize");
+            return true;
+        }
+        IntRect outer = ws.outer_rect(top);
+        IntSize client = ws.client_size(top);
+        ws.input_resize(top, {static_cast<int>(outer.width()) - client.width + c.point.x,
+                              static_cast<int>(outer.height()) - client.height + c.point.y});
+        return true;
+    }
+    case K::menu: {
+        WindowId top = target();
+        if (!top || !ws.choose_menu_path(top, c.text))
+            report(c, "no enabled menu item \"" + c.text + "\"");
+        return true;
+    }
+    case K::wait_time:
+        m_waiting = Waiting::time;
+        m_wait_until = steady_clock::now() + milliseconds(c.amount);
+        return true;
+    case K::wait_window:
+        if (ws.find_top_level(c.text)) {
+            m_waiting = Waiting::none;
+            return true;
+        }
+        if (m_waiting != Waiting::window) {
+            m_waiting = Waiting::window;
+            m_wait_until = steady_clock::now() + milliseconds(c.amount);
+        } else if (steady_clock::now() >= m_wait_until) {
+            report(c, "no window titled \"" + c.text + "\" appeared");
+            m_waiting = Waiting::none;
+            return true;
+        }
+        return false;
+    case K::snapshot:
+        write_snapshots(c.text.empty() ? "snapshot-" + std::to_string(++m_snapshot_count) : c.text);
+        return true;
+    case K::answer: report(c, "no message box to answer"); return true;
+    }
+    return true;
+}
+
+void HeadlessBackend::wait(std::optional<steady_clock::time_point> deadline) {
+    if (m_waiting == Waiting::window && !deadline && !script_done()) {
+        // Nothing can run that would open the window.
+        report(m_options.script.commands[m_next],
+               "no window titled \"" + m_options.script.commands[m_next].text + "\" appeared");
+        m_waiting = Waiting::none;
+        ++m_next;
+        return;
+    }
+    if (m_waiting != Waiting::none) {
+        auto until = deadline ? std::min(*deadline, m_wait_until) : m_wait_until;
+        std::this_thread::sleep_until(until);
+        if (m_waiting == Waiting::time && steady_clock::now() >= m_wait_until)
+            m_waiting = Waiting::none;
+        return;
+    }
+    if (!script_done()) {
+        run_next();
+        return;
+    }
+    if (deadline) {
+        std::this_thread::sleep_until(*deadline);
+        return;
+    }
+    end_session_when_idle();
+}
+
+// Waiting with no script left and no timer: the input the program waits for cannot come.
+void HeadlessBackend::end_session_when_idle() {
+    WindowSystem& ws = *m_ws;
+    if (!m_boxes.empty() && ws.exists(m_boxes.back())) {
+        ws.input_key(Key::enter, 0, 0); // a message box takes its default button
+        return;
+    }
+    if (!ws.session_ended()) {
+        ws.request_end_session(false);
+        return;
+    }
+    if (!m_quit_sent) {
+        m_quit_sent = true;
+        ws.post_quit(0);
+        return;
+    }
+    if (++m_idle_after_end >= 1000) {
+        std::fputs("headless: the program kept waiting for input after its session ended; "
+                   "stopping it\n",
+                   stderr);
+        write_snapshots("exit");
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+}
+
+void HeadlessBackend::message_box_opened(WindowId box, MessageBoxKind kind, std::string_view text) {
+    m_boxes.push_back(box);
+    if (!m_options.echo_message_boxes) return;
+    std::fputs(message_box_echo_line(kind, text).c_str(), stderr);
+    std::fflush(stderr);
+}
+
+void HeadlessBackend::message_box_closed(WindowId box) {
+    std::erase(m_boxes, box);
+}
+
+void HeadlessBackend::shutting_down() {
+    write_snapshots("exit");
+}
+
+std::vector<std::string> HeadlessBackend::write_snapshots(const std::string& prefix) {
+    std::vector<std::string> files;
+    if (m_options.snapshot_dir.empty()) return files;
+    std::error_code ec;
+    std::filesystem::create_directories(m_options.snapshot_dir, ec);
+    std::set<std::string> used;
+    for (WindowId top : m_ws->top_level_windows()) {
+        if (!m_ws->is_visible(top) || m_ws->is_popup(top)) continue;
+        std::string title;
+        for (char c : plain_title(m_ws->title(top)))
+            title += std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? c : '_';
+        if (title.empty()) title = "untitled";
+        std::string name = prefix + "-" + title;
+        for (int n = 2; used.contains(name); ++n)
+            name = prefix + "-" + title + "-" + std::to_string(n);
+        used.insert(name);
+        std::string path = m_options.snapshot_dir + "/" + name + ".png";
+        try {
+            write_png(m_ws->compose(top), path);
+            files.push_back(path);
+        } catch (const RasterError& e) {
+            std::fprintf(stderr, "headless: %s\n", e.what());
+        }
+    }
+    return files;
+}
+
+} // namespace quillet::host

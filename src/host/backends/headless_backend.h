@@ -1,0 +1,63 @@
+// The headless backend: a screen without a display. Input comes from a script (QUILLET_INPUT),
+// pictures of the windows go to PNG files (QUILLET_SNAPSHOT_DIR), message boxes are written to
+// standard error as "KIND: TEXT". It never hangs: when the program waits for input that cannot
+// come, the session is ended. docs/headless.md describes the variables and the script.
+#pragma once
+
+#include "host/backends/input_script.h"
+#include "host/windows/backend.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet::host {
+
+struct HeadlessOptions {
+    IntSize screen{1024, 768};
+    int depth = 32;
+    InputScript script;       // empty: no input at all
+    std::string snapshot_dir; // empty: no snapshots
+    bool echo_message_boxes = true;
+
+    // QUILLET_SCREEN (WIDTHxHEIGHT), QUILLET_INPUT, QUILLET_SNAPSHOT_DIR; throws HostError for
+    // a malformed value or script.
+    static HeadlessOptions from_environment();
+};
+
+class HeadlessBackend final : public Backend {
+public:
+    explicit HeadlessBackend(HeadlessOptions options);
+    const char* name() const override { return "headless"; }
+    IntSize screen_size() const override { return m_options.screen; }
+    int screen_depth() const override { return m_options.depth; }
+    void poll() override;
+    void wait(std::optional<std::chrono::steady_clock::time_point> deadline) override;
+    void message_box_opened(WindowId box, MessageBoxKind kind, std::string_view text) override;
+    void message_box_closed(WindowId box) override;
+    void shutting_down() override;
+
+    // Writes every shown top-level window as DIR/PREFIX-TITLE.png; returns the files written.
+    std::vector<std::string> write_snapshots(const std::string& prefix);
+    bool script_done() const { return m_next >= m_options.script.commands.size(); }
+
+private:
+    bool run_next();
+    bool run(const ScriptCommand& c);
+    WindowId target() const;
+    void report(const ScriptCommand& c, const std::string& message) const;
+    void end_session_when_idle();
+
+    HeadlessOptions m_options;
+    size_t m_next = 0;
+    bool m_running = false; // a command is being carried out (no re-entry)
+    enum class Waiting : uint8_t { none, time, window } m_waiting = Waiting::none;
+    std::chrono::steady_clock::time_point m_wait_until;
+    WindowId m_target = no_window;
+    std::vector<WindowId> m_boxes;
+    int m_snapshot_count = 0;
+    int m_idle_after_end = 0;
+    bool m_quit_sent = false;
+};
+
+} // namespace quillet::host

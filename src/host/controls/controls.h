@@ -1,0 +1,129 @@
+// The controls we draw ourselves. Each is a child window whose record holds its text (the
+// title) and geometry; the classes here hold the rest of its state and its behaviour. They tell
+// their parent (or owner) what happened with Msg::notify.
+#pragma once
+
+#include "host/windows/window_record.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillet::host {
+
+std::unique_ptr<Control> make_control(const ControlDef& def);
+
+// Sends Msg::notify to the window the control reports to (its owner, else its parent).
+void notify_parent(WindowSystem& ws, WindowRecord& w, Notify what, int position = 0,
+                   int action = 0);
+
+class ButtonControl final : public Control {
+public:
+    ButtonControl(ControlKind kind, bool is_default) : Control(kind), m_default(is_default) {}
+    void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
+    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool takes_focus() const override { return kind() != ControlKind::group_box; }
+    void click(WindowSystem& ws, WindowRecord& w) override;
+    bool checked = false;
+    bool is_default() const override { return m_default; }
+
+private:
+    bool m_default;
+    bool m_pressed = false;
+    bool m_tracking = false;
+};
+
+class StaticControl final : public Control {
+public:
+    using Control::Control;
+    void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
+    bool handle(WindowSystem&, WindowRecord&, const Message&) override { return false; }
+    bool takes_focus() const override { return false; }
+};
+
+class EditControl final : public Control {
+public:
+    EditControl() : Control(ControlKind::edit) {}
+    void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
+    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool wants_key(Key k) const override;
+    void title_changed(WindowSystem& ws, WindowRecord& w) override;
+    void tabbed_into(WindowSystem& ws, WindowRecord& w) override { set_selection(ws, w, 0, -1); }
+    void set_selection(WindowSystem& ws, WindowRecord& w, int start, int end);
+    int anchor = 0;
+    int caret = 0;
+    bool framed = true;
+
+private:
+    void replace_selection(WindowSystem& ws, WindowRecord& w, std::string_view text);
+    int index_at(WindowSystem& ws, WindowRecord& w, int x) const;
+    void update_caret(WindowSystem& ws, WindowRecord& w);
+    int m_scroll = 0;
+    bool m_dragging = false;
+};
+
+class ListBoxControl final : public Control {
+public:
+    explicit ListBoxControl(ListSelection selection_mode)
+        : Control(ControlKind::list_box), mode(selection_mode) {}
+    void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
+    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool wants_key(Key k) const override;
+    int item_height(WindowSystem& ws) const;
+    int visible_rows(WindowSystem& ws, WindowRecord& w) const;
+    void select_only(int i);
+    void move_caret(WindowSystem& ws, WindowRecord& w, int i, uint8_t modifiers);
+    void ensure_visible(WindowSystem& ws, WindowRecord& w, int i);
+    int selected_index() const; // the first selected, -1 for none
+
+    ListSelection mode;
+    std::vector<std::string> items;
+    std::vector<bool> selected;
+    int caret = 0;
+    int anchor = 0;
+    int top = 0;
+    bool hot_tracking = false; // in a drop-down: the item under the pointer is selected
+
+private:
+    IntRect bar_rect(WindowSystem& ws, WindowRecord& w) const;
+    ScrollBarState bar_state(WindowSystem& ws, WindowRecord& w) const;
+    bool m_bar_drag = false;
+    int m_bar_offset = 0;
+};
+
+// Drop-down list and drop-down edit: a closed field with a button that opens a list below.
+class DropDownControl final : public Control {
+public:
+    explicit DropDownControl(ControlKind kind) : Control(kind) {}
+    void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
+    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool wants_key(Key k) const override;
+    bool has_popup_open() const override { return m_popup != no_window; }
+    void title_changed(WindowSystem& ws, WindowRecord& w) override;
+    void open(WindowSystem& ws, WindowRecord& w);
+    void close(WindowSystem& ws, WindowRecord& w, bool accept);
+    void choose(WindowSystem& ws, WindowRecord& w, int index, bool tell);
+
+    std::vector<std::string> items;
+    int selection = -1;
+    WindowId edit = no_window; // drop-down edit: the edit part
+
+private:
+    WindowId m_popup = no_window;
+    int m_before = -1;
+};
+
+class ScrollBarControl final : public Control {
+public:
+    explicit ScrollBarControl(ControlKind kind) : Control(kind) {}
+    void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
+    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool wants_key(Key k) const override;
+    ScrollBarKind bar() const {
+        return kind() == ControlKind::vscroll_bar ? ScrollBarKind::vertical
+                                                  : ScrollBarKind::horizontal;
+    }
+    ScrollBarState state;
+};
+
+} // namespace quillet::host

@@ -1,0 +1,103 @@
+// Dialogs built from control definitions, and message boxes.
+#include "host/controls/controls.h"
+#include "host/windows/backend.h"
+#include "host/windows/ui_style.h"
+#include "host/windows/window_record.h"
+#include "host/windows/window_system.h"
+
+#include <algorithm>
+
+namespace quillet::host {
+
+WindowId WindowSystem::create_dialog(const DialogDef& def, WindowId owner, WindowProc procedure) {
+    if (def.client_size.width < 0 || def.client_size.height < 0 ||
+        def.client_size.width > max_square_surface_side ||
+        def.client_size.height > max_square_surface_side)
+        return no_window;
+    WindowStyle style;
+    style.caption = true;
+    style.dialog_frame = true;
+    FrameInsets f = frame_insets(m_metrics, style, false);
+    int w = def.client_size.width + f.left + f.right;
+    int h = def.client_size.height + f.top + f.bottom;
+    IntRect around = exists(owner) ? outer_rect(top_level_of(owner))
+                                   : IntRect::from_size(screen_size().width, screen_size().height);
+    int x = around.left + static_cast<int>((around.width() - w) / 2);
+    int y = around.top + static_cast<int>((around.height() - h) / 2);
+    x = std::clamp(x, 0, std::max(0, screen_size().width - w));
+    y = std::clamp(y, 0, std::max(0, screen_size().height - h));
+    WindowDef wd;
+    wd.rect = {x, y, x + w, y + h};
+    wd.title = def.title;
+    wd.style = style;
+    wd.visible = false;
+    wd.procedure = std::move(procedure);
+    WindowId id = create_window(wd);
+    WindowRecord* rec = record(id);
+    if (!rec) return no_window;
+    rec->dialog = true;
+    rec->owner = exists(owner) ? top_level_of(owner) : no_window;
+    rec->background = ui::face;
+    rec->surface.fill(ui::face);
+    for (const ControlDef& c : def.controls)
+        if (!create_control(id, c)) {
+            destroy_window(id);
+            return no_window;
+        }
+    return id;
+}
+
+int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::string_view title) {
+    const Font& font = *m_ui_font;
+    int line_h = font.metrics().height;
+    int text_w = 0, lines = 0;
+    for (size_t start = 0; start <= text.size(); ++lines) {
+        size_t nl = text.find('\n', start);
+        std::string_view line = text.substr(start, nl == std::string_view::npos ? nl : nl - start);
+        text_w = std::max(text_w, font.text_extent(line).width);
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    int width = std::clamp(text_w + 40, 240, std::max(240, screen_size().width - 40));
+    int height = lines * line_h + 76;
+    DialogDef def;
+    def.title = std::string(title);
+    def.client_size = {width, height};
+    ControlDef label;
+    label.kind = ControlKind::static_left;
+    label.rect = {20, 18, width - 20, 18 + lines * line_h};
+    label.text = std::string(text);
+    label.id = 1;
+    ControlDef ok;
+    ok.kind = ControlKind::push_button;
+    ok.rect = {width / 2 - 38, height - 38, width / 2 + 38, height - 14};
+    ok.text = "Ok";
+    ok.id = 2;
+    ok.default_button = true;
+    def.controls = {label, ok};
+    WindowId owner = m_active;
+    WindowId box = create_dialog(def, owner, [](WindowSystem& ws, const Message& m) -> intptr_t {
+        if (m.kind == Msg::notify && static_cast<Notify>(m.value) == Notify::clicked) {
+            ws.end_modal(m.window, 1);
+            return 0;
+        }
+        return ws.default_procedure(m);
+    });
+    if (!box) return -1;
+    // Label text keeps its '&' as typed.
+    if (WindowId l = control_by_id(box, 1)) {
+        std::string escaped;
+        for (char c : text)
+            escaped += c == '&' ? std::string("&&") : std::string(1, c);
+        set_title(l, escaped);
+    }
+    m_backend->message_box_opened(box, kind, text);
+    show_window(box, true);
+    set_focus(control_by_id(box, 2));
+    int result = run_modal(box);
+    m_backend->message_box_closed(box);
+    destroy_window(box);
+    return result < 0 ? 0 : result;
+}
+
+} // namespace quillet::host

@@ -1,0 +1,457 @@
+// List boxes (single, multiple and extended selection, with their own scroll bar) and the
+// drop-down list and drop-down edit, whose list opens as a popup below them.
+#include "host/controls/controls.h"
+#include "host/windows/scroll_bar_logic.h"
+#include "host/windows/ui_style.h"
+
+#include <algorithm>
+
+namespace quillet::host {
+
+// --- List box ---
+
+int ListBoxControl::item_height(WindowSystem& ws) const {
+    return ws.ui_font()->metrics().height + 1;
+}
+
+int ListBoxControl::visible_rows(WindowSystem& ws, WindowRecord& w) const {
+    return std::max(1, (w.surface.height() - 4) / item_height(ws));
+}
+
+IntRect ListBoxControl::bar_rect(WindowSystem& ws, WindowRecord& w) const {
+    if (static_cast<int>(items.size()) <= visible_rows(ws, w)) return {};
+    IntRect r = w.surface.rect();
+    return {r.right - 2 - ws.metrics().scroll_bar, r.top + 2, r.right - 2, r.bottom - 2};
+}
+
+ScrollBarState ListBoxControl::bar_state(WindowSystem& ws, WindowRecord& w) const {
+    ScrollBarState s;
+    s.minimum = 0;
+    s.maximum = static_cast<int>(items.size());
+    s.proportion = visible_rows(ws, w);
+    s.position = top;
+    return s;
+}
+
+int ListBoxControl::selected_index() const {
+    for (size_t i = 0; i < selected.size(); ++i)
+        if (selected[i]) return static_cast<int>(i);
+    return -1;
+}
+
+void ListBoxControl::select_only(int i) {
+    std::fill(selected.begin(), selected.end(), false);
+    if (i >= 0 && i < static_cast<int>(selected.size())) selected[i] = true;
+}
+
+void ListBoxControl::ensure_visible(WindowSystem& ws, WindowRecord& w, int i) {
+    int rows = visible_rows(ws, w);
+    if (i < top)
+        top = i;
+    else if (i >= top + rows)
+        top = i - rows + 1;
+    top = std::clamp(top, 0, std::max(0, static_cast<int>(items.size()) - rows));
+}
+
+bool ListBoxControl::wants_key(Key k) const {
+    return k == Key::up || k == Key::down || k == Key::page_up || k == Key::page_down ||
+           k == Key::home || k == Key::end || k == Key::character;
+}
+
+void ListBoxControl::move_caret(WindowSystem& ws, WindowRecord& w, int i, uint8_t modifiers) {
+    int n = static_cast<int>(items.size());
+    if (n == 0) return;
+    i = std::clamp(i, 0, n - 1);
+    std::vector<bool> before = selected;
+    caret = i;
+    if (mode == ListSelection::single) {
+        select_only(i);
+        anchor = i;
+    } else if (mode == ListSelection::extended) {
+        if (modifiers & mod_shift) {
+            if (!(modifiers & mod_control)) std::fill(selected.begin(), selected.end(), false);
+            for (int k = std::min(anchor, i); k <= std::max(anchor, i); ++k)
+                selected[k] = true;
+        } else if (!(modifiers & mod_control)) {
+            select_only(i);
+            anchor = i;
+        }
+    }
+    ensure_visible(ws, w, i);
+    ws.invalidate(w.id);
+    if (selected != before) notify_parent(ws, w, Notify::selection_changed);
+}
+
+bool ListBoxControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    int n = static_cast<int>(items.size());
+    int rows = visible_rows(ws, w);
+    IntRect bar = bar_rect(ws, w);
+    switch (m.kind) {
+    case Msg::mouse_down:
+    case Msg::mouse_double_click: {
+        if (m.button != MouseButton::left) return true;
+        if (!hot_tracking) ws.set_focus(w.id);
+        if (!bar.is_empty() && bar.contains(m.point)) {
+            ScrollBarState s = bar_state(ws, w);
+            ScrollLayout l = scroll_layout(bar, ScrollBarKind::vertical, s, ws.metrics());
+            switch (scroll_hit(l, m.point)) {
+            case ScrollPart::arrow_back: top = std::max(0, top - 1); break;
+            case ScrollPart::arrow_forward: top = std::min(std::max(0, n - rows), top + 1); break;
+            case ScrollPart::page_back: top = std::max(0, top - rows); break;
+            case ScrollPart::page_forward: top = std::min(std::max(0, n - rows), top + rows); break;
+            case ScrollPart::thumb:
+                m_bar_drag = true;
+                m_bar_offset = m.point.y - l.thumb.top;
+                ws.set_capture(w.id);
+                break;
+            case ScrollPart::none: break;
+            }
+            ws.invalidate(w.id);
+            return true;
+        }
+        int i = top + (m.point.y - 2) / item_height(ws);
+        if (i < 0 || i >= n) return true;
+        std::vector<bool> before = selected;
+        if (mode == ListSelection::multiple) {
+            selected[i] = !selected[i];
+            caret = anchor = i;
+        } else if (mode == ListSelection::extended && (m.modifiers & mod_control) &&
+                   !(m.modifiers & mod_shift)) {
+            selected[i] = !selected[i];
+            caret = anchor = i;
+        } else {
+            move_caret(ws, w, i, m.modifiers);
+            before = selected; // move_caret told the parent already
+        }
+        ws.invalidate(w.id);
+        if (selected != before) notify_parent(ws, w, Notify::selection_changed);
+        if (WindowRecord* still = find_record(ws, w.id))
+            notify_parent(ws, *still,
+                          m.kind == Msg::mouse_double_click ? Notify::double_clicked
+                                                            : Notify::clicked);
+        return true;
+    }
+    case Msg::mouse_move:
+        if (m_bar_drag) {
+            ScrollBarState s = bar_state(ws, w);
+            ScrollLayout l = scroll_layout(bar, ScrollBarKind::vertical, s, ws.metrics());
+            top = scroll_position_at(l, ScrollBarKind::vertical, s, m.point.y - m_bar_offset);
+            ws.invalidate(w.id);
+        } else if (hot_tracking) {
+            int i = top + (m.point.y - 2) / item_height(ws);
+            if (i >= 0 && i < n && w.surface.rect().contains(m.point) && !selected[i])
+                move_caret(ws, w, i, 0);
+        }
+        return true;
+    case Msg::mouse_up:
+        if (m_bar_drag) {
+            m_bar_drag = false;
+            ws.release_capture();
+        }
+        return true;
+    case Msg::capture_lost: m_bar_drag = false; return true;
+    case Msg::mouse_wheel:
+        top = std::clamp(top - 3 * m.value, 0, std::max(0, n - rows));
+        ws.invalidate(w.id);
+        return true;
+    case Msg::key_down: {
+        Key key = static_cast<Key>(m.code);
+        switch (key) {
+        case Key::up: move_caret(ws, w, caret - 1, m.modifiers); return true;
+        case Key::down: move_caret(ws, w, caret + 1, m.modifiers); return true;
+        case Key::page_up: move_caret(ws, w, caret - rows + 1, m.modifiers); return true;
+        case Key::page_down: move_caret(ws, w, caret + rows - 1, m.modifiers); return true;
+        case Key::home: move_caret(ws, w, 0, m.modifiers); return true;
+        case Key::end: move_caret(ws, w, n - 1, m.modifiers); return true;
+        default: return false;
+        }
+    }
+    case Msg::character:
+        if (m.code == ' ' && n > 0 && mode != ListSelection::single) {
+            if (mode == ListSelection::multiple || (m.modifiers & mod_control))
+                selected[caret] = !selected[caret];
+            else
+                select_only(caret);
+            anchor = caret;
+            ws.invalidate(w.id);
+            notify_parent(ws, w, Notify::selection_changed);
+            return true;
+        }
+        if (m.code >= 33 && m.code < 256 && n > 0) {
+            // A letter moves to the next item that starts with it.
+            auto lower = [](char c) {
+                return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            };
+            char c = lower(static_cast<char>(m.code));
+            for (int k = 1; k <= n; ++k) {
+                int i = (caret + k) % n;
+                if (!items[i].empty() && lower(items[i][0]) == c) {
+                    move_caret(ws, w, i, 0);
+                    break;
+                }
+            }
+            return true;
+        }
+        return m.code == ' ' || m.code == key_code::up || m.code == key_code::down ||
+               m.code == key_code::page_up || m.code == key_code::page_down ||
+               m.code == key_code::home || m.code == key_code::end;
+    case Msg::set_focus:
+    case Msg::kill_focus:
+        ws.invalidate(w.id);
+        notify_parent(ws, w, m.kind == Msg::set_focus ? Notify::focus_gained : Notify::focus_lost);
+        return true;
+    default: return false;
+    }
+}
+
+void ListBoxControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {
+    IntRect r = w.surface.rect();
+    bool enabled = ws.is_enabled(w.id);
+    ui::fill(dc, r, enabled ? ui::window : ui::face);
+    IntRect bar = bar_rect(ws, w);
+    int right = bar.is_empty() ? r.right - 2 : bar.left;
+    int h = item_height(ws);
+    bool focused = ws.focus() == w.id;
+    for (int i = top, y = 2; i < static_cast<int>(items.size()) && y < r.bottom - 2; ++i, y += h) {
+        IntRect row{2, y, right, y + h};
+        bool sel = selected[i];
+        if (sel) ui::fill(dc, row, ui::selection);
+        ui::draw_plain_text(dc, {row.left + 2, row.top, row.right, row.bottom}, items[i],
+                            !enabled ? ui::gray_text
+                            : sel    ? ui::selection_text
+                                     : ui::text,
+                            ui::Align::left);
+        if (focused && i == caret) ui::focus_rect(dc, row);
+    }
+    if (!bar.is_empty())
+        paint_scroll_bar(dc, bar, ScrollBarKind::vertical, bar_state(ws, w), ws.metrics(), enabled);
+    if (hot_tracking)
+        ui::frame_rect(dc, r, ui::dark);
+    else
+        ui::sunken_edge(dc, r);
+}
+
+// --- Drop-down list and drop-down edit ---
+
+bool DropDownControl::wants_key(Key k) const {
+    return k == Key::up || k == Key::down || k == Key::f4 || k == Key::character ||
+           (m_popup != no_window && (k == Key::enter || k == Key::escape)) ||
+           (kind() == ControlKind::dropdown_edit &&
+            (k == Key::left || k == Key::right || k == Key::home || k == Key::end ||
+             k == Key::backspace || k == Key::delete_key || k == Key::insert));
+}
+
+void DropDownControl::title_changed(WindowSystem& ws, WindowRecord& w) {
+    if (WindowRecord* e = find_record(ws, edit); e && e->title != w.title)
+        ws.set_title(edit, w.title);
+}
+
+void DropDownControl::choose(WindowSystem& ws, WindowRecord& w, int index, bool tell) {
+    if (index < -1 || index >= static_cast<int>(items.size())) return;
+    bool changed = index != selection;
+    selection = index;
+    std::string text = index >= 0 ? items[index] : std::string();
+    if (kind() == ControlKind::dropdown_edit && index >= 0) {
+        ws.set_title(w.id, text);
+        ws.set_edit_selection(w.id, 0, -1);
+    }
+    ws.invalidate(w.id);
+    if (changed && tell)
+        if (WindowRecord* r = find_record(ws, w.id))
+            notify_parent(ws, *r, Notify::selection_changed);
+}
+
+void DropDownControl::open(WindowSystem& ws, WindowRecord& w) {
+    if (m_popup || items.empty()) return;
+    WindowId top = ws.top_level_of(w.id);
+    IntPoint at = ws.client_to_screen(w.id, {0, w.surface.height()});
+    IntPoint origin = ws.client_to_screen(top, {0, 0});
+    int rows = std::min<int>(static_cast<int>(items.size()), 8);
+    int h = rows * (ws.ui_font()->metrics().height + 1) + 4;
+    WindowDef def;
+    def.parent = top;
+    def.rect = {at.x - origin.x, at.y - origin.y, at.x - origin.x + w.surface.width(),
+                at.y - origin.y + h};
+    def.title = "list";
+    m_popup = ws.create_window(def);
+    WindowRecord* p = find_record(ws, m_popup);
+    if (!p) return;
+    auto list = std::make_unique<ListBoxControl>(ListSelection::single);
+    list->items = items;
+    list->selected.assign(items.size(), false);
+    list->hot_tracking = true;
+    if (selection >= 0) {
+        list->select_only(selection);
+        list->caret = list->anchor = selection;
+        list->ensure_visible(ws, *p, selection);
+    }
+    p->control = std::move(list);
+    p->control_id = w.control_id;
+    p->owner = w.id;
+    p->overlay = true;
+    ws.raise_window(m_popup);
+    m_before = selection;
+    ws.set_capture(w.id);
+    ws.invalidate(w.id);
+}
+
+void DropDownControl::close(WindowSystem& ws, WindowRecord& w, bool accept) {
+    if (!m_popup) return;
+    WindowId popup = m_popup;
+    m_popup = no_window;
+    WindowId id = w.id;
+    ws.destroy_window(popup);
+    if (ws.capture() == id) ws.release_capture();
+    if (WindowRecord* self = find_record(ws, id)) {
+        if (!accept) choose(ws, *self, m_before, true);
+        ws.invalidate(id);
+    }
+}
+
+bool DropDownControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    WindowRecord* popup = find_record(ws, m_popup);
+    auto* list = popup ? static_cast<ListBoxControl*>(popup->control.get()) : nullptr;
+    auto to_popup = [&](IntPoint p) {
+        IntPoint s = ws.client_to_screen(w.id, p);
+        IntPoint o = ws.client_to_screen(m_popup, {0, 0});
+        return IntPoint{s.x - o.x, s.y - o.y};
+    };
+    switch (m.kind) {
+    case Msg::notify:
+        // From the popup list or the edit part.
+        if (m.source == m_popup && list) {
+            if (static_cast<Notify>(m.value) == Notify::selection_changed)
+                choose(ws, w, list->selected_index(), true);
+            return true;
+        }
+        if (m.source == edit) {
+            Notify what = static_cast<Notify>(m.value);
+            if (what == Notify::text_changed) {
+                if (WindowRecord* e = find_record(ws, edit)) w.title = e->title;
+                notify_parent(ws, w, Notify::text_changed);
+            } else if (what == Notify::focus_gained || what == Notify::focus_lost) {
+                notify_parent(ws, w, what);
+            }
+            return true;
+        }
+        return false;
+    case Msg::set_focus:
+        if (ws.exists(edit)) {
+            ws.set_focus(edit);
+            return true;
+        }
+        ws.invalidate(w.id);
+        notify_parent(ws, w, Notify::focus_gained);
+        return true;
+    case Msg::kill_focus:
+        if (static_cast<WindowId>(m.code) != edit) {
+            close(ws, w, true);
+            if (!ws.exists(edit)) notify_parent(ws, w, Notify::focus_lost);
+        }
+        ws.invalidate(w.id);
+        return true;
+    case Msg::mouse_down:
+    case Msg::mouse_double_click:
+        if (m.button != MouseButton::left) return true;
+        if (list) {
+            IntPoint p = to_popup(m.point);
+            if (popup->surface.rect().contains(p)) {
+                ws.send({m_popup, m.kind, 0, 0, 0, p, m.modifiers, m.button});
+            } else {
+                close(ws, w, true);
+            }
+            return true;
+        }
+        ws.set_focus(ws.exists(edit) ? edit : w.id);
+        open(ws, w);
+        return true;
+    case Msg::mouse_move:
+        if (list) ws.send({m_popup, Msg::mouse_move, 0, 0, 0, to_popup(m.point)});
+        return true;
+    case Msg::mouse_up:
+        if (list && popup->surface.rect().contains(to_popup(m.point)) &&
+            !w.surface.rect().contains(m.point))
+            close(ws, w, true);
+        return true;
+    case Msg::key_down: {
+        Key key = static_cast<Key>(m.code);
+        if (list) {
+            if (key == Key::enter || key == Key::f4 ||
+                (key == Key::up && (m.modifiers & mod_alt))) {
+                close(ws, w, true);
+                return true;
+            }
+            if (key == Key::escape) {
+                close(ws, w, false);
+                return true;
+            }
+            ws.send({m_popup, Msg::key_down, m.code, m.value, 0, {}, m.modifiers});
+            return true;
+        }
+        if (key == Key::f4 || (key == Key::down && (m.modifiers & mod_alt))) {
+            open(ws, w);
+            return true;
+        }
+        int n = static_cast<int>(items.size());
+        if (n > 0 && (key == Key::up || key == Key::down)) {
+            int i = selection < 0 ? 0 : std::clamp(selection + (key == Key::up ? -1 : 1), 0, n - 1);
+            choose(ws, w, i, true);
+            return true;
+        }
+        return false;
+    }
+    case Msg::character:
+        if (kind() == ControlKind::dropdown_list && m.code >= 33 && m.code < 256 &&
+            !items.empty()) {
+            auto lower = [](char c) {
+                return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            };
+            char c = lower(static_cast<char>(m.code));
+            int n = static_cast<int>(items.size());
+            for (int k = 1; k <= n; ++k) {
+                int i = (std::max(selection, 0) + k - (selection < 0 ? 1 : 0)) % n;
+                if (!items[i].empty() && lower(items[i][0]) == c) {
+                    choose(ws, w, i, true);
+                    break;
+                }
+            }
+            return true;
+        }
+        return m.code == key_code::up || m.code == key_code::down;
+    case Msg::capture_lost:
+        if (list) close(ws, w, true);
+        return true;
+    default: return false;
+    }
+}
+
+void DropDownControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {
+    IntRect r = w.surface.rect();
+    bool enabled = ws.is_enabled(w.id);
+    ui::fill(dc, r, enabled ? ui::window : ui::face);
+    int bw = ws.metrics().scroll_bar;
+    IntRect button{r.right - 2 - bw, r.top + 2, r.right - 2, r.bottom - 2};
+    if (kind() == ControlKind::dropdown_list) {
+        bool focused = ws.focus() == w.id;
+        IntRect field{r.left + 2, r.top + 2, button.left, r.bottom - 2};
+        std::string text = selection >= 0 ? items[selection] : std::string();
+        if (focused && m_popup == no_window)
+            ui::fill(dc, {field.left + 1, field.top + 1, field.right - 1, field.bottom - 1},
+                     ui::selection);
+        ui::draw_plain_text(dc, {field.left + 3, field.top, field.right, field.bottom}, text,
+                            !enabled                          ? ui::gray_text
+                            : focused && m_popup == no_window ? ui::selection_text
+                                                              : ui::text,
+                            ui::Align::left);
+        if (focused) ui::focus_rect(dc, field);
+    }
+    ui::fill(dc, button, ui::face);
+    if (m_popup)
+        ui::pressed_edge(dc, button);
+    else
+        ui::raised_edge(dc, button);
+    ui::draw_arrow(dc, button, 1, enabled ? ui::text : ui::gray_text);
+    ui::sunken_edge(dc, r);
+}
+
+} // namespace quillet::host

@@ -1,0 +1,87 @@
+// Rectangles, round rectangles and brush fills of rectangles.
+#include "host/raster/pixel_rows.h"
+#include "host/raster/rounded_shapes.h"
+
+#include <algorithm>
+#include <numbers>
+
+namespace quillet {
+namespace paint {
+
+// The dash index of an outline pixel: its distance along the outline, clockwise from the top
+// left for rectangles and by angle for rounded figures.
+int64_t outline_index(const RoundedShape& s, int x, int y) {
+    const double cx = (s.left + s.right) / 2, cy = (s.top + s.bottom) / 2;
+    const double w = s.right - s.left, h = s.bottom - s.top;
+    if (s.rx <= 0 || s.ry <= 0) {
+        const double px = x + 0.5 - s.left, py = y + 0.5 - s.top;
+        double along;
+        if (py < 1)
+            along = px;
+        else if (px > w - 1)
+            along = w + py;
+        else if (py > h - 1)
+            along = 2 * w + h - px;
+        else
+            along = 2 * w + 2 * h - py;
+        return static_cast<int64_t>(along);
+    }
+    const double a = w / 2, b = h / 2;
+    const double perimeter =
+        std::numbers::pi * (3 * (a + b) - std::sqrt((3 * a + b) * (a + 3 * b)));
+    const double angle = std::atan2(y + 0.5 - cy, x + 0.5 - cx) + std::numbers::pi;
+    return static_cast<int64_t>(angle / (2 * std::numbers::pi) * perimeter);
+}
+
+void draw_rounded(Surface& surface, const DrawState& state, const IntRect& clip, const IntRect& box,
+                  double rx, double ry) {
+    const ShapeOutline shape = outline_of(box, rx, ry, state.pen);
+    Coverage cov(shape_bounds(shape.outer, clip));
+    const PenStyle style = state.pen.style;
+    const bool styled =
+        pen_is_thin(state.pen) && (style == PenStyle::dash || style == PenStyle::dot);
+    mark_shape(
+        cov, shape,
+        [&](int x, int y) {
+            if (!styled) return Coverage::pen;
+            return pen_draws(style, outline_index(shape.outer, x, y)) ? Coverage::pen
+                                                                      : Coverage::pen_gap;
+        },
+        [](int, int) { return Coverage::brush; });
+    cov.paint(surface, state);
+}
+
+} // namespace paint
+
+void DeviceContext::draw_rect(IntRect r) {
+    paint::draw_rounded(m_surface, m_state, clip_rect(), r.normalized(), 0, 0);
+}
+
+void DeviceContext::draw_round_rect(IntRect r, IntSize corner) {
+    r = r.normalized();
+    const double rx = std::min<double>(std::abs(double(corner.width)), double(r.width())) / 2;
+    const double ry = std::min<double>(std::abs(double(corner.height)), double(r.height())) / 2;
+    paint::draw_rounded(m_surface, m_state, clip_rect(), r, rx, ry);
+}
+
+void DeviceContext::fill_rect(IntRect r, const Brush& brush) {
+    const IntRect area = r.intersected(clip_rect());
+    if (area.is_empty()) return;
+    const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode);
+    if (!sampler.paints()) return;
+    if (sampler.is_solid()) {
+        const size_t count = static_cast<size_t>(area.width());
+        for (int y = area.top; y < area.bottom; ++y)
+            paint::fill_row(m_surface.scanline(y) + area.left, sampler.solid_color(), count);
+        return;
+    }
+    for (int y = area.top; y < area.bottom; ++y) {
+        Color* row = m_surface.scanline(y);
+        for (int x = area.left; x < area.right; ++x) {
+            Color c;
+            if (sampler.sample(x, y, c)) row[x] = c;
+        }
+    }
+}
+
+} // namespace quillet

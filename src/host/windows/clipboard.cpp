@@ -1,0 +1,36 @@
+// The clipboard's two formats, with the desktop's text taking precedence when a bridge exists.
+#include "host/windows/clipboard.h"
+
+namespace quillet::host {
+
+void Clipboard::clear() {
+    m_text.reset();
+    m_dib.clear();
+    if (m_bridge.put_text) m_bridge.put_text("");
+}
+
+void Clipboard::set_text(std::string_view text) {
+    m_text = std::string(text);
+    m_dib.clear();
+    if (m_bridge.put_text) m_bridge.put_text(text);
+}
+
+bool Clipboard::has_text() const {
+    if (m_bridge.get_text) {
+        auto t = m_bridge.get_text();
+        return t && !t->empty();
+    }
+    return m_text.has_value();
+}
+
+std::string Clipboard::text() const {
+    if (m_bridge.get_text) return m_bridge.get_text().value_or(std::string());
+    return m_text.value_or(std::string());
+}
+
+void Clipboard::set_dib(std::vector<uint8_t> packed_dib) {
+    m_dib = std::move(packed_dib);
+    m_text.reset();
+}
+
+} // namespace quillet::host

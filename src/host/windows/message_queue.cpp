@@ -1,0 +1,259 @@
+// Messages: the queue with posted messages, generated paint and timer messages, sent messages,
+// dispatch to window procedures, quit and end-session requests, and modal loops.
+#include "host/windows/backend.h"
+#include "host/windows/ui_style.h"
+#include "host/windows/window_record.h"
+#include "host/windows/window_system.h"
+
+#include <algorithm>
+
+namespace quillet::host {
+
+void WindowSystem::pump_backend() {
+    m_backend->poll();
+}
+
+bool WindowSystem::post(const Message& message) {
+    if (!exists(message.window)) return false;
+    // Pointer moves are merged, as a desktop merges them, so a busy program never falls behind.
+    if (message.kind == Msg::mouse_move && !m_queue.empty()) {
+        Message& last = m_queue.back();
+        if (last.kind == Msg::mouse_move && last.window == message.window) {
+            last = message;
+            return true;
+        }
+    }
+    m_queue.push_back(message);
+    return true;
+}
+
+intptr_t WindowSystem::send(const Message& message) {
+    return dispatch(message);
+}
+
+void WindowSystem::post_quit(int exit_code) {
+    m_quit_posted = true;
+    m_quit_code = exit_code;
+}
+
+std::optional<Clock::time_point> WindowSystem::next_timer_due() const {
+    std::optional<Clock::time_point> due;
+    for (const Timer& t : m_timers)
+        if (!due || t.due < *due) due = t.due;
+    return due;
+}
+
+bool WindowSystem::take_timer(Message& out, bool remove) {
+    Clock::time_point now = Clock::now();
+    auto best = m_timers.end();
+    for (auto it = m_timers.begin(); it != m_timers.end(); ++it)
+        if (it->due <= now && (best == m_timers.end() || it->due < best->due)) best = it;
+    if (best == m_timers.end()) return false;
+    out = {best->window, Msg::timer, best->id};
+    if (remove) {
+        if (best->periodic)
+            best->due = now + std::chrono::milliseconds(best->interval_ms);
+        else
+            m_timers.erase(best);
+    }
+    return true;
+}
+
+WindowId WindowSystem::find_invalid(WindowId id) const {
+    WindowRecord* w = record(id);
+    if (!w) return no_window;
+    if (w->invalid) return id;
+    for (WindowId c : w->children)
+        if (WindowId found = find_invalid(c)) return found;
+    return no_window;
+}
+
+bool WindowSystem::take_paint(Message& out) {
+    for (WindowId top : m_top_levels)
+        if (WindowId id = find_invalid(top)) {
+            out = {id, Msg::paint};
+            return true;
+        }
+    return false;
+}
+
+bool WindowSystem::next_generated(Message& out, bool remove) {
+    if (m_quit_posted) {
+        out = {no_window, Msg::quit, m_quit_code};
+        if (remove) m_quit_posted = false;
+        return true;
+    }
+    if (m_invalid_windows > 0 && take_paint(out)) return true;
+    return !m_timers.empty() && take_timer(out, remove);
+}
+
+bool WindowSystem::peek(Message& out, bool remove) {
+    pump_backend();
+    if (!m_queue.empty()) {
+        out = m_queue.front();
+        if (remove) m_queue.pop_front();
+        return true;
+    }
+    return next_generated(out, remove);
+}
+
+void WindowSystem::wait_for_input(std::optional<Clock::time_point> deadline) {
+    m_backend->wait(deadline);
+}
+
+bool WindowSystem::get(Message& out) {
+    for (;;) {
+        if (peek(out, true)) return out.kind != Msg::quit;
+        wait_for_input(next_timer_due());
+    }
+}
+
+intptr_t WindowSystem::dispatch(const Message& message) {
+    WindowRecord* w = record(message.window);
+    if (!w) return 0;
+    if (message.kind == Msg::key_down &&
+        dialog_key(*w, static_cast<Key>(message.code), message.modifiers))
+        return 0;
+    unsigned invalidations = w->invalidations;
+    intptr_t answer = 0;
+    bool handled = false;
+    if (w->control) handled = w->control->handle(*this, *w, message);
+    if (!handled) {
+        if (w->procedure) {
+            WindowProc procedure = w->procedure; // it may replace itself or destroy the window
+            answer = procedure(*this, message);
+        } else {
+            answer = default_procedure(message);
+        }
+    }
+    w = record(message.window);
+    if (!w) return answer;
+    // A paint that drew nothing and asked for nothing more does not come back.
+    if (message.kind == Msg::paint && w->invalid && w->invalidations == invalidations)
+        validate(message.window);
+    if (message.kind == Msg::key_down) {
+        int code = key_to_code(static_cast<Key>(message.code), static_cast<char>(message.value),
+                               message.modifiers);
+        if (code >= 0)
+            post({message.window, Msg::character, code, 0, 0, {}, message.modifiers});
+        else if (static_cast<Key>(message.code) == Key::f1)
+            post({message.window, Msg::help});
+    }
+    return answer;
+}
+
+intptr_t WindowSystem::default_procedure(const Message& m) {
+    WindowRecord* w = record(m.window);
+    if (!w) return 0;
+    switch (m.kind) {
+    case Msg::close:
+        if (w->dialog)
+            end_modal(m.window, 0);
+        else
+            destroy_window(m.window);
+        return 0;
+    case Msg::paint: {
+        PaintScope scope(*this, m.window);
+        if (scope.valid() && w->control) w->control->paint(*this, *w, scope.dc());
+        return 0;
+    }
+    case Msg::query_end_session: return 1;
+    case Msg::key_down: {
+        WindowId top = top_level_of(m.window);
+        WindowRecord* t = record(top);
+        if (!t || !t->has_menu || m_menu) return 0;
+        Key key = static_cast<Key>(m.code);
+        // The menu runs its loop now, so the keys typed after these read it.
+        if (key == Key::alt || key == Key::f10) {
+            track_menu(top, 0, true);
+        } else if (key == Key::character && (m.modifiers & mod_alt)) {
+            for (size_t i = 0; i < t->menu.size(); ++i)
+                if (ui::parse_mnemonic(t->menu[i].title).key == m.value) {
+                    track_menu(top, static_cast<int>(i), true);
+                    break;
+                }
+        }
+        return 0;
+    }
+    case Msg::open_menu: track_menu(m.window, m.code, m.value != 0); return 0;
+    case Msg::character:
+        // Keys a control has no use for go on to the window it sits in.
+        if (w->control && w->parent != no_window && !w->dialog)
+            return send(
+                {w->parent, Msg::character, m.code, 0, 0, {}, m.modifiers, m.button, m.window});
+        return 0;
+    default: return 0;
+    }
+}
+
+bool WindowSystem::request_end_session(bool query) {
+    std::vector<WindowId> tops = m_top_levels;
+    if (query) {
+        for (WindowId top : tops)
+            if (exists(top) && send({top, Msg::query_end_session, 1}) == 0) return false;
+    }
+    m_session_ended = true;
+    for (WindowId top : tops)
+        if (exists(top)) send({top, Msg::end_session, 0});
+    return true;
+}
+
+bool WindowSystem::set_timer(WindowId id, int timer_id, int interval_ms, bool periodic) {
+    if (!exists(id) || interval_ms < 0) return false;
+    kill_timer(id, timer_id);
+    // A periodic timer of 0 ms would flood the queue; the desktop's minimum is used.
+    if (periodic && interval_ms < 1) interval_ms = 1;
+    m_timers.push_back({id, timer_id, interval_ms, periodic,
+                        Clock::now() + std::chrono::milliseconds(interval_ms), false});
+    return true;
+}
+
+bool WindowSystem::kill_timer(WindowId id, int timer_id) {
+    return std::erase_if(m_timers,
+                         [&](const Timer& t) { return t.window == id && t.id == timer_id; }) > 0;
+}
+
+int WindowSystem::run_modal(WindowId id) {
+    WindowRecord* w = record(id);
+    if (!w || w->modal_running || w->parent != no_window) return -1;
+    w->modal_running = true;
+    w->modal_done = false;
+    ++m_modal_depth;
+    WindowId owner = w->owner;
+    std::vector<WindowId> disabled;
+    for (WindowId top : m_top_levels)
+        if (WindowRecord* t = record(top); t && top != id && t->enabled && !t->overlay) {
+            t->enabled = false;
+            disabled.push_back(top);
+        }
+    show_window(id, true);
+    activate(id);
+    Message m;
+    while ((w = record(id)) && !w->modal_done) {
+        if (!get(m)) {
+            post_quit(m.code); // for the loop outside this one
+            break;
+        }
+        dispatch(m);
+    }
+    int result = -1;
+    if ((w = record(id))) {
+        result = w->modal_result;
+        w->modal_running = false;
+    }
+    for (WindowId top : disabled)
+        if (WindowRecord* t = record(top)) t->enabled = true;
+    --m_modal_depth;
+    if (exists(owner)) activate(owner);
+    return result;
+}
+
+bool WindowSystem::end_modal(WindowId id, int result) {
+    WindowRecord* w = record(id);
+    if (!w || !w->modal_running) return false;
+    w->modal_done = true;
+    w->modal_result = result;
+    return true;
+}
+
+} // namespace quillet::host
