@@ -52,14 +52,22 @@ Addr previous_routine_frame(Addr g) {
     raise_exception({.code = err::system_error});
 }
 
+// No handler takes the exception: the program stops, saying what was raised where.
+[[noreturn]] void uncaught(const RaiseRequest& q, int32_t line) {
+    debug_log("uncaught exception %d", int(q.code));
+    std::string detail = "exception " + std::to_string(q.code);
+    if (line > 0) detail += " at line " + std::to_string(line);
+    if (q.message && str_length(q.message) > 0)
+        detail.append(" (\"").append(str_view(q.message).substr(0, 200)).append("\")");
+    detail += " has no handler";
+    fatal_stop("uncaught exception", detail);
+}
+
 } // namespace
 
 bool unwind_to_handler(RaiseRequest q) {
     finish_pending_frame();
-    if (!vm.fp()) {
-        debug_log("uncaught exception %d", int(q.code));
-        fatal_stop("uncaught exception");
-    }
+    if (!vm.fp()) uncaught(q, q.explicit_line);
     store_u32(vm.fp() - frame::pc, vm.pc);
     store_u32(vm.fp() - frame::module, vm.module);
     exceptions.new_exception = !q.continuing;
@@ -67,8 +75,10 @@ bool unwind_to_handler(RaiseRequest q) {
 
     Addr g = vm.fp();
     LineTableReader r;
+    int32_t raised_line = q.explicit_line; // the nearest line known, for the diagnostic
     for (;;) {
         r = handler_test(g);
+        if (raised_line == 0) raised_line = r.line;
         if (r.block_depth > 0) break;
         if (r.line != 0) {
             if (q.soft) return false;
@@ -77,10 +87,7 @@ bool unwind_to_handler(RaiseRequest q) {
         if (!q.continuing) record_trace(r.line, r);
         q.continuing = false;
         g = previous_routine_frame(g);
-        if (!g) {
-            debug_log("uncaught exception %d", int(q.code));
-            fatal_stop("uncaught exception");
-        }
+        if (!g) uncaught(q, raised_line);
     }
 
     exceptions.handling_frame = g;

@@ -1,17 +1,15 @@
 #include "interp/fatal.h"
 
+#include "interp/registers.h"
+#include "values/debug_log.h"
 #include "values/memory.h"
 #include "xvt/xvt.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace quillet {
-
-void fatal_stop(const char* message) {
-    xvt_dm_post_message(MessageKind::fatal, message);
-    program_exit();
-}
 
 namespace {
 
@@ -22,6 +20,26 @@ namespace {
 }
 
 } // namespace
+
+void fatal_stop(const char* message, std::string_view detail) {
+    // The line comes first: on a desktop the box waits for the user.
+    std::string line = std::string("fatal stop \"") + message + "\"";
+    if (!detail.empty()) line.append(": ").append(detail);
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    debug_log("%s", line.c_str());
+    xvt_dm_post_message(MessageKind::fatal, message);
+    xvt_app_destroy();
+    end_process(fatal_exit_status);
+}
+
+std::string code_position(uint32_t pc) {
+    char text[64];
+    uint32_t m = vm.module;
+    Addr base = m < program.modules.size() ? program.modules[m].base : 0;
+    std::snprintf(text, sizeof text, "module %u offset 0x%04X", m, pc - base);
+    return text;
+}
 
 void program_exit() {
     xvt_app_destroy();

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace quillet {
 
@@ -12,8 +14,18 @@ struct ExitPolicy {
 };
 inline ExitPolicy exit_policy;
 
-// Shows the message in the fatal-error box and ends the process with status 0.
-[[noreturn]] void fatal_stop(const char* message);
+// The exit status of a process ended by a fatal stop; a normal end is 0 and a start-up that
+// cannot go on 1.
+inline constexpr int fatal_exit_status = 3;
+
+// Writes one diagnostic line with the message and the detail that explains it (what, where) to
+// standard error and the debug log, shows the message, exactly as given, in the fatal-error box,
+// and ends the process with fatal_exit_status.
+[[noreturn]] void fatal_stop(const char* message, std::string_view detail = {});
+
+// "module M offset 0xXXXX": where pc is in the current module, as the disassembler's labels
+// count (L_XXXX).
+std::string code_position(uint32_t pc);
 
 // Ends the process with status 0 after the windowing layer's clean-up.
 [[noreturn]] void program_exit();

@@ -23,10 +23,19 @@
 #include "xvt/xvt.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace quillet {
 namespace {
+
+// A byte that is no op, at pc (kept out of line: the loop's code stays small).
+[[noreturn, gnu::noinline, gnu::cold]] void illegal_op(Addr pc) {
+    char detail[96];
+    std::snprintf(detail, sizeof detail, "byte 0x%02X at %s is not an op", load_u8(pc),
+                  code_position(pc).c_str());
+    fatal_stop("illegal op", detail);
+}
 
 // The element of a one-dimensional array reference; 2001 outside the array.
 QUILLET_HOT_INLINE Addr vector_element(Addr array_cell, int32_t index) {
@@ -445,7 +454,7 @@ label_substr_assign : {
     goto op_done_at_pc;
 }
 label_illegal:
-    fatal_stop("illegal op");
+    illegal_op(pc - 1);
 #undef FALL
 #undef RAISES
 #undef JUMP
@@ -480,7 +489,7 @@ void op_loop(LoopKind kind) {
 
 void run_ops() {
     op_loop(LoopKind::main);
-    fatal_stop("illegal op"); // the main loop does not return
+    illegal_op(vm.pc); // the main loop does not return
 }
 
 void run_ops_until_stopped() {

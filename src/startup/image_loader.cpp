@@ -77,9 +77,17 @@ void load_image_from(std::span<const uint8_t> file) {
 
 void lay_out_image() {
     std::span<const uint8_t> bytes = image_bytes();
-    if (bytes.size() < 8 || std::memcmp(bytes.data(), bcode::image_magic, 4) != 0 ||
-        load_u32(program.image + 4) != bcode::image_version)
-        fatal_stop("version error");
+    if (bytes.empty())
+        fatal_stop("version error",
+                   "no B-code image is bound to this executable; see quillet bind");
+    if (bytes.size() < 8 || std::memcmp(bytes.data(), bcode::image_magic, 4) != 0)
+        fatal_stop("version error", "the bound image does not start with the B-code magic "
+                                    "D4 42 55 58: it is damaged or not an image");
+    if (uint32_t version = load_u32(program.image + 4); version != bcode::image_version) {
+        std::string detail = "the bound image has version " + std::to_string(version) +
+                             "; this engine runs version " + std::to_string(bcode::image_version);
+        fatal_stop("version error", detail);
+    }
     bcode::ImageLayout layout;
     try {
         layout = bcode::validate_image(bytes);

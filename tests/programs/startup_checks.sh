@@ -45,20 +45,27 @@ end
 PROGRAM
 "$quillet" asm "$work/empty.qba" -o "$work/empty.img" || { echo "FAIL: assembly"; exit 1; }
 
-# The engine on its own carries no image: the version check refuses it.
+# A fatal stop: one line that says what happened, the box with the system's own text (here its
+# line on standard error), and status 3.
+fatal_output() { printf 'fatal stop "%s"%s\nfatal: %s' "$1" "${2:+: $2}" "$1"; }
+
+# The engine on its own carries no image: the version check refuses it, and says why.
 mkdir -p "$work/bare" && cp "$engine" "$work/bare/engine"
-expect_run "$work/bare/engine" 0 "fatal: version error"
+expect_run "$work/bare/engine" 3 \
+    "$(fatal_output "version error" "no B-code image is bound to this executable; see quillet bind")"
 
 # A wrong magic byte and a wrong version are version errors too.
 mkdir -p "$work/magic" && cp "$work/empty.img" "$work/magic/prog.img"
 printf '\325' | dd of="$work/magic/prog.img" bs=1 seek=0 conv=notrunc 2>/dev/null
 bind_raw "$work/magic/prog.img" "$work/magic/prog"
-expect_run "$work/magic/prog" 0 "fatal: version error"
+expect_run "$work/magic/prog" 3 "$(fatal_output "version error" \
+    "the bound image does not start with the B-code magic D4 42 55 58: it is damaged or not an image")"
 
 mkdir -p "$work/version" && cp "$work/empty.img" "$work/version/prog.img"
 printf '\231' | dd of="$work/version/prog.img" bs=1 seek=4 conv=notrunc 2>/dev/null
 bind_raw "$work/version/prog.img" "$work/version/prog"
-expect_run "$work/version/prog" 0 "fatal: version error"
+expect_run "$work/version/prog" 3 \
+    "$(fatal_output "version error" "the bound image has version 2201; this engine runs version 2200")"
 
 # The unpatched image runs: the hand-made trailer is right.
 mkdir -p "$work/good" && bind_raw "$work/empty.img" "$work/good/prog"
@@ -71,16 +78,16 @@ head -c $((size - 8)) "$work/empty.img" >"$work/short/prog.img"
 bind_raw "$work/short/prog.img" "$work/short/prog"
 (cd "$work/short" && QUILLET_BACKEND=headless timeout 60 ./prog >stdout.txt 2>stderr.txt)
 status=$?
-[ "$status" = 0 ] || fail "a short image: exit status $status, expected 0"
-[ "$(wc -l <"$work/short/stderr.txt")" = 1 ] &&
+[ "$status" = 3 ] || fail "a short image: exit status $status, expected 3"
+[ "$(wc -l <"$work/short/stderr.txt")" = 2 ] &&
     grep -q '^fatal: malformed image: .' "$work/short/stderr.txt" ||
     fail "a short image was not refused as malformed: $(cat "$work/short/stderr.txt")"
 
 # A trailer whose length exceeds the file.
 mkdir -p "$work/length" && cp "$engine" "$work/length/prog"
 append_trailer "$work/length/prog" 2000000000
-expect_run "$work/length/prog" 0 \
-    "fatal: malformed image: the trailer's image length exceeds the file"
+expect_run "$work/length/prog" 3 \
+    "$(fatal_output "malformed image: the trailer's image length exceeds the file")"
 
 # A debug file beside the program is emptied at start-up, then receives the diagnostics.
 mkdir -p "$work/log" && bind_raw "$work/empty.img" "$work/log/prog"
