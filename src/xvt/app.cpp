@@ -1,7 +1,6 @@
 // Application and events: the application over the host window system, the host-message pump
 // and the wait for a key. The backend is chosen when the application starts; the window system
-// itself (fonts and all) is made only when a window is needed. Until then a message box on the
-// headless backend is its line on standard error alone.
+// itself (fonts and all) is made only when a window or a message box is needed.
 #include "host/backends/backend_choice.h"
 #include "host/backends/host_error.h"
 #include "xvt/layer_state.h"
@@ -15,10 +14,26 @@
 namespace quillet {
 
 namespace xvt_detail {
+namespace {
+
+// Chooses the backend once; false (with the reason on standard error) when none can be used.
+bool have_backend() {
+    if (app.windows || app.backend) return true;
+    try {
+        app.backend = host::create_backend_from_environment();
+        return true;
+    } catch (const host::HostError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+}
+
+} // namespace
 
 host::WindowSystem* window_system() {
-    if (!app.windows && app.backend)
-        app.windows = std::make_unique<host::WindowSystem>(std::move(app.backend));
+    // Also needed before the application exists: a box about an image that cannot run.
+    if (!have_backend()) return nullptr;
+    if (!app.windows) app.windows = std::make_unique<host::WindowSystem>(std::move(app.backend));
     return app.windows.get();
 }
 
@@ -27,13 +42,7 @@ host::WindowSystem* window_system() {
 using namespace xvt_detail;
 
 void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig&) {
-    try {
-        app.backend = host::create_backend_from_environment();
-    } catch (const host::HostError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return; // the task window cannot be created
-    }
-    app.headless = std::string_view(app.backend->name()) == "headless";
+    if (!have_backend()) return; // the task window cannot be created
     app.handler = handler;
     handler(0, xvt_event_create);
 }

@@ -21,14 +21,13 @@ host::MessageBoxKind host_kind(MessageKind kind) {
 
 } // namespace
 
+// A real modal box on every backend, also before any window exists (the window system is made
+// on first need); the headless backend also writes the box's line to standard error.
 void xvt_dm_post_message(MessageKind kind, std::string_view text) {
-    if (app.headless && !app.windows) {
-        std::fputs(host::message_box_echo_line(host_kind(kind), text).c_str(), stderr);
-        std::fflush(stderr);
-        return;
-    }
     if (host::WindowSystem* ws = window_system())
         ws->message_box(host_kind(kind), text, product_title);
+    else // no backend can show it: the text is not lost
+        std::fputs(host::message_box_echo_line(host_kind(kind), text).c_str(), stderr);
 }
 
 } // namespace quillet

@@ -24,7 +24,6 @@ struct AppState {
     TaskEventHandler handler = nullptr;
     unsigned empty_peeks = 0;
     std::unique_ptr<host::Backend> backend; // until the window system takes it
-    bool headless = true;
     std::unique_ptr<host::WindowSystem> windows;
     std::unordered_map<XvtWindow, LayerWindow> window_table;
 };

@@ -280,6 +280,50 @@ TEST(MessageBox, AnsweredByTheScriptOrItsDefaultButton) {
     EXPECT_TRUE(ws->is_enabled(main_window));
 }
 
+// The picture of the box that message_box opens with this text, taken while it is open.
+Surface message_box_picture(const std::string& text) {
+    auto ws = make_system("wait 1s\n");
+    Surface picture;
+    WindowId main_window = ws->create_window(top_level(
+        "Main", {0, 0, 300, 200}, [&](WindowSystem& s, const Message& m) -> intptr_t {
+            if (m.kind == Msg::timer) {
+                std::vector<WindowId> tops = s.top_level_windows();
+                if (tops.size() == 2 && tops.back() != m.window) {
+                    picture = s.compose(tops.back());
+                    s.end_modal(tops.back(), 1);
+                }
+            }
+            return s.default_procedure(m);
+        }));
+    ws->set_timer(main_window, 1, 10, false);
+    EXPECT_EQ(ws->message_box(MessageBoxKind::note, text, "Quillet"), 1);
+    return picture;
+}
+
+TEST(MessageBox, ShowsEveryLineAndWrapsLongOnes) {
+    // One line, three lines, and a text far wider than the screen allows, which wraps at blanks
+    // and, inside a word too long for a line, between characters.
+    EXPECT_TRUE(quillet::test::matches_golden(message_box_picture("unimplemented bif"),
+                                              "message_box_one_line"));
+    EXPECT_TRUE(quillet::test::matches_golden(
+        message_box_picture("First line\nSecond line\nThird line"), "message_box_three_lines"));
+    std::string long_text;
+    for (int i = 0; i < 40; ++i)
+        long_text += "word" + std::to_string(i) + " ";
+    long_text += std::string(150, 'x');
+    EXPECT_TRUE(
+        quillet::test::matches_golden(message_box_picture(long_text), "message_box_wrapped"));
+}
+
+TEST(MessageBox, AVeryLongTextEndsWithAnEllipsisInsideTheScreen) {
+    std::string text;
+    for (int i = 0; i < 500; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    Surface picture = message_box_picture(text);
+    EXPECT_GT(picture.width(), 0);
+    EXPECT_LE(picture.height(), 768);
+}
+
 TEST(Dialogs, BuiltFromDefinitionsEnterPressesTheDefault) {
     auto ws = make_system("type abc\nkey Enter\n");
     ControlDef edit{ControlKind::edit, {10, 10, 150, 32}, "", 1};

@@ -6,6 +6,8 @@
 #   ; expect-log: TEXT        one line of the debug log; all lines, in order (default: none)
 #   ; args: WORDS             program arguments, split as the shell splits them
 #   ; no-debug-log            run without a debug log file beside the program
+#   ; input: LINE             one line of the headless input script (none: no script)
+#   ; expect-snapshot: FILE   a picture the run wrote to its snapshot directory
 # Usage: run_program_test.sh QUILLET ENGINE SOURCE WORKDIR
 set -u
 quillet=$1 engine=$2 source=$3 work=$4
@@ -24,9 +26,13 @@ expectations() { sed -n "s/^[[:space:]]*[;#]*[[:space:]]*$1:[[:space:]]\{0,1\}//
 "$quillet" bind "$engine" "$dir/prog.img" -o "$dir/prog" || fail "bind failed"
 grep -q '^[[:space:]]*[;#]*[[:space:]]*no-debug-log' "$source" || : >"$dir/debug"
 
+expectations input >"$dir/input.txt"
+input=
+[ -s "$dir/input.txt" ] && input=input.txt
 args=$(expectations args)
 eval "set -- $args"
-(cd "$dir" && QUILLET_BACKEND=headless timeout 60 ./prog "$@" >stdout.txt 2>stderr.txt)
+(cd "$dir" && QUILLET_BACKEND=headless QUILLET_INPUT=$input QUILLET_SNAPSHOT_DIR=snaps \
+    timeout 60 ./prog "$@" >stdout.txt 2>stderr.txt)
 status=$?
 
 want_exit=$(expectations expect-exit)
@@ -45,4 +51,7 @@ if [ -f "$dir/debug" ]; then
     diff -u "$dir/want-log.txt" "$dir/debug" >"$dir/log.diff" ||
         { cat "$dir/log.diff"; fail "debug log differs"; }
 fi
+for picture in $(expectations expect-snapshot); do
+    [ -f "$dir/snaps/$picture" ] || fail "no snapshot $picture (have: $(ls "$dir/snaps" 2>/dev/null))"
+done
 echo "ok $name"

@@ -6,6 +6,8 @@
 #include "host/windows/window_system.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace quillet::host {
 
@@ -47,18 +49,68 @@ WindowId WindowSystem::create_dialog(const DialogDef& def, WindowId owner, Windo
     return id;
 }
 
-int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::string_view title) {
-    const Font& font = *m_ui_font;
-    int line_h = font.metrics().height;
-    int text_w = 0, lines = 0;
-    for (size_t start = 0; start <= text.size(); ++lines) {
+namespace {
+
+// The lines of a message box: its text's lines, each wrapped at blanks (or, for a word wider
+// than the box, between characters) to at most max_width pixels. When more than max_lines
+// result, the last one shown is "...".
+std::vector<std::string> message_lines(const GlyphFont& font, std::string_view text, int max_width,
+                                       int max_lines) {
+    std::vector<std::string> lines;
+    auto width = [&](std::string_view t) { return font.text_extent(t).width; };
+    for (size_t start = 0;;) {
         size_t nl = text.find('\n', start);
-        std::string_view line = text.substr(start, nl == std::string_view::npos ? nl : nl - start);
-        text_w = std::max(text_w, font.text_extent(line).width);
+        std::string_view rest = text.substr(start, nl == std::string_view::npos ? nl : nl - start);
+        do {
+            // The longest prefix that fits (at least one byte, so that every line makes
+            // progress; an empty line is one line), cut at the last blank in it when there is
+            // one.
+            size_t lo = std::min<size_t>(1, rest.size()), hi = rest.size();
+            while (lo < hi) {
+                size_t mid = (lo + hi + 1) / 2;
+                if (width(rest.substr(0, mid)) <= max_width)
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            size_t cut = lo;
+            if (lo < rest.size()) {
+                size_t blank = rest.substr(0, lo + 1).rfind(' ');
+                if (blank != std::string_view::npos && blank > 0) cut = blank;
+            }
+            lines.emplace_back(rest.substr(0, cut));
+            rest.remove_prefix(cut);
+            if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1); // the blank wrapped at
+        } while (!rest.empty());
         if (nl == std::string_view::npos) break;
         start = nl + 1;
     }
-    int width = std::clamp(text_w + 40, 240, std::max(240, screen_size().width - 40));
+    if (static_cast<int>(lines.size()) > max_lines) {
+        lines.resize(static_cast<size_t>(std::max(1, max_lines)));
+        lines.back() = "...";
+    }
+    return lines;
+}
+
+} // namespace
+
+int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::string_view title) {
+    const Font& font = *m_ui_font;
+    int line_h = font.metrics().height;
+    IntSize screen = screen_size();
+    std::vector<std::string> shown = message_lines(font, text, std::max(200, screen.width * 5 / 8),
+                                                   std::max(1, (screen.height - 140) / line_h));
+    int text_w = 0;
+    std::string label_text;
+    for (const std::string& line : shown) {
+        text_w = std::max(text_w, font.text_extent(line).width);
+        if (&line != &shown.front()) label_text += '\n';
+        // Label text keeps its '&' as typed.
+        for (char c : line)
+            label_text += c == '&' ? std::string("&&") : std::string(1, c);
+    }
+    int lines = static_cast<int>(shown.size());
+    int width = std::clamp(text_w + 40, 240, std::max(240, screen.width - 40));
     int height = lines * line_h + 76;
     DialogDef def;
     def.title = std::string(title);
@@ -66,7 +118,7 @@ int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::s
     ControlDef label;
     label.kind = ControlKind::static_left;
     label.rect = {20, 18, width - 20, 18 + lines * line_h};
-    label.text = std::string(text);
+    label.text = label_text;
     label.id = 1;
     ControlDef ok;
     ok.kind = ControlKind::push_button;
@@ -84,13 +136,6 @@ int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::s
         return ws.default_procedure(m);
     });
     if (!box) return -1;
-    // Label text keeps its '&' as typed.
-    if (WindowId l = control_by_id(box, 1)) {
-        std::string escaped;
-        for (char c : text)
-            escaped += c == '&' ? std::string("&&") : std::string(1, c);
-        set_title(l, escaped);
-    }
     m_backend->message_box_opened(box, kind, text);
     show_window(box, true);
     set_focus(control_by_id(box, 2));
