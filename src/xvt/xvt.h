@@ -6,6 +6,8 @@
 // standard error, "KIND: TEXT", with the text's line breaks written as \n.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string_view>
 
 namespace quillet {
@@ -42,5 +44,30 @@ bool xvt_wait_for_key();
 
 // Destroys the task window and frees the layer's resources.
 void xvt_app_destroy();
+
+// --- Timers (timers.cpp) -------------------------------------------------------------------
+
+// One-shot timers by id, each with its deadline in milliseconds of the steady clock.
+struct XvtTimers {
+    int last_id = 0;
+    std::map<int, int64_t> deadlines;
+};
+
+inline XvtTimers xvt_timers;
+
+// Forgets every timer.
+void reset_xvt_timers();
+
+// Waits ms milliseconds (none when ms <= 0) while pumping host messages, sleeping between pumps.
+void xvt_timed_wait(int64_t ms);
+
+// A one-shot timer of ms milliseconds; its id is positive and never reused.
+int xvt_timer_create(int64_t ms);
+
+// Removes a timer; an unknown id is ignored.
+void xvt_timer_kill(int id);
+
+// Whether the timer exists and its time has passed.
+bool xvt_timer_expired(int id);
 
 } // namespace quillet

@@ -6,6 +6,8 @@
 #   ; expect-log: TEXT        one line of the debug log; all lines, in order (default: none)
 #   ; args: WORDS             program arguments, split as the shell splits them
 #   ; no-debug-log            run without a debug log file beside the program
+#   ; env: NAME=VALUE         an environment variable for the program (one per line)
+# Programs never change the machine's clock: QUILLET_CLOCK_READ_ONLY is always set.
 # Usage: run_program_test.sh QUILLET ENGINE SOURCE WORKDIR
 set -u
 quillet=$1 engine=$2 source=$3 work=$4
@@ -26,7 +28,12 @@ grep -q '^[[:space:]]*[;#]*[[:space:]]*no-debug-log' "$source" || : >"$dir/debug
 
 args=$(expectations args)
 eval "set -- $args"
-(cd "$dir" && QUILLET_BACKEND=headless timeout 60 ./prog "$@" >stdout.txt 2>stderr.txt)
+(
+    expectations env >"$dir/env.txt"
+    while IFS= read -r assignment; do export "$assignment"; done <"$dir/env.txt"
+    cd "$dir" && QUILLET_CLOCK_READ_ONLY=1 QUILLET_BACKEND=headless timeout 60 ./prog "$@" \
+        >stdout.txt 2>stderr.txt
+)
 status=$?
 
 want_exit=$(expectations expect-exit)
