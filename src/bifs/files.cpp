@@ -73,7 +73,8 @@ void read_file() {
     Addr cell = str_operand();
     int32_t n = int_operand();
     Addr status = num_operand();
-    if (n < 0 || n > StringCell{cell}.max_length()) return num_set_int(status, file_status::trouble);
+    if (n < 0 || n > StringCell{cell}.max_length())
+        return num_set_int(status, file_status::trouble);
     Addr rec = str_reserve(cell, n);
     int32_t length = str_length(rec);
     if (length < n) {

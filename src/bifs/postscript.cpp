@@ -27,7 +27,8 @@ void begin() {
     bool on = postscript_begin(host_path(name));
     num_set_int(result, on ? 1 : 0);
     if (on) return;
-    if (!debug_log_state.path.empty()) std::fprintf(stderr, "Couldn't open file: %s\n", name.c_str());
+    if (!debug_log_state.path.empty())
+        std::fprintf(stderr, "Couldn't open file: %s\n", name.c_str());
     raise_error(cannot_open_journal);
 }
 

@@ -20,8 +20,8 @@ LocalTime local_time_now() {
     clock_gettime(CLOCK_REALTIME, &now);
     struct tm tm;
     localtime_r(&now.tv_sec, &tm);
-    return {1900 + tm.tm_year, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-            tm.tm_min,         tm.tm_sec,     int(now.tv_nsec / 1000000)};
+    return {1900 + tm.tm_year,         tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+            int(now.tv_nsec / 1000000)};
 }
 
 int set_local_clock(const LocalTime& t) {

@@ -111,13 +111,14 @@ DirectoryListing list_directory(std::string_view engine_pattern, bool add_subdir
             cut == std::string_view::npos ? "." : host_path(pattern.substr(0, cut + 1));
         std::string_view last = cut == std::string_view::npos ? pattern : pattern.substr(cut + 1);
         if (!last.empty())
-            gather(directory, 'd',
-                   [last](const std::string& name, bool) { return wildcard_match(last, name); },
-                   entries);
+            gather(
+                directory, 'd',
+                [last](const std::string& name, bool) { return wildcard_match(last, name); },
+                entries);
     }
     if (add_subdirectories)
-        gather(".", 'D', [](const std::string&, bool is_directory) { return is_directory; },
-               entries);
+        gather(
+            ".", 'D', [](const std::string&, bool is_directory) { return is_directory; }, entries);
 
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;

@@ -21,7 +21,7 @@ extern char** environ;
 namespace quillet {
 namespace {
 
-constexpr size_t command_buffer = 330;   // the command with its "!"
+constexpr size_t command_buffer = 330;     // the command with its "!"
 constexpr size_t delete_name_buffer = 100; // the file deleted before the command
 constexpr size_t direct_test_bytes = 99;
 

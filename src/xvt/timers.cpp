@@ -37,9 +37,9 @@ void xvt_timed_wait(int64_t ms) {
 
 int xvt_timer_create(int64_t ms) {
     int id = ++xvt_timers.last_id;
-    int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      Clock::now().time_since_epoch())
-                      .count();
+    int64_t now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+            .count();
     xvt_timers.deadlines[id] = now + std::max<int64_t>(ms, 0);
     return id;
 }
@@ -51,9 +51,9 @@ void xvt_timer_kill(int id) {
 bool xvt_timer_expired(int id) {
     auto it = xvt_timers.deadlines.find(id);
     if (it == xvt_timers.deadlines.end()) return false;
-    int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      Clock::now().time_since_epoch())
-                      .count();
+    int64_t now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+            .count();
     return now >= it->second;
 }
 
