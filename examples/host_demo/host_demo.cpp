@@ -212,7 +212,8 @@ private:
             log("Help/About");
             m_ws.message_box(MessageBoxKind::note,
                              "Quillet host demo\nWindows, menus and controls drawn by the host "
-                             "window system.");
+                             "window system.",
+                             "About the host demo");
             break;
         default: break;
         }

@@ -58,8 +58,6 @@ const char* message_box_kind_name(MessageBoxKind kind); // "note", "error", "fat
 // of the text written as \n, ending in a newline.
 std::string message_box_echo_line(MessageBoxKind kind, std::string_view text);
 
-inline constexpr std::string_view message_box_title = "Quillet BASIC Amber Edition";
-
 // Frame thickness on each side of a window with that style (and a menu bar).
 struct FrameInsets {
     int left = 0;
@@ -246,8 +244,8 @@ public:
     // --- Dialogs and message boxes ---
     WindowId create_dialog(const DialogDef& def, WindowId owner, WindowProc procedure);
     // The dialog's focus order: its tab-stop controls, Tab and Shift+Tab move through them.
-    int message_box(MessageBoxKind kind, std::string_view text,
-                    std::string_view title = message_box_title);
+    // A message box is untitled unless its caller names it.
+    int message_box(MessageBoxKind kind, std::string_view text, std::string_view title = {});
 
     // For the parts of this system (controls, menus, frames): the record of a window.
     WindowRecord* record(WindowId id) const;

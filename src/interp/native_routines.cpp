@@ -18,9 +18,15 @@ namespace {
 struct NativeLibraries {
     std::vector<void*> handles;
     std::vector<quillet_native_proc> procedures;
-    ~NativeLibraries() {
+    NativeLibraries() = default;
+    NativeLibraries(const NativeLibraries&) = delete;
+    NativeLibraries& operator=(const NativeLibraries&) = delete;
+    ~NativeLibraries() { close(); }
+    void close() {
+        procedures.clear();
         for (void* h : handles)
             dlclose(h);
+        handles.clear();
     }
 };
 
@@ -88,6 +94,10 @@ void call_native_routine(Addr d, Addr frame, Addr first, Addr lo, Addr hi) {
     quillet_native_call call{
         reinterpret_cast<unsigned char*>(host_ptr(0)), frame, first, lo, frame - 32, hi};
     proc(&call);
+}
+
+void close_native_libraries() {
+    natives.close();
 }
 
 } // namespace quillet

@@ -18,4 +18,8 @@ inline NativePolicy native_policy;
 // hi.
 void call_native_routine(Addr d, Addr frame, Addr first, Addr lo, Addr hi);
 
+// Unloads every library a program loaded and forgets their procedures (the engine reset: the
+// descriptors that cached them went with the arena).
+void close_native_libraries();
+
 } // namespace quillet

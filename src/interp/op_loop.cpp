@@ -22,6 +22,7 @@
 #include "values/strings.h"
 #include "xvt/xvt.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quillet {
@@ -72,6 +73,15 @@ QUILLET_HOT_INLINE void arithmetic(Addr& pc) {
 }
 
 enum class LoopKind { main, nested, slice };
+
+// Counts the ops run since the last charge (in every loop, slices included) against a bounded
+// run's budget, and ends the run when it is spent.
+void charge_op_budget() {
+    uint32_t run = vm.op_counter - vm.op_budget_mark;
+    vm.op_budget_mark = vm.op_counter;
+    if (run >= vm.op_budget) program_exit();
+    vm.op_budget -= run;
+}
 
 // The op counter at the running loop's next check point; only its slow paths read it, so it
 // stays out of the registers. Each loop sets it anew after every call out.
@@ -131,7 +141,7 @@ uint32_t check_counter = 0;
         if (kind == LoopKind::slice)                                                               \
             countdown = 3200 - vm.op_counter % 3200;                                               \
         else                                                                                       \
-            countdown = vm.ops_to_pump ? vm.ops_to_pump : 1;                                       \
+            countdown = std::min(vm.ops_to_pump ? vm.ops_to_pump : 1, vm.longest_stretch);         \
         check_counter = vm.op_counter + countdown;                                                 \
     } while (0)
 #define CALL(expr)                                                                                 \
@@ -225,7 +235,7 @@ check_point:
         return;
     } else {
         vm.ops_to_pump = vm.op_step_divisor ? vm.op_step_divisor : 1;
-        if (--vm.pump_budget == 0) program_exit();
+        charge_op_budget();
         if (!vm.pump_suppression && vm.pump_enabled) pump_between_ops();
         LOAD_STATE();
         goto dispatch_at_pc;
@@ -486,6 +496,14 @@ void run_op_slice() {
 
 void pump_between_ops() {
     process_host_messages();
+}
+
+void bound_run_to_ops(uint64_t ops) {
+    constexpr uint32_t check_interval = 320; // the default op-step divisor
+    vm.op_budget = ops;
+    vm.op_budget_mark = vm.op_counter;
+    vm.longest_stretch = check_interval;
+    vm.ops_to_pump = std::min(vm.ops_to_pump, check_interval);
 }
 
 } // namespace quillet

@@ -18,6 +18,10 @@ void run_op_slice();
 // The host-message pump and the serial poll that the loops run every op_step_divisor ops.
 void pump_between_ops();
 
+// Bounds the run to about ops ops (at most one check interval more): the program then ends as
+// through program_exit. For hosts that run untrusted images (the fuzz target).
+void bound_run_to_ops(uint64_t ops);
+
 // Program end (bif 114, or end_unit at the outermost level) with the given kind.
 [[noreturn]] void end_program(int32_t kind);
 

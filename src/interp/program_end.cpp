@@ -1,13 +1,13 @@
 // Program end: bif 114, or end_unit at the outermost level.
 #include "interp/fatal.h"
 #include "interp/op_loop.h"
-#include "interp/registers.h"
-#include "xvt/xvt.h"
+#include "interp/upper_layer_hooks.h"
 
 namespace quillet {
 
 void end_program(int32_t kind) {
-    if (kind == 1 || kind == 44) xvt_wait_for_key(); // after "Press any key."
+    if ((kind == 1 || kind == 44) && upper_layer_hooks.end_of_program_wait)
+        upper_layer_hooks.end_of_program_wait();
     program_exit();
 }
 

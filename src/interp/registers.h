@@ -71,8 +71,12 @@ struct Registers {
     int32_t busy_mark = 0;
     int32_t in_slice = 0;
 
-    // Pump points left before the run is stopped; only a bounded run (the fuzz target) sets it.
-    uint64_t pump_budget = UINT64_MAX;
+    // A bounded run (the fuzz target; see bound_run_to_ops) ends once it has run op_budget ops.
+    // Its check points then come at least every longest_stretch ops, so that no op-step divisor
+    // a program sets can put the next one out of reach.
+    uint64_t op_budget = UINT64_MAX;
+    uint32_t op_budget_mark = 0; // op_counter when op_budget was last charged
+    uint32_t longest_stretch = UINT32_MAX;
 
     Addr frame_watch = 0;      // frame watch position (bif 102)
     Addr program_end_mark = 0; // caller frame of a nested program-unit run (bif 94)

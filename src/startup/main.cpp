@@ -6,6 +6,7 @@
 #include "startup/image_loader.h"
 #include "startup/program_start.h"
 #include "startup/startup_state.h"
+#include "ui/ui_hooks.h"
 #include "values/arena.h"
 #include "values/debug_log.h"
 #include "xvt/xvt.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
 
     arena_init();
     install_bifs();
+    install_ui_hooks();
     install_memory_fault_stop();
     load_image(s.executable);
     AppConfig config{s.executable.c_str(), s.executable.c_str(), "Quillet BASIC/2G", 500};

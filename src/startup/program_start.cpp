@@ -2,14 +2,14 @@
 
 #include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
-#include "interp/for_loops.h"
 #include "interp/frames.h"
+#include "interp/interp_reset.h"
 #include "interp/op_loop.h"
 #include "interp/registers.h"
 #include "startup/image_loader.h"
-#include "values/memory.h"
-
-#include <cstring>
+#include "startup/startup_state.h"
+#include "values/errors.h"
+#include "values/values_reset.h"
 
 namespace quillet {
 
@@ -33,14 +33,12 @@ void start_program() {
 }
 
 void reset_engine() {
-    arena_init();
-    vm = Registers{};
-    program = Program{};
-    exceptions = ExceptionState{};
-    reset_for_cache();
-    heap = Heap{};
-    // The static records below the heap (the empty string, the empty channel table) read as zero.
-    std::memset(host_ptr(0), 0, heap_start);
+    // Layer by layer, from the bottom: each forgets everything a program can leave in it. State
+    // added to a layer goes into that layer's reset. The windowing layer's session ends with
+    // xvt_app_destroy, which every way out of a program runs.
+    reset_values_state();
+    reset_interp_state();
+    startup = StartupState{};
 }
 
 } // namespace quillet

@@ -8,7 +8,12 @@ namespace quillet {
 // start routine and runs the op loop; does not return.
 [[noreturn]] void start_program();
 
-// Forgets the previous run: interpreter registers, the program, exceptions, the heap.
+// Forgets everything earlier programs left behind, so that the next one runs as in a fresh
+// process: the arena (every page given back), the heap, the values layer's and the
+// interpreter's state, and what start-up recorded (the executable, the program's arguments, the
+// debug log, which stays disabled until the caller opens it again as main does). What the host
+// of the engine chose stays: the bif table, the exit, memory-fault and native policies and the
+// upper layers' hooks.
 void reset_engine();
 
 } // namespace quillet

@@ -21,4 +21,11 @@ void arena_init() {
     arena.reserved = true;
 }
 
+void arena_clear() {
+    if (!arena.reserved) return;
+    // The whole reach, not only the heap's range: a program can store through any corrupt
+    // address. Ranges never touched cost the kernel next to nothing.
+    madvise(reinterpret_cast<void*>(arena_address), arena_reach + arena_guard, MADV_DONTNEED);
+}
+
 } // namespace quillet

@@ -40,6 +40,10 @@ inline Arena arena;
 // since nothing can run without it.
 void arena_init();
 
+// Gives every page of the arena back to the host: the whole reservation reads as zero again, as
+// before the first program, and the memory it held no longer counts as the process's.
+void arena_clear();
+
 inline std::byte* host_ptr(Addr a) {
     return reinterpret_cast<std::byte*>(arena_address + a);
 }

@@ -1,51 +1,29 @@
-// The application seam over the host window system. The backend is chosen when the application
-// starts; the window system itself (fonts and all) is made only when a window is needed, so that
-// a program that never opens one starts fast. Until then a message box on the headless backend
-// is its line on standard error alone.
-#include "host/backend.h"
+// Application and events: the application over the host window system, the host-message pump
+// and the wait for a key. The backend is chosen when the application starts; the window system
+// itself (fonts and all) is made only when a window is needed. Until then a message box on the
+// headless backend is its line on standard error alone.
 #include "host/host_error.h"
-#include "host/window_system.h"
+#include "xvt/layer_state.h"
 #include "xvt/xvt.h"
 
 #include <chrono>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <thread>
 
 namespace quillet {
-namespace {
 
-struct AppState {
-    TaskEventHandler handler = nullptr;
-    unsigned empty_peeks = 0;
-    std::unique_ptr<host::Backend> backend; // until the window system takes it
-    bool headless = true;
-    std::unique_ptr<host::WindowSystem> windows;
-};
+namespace xvt_detail {
 
-AppState app;
-
-host::MessageBoxKind host_kind(MessageKind kind) {
-    switch (kind) {
-    case MessageKind::note: return host::MessageBoxKind::note;
-    case MessageKind::error: return host::MessageBoxKind::error;
-    case MessageKind::fatal: return host::MessageBoxKind::fatal;
-    }
-    return host::MessageBoxKind::note;
-}
-
-// The window system, made on first use; nullptr when the application has no backend (a run
-// without xvt_app_create, as the fuzz target does).
 host::WindowSystem* window_system() {
     if (!app.windows && app.backend)
         app.windows = std::make_unique<host::WindowSystem>(std::move(app.backend));
     return app.windows.get();
 }
 
-constexpr std::string_view default_window_title = "Quillet BASIC Amber Edition";
+} // namespace xvt_detail
 
-} // namespace
+using namespace xvt_detail;
 
 void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig&) {
     try {
@@ -59,13 +37,10 @@ void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig
     handler(0, xvt_event_create);
 }
 
-void xvt_dm_post_message(MessageKind kind, std::string_view text) {
-    if (app.headless && !app.windows) {
-        std::fputs(host::message_box_echo_line(host_kind(kind), text).c_str(), stderr);
-        std::fflush(stderr);
-        return;
-    }
-    if (host::WindowSystem* ws = window_system()) ws->message_box(host_kind(kind), text);
+void xvt_app_destroy() {
+    // The windows go first (their table's handlers may be what they call last), then the rest.
+    app.windows.reset();
+    app = AppState{};
 }
 
 void process_host_messages() {
@@ -89,40 +64,20 @@ void process_host_messages() {
     }
 }
 
-bool xvt_wait_for_key() {
-    host::WindowSystem* ws = window_system();
-    if (!ws) return false;
-    bool pressed = false;
-    IntSize screen = ws->screen_size();
-    host::WindowDef def;
-    def.rect = {40, 80, screen.width - 40, screen.height - 40};
-    def.title = std::string(default_window_title);
-    def.style.caption = def.style.sizable = true;
-    def.procedure = [&pressed](host::WindowSystem& w, const host::Message& m) -> intptr_t {
-        // A printable key may arrive as its character alone (text input on a desktop).
-        if (m.kind == host::Msg::key_down || m.kind == host::Msg::character) pressed = true;
-        if (m.kind != host::Msg::paint) return w.default_procedure(m);
-        host::WindowSystem::PaintScope scope(w, m.window);
-        if (scope.valid()) {
-            scope.dc().state().font = w.ui_font();
-            scope.dc().draw_text({1, int(w.client_size(m.window).height) - 10}, "Press any key.");
-        }
-        return 0;
-    };
-    host::WindowId window = ws->create_window(def);
-    if (window == host::no_window) return false;
-    ws->activate(window);
-    ws->set_focus(window);
-    // Until a key, the window's end (its close box) or the end of the session.
+bool xvt_win_wait_for_key(XvtWindow window) {
+    host::WindowSystem* ws = app.windows.get();
+    LayerWindow* record = layer_window(window);
+    if (!ws || !record) return false;
+    record->key_pressed = false;
+    // Until a key, the window's end or the end of the session. The record is looked up anew
+    // after each message: a handler may have destroyed the window.
     host::Message m;
-    while (!pressed && ws->exists(window) && ws->get(m))
+    while (ws->exists(window) && ws->get(m)) {
         ws->dispatch(m);
-    return pressed;
-}
-
-void xvt_app_destroy() {
-    app.windows.reset();
-    app.backend.reset();
+        record = layer_window(window);
+        if (record && record->key_pressed) return true;
+    }
+    return false;
 }
 
 } // namespace quillet

@@ -1,0 +1,16 @@
+// What the layers above the interpreter register with it: the interpreter calls up only through
+// these, never by name. Start-up fills them once; a hook left empty does nothing.
+#pragma once
+
+namespace quillet {
+
+struct UpperLayerHooks {
+    // At a program end that asks for it (kinds 1 and 44): "Press any key." and the wait for a
+    // key, in the default window.
+    void (*end_of_program_wait)() = nullptr;
+};
+
+// The wiring of the layers, not program state: an engine reset keeps it.
+inline UpperLayerHooks upper_layer_hooks;
+
+} // namespace quillet
