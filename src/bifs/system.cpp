@@ -1,11 +1,13 @@
-// System services: running host commands, the clock and date, the command-line text, pauses and
-// the input time limit, free memory, raw arena bytes and blocks, and the stubs that only read
-// their operands.
+// System services: running host commands, chaining, the clock and date, the command-line text,
+// pauses and the input time limit, free memory, raw arena bytes and blocks, and the stubs that only
+// read their operands.
 #include "bifs/install_bifs.h"
 #include "devices/clock.h"
 #include "devices/host_commands.h"
 #include "devices/input_time_limit.h"
 #include "devices/memory_query.h"
+#include "devices/path_mapping.h"
+#include "interp/chain_request.h"
 #include "interp/fatal.h"
 #include "interp/operands.h"
 #include "interp/program_arguments.h"
@@ -54,6 +56,16 @@ void run_command() {
         if (!switch_on) program_exit();
         return;
     }
+}
+
+// s, t: the program in file s runs next, with t as its command-line text. Nothing after this
+// bif runs in the old program.
+void chain() {
+    std::string_view name = str_view(load_u32(str_operand()));
+    std::string text(str_view(load_u32(str_operand())));
+    std::string path = host_path(name.substr(0, name.find('\0')));
+    program_arguments.chained_text = std::move(text);
+    throw ChainRequest{std::move(path)};
 }
 
 void time_of_day() {
@@ -142,6 +154,7 @@ void read_three_strings() {
 void install_system_bifs(BifTable& t) {
     t.install(bif::command_line, command_line);
     t.install(bif::run_command, run_command);
+    t.install(bif::chain, chain);
     t.install(bif::time, time_of_day);
     t.install(bif::date_string, date_text);
     t.install(bif::pause, pause);

@@ -1,11 +1,13 @@
 #include "startup/program_start.h"
 
+#include "interp/chain_request.h"
 #include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
 #include "interp/frames.h"
 #include "interp/interp_reset.h"
 #include "interp/op_loop.h"
 #include "interp/registers.h"
+#include "startup/chain.h"
 #include "startup/image_loader.h"
 #include "startup/startup_state.h"
 #include "values/errors.h"
@@ -13,7 +15,9 @@
 
 namespace quillet {
 
-void start_program() {
+namespace {
+
+[[noreturn]] void run_loaded_program() {
     init_value_stack();
     lay_out_image();
     vm.bases[2] = program.cell_area1;
@@ -30,6 +34,19 @@ void start_program() {
         unwind_to_handler({.code = e.code});
     }
     run_ops();
+}
+
+} // namespace
+
+void start_program() {
+    // A chain leaves every op loop and comes back here to run the program it loaded.
+    for (;;) {
+        try {
+            run_loaded_program();
+        } catch (const ChainRequest& request) {
+            load_chained_program(request.program_path);
+        }
+    }
 }
 
 void reset_engine() {
