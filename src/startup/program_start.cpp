@@ -1,5 +1,7 @@
 #include "startup/program_start.h"
 
+#include "devices/devices_reset.h"
+#include "graphics/graphics_reset.h"
 #include "interp/chain_request.h"
 #include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
@@ -12,6 +14,7 @@
 #include "startup/startup_state.h"
 #include "values/errors.h"
 #include "values/values_reset.h"
+#include "xvt/xvt.h"
 
 namespace quillet {
 
@@ -53,8 +56,11 @@ void reset_engine() {
     // Layer by layer, from the bottom: each forgets everything a program can leave in it. State
     // added to a layer goes into that layer's reset. The windowing layer's session ends with
     // xvt_app_destroy, which every way out of a program runs.
+    reset_xvt_timers();
     reset_values_state();
     reset_interp_state();
+    reset_devices_state();
+    reset_graphics_state();
     startup = StartupState{};
 }
 
