@@ -3,7 +3,7 @@ BUILD := build
 SANITIZE_BUILD := build/sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-fast sanitize bench compare-lua demo format clean
+.PHONY: all deps build test test-fast sanitize bench compare-lua compare-dd demo format clean
 
 all: build
 
@@ -36,6 +36,9 @@ bench: build
 # The same loops in B-code and in Lua 5.4, timed side by side.
 compare-lua: build
 	@./scripts/compare-lua.sh $(BUILD)
+
+compare-dd: build
+	@./scripts/compare-dd.sh $(BUILD)
 
 # Builds the demo program, binds it to the engine and runs it headless beside a debug log.
 demo: build

@@ -23,11 +23,23 @@ struct RunEnded {};
     throw RunEnded{};
 }
 
+// Bifs that reach the machine: files and directories, host commands, the clock, chaining, pauses
+// and the journal. A fuzzed program must not delete files, run commands or sleep; calling one of
+// these ends its run as an unimplemented bif.
+constexpr bif::Number host_bifs[] = {
+    bif::file_open,       bif::file_close,       bif::file_read,      bif::file_write,
+    bif::file_set_length, bif::file_delete,      bif::file_rename,    bif::current_directory,
+    bif::file_lock,       bif::file_system,      bif::run_command,    bif::chain,
+    bif::pause,           bif::postscript_begin, bif::postscript_add, bif::postscript_end,
+};
+
 } // namespace
 
 void run_engine_on(std::span<const uint8_t> image) {
     reset_engine();
     install_bifs();
+    for (bif::Number n : host_bifs)
+        bif_table.native[n] = nullptr;
     // A fault found while freeing may come from a destructor, which must not throw: the run goes
     // on with the block left alone and ends at its op budget.
     memory_fault_policy.hook = [](Addr) {};

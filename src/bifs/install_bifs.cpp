@@ -9,6 +9,8 @@ void install_bifs() {
     install_string_bifs(bif_table);
     install_system_bifs(bif_table);
     install_option_bifs(bif_table);
+    install_file_bifs(bif_table);
+    install_postscript_bifs(bif_table);
 }
 
 } // namespace quillet

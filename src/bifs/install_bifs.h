@@ -15,5 +15,7 @@ void install_array_bifs(BifTable& table);
 void install_string_bifs(BifTable& table);
 void install_system_bifs(BifTable& table);
 void install_option_bifs(BifTable& table);
+void install_file_bifs(BifTable& table);
+void install_postscript_bifs(BifTable& table);
 
 } // namespace quillet

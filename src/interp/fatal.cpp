@@ -46,6 +46,10 @@ void program_exit() {
     end_process(0);
 }
 
+void immediate_exit(int status) {
+    end_process(status);
+}
+
 void run_exit() {
     end_process(1);
 }

@@ -33,6 +33,9 @@ std::string code_position(uint32_t pc);
 // Makes freeing something that is not a live block (a program overwrote a record) a fatal stop.
 void install_memory_fault_stop();
 
+// Ends the process at once with the given status, without the end-of-program work.
+[[noreturn]] void immediate_exit(int status);
+
 // Ends a start-up that cannot go on, with status 1.
 [[noreturn]] void run_exit();
 

@@ -5,7 +5,8 @@
 namespace quillet {
 
 // Allocates the value stack, lays out the loaded image, checks the bif overrides, enters the
-// start routine and runs the op loop; does not return.
+// start routine and runs the op loop; does not return. A chain loads its program and starts
+// that one the same way.
 [[noreturn]] void start_program();
 
 // Forgets everything earlier programs left behind, so that the next one runs as in a fresh

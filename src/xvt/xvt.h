@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -121,5 +122,30 @@ void xvt_dm_post_message(MessageKind kind, std::string_view text);
 
 // ---- Printing ----------------------------------------------------------------------------------
 // To come: print records, pages and the print thread.
+
+// ---- Timers (timers.cpp) -----------------------------------------------------------------------
+
+// One-shot timers by id, each with its deadline in milliseconds of the steady clock.
+struct XvtTimers {
+    int last_id = 0;
+    std::map<int, int64_t> deadlines;
+};
+
+inline XvtTimers xvt_timers;
+
+// Forgets every timer.
+void reset_xvt_timers();
+
+// Waits ms milliseconds (none when ms <= 0) while pumping host messages, sleeping between pumps.
+void xvt_timed_wait(int64_t ms);
+
+// A one-shot timer of ms milliseconds; its id is positive and never reused.
+int xvt_timer_create(int64_t ms);
+
+// Removes a timer; an unknown id is ignored.
+void xvt_timer_kill(int id);
+
+// Whether the timer exists and its time has passed.
+bool xvt_timer_expired(int id);
 
 } // namespace quillet

@@ -8,6 +8,8 @@
 #   ; no-debug-log            run without a debug log file beside the program
 #   ; input: LINE             one line of the headless input script (none: no script)
 #   ; expect-snapshot: FILE   a picture the run wrote to its snapshot directory
+#   ; env: NAME=VALUE         an environment variable for the program (one per line)
+# Programs never change the machine's clock: QUILLET_CLOCK_READ_ONLY is always set.
 # Usage: run_program_test.sh QUILLET ENGINE SOURCE WORKDIR
 set -u
 quillet=$1 engine=$2 source=$3 work=$4
@@ -31,8 +33,12 @@ input=
 [ -s "$dir/input.txt" ] && input=input.txt
 args=$(expectations args)
 eval "set -- $args"
-(cd "$dir" && QUILLET_BACKEND=headless QUILLET_INPUT=$input QUILLET_SNAPSHOT_DIR=snaps \
-    timeout 60 ./prog "$@" >stdout.txt 2>stderr.txt)
+(
+    expectations env >"$dir/env.txt"
+    while IFS= read -r assignment; do export "$assignment"; done <"$dir/env.txt"
+    cd "$dir" && QUILLET_CLOCK_READ_ONLY=1 QUILLET_BACKEND=headless QUILLET_INPUT=$input \
+        QUILLET_SNAPSHOT_DIR=snaps timeout 60 ./prog "$@" >stdout.txt 2>stderr.txt
+)
 status=$?
 
 want_exit=$(expectations expect-exit)
