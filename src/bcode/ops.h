@@ -68,6 +68,11 @@ inline constexpr ModeMeaning mode_meanings[] = {
 #undef QUILLET_MODE
 };
 
+// The mode that reaches the variables of shared register r (0..2).
+constexpr uint16_t shared_register_mode(uint32_t r) {
+    return uint16_t(mode_shared0 + mode_step * r);
+}
+
 // The meaning of a descriptor's mode field; base_none for the escape and for values that are not
 // modes.
 constexpr ModeMeaning mode_meaning(uint16_t mode) {
