@@ -55,9 +55,9 @@ QUILLET_HOT_INLINE Addr fetch_descriptor(Addr& pc, Addr table) {
 
 // The cell address of an operand in a mode of the given meaning.
 template <bcode::ModeMeaning meaning>
-QUILLET_HOT_INLINE Addr address_in_mode(uint16_t mode, uint32_t off) {
+QUILLET_HOT_INLINE Addr address_in_mode(uint32_t off) {
     if constexpr (meaning.base == bcode::base_none) {
-        bad_operand_mode(mode);
+        return 0; // never selected: the escape's case label matches no mode (below)
     } else {
         Addr base = vm.bases[meaning.base];
         Addr a = meaning.subtracts ? base - off : base + off;
@@ -65,14 +65,21 @@ QUILLET_HOT_INLINE Addr address_in_mode(uint16_t mode, uint32_t off) {
     }
 }
 
-// The cell address a descriptor names: one case per mode of address_modes.def.
+// The case label of a mode in resolve_descriptor: a value above every u16 for the escape, so that
+// it goes with the values that are not modes.
+constexpr uint32_t mode_case(uint16_t mode) {
+    return bcode::mode_meaning(mode).base == bcode::base_none ? 0x10000u + mode : mode;
+}
+
+// The cell address a descriptor names: one case per mode of address_modes.def. The escape and
+// any value that is not a mode stop the program, by one call (so the readers need no frame).
 QUILLET_HOT_INLINE Addr resolve_descriptor(Addr desc) {
     uint16_t mode = load_u16(desc);
     uint32_t off = load_u16(desc + 2);
-    switch (mode) {
-#define QUILLET_MODE(value, name, base, sign, access)                                              \
-    case value:                                                                                    \
-        return address_in_mode<bcode::mode_meaning(value)>(mode, off);
+    switch (uint32_t(mode)) {
+#define QUILLET_MODE(value, name, from, sign, access)                                              \
+    case mode_case(value):                                                                         \
+        return address_in_mode<bcode::mode_meaning(value)>(off);
 #include "bcode/address_modes.def"
 #undef QUILLET_MODE
     default: bad_operand_mode(mode);

@@ -81,9 +81,10 @@ public:
         }
         plan_.return_pc = p_;
         plan_.body = entry + Addr(reading.desc.size);
+        // Counts of 16 bits, as the frame stores them; larger ones stay with enter_routine.
         plan_.plain = plan_.blocks.empty() && args_in_image_ && in_image(plan_.body) &&
                       (plan_.frame.end == desc_own_env || plan_.frame.end == desc_caller_env) &&
-                      plan_.frame.release_count <= 0x7FFF && plan_.frame.reference_count <= 0x7FFF;
+                      releases_ <= 0x7FFF && references_ <= 0x7FFF;
         for (const PlanStep& step : plan_.frame.steps)
             plan_.plain = plan_.plain && step.fault == PlanFault::none && plain_code(step.code);
     }
@@ -95,7 +96,7 @@ private:
         f.size = 2 * d.frame_units;
         f.start_pc = p_;
         steps_ = &f.steps;
-        frame_ = &f;
+        releases_ = references_ = 0;
         if (f.size < frame::header + 4) return false; // the builder stops before anything
         lo_ = 4 - int64_t(f.size);
         hi_ = -int64_t(frame::header);
@@ -105,12 +106,18 @@ private:
         f.numeric_locals = d.numeric_locals;
         if (hi_ - lo_ < 8 * int64_t(d.string_locals)) return stop(PlanFault::frame_error);
         hi_ -= 8 * int64_t(d.string_locals);
-        f.string_locals = f.release_count = d.string_locals;
+        f.string_locals = releases_ = d.string_locals;
+        bool ended = true;
         for (const DescriptorItem& item : d.items)
-            if (!add(item, f, fault)) return false;
-        if (fault == DescriptorFault::bad_code || fault == DescriptorFault::truncated)
-            return stop(PlanFault::frame_error);
-        return true;
+            if (!add(item, f, fault)) {
+                ended = false;
+                break;
+            }
+        if (ended && (fault == DescriptorFault::bad_code || fault == DescriptorFault::truncated))
+            ended = stop(PlanFault::frame_error);
+        f.release_count = uint16_t(releases_);
+        f.reference_count = uint16_t(references_);
+        return ended;
     }
 
     bool add(const DescriptorItem& item, FramePlan& f, DescriptorFault fault) {
@@ -142,7 +149,7 @@ private:
             references_started_ = true;
             if (hi_ - lo_ < 8 * int64_t(item.number)) return place_fault(step);
             hi_ -= 8 * int64_t(item.number);
-            f.reference_count += item.number;
+            references_ += item.number;
             return push(step);
         case desc_own_env:
         case desc_caller_env:
@@ -190,7 +197,7 @@ private:
         if (references_started_ || hi_ - lo_ < 8) return place_fault(step);
         hi_ -= 8;
         step.at = int32_t(hi_);
-        ++frame_->release_count;
+        ++releases_;
         return push(step);
     }
     bool reference(PlanStep& step) {
@@ -198,7 +205,7 @@ private:
         if (hi_ - lo_ < 8) return place_fault(step);
         hi_ -= 8;
         step.at = int32_t(hi_);
-        ++frame_->reference_count;
+        ++references_;
         return push(step);
     }
 
@@ -222,12 +229,13 @@ private:
     RoutinePlan& plan_;
     Addr p_; // in the caller's op stream
     bool args_in_image_ = true;
-    FramePlan* frame_ = nullptr;
     std::vector<PlanStep>* steps_ = nullptr;
     // The numeric region grows up from lo, the slots down from hi, both counted from the frame.
     int64_t lo_ = 0;
     int64_t hi_ = 0;
     bool references_started_ = false;
+    uint32_t releases_ = 0; // the frame's slot counts
+    uint32_t references_ = 0;
 };
 
 struct PlanKey {

@@ -46,8 +46,8 @@ struct FramePlan {
     uint32_t size = 0; // bytes
     uint32_t numeric_locals = 0;
     uint32_t string_locals = 0;
-    uint32_t release_count = 0;
-    uint32_t reference_count = 0;
+    uint16_t release_count = 0; // adjacent, as the frame keeps them
+    uint16_t reference_count = 0;
     uint8_t end = bcode::desc_none; // own_env, caller_env, shared_block or native; none when a
                                     // fault step stops the call first
     uint8_t shared_register = 0;    // shared_block: 0..2
@@ -116,8 +116,8 @@ QUILLET_HOT_INLINE void enter_planned_routine(const RoutinePlan& plan) {
             run_plan_step(step, at);
     }
     if (f.end == bcode::desc_own_env) vm.env() = s;
-    switch_to_frame(s, uint16_t(f.release_count), uint16_t(f.reference_count), plan.return_pc,
-                    plan.module, s - f.size, plan.body);
+    switch_to_frame(s, f.release_count, f.reference_count, plan.return_pc, plan.module, s - f.size,
+                    plan.body);
 }
 
 } // namespace quillet
