@@ -99,6 +99,7 @@ protected:
     // The call ops of main's body, in order, and the routine each one calls.
     struct CallSite {
         Addr pc;
+        Addr args; // after the routine index
         Addr entry;
         uint32_t module;
     };
@@ -109,7 +110,7 @@ protected:
             Addr p = pc + 1;
             Addr entry = program.modules[vm.module].routines + 4 * read_unsigned(p);
             uint32_t m = load_u16(entry + 2);
-            sites.push_back({pc, program.modules[m].base + load_u16(entry), m});
+            sites.push_back({pc, p, program.modules[m].base + load_u16(entry), m});
             pc = routine_plan(sites.back().entry, m, p).return_pc;
         }
         return sites;
@@ -117,8 +118,7 @@ protected:
 
     // The call at site, through enter_routine as the op loop's undecoded call runs it.
     void enter_generic(const CallSite& site) {
-        vm.pc = site.pc + 1;
-        read_unsigned(vm.pc);
+        vm.pc = site.args;
         enter_routine(site.entry, site.module);
     }
 
@@ -137,9 +137,9 @@ protected:
 
 // Main calls, in order: values, refs, results, mixed, locals_only, through_modes, helper,
 // with_nothing, odd_order (plain), with_arrays, array_locals, with_channel, with_block,
-// native_missing (built by enter_routine alone).
+// native_missing, allocates_first, overfull (built by enter_routine alone).
 constexpr size_t plain_calls = 9;
-constexpr size_t all_calls = 14;
+constexpr size_t all_calls = 16;
 
 // The error code fn raised, or 0 when it returned normally.
 template <typename Fn>
@@ -290,6 +290,25 @@ TEST_F(FrameBuilding, ANativeRoutineThatCannotLoadLeavesItsFramePending) {
     finish_pending_frame();
     EXPECT_EQ(vm.fp(), main_);
     EXPECT_EQ(vm.sp, frame_at);
+}
+
+TEST_F(FrameBuilding, AStopInTheDescriptorComesAfterWhatTheCodesBeforeItDo) {
+    std::vector<CallSite> sites = call_sites();
+    // The regions of allocates_first do not meet, which stops the program at its end; its array
+    // local raises 5001 before that, with the partial frame pending.
+    start();
+    Addr frame_at = vm.sp;
+    EXPECT_EQ(raised([&] { enter_generic(sites[14]); }), err::array_too_large);
+    EXPECT_EQ(vm.pending_frame, frame_at);
+
+    // overfull: the array takes the only cell, the parameter after it finds no room.
+    const RoutinePlan& plan = routine_plan(sites[15].entry, sites[15].module, sites[15].args);
+    EXPECT_FALSE(plan.plain);
+    ASSERT_EQ(plan.frame.steps.size(), 2u);
+    EXPECT_EQ(plan.frame.steps[0].code, bcode::desc_num_array);
+    EXPECT_EQ(plan.frame.steps[0].fault, PlanFault::none);
+    EXPECT_EQ(plan.frame.steps[1].code, bcode::desc_num_value);
+    EXPECT_EQ(plan.frame.steps[1].fault, PlanFault::frame_error);
 }
 
 } // namespace

@@ -33,6 +33,8 @@ module main
     call with_channel 7
     call with_block total
     call native_missing total
+    call allocates_first
+    call overfull total
     end_unit 0
 
   routine values
@@ -128,6 +130,20 @@ module main
   routine native_missing
     param num x
     native "no_such_procedure" "libm.so.6"
+
+  ; An array of 31 dimensions (5001) in a frame whose regions do not meet (stack frame error):
+  ; the raise comes first.
+  routine allocates_first
+    frame_size 30
+    local numarr (1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1, 1 to 1)
+    return
+
+  ; Room for the array slot but not for the parameter after it.
+  routine overfull
+    frame_size 22
+    local numarr (1 to 2)
+    param num n
+    return
 end
 )";
 
