@@ -3,6 +3,7 @@
 #include "asm_error.h"
 #include "asm_lexer.h"
 #include "bcode/bifs.h"
+#include "bcode/descriptor.h"
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
 
@@ -415,7 +416,8 @@ private:
         } else if (w == "channels") {
             start_table(table_channels);
             TableSrc& t = mod().tables.back();
-            t.channel_register = uint8_t(9 + integer("shared register (0, 1 or 2)", 0, 2));
+            t.channel_register =
+                uint8_t(shared_register_byte_bias + integer("shared register (0, 1 or 2)", 0, 2));
             t.first_slot = uint16_t(integer("first slot index", 0, 0xFFFF));
             if (accept_punct(':')) {
                 do
@@ -580,9 +582,10 @@ private:
             frame().end_code = desc_shared_block;
             frame().end_item.code = desc_shared_block;
             // "shared raw BYTE" writes the register byte as it stands (to test refusals).
-            frame().end_item.number =
-                accept_word("raw") ? uint32_t(integer("shared register byte", 0, 255))
-                                   : uint32_t(9 + integer("shared register (0, 1 or 2)", 0, 2));
+            frame().end_item.number = accept_word("raw")
+                                          ? uint32_t(integer("shared register byte", 0, 255))
+                                          : uint32_t(shared_register_byte_bias +
+                                                     integer("shared register (0, 1 or 2)", 0, 2));
             FrameSrc next;
             next.line = line_;
             next.end_code = routine().internal ? desc_caller_env : desc_own_env;

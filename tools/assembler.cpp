@@ -4,6 +4,7 @@
 #include "asm_parser.h"
 #include "asm_warnings.h"
 #include "bcode/bifs.h"
+#include "bcode/descriptor.h"
 #include "bcode/format_error.h"
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
@@ -267,8 +268,8 @@ private:
         f.frame_units = units;
         uint32_t size = 2 * units;
         bool block = f.end_code == desc_shared_block;
-        uint16_t plain =
-            block ? uint16_t(mode_shared0 + 8 * (f.end_item.number - 9)) : uint16_t(mode_frame);
+        uint16_t plain = block ? shared_register_mode(f.end_item.number - shared_register_byte_bias)
+                               : uint16_t(mode_frame);
         uint32_t slot = 0, cell = 0;
         bool after_reference = false;
         auto add = [&](const std::string& name, Kind k, bool reference, uint32_t offset, int line) {

@@ -718,7 +718,8 @@ private:
         case desc_str_result: return t + "result str\n";
         case desc_channel: return t + "channel " + std::to_string(item.number) + "\n";
         case desc_reserve: return t + "reserve " + std::to_string(item.number) + "\n";
-        case desc_shared_block: return t + "shared " + std::to_string(item.number - 9) + "\n";
+        case desc_shared_block:
+            return t + "shared " + std::to_string(item.number - shared_register_byte_bias) + "\n";
         case desc_native:
             if (item.native_cached)
                 return t + "native_cached 0x" + hex(item.native_address, 8) + "\n";
@@ -948,7 +949,7 @@ private:
         static const char* names[] = {"numeric_operands", "string_operands", "numeric_arrays",
                                       "string_arrays",    "routines",        "lines"};
         if (table == table_channels) {
-            out << "  channels " << int(mod.bytes[pos + 1]) - 9 << " "
+            out << "  channels " << int(mod.bytes[pos + 1]) - shared_register_byte_bias << " "
                 << get_u16le(&mod.bytes[pos + 2]);
             for (size_t i = 0; i < mod.bytes[pos]; ++i)
                 out << (i ? ", " : " : ") << get_u16le(&mod.bytes[pos + 4 + 2 * i]);

@@ -19,13 +19,18 @@ void put_u32be(uint32_t v, std::vector<uint8_t>& out) {
         out.push_back(uint8_t(v >> shift));
 }
 
-DescriptorItem read_item(ByteReader& in, uint8_t code) {
+// Reads the data of the item whose code byte was just read. A bad code or register byte is a
+// fault of the reading; running out of bytes throws FormatError from the reader.
+DescriptorFault read_item(ByteReader& in, uint8_t code, DescriptorItem& item,
+                          std::string& message) {
     const DescriptorCodeInfo* info = descriptor_code_info(code);
-    if (!info)
-        throw FormatError("entry descriptor: code " + std::to_string(code) + " at offset " +
-                          std::to_string(in.pos() - 1) + " is not a descriptor code");
-    DescriptorItem item;
+    if (!info) {
+        message = "entry descriptor: code " + std::to_string(code) + " at offset " +
+                  std::to_string(in.pos() - 1) + " is not a descriptor code";
+        return DescriptorFault::bad_code;
+    }
     item.code = code;
+    item.data_pos = in.pos();
     switch (info->data) {
     case 'F': item.number = in.u24be("fixed-length string size"); break;
     case 'D': {
@@ -41,12 +46,15 @@ DescriptorItem read_item(ByteReader& in, uint8_t code) {
     case 'U': item.number = in.unsigned_number("descriptor count"); break;
     case 'R':
         item.number = in.u8("shared register");
-        if (item.number < 9 || item.number > 11)
-            throw FormatError("entry descriptor: shared register byte " +
-                              std::to_string(item.number) + " (must be 9, 10 or 11)");
+        if (item.number < shared_register_byte_bias ||
+            item.number >= shared_register_byte_bias + shared_register_count) {
+            message = "entry descriptor: shared register byte " + std::to_string(item.number) +
+                      " (must be 9, 10 or 11)";
+            return DescriptorFault::bad_shared_register;
+        }
         break;
     case 'L':
-        if (in.peek("native routine") == 0xFF) {
+        if (in.peek("native routine") == native_cached_mark) {
             in.u8("native routine");
             item.native_cached = true;
             item.native_address = in.u32le("native routine address");
@@ -57,7 +65,7 @@ DescriptorItem read_item(ByteReader& in, uint8_t code) {
         break;
     default: break;
     }
-    return item;
+    return DescriptorFault::none;
 }
 
 bool ends_frame(uint8_t code) {
@@ -73,29 +81,48 @@ const DescriptorCodeInfo* descriptor_code_info(uint8_t code) {
     return nullptr;
 }
 
+DescriptorReading read_entry_descriptor(std::span<const uint8_t> bytes, size_t pos,
+                                        const std::string& what) {
+    ByteReader in(bytes, what, pos);
+    DescriptorReading reading;
+    std::vector<FrameDescriptor>& frames = reading.desc.frames;
+    try {
+        for (;;) {
+            FrameDescriptor& frame = frames.emplace_back();
+            frame.frame_units = in.unsigned_number("frame size");
+            frame.numeric_locals = in.unsigned_number("numeric local count");
+            frame.string_locals = in.unsigned_number("string local count");
+            uint8_t code;
+            do {
+                code = in.u8("descriptor code");
+                DescriptorItem item;
+                reading.fault = read_item(in, code, item, reading.message);
+                if (reading.fault == DescriptorFault::bad_shared_register)
+                    frame.items.push_back(std::move(item));
+                if (reading.fault != DescriptorFault::none) return reading;
+                frame.items.push_back(std::move(item));
+            } while (!ends_frame(code));
+            if (code != desc_shared_block) {
+                reading.desc.size = in.pos() - pos;
+                return reading;
+            }
+        }
+    } catch (const FormatError& e) {
+        reading.fault = DescriptorFault::truncated;
+        reading.message = e.what();
+        return reading;
+    }
+}
+
 EntryDescriptor parse_entry_descriptor(std::span<const uint8_t> bytes, size_t pos,
                                        const std::string& what) {
-    ByteReader in(bytes, what, pos);
-    EntryDescriptor desc;
-    // A well-formed frame list is short; the bound keeps a corrupt one from running on.
+    DescriptorReading reading = read_entry_descriptor(bytes, pos, what);
+    if (reading.fault != DescriptorFault::none) throw FormatError(reading.message);
+    // A well-formed frame list is short: more blocks than this are a corrupt descriptor.
     constexpr size_t max_frames = 64;
-    while (desc.frames.size() < max_frames) {
-        FrameDescriptor frame;
-        frame.frame_units = in.unsigned_number("frame size");
-        frame.numeric_locals = in.unsigned_number("numeric local count");
-        frame.string_locals = in.unsigned_number("string local count");
-        uint8_t code;
-        do {
-            code = in.u8("descriptor code");
-            frame.items.push_back(read_item(in, code));
-        } while (!ends_frame(code));
-        desc.frames.push_back(std::move(frame));
-        if (code != desc_shared_block) {
-            desc.size = in.pos() - pos;
-            return desc;
-        }
-    }
-    throw FormatError(what + ": more than 64 shared blocks in one entry descriptor");
+    if (reading.desc.frames.size() > max_frames)
+        throw FormatError(what + ": more than 64 shared blocks in one entry descriptor");
+    return std::move(reading.desc);
 }
 
 void encode_entry_descriptor(const EntryDescriptor& desc, std::vector<uint8_t>& out) {
@@ -129,7 +156,7 @@ void encode_entry_descriptor(const EntryDescriptor& desc, std::vector<uint8_t>& 
             case 'R': out.push_back(uint8_t(item.number)); break;
             case 'L':
                 if (item.native_cached) {
-                    out.push_back(0xFF);
+                    out.push_back(native_cached_mark);
                     for (int shift = 0; shift < 32; shift += 8)
                         out.push_back(uint8_t(item.native_address >> shift));
                 } else {

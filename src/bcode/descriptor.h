@@ -30,10 +30,18 @@ struct ArrayBound {
     uint32_t count;
 };
 
+// The byte that says a native routine's data holds a cached procedure instead of names.
+inline constexpr uint8_t native_cached_mark = 0xFF;
+// A shared-block end names shared register r by the byte r + 9 (9, 10 or 11); so does a shared
+// channel table.
+inline constexpr uint8_t shared_register_byte_bias = 9;
+inline constexpr uint8_t shared_register_count = 3;
+
 struct DescriptorItem {
     uint8_t code = desc_none;
-    uint32_t number = 0;            // fixed_string: maximum length; channel, reserve: n;
-                                    // shared_block: the register byte (9..11)
+    size_t data_pos = 0; // where the code's data starts in the bytes read (after the code byte)
+    uint32_t number = 0; // fixed_string: maximum length; channel, reserve: n;
+                         // shared_block: the register byte (9..11)
     std::vector<ArrayBound> bounds; // num_array, str_array
     uint32_t max_length = 0;        // num_array, str_array
     std::string procedure, library; // native, by name
@@ -58,6 +66,26 @@ struct EntryDescriptor {
 // Decode the descriptor at `pos`; throws FormatError for a bad code or truncated data.
 EntryDescriptor parse_entry_descriptor(std::span<const uint8_t> bytes, size_t pos,
                                        const std::string& what);
+
+// What stopped a reading before the descriptor's end.
+enum class DescriptorFault : uint8_t {
+    none,
+    bad_code,            // a byte that is not a descriptor code
+    truncated,           // the bytes end inside the descriptor
+    bad_shared_register, // a shared-block end whose register byte is not 9, 10 or 11
+};
+
+// A descriptor read as far as it goes: a reader that must act on every code before a fault (the
+// engine builds the frame up to it) gets the frames and items read before it. The last frame is
+// the one the fault is in; a bad shared register keeps its shared_block item, a truncated frame
+// header leaves the frame's fields read so far.
+struct DescriptorReading {
+    EntryDescriptor desc;
+    DescriptorFault fault = DescriptorFault::none;
+    std::string message; // what parse_entry_descriptor throws for the fault
+};
+DescriptorReading read_entry_descriptor(std::span<const uint8_t> bytes, size_t pos,
+                                        const std::string& what);
 void encode_entry_descriptor(const EntryDescriptor& desc, std::vector<uint8_t>& out);
 
 // Slot and numeric-region cells a frame needs; its size in bytes is 36 + 8 * cells.

@@ -54,10 +54,11 @@ LineTable parse_line_table(std::span<const uint8_t> bytes, size_t pos, const std
         uint8_t b = in.u8("line table byte");
         LineItem item;
         item.kind = LineItem::step;
-        if (b < 0x80) {
+        if (b < line_long_step) {
             item.value = b;
-        } else if (b < 0xA0) {
-            item.value = uint32_t(b & 0x1F) << 16 | uint32_t(in.u8("line step")) << 8;
+        } else if (b < line_first_mark) {
+            item.value = uint32_t(b & line_value_high_bits) << 16 | uint32_t(in.u8("line step"))
+                                                                        << 8;
             item.value |= in.u8("line step");
             item.long_form = true;
         } else if (b == line_end_table) {
@@ -71,7 +72,7 @@ LineTable parse_line_table(std::span<const uint8_t> bytes, size_t pos, const std
                 if (c >= 0x80)
                     throw FormatError(what + ": routine name \"" + item.name +
                                       "\" holds a byte above 0x7F");
-        } else if (b < 0xC0) {
+        } else if (b < line_short_record) {
             if (line_mark_name(b).empty())
                 throw FormatError(what + ": byte " + std::to_string(b) + " at offset " +
                                   std::to_string(in.pos() - 1) + " is not a line-table byte");
@@ -79,10 +80,11 @@ LineTable parse_line_table(std::span<const uint8_t> bytes, size_t pos, const std
             item.value = b;
         } else {
             item.kind = LineItem::code;
-            if (b < 0xE0) {
-                item.value = b & 0x1F;
+            if (b < line_long_record) {
+                item.value = b & line_value_high_bits;
             } else {
-                item.value = uint32_t(b & 0x1F) << 16 | uint32_t(in.u8("line length")) << 8;
+                item.value =
+                    uint32_t(b & line_value_high_bits) << 16 | uint32_t(in.u8("line length")) << 8;
                 item.value |= in.u8("line length");
                 item.long_form = true;
             }
@@ -93,8 +95,10 @@ LineTable parse_line_table(std::span<const uint8_t> bytes, size_t pos, const std
 
 void encode_line_item(const LineItem& item, std::vector<uint8_t>& out) {
     switch (item.kind) {
-    case LineItem::step: encode_value(0x00, 0x80, 0x7F, item, out); break;
-    case LineItem::code: encode_value(0xC0, 0xE0, 0x1F, item, out); break;
+    case LineItem::step: encode_value(0x00, line_long_step, line_long_step - 1, item, out); break;
+    case LineItem::code:
+        encode_value(line_short_record, line_long_record, line_value_high_bits, item, out);
+        break;
     case LineItem::mark: out.push_back(uint8_t(item.value)); break;
     case LineItem::routine:
     case LineItem::internal:

@@ -17,6 +17,16 @@ enum LineMark : uint8_t {
 #undef QUILLET_LINE_MARK
 };
 
+// The byte classes of a table: a line step is one byte 0x00..0x7F (the step itself) or three
+// from 0x80..0x9F; marks and names lie in 0xA0..0xBF; a line record, which gives the code bytes
+// of one line, is one byte 0xC0..0xDF or three from 0xE0..0xFF. The three-byte forms carry 21
+// bits: the first byte's low five, then two big-endian bytes.
+inline constexpr uint8_t line_long_step = 0x80;
+inline constexpr uint8_t line_first_mark = 0xA0;
+inline constexpr uint8_t line_short_record = 0xC0;
+inline constexpr uint8_t line_long_record = 0xE0;
+inline constexpr uint8_t line_value_high_bits = 0x1F;
+
 inline constexpr uint8_t line_routine = 0xA8;
 inline constexpr uint8_t line_internal = 0xA9;
 inline constexpr uint32_t line_value_max = 0x1FFFFF; // 21 bits in the three-byte forms

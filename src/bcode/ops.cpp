@@ -25,10 +25,21 @@ struct ModeName {
     std::string_view name;
 };
 constexpr ModeName all_modes[] = {
-#define QUILLET_MODE(value, name) {value, #name},
+#define QUILLET_MODE(value, name, base, sign, access) {value, #name},
 #include "bcode/address_modes.def"
 #undef QUILLET_MODE
 };
+
+// mode_meanings is indexed by mode / 8: the rows of address_modes.def must run 0x00, 0x08, ...
+constexpr bool modes_in_order() {
+    uint16_t expected = 0;
+    for (const ModeName& m : all_modes) {
+        if (m.value != expected) return false;
+        expected += mode_step;
+    }
+    return std::size(all_modes) == std::size(mode_meanings);
+}
+static_assert(modes_in_order(), "address_modes.def lists the modes in order, eight apart");
 
 } // namespace
 

@@ -3,7 +3,6 @@
 #include "interp/routine_plans.h"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -34,31 +33,22 @@ constexpr auto fast_handler = [] {
 }();
 
 bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
-    struct ModeInfo {
-        int8_t base; // index into vm.bases, -1: no such mode
-        bool plus;
-        bool indirect;
-    };
-    static constexpr ModeInfo modes[12] = {{0, false, false}, {1, false, false}, {0, false, true},
-                                           {1, false, true},  {2, true, false},  {3, true, false},
-                                           {4, true, false},  {5, false, false}, {-1, false, false},
-                                           {6, false, false}, {7, false, false}, {8, false, false}};
-    if ((mode & 7) || mode >= 12 * 8 || modes[mode >> 3].base < 0) return false;
-    const ModeInfo& m = modes[mode >> 3];
-    uint32_t delta = m.plus ? uint32_t(offset) : 0u - offset;
-    out = {.delta = delta, .fp_mask = 0, .base = uint8_t(m.base), .indirect = m.indirect};
-    if (m.base == 1) {
+    bcode::ModeMeaning m = bcode::mode_meaning(mode);
+    if (m.base == bcode::base_none) return false;
+    uint32_t delta = m.subtracts ? 0u - offset : uint32_t(offset);
+    out = {.delta = delta, .fp_mask = 0, .base = m.base, .indirect = m.indirect};
+    if (m.base == bcode::base_frame) {
         out.fp_mask = ~0u;
-    } else if (m.base >= 2 && m.base <= 5) {
+    } else if (m.base >= bcode::base_cell1 && m.base <= bcode::base_global) {
         // The image areas and the global frame stay where they are for the whole run.
         out.delta = vm.bases[m.base] + delta;
-        out.base = absolute_base;
+        out.base = bcode::base_absolute;
     }
     return true;
 }
 
 bool is_fast_form(const Operand& o) {
-    return o.base == 1 || o.base == absolute_base;
+    return o.base == bcode::base_frame || o.base == bcode::base_absolute;
 }
 
 // The pc after the FOR op at head, where its body starts; 0 when head holds no FOR op.
@@ -80,12 +70,11 @@ bool decode(Addr pc, DecodedOp& d) {
     Handler h = fast_handler.of[op];
     if (h == handler_raw) return false;
     if (op == op_call) {
-        std::optional<RoutinePlan> plan = plan_call(pc);
+        const RoutinePlan* plan = plan_call(pc);
         if (!plan) return false;
         d.next = plan->return_pc;
         d.target = plan->body;
-        decoded.plans.push_back(std::move(*plan));
-        d.plan = &decoded.plans.back();
+        d.plan = plan;
         d.handler = h;
         return true;
     }
@@ -111,7 +100,8 @@ bool decode(Addr pc, DecodedOp& d) {
         uint16_t mode = load_u16(desc), offset = load_u16(desc + 2);
         Operand& o = d.x[n++];
         // Only the offset of an element reference's slot operand counts: the slot is in the frame.
-        if (!operand_of(element_ref && i == 2 ? 0x08 : mode, offset, o)) return false;
+        if (!operand_of(element_ref && i == 2 ? uint16_t(bcode::mode_frame) : mode, offset, o))
+            return false;
         fast_form = fast_form && is_fast_form(o);
         direct = direct && !o.indirect;
     }
@@ -134,6 +124,7 @@ bool resolve_operand(Addr desc, Operand& out) {
 
 void reset_decoded_ops() {
     decoded = DecodedCode{};
+    reset_routine_plans();
     decoded.image = program.image;
     decoded.size = program.image_size;
     decoded.slot.assign(decoded.size, nullptr);

@@ -6,10 +6,10 @@
 // does not decode cleanly, run from the op stream as before.
 #pragma once
 
+#include "bcode/ops.h"
 #include "interp/op_stream.h"
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -26,9 +26,6 @@ struct Operand {
     uint8_t base = 0;
     bool indirect = false;
 };
-
-// vm.bases index of an operand whose delta is already its address.
-inline constexpr uint8_t absolute_base = 9;
 
 QUILLET_HOT_INLINE Addr fast_operand_address(const Operand& o, Addr fp) {
     return (fp & o.fp_mask) + o.delta;
@@ -53,11 +50,7 @@ inline bool in_image(Addr p) {
 }
 
 // The op bytes by name, from the one op list.
-enum OpByte : uint8_t {
-#define QUILLET_OP(byte, name, operands) op_##name = byte,
-#include "bcode/ops.def"
-#undef QUILLET_OP
-};
+using enum bcode::OpByte;
 
 // The ops the loop runs decoded. The control ops have no operands and one handler each. The
 // others have three: the fast one for operands that are all in the fast form and direct, the ref
@@ -110,34 +103,8 @@ enum Handler : uint8_t {
             handler_count
 };
 
-// A routine call decoded once. A call site whose callee has a plain entry descriptor (numeric and
-// string locals, fixed-length strings, value, reference and result parameters, reserved slots)
-// gets a plan: the frame's size, where each local and parameter goes in it, and the call site's
-// argument operands already resolved. Entering through the plan builds the same frame as
-// enter_routine, without reading the descriptor or the operand tables again.
-//
-// One descriptor code after the two local counts, with its place in the frame (counted from the
-// frame address) and its argument operand.
-struct PlanStep {
-    uint8_t code = 0;
-    int32_t at = 0;
-    uint32_t max_length = 0; // code 2
-    Operand arg;
-};
-
-struct RoutinePlan {
-    uint32_t module = 0;  // the callee's module
-    Addr body = 0;        // the callee's first op, after its descriptor
-    Addr return_pc = 0;   // the caller's pc after the argument operands
-    Addr raise_pc = 0;    // the pc enter_routine raises with: after the routine index
-    uint32_t size = 0;    // frame size in bytes
-    bool own_environment; // code 32 (34 keeps the caller's)
-    uint32_t numeric_locals = 0;
-    uint32_t string_locals = 0;
-    uint16_t release_count = 0;
-    uint16_t reference_count = 0;
-    std::vector<PlanStep> steps;
-};
+// A call's plan (routine_plans.h).
+struct RoutinePlan;
 
 struct DecodedOp {
     const void* label = nullptr; // where the op loop runs the handler
@@ -158,7 +125,6 @@ struct DecodedCode {
     uint32_t size = 0;
     std::vector<DecodedOp*> slot; // per image byte: not yet seen, raw_op(), or its decoded op
     std::vector<std::unique_ptr<DecodedOp[]>> runs; // records never move once made
-    std::deque<RoutinePlan> plans;
     DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
     uint32_t countdown = 0;       // the loop's count of ops to its next check point, with it
 };

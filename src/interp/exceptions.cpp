@@ -1,5 +1,6 @@
 #include "interp/exceptions.h"
 
+#include "bcode/line_table.h"
 #include "interp/bif_dispatch.h"
 #include "interp/fatal.h"
 #include "interp/frames.h"
@@ -182,7 +183,7 @@ void continue_next() {
     block_return();
     LineTableReader r = failed_line();
     int32_t failed = r.line;
-    int32_t at_line = r.handler_depth - (load_u8(r.pos) == 0xA5 ? 1 : 0);
+    int32_t at_line = r.handler_depth - (load_u8(r.pos) == bcode::line_handler_test ? 1 : 0);
     r.target_line = no_target;
     do {
         r.target_offset = r.code_offset + 1;

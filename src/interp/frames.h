@@ -27,6 +27,8 @@ inline constexpr uint32_t channel_count = 28;
 inline constexpr uint32_t reference_count = 30;
 inline constexpr uint32_t release_count = 32;
 inline constexpr uint32_t header = 32;
+// A channel parameter's cell keeps both channel numbers plus this bias, in 16 bits each.
+inline constexpr uint16_t channel_bias = 17767;
 } // namespace frame
 
 // Starts the header of a frame at s whose caller's frame is prev: the two links, GOSUB depth and
@@ -63,7 +65,8 @@ Addr previous_frame(Addr f);
 void init_value_stack();
 
 // Builds the frame of the routine whose entry descriptor is at entry in module target, taking
-// its arguments from the op stream at vm.pc, and switches to it.
+// its arguments from the op stream at vm.pc, and switches to it: from the call's plan
+// (routine_plans.h), made at the first call from this place.
 void enter_routine(Addr entry, uint32_t target);
 
 // Pops the current frame and the shared blocks under it; restores the caller's pc and module.

@@ -1,5 +1,6 @@
 #include "interp/line_table.h"
 
+#include "bcode/line_table.h"
 #include "interp/fatal.h"
 #include "interp/registers.h"
 
@@ -9,18 +10,18 @@ LineTableReader::Stop LineTableReader::read() {
     for (;;) {
         if (pos >= end) return Stop::table_end;
         uint8_t b = load_u8(pos);
-        if (b < 0x80) {
+        if (b < bcode::line_long_step) {
             step = b;
             ++pos;
-        } else if (b < 0xA0) {
-            step =
-                int32_t(((b & 0x1Fu) << 16) | (uint32_t(load_u8(pos + 1)) << 8) | load_u8(pos + 2));
+        } else if (b < bcode::line_first_mark) {
+            step = int32_t(((b & uint32_t(bcode::line_value_high_bits)) << 16) |
+                           (uint32_t(load_u8(pos + 1)) << 8) | load_u8(pos + 2));
             pos += 3;
-        } else if (b >= 0xC0) {
-            int32_t length = b & 0x1F;
-            if (b >= 0xE0) {
-                length = int32_t(((b & 0x1Fu) << 16) | (uint32_t(load_u8(pos + 1)) << 8) |
-                                 load_u8(pos + 2));
+        } else if (b >= bcode::line_short_record) {
+            int32_t length = b & bcode::line_value_high_bits;
+            if (b >= bcode::line_long_record) {
+                length = int32_t(((b & uint32_t(bcode::line_value_high_bits)) << 16) |
+                                 (uint32_t(load_u8(pos + 1)) << 8) | load_u8(pos + 2));
                 pos += 3;
             } else {
                 ++pos;
@@ -33,36 +34,36 @@ LineTableReader::Stop LineTableReader::read() {
             }
         } else {
             switch (b) {
-            case 0xA0:
+            case bcode::line_when:
                 ++block_depth;
                 ++pos;
                 break;
-            case 0xA1:
-            case 0xA7:
+            case bcode::line_use:
+            case bcode::line_use_alt:
                 ++pos;
                 if (--block_depth < 0) return Stop::mark;
                 break;
-            case 0xA2: ++pos; break;
-            case 0xA3: return Stop::table_end;
-            case 0xA4:
+            case bcode::line_mark: ++pos; break;
+            case bcode::line_end_table: return Stop::table_end;
+            case bcode::line_handler:
                 ++handler_depth;
                 ++pos;
                 break;
-            case 0xA5:
+            case bcode::line_handler_test:
                 ++pos;
                 if (handler_depth == 0) return Stop::mark;
                 break;
-            case 0xA6:
+            case bcode::line_end_handler:
                 ++pos;
                 if (--handler_depth < 0) return Stop::mark;
                 break;
-            case 0xA8:
+            case bcode::line_routine:
                 // The name's bytes that follow are read as step bytes; a step always follows it.
                 routine_name = ++pos;
                 internal_name = 0;
                 line = 0;
                 break;
-            case 0xA9:
+            case bcode::line_internal:
                 internal_name = ++pos;
                 line = 0;
                 break;

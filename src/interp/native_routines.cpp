@@ -1,5 +1,6 @@
 #include "interp/native_routines.h"
 
+#include "bcode/descriptor.h"
 #include "interp/quillet_native.h"
 #include "values/errors.h"
 
@@ -59,7 +60,7 @@ void* open_library(const std::string& name) {
 }
 
 quillet_native_proc resolve(Addr d) {
-    if (load_u8(d) == 0xFF) {
+    if (load_u8(d) == bcode::native_cached_mark) {
         uint32_t index = load_u32(d + 1);
         if (index == 0 || index > natives.procedures.size()) raise_error(err::native_procedure);
         return natives.procedures[index - 1];
@@ -77,10 +78,10 @@ quillet_native_proc resolve(Addr d) {
     }
     natives.handles.push_back(handle);
     natives.procedures.push_back(proc);
-    // Later calls skip the lookup: the descriptor keeps 0xFF and the procedure's number, when the
-    // names leave room for the five bytes.
+    // Later calls skip the lookup: the descriptor keeps the cached mark and the procedure's
+    // number, when the names leave room for the five bytes.
     if (procedure.size() + library.size() + 2 >= 5) {
-        store_u8(d, 0xFF);
+        store_u8(d, bcode::native_cached_mark);
         store_u32(d + 1, uint32_t(natives.procedures.size()));
     }
     return proc;

@@ -373,14 +373,14 @@ label_move : {
 label_num_elem1:
 label_num_elemn : { // num_elem1, num_elemn
     Addr array = fetch_num_array(pc);
-    Addr element = element_address(array, pc, op == 0xC4);
+    Addr element = element_address(array, pc, op == op_num_elemn);
     store_element_ref(pc, vm.num_operands, element);
     goto op_done_at_pc;
 }
 label_str_elem1:
 label_str_elemn : { // str_elem1, str_elemn
     Addr array = fetch_str_array(pc);
-    Addr element = element_address(array, pc, op == 0xE4);
+    Addr element = element_address(array, pc, op == op_str_elemn);
     store_element_ref(pc, vm.str_operands, element);
     goto op_done_at_pc;
 }

@@ -4,6 +4,7 @@
 // write it back only where a call may observe it.
 #pragma once
 
+#include "bcode/ops.h"
 #include "interp/registers.h"
 #include "values/arena.h"
 
@@ -41,33 +42,46 @@ inline void skip_number(Addr& pc) {
     pc += b < 0x80 ? 1 : b < 0xC0 ? 2 : 3;
 }
 
-// The descriptor an operand index selects: one byte, or for an escape entry (mode 0x40) an
-// unsigned number starting at that same byte that selects entry 64 + u.
+// The descriptor an operand index selects: one byte, or for an escape entry an unsigned number
+// starting at that same byte that selects entry 64 + u.
 QUILLET_HOT_INLINE Addr fetch_descriptor(Addr& pc, Addr table) {
     Addr desc = table + 4 * uint32_t(load_u8(pc));
-    if (load_u16(desc) != 0x40) {
+    if (load_u16(desc) != bcode::mode_escape) {
         ++pc;
         return desc;
     }
-    return table + 4 * (64 + read_unsigned(pc));
+    return table + 4 * (bcode::escape_bias + read_unsigned(pc));
 }
 
-// The cell address a descriptor names.
+// The cell address of an operand in a mode of the given meaning.
+template <bcode::ModeMeaning meaning>
+QUILLET_HOT_INLINE Addr address_in_mode(uint32_t off) {
+    if constexpr (meaning.base == bcode::base_none) {
+        return 0; // never selected: the escape's case label matches no mode (below)
+    } else {
+        Addr base = vm.bases[meaning.base];
+        Addr a = meaning.subtracts ? base - off : base + off;
+        return meaning.indirect ? load_u32(a) : a;
+    }
+}
+
+// The case label of a mode in resolve_descriptor: a value above every u16 for the escape, so that
+// it goes with the values that are not modes.
+constexpr uint32_t mode_case(uint16_t mode) {
+    return bcode::mode_meaning(mode).base == bcode::base_none ? 0x10000u + mode : mode;
+}
+
+// The cell address a descriptor names: one case per mode of address_modes.def. The escape and
+// any value that is not a mode stop the program, by one call (so the readers need no frame).
 QUILLET_HOT_INLINE Addr resolve_descriptor(Addr desc) {
     uint16_t mode = load_u16(desc);
     uint32_t off = load_u16(desc + 2);
-    switch (mode) {
-    case 0x00: return vm.env() - off;
-    case 0x08: return vm.fp() - off;
-    case 0x10: return load_u32(vm.env() - off);
-    case 0x18: return load_u32(vm.fp() - off);
-    case 0x20: return vm.bases[2] + off;
-    case 0x28: return vm.bases[3] + off;
-    case 0x30: return vm.bases[4] + off;
-    case 0x38: return vm.global() - off;
-    case 0x48: return vm.shared(0) - off;
-    case 0x50: return vm.shared(1) - off;
-    case 0x58: return vm.shared(2) - off;
+    switch (uint32_t(mode)) {
+#define QUILLET_MODE(value, name, from, sign, access)                                              \
+    case mode_case(value):                                                                         \
+        return address_in_mode<bcode::mode_meaning(value)>(off);
+#include "bcode/address_modes.def"
+#undef QUILLET_MODE
     default: bad_operand_mode(mode);
     }
 }

@@ -1,6 +1,7 @@
 // The interpreter's registers and the loaded program it runs: one instance of each per process.
 #pragma once
 
+#include "bcode/ops.h"
 #include "values/arena.h"
 
 #include <cstdint>
@@ -45,16 +46,16 @@ struct Registers {
     Addr stack_base = 0;
     Addr sp = 0; // next free 4-byte word; the stack grows down
 
-    // The bases that address modes count from, in one array so that a decoded operand can name
-    // its base by index: the environment frame (mode 0x00 reaches its variables), the current
-    // frame (0 before the first), the three areas of the image, the first frame (variables of
-    // the main program) and the three shared registers; the last is always 0, the base of
-    // operands whose address is known in advance.
-    Addr bases[10] = {};
-    Addr& env() { return bases[0]; }
-    Addr& fp() { return bases[1]; }
-    Addr& global() { return bases[5]; }
-    Addr& shared(int r) { return bases[6 + r]; }
+    // The bases that address modes count from, in one array indexed by bcode::ModeBase, so that
+    // a resolved operand can name its base by index: the environment frame (mode env reaches its
+    // variables), the current frame (0 before the first), the three areas of the image, the
+    // first frame (variables of the main program) and the three shared registers; the last is
+    // always 0, the base of operands whose address is known in advance.
+    Addr bases[bcode::mode_base_count] = {};
+    Addr& env() { return bases[bcode::base_env]; }
+    Addr& fp() { return bases[bcode::base_frame]; }
+    Addr& global() { return bases[bcode::base_global]; }
+    Addr& shared(int r) { return bases[bcode::base_shared0 + r]; }
 
     // The frame under construction: releasable and reference slots made so far.
     Addr pending_frame = 0;
