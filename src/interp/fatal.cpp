@@ -5,6 +5,7 @@
 #include "values/memory.h"
 #include "xvt/xvt.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -48,6 +49,15 @@ void program_exit() {
 
 void immediate_exit(int status) {
     end_process(status);
+}
+
+void interrupted_exit(int signal) {
+    debug_log("stopped by signal %d", signal);
+    xvt_app_destroy();
+    std::fflush(nullptr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal); // not reached: the signal's default action ends the process
 }
 
 void run_exit() {

@@ -30,6 +30,11 @@ std::string code_position(uint32_t pc);
 // Ends the process with status 0 after the windowing layer's clean-up.
 [[noreturn]] void program_exit();
 
+// Ends the process after SIGINT or SIGTERM, from a pump or a wait of any loop: the windows are
+// closed and every buffered file is written out, then the signal ends the process as it would
+// have, so that the caller sees which one did.
+[[noreturn]] void interrupted_exit(int signal);
+
 // Makes freeing something that is not a live block (a program overwrote a record) a fatal stop.
 void install_memory_fault_stop();
 

@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
     install_bifs();
     install_ui_hooks();
     install_memory_fault_stop();
+    xvt_catch_interrupts(interrupted_exit);
+    if (!xvt_app_open()) run_exit();
     load_image(s.executable);
     AppConfig config{s.executable.c_str(), s.executable.c_str(), "Quillet BASIC/2G", 500};
     xvt_app_create(argc, argv, 0, task_event_handler, config);

@@ -7,17 +7,54 @@
 #include "xvt/xvt.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <thread>
 
 namespace quillet {
 
-namespace xvt_detail {
 namespace {
 
-// Chooses the backend once; false (with the reason on standard error) when none can be used.
-bool have_backend() {
+// Set by the signal handler, acted on outside it.
+volatile std::sig_atomic_t pending_signal = 0;
+void (*interrupt_handler)(int) = nullptr;
+
+void mark_signal(int signal) {
+    pending_signal = signal;
+}
+
+} // namespace
+
+namespace xvt_detail {
+
+void check_interrupt() {
+    if (pending_signal && interrupt_handler) interrupt_handler(pending_signal);
+}
+
+host::WindowSystem* window_system() {
+    if (!app.windows && app.backend) {
+        app.windows = std::make_unique<host::WindowSystem>(std::move(app.backend));
+        app.windows->set_wait_hook(check_interrupt);
+    }
+    return app.windows.get();
+}
+
+} // namespace xvt_detail
+
+using namespace xvt_detail;
+
+void xvt_catch_interrupts(void (*on_interrupt)(int signal)) {
+    interrupt_handler = on_interrupt;
+    struct sigaction action {};
+    action.sa_handler = mark_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART; // file transfers go on; waits end within 100 ms anyway
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool xvt_app_open() {
     if (app.windows || app.backend) return true;
     try {
         app.backend = host::create_backend_from_environment();
@@ -28,21 +65,8 @@ bool have_backend() {
     }
 }
 
-} // namespace
-
-host::WindowSystem* window_system() {
-    // Also needed before the application exists: a box about an image that cannot run.
-    if (!have_backend()) return nullptr;
-    if (!app.windows) app.windows = std::make_unique<host::WindowSystem>(std::move(app.backend));
-    return app.windows.get();
-}
-
-} // namespace xvt_detail
-
-using namespace xvt_detail;
-
 void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig&) {
-    if (!have_backend()) return; // the task window cannot be created
+    if (!xvt_app_open()) return; // the task window cannot be created
     app.handler = handler;
     handler(0, xvt_event_create);
 }
@@ -54,6 +78,7 @@ void xvt_app_destroy() {
 }
 
 void process_host_messages() {
+    check_interrupt();
     if (host::WindowSystem* ws = app.windows.get()) {
         host::Message m;
         bool any = false;

@@ -22,11 +22,12 @@ host::MessageBoxKind host_kind(MessageKind kind) {
 } // namespace
 
 // A real modal box on every backend, also before any window exists (the window system is made
-// on first need); the headless backend also writes the box's line to standard error.
+// on first need); the headless backend also writes the box's line to standard error. Without a
+// backend (a run that never opened the application) the box is its line on standard error.
 void xvt_dm_post_message(MessageKind kind, std::string_view text) {
     if (host::WindowSystem* ws = window_system())
         ws->message_box(host_kind(kind), text, product_title);
-    else // no backend can show it: the text is not lost
+    else
         std::fputs(host::message_box_echo_line(host_kind(kind), text).c_str(), stderr);
 }
 

@@ -30,9 +30,12 @@ struct AppState {
 
 inline AppState app;
 
+// Acts on a SIGINT or SIGTERM that arrived since (see xvt_catch_interrupts).
+void check_interrupt();
+
 // The window system, made on first use, so that a program that never opens a window starts
-// fast; nullptr when the application has no backend (a run without xvt_app_create, as the fuzz
-// target does).
+// fast; nullptr when the application has no backend (a run without xvt_app_open or
+// xvt_app_create, as the fuzz target does).
 host::WindowSystem* window_system();
 
 // The layer's record of a window that still exists; nullptr for a stale or forged handle.

@@ -36,6 +36,11 @@ struct AppConfig {
     int menu_bar;
 };
 
+// Chooses the backend from the environment ahead of the application, so that a message box about
+// a program that cannot start is a real box; false, with the reason on standard error, when no
+// backend can be used. xvt_app_create does it when it has not been done.
+bool xvt_app_open();
+
 // Creates the task window and runs its event loop; delivers the creation event to the handler.
 // Returns only when the task window could not be created.
 void xvt_app_create(int argc, char** argv, long flags, TaskEventHandler handler,
@@ -46,6 +51,11 @@ void xvt_app_destroy();
 
 // Takes and dispatches pending host messages; sleeps 1 ms after 10000 empty peeks in a row.
 void process_host_messages();
+
+// From now on SIGINT and SIGTERM end the program: the signal marks the request, and the next pump
+// or wait of any loop (a message box, the wait for a key, a modal dialog) calls on_interrupt with
+// the signal's number, outside the signal handler, where it may clean up and end the process.
+void xvt_catch_interrupts(void (*on_interrupt)(int signal));
 
 // ---- Errors and handlers -----------------------------------------------------------------------
 // To come: the error-message records, the error hook and the handler stack.

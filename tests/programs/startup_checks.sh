@@ -108,5 +108,14 @@ status=$?
 [ "$status" = 1 ] || fail "malformed script: exit status $status, expected 1"
 case "$got" in input.txt:1:*) ;; *) fail "malformed script: '$got'" ;; esac
 
+# The SDL backend without a display refuses at once instead of waiting for ever in a box that no
+# one can see.
+got=$(cd "$work/backend" && env -u DISPLAY -u WAYLAND_DISPLAY QUILLET_BACKEND=sdl timeout 60 \
+    ./prog 2>&1)
+status=$?
+[ "$status" = 1 ] || fail "sdl without a display: exit status $status, expected 1"
+case "$got" in *"sdl: no display to show windows on"*) ;; *"sdl: cannot start the display"*) ;;
+*) fail "sdl without a display: '$got'" ;; esac
+
 [ "$failures" = 0 ] && echo "ok startup_checks"
 [ "$failures" = 0 ]

@@ -228,7 +228,7 @@ void HeadlessBackend::wait(std::optional<steady_clock::time_point> deadline) {
     }
     if (m_waiting != Waiting::none) {
         auto until = deadline ? std::min(*deadline, m_wait_until) : m_wait_until;
-        std::this_thread::sleep_until(until);
+        sleep_a_while(until);
         if (m_waiting == Waiting::time && steady_clock::now() >= m_wait_until)
             m_waiting = Waiting::none;
         return;
@@ -238,10 +238,17 @@ void HeadlessBackend::wait(std::optional<steady_clock::time_point> deadline) {
         return;
     }
     if (deadline) {
-        std::this_thread::sleep_until(*deadline);
+        sleep_a_while(*deadline);
         return;
     }
     end_session_when_idle();
+}
+
+// Waits are cut into slices of at most 100 ms, as on a desktop, so that the window system's
+// owner hears of outside requests (signals) while a script waits.
+void HeadlessBackend::sleep_a_while(steady_clock::time_point until) {
+    std::this_thread::sleep_until(
+        std::min(until, steady_clock::now() + std::chrono::milliseconds(100)));
 }
 
 // Waiting with no script left and no timer: the input the program waits for cannot come.

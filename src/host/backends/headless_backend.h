@@ -46,6 +46,7 @@ private:
     bool run(const ScriptCommand& c);
     WindowId target() const;
     void report(const ScriptCommand& c, const std::string& message) const;
+    void sleep_a_while(std::chrono::steady_clock::time_point until);
     void end_session_when_idle();
 
     HeadlessOptions m_options;

@@ -110,8 +110,19 @@ struct SdlBackend::Impl {
 };
 
 SdlBackend::SdlBackend() : m(std::make_unique<Impl>()) {
+    // SIGINT and SIGTERM stay the program's: SDL would turn them into a quit event that a modal
+    // loop does not read.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throw HostError(std::string("sdl: cannot start the display: ") + SDL_GetError());
+    // Without a display SDL falls back to drivers that show nothing and deliver no input: a
+    // program would wait for ever in its first message box.
+    std::string_view driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (driver == "offscreen" || driver == "dummy") {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw HostError("sdl: no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not "
+                        "set); run with QUILLET_BACKEND=headless to run without one");
+    }
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     m->cursors[0] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     m->cursors[1] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_IBEAM);

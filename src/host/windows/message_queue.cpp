@@ -99,6 +99,7 @@ bool WindowSystem::peek(Message& out, bool remove) {
 
 void WindowSystem::wait_for_input(std::optional<Clock::time_point> deadline) {
     m_backend->wait(deadline);
+    if (m_wait_hook) m_wait_hook();
 }
 
 bool WindowSystem::get(Message& out) {

@@ -58,7 +58,6 @@ const char* message_box_kind_name(MessageBoxKind kind); // "note", "error", "fat
 // of the text written as \n, ending in a newline.
 std::string message_box_echo_line(MessageBoxKind kind, std::string_view text);
 
-
 using Clock = std::chrono::steady_clock;
 
 class WindowSystem {
@@ -155,6 +154,9 @@ public:
     bool messages_pending() const { return !m_queue.empty() || m_quit_posted || m_invalid_windows; }
     // Waits until a message is ready or the deadline passes (the backend's wait).
     void wait_for_input(std::optional<Clock::time_point> deadline);
+    // Called after every wait for input, in every loop (modal ones included), so that the owner
+    // of the window system can act on requests from outside it (signals).
+    void set_wait_hook(std::function<void()> hook) { m_wait_hook = std::move(hook); }
 
     // --- Timers: one-shot or periodic, named by the caller's id within the window ---
     bool set_timer(WindowId id, int timer_id, int interval_ms, bool periodic);
@@ -277,6 +279,7 @@ private:
     bool dialog_key(WindowRecord& dialog, Key key, uint8_t modifiers);
 
     std::unique_ptr<Backend> m_backend;
+    std::function<void()> m_wait_hook;
     Metrics m_metrics;
     FontLibrary m_fonts;
     std::shared_ptr<const Font> m_ui_font;
