@@ -41,6 +41,10 @@ struct LayerTimer {
     XvtWindow window = no_xvt_window;
 };
 
+struct LayerPalette {
+    std::vector<Color> colors;
+};
+
 // The handler stack of the window message being delivered, newest last.
 struct ErrorHandlerEntry {
     ErrorHandler handler;
@@ -55,6 +59,7 @@ struct AppState {
     HandleTable<LayerWindow> window_table;
     std::unordered_map<host::WindowId, XvtWindow> by_host;
     HandleTable<LayerTimer> timers;
+    HandleTable<LayerPalette> palettes;
     std::vector<ErrorHandlerEntry> error_handlers;
     int guard_depth = 0;
     ErrorHandler error_hook = nullptr;

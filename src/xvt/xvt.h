@@ -7,6 +7,7 @@
 // line to standard error, "KIND: TEXT", with the text's line breaks written as \n.
 #pragma once
 
+#include "host/raster/color.h"
 #include "host/raster/geometry.h"
 
 #include <array>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -264,8 +266,19 @@ bool xvt_dwg_draw_text(XvtWindow window, IntPoint p, std::string_view text);
 // ---- Fonts -------------------------------------------------------------------------------------
 // To come: font records, their families, styles and sizes, and text metrics.
 
-// ---- Palettes ----------------------------------------------------------------------------------
-// To come: palettes and colour matching.
+// ---- Palettes (palettes.cpp) -------------------------------------------------------------------
+// Colour tables of 0x00RRGGBB entries named by palette handles; a stale handle is 0x20000007.
+
+using XvtPalette = uint32_t;
+// Kind 1: the 20 static colours then black (256); 2: the system palette; 3: the 16 named
+// colours; 4: the fixed 256-colour table; any other: the start-up copy of the system palette.
+XvtPalette xp_palet_create(int32_t kind);
+void xp_palet_destroy(XvtPalette palette);
+int32_t xp_palet_size(XvtPalette palette);
+// Adds each colour that no entry equals in all three components; the number added.
+int32_t xp_palet_set_colors(XvtPalette palette, std::span<const Color> colors);
+// Copies up to buffer.size() entries; the number copied.
+int32_t xp_palet_get_colors(XvtPalette palette, std::span<Color> buffer);
 
 // ---- Pixmaps -----------------------------------------------------------------------------------
 // To come: off-screen pictures and images.
