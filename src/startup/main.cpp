@@ -26,6 +26,10 @@ std::string executable_path(const char* argv0) {
     return std::string(path, size_t(n));
 }
 
+void layer_diagnostic(const char* line) {
+    debug_log("%s", line);
+}
+
 long task_event_handler(int, int event) {
     switch (event) {
     case xvt_event_create: start_program();
@@ -46,6 +50,7 @@ int main(int argc, char** argv) {
     std::string file = s.executable.substr(slash == std::string::npos ? 0 : slash + 1);
     s.base_name = file.substr(0, file.find('.'));
     debug_log_open(directory);
+    xvt_set_diagnostic_sink(layer_diagnostic);
     program_arguments.name = s.executable;
     for (int i = 1; i < argc; ++i)
         program_arguments.words.emplace_back(argv[i]);

@@ -107,7 +107,7 @@ bool xvt_win_wait_for_key(XvtWindow window) {
     // Until a key, the window's end or the end of the session. The record is looked up anew
     // after each message: a handler may have destroyed the window.
     host::Message m;
-    while (ws->exists(window) && ws->get(m)) {
+    while (layer_window(window) && ws->get(m)) {
         ws->dispatch(m);
         record = layer_window(window);
         if (record && record->key_pressed) return true;

@@ -1,23 +1,54 @@
 // The windowing layer's own state, shared by its area files (private to the layer): the
-// application, its window system and the table of the layer's windows.
+// application, its window system and the tables of the layer's windows and timers.
 #pragma once
 
 #include "host/raster/device_context.h"
 #include "host/windows/backend.h"
 #include "host/windows/window_system.h"
+#include "xvt/handle_table.h"
 #include "xvt/xvt.h"
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace quillet::xvt_detail {
 
-// What the layer keeps for each of its windows (keyed by the host's window identifier, which is
-// the layer's handle).
+// One entry of a window's menu table: where the item with that tag sits (menu 0 is the bar,
+// its popups count on from 1 in the order they are built).
+struct MenuEntry {
+    int16_t tag = 0;
+    int menu = 0;
+    int16_t position = 0;
+};
+
+// What the layer keeps for each of its windows.
 struct LayerWindow {
-    PaintHandler paint;
+    PaintHandler paint;                // windows of xvt_win_create
     DeviceContext* painting = nullptr; // while the paint handler runs
     bool key_pressed = false;
+
+    int32_t type = 1;
+    host::WindowId host = host::no_window;
+    XvtWindow parent = no_xvt_window;
+    XvtEventHandler handler; // windows of xp_win_create_def
+    long data = 0;
+    host::WindowId saved_focus = host::no_window; // while the window is inactive
+    std::vector<MenuEntry> menu_table;
+};
+
+struct LayerTimer {
+    XvtWindow window = no_xvt_window;
+};
+
+struct LayerPalette {
+    std::vector<Color> colors;
+};
+
+// The handler stack of the window message being delivered, newest last.
+struct ErrorHandlerEntry {
+    ErrorHandler handler;
+    long data;
 };
 
 struct AppState {
@@ -25,7 +56,16 @@ struct AppState {
     unsigned empty_peeks = 0;
     std::unique_ptr<host::Backend> backend; // until the window system takes it
     std::unique_ptr<host::WindowSystem> windows;
-    std::unordered_map<XvtWindow, LayerWindow> window_table;
+    HandleTable<LayerWindow> window_table;
+    std::unordered_map<host::WindowId, XvtWindow> by_host;
+    HandleTable<LayerTimer> timers;
+    HandleTable<LayerPalette> palettes;
+    std::vector<ErrorHandlerEntry> error_handlers;
+    int guard_depth = 0;
+    ErrorHandler error_hook = nullptr;
+    CharFilter char_filter = nullptr;
+    bool quit_allowed = false;
+    DiagnosticSink diagnostics = nullptr;
 };
 
 inline AppState app;
@@ -40,5 +80,20 @@ host::WindowSystem* window_system();
 
 // The layer's record of a window that still exists; nullptr for a stale or forged handle.
 LayerWindow* layer_window(XvtWindow window);
+// The layer's handle of a host window; no_xvt_window when it is none of the layer's.
+XvtWindow layer_handle(host::WindowId id);
+// Adds a record for a host window about to be created or just created.
+XvtWindow add_layer_window(std::unique_ptr<LayerWindow> record);
+void bind_host_window(XvtWindow window, host::WindowId id);
+// Removes the record of a destroyed host window, with its timers.
+void forget_layer_window(XvtWindow window);
+
+// The window's record when it exists and its type passes `accepts`, else reports 0x20000001 for
+// `api` and gives nullptr.
+LayerWindow* checked_window(XvtWindow window, std::string_view api, ErrorCategory category,
+                            bool (*accepts)(const WindowTypeInfo&));
+
+// One line to the diagnostic sink, printf-style.
+[[gnu::format(printf, 1, 2)]] void diagnostic(const char* format, ...);
 
 } // namespace quillet::xvt_detail

@@ -7,13 +7,18 @@
 // line to standard error, "KIND: TEXT", with the text's line breaks written as \n.
 #pragma once
 
+#include "host/raster/color.h"
 #include "host/raster/geometry.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet {
 
@@ -57,8 +62,96 @@ void process_host_messages();
 // the signal's number, outside the signal handler, where it may clean up and end the process.
 void xvt_catch_interrupts(void (*on_interrupt)(int signal));
 
-// ---- Errors and handlers -----------------------------------------------------------------------
-// To come: the error-message records, the error hook and the handler stack.
+// The layer's diagnostics (an unknown control notification...) go to this sink, one line each;
+// the engine points it at its debug log. None: they are dropped.
+using DiagnosticSink = void (*)(const char* line);
+void xvt_set_diagnostic_sink(DiagnosticSink sink);
+
+// ---- Events (event_translation.cpp, window_procedure.cpp) --------------------------------------
+
+enum class EventKind : int32_t {
+#define X(kind, name, fields) name = kind,
+#include "xvt/event_kinds.def"
+#undef X
+};
+inline constexpr int event_kind_count = 18;
+
+// The 11-word event a window's handler receives, zero-filled; words[0] is the kind and the words
+// after it are listed in event_kinds.def.
+struct XvtEvent {
+    std::array<int32_t, 11> words{};
+    EventKind kind() const { return static_cast<EventKind>(words[0]); }
+};
+
+// A point as events and points of the layer pack it: vertical low 16 bits, horizontal high 16.
+constexpr int32_t xvt_pack_point(IntPoint p) {
+    return static_cast<int32_t>((static_cast<uint32_t>(p.x) << 16) |
+                                (static_cast<uint32_t>(p.y) & 0xFFFF));
+}
+constexpr IntPoint xvt_unpack_point(int32_t packed) {
+    return {static_cast<int16_t>(static_cast<uint32_t>(packed) >> 16),
+            static_cast<int16_t>(packed & 0xFFFF)};
+}
+
+// Key codes of character events (key_codes.def); printable and control characters are their own
+// codes.
+namespace xvt_key {
+#define X(name, code) inline constexpr int32_t name = code;
+#include "xvt/key_codes.def"
+#undef X
+} // namespace xvt_key
+
+// ---- Errors and handlers (errors.cpp) ----------------------------------------------------------
+
+enum class ErrorId : uint32_t {
+#define X(id, name, text) name = id,
+#include "xvt/error_ids.def"
+#undef X
+};
+
+enum class ErrorCategory : uint8_t {
+#define X(name, text) name,
+#include "xvt/error_categories.def"
+#undef X
+};
+
+// An error record: the failing operation, its category, the id and the id's text. The record of
+// unpopped handlers has id 0 and the text "Pushed handlers not popped.".
+struct ErrorRecord {
+    std::string_view api;
+    std::string_view category;
+    uint32_t id = 0;
+    std::string_view text;
+};
+
+std::string_view xvt_error_text(uint32_t id); // empty for an id of no layer error
+std::string_view xvt_error_category_text(ErrorCategory category);
+bool xvt_is_layer_error(uint32_t id); // 0x20000001..0x2000000A
+
+// A pushed handler or the error-message hook: non-zero when it dealt with the error.
+using ErrorHandler = long (*)(const ErrorRecord& record, long data);
+
+// Pushes a handler for the rest of the current window message.
+void xvt_errmsg_push_handler(ErrorHandler handler, long data);
+// Pops the newest entry with that handler and every entry pushed after it; a handler that is not
+// on the stack is error 0x20000008 and changes nothing.
+void xvt_errmsg_pop_handler(ErrorHandler handler);
+size_t xvt_errmsg_handler_count();
+
+// The process-wide error-message hook (window attribute 13), called with data 0.
+void xvt_errmsg_set_hook(ErrorHandler hook);
+
+// Reports an error of operation `api`. Inside a window message it ends that message's delivery
+// (the handler's work stops there) and is offered to the pushed handlers, newest first, then the
+// hook, then shown in an error box; outside a message it is offered the same way at once and the
+// call returns. Operations report and then do nothing more.
+void xvt_report_error(std::string_view api, ErrorCategory category, ErrorId id);
+
+// Runs `work` as one window message does: with a handler stack of its own, ending at the first
+// layer error, which is then offered as above; handlers left pushed are freed and reported as
+// "Pushed handlers not popped." (category "error handling"). The engine may use it for layer
+// calls outside window messages; window procedures use it for every message.
+void xvt_run_guarded(const std::function<void()>& work);
 
 // ---- Windows (windows.cpp) ---------------------------------------------------------------------
 
@@ -94,6 +187,86 @@ bool xvt_scr_set_focus_vobj(XvtWindow window);
 // (its close box) or the session does before.
 bool xvt_win_wait_for_key(XvtWindow window);
 
+// Layer window types (window_types.def) and what each accepts.
+enum class WindowType : int32_t {
+#define X(type, name, menus, timers, drawing, creation) name = type,
+#include "xvt/window_types.def"
+#undef X
+};
+struct WindowTypeInfo {
+    int32_t type;
+    std::string_view name;
+    bool menus;          // takes a menu bar
+    bool timers;         // takes timers
+    bool drawing;        // drawing operations accept it
+    bool creation_event; // receives event 0
+};
+const WindowTypeInfo* xvt_window_type_info(int32_t type); // nullptr for no layer type
+
+// Flags of a window definition (window_flags.def).
+namespace xvt_win_flag {
+#define X(name, bit) inline constexpr uint32_t name = bit;
+#include "xvt/window_flags.def"
+#undef X
+} // namespace xvt_win_flag
+
+// Layer control types (control_types.def).
+enum class ControlType : int32_t {
+#define X(type, name, host_kind) name = type,
+#include "xvt/control_types.def"
+#undef X
+    text_edit = 23,
+};
+
+// A menu item; arrays of them end with an item of tag 0.
+namespace xvt_menu_flag {
+inline constexpr uint32_t enabled = 0x1;
+inline constexpr uint32_t checked = 0x2;
+inline constexpr uint32_t separator = 0x8;
+} // namespace xvt_menu_flag
+struct XvtMenuItem {
+    int16_t tag = 0;
+    const char* title = nullptr;
+    char mnemonic = 0; // marked in a copy of the title, without regard to case
+    uint32_t flags = xvt_menu_flag::enabled;
+    const XvtMenuItem* submenu = nullptr;
+};
+
+// A window's event handler: the answer matters for event 17 only through the quit-allowed flag.
+using XvtEventHandler = std::function<long(XvtWindow window, const XvtEvent& event)>;
+
+struct XvtWinDef {
+    int32_t type = 1;
+    IntRect client; // the client rectangle, in the parent's client area or on the screen
+    std::string_view title;
+    const XvtMenuItem* menu = nullptr;
+    uint32_t flags = 0;
+};
+
+// Creates a window of the layer's window class; its frame grows around the client rectangle. The
+// parent no_xvt_window (the task window or the desktop) makes a top-level window, any other a
+// child. Event 0 reaches the handler during the creation (not for type 23). no_xvt_window after
+// an error: 0x20000007 for a type that is not a window's or a bad parent.
+XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHandler handler,
+                            long data);
+// Destroys the window (its children first); event 1 follows, then the handle is stale.
+void xp_vobj_destroy(XvtWindow window);
+int32_t xp_vobj_get_type(XvtWindow window); // 0 after 0x20000001
+long xp_vobj_get_data(XvtWindow window);
+void xp_vobj_set_data(XvtWindow window, long data);
+
+// The character filter (window attribute 16): may change the key code and shift state of a
+// character event before it is delivered.
+using CharFilter = void (*)(int32_t& key, int32_t& shift);
+void xvt_set_char_filter(CharFilter filter);
+
+// The answer to the host's question whether the session may end (event 17 with query 1).
+void xvt_set_quit_allowed(bool allowed);
+
+// The host window under a layer window (for tests and the few engine parts that use the host
+// directly); host::no_window for a stale handle.
+uint32_t xvt_host_window(XvtWindow window);
+
 // ---- Drawing (drawing.cpp) ---------------------------------------------------------------------
 
 // Draws text with its baseline at p of the window's client area, in the window's font, while the
@@ -103,8 +276,19 @@ bool xvt_dwg_draw_text(XvtWindow window, IntPoint p, std::string_view text);
 // ---- Fonts -------------------------------------------------------------------------------------
 // To come: font records, their families, styles and sizes, and text metrics.
 
-// ---- Palettes ----------------------------------------------------------------------------------
-// To come: palettes and colour matching.
+// ---- Palettes (palettes.cpp) -------------------------------------------------------------------
+// Colour tables of 0x00RRGGBB entries named by palette handles; a stale handle is 0x20000007.
+
+using XvtPalette = uint32_t;
+// Kind 1: the 20 static colours then black (256); 2: the system palette; 3: the 16 named
+// colours; 4: the fixed 256-colour table; any other: the start-up copy of the system palette.
+XvtPalette xp_palet_create(int32_t kind);
+void xp_palet_destroy(XvtPalette palette);
+int32_t xp_palet_size(XvtPalette palette);
+// Adds each colour that no entry equals in all three components; the number added.
+int32_t xp_palet_set_colors(XvtPalette palette, std::span<const Color> colors);
+// Copies up to buffer.size() entries; the number copied.
+int32_t xp_palet_get_colors(XvtPalette palette, std::span<Color> buffer);
 
 // ---- Pixmaps -----------------------------------------------------------------------------------
 // To come: off-screen pictures and images.
@@ -112,8 +296,18 @@ bool xvt_dwg_draw_text(XvtWindow window, IntPoint p, std::string_view text);
 // ---- Controls ----------------------------------------------------------------------------------
 // To come: buttons, edits, scroll bars and the other controls of windows and dialogs.
 
-// ---- Menus -------------------------------------------------------------------------------------
-// To come: menu bars, their items and popup menus.
+// ---- Menus (menus.cpp) -------------------------------------------------------------------------
+// Menu bars by tag on windows of types 1, 2, 3 and 5 (0x20000001 for others).
+
+// The title with its first "~" made the mnemonic mark "&".
+std::string xvt_menu_mark_mnemonic(std::string_view title);
+// Builds the window's menu bar from the items (0x20000007 for none), replacing the previous one.
+void xvt_menu_set_tree(XvtWindow window, const XvtMenuItem* items);
+void xvt_menu_update(XvtWindow window);
+// By tag; a tag that is not in the window's menu table changes nothing.
+void xvt_menu_set_item_checked(XvtWindow window, int tag, bool checked);
+void xvt_menu_set_item_enabled(XvtWindow window, int tag, bool enabled);
+void xvt_menu_set_item_title(XvtWindow window, int tag, std::string_view title);
 
 // ---- Lists -------------------------------------------------------------------------------------
 // To come: the layer's list type of strings with data.
@@ -142,6 +336,12 @@ struct XvtTimers {
 };
 
 inline XvtTimers xvt_timers;
+
+// Periodic window timers: event 16 with the timer's identifier at each expiry. Windows of types
+// 1, 2, 3, 7 and 8 (0x20000001 for others); an interval below 0 is 0x20000007. 0 after an error.
+using XvtTimer = uint32_t;
+XvtTimer xp_timer_create(XvtWindow window, int32_t interval_ms);
+void xp_timer_destroy(XvtTimer timer); // a stale timer is 0x20000007
 
 // Forgets every timer.
 void reset_xvt_timers();
