@@ -58,8 +58,8 @@ TEST(BitBlt, PatternOnlyOperations) {
     dc.state().background = 0x0000FF;
     dc.state().background_mode = BackgroundMode::transparent; // patterns always fill their gaps
     dc.pat_blt({0, 0, 16, 8}, rop3::pat_copy);
-    EXPECT_EQ(s.pixel(0, 3), 0xFF0000u);
-    EXPECT_EQ(s.pixel(8, 3), 0xFF0000u);
+    EXPECT_EQ(s.pixel(4, 3), 0xFF0000u);
+    EXPECT_EQ(s.pixel(12, 3), 0xFF0000u);
     EXPECT_EQ(s.pixel(3, 3), 0x0000FFu);
     dc.pat_blt({0, 0, 16, 8}, rop3::dst_invert);
     EXPECT_EQ(s.pixel(3, 3), 0xFFFF00u);

@@ -130,6 +130,47 @@ TEST_F(LineTest, ExtremeCoordinatesAreSafeAndExact) {
     EXPECT_EQ(count(surface, black), 40 * 20); // the huge pen covers everything
 }
 
+// A line passing exactly half-way between two pixels takes the one above or to the left, in
+// every octant, as the host's GDI does.
+TEST(LineTies, HalfWayTakesTheSmallerCoordinate) {
+    Surface s(210, 210, white);
+    DeviceContext dc(s);
+    dc.move_to({100, 100});
+    dc.line_to({200, 150});
+    EXPECT_EQ(test::picture(s, {100, 100, 105, 103}, black), "##...\n..##.\n....#\n");
+    s.fill(white);
+    dc.move_to({100, 100});
+    dc.line_to({150, 0});
+    EXPECT_EQ(s.pixel(149, 1), black);
+    EXPECT_EQ(s.pixel(150, 1), white);
+    // So a line and its reverse cover the same pixels, apart from the end each leaves out, and a
+    // clipped line keeps the pixels it has unclipped.
+    const IntPoint ends[] = {{200, 150}, {150, 200}, {50, 200}, {0, 150},
+                             {0, 50},    {50, 0},    {150, 0},  {200, 50}};
+    const IntPoint centre{100, 100};
+    for (IntPoint end : ends) {
+        Surface forward(210, 210, white), backward(210, 210, white), clipped(210, 210, white);
+        DeviceContext f(forward), b(backward), c(clipped);
+        f.move_to(centre);
+        f.line_to(end);
+        f.set_pixel(end, black);
+        b.move_to(end);
+        b.line_to(centre);
+        b.set_pixel(centre, black);
+        EXPECT_EQ(forward, backward) << end.x << "," << end.y;
+        const IntRect window{60, 60, 141, 141};
+        c.state().clip = window;
+        c.move_to(centre);
+        c.line_to(end);
+        for (int y = window.top; y < window.bottom; ++y) {
+            for (int x = window.left; x < window.right; ++x) {
+                const Color expected = IntPoint{x, y} == end ? white : forward.pixel(x, y);
+                ASSERT_EQ(clipped.pixel(x, y), expected) << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST_F(LineTest, StylesGolden) {
     Surface s(120, 60, white);
     DeviceContext d(s);

@@ -68,6 +68,52 @@ TEST_F(ShapeTest, RectangleOutlineAndInterior) {
     EXPECT_EQ(count(surface, white), 120 * 80 - 16);
 }
 
+TEST_F(ShapeTest, OnePixelRectanglesWithAThinPenDrawNothing) {
+    tools({PenStyle::solid, 1, black}, Brush::solid(red));
+    dc.draw_rect({5, 5, 6, 6});
+    dc.draw_rect({9, 9, 8, 8}); // given backwards
+    EXPECT_EQ(count(surface, white), 120 * 80);
+    // Wider ones, a wide pen and a figure without a pen still draw.
+    dc.draw_rect({10, 10, 12, 12});
+    EXPECT_EQ(count(surface, black), 4);
+    dc.state().pen.width = 3;
+    dc.draw_rect({20, 20, 21, 21});
+    EXPECT_EQ(surface.pixel(20, 20), black);
+    tools({PenStyle::none, 1, black}, Brush::solid(red));
+    dc.draw_rect({30, 30, 31, 31});
+    EXPECT_EQ(count(surface, red), 1);
+}
+
+// The dashes of a rectangle start at its top-right pixel and run counter-clockwise on the screen,
+// on round the corners.
+TEST_F(ShapeTest, DashedRectanglesRunCounterClockwiseFromTheTopRight) {
+    tools({PenStyle::dash, 1, red}, Brush::hollow());
+    dc.state().background = blue;
+    dc.draw_rect({0, 0, 30, 10});
+    // Top edge, right to left: 18 on, 6 off, then on again.
+    EXPECT_EQ(test::picture(surface, {0, 0, 30, 1}, red),
+              std::string(6, '#') + std::string(6, '.') + std::string(18, '#') + "\n");
+    // Left edge down from index 29: on to index 41 (y = 12 would be), so all of it.
+    EXPECT_EQ(test::picture(surface, {0, 0, 1, 10}, red), "#\n#\n#\n#\n#\n#\n#\n#\n#\n#\n");
+    // Bottom edge left to right from index 38: on to 41, off 42..47, on 48..65, off 66 and 67.
+    EXPECT_EQ(test::picture(surface, {0, 9, 30, 10}, red),
+              std::string(4, '#') + std::string(6, '.') + std::string(18, '#') + "..\n");
+    // Right edge up from index 67 at the bottom to 72 at y = 4, then the start pixel, index 0.
+    EXPECT_EQ(test::picture(surface, {29, 0, 30, 10}, red), "#\n#\n#\n#\n#\n.\n.\n.\n.\n.\n");
+    EXPECT_EQ(surface.pixel(29, 9), blue); // opaque gaps
+}
+
+TEST_F(ShapeTest, HatchLinesLieWhereTheHostPutsThem) {
+    dc.state().background = green;
+    dc.fill_rect({0, 0, 16, 16}, Brush::hatched(Hatch::cross, blue));
+    EXPECT_EQ(test::picture(surface, {0, 0, 8, 8}, blue),
+              "....#...\n....#...\n....#...\n########\n....#...\n....#...\n....#...\n....#...\n");
+    surface.fill(white);
+    dc.fill_rect({0, 0, 16, 16}, Brush::hatched(Hatch::diagonal_cross, blue));
+    EXPECT_EQ(test::picture(surface, {0, 0, 8, 8}, blue),
+              "#......#\n.#....#.\n..#..#..\n...##...\n...##...\n..#..#..\n.#....#.\n#......#\n");
+}
+
 TEST_F(ShapeTest, WideOutlinesAreCentredOnTheEdge) {
     tools({PenStyle::solid, 3, black}, Brush::solid(red));
     dc.draw_rect({10, 10, 30, 20});
@@ -212,9 +258,9 @@ TEST_F(ShapeTest, HatchGapsFollowTheBackgroundMode) {
     dc.draw_rect({0, 0, 16, 16});
     EXPECT_EQ(count(surface, blue), 2 * 16);
     EXPECT_EQ(count(surface, white), 120 * 80 - 2 * 16);
-    // Hatches are aligned to the surface, not to the figure.
-    EXPECT_EQ(surface.pixel(3, 0), blue);
-    EXPECT_EQ(surface.pixel(3, 8), blue);
+    // Hatches are aligned to the surface, not to the figure: horizontal lines on rows 3 and 11.
+    EXPECT_EQ(surface.pixel(3, 3), blue);
+    EXPECT_EQ(surface.pixel(3, 11), blue);
 }
 
 TEST_F(ShapeTest, PatternBrushRepeatsFromTheOrigin) {
@@ -270,7 +316,7 @@ TEST_F(ShapeTest, FloodFillKeepsToTheClipAndTerminatesWithGaps) {
     dc.state().background_mode = BackgroundMode::transparent;
     dc.flood_fill({50, 50});
     EXPECT_EQ(surface.pixel(50, 50), white);
-    EXPECT_EQ(surface.pixel(48, 48), blue);
+    EXPECT_EQ(surface.pixel(52, 48), blue);
     EXPECT_EQ(surface.pixel(15, 15), red);
 }
 

@@ -5,7 +5,8 @@
 namespace quillet::paint {
 
 bool hatch_covers(Hatch h, int x, int y) {
-    const bool horizontal = (y & 7) == 0, vertical = (x & 7) == 0;
+    // Within the 8 x 8 cell the host's horizontal line is row 3 and its vertical line column 4.
+    const bool horizontal = (y & 7) == 3, vertical = (x & 7) == 4;
     const bool forward = ((x - y) & 7) == 0, backward = ((x + y) & 7) == 7;
     switch (h) {
     case Hatch::horizontal: return horizontal;

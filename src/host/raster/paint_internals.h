@@ -105,12 +105,17 @@ void walk_line(IntPoint a, IntPoint b, const IntRect& clip, Plot&& plot) {
     int64_t end = major_step > 0 ? std::min(n, hi - major0) : std::min(n, major0 - lo + 1);
     if (first >= end) return;
 
-    // The minor offset of pixel i is floor((2 i d + n) / 2n), which never decreases with i. It
-    // fits 64 bits unless the line is longer than 2^31 pixels.
+    // The minor offset of pixel i is the exact offset i d / n rounded to the nearest pixel,
+    // floor((2 i d + half) / 2n), which never decreases with i. Where the line passes exactly
+    // half-way between two pixels it takes the one with the smaller coordinate (above or to the
+    // left), as the host's GDI does: rounding down when the minor coordinate grows along the
+    // line, up when it shrinks. It fits 64 bits unless the line is longer than 2^31 pixels.
+    const int64_t half = minor_step > 0 ? n - 1 : n;
     const bool small = n < (int64_t{1} << 31);
     auto offset = [&](int64_t i) {
-        if (small) return (2 * i * d + n) / (2 * n);
-        return static_cast<int64_t>((uint128(2 * i) * uint64_t(d) + uint64_t(n)) / uint128(2 * n));
+        if (small) return (2 * i * d + half) / (2 * n);
+        return static_cast<int64_t>((uint128(2 * i) * uint64_t(d) + uint64_t(half)) /
+                                    uint128(2 * n));
     };
     // A line with both ends inside the clip stays inside it; others are cut down to the clip.
     const bool inside = clip.contains(a) && clip.contains(b);
@@ -134,11 +139,11 @@ void walk_line(IntPoint a, IntPoint b, const IntRect& clip, Plot&& plot) {
 
     int64_t q, r;
     if (small) {
-        const int64_t num = 2 * first * d + n;
+        const int64_t num = 2 * first * d + half;
         q = num / (2 * n);
         r = num % (2 * n);
     } else {
-        const uint128 num = uint128(2 * first) * uint64_t(d) + uint64_t(n);
+        const uint128 num = uint128(2 * first) * uint64_t(d) + uint64_t(half);
         q = static_cast<int64_t>(num / uint128(2 * n));
         r = static_cast<int64_t>(num % uint128(2 * n));
     }

@@ -8,24 +8,31 @@
 namespace quillet {
 namespace paint {
 
-// The dash index of an outline pixel: its distance along the outline, clockwise from the top
-// left for rectangles and by angle for rounded figures.
+namespace {
+
+// A rectangle's outline is one closed path from its top-right pixel, counter-clockwise on the
+// screen: the top edge right to left, the left edge down, the bottom edge left to right and the
+// right edge up, the dashes running on round the corners. In a rectangle one pixel high or wide
+// the later edge passes over the earlier one, so its index wins.
+int64_t rectangle_outline_index(const RoundedShape& s, int x, int y) {
+    const int64_t right = static_cast<int64_t>(s.right - s.left) - 1;
+    const int64_t bottom = static_cast<int64_t>(s.bottom - s.top) - 1;
+    const int64_t px = x - static_cast<int64_t>(s.left), py = y - static_cast<int64_t>(s.top);
+    if (px == right && py == 0) return 0;
+    if (px == right) return 2 * right + bottom + (bottom - py);
+    if (py == bottom) return right + bottom + px;
+    if (px == 0) return right + py;
+    return right - px;
+}
+
+} // namespace
+
+// The dash index of an outline pixel: its distance along the outline, as above for rectangles and
+// by angle for rounded figures.
 int64_t outline_index(const RoundedShape& s, int x, int y) {
+    if (s.rx <= 0 || s.ry <= 0) return rectangle_outline_index(s, x, y);
     const double cx = (s.left + s.right) / 2, cy = (s.top + s.bottom) / 2;
     const double w = s.right - s.left, h = s.bottom - s.top;
-    if (s.rx <= 0 || s.ry <= 0) {
-        const double px = x + 0.5 - s.left, py = y + 0.5 - s.top;
-        double along;
-        if (py < 1)
-            along = px;
-        else if (px > w - 1)
-            along = w + py;
-        else if (py > h - 1)
-            along = 2 * w + h - px;
-        else
-            along = 2 * w + 2 * h - py;
-        return static_cast<int64_t>(along);
-    }
     const double a = w / 2, b = h / 2;
     const double perimeter =
         std::numbers::pi * (3 * (a + b) - std::sqrt((3 * a + b) * (a + 3 * b)));
@@ -54,7 +61,12 @@ void draw_rounded(Surface& surface, const DrawState& state, const IntRect& clip,
 } // namespace paint
 
 void DeviceContext::draw_rect(IntRect r) {
-    paint::draw_rounded(m_surface, m_state, clip_rect(), r.normalized(), 0, 0);
+    r = r.normalized();
+    // The host draws nothing for a 1 x 1 rectangle outlined with a one-pixel pen.
+    if (r.width() == 1 && r.height() == 1 && m_state.pen.style != PenStyle::none &&
+        paint::pen_is_thin(m_state.pen))
+        return;
+    paint::draw_rounded(m_surface, m_state, clip_rect(), r, 0, 0);
 }
 
 void DeviceContext::draw_round_rect(IntRect r, IntSize corner) {
