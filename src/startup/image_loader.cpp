@@ -31,6 +31,16 @@ std::span<const uint8_t> image_bytes() {
 
 } // namespace
 
+bool carries_image(const std::string& executable) {
+    std::ifstream in(executable, std::ios::binary | std::ios::ate);
+    std::streamoff size = in ? std::streamoff(in.tellg()) : 0;
+    if (size < std::streamoff(bcode::trailer_size)) return false;
+    std::vector<uint8_t> tail(bcode::trailer_size);
+    in.seekg(size - std::streamoff(tail.size()));
+    in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
+    return in && bcode::has_trailer(tail);
+}
+
 void load_image(const std::string& executable) {
     std::ifstream in(executable, std::ios::binary | std::ios::ate);
     if (!in) {

@@ -13,6 +13,9 @@ namespace quillet {
 // image, which lay_out_image then refuses.
 void load_image(const std::string& executable);
 
+// True when the file ends with an image trailer: the executable is a bound program.
+bool carries_image(const std::string& executable);
+
 // The same for the bytes of an executable file already read.
 void load_image_from(std::span<const uint8_t> file);
 

@@ -1,5 +1,6 @@
 // Process entry of the engine: the argument vector, the debug log, the image, and the task
 // window whose creation starts the program.
+#include "bcode/version.h"
 #include "bifs/install_bifs.h"
 #include "interp/fatal.h"
 #include "interp/program_arguments.h"
@@ -12,7 +13,9 @@
 #include "xvt/xvt.h"
 
 #include <climits>
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -45,6 +48,11 @@ int main(int argc, char** argv) {
     using namespace quillet;
     StartupState& s = startup;
     s.executable = executable_path(argc > 0 ? argv[0] : "quillet-engine");
+    // The engine on its own answers --version; a bound program passes every word to the program.
+    if (argc == 2 && std::string_view(argv[1]) == "--version" && !carries_image(s.executable)) {
+        std::printf("quillet-engine %.*s\n", int(quillet_version.size()), quillet_version.data());
+        return 0;
+    }
     size_t slash = s.executable.rfind('/');
     std::string directory = slash == std::string::npos ? "." : s.executable.substr(0, slash);
     std::string file = s.executable.substr(slash == std::string::npos ? 0 : slash + 1);

@@ -54,6 +54,11 @@ mkdir -p "$work/bare" && cp "$engine" "$work/bare/engine"
 expect_run "$work/bare/engine" 3 \
     "$(fatal_output "version error" "no B-code image is bound to this executable; see quillet bind")"
 
+# The engine on its own answers --version; a bound program hands the word to the program (it
+# runs, and ends normally).
+[ "$(cd "$work/bare" && ./engine --version)" = "quillet-engine $("$quillet" --version | cut -d' ' -f2)" ] ||
+    fail "engine --version: $(cd "$work/bare" && ./engine --version 2>&1)"
+
 # A wrong magic byte and a wrong version are version errors too.
 mkdir -p "$work/magic" && cp "$work/empty.img" "$work/magic/prog.img"
 printf '\325' | dd of="$work/magic/prog.img" bs=1 seek=0 conv=notrunc 2>/dev/null
@@ -70,6 +75,8 @@ expect_run "$work/version/prog" 3 \
 # The unpatched image runs: the hand-made trailer is right.
 mkdir -p "$work/good" && bind_raw "$work/empty.img" "$work/good/prog"
 expect_run "$work/good/prog" 0 ""
+(cd "$work/good" && QUILLET_BACKEND=headless ./prog --version >stdout.txt 2>&1) &&
+    [ ! -s "$work/good/stdout.txt" ] || fail "a bound program answered --version itself"
 
 # An image cut short is refused with a message naming the fault, not run.
 mkdir -p "$work/short"
