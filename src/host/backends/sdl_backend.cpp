@@ -4,10 +4,10 @@
 #include "host/backends/sdl_backend.h"
 
 #include "host/backends/host_error.h"
+#include "host/backends/sdl_library.h"
 #include "host/windows/frame.h"
 #include "host/windows/window_system.h"
 
-#include <SDL.h>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -112,56 +112,56 @@ struct SdlBackend::Impl {
 SdlBackend::SdlBackend() : m(std::make_unique<Impl>()) {
     // SIGINT and SIGTERM stay the program's: SDL would turn them into a quit event that a modal
     // loop does not read.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        throw HostError(std::string("sdl: cannot start the display: ") + SDL_GetError());
+    sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl().InitSubSystem(SDL_INIT_VIDEO) != 0)
+        throw HostError(std::string("sdl: cannot start the display: ") + sdl().GetError());
     // Without a display SDL falls back to drivers that show nothing and deliver no input: a
     // program would wait for ever in its first message box.
-    std::string_view driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    std::string_view driver = sdl().GetCurrentVideoDriver() ? sdl().GetCurrentVideoDriver() : "";
     if (driver == "offscreen" || driver == "dummy") {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        sdl().QuitSubSystem(SDL_INIT_VIDEO);
         throw HostError("sdl: no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not "
                         "set); run with QUILLET_BACKEND=headless to run without one");
     }
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    m->cursors[0] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
-    m->cursors[1] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_IBEAM);
-    m->cursors[2] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
-    m->cursors[3] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
-    SDL_StartTextInput();
+    sdl().SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    m->cursors[0] = sdl().CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+    m->cursors[1] = sdl().CreateSystemCursor(SDL_SYSTEM_CURSOR_IBEAM);
+    m->cursors[2] = sdl().CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
+    m->cursors[3] = sdl().CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
+    sdl().StartTextInput();
 }
 
 SdlBackend::~SdlBackend() {
     for (auto& [id, win] : m->windows)
-        SDL_DestroyWindow(win);
+        sdl().DestroyWindow(win);
     for (SDL_Cursor* c : m->cursors)
-        if (c) SDL_FreeCursor(c);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (c) sdl().FreeCursor(c);
+    sdl().QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 void SdlBackend::attach(WindowSystem& ws) {
     Backend::attach(ws);
     m->ws = &ws;
     ws.clipboard().set_bridge(
-        {[](std::string_view text) { SDL_SetClipboardText(cp1252_to_utf8(text).c_str()); },
+        {[](std::string_view text) { sdl().SetClipboardText(cp1252_to_utf8(text).c_str()); },
          []() -> std::optional<std::string> {
-             if (!SDL_HasClipboardText()) return std::nullopt;
-             char* text = SDL_GetClipboardText();
+             if (!sdl().HasClipboardText()) return std::nullopt;
+             char* text = sdl().GetClipboardText();
              std::string out = text ? utf8_to_cp1252(text) : std::string();
-             SDL_free(text);
+             sdl().free(text);
              return out;
          }});
 }
 
 IntSize SdlBackend::screen_size() const {
     SDL_DisplayMode mode;
-    if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return {1024, 768};
+    if (sdl().GetCurrentDisplayMode(0, &mode) != 0) return {1024, 768};
     return {mode.w, mode.h};
 }
 
 int SdlBackend::screen_depth() const {
     SDL_DisplayMode mode;
-    if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return 24;
+    if (sdl().GetCurrentDisplayMode(0, &mode) != 0) return 24;
     return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
 }
 
@@ -181,20 +181,20 @@ void SdlBackend::window_created(WindowId id) {
     if (style.sizable) flags |= SDL_WINDOW_RESIZABLE;
     if (!style.caption) flags |= SDL_WINDOW_BORDERLESS;
     SDL_Window* win =
-        SDL_CreateWindow(m->ws->title(id).c_str(), outer.left + part.left, outer.top + part.top,
-                         std::max(1, static_cast<int>(part.width())),
-                         std::max(1, static_cast<int>(part.height())), flags);
+        sdl().CreateWindow(m->ws->title(id).c_str(), outer.left + part.left, outer.top + part.top,
+                           std::max(1, static_cast<int>(part.width())),
+                           std::max(1, static_cast<int>(part.height())), flags);
     if (!win) return;
     m->windows[id] = win;
-    m->by_sdl_id[SDL_GetWindowID(win)] = id;
+    m->by_sdl_id[sdl().GetWindowID(win)] = id;
     window_changed(id);
 }
 
 void SdlBackend::window_destroyed(WindowId id) {
     auto it = m->windows.find(id);
     if (it == m->windows.end()) return;
-    m->by_sdl_id.erase(SDL_GetWindowID(it->second));
-    SDL_DestroyWindow(it->second);
+    m->by_sdl_id.erase(sdl().GetWindowID(it->second));
+    sdl().DestroyWindow(it->second);
     m->windows.erase(it);
     m->dirty.erase(id);
 }
@@ -204,20 +204,20 @@ void SdlBackend::window_changed(WindowId id) {
     if (it == m->windows.end() || !m->ws->exists(id)) return;
     SDL_Window* win = it->second;
     const std::string title = m->ws->title(id);
-    if (SDL_GetWindowTitle(win) != title) SDL_SetWindowTitle(win, title.c_str());
+    if (sdl().GetWindowTitle(win) != title) sdl().SetWindowTitle(win, title.c_str());
     IntRect part = shown_part(id);
     int cw = 0, ch = 0;
-    SDL_GetWindowSize(win, &cw, &ch);
+    sdl().GetWindowSize(win, &cw, &ch);
     int want_w = std::max(1, static_cast<int>(part.width()));
     int want_h = std::max(1, static_cast<int>(part.height()));
-    if (cw != want_w || ch != want_h) SDL_SetWindowSize(win, want_w, want_h);
-    bool shown = (SDL_GetWindowFlags(win) & SDL_WINDOW_SHOWN) != 0;
+    if (cw != want_w || ch != want_h) sdl().SetWindowSize(win, want_w, want_h);
+    bool shown = (sdl().GetWindowFlags(win) & SDL_WINDOW_SHOWN) != 0;
     const bool visible = m->ws->is_visible(id);
     if (visible && !shown) {
-        SDL_ShowWindow(win);
-        SDL_RaiseWindow(win);
+        sdl().ShowWindow(win);
+        sdl().RaiseWindow(win);
     } else if (!visible && shown) {
-        SDL_HideWindow(win);
+        sdl().HideWindow(win);
     }
     m->dirty.insert(id);
 }
@@ -227,7 +227,7 @@ void SdlBackend::window_drawn(WindowId id) {
 }
 
 void SdlBackend::cursor_changed() {
-    SDL_SetCursor(m->cursors[static_cast<int>(m->ws->cursor_at_pointer())]);
+    sdl().SetCursor(m->cursors[static_cast<int>(m->ws->cursor_at_pointer())]);
 }
 
 void SdlBackend::present_all() {
@@ -237,19 +237,19 @@ void SdlBackend::present_all() {
     for (WindowId id : dirty) {
         auto it = m->windows.find(id);
         if (it == m->windows.end() || !m->ws->is_visible(id)) continue;
-        SDL_Surface* target = SDL_GetWindowSurface(it->second);
+        SDL_Surface* target = sdl().GetWindowSurface(it->second);
         if (!target) continue;
         Surface picture = m->ws->compose(id);
         IntRect part = shown_part(id).intersected(picture.rect());
         int w = std::min(static_cast<int>(part.width()), target->w);
         int h = std::min(static_cast<int>(part.height()), target->h);
         if (w <= 0 || h <= 0) continue;
-        SDL_LockSurface(target);
-        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, picture.scanline(part.top) + part.left,
-                          picture.width() * 4, target->format->format, target->pixels,
-                          target->pitch);
-        SDL_UnlockSurface(target);
-        SDL_UpdateWindowSurface(it->second);
+        sdl().LockSurface(target);
+        sdl().ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, picture.scanline(part.top) + part.left,
+                            picture.width() * 4, target->format->format, target->pixels,
+                            target->pitch);
+        sdl().UnlockSurface(target);
+        sdl().UpdateWindowSurface(it->second);
     }
 }
 
@@ -259,7 +259,7 @@ void SdlBackend::poll() {
     m->next_pump = now + std::chrono::microseconds(500);
     WindowSystem& ws = *m->ws;
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    while (sdl().PollEvent(&e)) {
         auto window_of = [&](uint32_t sdl_id) {
             auto it = m->by_sdl_id.find(sdl_id);
             return it == m->by_sdl_id.end() ? no_window : it->second;
@@ -308,7 +308,7 @@ void SdlBackend::poll() {
             m->alt_alone = false;
             break;
         case SDL_TEXTINPUT: {
-            if (SDL_GetModState() & (KMOD_CTRL | KMOD_ALT)) break;
+            if (sdl().GetModState() & (KMOD_CTRL | KMOD_ALT)) break;
             ws.input_text(utf8_to_cp1252(e.text.text));
             break;
         }
@@ -324,7 +324,7 @@ void SdlBackend::poll() {
             IntPoint p{part.left + x, part.top + y};
             m->last_mouse = p;
             m->mouse_window = id;
-            uint8_t mods = map_modifiers(SDL_GetModState());
+            uint8_t mods = map_modifiers(sdl().GetModState());
             if (e.type == SDL_MOUSEMOTION) {
                 ws.input_mouse(id, WindowSystem::MouseEvent::move, p, MouseButton::left, mods);
                 cursor_changed();
@@ -357,7 +357,7 @@ void SdlBackend::wait(std::optional<steady_clock::time_point> deadline) {
             std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - steady_clock::now());
         timeout = static_cast<int>(std::clamp<int64_t>(left.count(), 0, 100));
     }
-    SDL_WaitEventTimeout(nullptr, timeout);
+    sdl().WaitEventTimeout(nullptr, timeout);
     m->next_pump = {};
 }
 
