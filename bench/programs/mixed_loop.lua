@@ -1,0 +1,9 @@
+-- x = x * 1.0001 + i with a test of x against a limit, 10^7 times: doubles meet integers in
+-- multiply, add and compare.
+local x = 1.0
+local resets = 0
+for i = 1, 10000000 do
+  x = x * 1.0001 + i
+  if not (x < 1e12) then x = x / 1e6; resets = resets + 1 end
+end
+assert(resets == 316 and string.pack("<d", x) == string.pack("<i8", 0x426CBA8F7306B4F6))
