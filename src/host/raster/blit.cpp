@@ -49,7 +49,7 @@ constexpr std::array<RopRowFn, 256> rop_rows = make_rop_rows(std::make_index_seq
 struct Pattern {
     paint::BrushSampler sampler;
     Pattern(const DrawState& state)
-        : sampler(state.brush, state.background, BackgroundMode::opaque) {}
+        : sampler(state.brush, state.background, BackgroundMode::opaque, state.brush_origin) {}
     // Solid patterns are one colour; others are sampled into a row for each destination row.
     bool is_solid() const { return sampler.is_solid(); }
     Color solid() const { return sampler.is_solid() ? sampler.solid_color() : 0; }

@@ -31,7 +31,8 @@ void Coverage::mark_span(int y, int64_t first, int64_t last, Kind k) {
 }
 
 void Coverage::paint(Surface& surface, const DrawState& state) const {
-    const BrushSampler sampler(state.brush, state.background, state.background_mode);
+    const BrushSampler sampler(state.brush, state.background, state.background_mode,
+                               state.brush_origin);
     const Color ink = state.pen.color & color_mask;
     const Color background = state.background & color_mask;
     const bool opaque = state.background_mode == BackgroundMode::opaque;

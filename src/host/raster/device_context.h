@@ -24,6 +24,7 @@ struct DrawState {
     BackgroundMode background_mode = BackgroundMode::opaque;
     std::shared_ptr<const GlyphFont> font;
     IntPoint position;
+    IntPoint brush_origin;       // hatches and patterns repeat from here (surface coordinates)
     std::optional<IntRect> clip; // none: the whole surface
 };
 

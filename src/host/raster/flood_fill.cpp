@@ -10,7 +10,8 @@ namespace quillet {
 void DeviceContext::flood_fill(IntPoint seed) {
     const IntRect clip = clip_rect();
     if (!clip.contains(seed)) return;
-    const paint::BrushSampler sampler(m_state.brush, m_state.background, m_state.background_mode);
+    const paint::BrushSampler sampler(m_state.brush, m_state.background, m_state.background_mode,
+                                      m_state.brush_origin);
     if (!sampler.paints()) return;
     const Color target = m_surface.pixel(seed.x, seed.y);
 

@@ -21,9 +21,10 @@ IntRect clip_bounds(int64_t left, int64_t top, int64_t right, int64_t bottom, co
 bool hatch_covers(Hatch h, int x, int y);
 
 // The colour a brush gives a pixel of the surface, or none where it leaves the pixel alone.
+// Hatches and patterns repeat from the brush origin.
 class BrushSampler {
 public:
-    BrushSampler(const Brush& brush, Color background, BackgroundMode mode);
+    BrushSampler(const Brush& brush, Color background, BackgroundMode mode, IntPoint origin);
     bool paints() const { return m_paints; }
     bool is_solid() const { return m_brush.style == BrushStyle::solid; }
     Color solid_color() const { return m_brush.color & color_mask; }
@@ -32,6 +33,7 @@ public:
 private:
     const Brush& m_brush;
     Color m_background;
+    IntPoint m_origin;
     bool m_opaque;
     bool m_paints;
 };

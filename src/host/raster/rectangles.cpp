@@ -79,7 +79,8 @@ void DeviceContext::draw_round_rect(IntRect r, IntSize corner) {
 void DeviceContext::fill_rect(IntRect r, const Brush& brush) {
     const IntRect area = r.intersected(clip_rect());
     if (area.is_empty()) return;
-    const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode);
+    const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode,
+                                      m_state.brush_origin);
     if (!sampler.paints()) return;
     if (sampler.is_solid()) {
         const size_t count = static_cast<size_t>(area.width());
