@@ -13,6 +13,7 @@
 #include <memory>
 #include <numbers>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace quillet {
@@ -64,6 +65,80 @@ void tie_lines(DeviceContext& dc, const DibPass& p) {
                              {0, 50},    {50, 0},    {150, 0},  {200, 50}};
     for (IntPoint end : ends)
         line(dc, {100, 100}, end);
+}
+
+// The suite's clip region: three disjoint rectangles.
+Region three_rectangles() {
+    return Region(IntRect{10, 10, 200, 20})
+        .united({100, 100, 200, 200})
+        .united({290, 100, 300, 200});
+}
+
+// Lines as (start, end) pairs, about the clip region's edges.
+constexpr IntRect hline_clips[] = {
+    {120, 120, 140, 120}, {100, 122, 140, 122}, {99, 124, 140, 124},  {120, 126, 200, 126},
+    {120, 128, 201, 128}, {99, 130, 201, 130},  {120, 100, 140, 100}, {120, 99, 140, 99},
+    {120, 199, 140, 199}, {120, 200, 140, 200}, {120, 132, 310, 132}, {10, 134, 101, 134},
+    {10, 136, 100, 136},  {199, 138, 220, 138}, {200, 140, 220, 140}};
+constexpr IntRect vline_clips[] = {
+    {120, 120, 120, 140}, {100, 120, 100, 140}, {99, 120, 99, 140},   {199, 120, 199, 140},
+    {200, 120, 200, 140}, {122, 99, 122, 201},  {124, 100, 124, 140}, {126, 99, 126, 140},
+    {128, 120, 128, 200}, {130, 120, 130, 201}, {132, 12, 132, 140},  {134, 90, 134, 101},
+    {136, 90, 136, 100},  {138, 199, 138, 220}, {140, 200, 140, 220}};
+constexpr IntRect line_clips[] = {{90, 110, 310, 120}, {90, 120, 295, 130}, {90, 190, 110, 240},
+                                  {90, 130, 100, 135}, {90, 132, 101, 137}, {200, 140, 210, 141},
+                                  {199, 142, 210, 143}};
+constexpr IntRect patblt_clips[] = {
+    {120, 120, 140, 126}, {100, 130, 140, 136}, {99, 140, 140, 146},  {180, 130, 200, 136},
+    {180, 140, 201, 146}, {120, 100, 130, 110}, {140, 99, 150, 110},  {120, 180, 130, 200},
+    {140, 180, 150, 201}, {199, 150, 210, 156}, {200, 160, 210, 166}, {90, 150, 101, 156},
+    {90, 160, 100, 166},  {160, 90, 166, 101},  {170, 90, 176, 101},  {160, 199, 166, 210},
+    {170, 200, 176, 210}};
+
+enum class Direction { forward, backward_horizontal, backward_vertical };
+
+// The lines drawn within the three rectangles; backward lines run from the end one pixel in
+// (so they cover the same pixels) to one pixel before the start.
+test::DibGroup clipped_lines(std::span<const IntRect> lines, PenStyle style, BackgroundMode mode,
+                             Direction direction = Direction::forward) {
+    return [=](DeviceContext& dc, const DibPass& p) {
+        dc.state().clip = three_rectangles();
+        dc.state().pen = {style, 1, p.color(style == PenStyle::solid ? blue : red)};
+        dc.state().background = p.color(green);
+        dc.state().background_mode = mode;
+        for (const IntRect& l : lines) {
+            switch (direction) {
+            case Direction::forward: line(dc, {l.left, l.top}, {l.right, l.bottom}); break;
+            case Direction::backward_horizontal:
+                line(dc, {l.right - 1, l.bottom}, {l.left - 1, l.top});
+                break;
+            case Direction::backward_vertical:
+                line(dc, {l.right, l.bottom - 1}, {l.left, l.top - 1});
+                break;
+            }
+        }
+    };
+}
+
+void clipped_pattern_blits(DeviceContext& dc, const DibPass& p) {
+    dc.state().clip = three_rectangles();
+    dc.state().brush = Brush::solid(p.color(sky));
+    for (const IntRect& r : patblt_clips)
+        dc.pat_blt(r, rop3::pat_copy);
+}
+
+// A clip region with a hole in it: the fill stops at the hole.
+void clipped_flood_fill(DeviceContext& dc, const DibPass& p) {
+    const std::pair<IntRect, Color> blocks[] = {{{0, 0, 512, 512}, blue},
+                                                {{10, 10, 210, 210}, green},
+                                                {{10, 50, 60, 100}, blue},
+                                                {{100, 160, 150, 210}, blue},
+                                                {{90, 160, 160, 170}, blue}};
+    for (const auto& [r, c] : blocks)
+        dc.fill_rect(r, Brush::solid(p.color(c)));
+    dc.state().clip = Region(dc.surface().rect()).subtracted({180, 10, 190, 210});
+    dc.state().brush = Brush::solid(p.color(red));
+    dc.flood_fill({100, 100});
 }
 
 void solid_pattern_blits(DeviceContext& dc, const DibPass& p) {
@@ -402,7 +477,6 @@ struct Checkpoint {
     const char* reason = nullptr;
 };
 
-constexpr const char* clip_region = "needs a clip region of several rectangles";
 constexpr const char* alpha_blend = "needs alpha blending";
 constexpr const char* geometric_pen = "needs geometric pens (end caps, joins, brushed pens)";
 constexpr const char* palette_color = "needs palette colour references (PALETTEINDEX, DIBINDEX)";
@@ -415,31 +489,27 @@ const std::vector<Checkpoint>& checkpoints() {
         {"diagonal_solid_lines", "9e8f27ca952cdba01dbf25d07c34e86a7820c012", diagonal_lines},
         {"more_diagonal_solid_lines", "664fac17803859a4015c6ae29e5538e314d5c827", tie_lines},
         {"solid_patblt", "17b2c177bdce5e94433574a928bda5c94a8cdfa5", solid_pattern_blits},
-        {"clipped_solid_hlines", "fe6cc678fb13a3ead67839481bf22348adc69f52", {}, clip_region},
-        {"clipped_solid_vlines", "d51bd330cec510cdccf5394328bd8e5411901e9e", {}, clip_region},
-        {"clipped_solid_diagonal_lines",
-         "df4aebf98d91f11be560dd232123b3ae327303d7",
-         {},
-         clip_region},
-        {"clipped_patblt", "f2af53dd073a09b1031d0032d28da35c82adc566", {}, clip_region},
-        {"clipped_dashed_hlines", "eb5a963a6f7b25533ddfb8915e70865d037bd156", {}, clip_region},
-        {"clipped_dashed_hlines_r_to_l",
-         "c387917268455017aa0b28bed73aa6554044bbb3",
-         {},
-         clip_region},
-        {"clipped_dashed_vlines", "dcae44fee010dbf7a107797a503923fd8b1abe2e", {}, clip_region},
-        {"clipped_dashed_vlines_b_to_t",
-         "6c530622a025d872a642e8f950867884d7b136cb",
-         {},
-         clip_region},
-        {"clipped_dashed_diagonal_lines",
-         "7c07d91b8f68fb31821701b3dcb96de018bf0c66",
-         {},
-         clip_region},
-        {"clipped_opaque_dashed_diagonal_lines",
-         "b2261353decda2712b83538ab434a49ce21f3172",
-         {},
-         clip_region},
+        {"clipped_solid_hlines", "fe6cc678fb13a3ead67839481bf22348adc69f52",
+         clipped_lines(hline_clips, PenStyle::solid, BackgroundMode::opaque)},
+        {"clipped_solid_vlines", "d51bd330cec510cdccf5394328bd8e5411901e9e",
+         clipped_lines(vline_clips, PenStyle::solid, BackgroundMode::opaque)},
+        {"clipped_solid_diagonal_lines", "df4aebf98d91f11be560dd232123b3ae327303d7",
+         clipped_lines(line_clips, PenStyle::solid, BackgroundMode::opaque)},
+        {"clipped_patblt", "f2af53dd073a09b1031d0032d28da35c82adc566", clipped_pattern_blits},
+        {"clipped_dashed_hlines", "eb5a963a6f7b25533ddfb8915e70865d037bd156",
+         clipped_lines(hline_clips, PenStyle::dash, BackgroundMode::transparent)},
+        {"clipped_dashed_hlines_r_to_l", "c387917268455017aa0b28bed73aa6554044bbb3",
+         clipped_lines(hline_clips, PenStyle::dash, BackgroundMode::transparent,
+                       Direction::backward_horizontal)},
+        {"clipped_dashed_vlines", "dcae44fee010dbf7a107797a503923fd8b1abe2e",
+         clipped_lines(vline_clips, PenStyle::dash, BackgroundMode::transparent)},
+        {"clipped_dashed_vlines_b_to_t", "6c530622a025d872a642e8f950867884d7b136cb",
+         clipped_lines(vline_clips, PenStyle::dash, BackgroundMode::transparent,
+                       Direction::backward_vertical)},
+        {"clipped_dashed_diagonal_lines", "7c07d91b8f68fb31821701b3dcb96de018bf0c66",
+         clipped_lines(line_clips, PenStyle::dash, BackgroundMode::transparent)},
+        {"clipped_opaque_dashed_diagonal_lines", "b2261353decda2712b83538ab434a49ce21f3172",
+         clipped_lines(line_clips, PenStyle::dash, BackgroundMode::opaque)},
         {"top_down_8888_dib_brush_patblt", "35f731c0f6356b8f30651bb3cbe0d922c49deba5",
          dib_brush_blits(BrushStep::top_down_8888, {1, 1})},
         {"bottom_up_8888_dib_brush_patblt", "9b9874c1c1d92afa554137e191d34ea33acc322f",
@@ -530,7 +600,7 @@ const std::vector<Checkpoint>& checkpoints() {
         {"wide_brushed_pen", "2b3198bd5c0a87db5dab13df8bbe14363d02acec", {}, geometric_pen},
         {"dashed_wide_brushed_pen", "aebb1b3baa4fd5213bf80a5ad7a50d54de8fdba4", {}, geometric_pen},
         {"paletteindex", "5dca709c60e0cd50fa85274a2836aec9eb6168e3", {}, palette_color},
-        {"flood_fill", "cc4e1372ddf6e303a7fd159090c9d3a1f8ec2a89", {}, clip_region},
+        {"flood_fill", "cc4e1372ddf6e303a7fd159090c9d3a1f8ec2a89", clipped_flood_fill},
     };
     return all;
 }
