@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace quillet {
 namespace {
@@ -70,6 +71,45 @@ TEST(BitBlt, PatternOnlyOperations) {
     EXPECT_EQ(s.pixel(3, 3), 0xFFFF00u);
     dc.pat_blt({0, 0, 16, 8}, rop3::whiteness);
     EXPECT_EQ(s.pixel(3, 3), 0xFFFFFFu);
+}
+
+// Hatches and patterns repeat from the brush origin, in every operation that samples a brush,
+// whatever the origin's value.
+TEST(BrushOrigin, ShiftsHatchesAndPatternsEverywhere) {
+    auto pattern = std::make_shared<Surface>(numbered(3, 5));
+    const Brush brushes[] = {Brush::hatched(Hatch::cross, 0xFF0000), Brush::with_pattern(pattern)};
+    for (const Brush& brush : brushes) {
+        // 120 is a multiple of every period here (8, 3 and 5).
+        Surface reference(120, 120), shifted(40, 40);
+        DeviceContext ref_dc(reference), dc(shifted);
+        ref_dc.fill_rect({0, 0, 120, 120}, brush);
+        for (IntPoint origin : {IntPoint{2, 7}, IntPoint{-13, 4}, IntPoint{INT_MIN, INT_MAX}}) {
+            dc.state().brush = brush;
+            dc.state().brush_origin = origin;
+            dc.state().pen.style = PenStyle::none;
+            auto expect_shifted = [&](const char* what) {
+                for (int y = 0; y < 40; ++y)
+                    for (int x = 0; x < 40; ++x) {
+                        const int64_t rx = ((int64_t{x} - origin.x) % 120 + 120) % 120,
+                                      ry = ((int64_t{y} - origin.y) % 120 + 120) % 120;
+                        ASSERT_EQ(shifted.pixel(x, y),
+                                  reference.pixel(static_cast<int>(rx), static_cast<int>(ry)))
+                            << what << " at " << x << "," << y << " origin " << origin.x;
+                    }
+            };
+            dc.fill_rect({0, 0, 40, 40});
+            expect_shifted("fill_rect");
+            shifted.fill(0x123456);
+            dc.pat_blt({0, 0, 40, 40}, rop3::pat_copy);
+            expect_shifted("pat_blt");
+            shifted.fill(0x123456);
+            dc.draw_rect({0, 0, 41, 41}); // no pen: the brush fills the whole figure
+            expect_shifted("draw_rect");
+            shifted.fill(0x123456);
+            dc.flood_fill({5, 5});
+            expect_shifted("flood_fill");
+        }
+    }
 }
 
 TEST(StretchBlt, EnlargesAndShrinksByPixelCentres) {

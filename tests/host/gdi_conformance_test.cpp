@@ -6,9 +6,14 @@
 #include "gdi_dib_model.h"
 #include "host/raster/dib.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <numbers>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace quillet {
@@ -60,6 +65,80 @@ void tie_lines(DeviceContext& dc, const DibPass& p) {
                              {0, 50},    {50, 0},    {150, 0},  {200, 50}};
     for (IntPoint end : ends)
         line(dc, {100, 100}, end);
+}
+
+// The suite's clip region: three disjoint rectangles.
+Region three_rectangles() {
+    return Region(IntRect{10, 10, 200, 20})
+        .united({100, 100, 200, 200})
+        .united({290, 100, 300, 200});
+}
+
+// Lines as (start, end) pairs, about the clip region's edges.
+constexpr IntRect hline_clips[] = {
+    {120, 120, 140, 120}, {100, 122, 140, 122}, {99, 124, 140, 124},  {120, 126, 200, 126},
+    {120, 128, 201, 128}, {99, 130, 201, 130},  {120, 100, 140, 100}, {120, 99, 140, 99},
+    {120, 199, 140, 199}, {120, 200, 140, 200}, {120, 132, 310, 132}, {10, 134, 101, 134},
+    {10, 136, 100, 136},  {199, 138, 220, 138}, {200, 140, 220, 140}};
+constexpr IntRect vline_clips[] = {
+    {120, 120, 120, 140}, {100, 120, 100, 140}, {99, 120, 99, 140},   {199, 120, 199, 140},
+    {200, 120, 200, 140}, {122, 99, 122, 201},  {124, 100, 124, 140}, {126, 99, 126, 140},
+    {128, 120, 128, 200}, {130, 120, 130, 201}, {132, 12, 132, 140},  {134, 90, 134, 101},
+    {136, 90, 136, 100},  {138, 199, 138, 220}, {140, 200, 140, 220}};
+constexpr IntRect line_clips[] = {{90, 110, 310, 120}, {90, 120, 295, 130}, {90, 190, 110, 240},
+                                  {90, 130, 100, 135}, {90, 132, 101, 137}, {200, 140, 210, 141},
+                                  {199, 142, 210, 143}};
+constexpr IntRect patblt_clips[] = {
+    {120, 120, 140, 126}, {100, 130, 140, 136}, {99, 140, 140, 146},  {180, 130, 200, 136},
+    {180, 140, 201, 146}, {120, 100, 130, 110}, {140, 99, 150, 110},  {120, 180, 130, 200},
+    {140, 180, 150, 201}, {199, 150, 210, 156}, {200, 160, 210, 166}, {90, 150, 101, 156},
+    {90, 160, 100, 166},  {160, 90, 166, 101},  {170, 90, 176, 101},  {160, 199, 166, 210},
+    {170, 200, 176, 210}};
+
+enum class Direction { forward, backward_horizontal, backward_vertical };
+
+// The lines drawn within the three rectangles; backward lines run from the end one pixel in
+// (so they cover the same pixels) to one pixel before the start.
+test::DibGroup clipped_lines(std::span<const IntRect> lines, PenStyle style, BackgroundMode mode,
+                             Direction direction = Direction::forward) {
+    return [=](DeviceContext& dc, const DibPass& p) {
+        dc.state().clip = three_rectangles();
+        dc.state().pen = {style, 1, p.color(style == PenStyle::solid ? blue : red)};
+        dc.state().background = p.color(green);
+        dc.state().background_mode = mode;
+        for (const IntRect& l : lines) {
+            switch (direction) {
+            case Direction::forward: line(dc, {l.left, l.top}, {l.right, l.bottom}); break;
+            case Direction::backward_horizontal:
+                line(dc, {l.right - 1, l.bottom}, {l.left - 1, l.top});
+                break;
+            case Direction::backward_vertical:
+                line(dc, {l.right, l.bottom - 1}, {l.left, l.top - 1});
+                break;
+            }
+        }
+    };
+}
+
+void clipped_pattern_blits(DeviceContext& dc, const DibPass& p) {
+    dc.state().clip = three_rectangles();
+    dc.state().brush = Brush::solid(p.color(sky));
+    for (const IntRect& r : patblt_clips)
+        dc.pat_blt(r, rop3::pat_copy);
+}
+
+// A clip region with a hole in it: the fill stops at the hole.
+void clipped_flood_fill(DeviceContext& dc, const DibPass& p) {
+    const std::pair<IntRect, Color> blocks[] = {{{0, 0, 512, 512}, blue},
+                                                {{10, 10, 210, 210}, green},
+                                                {{10, 50, 60, 100}, blue},
+                                                {{100, 160, 150, 210}, blue},
+                                                {{90, 160, 160, 170}, blue}};
+    for (const auto& [r, c] : blocks)
+        dc.fill_rect(r, Brush::solid(p.color(c)));
+    dc.state().clip = Region(dc.surface().rect()).subtracted({180, 10, 190, 210});
+    dc.state().brush = Brush::solid(p.color(red));
+    dc.flood_fill({100, 100});
 }
 
 void solid_pattern_blits(DeviceContext& dc, const DibPass& p) {
@@ -117,40 +196,50 @@ test::DibGroup overlapping_blit(IntPoint to, IntPoint from, Rop3 rop) {
     };
 }
 
-// A 256 x 256 bottom-up source bitmap as the suite builds it: header, masks or colour table,
-// rows. Its pixels are written by row as stored (row 0 is the bottom one).
+// A packed bitmap as the suite builds it: a 40-byte header, then colour masks or table and rows.
+Surface decode_bitmap(int width, int height, int bits_per_pixel, uint32_t compression,
+                      std::span<const uint8_t> table, uint32_t colors_used,
+                      std::span<const uint8_t> bits) {
+    std::vector<uint8_t> header;
+    auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            header.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    put32(40);
+    put32(static_cast<uint32_t>(width));
+    put32(static_cast<uint32_t>(height));
+    header.push_back(1), header.push_back(0);
+    header.push_back(static_cast<uint8_t>(bits_per_pixel)), header.push_back(0);
+    put32(compression);
+    for (int i = 0; i < 3; ++i)
+        put32(0);
+    put32(colors_used);
+    put32(0);
+    header.insert(header.end(), table.begin(), table.end());
+    return decode_dib(header, bits);
+}
+
+// A 256 x 256 bottom-up source bitmap as the suite builds it. Its pixels are written by row as
+// stored (row 0 is the bottom one).
 struct SourceBitmap {
     int bits_per_pixel;
     uint32_t compression = 0; // 0 plain, 3 bit masks
-    std::vector<uint32_t> table;
+    std::vector<uint8_t> table;
     uint32_t colors_used = 0;
     std::vector<uint8_t> bits;
 
-    SourceBitmap(int bpp, uint32_t comp, std::vector<uint32_t> t, uint32_t used)
-        : bits_per_pixel(bpp), compression(comp), table(std::move(t)), colors_used(used),
-          bits(static_cast<size_t>(stride()) * 256) {}
+    SourceBitmap(int bpp, uint32_t comp, const std::vector<uint32_t>& t, uint32_t used)
+        : bits_per_pixel(bpp), compression(comp), colors_used(used),
+          bits(static_cast<size_t>(stride()) * 256) {
+        for (uint32_t v : t)
+            for (int i = 0; i < 4; ++i)
+                table.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
     int stride() const { return (256 * bits_per_pixel + 31) / 32 * 4; }
     uint8_t* row(int y) { return bits.data() + static_cast<size_t>(y) * stride(); }
 
     Surface decode() const {
-        std::vector<uint8_t> header;
-        auto put32 = [&](uint32_t v) {
-            for (int i = 0; i < 4; ++i)
-                header.push_back(static_cast<uint8_t>(v >> (8 * i)));
-        };
-        put32(40);
-        put32(256);
-        put32(256);
-        header.push_back(1), header.push_back(0);
-        header.push_back(static_cast<uint8_t>(bits_per_pixel)), header.push_back(0);
-        put32(compression);
-        for (int i = 0; i < 3; ++i)
-            put32(0);
-        put32(colors_used);
-        put32(0);
-        for (uint32_t v : table)
-            put32(v);
-        return decode_dib(header, bits);
+        return decode_bitmap(256, 256, bits_per_pixel, compression, table, colors_used, bits);
     }
 };
 
@@ -278,6 +367,100 @@ void blit_1bit_source(DeviceContext& dc, const DibPass& p) {
     dc.bit_blt({50, 10, 70, 20}, src, {6, 0}, rop3::src_copy);
 }
 
+// The suite builds its 16 x 16 pattern brushes one after another in one buffer (colour table,
+// then rows), each over what the previous ones left there; a brush's table and rows are
+// therefore partly the bytes of earlier brushes. The buffer is replayed up to the brush wanted.
+enum class BrushStep { top_down_8888, bottom_up_8888, rgb24, rgb555, indexed8, indexed4, mono1 };
+
+struct BrushBuffer {
+    std::array<uint8_t, 256 * 4 + 16 * 16 * 4> bytes{};
+    uint8_t* at(size_t offset) { return bytes.data() + offset; }
+    void clear(size_t offset, size_t count) { std::memset(at(offset), 0, count); }
+};
+
+Surface brush_after(BrushStep wanted, const DibPass& p) {
+    BrushBuffer b;
+    auto decode = [&](int height, int bpp, size_t table_entries, uint32_t colors_used) {
+        const std::span<const uint8_t> all(b.bytes);
+        return p.source(decode_bitmap(16, height, bpp, 0, all.first(table_entries * 4), colors_used,
+                                      all.subspan(table_entries * 4)));
+    };
+    b.clear(0, 16 * 16 * 4); // 32-bit rows, no table
+    for (size_t i : {2, 6, 14, 65, 69, 72})
+        *b.at(i) = 0xff;
+    if (wanted == BrushStep::top_down_8888) return decode(-16, 32, 0, 0);
+    if (wanted == BrushStep::bottom_up_8888) return decode(16, 32, 0, 0);
+    b.clear(0, 16 * 16 * 3);
+    for (size_t i : {0, 3, 6, 8, 49, 52})
+        *b.at(i) = 0xff;
+    if (wanted == BrushStep::rgb24) return decode(-16, 24, 0, 0);
+    b.clear(0, 16 * 16 * 2);
+    *b.at(0) = *b.at(1) = 0xff;
+    *b.at(32) = *b.at(34) = 0x7c;
+    if (wanted == BrushStep::rgb555) return decode(-16, 16, 0, 0);
+    // Three colours (red, white, black), then rows of indexes; index 6 lies past the table.
+    b.clear(0, 3 * 4);
+    *b.at(2) = 0xff;
+    *b.at(4) = *b.at(5) = *b.at(6) = 0xff;
+    const size_t rows8 = 3 * 4;
+    b.clear(rows8, 16 * 16);
+    for (size_t i : {0, 1})
+        *b.at(rows8 + i) = 1;
+    for (size_t i : {16, 17})
+        *b.at(rows8 + i) = 2;
+    for (size_t i : {32, 33})
+        *b.at(rows8 + i) = 6;
+    if (wanted == BrushStep::indexed8) return decode(-16, 8, 3, 3);
+    // The 4-bit brush names no colour count: its 16-entry table runs on into the 8-bit rows.
+    if (wanted == BrushStep::indexed4) return decode(-16, 4, 16, 0);
+    // The 1-bit brush's rows start after two colours, but the suite clears and sets them through
+    // its pointer to the 8-bit rows, one 4-byte row further on: row 0 is the third colour.
+    b.clear(rows8, 16 * 4);
+    for (size_t i : {0, 4, 8})
+        *b.at(rows8 + i) = 0xf0;
+    return decode(-16, 1, 2, 2);
+}
+
+void pattern_blits(DeviceContext& dc) {
+    for (int i = 0, y = 10; i < 256; ++i) {
+        if (needs_source(i)) continue;
+        dc.pat_blt({10 + i, y, 110 + i, y + 20}, ternary(i));
+        y += 25;
+    }
+}
+
+test::DibGroup dib_brush_blits(BrushStep step, IntPoint origin) {
+    return [=](DeviceContext& dc, const DibPass& p) {
+        dc.state().brush = Brush::with_pattern(std::make_shared<Surface>(brush_after(step, p)));
+        dc.state().brush_origin = origin;
+        pattern_blits(dc);
+    };
+}
+
+// A monochrome bitmap brush takes the text colour for its 0 bits and the background colour for
+// its 1 bits, both as they stand at each blit; the suite changes them before every code.
+void mono_bitmap_brush_blits(DeviceContext& dc, const DibPass& p) {
+    const uint32_t words[8] = {0x11112222, 0x33334444, 0x55556666, 0x77778888,
+                               0xaaaaaaaa, 0x00000000, 0x98765432, 0xabcdef00};
+    auto bit = [&](int x, int y) { // rows of two bytes, most significant bit first
+        const size_t byte = static_cast<size_t>(y * 2 + x / 8);
+        return (words[byte / 4] >> (8 * (byte % 4)) >> (7 - x % 8)) & 1;
+    };
+    dc.state().brush_origin = {1, 1};
+    for (int i = 0, y = 10; i < 256; ++i) {
+        const Color text = p.color(static_cast<Color>(i << 16 | (2 * i & 0xff) << 8 | (255 - i)));
+        const Color back = p.color(static_cast<Color>((255 - i) << 16 | (i / 3) << 8 | i));
+        if (needs_source(i)) continue;
+        auto pattern = std::make_shared<Surface>(16, 16);
+        for (int py = 0; py < 16; ++py)
+            for (int px = 0; px < 16; ++px)
+                pattern->set_pixel(px, py, bit(px, py) ? back : text);
+        dc.state().brush = Brush::with_pattern(std::move(pattern));
+        dc.pat_blt({10 + i, y, 110 + i, y + 20}, ternary(i));
+        y += 25;
+    }
+}
+
 void wide_round_pen(DeviceContext& dc, const DibPass& p) {
     dc.state().pen = {PenStyle::solid, 7, p.color(red)};
     const IntRect lines[] = {{100, 10, 200, 10}, {100, 21, 200, 21}, {200, 40, 100, 40},
@@ -294,8 +477,6 @@ struct Checkpoint {
     const char* reason = nullptr;
 };
 
-constexpr const char* clip_region = "needs a clip region of several rectangles";
-constexpr const char* brush_origin = "needs a brush origin other than (0, 0)";
 constexpr const char* alpha_blend = "needs alpha blending";
 constexpr const char* geometric_pen = "needs geometric pens (end caps, joins, brushed pens)";
 constexpr const char* palette_color = "needs palette colour references (PALETTEINDEX, DIBINDEX)";
@@ -308,60 +489,43 @@ const std::vector<Checkpoint>& checkpoints() {
         {"diagonal_solid_lines", "9e8f27ca952cdba01dbf25d07c34e86a7820c012", diagonal_lines},
         {"more_diagonal_solid_lines", "664fac17803859a4015c6ae29e5538e314d5c827", tie_lines},
         {"solid_patblt", "17b2c177bdce5e94433574a928bda5c94a8cdfa5", solid_pattern_blits},
-        {"clipped_solid_hlines", "fe6cc678fb13a3ead67839481bf22348adc69f52", {}, clip_region},
-        {"clipped_solid_vlines", "d51bd330cec510cdccf5394328bd8e5411901e9e", {}, clip_region},
-        {"clipped_solid_diagonal_lines",
-         "df4aebf98d91f11be560dd232123b3ae327303d7",
-         {},
-         clip_region},
-        {"clipped_patblt", "f2af53dd073a09b1031d0032d28da35c82adc566", {}, clip_region},
-        {"clipped_dashed_hlines", "eb5a963a6f7b25533ddfb8915e70865d037bd156", {}, clip_region},
-        {"clipped_dashed_hlines_r_to_l",
-         "c387917268455017aa0b28bed73aa6554044bbb3",
-         {},
-         clip_region},
-        {"clipped_dashed_vlines", "dcae44fee010dbf7a107797a503923fd8b1abe2e", {}, clip_region},
-        {"clipped_dashed_vlines_b_to_t",
-         "6c530622a025d872a642e8f950867884d7b136cb",
-         {},
-         clip_region},
-        {"clipped_dashed_diagonal_lines",
-         "7c07d91b8f68fb31821701b3dcb96de018bf0c66",
-         {},
-         clip_region},
-        {"clipped_opaque_dashed_diagonal_lines",
-         "b2261353decda2712b83538ab434a49ce21f3172",
-         {},
-         clip_region},
-        {"top_down_8888_dib_brush_patblt",
-         "35f731c0f6356b8f30651bb3cbe0d922c49deba5",
-         {},
-         brush_origin},
-        {"bottom_up_8888_dib_brush_patblt",
-         "9b9874c1c1d92afa554137e191d34ea33acc322f",
-         {},
-         brush_origin},
-        {"top_down_24bpp_brush_patblt",
-         "c311dd74325e8cebfc8529a6d24a6fa4ecb7137e",
-         {},
-         brush_origin},
-        {"top_down_555_dib_brush_patblt",
-         "d7398de15b2837a58a62a701ca1b3384625afec4",
-         {},
-         brush_origin},
-        {"top_down_8bpp_dib_brush_patblt",
-         "a78b28472bb7ff480ddedd06b9cf2daa775fa7ae",
-         {},
-         brush_origin},
-        {"top_down_4bpp_dib_brush_patblt",
-         "5246ef357e7317b9d141a3294d300c195da76cb7",
-         {},
-         brush_origin},
-        {"top_down_1bpp_dib_brush_patblt",
-         "87f6b6a19f021ca5912d285e14ce2ff9474d79f3",
-         {},
-         brush_origin},
-        {"1bpp_ddb_brush_patblt", "3d8244b665ecdb104087bad171b0b0f83545133c", {}, brush_origin},
+        {"clipped_solid_hlines", "fe6cc678fb13a3ead67839481bf22348adc69f52",
+         clipped_lines(hline_clips, PenStyle::solid, BackgroundMode::opaque)},
+        {"clipped_solid_vlines", "d51bd330cec510cdccf5394328bd8e5411901e9e",
+         clipped_lines(vline_clips, PenStyle::solid, BackgroundMode::opaque)},
+        {"clipped_solid_diagonal_lines", "df4aebf98d91f11be560dd232123b3ae327303d7",
+         clipped_lines(line_clips, PenStyle::solid, BackgroundMode::opaque)},
+        {"clipped_patblt", "f2af53dd073a09b1031d0032d28da35c82adc566", clipped_pattern_blits},
+        {"clipped_dashed_hlines", "eb5a963a6f7b25533ddfb8915e70865d037bd156",
+         clipped_lines(hline_clips, PenStyle::dash, BackgroundMode::transparent)},
+        {"clipped_dashed_hlines_r_to_l", "c387917268455017aa0b28bed73aa6554044bbb3",
+         clipped_lines(hline_clips, PenStyle::dash, BackgroundMode::transparent,
+                       Direction::backward_horizontal)},
+        {"clipped_dashed_vlines", "dcae44fee010dbf7a107797a503923fd8b1abe2e",
+         clipped_lines(vline_clips, PenStyle::dash, BackgroundMode::transparent)},
+        {"clipped_dashed_vlines_b_to_t", "6c530622a025d872a642e8f950867884d7b136cb",
+         clipped_lines(vline_clips, PenStyle::dash, BackgroundMode::transparent,
+                       Direction::backward_vertical)},
+        {"clipped_dashed_diagonal_lines", "7c07d91b8f68fb31821701b3dcb96de018bf0c66",
+         clipped_lines(line_clips, PenStyle::dash, BackgroundMode::transparent)},
+        {"clipped_opaque_dashed_diagonal_lines", "b2261353decda2712b83538ab434a49ce21f3172",
+         clipped_lines(line_clips, PenStyle::dash, BackgroundMode::opaque)},
+        {"top_down_8888_dib_brush_patblt", "35f731c0f6356b8f30651bb3cbe0d922c49deba5",
+         dib_brush_blits(BrushStep::top_down_8888, {1, 1})},
+        {"bottom_up_8888_dib_brush_patblt", "9b9874c1c1d92afa554137e191d34ea33acc322f",
+         dib_brush_blits(BrushStep::bottom_up_8888, {4, 100})},
+        {"top_down_24bpp_brush_patblt", "c311dd74325e8cebfc8529a6d24a6fa4ecb7137e",
+         dib_brush_blits(BrushStep::rgb24, {1, 1})},
+        {"top_down_555_dib_brush_patblt", "d7398de15b2837a58a62a701ca1b3384625afec4",
+         dib_brush_blits(BrushStep::rgb555, {1, 1})},
+        {"top_down_8bpp_dib_brush_patblt", "a78b28472bb7ff480ddedd06b9cf2daa775fa7ae",
+         dib_brush_blits(BrushStep::indexed8, {1, 1})},
+        {"top_down_4bpp_dib_brush_patblt", "5246ef357e7317b9d141a3294d300c195da76cb7",
+         dib_brush_blits(BrushStep::indexed4, {1, 1})},
+        {"top_down_1bpp_dib_brush_patblt", "87f6b6a19f021ca5912d285e14ce2ff9474d79f3",
+         dib_brush_blits(BrushStep::mono1, {1, 1})},
+        {"1bpp_ddb_brush_patblt", "3d8244b665ecdb104087bad171b0b0f83545133c",
+         mono_bitmap_brush_blits},
         {"rectangles", "e2a8eef4aeda3a0f6c950075acba38f1f9e0814d", rectangles},
         {"paint_region", "8b66f14d51ecdeea12bc993302bb9b7d3ec085a1", paint_region},
         {"rtl",
@@ -436,7 +600,7 @@ const std::vector<Checkpoint>& checkpoints() {
         {"wide_brushed_pen", "2b3198bd5c0a87db5dab13df8bbe14363d02acec", {}, geometric_pen},
         {"dashed_wide_brushed_pen", "aebb1b3baa4fd5213bf80a5ad7a50d54de8fdba4", {}, geometric_pen},
         {"paletteindex", "5dca709c60e0cd50fa85274a2836aec9eb6168e3", {}, palette_color},
-        {"flood_fill", "cc4e1372ddf6e303a7fd159090c9d3a1f8ec2a89", {}, clip_region},
+        {"flood_fill", "cc4e1372ddf6e303a7fd159090c9d3a1f8ec2a89", clipped_flood_fill},
     };
     return all;
 }

@@ -1,11 +1,10 @@
 // Block transfers: copy, stretch and pattern fill with ternary raster operations, and scrolling.
-// Destinations are clipped to the clip rectangle, sources to the source surface: a pixel whose
+// Destinations are clipped to the clip region, sources to the source surface: a pixel whose
 // source lies outside the source surface is left alone.
 #include "host/raster/paint_internals.h"
 #include "host/raster/pixel_rows.h"
 
 #include <array>
-#include <cstring>
 #include <utility>
 
 namespace quillet {
@@ -49,13 +48,13 @@ constexpr std::array<RopRowFn, 256> rop_rows = make_rop_rows(std::make_index_seq
 struct Pattern {
     paint::BrushSampler sampler;
     Pattern(const DrawState& state)
-        : sampler(state.brush, state.background, BackgroundMode::opaque) {}
+        : sampler(state.brush, state.background, BackgroundMode::opaque, state.brush_origin) {}
     // Solid patterns are one colour; others are sampled into a row for each destination row.
     bool is_solid() const { return sampler.is_solid(); }
     Color solid() const { return sampler.is_solid() ? sampler.solid_color() : 0; }
-    const Color* row(std::vector<Color>& buffer, int left, int y) const {
+    const Color* row(std::vector<Color>& buffer, size_t count, int left, int y) const {
         if (sampler.is_solid()) return nullptr;
-        for (size_t i = 0; i < buffer.size(); ++i) {
+        for (size_t i = 0; i < count; ++i) {
             Color c = 0;
             sampler.sample(left + static_cast<int>(i), y, c);
             buffer[i] = c;
@@ -77,28 +76,33 @@ const Surface& stable_source(const Surface& src, const Surface& dest, Surface& c
 void DeviceContext::bit_blt(IntRect dest, const Surface& source, IntPoint src_origin, Rop3 rop) {
     const uint8_t table = rop3_table(rop);
     const bool uses_source = rop3_uses_source(table), uses_pattern = rop3_uses_pattern(table);
-    IntRect area = dest.intersected(clip_rect());
+    IntRect reach = dest.intersected(clip_rect());
     const int64_t ox = int64_t{src_origin.x} - dest.left, oy = int64_t{src_origin.y} - dest.top;
     if (uses_source)
-        area = paint::clip_bounds(-ox, -oy, source.width() - ox, source.height() - oy, area);
-    if (area.is_empty()) return;
+        reach = paint::clip_bounds(-ox, -oy, source.width() - ox, source.height() - oy, reach);
+    if (reach.is_empty()) return;
     const Pattern pattern(m_state);
     if (uses_pattern && !pattern.sampler.paints()) return;
     Surface copy;
     const Surface& src = uses_source ? stable_source(source, m_surface, copy) : source;
-    const size_t count = static_cast<size_t>(area.width());
-    std::vector<Color> pattern_row(uses_pattern && !pattern.is_solid() ? count : 0);
+    std::vector<Color> pattern_row(
+        uses_pattern && !pattern.is_solid() ? static_cast<size_t>(reach.width()) : 0);
     const RopRowFn row_fn = rop_rows[table];
-    for (int y = area.top; y < area.bottom; ++y) {
-        Color* d = m_surface.scanline(y) + area.left;
-        const Color* s =
-            uses_source ? src.scanline(static_cast<int>(y + oy)) + (area.left + ox) : nullptr;
-        if (table == rop3_table(rop3::src_copy)) {
-            paint::copy_row(d, s, count);
-            continue;
+    const Region visible = clip_region();
+    for (const IntRect& clip : visible.rects()) {
+        const IntRect area = reach.intersected(clip);
+        const size_t count = static_cast<size_t>(area.width());
+        for (int y = area.top; y < area.bottom; ++y) {
+            Color* d = m_surface.scanline(y) + area.left;
+            const Color* s =
+                uses_source ? src.scanline(static_cast<int>(y + oy)) + (area.left + ox) : nullptr;
+            if (table == rop3_table(rop3::src_copy)) {
+                paint::copy_row(d, s, count);
+                continue;
+            }
+            const Color* p = uses_pattern ? pattern.row(pattern_row, count, area.left, y) : nullptr;
+            row_fn({p, pattern.solid(), s, d, count});
         }
-        const Color* p = uses_pattern ? pattern.row(pattern_row, area.left, y) : nullptr;
-        row_fn({p, pattern.solid(), s, d, count});
     }
 }
 
@@ -141,26 +145,33 @@ void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src
     }
     if (columns.empty()) return;
     area.left = first;
-    const size_t count = columns.size();
+    area.right = first + static_cast<int>(columns.size());
     const bool copies = table == rop3_table(rop3::src_copy);
-    std::vector<Color> source_row(copies ? 0 : count),
-        pattern_row(uses_pattern && !pattern.is_solid() ? count : 0);
+    std::vector<Color> source_row(copies ? 0 : columns.size()),
+        pattern_row(uses_pattern && !pattern.is_solid() ? columns.size() : 0);
     const RopRowFn row_fn = rop_rows[table];
-    for (int y = area.top; y < area.bottom; ++y) {
-        const int64_t sy =
-            map(int64_t{y} - dest.top, dest.height(), src_rect.top, src_rect.height());
-        if (sy < 0 || sy >= src.height()) continue;
-        const Color* s = src.scanline(static_cast<int>(sy));
-        Color* d = m_surface.scanline(y) + area.left;
-        if (copies) { // straight into the destination
+    const Region visible = clip_region();
+    for (const IntRect& clip : visible.rects()) {
+        const IntRect part = area.intersected(clip);
+        if (part.is_empty()) continue;
+        const int* cols = columns.data() + (part.left - area.left);
+        const size_t count = static_cast<size_t>(part.width());
+        for (int y = part.top; y < part.bottom; ++y) {
+            const int64_t sy =
+                map(int64_t{y} - dest.top, dest.height(), src_rect.top, src_rect.height());
+            if (sy < 0 || sy >= src.height()) continue;
+            const Color* s = src.scanline(static_cast<int>(sy));
+            Color* d = m_surface.scanline(y) + part.left;
+            if (copies) { // straight into the destination
+                for (size_t i = 0; i < count; ++i)
+                    d[i] = s[cols[i]];
+                continue;
+            }
             for (size_t i = 0; i < count; ++i)
-                d[i] = s[columns[i]];
-            continue;
+                source_row[i] = s[cols[i]];
+            const Color* p = uses_pattern ? pattern.row(pattern_row, count, part.left, y) : nullptr;
+            row_fn({p, pattern.solid(), source_row.data(), d, count});
         }
-        for (size_t i = 0; i < count; ++i)
-            source_row[i] = s[columns[i]];
-        const Color* p = uses_pattern ? pattern.row(pattern_row, area.left, y) : nullptr;
-        row_fn({p, pattern.solid(), source_row.data(), d, count});
     }
 }
 
@@ -171,18 +182,22 @@ IntRect DeviceContext::scroll_rect(IntRect r, int dx, int dy) {
         paint::clip_bounds(int64_t{area.left} + dx, int64_t{area.top} + dy,
                            int64_t{area.right} + dx, int64_t{area.bottom} + dy, area);
     if (moved.is_empty()) return area;
+    // The pixels are read into a buffer first, so every part of the clip region gets them as
+    // they were before the move.
     const size_t count = static_cast<size_t>(moved.width());
-    auto move_row = [&](int y) {
-        Color* row = m_surface.scanline(y);
-        const Color* from = m_surface.scanline(y - dy) + (moved.left - dx);
-        std::memmove(row + moved.left, from, count * sizeof(Color));
-    };
-    if (dy > 0)
-        for (int y = moved.bottom - 1; y >= moved.top; --y)
-            move_row(y);
-    else
-        for (int y = moved.top; y < moved.bottom; ++y)
-            move_row(y);
+    std::vector<Color> before(count * static_cast<size_t>(moved.height()));
+    for (int y = moved.top; y < moved.bottom; ++y)
+        paint::copy_row(before.data() + static_cast<size_t>(y - moved.top) * count,
+                        m_surface.scanline(y - dy) + (moved.left - dx), count);
+    const Region visible = clip_region();
+    for (const IntRect& clip : visible.rects()) {
+        const IntRect part = moved.intersected(clip);
+        for (int y = part.top; y < part.bottom; ++y)
+            paint::copy_row(m_surface.scanline(y) + part.left,
+                            before.data() + static_cast<size_t>(y - moved.top) * count +
+                                static_cast<size_t>(part.left - moved.left),
+                            static_cast<size_t>(part.width()));
+    }
 
     if (dx != 0 && dy != 0) return area;
     if (dy > 0) return {area.left, area.top, area.right, moved.top};

@@ -1,5 +1,5 @@
 // What a brush paints at a pixel: solid colour, hatch lines over an opaque or transparent
-// background, or a pattern surface repeated from the surface's origin.
+// background, or a pattern surface repeated from the brush origin.
 #include "host/raster/paint_internals.h"
 
 namespace quillet::paint {
@@ -19,8 +19,19 @@ bool hatch_covers(Hatch h, int x, int y) {
     return false;
 }
 
-BrushSampler::BrushSampler(const Brush& brush, Color background, BackgroundMode mode)
-    : m_brush(brush), m_background(background & color_mask),
+namespace {
+
+// The position of a pixel within a period that starts at origin; any 32-bit values.
+int phase(int at, int origin, int period) {
+    const int64_t p = (int64_t{at} - origin) % period;
+    return static_cast<int>(p < 0 ? p + period : p);
+}
+
+} // namespace
+
+BrushSampler::BrushSampler(const Brush& brush, Color background, BackgroundMode mode,
+                           IntPoint origin)
+    : m_brush(brush), m_background(background & color_mask), m_origin(origin),
       m_opaque(mode == BackgroundMode::opaque) {
     switch (brush.style) {
     case BrushStyle::solid:
@@ -36,7 +47,7 @@ bool BrushSampler::sample(int x, int y, Color& out) const {
     switch (m_brush.style) {
     case BrushStyle::solid: out = m_brush.color & color_mask; return true;
     case BrushStyle::hatched:
-        if (hatch_covers(m_brush.hatch, x, y)) {
+        if (hatch_covers(m_brush.hatch, phase(x, m_origin.x, 8), phase(y, m_origin.y, 8))) {
             out = m_brush.color & color_mask;
             return true;
         }
@@ -44,7 +55,8 @@ bool BrushSampler::sample(int x, int y, Color& out) const {
         return m_opaque;
     case BrushStyle::pattern:
         if (!m_paints) return false;
-        out = m_brush.pattern->pixel(x % m_brush.pattern->width(), y % m_brush.pattern->height());
+        out = m_brush.pattern->pixel(phase(x, m_origin.x, m_brush.pattern->width()),
+                                     phase(y, m_origin.y, m_brush.pattern->height()));
         return true;
     default: return false;
     }

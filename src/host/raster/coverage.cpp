@@ -31,23 +31,28 @@ void Coverage::mark_span(int y, int64_t first, int64_t last, Kind k) {
 }
 
 void Coverage::paint(Surface& surface, const DrawState& state) const {
-    const BrushSampler sampler(state.brush, state.background, state.background_mode);
+    const BrushSampler sampler(state.brush, state.background, state.background_mode,
+                               state.brush_origin);
     const Color ink = state.pen.color & color_mask;
     const Color background = state.background & color_mask;
     const bool opaque = state.background_mode == BackgroundMode::opaque;
-    for (int y = m_bounds.top; y < m_bounds.bottom; ++y) {
-        Color* row = surface.scanline(y);
-        for (int x = m_bounds.left; x < m_bounds.right; ++x) {
-            Color c;
-            switch (at(x, y)) {
-            case pen: mix(row[x], ink, state.rop2); break;
-            case pen_gap:
-                if (opaque) mix(row[x], background, state.rop2);
-                break;
-            case brush:
-                if (sampler.sample(x, y, c)) mix(row[x], c, state.rop2);
-                break;
-            case none: break;
+    const Region visible = visible_clip(state, surface);
+    for (const IntRect& clip : visible.rects()) {
+        const IntRect area = m_bounds.intersected(clip);
+        for (int y = area.top; y < area.bottom; ++y) {
+            Color* row = surface.scanline(y);
+            for (int x = area.left; x < area.right; ++x) {
+                Color c;
+                switch (at(x, y)) {
+                case pen: mix(row[x], ink, state.rop2); break;
+                case pen_gap:
+                    if (opaque) mix(row[x], background, state.rop2);
+                    break;
+                case brush:
+                    if (sampler.sample(x, y, c)) mix(row[x], c, state.rop2);
+                    break;
+                case none: break;
+                }
             }
         }
     }

@@ -1,13 +1,12 @@
 // The device context's state: clip, save and restore, single pixels.
-#include "host/raster/device_context.h"
+#include "host/raster/paint_internals.h"
 
 #include <stdexcept>
 
 namespace quillet {
 
-IntRect DeviceContext::clip_rect() const {
-    const IntRect all = m_surface.rect();
-    return m_state.clip ? m_state.clip->intersected(all) : all;
+Region DeviceContext::clip_region() const {
+    return paint::visible_clip(m_state, m_surface);
 }
 
 void DeviceContext::save() {
@@ -21,7 +20,7 @@ void DeviceContext::restore() {
 }
 
 void DeviceContext::set_pixel(IntPoint p, Color c) {
-    if (clip_rect().contains(p)) m_surface.set_pixel(p.x, p.y, c);
+    if (clip_region().contains(p)) m_surface.set_pixel(p.x, p.y, c);
 }
 
 std::optional<Color> DeviceContext::get_pixel(IntPoint p) const {

@@ -1,11 +1,12 @@
 // A device context: drawing on one surface with a current state of tools, in the host's
 // conventions (rectangles exclude their right and bottom edges, lines leave out their last pixel,
-// wide pens are centred on the path). Everything is clipped to the clip rectangle and the surface;
+// wide pens are centred on the path). Everything is clipped to the clip region and the surface;
 // any coordinates, however far outside, are safe.
 #pragma once
 
 #include "host/raster/glyph_font.h"
 #include "host/raster/raster_ops.h"
+#include "host/raster/region.h"
 #include "host/raster/tools.h"
 
 #include <optional>
@@ -24,7 +25,8 @@ struct DrawState {
     BackgroundMode background_mode = BackgroundMode::opaque;
     std::shared_ptr<const GlyphFont> font;
     IntPoint position;
-    std::optional<IntRect> clip; // none: the whole surface
+    IntPoint brush_origin;      // hatches and patterns repeat from here (surface coordinates)
+    std::optional<Region> clip; // none: the whole surface
 };
 
 class DeviceContext {
@@ -34,8 +36,9 @@ public:
     Surface& surface() { return m_surface; }
     const DrawState& state() const { return m_state; }
     DrawState& state() { return m_state; }
-    // The clip rectangle in force: the clip intersected with the surface.
-    IntRect clip_rect() const;
+    // The clip in force: the clip region intersected with the surface, and its bounding box.
+    Region clip_region() const;
+    IntRect clip_rect() const { return clip_region().bounds(); }
 
     // save() pushes the whole state; restore() pops the latest (a logic_error when none is saved).
     void save();
@@ -79,6 +82,10 @@ public:
     IntSize text_extent(std::string_view text) const;
 
 private:
+    // The text within one rectangle of the clip region.
+    void draw_text_part(const IntRect& clip, IntPoint p, std::string_view text, int64_t top,
+                        int64_t baseline, int64_t width, Color ink);
+
     Surface& m_surface;
     DrawState m_state;
     std::vector<DrawState> m_saved;

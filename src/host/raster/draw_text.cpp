@@ -23,13 +23,21 @@ void DeviceContext::draw_text(IntPoint p, std::string_view text, TextAlign align
     if (!m_state.font) return;
     const GlyphFont& font = *m_state.font;
     const FontMetrics& m = font.metrics();
-    const IntRect clip = clip_rect();
     const int64_t top = align == TextAlign::top ? int64_t{p.y} : int64_t{p.y} - m.ascent;
     const int64_t baseline = top + m.ascent;
     int64_t width = 0;
     for (char c : text)
         width += font.char_width(static_cast<uint8_t>(c));
     const Color ink = m_state.text_color & color_mask;
+    const Region visible = clip_region();
+    for (const IntRect& clip : visible.rects())
+        draw_text_part(clip, p, text, top, baseline, width, ink);
+}
+
+void DeviceContext::draw_text_part(const IntRect& clip, IntPoint p, std::string_view text,
+                                   int64_t top, int64_t baseline, int64_t width, Color ink) {
+    const GlyphFont& font = *m_state.font;
+    const FontMetrics& m = font.metrics();
 
     auto fill = [&](int64_t left, int64_t t, int64_t right, int64_t bottom, Color c) {
         const IntRect r = paint::clip_bounds(left, t, right, bottom, clip);

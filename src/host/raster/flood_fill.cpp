@@ -1,27 +1,35 @@
-// Flood fill: the 4-connected region of pixels that have the seed's colour, within the clip, is
-// found first and then painted with the brush, so a brush of the seed's own colour (or one with
+// Flood fill: the 4-connected region of pixels that have the seed's colour, within the clip region,
+// is found first and then painted with the brush, so a brush of the seed's own colour (or one with
 // transparent gaps) can never make the fill run on.
 #include "host/raster/paint_internals.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quillet {
 
 void DeviceContext::flood_fill(IntPoint seed) {
-    const IntRect clip = clip_rect();
-    if (!clip.contains(seed)) return;
-    const paint::BrushSampler sampler(m_state.brush, m_state.background, m_state.background_mode);
+    const Region visible = clip_region();
+    if (!visible.contains(seed)) return;
+    const IntRect clip = visible.bounds();
+    const paint::BrushSampler sampler(m_state.brush, m_state.background, m_state.background_mode,
+                                      m_state.brush_origin);
     if (!sampler.paints()) return;
     const Color target = m_surface.pixel(seed.x, seed.y);
 
+    // Each pixel of the clip's box is outside the clip region, free, or taken into the fill.
+    enum : uint8_t { outside, free, taken };
     const size_t stride = static_cast<size_t>(clip.width());
-    std::vector<uint8_t> region(stride * static_cast<size_t>(clip.height()), 0);
-    auto in_region = [&](int x, int y) -> uint8_t& {
-        return region[static_cast<size_t>(y - clip.top) * stride +
-                      static_cast<size_t>(x - clip.left)];
+    std::vector<uint8_t> cells(stride * static_cast<size_t>(clip.height()), outside);
+    auto cell = [&](int x, int y) -> uint8_t& {
+        return cells[static_cast<size_t>(y - clip.top) * stride +
+                     static_cast<size_t>(x - clip.left)];
     };
+    for (const IntRect& r : visible.rects())
+        for (int y = r.top; y < r.bottom; ++y)
+            std::fill(&cell(r.left, y), &cell(r.left, y) + r.width(), free);
     auto fillable = [&](int x, int y) {
-        return !in_region(x, y) && m_surface.pixel(x, y) == target;
+        return cell(x, y) == free && m_surface.pixel(x, y) == target;
     };
 
     // Scanline fill: take a seed, extend it to its whole run, mark the run, and push one seed for
@@ -37,7 +45,7 @@ void DeviceContext::flood_fill(IntPoint seed) {
         while (right + 1 < clip.right && fillable(right + 1, p.y))
             ++right;
         for (int x = left; x <= right; ++x)
-            in_region(x, p.y) = 1;
+            cell(x, p.y) = taken;
         for (int y : {p.y - 1, p.y + 1}) {
             if (y < clip.top || y >= clip.bottom) continue;
             bool in_run = false;
@@ -53,7 +61,7 @@ void DeviceContext::flood_fill(IntPoint seed) {
         Color* row = m_surface.scanline(y);
         for (int x = clip.left; x < clip.right; ++x) {
             Color c;
-            if (in_region(x, y) && sampler.sample(x, y, c)) row[x] = c;
+            if (cell(x, y) == taken && sampler.sample(x, y, c)) row[x] = c;
         }
     }
 }

@@ -62,7 +62,8 @@ IntRect stroke_bounds(std::span<const IntPoint> points, int width, const IntRect
 namespace {
 
 // One-pixel lines go straight to the surface: no pixel of a line is visited twice.
-void draw_thin_line(Surface& surface, const DrawState& state, const IntRect& clip, IntPoint a,
+// Each rectangle of the clip region takes its own part; dashes count from the line's start.
+void draw_thin_line(Surface& surface, const DrawState& state, const Region& clip, IntPoint a,
                     IntPoint b, int64_t& index) {
     const Color pen = state.pen.color & color_mask;
     const Color background = state.background & color_mask;
@@ -70,10 +71,13 @@ void draw_thin_line(Surface& surface, const DrawState& state, const IntRect& cli
     const PenStyle style = state.pen.style;
     const Rop2 op = state.rop2;
     const int64_t start = index;
-    if (style == PenStyle::solid && op == Rop2::copy_pen) {
-        paint::walk_line(a, b, clip, [&](int x, int y, int64_t) { surface.scanline(y)[x] = pen; });
-    } else {
-        paint::walk_line(a, b, clip, [&](int x, int y, int64_t i) {
+    for (const IntRect& part : clip.rects()) {
+        if (style == PenStyle::solid && op == Rop2::copy_pen) {
+            paint::walk_line(a, b, part,
+                             [&](int x, int y, int64_t) { surface.scanline(y)[x] = pen; });
+            continue;
+        }
+        paint::walk_line(a, b, part, [&](int x, int y, int64_t i) {
             if (paint::pen_draws(style, start + i))
                 paint::mix(surface.scanline(y)[x], pen, op);
             else if (opaque)
@@ -89,30 +93,29 @@ void DeviceContext::line_to(IntPoint p) {
     const IntPoint from = m_state.position;
     m_state.position = p;
     if (m_state.pen.style == PenStyle::none) return;
-    const IntRect clip = clip_rect();
     if (paint::pen_is_thin(m_state.pen)) {
         int64_t index = 0;
-        draw_thin_line(m_surface, m_state, clip, from, p, index);
+        draw_thin_line(m_surface, m_state, clip_region(), from, p, index);
         return;
     }
     const IntPoint ends[] = {from, p};
     const int width = paint::pen_width(m_state.pen);
-    paint::Coverage cov(paint::stroke_bounds(ends, width, clip));
+    paint::Coverage cov(paint::stroke_bounds(ends, width, clip_rect()));
     paint::mark_wide_line(cov, from, p, width);
     cov.paint(m_surface, m_state);
 }
 
 void DeviceContext::draw_polyline(std::span<const IntPoint> points) {
     if (points.size() < 2 || m_state.pen.style == PenStyle::none) return;
-    const IntRect clip = clip_rect();
     if (paint::pen_is_thin(m_state.pen)) {
+        const Region clip = clip_region();
         int64_t index = 0;
         for (size_t i = 1; i < points.size(); ++i)
             draw_thin_line(m_surface, m_state, clip, points[i - 1], points[i], index);
         return;
     }
     const int width = paint::pen_width(m_state.pen);
-    paint::Coverage cov(paint::stroke_bounds(points, width, clip));
+    paint::Coverage cov(paint::stroke_bounds(points, width, clip_rect()));
     for (size_t i = 1; i < points.size(); ++i)
         paint::mark_wide_line(cov, points[i - 1], points[i], width);
     cov.paint(m_surface, m_state);

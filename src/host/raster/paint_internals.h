@@ -15,15 +15,21 @@ inline void mix(Color& dst, Color src, Rop2 op) {
     dst = op == Rop2::copy_pen ? src : apply_rop2(op, src, dst);
 }
 
+// The part of the surface that the state's clip region lets drawing reach.
+inline Region visible_clip(const DrawState& state, const Surface& surface) {
+    return state.clip ? state.clip->intersected(surface.rect()) : Region(surface.rect());
+}
+
 // The clip box of a figure whose bounds are given in 64 bits: the common part of both.
 IntRect clip_bounds(int64_t left, int64_t top, int64_t right, int64_t bottom, const IntRect& clip);
 
 bool hatch_covers(Hatch h, int x, int y);
 
 // The colour a brush gives a pixel of the surface, or none where it leaves the pixel alone.
+// Hatches and patterns repeat from the brush origin.
 class BrushSampler {
 public:
-    BrushSampler(const Brush& brush, Color background, BackgroundMode mode);
+    BrushSampler(const Brush& brush, Color background, BackgroundMode mode, IntPoint origin);
     bool paints() const { return m_paints; }
     bool is_solid() const { return m_brush.style == BrushStyle::solid; }
     Color solid_color() const { return m_brush.color & color_mask; }
@@ -32,6 +38,7 @@ public:
 private:
     const Brush& m_brush;
     Color m_background;
+    IntPoint m_origin;
     bool m_opaque;
     bool m_paints;
 };
@@ -71,7 +78,8 @@ public:
         return static_cast<Kind>(m_cells[static_cast<size_t>(y - m_bounds.top) * m_stride +
                                          static_cast<size_t>(x - m_bounds.left)]);
     }
-    // Paints the marks with the state's pen, background and brush through its rop2.
+    // Paints the marks with the state's pen, background and brush through its rop2, within the
+    // state's clip region.
     void paint(Surface& surface, const DrawState& state) const;
 
 private:

@@ -77,21 +77,25 @@ void DeviceContext::draw_round_rect(IntRect r, IntSize corner) {
 }
 
 void DeviceContext::fill_rect(IntRect r, const Brush& brush) {
-    const IntRect area = r.intersected(clip_rect());
-    if (area.is_empty()) return;
-    const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode);
+    const paint::BrushSampler sampler(brush, m_state.background, m_state.background_mode,
+                                      m_state.brush_origin);
     if (!sampler.paints()) return;
-    if (sampler.is_solid()) {
-        const size_t count = static_cast<size_t>(area.width());
-        for (int y = area.top; y < area.bottom; ++y)
-            paint::fill_row(m_surface.scanline(y) + area.left, sampler.solid_color(), count);
-        return;
-    }
-    for (int y = area.top; y < area.bottom; ++y) {
-        Color* row = m_surface.scanline(y);
-        for (int x = area.left; x < area.right; ++x) {
-            Color c;
-            if (sampler.sample(x, y, c)) row[x] = c;
+    const Region visible = clip_region();
+    for (const IntRect& clip : visible.rects()) {
+        const IntRect area = r.intersected(clip);
+        if (area.is_empty()) continue;
+        if (sampler.is_solid()) {
+            const size_t count = static_cast<size_t>(area.width());
+            for (int y = area.top; y < area.bottom; ++y)
+                paint::fill_row(m_surface.scanline(y) + area.left, sampler.solid_color(), count);
+            continue;
+        }
+        for (int y = area.top; y < area.bottom; ++y) {
+            Color* row = m_surface.scanline(y);
+            for (int x = area.left; x < area.right; ++x) {
+                Color c;
+                if (sampler.sample(x, y, c)) row[x] = c;
+            }
         }
     }
 }

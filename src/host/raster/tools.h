@@ -29,9 +29,9 @@ enum class Hatch : uint8_t {
     diagonal_cross,
 };
 
-// Hatches and patterns are aligned to the surface's origin. Hatch lines have the brush colour;
-// the gaps between them have the background colour when the background mode is opaque and are
-// left alone when it is transparent.
+// Hatches and patterns repeat from the device context's brush origin. Hatch lines have the brush
+// colour; the gaps between them have the background colour when the background mode is opaque and
+// are left alone when it is transparent.
 struct Brush {
     BrushStyle style = BrushStyle::solid;
     Color color = 0xFFFFFF;
