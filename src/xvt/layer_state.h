@@ -3,12 +3,15 @@
 #pragma once
 
 #include "host/raster/device_context.h"
+#include "host/text/fonts.h"
 #include "host/windows/backend.h"
 #include "host/windows/window_system.h"
 #include "xvt/handle_table.h"
 #include "xvt/xvt.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -35,6 +38,28 @@ struct LayerWindow {
     long data = 0;
     host::WindowId saved_focus = host::no_window; // while the window is inactive
     std::vector<MenuEntry> menu_table;
+
+    // Drawing: the tools record as last set, the pen and brush selected from it (or standard
+    // ones), the pen position, the clip, the font and the device's resolution.
+    DrawTools tools;
+    Pen pen;
+    Brush brush;
+    IntPoint pen_position;
+    std::optional<IntRect> clip;
+    XvtFont font = 0;
+    std::shared_ptr<const Font> host_font; // none: the host's interface font
+    int pixels_per_inch = font_dpi;
+    std::unique_ptr<Surface> picture; // pixmaps (type 8)
+};
+
+// A font object and the host font built for one window.
+struct LayerFont {
+    std::string family;
+    int32_t points = 0;
+    uint32_t style = 0;
+    bool mapped = false;
+    std::shared_ptr<const Font> host;
+    XvtWindow mapped_for = no_xvt_window;
 };
 
 struct LayerTimer {
@@ -60,6 +85,7 @@ struct AppState {
     std::unordered_map<host::WindowId, XvtWindow> by_host;
     HandleTable<LayerTimer> timers;
     HandleTable<LayerPalette> palettes;
+    HandleTable<LayerFont> fonts;
     std::vector<ErrorHandlerEntry> error_handlers;
     int guard_depth = 0;
     ErrorHandler error_hook = nullptr;

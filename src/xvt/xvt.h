@@ -9,6 +9,7 @@
 
 #include "host/raster/color.h"
 #include "host/raster/geometry.h"
+#include "host/raster/surface.h"
 
 #include <array>
 #include <cstdint>
@@ -267,14 +268,133 @@ void xvt_set_quit_allowed(bool allowed);
 // directly); host::no_window for a stale handle.
 uint32_t xvt_host_window(XvtWindow window);
 
-// ---- Drawing (drawing.cpp) ---------------------------------------------------------------------
+// ---- Drawing (drawing.cpp, drawing_tools.cpp) --------------------------------------------------
+// Drawing on windows of types 1, 2, 3, 4, 7 and 8 (0x20000001 for others), with the window's
+// tools, font, clip and pen position. Drawing reaches the window's surface at once (pixmaps: their
+// picture); a paint handler may draw too.
 
 // Draws text with its baseline at p of the window's client area, in the window's font, while the
 // window's paint handler runs; false (nothing drawn) at any other time or for no window.
 bool xvt_dwg_draw_text(XvtWindow window, IntPoint p, std::string_view text);
 
-// ---- Fonts -------------------------------------------------------------------------------------
-// To come: font records, their families, styles and sizes, and text metrics.
+// The drawing tools of a window, read and written whole: 40 bytes, ten 4-byte fields.
+struct DrawTools {
+    int16_t pen_width = 1;
+    int32_t pen_pattern = 2; // 1 hollow (no pen); 9 with style 0 dotted; anything else as styled
+    int32_t pen_style = 0;   // 0 solid, 1 dotted, 2 dashed
+    Color pen_color = 0;
+    int32_t brush_pattern = 2; // 0, 1, 10 hollow; 2 solid; 3..8 hatched (xvt_brush_pattern)
+    Color brush_color = 0xFFFFFF;
+    int32_t mode = 0;        // drawing mode (xvt_draw_mode); any other value copies
+    Color text_color = 0;    // colour of text
+    int32_t opaque_text = 0; // non-zero: text cells and hatch gaps take the background colour
+    Color background = 0xFFFFFF;
+};
+static_assert(sizeof(DrawTools) == 40);
+
+namespace xvt_brush_pattern {
+inline constexpr int32_t hollow = 1;
+inline constexpr int32_t solid = 2;
+inline constexpr int32_t horizontal = 3, vertical = 4, forward_diagonal = 5, backward_diagonal = 6,
+                         cross = 7, diagonal_cross = 8;
+} // namespace xvt_brush_pattern
+
+// Drawing modes: the pen and brush mix, and for pixmap copies the block transfer (in brackets).
+namespace xvt_draw_mode {
+inline constexpr int32_t copy = 0;     // (source copy)
+inline constexpr int32_t mask = 1;     // pen AND destination (source OR destination)
+inline constexpr int32_t xor_ = 2;     // (source XOR destination)
+inline constexpr int32_t white = 3;    // (white)
+inline constexpr int32_t not_copy = 4; // (NOT source)
+inline constexpr int32_t not_mask = 5; // (NOT source erase)
+inline constexpr int32_t not_xor = 6;  // (source copy)
+inline constexpr int32_t black = 7;    // (source copy)
+} // namespace xvt_draw_mode
+
+// Arrow heads of xp_dwin_draw_aline.
+namespace xvt_arrow {
+inline constexpr uint32_t at_from = 0x1;
+inline constexpr uint32_t at_to = 0x2;
+} // namespace xvt_arrow
+
+void xp_dwin_get_draw_ctools(XvtWindow window, DrawTools& tools);
+// Replaces the tools: builds and selects their pen and brush, background colour and mode.
+void xp_dwin_set_draw_ctools(XvtWindow window, const DrawTools& tools);
+// Selects the standard black (0) or white (1) solid pen or brush; other values are 0x20000007
+// and change nothing. The tools record is left as it was.
+void xp_dwin_set_std_cpen(XvtWindow window, int32_t which);
+void xp_dwin_set_std_cbrush(XvtWindow window, int32_t which);
+void xp_dwin_set_back_color(XvtWindow window, Color color);
+
+// Text with its baseline at y, in the window's font and text colour; length -1: up to the first
+// NUL. A length beyond the text is 0x20000007.
+void xp_dwin_draw_text(XvtWindow window, int32_t x, int32_t y, std::string_view text,
+                       int32_t length);
+// All three outputs must be given (0x20000003 otherwise).
+void xp_dwin_get_font_metrics(XvtWindow window, int32_t* leading, int32_t* ascent,
+                              int32_t* descent);
+// 0x20000004 (and 0) for a length beyond the text.
+int32_t xp_dwin_get_text_width(XvtWindow window, std::string_view text, int32_t length);
+
+// Fills the client area (pixmaps: their size) with the colour.
+void xp_dwin_clear(XvtWindow window, Color color);
+void xp_dwin_draw_set_pos(XvtWindow window, IntPoint p);
+// From the pen position to p, which becomes the pen position.
+void xp_dwin_draw_line(XvtWindow window, IntPoint p);
+// A line with arrow heads (xvt_arrow) in the pen; the pen position becomes `to`.
+void xp_dwin_draw_aline(XvtWindow window, IntPoint from, IntPoint to, uint32_t arrows);
+void xp_dwin_draw_rect(XvtWindow window, const IntRect& r);
+void xp_dwin_draw_roundrect(XvtWindow window, const IntRect& r, int32_t corner_width,
+                            int32_t corner_height);
+void xp_dwin_draw_oval(XvtWindow window, const IntRect& r);
+void xp_dwin_draw_arc(XvtWindow window, const IntRect& r, IntPoint start, IntPoint stop);
+void xp_dwin_draw_pie(XvtWindow window, const IntRect& r, IntPoint start, IntPoint stop);
+void xp_dwin_draw_polygon(XvtWindow window, std::span<const IntPoint> points);
+void xp_dwin_draw_polyline(XvtWindow window, std::span<const IntPoint> points);
+
+// Null clears the clip; the clip read back is the client rectangle when none is set.
+void xp_dwin_set_clip(XvtWindow window, const IntRect* clip);
+void xp_dwin_get_clip(XvtWindow window, IntRect& clip);
+// Null: the whole client area. Event 4 follows.
+void xp_dwin_invalidate_rect(XvtWindow window, const IntRect* area);
+// Moves the contents of the rectangle and invalidates the part uncovered; not for pixmaps and
+// print windows (0x20000001).
+void xp_dwin_scroll_rect(XvtWindow window, const IntRect& r, int32_t dx, int32_t dy);
+
+// The client rectangle: (0, 0, width, height); pixmaps their size.
+void xp_vobj_get_client_rect(XvtWindow window, IntRect& rect);
+
+// ---- Fonts (fonts.cpp) ------------------------------------------------------------------------
+// Font objects named by handles (a stale one is 0x20000007): family, size in points and style,
+// mapped to a host font for one window at that window's pixels per inch.
+
+using XvtFont = uint32_t;
+namespace xvt_font_style {
+inline constexpr uint32_t bold = 0x1;
+inline constexpr uint32_t italic = 0x2;
+inline constexpr uint32_t underline = 0x4;
+inline constexpr uint32_t strike_out = 0x80;
+} // namespace xvt_font_style
+
+// A new font object: no family, size 0, no style, not mapped.
+XvtFont xp_font_create();
+void xp_font_destroy(XvtFont font);
+// "fixed" in any case becomes "Courier New"; other families are kept (at most 255 bytes).
+void xp_font_set_family(XvtFont font, std::string_view family);
+void xp_font_set_size(XvtFont font, int32_t points); // below 1: 0x20000007
+void xp_font_set_style(XvtFont font, uint32_t style);
+int32_t xp_font_get_size(XvtFont font);
+uint32_t xp_font_get_style(XvtFont font);
+// Copies the family with a NUL into the buffer, truncated to fit; the bytes copied before the NUL.
+int32_t xp_font_get_family(XvtFont font, std::span<char> buffer);
+// Builds the host font for the window: height -(points x pixels per inch / 72), weight 700 for
+// bold else 400, the style flags, the first 31 bytes of the family as face name. A family the
+// host cannot serve is 0x20000009.
+void xp_font_map(XvtFont font, XvtWindow window);
+// Maps the font for the window when it is not mapped for it, and makes it the window's font.
+void xp_dwin_set_font(XvtWindow window, XvtFont font);
+// The host's font families, sorted, each once.
+std::vector<std::string> xp_fmap_get_families(XvtWindow window);
 
 // ---- Palettes (palettes.cpp) -------------------------------------------------------------------
 // Colour tables of 0x00RRGGBB entries named by palette handles; a stale handle is 0x20000007.
@@ -290,8 +410,21 @@ int32_t xp_palet_set_colors(XvtPalette palette, std::span<const Color> colors);
 // Copies up to buffer.size() entries; the number copied.
 int32_t xp_palet_get_colors(XvtPalette palette, std::span<Color> buffer);
 
-// ---- Pixmaps -----------------------------------------------------------------------------------
-// To come: off-screen pictures and images.
+// ---- Pixmaps (pixmaps.cpp) ----------------------------------------------------------------------
+// Off-screen pictures: windows of type 8 with a picture of their own (black at first), drawn on
+// by the drawing operations and copied to windows or other pixmaps.
+
+// A pixmap of width x height for the window's device (no_xvt_window: the screen); sizes below 1
+// are 0x20000007, sizes the host cannot hold 0x20000006. no_xvt_window after an error.
+XvtWindow xp_pmap_create(XvtWindow window, int32_t type, int32_t width, int32_t height);
+void xp_pmap_destroy(XvtWindow pixmap); // a window that is not a pixmap: 0x20000001
+// Copies the source rectangle of the pixmap into the destination rectangle of the window,
+// stretched to fit, with the block transfer of the window's drawing mode; a null rectangle is
+// 0x20000007.
+void xp_dwin_draw_pmap(XvtWindow window, XvtWindow pixmap, const IntRect* dest,
+                       const IntRect* source);
+// The pixmap's picture (for tests and the image code); nullptr when it is no pixmap.
+const Surface* xvt_pmap_surface(XvtWindow pixmap);
 
 // ---- Controls ----------------------------------------------------------------------------------
 // To come: buttons, edits, scroll bars and the other controls of windows and dialogs.

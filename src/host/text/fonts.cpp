@@ -231,6 +231,24 @@ FontLibrary::~FontLibrary() {
     if (--fontconfig_users.count == 0) FcFini();
 }
 
+std::vector<std::string> installed_font_families() {
+    FcInit();
+    PatternPtr pattern(FcPatternCreate());
+    std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> fields(
+        FcObjectSetBuild(FC_FAMILY, nullptr), FcObjectSetDestroy);
+    std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> set(
+        FcFontList(nullptr, pattern.get(), fields.get()), FcFontSetDestroy);
+    std::vector<std::string> families;
+    for (int i = 0; set && i < set->nfont; ++i) {
+        FcChar8* family = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch)
+            families.emplace_back(reinterpret_cast<const char*>(family));
+    }
+    std::sort(families.begin(), families.end());
+    families.erase(std::unique(families.begin(), families.end()), families.end());
+    return families;
+}
+
 std::string FontLibrary::mapped_family(std::string_view requested) {
     const std::string name = lower(requested);
     if (name == "courier new" || name == "fixed") return "Liberation Mono";

@@ -65,6 +65,9 @@ private:
     mutable std::array<std::optional<Glyph>, 256> m_glyphs;
 };
 
+// The families of the installed fonts, sorted, each once.
+std::vector<std::string> installed_font_families();
+
 // The process's fonts: one FreeType library and the fonts opened so far, shared by request.
 class FontLibrary {
 public:
