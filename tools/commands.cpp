@@ -101,8 +101,6 @@ bool looks_like_image(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 4 && std::memcmp(bytes.data(), bcode::image_magic, 4) == 0;
 }
 
-std::vector<uint8_t> image_of(const std::string& path);
-
 // A temporary directory that is removed with everything in it.
 class TempDir {
 public:

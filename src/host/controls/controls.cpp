@@ -37,6 +37,11 @@ void notify_parent(WindowSystem& ws, WindowRecord& w, Notify what, int position,
     ws.send(m);
 }
 
+void focus_changed(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    ws.invalidate(w.id);
+    notify_parent(ws, w, m.kind == Msg::set_focus ? Notify::focus_gained : Notify::focus_lost);
+}
+
 // --- Buttons ---
 
 namespace {
@@ -113,10 +118,7 @@ bool ButtonControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) 
         }
         return false;
     case Msg::set_focus:
-    case Msg::kill_focus:
-        ws.invalidate(w.id);
-        notify_parent(ws, w, m.kind == Msg::set_focus ? Notify::focus_gained : Notify::focus_lost);
-        return true;
+    case Msg::kill_focus: focus_changed(ws, w, m); return true;
     default: return false;
     }
 }
@@ -291,10 +293,7 @@ bool ScrollBarControl::handle(WindowSystem& ws, WindowRecord& w, const Message& 
         }
     }
     case Msg::set_focus:
-    case Msg::kill_focus:
-        ws.invalidate(w.id);
-        notify_parent(ws, w, m.kind == Msg::set_focus ? Notify::focus_gained : Notify::focus_lost);
-        return true;
+    case Msg::kill_focus: focus_changed(ws, w, m); return true;
     default: return false;
     }
 }

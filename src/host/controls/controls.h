@@ -17,6 +17,10 @@ std::unique_ptr<Control> make_control(const ControlDef& def);
 void notify_parent(WindowSystem& ws, WindowRecord& w, Notify what, int position = 0,
                    int action = 0);
 
+// Msg::set_focus or Msg::kill_focus reached the control: it repaints (its focus mark changes)
+// and tells its parent.
+void focus_changed(WindowSystem& ws, WindowRecord& w, const Message& m);
+
 class ButtonControl final : public Control {
 public:
     ButtonControl(ControlKind kind, bool is_default) : Control(kind), m_default(is_default) {}

@@ -196,10 +196,7 @@ bool ListBoxControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m)
                m.code == key_code::page_up || m.code == key_code::page_down ||
                m.code == key_code::home || m.code == key_code::end;
     case Msg::set_focus:
-    case Msg::kill_focus:
-        ws.invalidate(w.id);
-        notify_parent(ws, w, m.kind == Msg::set_focus ? Notify::focus_gained : Notify::focus_lost);
-        return true;
+    case Msg::kill_focus: focus_changed(ws, w, m); return true;
     default: return false;
     }
 }
