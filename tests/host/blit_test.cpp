@@ -2,6 +2,7 @@
 #include "golden.h"
 #include "host/raster/device_context.h"
 
+#include <array>
 #include <climits>
 #include <gtest/gtest.h>
 #include <memory>
@@ -132,6 +133,84 @@ TEST(StretchBlt, EnlargesAndShrinksByPixelCentres) {
     EXPECT_EQ(same.pixel(2, 1), (0xFFFFFF ^ src.pixel(2, 1)));
 }
 
+// A stretch given as origin and extent, as the host's callers give it.
+void stretch(DeviceContext& dc, const Surface& src, IntRect dest, IntRect from) {
+    dc.stretch_blt({dest.left, dest.top, dest.left + dest.right, dest.top + dest.bottom}, src,
+                   {from.left, from.top, from.left + from.right, from.top + from.bottom},
+                   rop3::src_copy);
+}
+
+// The sixteen sign combinations of a 2 x 2 stretch as the host draws them (a public GDI test
+// recorded on Windows): an axis is mirrored where destination and source extents have opposite
+// signs; a negative extent then runs from its origin back, without its end; with nothing
+// mirrored the rectangles are only normalized.
+TEST(StretchBlt, MirrorsWhereTheExtentsHaveOppositeSigns) {
+    struct Case {
+        IntRect dest, from;       // origin and extent
+        std::array<int, 4> takes; // the source pixel (row-major) of each destination pixel
+    };
+    const Case cases[] = {
+        {{0, 0, 2, 2}, {0, 0, 2, 2}, {0, 1, 2, 3}},
+        {{0, 0, 2, 2}, {0, 1, 2, -2}, {2, 3, 0, 1}},
+        {{0, 0, 2, 2}, {1, 0, -2, 2}, {1, 0, 3, 2}},
+        {{0, 0, 2, 2}, {1, 1, -2, -2}, {3, 2, 1, 0}},
+        {{0, 1, 2, -2}, {0, 0, 2, 2}, {2, 3, 0, 1}},
+        {{0, 2, 2, -2}, {0, 2, 2, -2}, {0, 1, 2, 3}},
+        {{0, 1, 2, -2}, {1, 0, -2, 2}, {3, 2, 1, 0}},
+        {{0, 1, 2, -2}, {1, 1, -2, -2}, {1, 0, 3, 2}},
+        {{1, 0, -2, 2}, {0, 0, 2, 2}, {1, 0, 3, 2}},
+        {{1, 0, -2, 2}, {0, 1, 2, -2}, {3, 2, 1, 0}},
+        {{2, 0, -2, 2}, {2, 0, -2, 2}, {0, 1, 2, 3}},
+        {{1, 0, -2, 2}, {1, 1, -2, -2}, {2, 3, 0, 1}},
+        {{1, 1, -2, -2}, {0, 0, 2, 2}, {3, 2, 1, 0}},
+        {{1, 1, -2, -2}, {0, 1, 2, -2}, {1, 0, 3, 2}},
+        {{1, 1, -2, -2}, {1, 0, -2, 2}, {2, 3, 0, 1}},
+        {{2, 2, -2, -2}, {2, 2, -2, -2}, {0, 1, 2, 3}},
+    };
+    const Surface src = numbered(2, 2);
+    for (const Case& c : cases) {
+        Surface dest(2, 2);
+        DeviceContext dc(dest);
+        stretch(dc, src, c.dest, c.from);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(dest.pixel(i % 2, i / 2), src.pixel(c.takes[i] % 2, c.takes[i] / 2))
+                << "destination " << c.dest.left << "," << c.dest.top << "," << c.dest.right << ","
+                << c.dest.bottom << " source " << c.from.left << "," << c.from.top << ","
+                << c.from.right << "," << c.from.bottom << " pixel " << i;
+    }
+    // Both extents negative and nothing mirrored: the rectangles are normalized, so the one
+    // pixel inside both surfaces is copied and the rest left alone.
+    Surface dest(4, 4);
+    DeviceContext dc(dest);
+    stretch(dc, src, {1, 1, -2, -2}, {1, 1, -2, -2});
+    EXPECT_EQ(dest.pixel(0, 0), src.pixel(0, 0));
+    for (IntPoint p : {IntPoint{1, 0}, {0, 1}, {1, 1}})
+        EXPECT_EQ(dest.pixel(p.x, p.y), 0u);
+}
+
+// A mirrored enlargement or reduction is the plain one read backwards, clipped like it.
+TEST(StretchBlt, MirroredStretchesAreThePlainOnesReversed) {
+    const Surface src = numbered(5, 3);
+    for (IntSize size : {IntSize{11, 7}, IntSize{3, 2}, IntSize{5, 3}}) {
+        Surface plain(size.width, size.height), mirrored(size.width, size.height);
+        DeviceContext pdc(plain), mdc(mirrored);
+        stretch(pdc, src, {0, 0, size.width, size.height}, {0, 0, 5, 3});
+        stretch(mdc, src, {size.width - 1, 0, -size.width, size.height}, {0, 0, 5, 3});
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x)
+                ASSERT_EQ(mirrored.pixel(x, y), plain.pixel(size.width - 1 - x, y))
+                    << size.width << " x " << size.height << " at " << x << "," << y;
+        // Upside down by the source instead, with the clip keeping to the lower half.
+        mirrored.fill(0);
+        mdc.state().clip = Region(IntRect{0, size.height / 2, size.width, size.height});
+        stretch(mdc, src, {0, 0, size.width, size.height}, {0, 2, 5, -3});
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x)
+                ASSERT_EQ(mirrored.pixel(x, y),
+                          y < size.height / 2 ? 0u : plain.pixel(x, size.height - 1 - y));
+    }
+}
+
 TEST(StretchBlt, HostileRectanglesAreSafe) {
     const Surface src = numbered(4, 4);
     Surface dest(8, 8);
@@ -139,7 +218,10 @@ TEST(StretchBlt, HostileRectanglesAreSafe) {
     dc.stretch_blt({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, src, {0, 0, 4, 4}, rop3::src_copy);
     dc.stretch_blt({0, 0, 8, 8}, src, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, rop3::src_copy);
     dc.stretch_blt({0, 0, 8, 8}, src, {-100, -100, 2, 2}, rop3::src_copy);
-    dc.stretch_blt({0, 0, 8, 8}, src, {3, 3, 1, 1}, rop3::src_copy);  // empty source
+    dc.stretch_blt({0, 0, 8, 8}, src, {3, 3, 3, 1}, rop3::src_copy); // empty source
+    dc.stretch_blt({INT_MAX, INT_MAX, INT_MIN, INT_MIN}, src, {0, 0, 4, 4}, rop3::src_copy);
+    dc.stretch_blt({0, 0, 8, 8}, src, {INT_MAX, INT_MIN, INT_MIN, INT_MAX}, rop3::src_invert);
+    dc.stretch_blt({INT_MIN, 0, INT_MAX, 8}, src, {INT_MAX, 0, INT_MIN, 4}, rop3::src_copy);
     dc.stretch_blt({0, 0, 8, 8}, dest, {0, 0, 4, 4}, rop3::src_copy); // itself
     SUCCEED();
 }

@@ -573,10 +573,13 @@ const std::vector<Checkpoint>& checkpoints() {
          "af99228aa4cfbd1f61bd824db046144a3c6c2ed7",
          {},
          "needs RLE-compressed bitmaps"},
+        // Replayed as stretches of a decoded 4 x 4 bitmap (source origin at the lower-left
+        // corner of a bottom-up bitmap, or at the top; ANDed top-down rows as they are or
+        // flipped; all-negative extents normalized or walked), no reading gives this hash.
         {"stretchdibits",
          "568f87f0194ca19b69a5b2bcdef795d89c5721ce",
          {},
-         "needs stretches with mirrored (negative) extents"},
+         "needs StretchDIBits's own reading of packed bitmaps' source rectangles"},
         {"colors", "a37810f46dee8741fe5adbb3f1f2e87012ffc929", {}, palette_color},
         {"set_pixel", "50a09678c49c208f71d40452daca5411279aa674", {}, palette_color},
         {"gradient_fill_rect",

@@ -5,6 +5,8 @@
 #include "host/raster/pixel_rows.h"
 
 #include <array>
+#include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace quillet {
@@ -71,6 +73,54 @@ const Surface& stable_source(const Surface& src, const Surface& dest, Surface& c
     return copy;
 }
 
+// A run of pixels along one axis: `count` pixels from `first`, stepping by `step` (1 or -1).
+struct PixelRun {
+    int64_t first;
+    int64_t step;
+    int64_t count;
+};
+
+// The pixels an extent from `start` to `end` covers. A stretch that mirrors nothing takes each
+// extent as a rectangle's side, whichever way round it is given. A mirroring one walks each
+// extent from its start towards its end, which it leaves out: from 1 to -1 covers 1 and 0.
+PixelRun pixel_run(int start, int end, bool mirrors) {
+    if (!mirrors || end > start) return {std::min(start, end), 1, std::abs(int64_t{end} - start)};
+    return {start, -1, int64_t{start} - end};
+}
+
+// One axis of a stretch: the n-th destination pixel of its run takes the source pixel of the
+// source run under its centre.
+struct StretchAxis {
+    PixelRun dest;
+    PixelRun src;
+
+    int64_t dest_low() const { return dest.step > 0 ? dest.first : dest.first - dest.count + 1; }
+    int64_t dest_high() const { return dest_low() + dest.count; }
+    int64_t source_of(int64_t d) const {
+        const int64_t n = dest.step > 0 ? d - dest.first : dest.first - d;
+        const auto k = static_cast<int64_t>(paint::uint128(2 * n + 1) * paint::uint128(src.count) /
+                                            paint::uint128(2 * dest.count));
+        return src.first + src.step * k;
+    }
+};
+
+struct StretchAxes {
+    StretchAxis across;
+    StretchAxis down;
+};
+
+// A stretch mirrors an axis where the destination and source run opposite ways on it. Nothing
+// is drawn when an extent is zero.
+std::optional<StretchAxes> stretch_axes(const IntRect& dest, const IntRect& src) {
+    if (dest.width() == 0 || dest.height() == 0 || src.width() == 0 || src.height() == 0)
+        return std::nullopt;
+    const bool mirrors =
+        (dest.width() < 0) != (src.width() < 0) || (dest.height() < 0) != (src.height() < 0);
+    return StretchAxes{
+        {pixel_run(dest.left, dest.right, mirrors), pixel_run(src.left, src.right, mirrors)},
+        {pixel_run(dest.top, dest.bottom, mirrors), pixel_run(src.top, src.bottom, mirrors)}};
+}
+
 } // namespace
 
 void DeviceContext::bit_blt(IntRect dest, const Surface& source, IntPoint src_origin, Rop3 rop) {
@@ -114,33 +164,32 @@ void DeviceContext::pat_blt(IntRect dest, Rop3 rop) {
 }
 
 void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src_rect, Rop3 rop) {
-    const uint8_t table = rop3_table(rop);
-    if (dest.is_empty() || src_rect.is_empty()) return;
-    if (!rop3_uses_source(table)) return pat_blt(dest, rop);
-    IntRect area = dest.intersected(clip_rect());
+    const std::optional<StretchAxes> axes = stretch_axes(dest, src_rect);
+    if (!axes) return;
+    const StretchAxis &across = axes->across, &down = axes->down;
+    IntRect area = paint::clip_bounds(across.dest_low(), down.dest_low(), across.dest_high(),
+                                      down.dest_high(), clip_rect());
     if (area.is_empty()) return;
+    const uint8_t table = rop3_table(rop);
+    if (!rop3_uses_source(table)) return pat_blt(area, rop);
     const Pattern pattern(m_state);
     const bool uses_pattern = rop3_uses_pattern(table);
     if (uses_pattern && !pattern.sampler.paints()) return;
     Surface copy;
     const Surface& src = stable_source(source, m_surface, copy);
 
-    // Each destination pixel takes the source pixel under its centre. The mapping never
-    // decreases, so the pixels whose source lies inside the source surface form one run.
-    auto map = [](int64_t offset, int64_t dest_size, int64_t src_start, int64_t src_size) {
-        return src_start +
-               static_cast<int64_t>(paint::uint128(2 * offset + 1) * paint::uint128(src_size) /
-                                    paint::uint128(2 * dest_size));
-    };
+    // The mapping is monotonic, so the pixels whose source lies inside the source surface form
+    // one run.
     std::vector<int> columns;
     columns.reserve(static_cast<size_t>(area.width()));
     int first = area.right;
     for (int x = area.left; x < area.right; ++x) {
-        const int64_t sx =
-            map(int64_t{x} - dest.left, dest.width(), src_rect.left, src_rect.width());
-        if (sx < 0) continue;
-        if (sx >= src.width()) break;
-        if (first == area.right) first = x;
+        const int64_t sx = across.source_of(x);
+        if (sx < 0 || sx >= src.width()) {
+            if (!columns.empty()) break;
+            continue;
+        }
+        if (columns.empty()) first = x;
         columns.push_back(static_cast<int>(sx));
     }
     if (columns.empty()) return;
@@ -157,8 +206,7 @@ void DeviceContext::stretch_blt(IntRect dest, const Surface& source, IntRect src
         const int* cols = columns.data() + (part.left - area.left);
         const size_t count = static_cast<size_t>(part.width());
         for (int y = part.top; y < part.bottom; ++y) {
-            const int64_t sy =
-                map(int64_t{y} - dest.top, dest.height(), src_rect.top, src_rect.height());
+            const int64_t sy = down.source_of(y);
             if (sy < 0 || sy >= src.height()) continue;
             const Color* s = src.scanline(static_cast<int>(sy));
             Color* d = m_surface.scanline(y) + part.left;

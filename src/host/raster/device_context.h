@@ -73,6 +73,9 @@ public:
 
     // Block transfers with a ternary raster operation; the pattern is the state's brush.
     void bit_blt(IntRect dest, const Surface& src, IntPoint src_origin, Rop3 rop);
+    // Each destination pixel takes the source pixel under its centre. Rectangles may be given
+    // right-to-left or bottom-to-top (x + width with a negative width): where destination and
+    // source run opposite ways on an axis, the picture is mirrored on it.
     void stretch_blt(IntRect dest, const Surface& src, IntRect src_rect, Rop3 rop);
     void pat_blt(IntRect dest, Rop3 rop);
 
