@@ -4,6 +4,7 @@
 #include "devices/input_time_limit.h"
 #include "devices/pipes.h"
 #include "devices/program_files.h"
+#include "devices/sockets.h"
 
 namespace quillet {
 
@@ -12,6 +13,7 @@ void reset_devices_state() {
     reset_host_commands();
     reset_input_time_limit();
     reset_pipes();
+    reset_sockets();
 }
 
 } // namespace quillet

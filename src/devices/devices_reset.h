@@ -3,7 +3,7 @@
 
 namespace quillet {
 
-// Closes the program's files (and with them their locks) and pipes, reaps ended
+// Closes the program's files (and with them their locks), pipes and sockets, reaps ended
 // background commands and disarms the input time limit.
 void reset_devices_state();
 

@@ -44,7 +44,7 @@ for kind in named files; do
         i=$((i + 1))
     done
     [ -e "$ready" ] || fail "the server never opened the pipe"
-    engine_pid=$(pgrep -P "$server" -x server || pgrep -P "$server")
+    engine_pid=$(pgrep -P "$server" | head -n 1)
     before=$(cpu_ticks "$engine_pid" 2>/dev/null || echo 0)
     sleep 1
     after=$(cpu_ticks "$engine_pid" 2>/dev/null || echo 0)
