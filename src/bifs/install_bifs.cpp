@@ -11,6 +11,8 @@ void install_bifs() {
     install_option_bifs(bif_table);
     install_file_bifs(bif_table);
     install_postscript_bifs(bif_table);
+    install_pipe_bifs(bif_table);
+    install_socket_bifs(bif_table);
 }
 
 } // namespace quillet

@@ -2,7 +2,9 @@
 
 #include "devices/host_commands.h"
 #include "devices/input_time_limit.h"
+#include "devices/pipes.h"
 #include "devices/program_files.h"
+#include "devices/sockets.h"
 
 namespace quillet {
 
@@ -10,6 +12,8 @@ void reset_devices_state() {
     reset_program_files();
     reset_host_commands();
     reset_input_time_limit();
+    reset_pipes();
+    reset_sockets();
 }
 
 } // namespace quillet
