@@ -3,7 +3,7 @@ BUILD := build
 SANITIZE_BUILD := build/sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-fast sanitize bench compare-lua compare-dd demo format clean
+.PHONY: all deps build test test-fast sanitize bench compare-lua compare-dd compare-socat demo format clean
 
 all: build
 
@@ -39,6 +39,9 @@ compare-lua: build
 
 compare-dd: build
 	@./scripts/compare-dd.sh $(BUILD)
+
+compare-socat: build
+	@./scripts/compare-socat.sh $(BUILD)
 
 # Builds the demo program, binds it to the engine and runs it headless beside a debug log.
 demo: build
