@@ -3,6 +3,7 @@
 #include "devices/host_commands.h"
 #include "devices/input_time_limit.h"
 #include "devices/program_files.h"
+#include "devices/serial_ports.h"
 
 namespace quillet {
 
@@ -10,6 +11,7 @@ void reset_devices_state() {
     reset_program_files();
     reset_host_commands();
     reset_input_time_limit();
+    reset_serial_ports();
 }
 
 } // namespace quillet

@@ -3,8 +3,8 @@
 
 namespace quillet {
 
-// Closes the program's files (and with them their locks), reaps ended background commands and
-// disarms the input time limit.
+// Closes the program's files (and with them their locks), reaps ended background commands,
+// disarms the input time limit and closes the serial ports.
 void reset_devices_state();
 
 } // namespace quillet
