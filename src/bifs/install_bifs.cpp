@@ -12,6 +12,7 @@ void install_bifs() {
     install_file_bifs(bif_table);
     install_postscript_bifs(bif_table);
     install_serial_bifs(bif_table);
+    install_database_bifs(bif_table);
 }
 
 } // namespace quillet

@@ -18,5 +18,6 @@ void install_option_bifs(BifTable& table);
 void install_file_bifs(BifTable& table);
 void install_postscript_bifs(BifTable& table);
 void install_serial_bifs(BifTable& table);
+void install_database_bifs(BifTable& table);
 
 } // namespace quillet

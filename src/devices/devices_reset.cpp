@@ -1,5 +1,6 @@
 #include "devices/devices_reset.h"
 
+#include "devices/database_connections.h"
 #include "devices/host_commands.h"
 #include "devices/input_time_limit.h"
 #include "devices/program_files.h"
@@ -12,6 +13,7 @@ void reset_devices_state() {
     reset_host_commands();
     reset_input_time_limit();
     reset_serial_ports();
+    reset_database_connections();
 }
 
 } // namespace quillet

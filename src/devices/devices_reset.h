@@ -4,7 +4,7 @@
 namespace quillet {
 
 // Closes the program's files (and with them their locks), reaps ended background commands,
-// disarms the input time limit and closes the serial ports.
+// disarms the input time limit, closes the serial ports and disconnects from databases.
 void reset_devices_state();
 
 } // namespace quillet
