@@ -9,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -67,6 +68,7 @@ struct SerialPort {
 struct SerialPorts {
     std::array<SerialPort, serial_port_count> ports;
     int32_t current = -1; // index of the current port, -1 for none
+    std::chrono::steady_clock::time_point last_pump_poll;
 };
 
 SerialPorts serial;
@@ -324,6 +326,17 @@ void serial_close(int32_t port) {
 void poll_serial_ports() {
     for (SerialPort& port : serial.ports)
         if (port.is_open()) poll_port(port);
+}
+
+void poll_serial_ports_after_pump() {
+    using namespace std::chrono_literals;
+    if (std::none_of(serial.ports.begin(), serial.ports.end(),
+                     [](const SerialPort& port) { return port.is_open(); }))
+        return;
+    auto now = std::chrono::steady_clock::now();
+    if (now - serial.last_pump_poll < 1ms) return;
+    serial.last_pump_poll = now;
+    poll_serial_ports();
 }
 
 void reset_serial_ports() {

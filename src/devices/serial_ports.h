@@ -62,6 +62,11 @@ void serial_close(int32_t port);
 // Gathers what every open port received and hands queued output on.
 void poll_serial_ports();
 
+// The op loop's poll after a pump: poll_serial_ports at most once a millisecond, so that an open
+// port does not slow a program that computes (a system call per pump would double the time of a
+// tight loop); write, read and find still poll at once.
+void poll_serial_ports_after_pump();
+
 // Closes every port; no port is current.
 void reset_serial_ports();
 
