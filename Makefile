@@ -3,7 +3,7 @@ BUILD := build
 SANITIZE_BUILD := build/sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-fast sanitize bench compare-lua compare-dd compare-socat demo format clean
+.PHONY: all deps build test test-fast sanitize bench compare-lua compare-dd compare-socat compare-odbc demo format clean
 
 all: build
 
@@ -42,6 +42,9 @@ compare-dd: build
 
 compare-socat: build
 	@./scripts/compare-socat.sh $(BUILD)
+# 100,000 rows fetched through ODBC from SQLite, against isql.
+compare-odbc: build
+	@./scripts/compare-odbc.sh $(BUILD)
 
 # Builds the demo program, binds it to the engine and runs it headless beside a debug log.
 demo: build

@@ -13,6 +13,8 @@ void install_bifs() {
     install_postscript_bifs(bif_table);
     install_pipe_bifs(bif_table);
     install_socket_bifs(bif_table);
+    install_serial_bifs(bif_table);
+    install_database_bifs(bif_table);
 }
 
 } // namespace quillet

@@ -19,5 +19,7 @@ void install_file_bifs(BifTable& table);
 void install_postscript_bifs(BifTable& table);
 void install_pipe_bifs(BifTable& table);
 void install_socket_bifs(BifTable& table);
+void install_serial_bifs(BifTable& table);
+void install_database_bifs(BifTable& table);
 
 } // namespace quillet

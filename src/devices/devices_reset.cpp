@@ -1,9 +1,11 @@
 #include "devices/devices_reset.h"
 
+#include "devices/database_connections.h"
 #include "devices/host_commands.h"
 #include "devices/input_time_limit.h"
 #include "devices/pipes.h"
 #include "devices/program_files.h"
+#include "devices/serial_ports.h"
 #include "devices/sockets.h"
 
 namespace quillet {
@@ -14,6 +16,8 @@ void reset_devices_state() {
     reset_input_time_limit();
     reset_pipes();
     reset_sockets();
+    reset_serial_ports();
+    reset_database_connections();
 }
 
 } // namespace quillet

@@ -3,8 +3,8 @@
 
 namespace quillet {
 
-// Closes the program's files (and with them their locks), pipes and sockets, reaps ended
-// background commands and disarms the input time limit.
+// Closes the program's files (and with them their locks), pipes, sockets and serial ports,
+// disconnects from databases, reaps ended background commands and disarms the input time limit.
 void reset_devices_state();
 
 } // namespace quillet

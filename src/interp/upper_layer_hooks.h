@@ -8,6 +8,8 @@ struct UpperLayerHooks {
     // At a program end that asks for it (kinds 1 and 44): "Press any key." and the wait for a
     // key, in the default window.
     void (*end_of_program_wait)() = nullptr;
+    // After each pump of the op loop: the serial ports gather what they received.
+    void (*after_pump)() = nullptr;
 };
 
 // The wiring of the layers, not program state: an engine reset keeps it.
