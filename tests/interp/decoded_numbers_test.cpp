@@ -215,8 +215,10 @@ private:
         std::string unique = std::to_string(k);
         line("move 0, count");
         label("for_" + unique);
-        line("for_start v, " + bits(numbers_.number(start)) + ", " + bits(numbers_.number(limit)) +
-             ", " + bits(numbers_.number(step)) + ", done_" + unique);
+        // Now and then a limit of any kind (NaN, infinity, zero of either sign).
+        Cell limit_cell = numbers_.below(6) ? numbers_.number(limit) : numbers_.any();
+        line("for_start v, " + bits(numbers_.number(start)) + ", " + bits(limit_cell) + ", " +
+             bits(numbers_.number(step)) + ", done_" + unique);
         line("add count, 1, count");
         line("num_gt count, 40");
         line("jump_if_true done_" + unique);
