@@ -73,9 +73,10 @@ QUILLET_HOT_INLINE bool quick_step_for_loop(bool& goes_on) {
     const ForCache& c = for_cache;
     Cell next;
     if (c.how == ForStep::by_double) {
-        // The sum is never in integer form here, and as neither it nor the limit is zero or
+        // Read as a double, an integer variable is a NaN, and so is the sum: its first step from
+        // an integer start goes the general way. As neither the sum nor the limit is zero or
         // NaN, num_less's order is the order of the numbers.
-        next = std::bit_cast<Cell>(num_to_double(load_cell(c.var)) + c.double_step);
+        next = std::bit_cast<Cell>(load_double(c.var) + c.double_step);
         if (!is_plain_double(next)) return false;
         store_cell(c.var, next);
         double v = double_value(next);
