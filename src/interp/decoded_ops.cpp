@@ -134,6 +134,7 @@ DecodedOp* decode_op_at(Addr pc) {
     // The run goes on while the op after the last one decodes and has no record yet; it ends
     // after an op that never goes on to the next one.
     constexpr size_t longest_run = 64;
+    if (!decode_policy.enabled) return decoded.slot[pc - decoded.image] = raw_op();
     std::vector<DecodedOp> run;
     std::vector<Addr> run_pcs;
     std::vector<bool> jumps;

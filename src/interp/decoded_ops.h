@@ -131,6 +131,14 @@ struct DecodedCode {
 
 inline DecodedCode decoded;
 
+// Whether the loop decodes ops at all; with it off, every op runs from the op stream, the
+// reference that tests hold the decoded handlers to. The host of the engine chooses it, and
+// reset_engine leaves it as it is.
+struct DecodePolicy {
+    bool enabled = true;
+};
+inline DecodePolicy decode_policy;
+
 // The op loop's handler addresses by handler number; set by the loop before it decodes.
 inline const void* const* handler_labels = nullptr;
 

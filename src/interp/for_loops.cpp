@@ -16,12 +16,17 @@ void fill_for_cache(Addr head, Addr exit_pc, Addr fp) {
     skip_number(p); // the FOR's own offset
     c.body_pc = p;
     c.step_negative = num_is_negative(c.step);
-    c.how = !both_int(c.step, c.limit) ? ForStep::general
-            : c.step_negative          ? ForStep::int_down
-                                       : ForStep::int_up;
+    if (both_int(c.step, c.limit))
+        c.how = c.step_negative ? ForStep::int_down : ForStep::int_up;
+    else if (is_plain_double(c.step) && (is_int(c.limit) || is_plain_double(c.limit)))
+        c.how = ForStep::by_double;
+    else
+        c.how = ForStep::general;
     c.int_up_pc = c.how == ForStep::int_up ? exit_pc : 0;
     c.int_limit = int_value(c.limit);
     c.int_step = int_value(c.step);
+    c.double_limit = num_to_double(c.limit);
+    c.double_step = double_value(c.step);
 }
 
 void reset_for_cache() {

@@ -3,13 +3,15 @@
 // filled; any other NEXT fills it anew, and every FOR empties it.
 #pragma once
 
+#include "interp/quick_numbers.h"
 #include "values/arena.h"
 #include "values/numbers.h"
 
 namespace quillet {
 
-// How the cached loop steps: integer limit and step take the integer path in their direction.
-enum class ForStep : uint8_t { general, int_up, int_down };
+// How the cached loop steps: integer limit and step take the integer path in their direction; a
+// double step with an integer or plain double limit adds and compares as doubles.
+enum class ForStep : uint8_t { general, int_up, int_down, by_double };
 
 struct ForCache {
     Addr key_pc = 0;
@@ -22,6 +24,8 @@ struct ForCache {
     int32_t int_step = 0;
     Cell limit = 0;
     Cell step = 0;
+    double double_limit = 0; // by_double: the limit and step as doubles
+    double double_step = 0;
     Addr body_pc = 0;
 };
 
@@ -60,6 +64,29 @@ QUILLET_HOT_INLINE bool step_for_loop() {
     Cell next = num_add(var, c.step);
     store_cell(c.var, next);
     return !loop_done(next, c.limit, c.step_negative);
+}
+
+// Steps the cached loop inline as step_for_loop does, when the variable's new value is stored as
+// computed (quick_arithmetic): true, with whether the loop goes on. False, with the variable
+// untouched, when step_for_loop must take the step.
+QUILLET_HOT_INLINE bool quick_step_for_loop(bool& goes_on) {
+    const ForCache& c = for_cache;
+    Cell next;
+    if (c.how == ForStep::by_double) {
+        // Read as a double, an integer variable is a NaN, and so is the sum: its first step from
+        // an integer start goes the general way. As neither the sum nor the limit is zero or
+        // NaN, num_less's order is the order of the numbers.
+        next = std::bit_cast<Cell>(load_double(c.var) + c.double_step);
+        if (!is_plain_double(next)) return false;
+        store_cell(c.var, next);
+        double v = double_value(next);
+        goes_on = c.step_negative ? v >= c.double_limit : v <= c.double_limit;
+        return true;
+    }
+    if (!quick_arithmetic<quick::Add>(load_cell(c.var), c.step, next)) return false;
+    store_cell(c.var, next);
+    goes_on = c.step_negative ? !quick_less(next, c.limit) : !quick_less(c.limit, next);
+    return true;
 }
 
 // Forgets the cache (a new run in the same process).

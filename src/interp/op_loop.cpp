@@ -14,6 +14,7 @@
 #include "interp/frames.h"
 #include "interp/op_stream.h"
 #include "interp/operands.h"
+#include "interp/quick_numbers.h"
 #include "interp/registers.h"
 #include "interp/routine_plans.h"
 #include "interp/upper_layer_hooks.h"
@@ -38,13 +39,21 @@ namespace {
     fatal_stop("illegal op", detail);
 }
 
-// The element of a one-dimensional array reference; 2001 outside the array.
-QUILLET_HOT_INLINE Addr vector_element(Addr array_cell, int32_t index) {
+// The element of a one-dimensional array reference; false outside the array.
+QUILLET_HOT_INLINE bool find_vector_element(Addr array_cell, int32_t index, Addr& element) {
     ArrayBlock a{load_u32(array_cell)};
     int64_t i = int64_t(index) - a.lower_bound(0);
     if (i < 0 || i >= a.count()) [[unlikely]]
-        raise_error(err::subscript_range);
-    return a.element(int32_t(i));
+        return false;
+    element = a.element(int32_t(i));
+    return true;
+}
+
+// The same; 2001 outside the array.
+Addr vector_element(Addr array_cell, int32_t index) {
+    Addr element;
+    if (!find_vector_element(array_cell, index, element)) raise_error(err::subscript_range);
+    return element;
 }
 
 Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
@@ -80,6 +89,25 @@ QUILLET_HOT_INLINE void arithmetic(Addr& pc) {
     Cell b = load_cell(fetch_num(pc));
     Addr r = fetch_num(pc);
     store_cell(r, operation(a, b));
+}
+
+// The decoded op d may raise from here on: a raise reports it at its pc with its count of ops.
+QUILLET_HOT_INLINE void may_raise(DecodedOp* d, uint32_t countdown) {
+    decoded.running = d;
+    decoded.countdown = countdown;
+}
+
+// add, sub and mul as decoded ops: the quick result where the primitive would store it as
+// computed; otherwise the primitive, which normalizes it or raises.
+template <typename Rule, Cell (*primitive)(Cell, Cell)>
+QUILLET_HOT_INLINE void decoded_arithmetic(Addr a, Addr b, Addr result, DecodedOp* d,
+                                           uint32_t countdown) {
+    Cell x = load_cell(a), y = load_cell(b), r;
+    if (!quick_arithmetic<Rule>(x, y, r)) [[unlikely]] {
+        may_raise(d, countdown);
+        r = primitive(x, y);
+    }
+    store_cell(result, r);
 }
 
 enum class LoopKind { main, nested, slice };
@@ -182,7 +210,7 @@ uint32_t check_counter = 0;
         d = d->jump;                                                                               \
         goto * d->label; /* a link stub's label makes the link */                                  \
     } while (0)
-#define RAISES (decoded.running = d, decoded.countdown = countdown)
+#define RAISES may_raise(d, countdown)
 
     LOAD_STATE();
     // The op that raised counts as run, so that a program caught in a loop of raises still

@@ -1,0 +1,345 @@
+// Random mixed arithmetic run twice through the real engine: once with decoded ops (their inline
+// number paths) and once with every op from the op stream (the primitives of values/numbers.h).
+// Operands are integers near the 32-bit limits, doubles of every size, zero and negative zero,
+// subnormals, infinity and NaN, in every operand form the decoded handlers have (literals,
+// locals, reference and value parameters through call plans, the environment). Both runs must
+// leave every result, its form, every raised error and every array element bit for bit alike.
+#include "assembler.h"
+#include "bcode/image.h"
+#include "bcode/trailer.h"
+#include "bifs/install_bifs.h"
+#include "interp/decoded_ops.h"
+#include "interp/fatal.h"
+#include "interp/native_routines.h"
+#include "interp/registers.h"
+#include "startup/image_loader.h"
+#include "startup/program_start.h"
+#include "values/arrays.h"
+#include "values/numbers.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace quillet {
+namespace {
+
+constexpr int32_t case_count = 1500;
+constexpr int32_t element_count = 8;
+
+// The ops that take two numbers: the arithmetic ones store a result, the comparisons set the flag.
+struct TwoOperandOp {
+    const char* name;
+    bool compares;
+};
+constexpr TwoOperandOp two_operand_ops[] = {
+    {"add", false},   {"sub", false},   {"mul", false},   {"div", false},
+    {"num_eq", true}, {"num_gt", true}, {"num_ge", true},
+};
+
+std::string bits(Cell c) {
+    char text[32];
+    std::snprintf(text, sizeof text, "bits 0x%016" PRIX64, c);
+    return text;
+}
+
+// Numbers where the forms and the normalization part ways.
+class NumberSource {
+public:
+    explicit NumberSource(uint64_t seed) : random_(seed) {}
+
+    Cell any() {
+        switch (below(6)) {
+        case 0: return num_int(int32_t(pick(edge_ints)));
+        case 1: return num_int(int32_t(random_()));
+        case 2: return num_int(int32_t(pick(edge_ints)) + int32_t(below(9)) - 4);
+        case 3: return std::bit_cast<Cell>(pick(edge_doubles));
+        case 4: return std::bit_cast<Cell>(near_integer());
+        default: return any_double();
+        }
+    }
+
+    // A plain double of any magnitude and sign.
+    Cell any_double() {
+        uint64_t exponent = 1 + below(2046);
+        return (random_() & 0x800FFFFFFFFFFFFFull) | exponent << 52;
+    }
+
+    double near_integer() {
+        double whole = double(int64_t(random_() % 0x200000000ull) - 0x100000000ll);
+        return whole + pick(fractions);
+    }
+
+    uint64_t below(uint64_t n) { return random_() % n; }
+
+    template <typename T, size_t N>
+    T pick(const T (&values)[N]) {
+        return values[below(N)];
+    }
+
+    // Integral values become integer form where they fit, half of the time.
+    Cell number(double d) {
+        if (d == std::trunc(d) && std::fabs(d) <= 2147483647.0 && below(2))
+            return num_int(int32_t(d));
+        return std::bit_cast<Cell>(d);
+    }
+
+private:
+    static constexpr int64_t edge_ints[] = {
+        0,          1,           -1,         2,           -2,
+        7,          46340,       -46341,     92681,       92680,
+        -92681,     65536,       65535,      2147483647,  -2147483647 - 1,
+        2147483646, -2147483647, 1073741824, -1073741824, 100000,
+    };
+    static constexpr double edge_doubles[] = {
+        0.5,
+        -0.5,
+        1.5,
+        -2.5,
+        2147483648.0,
+        2147483647.0,
+        -2147483648.0,
+        -2147483649.0,
+        4294967296.0,
+        0.0,
+        -0.0,
+        1e308,
+        -1e308,
+        std::numeric_limits<double>::max(),
+        std::numeric_limits<double>::min(),
+        -std::numeric_limits<double>::min(),
+        std::numeric_limits<double>::denorm_min(),
+        -std::numeric_limits<double>::denorm_min(),
+        2.2250738585072014e-308 * 0.75,
+        1e-300,
+        std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN(),
+        -std::numeric_limits<double>::quiet_NaN(),
+        1.0000000000000002,
+        0.9999999999999999,
+        1e15 + 0.5,
+        9007199254740993.0,
+    };
+    static constexpr double fractions[] = {0.0, 0.5, -0.5, 0.25, 0.4999999999999999, 1e-9};
+
+    std::mt19937_64 random_;
+};
+
+// A program of case_count cases in one protected block: each case stores its result in out(k),
+// a second value in aux(k), and the handler stores the code of anything a case raises in
+// errs(k) and goes on at the next case's line.
+class ProgramWriter {
+public:
+    explicit ProgramWriter(uint64_t seed) : numbers_(seed) {}
+
+    std::string write() {
+        std::string n = std::to_string(case_count);
+        text_ = "module main\n"
+                "  routine main name \"Main program\"\n"
+                "    local num r\n    local num x\n    local num y\n    local num idx\n"
+                "    local num code\n    local num count\n    local num v\n"
+                "    local numarr out (1 to " +
+                n + ")\n    local numarr aux (1 to " + n + ")\n    local numarr errs (1 to " + n +
+                ")\n    local numarr vals (1 to " + std::to_string(element_count) +
+                ")\n    reserve num e, num f\n    line 1\n    when\n";
+        for (int32_t k = 1; k <= case_count; ++k) {
+            line("line " + std::to_string(k + 1));
+            line("move " + std::to_string(k) + ", idx");
+            switch (numbers_.below(10)) {
+            case 0: for_case(k); break;
+            case 1: element_case(); break;
+            default: two_operand_case(k); break;
+            }
+            line("num_elem1 out, idx, e");
+            line("move r, e");
+        }
+        line("line " + std::to_string(case_count + 2));
+        text_ += "    jump after\n    use\n    gosub_block handler_part\n    jump after\n"
+                 "  handler_part:\n    handler\n    bif exception_code code\n"
+                 "    num_elem1 errs, idx, e\n    move code, e\n    bif continue_next\n"
+                 "    end_handler\n  after:\n    end_unit 0\n";
+        for (const TwoOperandOp& op : two_operand_ops)
+            routines(op);
+        text_ += "end\n";
+        return text_;
+    }
+
+private:
+    void line(const std::string& statement) { text_ += "    " + statement + "\n"; }
+    void label(const std::string& name) { text_ += "  " + name + ":\n"; }
+
+    // The op on a and b into result; a comparison stores its flag as 1 or 0.
+    void apply(const TwoOperandOp& op, const std::string& a, const std::string& b,
+               const std::string& result, const std::string& unique) {
+        if (!op.compares) {
+            line(std::string(op.name) + " " + a + ", " + b + ", " + result);
+            return;
+        }
+        line("move 0, " + result);
+        line(std::string(op.name) + " " + a + ", " + b);
+        line("jump_if_false no_" + unique);
+        line("move 1, " + result);
+        label("no_" + unique);
+    }
+
+    void two_operand_case(int32_t k) {
+        const TwoOperandOp& op = numbers_.pick(two_operand_ops);
+        std::string a = bits(numbers_.any()), b = bits(numbers_.any()), unique = std::to_string(k);
+        line("move " + a + ", x");
+        line("move " + b + ", y");
+        switch (numbers_.below(6)) {
+        case 0: apply(op, a, b, "r", unique); break;
+        case 1: apply(op, "x", b, "r", unique); break;
+        case 2: apply(op, "x", "y", "r", unique); break;
+        case 3: line(std::string("call ref_") + op.name + " x, y, r"); break;
+        case 4: line(std::string("call value_") + op.name + " x, y, r"); break;
+        default: line(std::string("call env_") + op.name); break;
+        }
+    }
+
+    // A FOR loop of at most a few dozen rounds (a guard ends one whose variable stops moving):
+    // its last value in out, its rounds in aux.
+    void for_case(int32_t k) {
+        static constexpr double steps[] = {1,   2,     3,    -1,           -3,   0.25,
+                                           0.5, -0.75, 1e-3, 2147483647.0, 1e300};
+        double step = numbers_.pick(steps);
+        double start = numbers_.below(3) ? numbers_.near_integer()
+                                         : double(int_value(numbers_.any() | 0xFFFFFFFF00000000));
+        double limit = start + step * double(numbers_.below(30)) + double(numbers_.below(3)) * 0.3;
+        std::string unique = std::to_string(k);
+        line("move 0, count");
+        label("for_" + unique);
+        // Now and then a limit of any kind (NaN, infinity, zero of either sign).
+        Cell limit_cell = numbers_.below(6) ? numbers_.number(limit) : numbers_.any();
+        line("for_start v, " + bits(numbers_.number(start)) + ", " + bits(limit_cell) + ", " +
+             bits(numbers_.number(step)) + ", done_" + unique);
+        line("add count, 1, count");
+        line("num_gt count, 40");
+        line("jump_if_true done_" + unique);
+        line("for_next for_" + unique);
+        label("done_" + unique);
+        line("move v, r");
+        line("num_elem1 aux, idx, e");
+        line("move count, e");
+    }
+
+    // An element of vals, chosen by an index of either form, grows by a number.
+    void element_case() {
+        static constexpr double indexes[] = {1, 2, 8, 3.5, 2.4999999, 7.5, 0.5, 0, 9, -1, 1e10};
+        line("num_elem1 vals, " + bits(numbers_.number(numbers_.pick(indexes))) + ", f");
+        line("add f, " + bits(numbers_.any()) + ", f");
+        line("move f, r");
+    }
+
+    // Per op: through reference parameters, through value parameters and a reference result,
+    // and through the environment of main.
+    void routines(const TwoOperandOp& op) {
+        std::string name = op.name;
+        text_ += "\n  routine ref_" + name + "\n    ref num a\n    ref num b\n    ref num out\n";
+        apply(op, "a", "b", "out", "ref_" + name);
+        line("return");
+        text_ +=
+            "\n  routine value_" + name + "\n    param num a\n    param num b\n    ref num out\n";
+        apply(op, "a", "b", "out", "value_" + name);
+        line("return");
+        text_ += "\n  internal env_" + name + " of main\n";
+        apply(op, "x", "y", "r", "env_" + name);
+        line("return");
+    }
+
+    NumberSource numbers_;
+    std::string text_;
+};
+
+struct RunEnded {};
+
+[[noreturn]] void end_run(int) {
+    throw RunEnded{};
+}
+
+// main's array slots, in the order declared: out, aux, errs, vals.
+constexpr uint32_t first_array_slot = 40;
+
+struct Outcome {
+    std::vector<std::vector<Cell>> arrays;
+    size_t decoded_runs = 0;
+};
+
+Outcome run(const std::vector<uint8_t>& file, bool decode) {
+    reset_engine();
+    install_bifs();
+    native_policy.enabled = false;
+    exit_policy.hook = end_run;
+    decode_policy.enabled = decode;
+    load_image_from(file);
+    try {
+        start_program();
+    } catch (const RunEnded&) {
+    }
+    decode_policy.enabled = true;
+    // The program ended in main, whose frame is still in place.
+    Outcome outcome;
+    outcome.decoded_runs = decoded.runs.size();
+    for (uint32_t slot = first_array_slot; slot < first_array_slot + 4 * 8; slot += 8) {
+        ArrayBlock a{load_u32(vm.fp() - slot)};
+        std::vector<Cell>& cells = outcome.arrays.emplace_back();
+        for (int32_t i = 0; i < a.count(); ++i)
+            cells.push_back(load_cell(a.element(i)));
+    }
+    return outcome;
+}
+
+std::string describe(Cell c) {
+    char text[64];
+    if (is_int(c))
+        std::snprintf(text, sizeof text, "integer %d", int_value(c));
+    else
+        std::snprintf(text, sizeof text, "double %.17g (0x%016" PRIX64 ")", double_value(c), c);
+    return text;
+}
+
+TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
+    for (uint64_t seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::string source = ProgramWriter(seed).write();
+        bcode::Image image = tools::assemble(source, "decoded_numbers.qba");
+        std::vector<uint8_t> file = bcode::write_image(image);
+        bcode::append_trailer(uint32_t(file.size()), file);
+
+        Outcome reference = run(file, false);
+        Outcome decoded_run = run(file, true);
+        EXPECT_EQ(reference.decoded_runs, 0u);
+        EXPECT_GT(decoded_run.decoded_runs, 0u);
+        ASSERT_EQ(reference.arrays.size(), 4u);
+        ASSERT_EQ(reference.arrays[0].size(), size_t(case_count));
+        ASSERT_EQ(reference.arrays[3].size(), size_t(element_count));
+
+        // The cases reach every outcome: both forms of result and raised errors.
+        int ints = 0, doubles = 0, errors = 0;
+        for (int32_t k = 0; k < case_count; ++k) {
+            Cell error = reference.arrays[2][k];
+            errors += error != num_int(0);
+            if (error == num_int(0)) (is_int(reference.arrays[0][k]) ? ints : doubles) += 1;
+        }
+        EXPECT_GT(ints, case_count / 10);
+        EXPECT_GT(doubles, case_count / 10);
+        EXPECT_GT(errors, 10);
+
+        const char* names[] = {"out", "aux", "errs", "vals"};
+        for (size_t a = 0; a < 4; ++a)
+            for (size_t i = 0; i < reference.arrays[a].size(); ++i)
+                ASSERT_EQ(reference.arrays[a][i], decoded_run.arrays[a][i])
+                    << names[a] << "(" << i + 1 << "): the op stream gives "
+                    << describe(reference.arrays[a][i]) << ", the decoded ops "
+                    << describe(decoded_run.arrays[a][i]);
+    }
+}
+
+} // namespace
+} // namespace quillet
