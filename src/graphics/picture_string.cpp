@@ -116,6 +116,26 @@ std::vector<uint8_t> encode_picture(const Surface& surface, const PictureFormat&
     return picture;
 }
 
+std::vector<uint8_t> blank_picture(int width, int height, int bits_per_pixel, bool top_down,
+                                   size_t colors) {
+    const size_t stride = (static_cast<size_t>(width) * bits_per_pixel + 31) / 32 * 4;
+    const size_t image_bytes = stride * static_cast<size_t>(height);
+    std::vector<uint8_t> picture(picture_prefix_size + colors * 4 + image_bytes, 0);
+    uint8_t* p = picture.data();
+    put32(p + 8, static_cast<uint32_t>(width));
+    put32(p + 12, static_cast<uint32_t>(height));
+    put32(p + 16, static_cast<uint32_t>(colors * 4));
+    put32(p + 20, static_cast<uint32_t>(image_bytes));
+    uint8_t* info = p + picture_header_size;
+    put32(info, static_cast<uint32_t>(dib_header_size));
+    put32(info + 4, static_cast<uint32_t>(width));
+    put32(info + 8, static_cast<uint32_t>(top_down ? -height : height));
+    info[12] = 1; // planes
+    info[info_bits_per_pixel] = static_cast<uint8_t>(bits_per_pixel);
+    put32(info + 32, static_cast<uint32_t>(colors));
+    return picture;
+}
+
 PictureInfo read_picture_info(std::span<const uint8_t> picture) {
     PictureInfo info;
     if (picture.empty()) return info;

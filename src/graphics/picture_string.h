@@ -115,4 +115,10 @@ Surface decode_picture(std::span<const uint8_t> picture);
 std::vector<uint8_t> encode_picture(const Surface& surface, const PictureFormat& format,
                                     bool top_down = false);
 
+// A picture of width x height at 1, 4, 8, 16, 24 or 32 bits with `colors` table entries, table
+// and rows zero, for readers that fill them in place: the table starts at picture_prefix_size,
+// the rows at read_picture_info(...).bits_offset. The size must be picture_size_allowed.
+std::vector<uint8_t> blank_picture(int width, int height, int bits_per_pixel, bool top_down,
+                                   size_t colors);
+
 } // namespace quillet
