@@ -5,6 +5,7 @@
 #include "graphics/image_files.h"
 #include "graphics/picture_string.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -131,17 +132,35 @@ private:
     png_infop m_info = nullptr;
 };
 
+// Whether every chunk up to the end chunk lies within the file. libpng allocates (and clears) a
+// text chunk's declared length before it reads it, whatever its chunk limit says, so a 150-byte
+// file whose text chunk claims a gigabyte would cost a gigabyte; such a file is cut short anyway.
+bool chunks_fit(std::span<const uint8_t> file) {
+    size_t at = 8;
+    while (file.size() - at >= 12) {
+        const uint64_t length = uint64_t{file[at]} << 24 | uint64_t{file[at + 1]} << 16 |
+                                uint64_t{file[at + 2]} << 8 | file[at + 3];
+        if (length > file.size() - at - 12) return false;
+        if (std::memcmp(file.data() + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + static_cast<size_t>(length);
+    }
+    return true; // libpng reports the missing end itself
+}
+
 } // namespace
 
 std::vector<uint8_t> read_png_picture(std::span<const uint8_t> file) {
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0)
         throw ImageFileError(image_error::wrong_type, "no PNG signature");
+    if (!chunks_fit(file))
+        throw ImageFileError(image_error::wrong_type, "PNG: a chunk runs past the end of the file");
     PngInput input{file.data(), file.size(), 0, {}};
     const PngStructs structs(true, input.message);
     png_structp png = structs.png();
     png_infop info = structs.info();
     png_set_read_fn(png, &input, read_from_memory);
     png_set_user_limits(png, max_surface_side, max_surface_side);
+    png_set_chunk_cache_max(png, 1000);
     if (!run_read_header(png, info))
         throw ImageFileError(image_error::wrong_type, std::string("PNG: ") + input.message);
     const png_uint_32 width = png_get_image_width(png, info);

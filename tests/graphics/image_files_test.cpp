@@ -130,6 +130,19 @@ TEST(PngReader, EveryTruncationAndBadSignatureIsWrongType) {
     EXPECT_THROW(read_png_picture(bad), ImageFileError);
 }
 
+TEST(PngReader, ChunkLongerThanTheFileIsRefusedBeforeLibpngAllocatesIt) {
+    std::vector<uint8_t> png = image("palette.png");
+    const std::vector<uint8_t> text = {0x3C, 0, 0, 0, 't', 'E', 'X', 't', 'a', 0, 'b', 0, 0, 0, 0};
+    png.insert(png.begin() + 33, text.begin(), text.end()); // after the header chunk
+    try {
+        read_png_picture(png);
+        FAIL();
+    } catch (const ImageFileError& e) {
+        EXPECT_EQ(e.code(), image_error::wrong_type);
+        EXPECT_NE(std::string(e.what()).find("past the end"), std::string::npos);
+    }
+}
+
 TEST(PngReader, AbsurdSizeIsRefusedBeforeAllocation) {
     std::vector<uint8_t> png = image("palette.png");
     png[16] = 0x7F; // width 0x7F000005 (the CRC is now wrong too: either way no allocation)
