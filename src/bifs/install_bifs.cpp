@@ -15,6 +15,7 @@ void install_bifs() {
     install_socket_bifs(bif_table);
     install_serial_bifs(bif_table);
     install_database_bifs(bif_table);
+    install_image_bifs(bif_table);
 }
 
 } // namespace quillet

@@ -21,5 +21,6 @@ void install_pipe_bifs(BifTable& table);
 void install_socket_bifs(BifTable& table);
 void install_serial_bifs(BifTable& table);
 void install_database_bifs(BifTable& table);
+void install_image_bifs(BifTable& table);
 
 } // namespace quillet

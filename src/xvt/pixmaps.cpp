@@ -69,4 +69,13 @@ void xp_dwin_draw_pmap(XvtWindow window, XvtWindow pixmap, const IntRect* dest,
                              source->normalized(), block_transfer_of(w->tools.mode));
 }
 
+void xp_dwin_draw_picture(XvtWindow window, const Surface& picture, const IntRect& dest,
+                          const IntRect& source, uint32_t rop) {
+    LayerWindow* w = drawing_window(window, "xp_dwin_draw_picture");
+    if (!w) return;
+    WindowDrawing drawing(*w);
+    if (!drawing.valid()) return;
+    drawing.dc().stretch_blt(dest.normalized(), picture, source.normalized(), rop);
+}
+
 } // namespace quillet

@@ -423,6 +423,10 @@ void xp_pmap_destroy(XvtWindow pixmap); // a window that is not a pixmap: 0x2000
 // 0x20000007.
 void xp_dwin_draw_pmap(XvtWindow window, XvtWindow pixmap, const IntRect* dest,
                        const IntRect* source);
+// Copies the source rectangle of a host picture into the destination rectangle of the window,
+// stretched to fit, with the block transfer `rop` (BOX SHOW, pictures and image objects).
+void xp_dwin_draw_picture(XvtWindow window, const Surface& picture, const IntRect& dest,
+                          const IntRect& source, uint32_t rop);
 // The pixmap's picture (for tests and the image code); nullptr when it is no pixmap.
 const Surface* xvt_pmap_surface(XvtWindow pixmap);
 

@@ -1,0 +1,71 @@
+#include "picture_file_entry.h"
+
+#include "graphics/image_files.h"
+#include "graphics/picture_string.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+
+namespace quillet::fuzz {
+
+namespace {
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+bool picture_file_kind(std::string_view name, PictureFileKind& kind) {
+    if (name == "bmp")
+        kind = PictureFileKind::bmp;
+    else if (name == "png")
+        kind = PictureFileKind::png;
+    else if (name == "jpeg")
+        kind = PictureFileKind::jpeg;
+    else
+        return false;
+    return true;
+}
+
+void read_picture_file(PictureFileKind kind, const uint8_t* data, size_t size) {
+    const std::span<const uint8_t> file(data, size);
+    std::vector<uint8_t> picture;
+    try {
+        switch (kind) {
+        case PictureFileKind::bmp: picture = read_bmp_picture(file); break;
+        case PictureFileKind::png: picture = read_png_picture(file); break;
+        // Both decodings: true colour and quantised.
+        case PictureFileKind::jpeg:
+            picture = read_jpeg_picture(file, size % 2 ? color_class::colors256
+                                                       : color_class::true_color);
+            break;
+        }
+    } catch (const ImageFileError&) {
+        return; // refused with an error number: the expected outcome for most inputs
+    }
+    Surface pixels;
+    try {
+        pixels = decode_picture(picture);
+    } catch (const PictureError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        fail("a reader returned a picture that does not decode");
+    }
+    if (pixels.width() == 0 || pixels.height() == 0) fail("a reader returned an empty picture");
+    if (int64_t{pixels.width()} * pixels.height() > 4096) return; // keep the runs fast
+    try {
+        const std::vector<uint8_t> png = encode_image_file(ImageType::png, picture);
+        if (decode_picture(read_png_picture(png)) != pixels)
+            fail("a picture written as PNG reads back different");
+        const std::vector<uint8_t> bmp = encode_image_file(ImageType::bmp, picture);
+        if (decode_picture(read_bmp_picture(bmp)) != pixels)
+            fail("a picture written as BMP reads back different");
+    } catch (const ImageFileError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        fail("a picture that a reader returned cannot be written and read back");
+    }
+}
+
+} // namespace quillet::fuzz
