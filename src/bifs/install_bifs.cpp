@@ -16,6 +16,7 @@ void install_bifs() {
     install_serial_bifs(bif_table);
     install_database_bifs(bif_table);
     install_image_bifs(bif_table);
+    install_window_bifs(bif_table);
 }
 
 } // namespace quillet

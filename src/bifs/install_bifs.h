@@ -22,5 +22,6 @@ void install_socket_bifs(BifTable& table);
 void install_serial_bifs(BifTable& table);
 void install_database_bifs(BifTable& table);
 void install_image_bifs(BifTable& table);
+void install_window_bifs(BifTable& table);
 
 } // namespace quillet

@@ -43,7 +43,7 @@ void serial_call() {
 void install_serial_bifs(BifTable& t) {
     t.install(bif::serial_call, serial_call);
     // Background reception: the op loop polls the ports after each of its pumps.
-    upper_layer_hooks.after_pump = poll_serial_ports_after_pump;
+    upper_layer_hooks.poll_devices = poll_serial_ports_after_pump;
 }
 
 } // namespace quillet

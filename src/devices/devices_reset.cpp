@@ -2,7 +2,6 @@
 
 #include "devices/database_connections.h"
 #include "devices/host_commands.h"
-#include "devices/input_time_limit.h"
 #include "devices/pipes.h"
 #include "devices/program_files.h"
 #include "devices/serial_ports.h"
@@ -13,7 +12,6 @@ namespace quillet {
 void reset_devices_state() {
     reset_program_files();
     reset_host_commands();
-    reset_input_time_limit();
     reset_pipes();
     reset_sockets();
     reset_serial_ports();

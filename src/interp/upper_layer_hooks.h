@@ -9,7 +9,12 @@ struct UpperLayerHooks {
     // key, in the default window.
     void (*end_of_program_wait)() = nullptr;
     // After each pump of the op loop: the serial ports gather what they received.
+    void (*poll_devices)() = nullptr;
+    // After each pump between ops: acts on what the window events asked for (the default
+    // window's close box ending the program).
     void (*after_pump)() = nullptr;
+    // At every program end, after the end-of-program wait: closes all the program's windows.
+    void (*close_all_windows)() = nullptr;
 };
 
 // The wiring of the layers, not program state: an engine reset keeps it.

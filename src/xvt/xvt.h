@@ -58,6 +58,14 @@ void xvt_app_destroy();
 // Takes and dispatches pending host messages; sleeps 1 ms after 10000 empty peeks in a row.
 void process_host_messages();
 
+// Tells the host that the program is ending and about to close its windows (the headless
+// backend takes its exit pictures then).
+void xvt_app_program_ending();
+
+// Waits for the next host message (timers included) and dispatches it; false, with nothing
+// dispatched, when the session has ended or there is no window system.
+bool xvt_wait_message();
+
 // From now on SIGINT and SIGTERM end the program: the signal marks the request, and the next pump
 // or wait of any loop (a message box, the wait for a key, a modal dialog) calls on_interrupt with
 // the signal's number, outside the signal handler, where it may clean up and end the process.
@@ -253,6 +261,23 @@ XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHand
 // Destroys the window (its children first); event 1 follows, then the handle is stale.
 void xp_vobj_destroy(XvtWindow window);
 int32_t xp_vobj_get_type(XvtWindow window); // 0 after 0x20000001
+// Shows or hides the window (a window of a definition with the hidden flag starts hidden).
+void xp_vobj_set_visible(XvtWindow window, bool visible);
+// Brings the window's top-level window to the front.
+void xp_vobj_raise(XvtWindow window);
+void xp_vobj_set_title(XvtWindow window, std::string_view title);
+// The layer window holding the keyboard focus (a focused control's window); none when no window
+// of the layer has it.
+XvtWindow xvt_scr_get_focus_vobj();
+// The task window's title: set by xvt_app_create and option "stt"; the task window is not shown
+// on our host, so the title is only kept.
+void xvt_app_set_title(std::string_view title);
+std::string_view xvt_app_get_title();
+// The outer frame in the parent's client coordinates (the screen for top-level windows).
+void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect);
+// The mouse goes to the window until released, wherever the pointer is.
+void xp_win_trap_pointer(XvtWindow window);
+void xp_win_release_pointer();
 long xp_vobj_get_data(XvtWindow window);
 void xp_vobj_set_data(XvtWindow window, long data);
 
@@ -267,6 +292,34 @@ void xvt_set_quit_allowed(bool allowed);
 // The host window under a layer window (for tests and the few engine parts that use the host
 // directly); host::no_window for a stale handle.
 uint32_t xvt_host_window(XvtWindow window);
+
+// ---- Screen attributes (screen_attributes.cpp) -------------------------------------------------
+
+enum class XvtScreenAttr : int32_t {
+#define X(number, name, meaning) name = number,
+#include "xvt/screen_attributes.def"
+#undef X
+};
+
+// Display kinds (screen attribute 10), from the screen's bits per pixel.
+namespace xvt_display_kind {
+inline constexpr int32_t two_colours = 0;     // 1 bit
+inline constexpr int32_t sixteen_colours = 1; // 4 bits
+inline constexpr int32_t palette_256 = 3;     // 8 bits with a palette
+inline constexpr int32_t true_colour = 5;     // more
+} // namespace xvt_display_kind
+int32_t xvt_display_kind_of_depth(int bits_per_pixel);
+
+// The screen attribute `attr` (screen_attributes.def) as seen from the window; 0 for a number
+// not listed; 0 and 0x20000009 without a window system.
+int32_t xp_vobj_get_attr(XvtWindow window, int32_t attr);
+// Sets attribute 26; any other is 0x20000007.
+void xp_vobj_set_attr(XvtWindow window, int32_t attr, int32_t value);
+
+// The colour the device (attribute 19) shows for the colour: black or white on a two-colour
+// screen, the nearest of the sixteen standard colours, the nearest system-palette entry on a
+// palette screen, the colour itself on a true-colour one.
+Color xp_dwin_get_nearest_color(XvtWindow device, Color color);
 
 // ---- Drawing (drawing.cpp, drawing_tools.cpp) --------------------------------------------------
 // Drawing on windows of types 1, 2, 3, 4, 7 and 8 (0x20000001 for others), with the window's
