@@ -6,7 +6,7 @@ packages="cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev
           libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
           libjpeg62-turbo-dev libsdl2-dev libpixman-1-dev xvfb xauth xdotool x11-apps
           imagemagick bc time libssl-dev
-          socat python3"
+          socat python3 libcairo2-dev poppler-utils"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
