@@ -571,8 +571,38 @@ enum class TxKeyAction : uint8_t {
 };
 TxKeyAction xvt_tx_key_action(int32_t code);
 
-// ---- Printing ----------------------------------------------------------------------------------
-// To come: print records, pages and the print thread.
+// ---- Printing (printing.cpp, print_setup.cpp, print_output.cpp) --------------------------------
+// Print windows (type 4) draw into page pictures at the printer's resolution. A finished
+// document becomes a PDF file: sent to the printer named by QUILLET_PRINTER through `lp`, or
+// without one kept in the directory QUILLET_PRINT_DIR (default: the current directory) as
+// TITLE.pdf (TITLE-2.pdf, ... when taken). Errors are of category "print".
+
+// The print-setup record, kept between calls.
+struct XvtPrintSetup {
+    std::string printer;          // empty: PDF files in the print directory
+    std::string paper = "Letter"; // "Letter" (8.5 x 11 in) or "A4" (210 x 297 mm)
+    int32_t resolution = 300;     // dots per inch of the page pictures
+};
+
+// The setup of the default printer: QUILLET_PRINTER's, Letter paper, 300 dots per inch.
+XvtPrintSetup xp_print_default_setup();
+// Runs the print-setup dialog on the record; false (record unchanged) when it is cancelled.
+bool xp_print_setup(XvtPrintSetup& setup);
+// The page's drawable size in pixels: the paper less twice the quarter-inch margin the printer
+// cannot reach, at the setup's resolution.
+IntSize xp_print_page_size(const XvtPrintSetup& setup);
+
+// Starts a document with the title (null setup: the default printer) and shows the modeless
+// cancel dialog "AbortDlg" (the title in its item 0x66; its window title the executable's base
+// name). no_xvt_window, nothing left behind, when the document cannot be started (0x2000000A).
+XvtWindow xp_print_create_win(const XvtPrintSetup* setup, std::string_view title);
+// Begin and end one page (the page starts white). Both let the cancel dialog run first; once it
+// was cancelled they abort the document (no output) and answer false.
+bool xp_print_start_page(XvtWindow window);
+bool xp_print_end_page(XvtWindow window);
+// Ends the document (an open page ends first) and sends or keeps it, closes the cancel dialog
+// and frees the window. False when the document was aborted or could not be written or sent.
+bool xp_print_close_win(XvtWindow window);
 
 // ---- Timers (timers.cpp) -----------------------------------------------------------------------
 
