@@ -452,7 +452,35 @@ enum class MessageKind { note, error, fatal };
 // A modal message box titled with the product title, with one "Ok" button.
 void xvt_dm_post_message(MessageKind kind, std::string_view text);
 
-// To come: dialogs built from resources, and the common dialogs (file, font, print setup).
+// Modal dialogs from definitions (dialog_defs.cpp): an array of items, the first the dialog (type
+// 10 or 11), then its controls (types 12..22, control_types.def), ended by an item of type 0.
+namespace xvt_dlg_flag {
+inline constexpr uint32_t default_button = 0x4;
+inline constexpr uint32_t disabled = 0x8;
+inline constexpr uint32_t hidden = 0x20;
+inline constexpr uint32_t multiple = 0x80; // list boxes: several items may be chosen
+inline constexpr uint32_t extended = 0x200;
+inline constexpr uint32_t centered = 0x400; // static text
+inline constexpr uint32_t right = 0x800;    // static text
+} // namespace xvt_dlg_flag
+struct XvtDialogItem {
+    int32_t type = 0;
+    IntRect rect; // the dialog: its client area on the screen; controls: in the dialog's client
+    std::string_view text; // the dialog's title or the control's text
+    int16_t id = 0;
+    uint32_t flags = 0;
+};
+
+// Builds the dialog (a layer window of type 3) with its controls and runs it modally: the handler
+// receives event 0 first, then the dialog's events (controls, close, timers) until it destroys
+// the dialog. False without running it: 0x20000007 for items that are not a dialog definition,
+// 0x20000002 for an unknown control type, 0x20000006 when the host cannot build it.
+bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data);
+
+// The font chooser (font_chooser.cpp): family, size and style of the font object, changed when
+// the user confirms (true); false, the font unchanged, when cancelled. The window (or
+// no_xvt_window) owns the chooser while it runs.
+bool xp_dm_post_font_sel(XvtWindow window, XvtFont font);
 
 // ---- Text edit (text_edit.cpp, text_edit_keys.cpp, text_edit_paint.cpp) -----------------------
 // Text-edit objects: windows of type 23, children of a layer window, holding paragraphs that are
