@@ -14,13 +14,16 @@ namespace {
 
 constexpr ErrorCategory tx_category = ErrorCategory::tx;
 
-TextEditor* text_editor(XvtTextEdit tx) {
+// Shared with the record, so that an object destroyed by its scroll callback or an event handler
+// stays valid until the operation that called them returns (its window is gone by then, so it
+// draws nothing more).
+std::shared_ptr<TextEditor> text_editor(XvtTextEdit tx) {
     LayerWindow* record = layer_window(tx);
-    return record ? record->text_edit.get() : nullptr;
+    return record ? record->text_edit : nullptr;
 }
 
-TextEditor* checked_tx(XvtTextEdit tx, std::string_view api) {
-    TextEditor* t = text_editor(tx);
+std::shared_ptr<TextEditor> checked_tx(XvtTextEdit tx, std::string_view api) {
+    std::shared_ptr<TextEditor> t = text_editor(tx);
     if (!t) xvt_report_error(api, tx_category, ErrorId::illegal_window);
     return t;
 }
@@ -38,7 +41,7 @@ void text_changed(TextEditor& tx) {
 // Events of the object's window go to its parent's handler, which passes them on to
 // xp_tx_process_event after any keys of its own; without a handler they are processed here.
 void route(XvtTextEdit tx, const XvtEvent& event) {
-    TextEditor* t = text_editor(tx);
+    std::shared_ptr<TextEditor> t = text_editor(tx);
     if (!t) return;
     LayerWindow* parent = layer_window(t->parent);
     if (parent && parent->handler) {
@@ -147,18 +150,19 @@ XvtTextEdit xp_tx_create(XvtWindow parent, const IntRect* rect, uint32_t attribu
 }
 
 void xp_tx_destroy(XvtTextEdit tx) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_destroy")) app.windows->destroy_window(t->host);
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_destroy"))
+        app.windows->destroy_window(t->host);
 }
 
 void xp_tx_clear(XvtTextEdit tx) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_clear")) {
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_clear")) {
         t->model.clear();
         text_changed(*t);
     }
 }
 
 void xp_tx_add_par(XvtTextEdit tx, int32_t index, std::string_view text) {
-    TextEditor* t = checked_tx(tx, "xp_tx_add_par");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_add_par");
     if (!t) return;
     t->model.insert_paragraph(index & 0xFFFF, text.substr(0, text.find('\0')));
     text_changed(*t);
@@ -170,7 +174,7 @@ void xp_tx_add_par(XvtTextEdit tx, int32_t index, std::string_view text) {
 
 void xp_tx_append(XvtTextEdit tx, int32_t paragraph, std::string_view text) {
     constexpr std::string_view api = "xp_tx_append";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return;
     if (paragraph < 0 || paragraph >= t->model.paragraph_count()) return report_parameter(api);
     t->model.append(paragraph, text.substr(0, text.find('\0')));
@@ -179,7 +183,7 @@ void xp_tx_append(XvtTextEdit tx, int32_t paragraph, std::string_view text) {
 
 void xp_tx_rem_par(XvtTextEdit tx, int32_t index) {
     constexpr std::string_view api = "xp_tx_rem_par";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return;
     if (index < 0 || index >= t->model.paragraph_count()) return report_parameter(api);
     t->model.remove_paragraph(index);
@@ -187,18 +191,18 @@ void xp_tx_rem_par(XvtTextEdit tx, int32_t index) {
 }
 
 int32_t xp_tx_get_num_pars(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_num_pars");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_num_pars");
     return t ? t->model.paragraph_count() : 0;
 }
 
 int32_t xp_tx_get_num_lines(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_num_lines");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_num_lines");
     return t ? t->model.line_count() : 0;
 }
 
 int32_t xp_tx_get_num_par_lines(XvtTextEdit tx, int32_t paragraph) {
     constexpr std::string_view api = "xp_tx_get_num_par_lines";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return 0;
     if (paragraph < 0 || paragraph >= t->model.paragraph_count()) {
         report_parameter(api);
@@ -224,7 +228,7 @@ std::optional<std::string_view> checked_line(TextEditor& t, int32_t paragraph, i
 
 int32_t xp_tx_get_num_chars(XvtTextEdit tx, int32_t paragraph, int32_t line) {
     constexpr std::string_view api = "xp_tx_get_num_chars";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return 0;
     std::optional<std::string_view> text = checked_line(*t, paragraph, line, api);
     return text ? static_cast<int32_t>(text->size()) : 0;
@@ -232,7 +236,7 @@ int32_t xp_tx_get_num_chars(XvtTextEdit tx, int32_t paragraph, int32_t line) {
 
 int32_t xp_tx_get_line(XvtTextEdit tx, int32_t paragraph, int32_t line, std::span<char> buffer) {
     constexpr std::string_view api = "xp_tx_get_line";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return 0;
     if (buffer.empty()) {
         report_parameter(api);
@@ -247,12 +251,12 @@ int32_t xp_tx_get_line(XvtTextEdit tx, int32_t paragraph, int32_t line, std::spa
 }
 
 int32_t xp_tx_get_max_width(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_max_width");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_max_width");
     return t ? t->model.widest_line() : 0;
 }
 
 TxSelection xp_tx_get_sel(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_sel");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_sel");
     if (!t) return {};
     auto place = [&](TextPlace p) {
         const LinePlace l = t->model.to_lines(p);
@@ -262,7 +266,7 @@ TxSelection xp_tx_get_sel(XvtTextEdit tx) {
 }
 
 void xp_tx_set_sel(XvtTextEdit tx, const TxSelection& selection) {
-    TextEditor* t = checked_tx(tx, "xp_tx_set_sel");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_set_sel");
     if (!t) return;
     auto place = [&](const TxPlace& p) {
         return t->model.from_lines({p.paragraph, p.line, p.character});
@@ -272,31 +276,31 @@ void xp_tx_set_sel(XvtTextEdit tx, const TxSelection& selection) {
 }
 
 TxOrigin xp_tx_get_origin(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_origin");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_origin");
     if (!t) return {};
     const LinePlace at = t->model.line_at(t->first_line);
     return {at.paragraph, at.line, t->horizontal, t->first_line};
 }
 
 int32_t xp_tx_get_view(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_view");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_view");
     return t ? view_lines(*t) : 0;
 }
 
 IntRect xp_tx_get_rect(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_rect");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_rect");
     return t ? app.windows->outer_rect(t->host) : IntRect{};
 }
 
 void xp_tx_move(XvtTextEdit tx, const IntRect& rect) {
-    TextEditor* t = checked_tx(tx, "xp_tx_move");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_move");
     if (!t) return;
     app.windows->move_window(t->host, rect.normalized());
     text_changed(*t);
 }
 
 void xp_tx_scroll_vert(XvtTextEdit tx, int32_t lines) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_scroll_vert"))
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_scroll_vert"))
         set_origin(*t,
                    static_cast<int32_t>(
                        std::clamp<int64_t>(int64_t{t->first_line} + lines, INT32_MIN, INT32_MAX)),
@@ -304,14 +308,14 @@ void xp_tx_scroll_vert(XvtTextEdit tx, int32_t lines) {
 }
 
 void xp_tx_scroll_hor(XvtTextEdit tx, int32_t pixels) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_scroll_hor"))
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_scroll_hor"))
         set_origin(*t, t->first_line,
                    static_cast<int32_t>(
                        std::clamp<int64_t>(int64_t{t->horizontal} + pixels, INT32_MIN, INT32_MAX)));
 }
 
 void xp_tx_set_attr(XvtTextEdit tx, uint32_t attributes) {
-    TextEditor* t = checked_tx(tx, "xp_tx_set_attr");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_set_attr");
     if (!t) return;
     t->attributes = attributes;
     relayout(*t);
@@ -320,26 +324,26 @@ void xp_tx_set_attr(XvtTextEdit tx, uint32_t attributes) {
 }
 
 uint32_t xp_tx_get_attr(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_attr");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_attr");
     return t ? t->attributes : 0;
 }
 
 void xp_tx_set_limit(XvtTextEdit tx, int32_t limit) {
     constexpr std::string_view api = "xp_tx_set_limit";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return;
     if (limit < 0) return report_parameter(api);
     t->limit = limit;
 }
 
 int32_t xp_tx_get_limit(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_limit");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_limit");
     return t ? t->limit : 0;
 }
 
 void xp_tx_set_margin(XvtTextEdit tx, int32_t margin) {
     constexpr std::string_view api = "xp_tx_set_margin";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return;
     if (margin < 0) return report_parameter(api);
     t->margin = margin;
@@ -349,7 +353,7 @@ void xp_tx_set_margin(XvtTextEdit tx, int32_t margin) {
 
 void xp_tx_set_font(XvtTextEdit tx, XvtFont font) {
     constexpr std::string_view api = "xp_tx_set_font";
-    TextEditor* t = checked_tx(tx, api);
+    std::shared_ptr<TextEditor> t = checked_tx(tx, api);
     if (!t) return;
     const LayerFont* f = app.fonts.find(font);
     if (!f) return report_parameter(api);
@@ -368,7 +372,7 @@ void xp_tx_set_font(XvtTextEdit tx, XvtFont font) {
 }
 
 void xp_tx_set_colors(XvtTextEdit tx, Color text, Color background, Color third) {
-    TextEditor* t = checked_tx(tx, "xp_tx_set_colors");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_set_colors");
     if (!t) return;
     t->text_color = text & color_mask;
     t->background = background & color_mask;
@@ -377,21 +381,21 @@ void xp_tx_set_colors(XvtTextEdit tx, Color text, Color background, Color third)
 }
 
 int32_t xp_tx_get_line_height(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_line_height");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_line_height");
     return t ? t->line_height : 0;
 }
 
 void xp_tx_set_data(XvtTextEdit tx, long data) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_set_data")) t->data = data;
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_set_data")) t->data = data;
 }
 
 long xp_tx_get_data(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_get_data");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_get_data");
     return t ? t->data : 0;
 }
 
 void xp_tx_set_active(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_set_active");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_set_active");
     if (!t) return;
     app.windows->activate(app.windows->top_level_of(t->host));
     // Gaining the focus sends the focus event that shows the caret.
@@ -402,22 +406,22 @@ void xp_tx_set_active(XvtTextEdit tx) {
 }
 
 void xp_tx_set_scroll_callback(XvtTextEdit tx, TxScrollCallback callback) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_set_scroll_callback"))
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_set_scroll_callback"))
         t->on_scroll = std::move(callback);
 }
 
 void xp_tx_suspend(XvtTextEdit tx) {
-    if (TextEditor* t = checked_tx(tx, "xp_tx_suspend")) ++t->suspended;
+    if (std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_suspend")) ++t->suspended;
 }
 
 void xp_tx_resume(XvtTextEdit tx) {
-    TextEditor* t = checked_tx(tx, "xp_tx_resume");
+    std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_resume");
     if (!t || t->suspended == 0) return;
     if (--t->suspended == 0) repaint(*t);
 }
 
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event) {
-    TextEditor* t = text_editor(window);
+    std::shared_ptr<TextEditor> t = text_editor(window);
     if (!t) return;
     switch (event.kind()) {
     case EventKind::character:

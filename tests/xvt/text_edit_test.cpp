@@ -390,6 +390,21 @@ TEST_F(TextEdits, ErrorsNameTheOperation) {
     }
 }
 
+TEST_F(TextEdits, ACallbackMayDestroyTheObject) {
+    open_window();
+    XvtTextEdit tx = create({0, 0, 100, 40}, 0);
+    for (int i = 0; i < 10; ++i)
+        xp_tx_add_par(tx, 0xFFFF, "text");
+    xp_tx_set_scroll_callback(tx,
+                              [](XvtTextEdit self, const TxScrollNotice&) { xp_tx_destroy(self); });
+    xp_tx_set_sel(tx, {{9, 0, 0}, {9, 0, 0}}); // below the view
+    XvtEvent key;
+    key.words = {10, 'x', 0, 0};
+    xp_tx_process_event(tx, key); // brings the caret into view: the callback ends the object
+    EXPECT_EQ(xvt_host_window(tx), 0u);
+    EXPECT_TRUE(hooked_errors.empty());
+}
+
 TEST_F(TextEdits, DestroyingTheParentFreesTheObject) {
     open_window();
     XvtTextEdit tx = create({0, 0, 50, 50}, 0);
