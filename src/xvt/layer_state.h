@@ -25,6 +25,9 @@ struct MenuEntry {
     int16_t position = 0;
 };
 
+class TextEditor; // text_edit.h
+class PrintJob;   // printing.h
+
 // What the layer keeps for each of its windows.
 struct LayerWindow {
     PaintHandler paint;                // windows of xvt_win_create
@@ -49,7 +52,10 @@ struct LayerWindow {
     XvtFont font = 0;
     std::shared_ptr<const Font> host_font; // none: the host's interface font
     int pixels_per_inch = font_dpi;
-    std::unique_ptr<Surface> picture; // pixmaps (type 8)
+    std::unique_ptr<Surface> picture; // pixmaps (type 8); print windows: the page
+    // Shared so that this header needs only their names; each belongs to this record alone.
+    std::shared_ptr<TextEditor> text_edit; // type 23
+    std::shared_ptr<PrintJob> print_job;   // type 4
 };
 
 // A font object and the host font built for one window.

@@ -509,13 +509,185 @@ enum class MessageKind { note, error, fatal };
 // A modal message box titled with the product title, with one "Ok" button.
 void xvt_dm_post_message(MessageKind kind, std::string_view text);
 
-// To come: dialogs built from resources, and the common dialogs (file, font, print setup).
+// Modal dialogs from definitions (dialog_defs.cpp): an array of items, the first the dialog (type
+// 10 or 11), then its controls (types 12..22, control_types.def), ended by an item of type 0.
+namespace xvt_dlg_flag {
+inline constexpr uint32_t default_button = 0x4;
+inline constexpr uint32_t disabled = 0x8;
+inline constexpr uint32_t hidden = 0x20;
+inline constexpr uint32_t multiple = 0x80; // list boxes: several items may be chosen
+inline constexpr uint32_t extended = 0x200;
+inline constexpr uint32_t centered = 0x400; // static text
+inline constexpr uint32_t right = 0x800;    // static text
+} // namespace xvt_dlg_flag
+struct XvtDialogItem {
+    int32_t type = 0;
+    IntRect rect; // the dialog: its client area on the screen; controls: in the dialog's client
+    std::string_view text; // the dialog's title or the control's text
+    int16_t id = 0;
+    uint32_t flags = 0;
+};
 
-// ---- Text edit ---------------------------------------------------------------------------------
-// To come: multi-line text edit objects.
+// Builds the dialog (a layer window of type 3) with its controls and runs it modally: the handler
+// receives event 0 first, then the dialog's events (controls, close, timers) until it destroys
+// the dialog. False without running it: 0x20000007 for items that are not a dialog definition,
+// 0x20000002 for an unknown control type, 0x20000006 when the host cannot build it.
+bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data);
 
-// ---- Printing ----------------------------------------------------------------------------------
-// To come: print records, pages and the print thread.
+// The font chooser (font_chooser.cpp): family, size and style of the font object, changed when
+// the user confirms (true); false, the font unchanged, when cancelled. The window (or
+// no_xvt_window) owns the chooser while it runs.
+bool xp_dm_post_font_sel(XvtWindow window, XvtFont font);
+
+// ---- Text edit (text_edit.cpp, text_edit_keys.cpp, text_edit_paint.cpp) -----------------------
+// Text-edit objects: windows of type 23, children of a layer window, holding paragraphs that are
+// wrapped into lines at the margin, a selection with its caret, a character limit and a view,
+// drawn by the layer. Errors are of category "tx": a handle that names no text edit is
+// 0x20000001, a missing argument or a paragraph or line out of range 0x20000007.
+
+using XvtTextEdit = XvtWindow;
+
+namespace xvt_tx_attr {
+inline constexpr uint32_t border = 0x40000;       // a border drawn in the third colour
+inline constexpr uint32_t read_only = 0x10000000; // no caret, no changes from keys
+inline constexpr uint32_t wrap = 0x20000000;      // paragraphs wrap at the margin
+} // namespace xvt_tx_attr
+
+// A place in the text as paragraph, wrapped line of the paragraph and character of the line.
+struct TxPlace {
+    int32_t paragraph = 0;
+    int32_t line = 0;
+    int32_t character = 0;
+    friend bool operator==(const TxPlace&, const TxPlace&) = default;
+};
+struct TxSelection {
+    TxPlace start, end;
+    friend bool operator==(const TxSelection&, const TxSelection&) = default;
+};
+// The view origin: the first line shown (as paragraph and line, and counted over the whole
+// text) and the horizontal offset in pixels.
+struct TxOrigin {
+    int32_t paragraph = 0;
+    int32_t line = 0;
+    int32_t horizontal = 0;
+    int32_t first_line = 0;
+    friend bool operator==(const TxOrigin&, const TxOrigin&) = default;
+};
+
+// What the scroll callback is told: the new first line and horizontal offset, each 0xFFFF when
+// it did not change, and the number of lines of the text.
+inline constexpr int32_t tx_unchanged = 0xFFFF;
+struct TxScrollNotice {
+    int32_t vertical = tx_unchanged;
+    int32_t horizontal = tx_unchanged;
+    int32_t lines = 0;
+};
+using TxScrollCallback = std::function<void(XvtTextEdit, const TxScrollNotice&)>;
+
+// Creates a text edit in the parent (0x20000001 for none, 0x20000007 for a null rectangle), with
+// a copy of the font (none: "helvetica", 10 points, plain), the margin in pixels and the limit
+// (0: none). Character and focus events of the object go to the parent's handler with the text
+// edit as their window, which passes them on to xp_tx_process_event; a parent without a handler
+// has them processed at once.
+XvtTextEdit xp_tx_create(XvtWindow parent, const IntRect* rect, uint32_t attributes, XvtFont font,
+                         int32_t margin, int32_t limit);
+void xp_tx_destroy(XvtTextEdit tx);
+void xp_tx_clear(XvtTextEdit tx);
+// Inserts a paragraph at index (beyond the count: at the end), then tells the scroll callback the
+// number of lines.
+void xp_tx_add_par(XvtTextEdit tx, int32_t index, std::string_view text);
+void xp_tx_append(XvtTextEdit tx, int32_t paragraph, std::string_view text);
+void xp_tx_rem_par(XvtTextEdit tx, int32_t index);
+int32_t xp_tx_get_num_pars(XvtTextEdit tx);
+int32_t xp_tx_get_num_lines(XvtTextEdit tx);
+int32_t xp_tx_get_num_par_lines(XvtTextEdit tx, int32_t paragraph);
+int32_t xp_tx_get_num_chars(XvtTextEdit tx, int32_t paragraph, int32_t line);
+// Copies the line with a NUL into the buffer, truncated to fit; the bytes copied before the NUL.
+int32_t xp_tx_get_line(XvtTextEdit tx, int32_t paragraph, int32_t line, std::span<char> buffer);
+// The widest line in pixels.
+int32_t xp_tx_get_max_width(XvtTextEdit tx);
+TxSelection xp_tx_get_sel(XvtTextEdit tx);
+// Places outside the text are clamped into it; the caret goes to the end.
+void xp_tx_set_sel(XvtTextEdit tx, const TxSelection& selection);
+TxOrigin xp_tx_get_origin(XvtTextEdit tx);
+int32_t xp_tx_get_view(XvtTextEdit tx); // whole lines that fit the height
+IntRect xp_tx_get_rect(XvtTextEdit tx);
+void xp_tx_move(XvtTextEdit tx, const IntRect& rect);
+// By lines (positive: towards the end) and by pixels, kept within the text.
+void xp_tx_scroll_vert(XvtTextEdit tx, int32_t lines);
+void xp_tx_scroll_hor(XvtTextEdit tx, int32_t pixels);
+void xp_tx_set_attr(XvtTextEdit tx, uint32_t attributes);
+uint32_t xp_tx_get_attr(XvtTextEdit tx);
+void xp_tx_set_limit(XvtTextEdit tx, int32_t limit);
+int32_t xp_tx_get_limit(XvtTextEdit tx);
+void xp_tx_set_margin(XvtTextEdit tx, int32_t margin);
+// The object keeps a copy of the font's family, size and style.
+void xp_tx_set_font(XvtTextEdit tx, XvtFont font);
+void xp_tx_set_colors(XvtTextEdit tx, Color text, Color background, Color third);
+// Leading + ascent + descent of the object's font.
+int32_t xp_tx_get_line_height(XvtTextEdit tx);
+void xp_tx_set_data(XvtTextEdit tx, long data);
+long xp_tx_get_data(XvtTextEdit tx);
+// Gives the object the keyboard focus; the caret shows there.
+void xp_tx_set_active(XvtTextEdit tx);
+void xp_tx_set_scroll_callback(XvtTextEdit tx, TxScrollCallback callback);
+// Nested: drawing stops at the first suspend and the last resume repaints.
+void xp_tx_suspend(XvtTextEdit tx);
+void xp_tx_resume(XvtTextEdit tx);
+// Character events (kind 10) by the key table and focus events (kind 2); other events and
+// windows that are no text edits are ignored.
+void xp_tx_process_event(XvtWindow window, const XvtEvent& event);
+
+// What a character code does in a text edit (the key table).
+enum class TxKeyAction : uint8_t {
+    insert,
+    left,
+    right,
+    up,
+    down,
+    page_up,
+    page_down,
+    line_start,
+    line_end,
+    delete_forward,
+    delete_backward,
+    split_paragraph,
+    nothing,
+};
+TxKeyAction xvt_tx_key_action(int32_t code);
+
+// ---- Printing (printing.cpp, print_setup.cpp, print_output.cpp) --------------------------------
+// Print windows (type 4) draw into page pictures at the printer's resolution. A finished
+// document becomes a PDF file: sent to the printer named by QUILLET_PRINTER through `lp`, or
+// without one kept in the directory QUILLET_PRINT_DIR (default: the current directory) as
+// TITLE.pdf (TITLE-2.pdf, ... when taken). Errors are of category "print".
+
+// The print-setup record, kept between calls.
+struct XvtPrintSetup {
+    std::string printer;          // empty: PDF files in the print directory
+    std::string paper = "Letter"; // "Letter" (8.5 x 11 in) or "A4" (210 x 297 mm)
+    int32_t resolution = 300;     // dots per inch of the page pictures
+};
+
+// The setup of the default printer: QUILLET_PRINTER's, Letter paper, 300 dots per inch.
+XvtPrintSetup xp_print_default_setup();
+// Runs the print-setup dialog on the record; false (record unchanged) when it is cancelled.
+bool xp_print_setup(XvtPrintSetup& setup);
+// The page's drawable size in pixels: the paper less twice the quarter-inch margin the printer
+// cannot reach, at the setup's resolution.
+IntSize xp_print_page_size(const XvtPrintSetup& setup);
+
+// Starts a document with the title (null setup: the default printer) and shows the modeless
+// cancel dialog "AbortDlg" (the title in its item 0x66; its window title the executable's base
+// name). no_xvt_window, nothing left behind, when the document cannot be started (0x2000000A).
+XvtWindow xp_print_create_win(const XvtPrintSetup* setup, std::string_view title);
+// Begin and end one page (the page starts white). Both let the cancel dialog run first; once it
+// was cancelled they abort the document (no output) and answer false.
+bool xp_print_start_page(XvtWindow window);
+bool xp_print_end_page(XvtWindow window);
+// Ends the document (an open page ends first) and sends or keeps it, closes the cancel dialog
+// and frees the window. False when the document was aborted or could not be written or sent.
+bool xp_print_close_win(XvtWindow window);
 
 // ---- Timers (timers.cpp) -----------------------------------------------------------------------
 
