@@ -15,7 +15,8 @@ namespace {
 // life of the object; the tools as they were are selected again at its end.
 class BorrowedTools {
 public:
-    template <typename Change> BorrowedTools(XvtWindow window, Change change) : m_window(window) {
+    template <typename Change>
+    BorrowedTools(XvtWindow window, Change change) : m_window(window) {
         xp_dwin_get_draw_ctools(window, m_saved);
         DrawTools tools = m_saved;
         change(tools);
@@ -109,8 +110,8 @@ void fill_box(const DrawingTarget& target, const IntRect& r, std::optional<Color
 }
 
 void flood_fill(const DrawingTarget& target, IntPoint seed, const IntRect& clip, Color colour) {
-    SavedClip window_clip(target.window);
-    std::optional<SavedClip> pixmap_clip;
+    std::optional<SavedClip> window_clip, pixmap_clip;
+    if (target.window != no_xvt_window) window_clip.emplace(target.window);
     if (target.pixmap != no_xvt_window) pixmap_clip.emplace(target.pixmap);
     target.each([&](XvtWindow w) { xp_dwin_set_clip(w, &clip); });
 
@@ -124,7 +125,8 @@ void flood_fill(const DrawingTarget& target, IntPoint seed, const IntRect& clip,
         }
         dc.flood_fill(seed);
     });
-    if (target.pixmap != no_xvt_window) xp_dwin_invalidate_rect(target.window, &clip);
+    if (target.pixmap != no_xvt_window && target.window != no_xvt_window)
+        xp_dwin_invalidate_rect(target.window, &clip);
 }
 
 bool draw_ellipse(const DrawingTarget& target, IntRect box, const IntRect& clip) {
@@ -158,7 +160,8 @@ void draw_points(const DrawingTarget& target, int32_t kind, std::span<const IntP
 void draw_graphics_text(const DrawingTarget& target, IntPoint p, int32_t justify,
                         std::string_view text, const CellMetrics& m, bool opaque) {
     const int32_t length = static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
-    const int64_t width = xp_dwin_get_text_width(target.window, text, length);
+    const XvtWindow measured = target.window != no_xvt_window ? target.window : target.pixmap;
+    const int64_t width = xp_dwin_get_text_width(measured, text, length);
     // C's remainder and quotient: a negative justify keeps its sign in both.
     const int64_t x = p.x - (width * (justify % 4)) / 2;
     int64_t baseline = p.y;
@@ -194,10 +197,9 @@ void clear_region(const DrawingTarget& target, const IntRect& r, Color backgroun
     });
 }
 
-void scroll_region(const DrawingTarget& target, const IntRect& r, int32_t lines,
-                   int line_height) {
+void scroll_region(const DrawingTarget& target, const IntRect& r, int32_t lines, int line_height) {
     const int dy = narrow16(-int64_t{lines} * line_height);
-    xp_dwin_scroll_rect(target.window, r, 0, dy);
+    if (target.window != no_xvt_window) xp_dwin_scroll_rect(target.window, r, 0, dy);
     // The layer scrolls only windows; a pixmap's picture is moved on its device directly.
     if (target.pixmap != no_xvt_window)
         xvt_dwin_with_device(target.pixmap, [&](DeviceContext& dc) { dc.scroll_rect(r, 0, dy); });

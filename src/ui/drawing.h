@@ -12,13 +12,15 @@
 
 namespace quillet {
 
-// The layer windows one drawing reaches: the window and its backing pixmap (or none).
+// The layer windows one drawing reaches: the window (none before it is first shown) and its
+// backing pixmap (or none).
 struct DrawingTarget {
     XvtWindow window = no_xvt_window;
     XvtWindow pixmap = no_xvt_window;
 
-    template <typename Draw> void each(Draw draw) const {
-        draw(window);
+    template <typename Draw>
+    void each(Draw draw) const {
+        if (window != no_xvt_window) draw(window);
         if (pixmap != no_xvt_window) draw(pixmap);
     }
     // Where pixels are read from: the pixmap when there is one, since it holds everything drawn.
@@ -77,8 +79,7 @@ IntRect text_cell_rect(const CellMetrics& m, int32_t row1, int32_t col1, int32_t
 // Fills the rectangle with the background colour, tools put back afterwards.
 void clear_region(const DrawingTarget& target, const IntRect& r, Color background);
 // Moves the rectangle's contents up by `lines` text lines (down for a negative count).
-void scroll_region(const DrawingTarget& target, const IntRect& r, int32_t lines,
-                   int line_height);
+void scroll_region(const DrawingTarget& target, const IntRect& r, int32_t lines, int line_height);
 
 // The clip box of both: an exclusive rectangle.
 void set_clip_box(const DrawingTarget& target, const IntRect& clip);
