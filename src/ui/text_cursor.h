@@ -2,15 +2,9 @@
 // the top left of its text cell (column and row counted from 1).
 #pragma once
 
-#include "xvt/xvt.h"
+#include "ui/window_table.h"
 
 namespace quillet {
-
-struct TextCursor {
-    bool on = false;
-    int32_t column = 1;
-    int32_t row = 1;
-};
 
 // Stores the position; a cursor that is on moves at once.
 void set_text_cursor_position(XvtWindow window, TextCursor& cursor, int32_t row, int32_t column,

@@ -232,6 +232,18 @@ IntSize xvt_vobj_get_client_size(XvtWindow window) {
     return app.windows->client_size(record->host);
 }
 
+void xp_vobj_set_visible(XvtWindow window, bool visible) {
+    if (LayerWindow* record = checked_window(window, "xp_vobj_set_visible", ErrorCategory::vobj,
+                                             [](const WindowTypeInfo&) { return true; }))
+        app.windows->show_window(record->host, visible);
+}
+
+void xp_vobj_raise(XvtWindow window) {
+    if (LayerWindow* record = checked_window(window, "xp_vobj_raise", ErrorCategory::vobj,
+                                             [](const WindowTypeInfo&) { return true; }))
+        app.windows->raise_window(app.windows->top_level_of(record->host));
+}
+
 bool xvt_scr_set_focus_vobj(XvtWindow window) {
     LayerWindow* record = layer_window(window);
     if (!record) return false;

@@ -253,6 +253,10 @@ XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHand
 // Destroys the window (its children first); event 1 follows, then the handle is stale.
 void xp_vobj_destroy(XvtWindow window);
 int32_t xp_vobj_get_type(XvtWindow window); // 0 after 0x20000001
+// Shows or hides the window (a window of a definition with the hidden flag starts hidden).
+void xp_vobj_set_visible(XvtWindow window, bool visible);
+// Brings the window's top-level window to the front.
+void xp_vobj_raise(XvtWindow window);
 long xp_vobj_get_data(XvtWindow window);
 void xp_vobj_set_data(XvtWindow window, long data);
 

@@ -1,0 +1,55 @@
+#include "ui/window_after_draw.h"
+
+#include "ui/ui_seams.h"
+#include "ui/window_table.h"
+
+#include <cstring>
+
+namespace quillet {
+namespace {
+
+int32_t read_word(const std::vector<uint8_t>& bytes, size_t at) {
+    int32_t word;
+    std::memcpy(&word, bytes.data() + at, sizeof word);
+    return word;
+}
+
+// Walks the display list; a record whose length runs past the list (or is shorter than its
+// header) ends the walk.
+void replay_display_list(int n, WindowRecord& record) {
+    constexpr size_t header = 8;
+    const std::vector<uint8_t>& list = record.display_list;
+    record.replay_cursor = 0;
+    while (record.replay_cursor + header <= list.size()) {
+        size_t at = record.replay_cursor;
+        int32_t length = read_word(list, at);
+        int32_t kind = read_word(list, at + 4);
+        if (length < static_cast<int32_t>(header) || at + static_cast<size_t>(length) > list.size())
+            break;
+        bool has_id = static_cast<size_t>(length) >= header + 4;
+        int32_t id = has_id ? read_word(list, at + header) : 0;
+        if (has_id && kind == display_graphic_object && ui_seams.redraw_object)
+            ui_seams.redraw_object(id);
+        else if (has_id && kind == display_control && !record.no_scroll &&
+                 ui_seams.relayout_control)
+            ui_seams.relayout_control(n, id);
+        record.replay_cursor = at + static_cast<size_t>(length);
+    }
+}
+
+} // namespace
+
+void window_after_draw(int n, bool from_pixmap) {
+    WindowRecord* record = find_window(n);
+    if (!record) return;
+    if (from_pixmap && record->backing_pixmap != no_xvt_window &&
+        record->native_window != no_xvt_window) {
+        IntRect area = IntRect::from_size(record->pixel_width, record->pixel_height);
+        xp_dwin_draw_pmap(record->native_window, record->backing_pixmap, &area, &area);
+    }
+    record->replaying = true;
+    replay_display_list(n, *record);
+    record->replaying = false;
+}
+
+} // namespace quillet
