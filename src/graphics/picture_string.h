@@ -56,7 +56,8 @@ struct PictureFormat {
     int bits_per_pixel = 24; // 1, 4, 8 (with a colour table), 16 (5-5-5), 24 or 32
     // For 1, 4 and 8 bits: the colour table. It is padded with black to 2^bits entries (the
     // string always carries the whole table), and each pixel takes its nearest entry. Empty:
-    // black and white, the sixteen VGA colours, or the fixed 256-colour table.
+    // black and white, the sixteen VGA colours, or the fixed 256-colour table. Entries beyond
+    // 2^bits are dropped.
     std::vector<Color> palette;
 };
 
