@@ -272,6 +272,34 @@ void xvt_set_quit_allowed(bool allowed);
 // directly); host::no_window for a stale handle.
 uint32_t xvt_host_window(XvtWindow window);
 
+// ---- Screen attributes (screen_attributes.cpp) -------------------------------------------------
+
+enum class XvtScreenAttr : int32_t {
+#define X(number, name, meaning) name = number,
+#include "xvt/screen_attributes.def"
+#undef X
+};
+
+// Display kinds (screen attribute 10), from the screen's bits per pixel.
+namespace xvt_display_kind {
+inline constexpr int32_t two_colours = 0;     // 1 bit
+inline constexpr int32_t sixteen_colours = 1; // 4 bits
+inline constexpr int32_t palette_256 = 3;     // 8 bits with a palette
+inline constexpr int32_t true_colour = 5;     // more
+} // namespace xvt_display_kind
+int32_t xvt_display_kind_of_depth(int bits_per_pixel);
+
+// The screen attribute `attr` (screen_attributes.def) as seen from the window; 0 for a number
+// not listed; 0 and 0x20000009 without a window system.
+int32_t xp_vobj_get_attr(XvtWindow window, int32_t attr);
+// Sets attribute 26; any other is 0x20000007.
+void xp_vobj_set_attr(XvtWindow window, int32_t attr, int32_t value);
+
+// The colour the device (attribute 19) shows for the colour: black or white on a two-colour
+// screen, the nearest of the sixteen standard colours, the nearest system-palette entry on a
+// palette screen, the colour itself on a true-colour one.
+Color xp_dwin_get_nearest_color(XvtWindow device, Color color);
+
 // ---- Drawing (drawing.cpp, drawing_tools.cpp) --------------------------------------------------
 // Drawing on windows of types 1, 2, 3, 4, 7 and 8 (0x20000001 for others), with the window's
 // tools, font, clip and pen position. Drawing reaches the window's surface at once (pixmaps: their

@@ -31,6 +31,13 @@ HeadlessOptions HeadlessOptions::from_environment() {
                             std::to_string(max_square_surface_side) + ", found \"" + screen + "\"");
         o.screen = {w, h};
     }
+    if (const char* depth = std::getenv("QUILLET_SCREEN_DEPTH"); depth && *depth) {
+        std::string d = depth;
+        if (d != "1" && d != "4" && d != "8" && d != "16" && d != "24" && d != "32")
+            throw HostError("QUILLET_SCREEN_DEPTH: expected 1, 4, 8, 16, 24 or 32, found \"" + d +
+                            "\"");
+        o.depth = std::stoi(d);
+    }
     if (const char* input = std::getenv("QUILLET_INPUT"); input && *input)
         o.script = read_input_script(input);
     if (const char* dir = std::getenv("QUILLET_SNAPSHOT_DIR"); dir && *dir) o.snapshot_dir = dir;

@@ -15,13 +15,13 @@ namespace quillet::host {
 
 struct HeadlessOptions {
     IntSize screen{1024, 768};
-    int depth = 32;
+    int depth = 32;           // as reported; pictures are always drawn in true colour
     InputScript script;       // empty: no input at all
     std::string snapshot_dir; // empty: no snapshots
     bool echo_message_boxes = true;
 
-    // QUILLET_SCREEN (WIDTHxHEIGHT), QUILLET_INPUT, QUILLET_SNAPSHOT_DIR; throws HostError for
-    // a malformed value or script.
+    // QUILLET_SCREEN (WIDTHxHEIGHT), QUILLET_SCREEN_DEPTH (bits per pixel), QUILLET_INPUT,
+    // QUILLET_SNAPSHOT_DIR; throws HostError for a malformed value or script.
     static HeadlessOptions from_environment();
 };
 
