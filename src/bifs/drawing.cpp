@@ -44,6 +44,12 @@ void show_if_default() {
     if (window_table.current == default_window) show_default_window();
 }
 
+// The screen's colour class, which sets the depth of BOX KEEP's pictures.
+int display_kind() {
+    return xp_vobj_get_attr(current_target().source(),
+                            static_cast<int32_t>(XvtScreenAttr::display_kind));
+}
+
 void after_draw() {
     window_after_draw(window_table.current, false);
 }
@@ -127,9 +133,10 @@ void colour_components() {
     Color entry = 0;
     switch (mode) {
     case 1: {
-        const Color rgb = make_color(component(red), component(green), component(blue));
-        // A device that shows every colour is its own nearest colour.
+        Color rgb = make_color(component(red), component(green), component(blue));
         const bool solid_mix = current_window().flags & window_flag::solid_mix;
+        if (solid_mix && is_colour_number(n))
+            rgb = xp_dwin_get_nearest_color(current_target().source(), rgb) & color_mask;
         if (!set_colour_entry(n, solid_mix ? snapped_colour(n, rgb) : rgb)) return;
         reselect_colour_users(n, rgb, solid_mix);
         return;
@@ -293,9 +300,8 @@ void keep() {
                        int(std::min<int64_t>(bottom + 1, INT32_MAX))};
     std::vector<uint8_t> picture;
     try {
-        picture = keep_window_picture(
-            current_target(), area,
-            screen_picture_format(xvt_scr_get_color_class(), colours.max_colour));
+        picture = keep_window_picture(current_target(), area,
+                                      screen_picture_format(display_kind(), colours.max_colour));
     } catch (const PictureError&) {
         raise_error(err::out_of_memory);
     }

@@ -21,15 +21,6 @@ int xvt_scr_get_depth() {
     return windows ? windows->screen_depth() : 32;
 }
 
-int xvt_scr_get_color_class() {
-    switch (xvt_scr_get_depth()) {
-    case 1: return 0;
-    case 4: return 1;
-    case 8: return 3;
-    default: return 5;
-    }
-}
-
 bool xvt_win_create_caret(XvtWindow window, IntSize size) {
     LayerWindow* w = layer_window(window);
     return w && app.windows && app.windows->create_caret(w->host, size);

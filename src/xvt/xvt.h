@@ -505,9 +505,6 @@ bool xvt_dwin_with_device(XvtWindow window, const std::function<void(DeviceConte
 
 // The screen's bits per pixel (32 without a window system).
 int xvt_scr_get_depth();
-// The screen's colour class (screen attribute 10): 0 for 1 bit per pixel, 1 for 4 bits, 3 for
-// 8 bits, 5 for deeper screens, which show every colour as it is.
-int xvt_scr_get_color_class();
 
 // The one caret of the host: made for the window's native window (width 0: the host's default
 // of 1 pixel), hidden at first; placed in client coordinates; shown and hidden by count.
