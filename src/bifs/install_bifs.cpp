@@ -11,6 +11,7 @@ void install_bifs() {
     install_option_bifs(bif_table);
     install_file_bifs(bif_table);
     install_postscript_bifs(bif_table);
+    install_window_bifs(bif_table);
     install_drawing_bifs(bif_table);
 }
 

@@ -17,6 +17,7 @@ void install_system_bifs(BifTable& table);
 void install_option_bifs(BifTable& table);
 void install_file_bifs(BifTable& table);
 void install_postscript_bifs(BifTable& table);
+void install_window_bifs(BifTable& table);
 void install_drawing_bifs(BifTable& table);
 
 } // namespace quillet

@@ -1,10 +1,11 @@
 // Bif 437: named engine options set and asked for by the B-code library.
 //
-// The options that act on windows (titles, window numbers, the splash and the default-window
-// check) are ignored until the window system lands; the others act as documented.
+// The splash options are ignored until the splash screen lands; the others act as documented.
 #include "bifs/install_bifs.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
+#include "ui/default_window.h"
+#include "ui/window_table.h"
 #include "values/debug_log.h"
 #include "values/strings.h"
 #include "xvt/xvt.h"
@@ -15,6 +16,18 @@
 namespace quillet {
 namespace {
 
+void set_current_window_title(const std::string& title) {
+    WindowRecord* record = find_window(window_table.current);
+    if (!record) return;
+    record->title = title;
+    if (record->native_window != no_xvt_window) xp_vobj_set_title(record->native_window, title);
+}
+
+int32_t focus_window_number() {
+    int n = window_number_of(xvt_scr_get_focus_vobj());
+    return n >= 0 ? n : window_table.current;
+}
+
 void engine_option() {
     std::string name(str_view(load_u32(str_operand())));
     Addr value_rec = load_u32(str_operand());
@@ -22,6 +35,12 @@ void engine_option() {
     Addr number = num_operand();
     if (name == "dialog") xvt_dm_post_message(MessageKind::note, value);
     if (name == "DEBUG" || name == "debug") debug_log("%s", value.c_str());
+    if (name == "stt" && !value.empty()) xvt_app_set_title(value);
+    if (name == "sdt") set_current_window_title(value);
+    if (name == "aaw") num_set_int(number, window_table.current);
+    if (name == "afw") num_set_int(number, focus_window_number());
+    if (name == "DEFAULT WINDOW CHECK" && window_table.current == default_window)
+        show_default_window();
     if (name == "SEGMENT COUNT") num_set_int(number, int32_t(program.modules.size()));
     if (name == "CHECK NULL") {
         debug_log("checking null");

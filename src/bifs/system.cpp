@@ -4,7 +4,6 @@
 #include "bifs/install_bifs.h"
 #include "devices/clock.h"
 #include "devices/host_commands.h"
-#include "devices/input_time_limit.h"
 #include "devices/memory_query.h"
 #include "devices/path_mapping.h"
 #include "interp/chain_request.h"
@@ -12,6 +11,8 @@
 #include "interp/operands.h"
 #include "interp/program_arguments.h"
 #include "interp/registers.h"
+#include "ui/engine_timers.h"
+#include "ui/timed_wait.h"
 #include "values/strings.h"
 #include "xvt/xvt.h"
 
@@ -84,7 +85,7 @@ void date_text() {
 void pause() {
     Cell ms = num_round(num_mul(load_cell(num_operand()), num_int(1000)));
     double wait = num_to_double(ms);
-    if (wait > 0) xvt_timed_wait(wait >= 9e18 ? INT64_MAX : int64_t(wait));
+    if (wait > 0) timed_wait(wait >= 9e18 ? INT64_MAX : int64_t(wait));
 }
 
 void arm_time_limit() {

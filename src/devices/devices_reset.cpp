@@ -1,7 +1,6 @@
 #include "devices/devices_reset.h"
 
 #include "devices/host_commands.h"
-#include "devices/input_time_limit.h"
 #include "devices/program_files.h"
 
 namespace quillet {
@@ -9,7 +8,6 @@ namespace quillet {
 void reset_devices_state() {
     reset_program_files();
     reset_host_commands();
-    reset_input_time_limit();
 }
 
 } // namespace quillet

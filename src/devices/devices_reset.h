@@ -3,8 +3,7 @@
 
 namespace quillet {
 
-// Closes the program's files (and with them their locks), reaps ended background commands and
-// disarms the input time limit.
+// Closes the program's files (and with them their locks) and reaps ended background commands.
 void reset_devices_state();
 
 } // namespace quillet

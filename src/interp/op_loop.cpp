@@ -16,6 +16,7 @@
 #include "interp/operands.h"
 #include "interp/registers.h"
 #include "interp/routine_plans.h"
+#include "interp/upper_layer_hooks.h"
 #include "values/arrays.h"
 #include "values/numbers.h"
 #include "values/string_ops.h"
@@ -505,6 +506,7 @@ void run_op_slice() {
 
 void pump_between_ops() {
     process_host_messages();
+    if (upper_layer_hooks.after_pump) upper_layer_hooks.after_pump();
 }
 
 void bound_run_to_ops(uint64_t ops) {

@@ -7,6 +7,7 @@
 #include "startup/image_loader.h"
 #include "startup/program_start.h"
 #include "startup/startup_state.h"
+#include "ui/default_window.h"
 #include "ui/ui_hooks.h"
 #include "values/arena.h"
 #include "values/debug_log.h"
@@ -35,7 +36,10 @@ void layer_diagnostic(const char* line) {
 
 long task_event_handler(int, int event) {
     switch (event) {
-    case xvt_event_create: start_program();
+    case xvt_event_create:
+        // Headless counts as a window system; a run without one has no default window.
+        if (xvt_screen_size()) create_default_window();
+        start_program();
     case xvt_event_destroy: program_exit();
     default: return 0;
     }

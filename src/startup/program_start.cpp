@@ -12,6 +12,7 @@
 #include "startup/chain.h"
 #include "startup/image_loader.h"
 #include "startup/startup_state.h"
+#include "ui/ui_reset.h"
 #include "values/errors.h"
 #include "values/values_reset.h"
 #include "xvt/xvt.h"
@@ -61,6 +62,7 @@ void reset_engine() {
     reset_interp_state();
     reset_devices_state();
     reset_graphics_state();
+    reset_ui_state();
     startup = StartupState{};
 }
 

@@ -26,6 +26,9 @@ inline constexpr std::array<Color, named_colour_count> initial_named_colours = {
     0xFFFF00, 0xAAAA00, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000};
 
 struct ColourState {
+    // The sixteen standard colours as the screen shows them (snapped at start-up); colour mode 1
+    // copies them into colour numbers 0..15.
+    std::array<Color, standard_colour_count> standard = standard_colours;
     int32_t max_colour = standard_colour_count - 1;
     // max_colour + 1 entries (at least 16); an entry snapped to a device colour carries
     // (number + 16) mod 256 in its top byte.

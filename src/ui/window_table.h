@@ -166,6 +166,10 @@ struct WindowTable {
     int saved_current = default_window; // while a bif runs on behalf of another window
     int highest = 0;                    // highest window number handed out
     bool default_not_yet_shown = false;
+    // The default window's destroy ends the program while event mode is off; closing all
+    // windows at the end turns it off.
+    bool exit_on_default_destroy = true;
+    bool exit_requested = false; // acted on after the event, outside the window system
 };
 
 inline WindowTable window_table;

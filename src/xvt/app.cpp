@@ -65,9 +65,10 @@ bool xvt_app_open() {
     }
 }
 
-void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig&) {
+void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig& config) {
     if (!xvt_app_open()) return; // the task window cannot be created
     app.handler = handler;
+    app.task_title = config.task_title ? config.task_title : "";
     handler(0, xvt_event_create);
 }
 
@@ -97,6 +98,21 @@ void process_host_messages() {
         app.empty_peeks = 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+void xvt_app_program_ending() {
+    if (app.windows) app.windows->backend().program_ending();
+}
+
+bool xvt_wait_message() {
+    check_interrupt();
+    host::WindowSystem* ws = app.windows.get();
+    if (!ws) return false;
+    host::Message m;
+    if (!ws->get(m)) return false;
+    ws->dispatch(m);
+    app.empty_peeks = 0;
+    return true;
 }
 
 bool xvt_win_wait_for_key(XvtWindow window) {

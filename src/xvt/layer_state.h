@@ -78,6 +78,7 @@ struct ErrorHandlerEntry {
 
 struct AppState {
     TaskEventHandler handler = nullptr;
+    std::string task_title; // the task window has no host window of its own
     unsigned empty_peeks = 0;
     std::unique_ptr<host::Backend> backend; // until the window system takes it
     std::unique_ptr<host::WindowSystem> windows;

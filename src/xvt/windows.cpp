@@ -244,6 +244,45 @@ void xp_vobj_raise(XvtWindow window) {
         app.windows->raise_window(app.windows->top_level_of(record->host));
 }
 
+void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect) {
+    if (LayerWindow* record = checked_window(window, "xp_vobj_get_outer_rect", ErrorCategory::vobj,
+                                             [](const WindowTypeInfo&) { return true; }))
+        rect = app.windows->outer_rect(record->host);
+}
+
+void xp_vobj_set_title(XvtWindow window, std::string_view title) {
+    if (LayerWindow* record = checked_window(window, "xp_vobj_set_title", ErrorCategory::vobj,
+                                             [](const WindowTypeInfo&) { return true; }))
+        app.windows->set_title(record->host, title);
+}
+
+XvtWindow xvt_scr_get_focus_vobj() {
+    if (!app.windows) return no_xvt_window;
+    // The focus may be on a control: its top-level window is the layer's window.
+    for (host::WindowId id = app.windows->focus(); id != host::no_window;
+         id = app.windows->parent(id))
+        if (XvtWindow window = layer_handle(id); window != no_xvt_window) return window;
+    return no_xvt_window;
+}
+
+void xvt_app_set_title(std::string_view title) {
+    app.task_title = std::string(title);
+}
+
+std::string_view xvt_app_get_title() {
+    return app.task_title;
+}
+
+void xp_win_trap_pointer(XvtWindow window) {
+    if (LayerWindow* record = checked_window(window, "xp_win_trap_pointer", ErrorCategory::vobj,
+                                             [](const WindowTypeInfo&) { return true; }))
+        app.windows->set_capture(record->host);
+}
+
+void xp_win_release_pointer() {
+    if (app.windows) app.windows->release_capture();
+}
+
 bool xvt_scr_set_focus_vobj(XvtWindow window) {
     LayerWindow* record = layer_window(window);
     if (!record) return false;

@@ -58,6 +58,14 @@ void xvt_app_destroy();
 // Takes and dispatches pending host messages; sleeps 1 ms after 10000 empty peeks in a row.
 void process_host_messages();
 
+// Tells the host that the program is ending and about to close its windows (the headless
+// backend takes its exit pictures then).
+void xvt_app_program_ending();
+
+// Waits for the next host message (timers included) and dispatches it; false, with nothing
+// dispatched, when the session has ended or there is no window system.
+bool xvt_wait_message();
+
 // From now on SIGINT and SIGTERM end the program: the signal marks the request, and the next pump
 // or wait of any loop (a message box, the wait for a key, a modal dialog) calls on_interrupt with
 // the signal's number, outside the signal handler, where it may clean up and end the process.
@@ -257,6 +265,19 @@ int32_t xp_vobj_get_type(XvtWindow window); // 0 after 0x20000001
 void xp_vobj_set_visible(XvtWindow window, bool visible);
 // Brings the window's top-level window to the front.
 void xp_vobj_raise(XvtWindow window);
+void xp_vobj_set_title(XvtWindow window, std::string_view title);
+// The layer window holding the keyboard focus (a focused control's window); none when no window
+// of the layer has it.
+XvtWindow xvt_scr_get_focus_vobj();
+// The task window's title: set by xvt_app_create and option "stt"; the task window is not shown
+// on our host, so the title is only kept.
+void xvt_app_set_title(std::string_view title);
+std::string_view xvt_app_get_title();
+// The outer frame in the parent's client coordinates (the screen for top-level windows).
+void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect);
+// The mouse goes to the window until released, wherever the pointer is.
+void xp_win_trap_pointer(XvtWindow window);
+void xp_win_release_pointer();
 long xp_vobj_get_data(XvtWindow window);
 void xp_vobj_set_data(XvtWindow window, long data);
 

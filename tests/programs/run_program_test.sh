@@ -8,6 +8,7 @@
 #   ; no-debug-log            run without a debug log file beside the program
 #   ; input: LINE             one line of the headless input script (none: no script)
 #   ; expect-snapshot: FILE   a picture the run wrote to its snapshot directory
+#   ; expect-no-snapshot      the run wrote no picture at all (no window was ever shown)
 #   ; env: NAME=VALUE         an environment variable for the program (one per line)
 # Programs never change the machine's clock: QUILLET_CLOCK_READ_ONLY is always set.
 # Usage: run_program_test.sh QUILLET ENGINE SOURCE WORKDIR
@@ -60,4 +61,7 @@ fi
 for picture in $(expectations expect-snapshot); do
     [ -f "$dir/snaps/$picture" ] || fail "no snapshot $picture (have: $(ls "$dir/snaps" 2>/dev/null))"
 done
+if grep -q '^[[:space:]]*[;#]*[[:space:]]*expect-no-snapshot' "$source"; then
+    [ -z "$(ls "$dir/snaps" 2>/dev/null)" ] || fail "snapshots written: $(ls "$dir/snaps")"
+fi
 echo "ok $name"

@@ -295,8 +295,15 @@ void HeadlessBackend::message_box_closed(WindowId box) {
     std::erase(m_boxes, box);
 }
 
+// The exit pictures are taken once: before the program closes its windows at its end, or when
+// the window system ends without that (a fatal stop, a signal).
+void HeadlessBackend::program_ending() {
+    if (!m_exit_pictures_taken) write_snapshots("exit");
+    m_exit_pictures_taken = true;
+}
+
 void HeadlessBackend::shutting_down() {
-    write_snapshots("exit");
+    program_ending();
 }
 
 std::vector<std::string> HeadlessBackend::write_snapshots(const std::string& prefix) {

@@ -36,6 +36,7 @@ public:
     void message_box_opened(WindowId box, MessageBoxKind kind, std::string_view text) override;
     void message_box_closed(WindowId box) override;
     void shutting_down() override;
+    void program_ending() override;
 
     // Writes every shown top-level window as DIR/PREFIX-TITLE.png; returns the files written.
     std::vector<std::string> write_snapshots(const std::string& prefix);
@@ -59,6 +60,7 @@ private:
     int m_snapshot_count = 0;
     int m_idle_after_end = 0;
     bool m_quit_sent = false;
+    bool m_exit_pictures_taken = false;
 };
 
 } // namespace quillet::host

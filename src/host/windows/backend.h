@@ -47,6 +47,9 @@ public:
 
     // Called by the window system's destructor while every window still exists.
     virtual void shutting_down() {}
+    // The program is ending and is about to close its windows: the last moment they are all
+    // there. shutting_down still follows.
+    virtual void program_ending() {}
 
 protected:
     WindowSystem* m_ws = nullptr;

@@ -1,0 +1,59 @@
+// The windows' part of a program's end: "Press any key." and the wait, closing every window,
+// and the default window's close box ending the program.
+#include "interp/fatal.h"
+#include "interp/registers.h"
+#include "ui/default_window.h"
+#include "ui/key_queue.h"
+#include "ui/window_after_draw.h"
+#include "ui/window_table.h"
+
+namespace quillet {
+namespace {
+
+constexpr std::string_view press_any_key = "Press any key.";
+
+} // namespace
+
+void end_of_program_wait() {
+    WindowRecord* record = find_window(window_table.current);
+    if (!record || (record->native_window == no_xvt_window && !window_table.default_not_yet_shown))
+        return;
+    int32_t saved_busy = vm.busy_mark;
+    vm.busy_mark = 1;
+    // Drawn before the window is shown, so that it is there from the window's first picture.
+    int32_t y = record->pixel_height - 10;
+    for_each_drawable(*record, [&](XvtWindow w) {
+        xp_dwin_draw_text(w, 1, y, press_any_key, static_cast<int32_t>(press_any_key.size()));
+    });
+    window_after_draw(window_table.current, false);
+    show_default_window();
+    // Until a key is queued, the window is closed (its destroy asks for the exit) or the session
+    // ends (a headless run with no scripted key left).
+    while (key_queue.key_count <= 0 && !window_table.exit_requested && xvt_wait_message()) {
+    }
+    vm.busy_mark = saved_busy;
+}
+
+void close_all_windows() {
+    xvt_app_program_ending();
+    bool saved = window_table.exit_on_default_destroy;
+    window_table.exit_on_default_destroy = false;
+    // Without the object system's FREE method each window is destroyed; its destroy event frees
+    // the record.
+    for (int n = window_table.highest; n >= 0; --n) {
+        WindowRecord* record = find_window(n);
+        if (record && record->native_window != no_xvt_window)
+            xp_vobj_destroy(record->native_window);
+    }
+    window_table.exit_on_default_destroy = saved;
+    window_table.exit_requested = false;
+    process_host_messages();
+}
+
+void act_on_exit_request() {
+    if (!window_table.exit_requested) return;
+    window_table.exit_requested = false;
+    program_exit();
+}
+
+} // namespace quillet

@@ -1,0 +1,21 @@
+#include "ui/ui_reset.h"
+
+#include "ui/colours.h"
+#include "ui/default_window.h"
+#include "ui/engine_timers.h"
+#include "ui/key_queue.h"
+#include "ui/switch_stack.h"
+#include "ui/window_table.h"
+
+namespace quillet {
+
+void reset_ui_state() {
+    reset_window_table();
+    reset_colours();
+    reset_key_queue();
+    reset_switch_stack();
+    reset_engine_timers();
+    system_measures = SystemMeasures{};
+}
+
+} // namespace quillet

@@ -1,0 +1,215 @@
+#include "ui/window_event_handler.h"
+
+#include "interp/registers.h"
+#include "ui/default_window.h"
+#include "ui/engine_timers.h"
+#include "ui/key_queue.h"
+#include "ui/switch_stack.h"
+#include "ui/ui_seams.h"
+#include "ui/window_after_draw.h"
+#include "ui/window_table.h"
+#include "values/strings.h"
+
+namespace quillet {
+namespace {
+
+constexpr int32_t insert_key = 312;          // queued even past a text edit
+constexpr int32_t first_menu_tag = 10001;    // tags below it arrive as keys
+constexpr int32_t text_edit_notify = 23;     // control type of a text-edit notification
+constexpr int32_t text_edit_id_offset = 101; // control IDs of text edits
+
+bool event_mode_on() {
+    return ui_seams.event_mode && ui_seams.event_mode();
+}
+
+void queue(int n, const XvtEvent& event) {
+    if (event_mode_on() && ui_seams.queue_event) ui_seams.queue_event(n, event);
+}
+
+int32_t screen_attr(XvtWindow window, XvtScreenAttr attr) {
+    return xp_vobj_get_attr(window, static_cast<int32_t>(attr));
+}
+
+void on_create(XvtWindow native, WindowRecord& record) {
+    xp_dwin_clear(native,
+                  static_cast<Color>(screen_attr(native, XvtScreenAttr::window_background)));
+    IntRect client;
+    xp_vobj_get_client_rect(native, client);
+    record.pixel_width = client.right;
+    record.pixel_height = client.bottom;
+    record.create_words = {};
+    // Print records come with printing; the record stays empty until then.
+    record.print_record = 0;
+    if (!record.immune) return;
+    IntSize size{client.right, client.bottom};
+    if (record.flags & window_flag::resize_box)
+        size = {screen_attr(native, XvtScreenAttr::screen_width),
+                screen_attr(native, XvtScreenAttr::screen_height)};
+    record.backing_pixmap =
+        xp_pmap_create(native, 8, std::max(size.width, 1), std::max(size.height, 1));
+    if (record.backing_pixmap != no_xvt_window)
+        xp_dwin_clear(record.backing_pixmap,
+                      static_cast<Color>(screen_attr(native, XvtScreenAttr::window_background)));
+}
+
+// Frees what the record holds and marks the slot free.
+void on_destroy(int n, WindowRecord& record) {
+    if (!record.in_use()) return;
+    if (record.menus.has_menus && ui_seams.drop_menus) ui_seams.drop_menus(n);
+    if (record.metrics.font != 0) xp_font_destroy(record.metrics.font);
+    for (Addr s : record.retained_strings)
+        str_release(s);
+    XvtWindow pixmap = record.backing_pixmap;
+    record = WindowRecord{}; // free slot: native window -1, every list and string gone
+    // When the whole window system ends, the pixmap may have gone before its window.
+    if (pixmap != no_xvt_window && xvt_pmap_surface(pixmap)) xp_pmap_destroy(pixmap);
+    if (n == default_window && !event_mode_on() && window_table.exit_on_default_destroy)
+        window_table.exit_requested = true;
+}
+
+void on_size(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
+    record.pixel_height = static_cast<int16_t>(event.words[1] & 0xFFFF);
+    record.pixel_width = static_cast<int16_t>(static_cast<uint32_t>(event.words[1]) >> 16);
+    IntRect client = IntRect::from_size(record.pixel_width, record.pixel_height);
+    xp_dwin_set_clip(native, &client);
+    xp_dwin_clear(native, record.background_value);
+    IntRect outer;
+    xp_vobj_get_outer_rect(native, outer);
+    record.rect.left = outer.left + screen_attr(native, XvtScreenAttr::resize_border_width);
+    record.rect.right = record.rect.left + record.pixel_width;
+    record.rect.bottom = outer.bottom - screen_attr(native, XvtScreenAttr::resize_border_height);
+    record.rect.top = record.rect.bottom - record.pixel_height;
+    record.resized = true;
+    queue(n, event);
+    xp_dwin_invalidate_rect(native, nullptr);
+    if (vm.fp() != 0 && !record.channels.empty() && ui_seams.channel_resize) {
+        push_switch(vm.pump_enabled);
+        vm.pump_enabled = 0;
+        window_table.saved_current = window_table.current;
+        window_table.current = n;
+        ui_seams.channel_resize(n);
+        window_table.current = window_table.saved_current;
+        vm.pump_enabled = pop_switch();
+    }
+}
+
+void on_update(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
+    if (ui_seams.text_edit_updating && ui_seams.text_edit_updating()) return;
+    if (record.updates_to_ignore > 0) {
+        --record.updates_to_ignore;
+        return;
+    }
+    if (record.repaint_fully) {
+        record.repaint_fully = false;
+        xp_vobj_set_attr(native, static_cast<int32_t>(XvtScreenAttr::repaint_in_layout), 1);
+        xp_dwin_invalidate_rect(native, nullptr);
+        xp_vobj_set_attr(native, static_cast<int32_t>(XvtScreenAttr::repaint_in_layout), 0);
+        return;
+    }
+    if (record.backing_pixmap != no_xvt_window) {
+        IntRect clip;
+        xp_dwin_get_clip(native, clip);
+        window_after_draw(n, true);
+        if (find_window(n)) xp_dwin_set_clip(native, &clip);
+    }
+    queue(n, event);
+}
+
+void on_close(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
+    if (!event_mode_on()) {
+        xp_vobj_destroy(native);
+        return;
+    }
+    if (!(record.flags & window_flag::no_hide)) {
+        record.state = WindowState::hidden;
+        xp_vobj_set_visible(native, false);
+        if (n == default_window) window_table.default_not_yet_shown = true;
+    }
+    queue(n, event);
+}
+
+void on_mouse(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
+    if (ui_seams.text_edit_mouse && ui_seams.text_edit_mouse(n, event)) return;
+    IntPoint p = xvt_unpack_point(event.words[1]);
+    bool left = event.words[4] == 0;
+    if (event.kind() == EventKind::mouse_up) {
+        xp_win_release_pointer();
+        if (left) record.mouse_state = 3;
+    } else {
+        xp_win_trap_pointer(native);
+        if (left) record.mouse_state = event.words[2] ? 4 : 2;
+    }
+    record.mouse_x = static_cast<int16_t>(p.x);
+    record.mouse_y = static_cast<int16_t>(p.y);
+    queue(n, event);
+}
+
+void on_mouse_move(int n, WindowRecord& record, const XvtEvent& event) {
+    IntPoint p = xvt_unpack_point(event.words[1]);
+    if (p.x != record.mouse_x || p.y != record.mouse_y) {
+        record.mouse_x = static_cast<int16_t>(p.x);
+        record.mouse_y = static_cast<int16_t>(p.y);
+    }
+    if (record.flags & window_flag::mouse_move_events) queue(n, event);
+}
+
+void on_key(int n, WindowRecord& record, const XvtEvent& event) {
+    int32_t key = static_cast<int16_t>(event.words[1] & 0xFFFF);
+    if (key == 0 || record.cursor_code == wait_cursor) return;
+    if (key != insert_key && ui_seams.text_edit_key && ui_seams.text_edit_key(n, event)) return;
+    queue_key(n, key, false);
+}
+
+void on_menu(int n, const XvtEvent& event) {
+    int32_t tag = event.words[1];
+    if (tag < first_menu_tag) {
+        queue_key(n, tag, false);
+        return;
+    }
+    queue(n, event);
+}
+
+void on_control(int n, const XvtEvent& event) {
+    XvtEvent control = event;
+    if (control.words[2] == text_edit_notify)
+        control.words[1] = event.words[1] + text_edit_id_offset;
+    if (ui_seams.control_event) ui_seams.control_event(n, control);
+}
+
+} // namespace
+
+long window_event_handler(XvtWindow native, const XvtEvent& event) {
+    int n = window_number_of(native);
+    if (n < 0) return 0;
+    WindowRecord& record = window_record(n);
+    switch (event.kind()) {
+    case EventKind::create: on_create(native, record); return 0;
+    case EventKind::destroy: on_destroy(n, record); return 0;
+    case EventKind::focus:
+        if (event.words[1] == 0 && n != default_window) record.repaint_fully = true;
+        queue(n, event);
+        break;
+    case EventKind::size: on_size(n, native, record, event); break;
+    case EventKind::update: on_update(n, native, record, event); break;
+    case EventKind::close: on_close(n, native, record, event); return 0;
+    case EventKind::mouse_down:
+    case EventKind::mouse_double:
+    case EventKind::mouse_up: on_mouse(n, native, record, event); break;
+    case EventKind::mouse_move: on_mouse_move(n, record, event); break;
+    case EventKind::character: on_key(n, record, event); return 0;
+    case EventKind::vscroll:
+    case EventKind::hscroll:
+        if (ui_seams.scroll) ui_seams.scroll(n, event, event.kind() == EventKind::vscroll);
+        break;
+    case EventKind::menu: on_menu(n, event); break;
+    case EventKind::control: on_control(n, event); break;
+    case EventKind::timer:
+        if (engine_timer_expired(static_cast<XvtTimer>(event.words[1]))) return 0;
+        break;
+    default: break;
+    }
+    if (ui_seams.text_edit_process && find_window(n)) ui_seams.text_edit_process(native, event);
+    return 0;
+}
+
+} // namespace quillet

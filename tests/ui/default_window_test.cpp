@@ -1,0 +1,289 @@
+// The default window over a headless window system: its start-up steps, its colour table by
+// display kind, and what its event handler does with each kind of event.
+#include "host/window_test_support.h"
+#include "ui/colours.h"
+#include "ui/default_window.h"
+#include "ui/engine_timers.h"
+#include "ui/key_queue.h"
+#include "ui/switch_stack.h"
+#include "ui/ui_reset.h"
+#include "ui/ui_seams.h"
+#include "ui/window_after_draw.h"
+#include "ui/window_event_handler.h"
+#include "ui/window_table.h"
+#include "xvt/layer_state.h"
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+// Errors the layer reported, by operation: none is expected.
+std::vector<std::string> layer_errors;
+long record_error(const ErrorRecord& record, long) {
+    layer_errors.emplace_back(record.api);
+    return 1;
+}
+
+class DefaultWindowTest : public ::testing::Test {
+protected:
+    void start(int depth = 32) {
+        host::HeadlessOptions o;
+        o.depth = depth;
+        o.echo_message_boxes = false;
+        xvt_detail::app.windows =
+            std::make_unique<host::WindowSystem>(std::make_unique<host::HeadlessBackend>(o));
+        xvt_errmsg_set_hook(record_error);
+        create_default_window();
+    }
+    void SetUp() override {
+        reset_ui_state();
+        layer_errors.clear();
+    }
+    void TearDown() override {
+        EXPECT_EQ(layer_errors, std::vector<std::string>{});
+        xvt_app_destroy();
+        reset_ui_state();
+        ui_seams = UiSeams{};
+    }
+    WindowRecord& window0() { return window_record(default_window); }
+    void send(const XvtEvent& e) { window_event_handler(window0().native_window, e); }
+    static XvtEvent event(EventKind kind, std::initializer_list<int32_t> words = {}) {
+        XvtEvent e;
+        e.words[0] = static_cast<int32_t>(kind);
+        int i = 1;
+        for (int32_t w : words)
+            e.words[i++] = w;
+        return e;
+    }
+};
+
+TEST_F(DefaultWindowTest, StartsHiddenWithItsRecordFontsAndBackingPixmap) {
+    start();
+    WindowRecord& r = window0();
+    ASSERT_TRUE(is_valid_window(0));
+    EXPECT_NE(r.native_window, no_xvt_window);
+    EXPECT_EQ(window_number_of(r.native_window), 0);
+    EXPECT_FALSE(is_user_window(r.native_window));
+    EXPECT_EQ(r.rect.left, 40);
+    EXPECT_EQ(r.rect.top, 80);
+    EXPECT_EQ(r.rect.right, 1024 - 40);
+    EXPECT_EQ(r.rect.bottom, 768 - 40);
+    EXPECT_EQ(r.state, WindowState::hidden);
+    EXPECT_TRUE(window_table.default_not_yet_shown);
+    EXPECT_FALSE(xvt_detail::app.windows->is_visible(xvt_host_window(r.native_window)));
+    EXPECT_EQ(r.title, "Quillet BASIC Amber Edition");
+    EXPECT_EQ(r.flags, window_flag::resize_box | window_flag::close_box);
+    // The create event measured the client area and made a screen-sized pixmap.
+    EXPECT_EQ(r.pixel_width, 1024 - 80);
+    EXPECT_EQ(r.pixel_height, 768 - 120);
+    ASSERT_NE(r.backing_pixmap, no_xvt_window);
+    ASSERT_NE(xvt_pmap_surface(r.backing_pixmap), nullptr);
+    EXPECT_EQ(xvt_pmap_surface(r.backing_pixmap)->width(), 1024);
+    // Courier New 10: fixed pitch, line height the sum of its parts.
+    const TextMetrics& m = r.metrics;
+    EXPECT_EQ(m.family, "Courier New");
+    EXPECT_EQ(m.font_size, 10);
+    EXPECT_GT(m.char_width, 0);
+    EXPECT_EQ(m.line_height, m.ascent + m.descent + m.leading);
+    EXPECT_GT(system_measures.char_unit, 0);
+    EXPECT_EQ(system_measures.char_unit_9, 9 * system_measures.char_unit);
+    EXPECT_EQ(system_measures.heights[3],
+              (system_measures.heights[2] - system_measures.heights[0]) / 2);
+    EXPECT_EQ(r.pen.colour, -1);
+    EXPECT_EQ(r.brush.pattern, 1);
+    EXPECT_EQ(r.background_value, 0xFFFFFFu);
+    DrawTools tools;
+    xp_dwin_get_draw_ctools(r.native_window, tools);
+    EXPECT_EQ(tools.opaque_text, 1);
+}
+
+TEST_F(DefaultWindowTest, ColourTableFollowsTheDisplayKind) {
+    start(1); // two colours: white, then blacks; the last entry black, the one before white
+    EXPECT_EQ(colours.max_colour, 1);
+    ASSERT_EQ(colours.table.size(), 16u);
+    EXPECT_EQ(colours.table[0] & color_mask, 0xFFFFFFu);
+    for (size_t i = 1; i < 16; ++i)
+        EXPECT_EQ(colours.table[i], 0u) << i;
+    // The standard colours were snapped to black and white, marked with index + 16.
+    EXPECT_EQ(colours.standard[7], snapped_colour(7, 0xFFFFFF));
+    EXPECT_EQ(colours.standard[1], snapped_colour(1, 0x000000));
+    EXPECT_EQ(colours.named[3], snapped_colour(3, 0x000000)); // red on two colours
+}
+
+TEST_F(DefaultWindowTest, SixteenAndTrueColourTables) {
+    start(4);
+    EXPECT_EQ(colours.max_colour, 15);
+    EXPECT_EQ(colour_value(4), 0xAA0000u);
+    EXPECT_EQ(colour_value(14), 0xFFFFFFu); // max - 1 becomes white
+    EXPECT_EQ(colour_value(15), 0x000000u); // max becomes black
+    xvt_app_destroy();
+    reset_ui_state();
+    start(32);
+    EXPECT_EQ(colours.max_colour, 255);
+    EXPECT_EQ(colours.table.size(), 256u);
+    EXPECT_EQ(colour_value(12), 0xFF0000u);
+    EXPECT_EQ(colour_entry(12), snapped_colour(12, 0xFF0000));
+    EXPECT_EQ(colour_value(254), 0xFFFFFFu);
+    EXPECT_EQ(colour_value(255), 0x000000u);
+}
+
+TEST_F(DefaultWindowTest, ShowingHappensOnceAndOnlyForTheCurrentDefaultWindow) {
+    start();
+    window_table.current = 3;
+    show_default_window();
+    EXPECT_TRUE(window_table.default_not_yet_shown);
+    window_table.current = 0;
+    show_default_window();
+    EXPECT_FALSE(window_table.default_not_yet_shown);
+    EXPECT_EQ(window0().state, WindowState::shown);
+    EXPECT_TRUE(xvt_detail::app.windows->is_visible(xvt_host_window(window0().native_window)));
+}
+
+TEST_F(DefaultWindowTest, KeysAreQueuedUnlessZeroOrUnderTheWaitCursor) {
+    start();
+    send(event(EventKind::character, {'a'}));
+    send(event(EventKind::character, {0}));
+    send(event(EventKind::menu, {42, 0, 0})); // a menu tag below 10001 is a key
+    window0().cursor_code = wait_cursor;
+    send(event(EventKind::character, {'b'}));
+    window0().cursor_code = arrow_cursor;
+    send(event(EventKind::character, {0xFFFF})); // 16 bits, sign-extended
+    EXPECT_EQ(key_queue.key_count, 3);
+    int32_t key = 0;
+    ASSERT_EQ(take_key(key), 0);
+    EXPECT_EQ(key, 'a');
+    ASSERT_EQ(take_key(key), 0);
+    EXPECT_EQ(key, 42);
+    ASSERT_EQ(take_key(key), 0);
+    EXPECT_EQ(key, -1);
+    EXPECT_EQ(take_key(key), 1);
+    EXPECT_EQ(key_queue.key_count, 0);
+}
+
+TEST_F(DefaultWindowTest, MouseStateAndPositionFollowTheLeftButton) {
+    start();
+    send(event(EventKind::mouse_down, {xvt_pack_point({30, 20}), 0, 0, 0}));
+    EXPECT_EQ(window0().mouse_state, 2);
+    EXPECT_EQ(window0().mouse_x, 30);
+    EXPECT_EQ(window0().mouse_y, 20);
+    send(event(EventKind::mouse_up, {xvt_pack_point({31, 21}), 0, 0, 0}));
+    EXPECT_EQ(window0().mouse_state, 3);
+    send(event(EventKind::mouse_down, {xvt_pack_point({5, 6}), 1, 0, 0}));
+    EXPECT_EQ(window0().mouse_state, 4);
+    send(event(EventKind::mouse_up, {xvt_pack_point({5, 6}), 0, 0, 1})); // right: state kept
+    EXPECT_EQ(window0().mouse_state, 4);
+    send(event(EventKind::mouse_move, {xvt_pack_point({-7, 9}), 0, 0}));
+    EXPECT_EQ(window0().mouse_x, -7);
+}
+
+TEST_F(DefaultWindowTest, CloseWithEventModeOffDestroysAndAsksForTheExit) {
+    start();
+    XvtWindow native = window0().native_window;
+    send(event(EventKind::close));
+    EXPECT_FALSE(is_valid_window(0));
+    EXPECT_EQ(xvt_host_window(native), 0u);
+    EXPECT_TRUE(window_table.exit_requested);
+}
+
+TEST_F(DefaultWindowTest, CloseWithEventModeOnHidesAndQueues) {
+    start();
+    std::vector<int> queued;
+    static std::vector<int>* sink = nullptr;
+    sink = &queued;
+    ui_seams.event_mode = [] { return true; };
+    ui_seams.queue_event = [](int, const XvtEvent& e) { sink->push_back(e.words[0]); };
+    show_default_window();
+    send(event(EventKind::close));
+    EXPECT_TRUE(is_valid_window(0));
+    EXPECT_EQ(window0().state, WindowState::hidden);
+    EXPECT_TRUE(window_table.default_not_yet_shown);
+    EXPECT_FALSE(window_table.exit_requested);
+    ASSERT_FALSE(queued.empty());
+    EXPECT_EQ(queued.back(), static_cast<int>(EventKind::close));
+}
+
+TEST_F(DefaultWindowTest, ClosingAllWindowsDoesNotEndTheProgram) {
+    start();
+    close_all_windows();
+    EXPECT_FALSE(is_valid_window(0));
+    EXPECT_FALSE(window_table.exit_requested);
+    EXPECT_TRUE(window_table.exit_on_default_destroy);
+}
+
+TEST_F(DefaultWindowTest, EngineTimersAreKilledByTheirEventAndTheLimitSetsItsFlag) {
+    start();
+    arm_input_time_limit(0);
+    XvtTimer limit = engine_timers.input_limit;
+    ASSERT_NE(limit, 0u);
+    send(event(EventKind::timer, {static_cast<int32_t>(limit)}));
+    EXPECT_EQ(engine_timers.input_limit, 0u);
+    EXPECT_TRUE(engine_timers.input_limit_expired);
+    disarm_input_time_limit();
+    EXPECT_FALSE(engine_timers.input_limit_expired);
+}
+
+TEST_F(DefaultWindowTest, RepaintReplaysTheDisplayListThroughTheSeams) {
+    start();
+    static std::vector<int32_t> redrawn;
+    redrawn.clear();
+    ui_seams.redraw_object = [](int32_t id) { redrawn.push_back(id); };
+    ui_seams.relayout_control = [](int, int32_t id) { redrawn.push_back(-id); };
+    auto put = [&](int32_t length, int32_t kind, int32_t id) {
+        for (int32_t w : {length, kind, id})
+            for (int b = 0; b < 4; ++b)
+                window0().display_list.push_back(static_cast<uint8_t>(w >> (8 * b)));
+    };
+    put(12, 10, 5);
+    put(12, 15, 7);
+    put(12, 3, 9);     // other kinds are skipped
+    put(4000, 10, 11); // runs past the list: the walk ends
+    window_after_draw(0, true);
+    EXPECT_EQ(redrawn, (std::vector<int32_t>{5, -7}));
+    window0().no_scroll = true;
+    redrawn.clear();
+    window_after_draw(0, false);
+    EXPECT_EQ(redrawn, std::vector<int32_t>{5});
+    EXPECT_FALSE(window0().replaying);
+}
+
+TEST(SwitchStack, KeepsAThousandWordsAndPopsZeroWhenEmpty) {
+    reset_switch_stack();
+    for (int i = 0; i < 1005; ++i)
+        push_switch(i);
+    EXPECT_EQ(pop_switch(), 999);
+    for (int i = 0; i < 999; ++i)
+        pop_switch();
+    EXPECT_EQ(pop_switch(), 0);
+}
+
+} // namespace
+} // namespace quillet
+
+namespace quillet {
+namespace {
+
+int dark_pixels(const Surface& s, IntRect r) {
+    int n = 0;
+    for (int y = std::max(r.top, 0); y < std::min<int>(r.bottom, s.height()); ++y)
+        for (int x = std::max(r.left, 0); x < std::min<int>(r.right, s.width()); ++x)
+            if ((s.scanline(y)[x] & color_mask) != 0xFFFFFF) ++n;
+    return n;
+}
+
+TEST_F(DefaultWindowTest, TextReachesTheWindowAndItsPixmap) {
+    start();
+    show_default_window();
+    WindowRecord& r = window0();
+    int32_t y = r.pixel_height - 10;
+    for_each_drawable(r, [&](XvtWindow w) { xp_dwin_draw_text(w, 1, y, "Press any key.", 14); });
+    IntRect area{0, y - 20, 200, y + 5};
+    EXPECT_GT(dark_pixels(*xvt_pmap_surface(r.backing_pixmap), area), 0);
+    host::WindowSystem& ws = *xvt_detail::app.windows;
+    Surface* window_surface = ws.surface(xvt_host_window(r.native_window));
+    ASSERT_NE(window_surface, nullptr);
+    EXPECT_GT(dark_pixels(*window_surface, area), 0);
+}
+
+} // namespace
+} // namespace quillet
