@@ -30,6 +30,9 @@ struct UiSeams {
     // ---- Graphic objects and controls ----
     // Display list kind 10: draws the object again when its ID is in use and it is shown.
     void (*redraw_object)(int32_t object_id) = nullptr;
+    // A box fill covered the whole of window n: its graphic objects count as no longer shown
+    // (their shown bit is cleared). Empty: there are no graphic objects.
+    void (*window_covered)(int n) = nullptr;
     // Display list kind 15: lays out a control with relative edges again for window n.
     void (*relayout_control)(int n, int32_t control_id) = nullptr;
     // A control notification of window n (after the text-edit ID mapping). Empty: ignored.

@@ -689,6 +689,27 @@ bool xp_print_end_page(XvtWindow window);
 // and frees the window. False when the document was aborted or could not be written or sent.
 bool xp_print_close_win(XvtWindow window);
 
+// ---- Host access (device_access.cpp) -----------------------------------------------------------
+// For the engine parts that work on the host directly (flood fills, pixel reads, picture copies,
+// the text cursor).
+
+class DeviceContext;
+
+// Runs `work` on the host device context of a drawing window (its picture; a pixmap's own), with
+// the window's tools, font, clip and pen position selected; what it draws is shown. False, and
+// `work` not run, for a window that takes no drawing (0x20000001).
+bool xvt_dwin_with_device(XvtWindow window, const std::function<void(DeviceContext&)>& work);
+
+// The screen's bits per pixel (32 without a window system).
+int xvt_scr_get_depth();
+
+// The one caret of the host: made for the window's native window (width 0: the host's default
+// of 1 pixel), hidden at first; placed in client coordinates; shown and hidden by count.
+bool xvt_win_create_caret(XvtWindow window, IntSize size);
+void xvt_win_destroy_caret();
+bool xvt_win_set_caret_pos(IntPoint client_point);
+void xvt_win_show_caret(bool visible);
+
 // ---- Timers (timers.cpp) -----------------------------------------------------------------------
 
 // One-shot timers by id, each with its deadline in milliseconds of the steady clock.

@@ -9,6 +9,9 @@
 #   ; input: LINE             one line of the headless input script (none: no script)
 #   ; expect-snapshot: FILE   a picture the run wrote to its snapshot directory
 #   ; expect-no-snapshot      the run wrote no picture at all (no window was ever shown)
+#   ; expect-golden: FILE     a snapshot equal to golden/NAME/FILE byte for byte; on a difference the
+#                             picture is kept as WORKDIR/NAME/FILE (QUILLET_UPDATE_GOLDEN=1
+#                             rewrites the golden: look at it before committing it)
 #   ; env: NAME=VALUE         an environment variable for the program (one per line)
 # Programs never change the machine's clock: QUILLET_CLOCK_READ_ONLY is always set.
 # Usage: run_program_test.sh QUILLET ENGINE SOURCE WORKDIR
@@ -64,4 +67,14 @@ done
 if grep -q '^[[:space:]]*[;#]*[[:space:]]*expect-no-snapshot' "$source"; then
     [ -z "$(ls "$dir/snaps" 2>/dev/null)" ] || fail "snapshots written: $(ls "$dir/snaps")"
 fi
+for picture in $(expectations expect-golden); do
+    actual="$dir/snaps/$picture" golden="$(dirname "$source")/golden/$name/$picture"
+    [ -f "$actual" ] || fail "no snapshot $picture (have: $(ls "$dir/snaps" 2>/dev/null))"
+    if [ "${QUILLET_UPDATE_GOLDEN:-}" = 1 ]; then
+        mkdir -p "$(dirname "$golden")" && cp "$actual" "$golden"
+    elif ! cmp -s "$actual" "$golden"; then
+        cp "$actual" "$dir/$picture"
+        fail "snapshot $picture differs from its golden (actual: $dir/$picture)"
+    fi
+done
 echo "ok $name"
