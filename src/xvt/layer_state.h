@@ -140,6 +140,10 @@ void forget_layer_window(XvtWindow window);
 LayerWindow* checked_window(XvtWindow window, std::string_view api, ErrorCategory category,
                             bool (*accepts)(const WindowTypeInfo&));
 
+// xvt_run_guarded without a std::function (events are delivered through it, so it must not
+// allocate).
+void run_guarded(void (*work)(void* context), void* context);
+
 // The record of a window or control that has a host window (not pixmaps); else reports
 // 0x20000001 for `api` and gives nullptr.
 LayerWindow* host_backed_window(XvtWindow window, std::string_view api, ErrorCategory category);
