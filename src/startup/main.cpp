@@ -41,6 +41,10 @@ long task_event_handler(int, int event) {
         if (xvt_screen_size()) create_default_window();
         start_program();
     case xvt_event_destroy: program_exit();
+    case xvt_event_quit:
+        // No program asks to see quit requests yet, so the session may end.
+        xvt_set_quit_allowed(true);
+        return 0;
     default: return 0;
     }
 }

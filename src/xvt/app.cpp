@@ -36,6 +36,7 @@ host::WindowSystem* window_system() {
     if (!app.windows && app.backend) {
         app.windows = std::make_unique<host::WindowSystem>(std::move(app.backend));
         app.windows->set_wait_hook(check_interrupt);
+        create_task_host_window(*app.windows);
     }
     return app.windows.get();
 }
@@ -65,13 +66,6 @@ bool xvt_app_open() {
     }
 }
 
-void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig& config) {
-    if (!xvt_app_open()) return; // the task window cannot be created
-    app.handler = handler;
-    app.task_title = config.task_title ? config.task_title : "";
-    handler(0, xvt_event_create);
-}
-
 void xvt_app_destroy() {
     // The windows go first (their table's handlers may be what they call last), then the rest.
     app.windows.reset();
@@ -85,7 +79,11 @@ void process_host_messages() {
         bool any = false;
         while (ws->peek(m, true)) {
             any = true;
-            ws->dispatch(m);
+            if (std::optional<int32_t> tag = accelerator_command(m))
+                ws->post(
+                    {ws->top_level_of(m.window), host::Msg::command, *tag, 0, 0, {}, m.modifiers});
+            else
+                ws->dispatch(m);
         }
         if (any) {
             app.empty_peeks = 0;

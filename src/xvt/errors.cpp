@@ -110,12 +110,22 @@ void xvt_report_error(std::string_view api, ErrorCategory category, ErrorId id) 
     offer(record);
 }
 
-void xvt_run_guarded(const std::function<void()>& work) {
+namespace xvt_detail {
+
+void run_guarded(void (*work)(void* context), void* context) {
     // Each message has a stack of its own: a message sent from inside a handler neither sees
     // nor empties the stack of the message that sent it.
+    // The stacks are swapped only when the outer one holds something: most messages come with
+    // none.
     struct StackScope {
-        std::vector<ErrorHandlerEntry> outer = std::exchange(app.error_handlers, {});
-        ~StackScope() { app.error_handlers = std::move(outer); }
+        std::vector<ErrorHandlerEntry> outer;
+        StackScope() {
+            if (!app.error_handlers.empty()) outer.swap(app.error_handlers);
+        }
+        ~StackScope() {
+            app.error_handlers.clear();
+            if (!outer.empty()) app.error_handlers.swap(outer);
+        }
     } stack;
     std::optional<ErrorRecord> caught;
     {
@@ -124,7 +134,7 @@ void xvt_run_guarded(const std::function<void()>& work) {
             ~Depth() { --app.guard_depth; }
         } depth;
         try {
-            work();
+            work(context);
         } catch (const LayerError& e) {
             caught = e.record;
         }
@@ -137,6 +147,13 @@ void xvt_run_guarded(const std::function<void()>& work) {
         offer({"xp_app_process_pending_events",
                xvt_error_category_text(ErrorCategory::error_handling), 0, unpopped_text});
     }
+}
+
+} // namespace xvt_detail
+
+void xvt_run_guarded(const std::function<void()>& work) {
+    run_guarded([](void* w) { (*static_cast<const std::function<void()>*>(w))(); },
+                const_cast<std::function<void()>*>(&work));
 }
 
 } // namespace quillet

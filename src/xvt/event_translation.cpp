@@ -17,10 +17,10 @@ constexpr int32_t cbn_sel_change = 1, cbn_double_click = 2, cbn_set_focus = 3, c
 constexpr int32_t stn_clicked = 0;
 } // namespace code
 
-XvtEvent event(EventKind kind) {
-    XvtEvent e;
+// The events are written in place: a 44-byte record built apart and copied would be read back
+// in wider pieces than it was written in, which stalls the processor on every event.
+void set_kind(XvtEvent& e, EventKind kind) {
     e.words[0] = static_cast<int32_t>(kind);
-    return e;
 }
 
 int32_t shift(const host::Message& m) {
@@ -30,55 +30,53 @@ int32_t control(const host::Message& m) {
     return (m.modifiers & host::mod_control) ? 1 : 0;
 }
 
-XvtEvent mouse(EventKind kind, const host::Message& m) {
-    XvtEvent e = event(kind);
+void mouse(XvtEvent& e, EventKind kind, const host::Message& m) {
+    set_kind(e, kind);
     e.words[1] = xvt_pack_point(m.point);
     e.words[2] = shift(m);
     e.words[3] = control(m);
     if (kind != EventKind::mouse_move) e.words[4] = static_cast<int32_t>(m.button);
-    return e;
 }
 
-XvtEvent scroll(EventKind kind, int32_t what, int32_t position) {
-    XvtEvent e = event(kind);
+void scroll(XvtEvent& e, EventKind kind, int32_t what, int32_t position) {
+    set_kind(e, kind);
     e.words[1] = what;
     // The position means something only for the thumb.
     if (what == 5 || what == 6) e.words[2] = position;
-    return e;
 }
 
-std::optional<XvtEvent> control_event(const host::WindowSystem& ws, const host::Message& m) {
+bool control_event(const host::WindowSystem& ws, const host::Message& m, XvtEvent& e) {
     std::optional<host::ControlKind> kind = ws.control_kind(m.source);
-    if (!kind) return std::nullopt;
+    if (!kind) return false;
     int32_t type = layer_control_type(*kind);
-    XvtEvent e = event(EventKind::control);
+    set_kind(e, EventKind::control);
     e.words[1] = m.code & 0xFFFF;
     e.words[2] = type;
     e.words[3] = static_cast<int32_t>(layer_handle(m.source));
     if (m.value < 0 || m.value > static_cast<int32_t>(host::Notify::scrolled)) {
         diagnostic("unknown command message: %d %x", m.value, m.code);
-        return std::nullopt;
+        return false;
     }
     auto notify = static_cast<host::Notify>(m.value);
     if (notify == host::Notify::scrolled) {
         int32_t what = m.point.x;
         e.words[4] = what;
         e.words[5] = (what == 5 || what == 6) ? m.position : 0;
-        return e;
+        return true;
     }
     std::optional<int32_t> host_code = host_notification_code(*kind, notify);
-    if (!host_code) return std::nullopt;
+    if (!host_code) return false;
     switch (notification_rule(*host_code, type)) {
-    case NotificationRule::focus_gained: e.words[4] = 1, e.words[5] = 1; return e;
-    case NotificationRule::focus_lost: e.words[4] = 1; return e;
-    case NotificationRule::focus_flag: e.words[4] = 1; return e;
-    case NotificationRule::plain: return e;
-    case NotificationRule::none: return std::nullopt;
+    case NotificationRule::focus_gained: e.words[4] = 1, e.words[5] = 1; return true;
+    case NotificationRule::focus_lost: e.words[4] = 1; return true;
+    case NotificationRule::focus_flag: e.words[4] = 1; return true;
+    case NotificationRule::plain: return true;
+    case NotificationRule::none: return false;
     case NotificationRule::unknown:
         diagnostic("unknown command message: %d %x", *host_code, m.code);
-        return std::nullopt;
+        return false;
     }
-    return std::nullopt;
+    return false;
 }
 
 } // namespace
@@ -160,62 +158,57 @@ int32_t layer_control_type(host::ControlKind kind) {
     return 0;
 }
 
-std::optional<XvtEvent> translate_message(const host::WindowSystem& ws, const host::Message& m,
-                                          int32_t window_type) {
+bool translate_message(const host::WindowSystem& ws, const host::Message& m, int32_t window_type,
+                       XvtEvent& e) {
     using host::Msg;
     switch (m.kind) {
     case Msg::create: {
         const WindowTypeInfo* info = xvt_window_type_info(window_type);
-        if (info && !info->creation_event) return std::nullopt;
-        return event(EventKind::create);
+        if (info && !info->creation_event) return false;
+        set_kind(e, EventKind::create);
+        return true;
     }
-    case Msg::destroy: return event(EventKind::destroy);
-    case Msg::activate: {
-        XvtEvent e = event(EventKind::focus);
+    case Msg::destroy: set_kind(e, EventKind::destroy); return true;
+    case Msg::activate:
+        set_kind(e, EventKind::focus);
         e.words[1] = m.value ? 1 : 0;
-        return e;
-    }
-    case Msg::size: {
-        XvtEvent e = event(EventKind::size);
+        return true;
+    case Msg::size:
+        set_kind(e, EventKind::size);
         e.words[1] = static_cast<int32_t>((static_cast<uint32_t>(m.point.x) << 16) |
                                           (static_cast<uint32_t>(m.point.y) & 0xFFFF));
-        return e;
-    }
-    case Msg::close: return event(EventKind::close);
-    case Msg::query_end_session: {
-        XvtEvent e = event(EventKind::quit);
+        return true;
+    case Msg::close: set_kind(e, EventKind::close); return true;
+    case Msg::query_end_session:
+        set_kind(e, EventKind::quit);
         e.words[1] = 1;
-        return e;
-    }
-    case Msg::end_session: return event(EventKind::quit);
-    case Msg::help: return event(EventKind::help);
-    case Msg::character: {
-        XvtEvent e = event(EventKind::character);
+        return true;
+    case Msg::end_session: set_kind(e, EventKind::quit); return true;
+    case Msg::help: set_kind(e, EventKind::help); return true;
+    case Msg::character:
+        set_kind(e, EventKind::character);
         e.words[1] = m.code & 0xFFFF;
         e.words[2] = shift(m);
         e.words[3] = control(m);
-        return e;
-    }
-    case Msg::command: {
-        XvtEvent e = event(EventKind::menu);
+        return true;
+    case Msg::command:
+        set_kind(e, EventKind::menu);
         e.words[1] = m.code;
         e.words[2] = shift(m);
         e.words[3] = control(m);
-        return e;
-    }
-    case Msg::notify: return control_event(ws, m);
-    case Msg::timer: {
-        XvtEvent e = event(EventKind::timer);
+        return true;
+    case Msg::notify: return control_event(ws, m, e);
+    case Msg::timer:
+        set_kind(e, EventKind::timer);
         e.words[1] = m.code;
-        return e;
-    }
-    case Msg::vscroll: return scroll(EventKind::vscroll, m.value, m.position);
-    case Msg::hscroll: return scroll(EventKind::hscroll, m.value, m.position);
-    case Msg::mouse_down: return mouse(EventKind::mouse_down, m);
-    case Msg::mouse_up: return mouse(EventKind::mouse_up, m);
-    case Msg::mouse_move: return mouse(EventKind::mouse_move, m);
-    case Msg::mouse_double_click: return mouse(EventKind::mouse_double, m);
-    default: return std::nullopt;
+        return true;
+    case Msg::vscroll: scroll(e, EventKind::vscroll, m.value, m.position); return true;
+    case Msg::hscroll: scroll(e, EventKind::hscroll, m.value, m.position); return true;
+    case Msg::mouse_down: mouse(e, EventKind::mouse_down, m); return true;
+    case Msg::mouse_up: mouse(e, EventKind::mouse_up, m); return true;
+    case Msg::mouse_move: mouse(e, EventKind::mouse_move, m); return true;
+    case Msg::mouse_double_click: mouse(e, EventKind::mouse_double, m); return true;
+    default: return false;
     }
 }
 

@@ -29,10 +29,10 @@ std::optional<int32_t> host_notification_code(host::ControlKind kind, host::Noti
 // The layer control type of a host control kind.
 int32_t layer_control_type(host::ControlKind kind);
 
-// The event of a host message to a layer window of that type; none when the message gives no
-// event (it then gets default handling). Messages that need the window system (paint) are not
-// translated here.
-std::optional<XvtEvent> translate_message(const host::WindowSystem& ws, const host::Message& m,
-                                          int32_t window_type);
+// Writes the event of a host message to a layer window of that type into `e` (zero-filled by
+// the caller); false when the message gives no event (it then gets default handling). Messages
+// that need the window system (paint) are not translated here.
+bool translate_message(const host::WindowSystem& ws, const host::Message& m, int32_t window_type,
+                       XvtEvent& e);
 
 } // namespace quillet::xvt_detail

@@ -56,6 +56,9 @@ struct LayerWindow {
     // Shared so that this header needs only their names; each belongs to this record alone.
     std::shared_ptr<TextEditor> text_edit; // type 23
     std::shared_ptr<PrintJob> print_job;   // type 4
+
+    int32_t cursor = xvt_cursor::arrow;
+    std::vector<Color> palette; // selected with xp_vobj_set_palet; none at first
 };
 
 // A font object and the host font built for one window.
@@ -76,6 +79,17 @@ struct LayerPalette {
     std::vector<Color> colors;
 };
 
+// A linked list's elements in order; element handles are numbers given out by the list.
+struct LinkedElement {
+    XvtLlistElt id = no_llist_elt;
+    std::vector<uint8_t> data;
+    long user = 0;
+};
+struct LayerLinkedList {
+    std::vector<LinkedElement> elements;
+    XvtLlistElt last_id = no_llist_elt;
+};
+
 // The handler stack of the window message being delivered, newest last.
 struct ErrorHandlerEntry {
     ErrorHandler handler;
@@ -84,7 +98,6 @@ struct ErrorHandlerEntry {
 
 struct AppState {
     TaskEventHandler handler = nullptr;
-    std::string task_title; // the task window has no host window of its own
     unsigned empty_peeks = 0;
     std::unique_ptr<host::Backend> backend; // until the window system takes it
     std::unique_ptr<host::WindowSystem> windows;
@@ -93,12 +106,19 @@ struct AppState {
     HandleTable<LayerTimer> timers;
     HandleTable<LayerPalette> palettes;
     HandleTable<LayerFont> fonts;
+    HandleTable<LayerLinkedList> linked_lists;
     std::vector<ErrorHandlerEntry> error_handlers;
     int guard_depth = 0;
     ErrorHandler error_hook = nullptr;
     CharFilter char_filter = nullptr;
     bool quit_allowed = false;
     DiagnosticSink diagnostics = nullptr;
+
+    // The task window: its record exists from xvt_app_create; its host window (hidden) is made
+    // with the window system.
+    XvtWindow task_window = no_xvt_window;
+    std::string task_title;
+    std::vector<XvtAccelerator> accelerators;
 };
 
 inline AppState app;
@@ -125,6 +145,20 @@ void forget_layer_window(XvtWindow window);
 // `api` and gives nullptr.
 LayerWindow* checked_window(XvtWindow window, std::string_view api, ErrorCategory category,
                             bool (*accepts)(const WindowTypeInfo&));
+
+// xvt_run_guarded without a std::function (events are delivered through it, so it must not
+// allocate).
+void run_guarded(void (*work)(void* context), void* context);
+
+// The record of a window or control that has a host window (not pixmaps); else reports
+// 0x20000001 for `api` and gives nullptr.
+LayerWindow* host_backed_window(XvtWindow window, std::string_view api, ErrorCategory category);
+
+// Makes the task window's hidden host window once the window system exists.
+void create_task_host_window(host::WindowSystem& ws);
+
+// An accelerator's command for a key-down message, when the table has one.
+std::optional<int32_t> accelerator_command(const host::Message& m);
 
 // One line to the diagnostic sink, printf-style.
 [[gnu::format(printf, 1, 2)]] void diagnostic(const char* format, ...);

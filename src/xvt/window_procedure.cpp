@@ -10,12 +10,20 @@ namespace quillet::xvt_detail {
 
 namespace {
 
-void deliver(XvtWindow window, const XvtEvent& event) {
-    LayerWindow* record = app.window_table.find(window);
-    if (!record || !record->handler) return;
-    // The handler may destroy its window, and the record with it.
-    XvtEventHandler handler = record->handler;
-    xvt_run_guarded([&] { handler(window, event); });
+void deliver(const LayerWindow& record, XvtWindow window, const XvtEvent& event) {
+    if (!record.handler) return;
+    // A copy of the handler: it may destroy its window, and the record with it.
+    struct Delivery {
+        XvtEventHandler handler;
+        XvtWindow window;
+        const XvtEvent& event;
+    } delivery{record.handler, window, event};
+    run_guarded(
+        [](void* d) {
+            auto& what = *static_cast<Delivery*>(d);
+            what.handler(what.window, what.event);
+        },
+        &delivery);
 }
 
 void deliver_paint(host::WindowSystem& ws, XvtWindow window, host::WindowId id) {
@@ -29,7 +37,7 @@ void deliver_paint(host::WindowSystem& ws, XvtWindow window, host::WindowId id) 
     XvtEvent e;
     e.words = {static_cast<int32_t>(EventKind::update), update.left, update.top, update.right,
                update.bottom};
-    deliver(window, e);
+    if (const LayerWindow* record = app.window_table.find(window)) deliver(*record, window, e);
     if (ws.exists(id)) ws.mark_drawn(id);
 }
 
@@ -55,20 +63,25 @@ intptr_t layer_window_procedure(host::WindowSystem& ws, const host::Message& m) 
     switch (m.kind) {
     case host::Msg::paint: deliver_paint(ws, window, m.window); return 0;
     case host::Msg::destroy: {
-        if (std::optional<XvtEvent> e = translate_message(ws, m, record->type)) deliver(window, *e);
+        if (XvtEvent e; translate_message(ws, m, record->type, e)) deliver(*record, window, e);
         forget_layer_window(window);
         return ws.default_procedure(m);
     }
-    case host::Msg::activate: keep_focus(ws, *record, m.value != 0); break;
+    case host::Msg::activate:
+        keep_focus(ws, *record, m.value != 0);
+        // Moving the focus sends messages, whose handlers may have destroyed the window.
+        record = app.window_table.find(window);
+        if (!record) return 0;
+        break;
     case host::Msg::key_down: return ws.default_procedure(m); // its character message follows
     default: break;
     }
 
-    std::optional<XvtEvent> e = translate_message(ws, m, record->type);
-    if (!e) return ws.default_procedure(m);
-    if (e->kind() == EventKind::character && app.char_filter)
-        app.char_filter(e->words[1], e->words[2]);
-    deliver(window, *e);
+    XvtEvent e;
+    if (!translate_message(ws, m, record->type, e)) return ws.default_procedure(m);
+    if (e.kind() == EventKind::character && app.char_filter)
+        app.char_filter(e.words[1], e.words[2]);
+    deliver(*record, window, e);
     if (m.kind == host::Msg::query_end_session) return app.quit_allowed ? 1 : 0;
     return 0;
 }

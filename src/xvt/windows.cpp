@@ -84,6 +84,13 @@ intptr_t paint_handler_procedure(host::WindowSystem& ws, const host::Message& m)
     return 0;
 }
 
+// Any window or control of the layer, pixmaps included; else 0x20000001 for `api`.
+LayerWindow* any_window(XvtWindow window, std::string_view api) {
+    LayerWindow* record = layer_window(window);
+    if (!record) xvt_report_error(api, ErrorCategory::vobj, ErrorId::illegal_window);
+    return record;
+}
+
 host::WindowStyle style_of(int32_t type, uint32_t flags) {
     host::WindowStyle style;
     style.sizable = flags & xvt_win_flag::resizable;
@@ -147,8 +154,10 @@ XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHand
     const WindowTypeInfo* info = xvt_window_type_info(def.type);
     bool window_type = info && def.type != static_cast<int32_t>(WindowType::pixmap) &&
                        def.type != static_cast<int32_t>(WindowType::print);
-    LayerWindow* parent_record = parent == no_xvt_window ? nullptr : layer_window(parent);
-    if (!window_type || (parent != no_xvt_window && !parent_record)) {
+    // The task window as parent makes a top-level window, as the desktop does.
+    bool top_level = parent == no_xvt_window || parent == app.task_window;
+    LayerWindow* parent_record = top_level ? nullptr : layer_window(parent);
+    if (!window_type || (!top_level && !parent_record)) {
         xvt_report_error(api, ErrorCategory::vobj, ErrorId::invalid_parameter);
         return no_xvt_window;
     }
@@ -190,27 +199,22 @@ XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHand
 }
 
 void xp_vobj_destroy(XvtWindow window) {
-    if (LayerWindow* record = checked_window(window, "xp_vobj_destroy", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
+    if (LayerWindow* record = any_window(window, "xp_vobj_destroy"))
         if (record->host != host::no_window) app.windows->destroy_window(record->host);
 }
 
 int32_t xp_vobj_get_type(XvtWindow window) {
-    LayerWindow* record = checked_window(window, "xp_vobj_get_type", ErrorCategory::vobj,
-                                         [](const WindowTypeInfo&) { return true; });
+    LayerWindow* record = any_window(window, "xp_vobj_get_type");
     return record ? record->type : 0;
 }
 
 long xp_vobj_get_data(XvtWindow window) {
-    LayerWindow* record = checked_window(window, "xp_vobj_get_data", ErrorCategory::vobj,
-                                         [](const WindowTypeInfo&) { return true; });
+    LayerWindow* record = any_window(window, "xp_vobj_get_data");
     return record ? record->data : 0;
 }
 
 void xp_vobj_set_data(XvtWindow window, long data) {
-    if (LayerWindow* record = checked_window(window, "xp_vobj_set_data", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
-        record->data = data;
+    if (LayerWindow* record = any_window(window, "xp_vobj_set_data")) record->data = data;
 }
 
 void xvt_set_char_filter(CharFilter filter) {

@@ -483,8 +483,45 @@ void xp_dwin_draw_picture(XvtWindow window, const Surface& picture, const IntRec
 // The pixmap's picture (for tests and the image code); nullptr when it is no pixmap.
 const Surface* xvt_pmap_surface(XvtWindow pixmap);
 
-// ---- Controls ----------------------------------------------------------------------------------
-// To come: buttons, edits, scroll bars and the other controls of windows and dialogs.
+// ---- Controls (controls.cpp, scroll_bars.cpp) --------------------------------------------------
+// Child controls over the host's controls, named by layer handles like windows: the window
+// operations (title as the control's text, visibility, enabling, moving, focus, destruction) take
+// them, xp_vobj_get_type gives their control type. Their notifications reach the parent's
+// handler as event 15 with the control's handle in word 3.
+
+namespace xvt_ctl_flag {
+inline constexpr uint32_t default_button = 0x4;
+inline constexpr uint32_t disabled = 0x8;
+inline constexpr uint32_t hidden = 0x20;
+inline constexpr uint32_t multiple_selection = 0x80; // list boxes
+inline constexpr uint32_t extended_selection = 0x200;
+} // namespace xvt_ctl_flag
+
+struct XvtCtlDef {
+    int32_t type = 12; // ControlType 12..22
+    IntRect rect;      // outer rectangle in the parent's client area
+    std::string_view title;
+    int16_t id = 0;
+    uint32_t flags = 0;
+};
+
+// A control in the parent window (types 1, 2, 3 and 7; else 0x20000001); a type that is no
+// control's is 0x20000002, a host refusal 0x20000009. no_xvt_window after an error.
+XvtWindow xp_ctl_create_def(const XvtCtlDef& def, XvtWindow parent, long data);
+// Check boxes and radio buttons (others: 0x20000001, category "ctl").
+void xp_ctl_set_checked(XvtWindow control, bool checked);
+bool xvt_ctl_is_checked(XvtWindow control); // false for no check box or radio button
+// Checks the control and unchecks the other radio buttons of the group (the control among
+// them; else 0x20000007).
+void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> group);
+
+// Scroll bars (category "sbar"): a scroll-bar control, or a window's own bar: `which` 0 the
+// horizontal, 1 the vertical one (ignored for controls; else 0x20000007). The position is kept
+// between the minimum and the maximum less the proportion (the thumb's size in range units).
+void xp_sbar_set_range(XvtWindow window, int32_t which, int32_t minimum, int32_t maximum);
+void xp_sbar_set_pos(XvtWindow window, int32_t which, int32_t position);
+int32_t xp_sbar_get_pos(XvtWindow window, int32_t which); // 0 after an error
+void xp_sbar_set_proportion(XvtWindow window, int32_t which, int32_t proportion);
 
 // ---- Menus (menus.cpp) -------------------------------------------------------------------------
 // Menu bars by tag on windows of types 1, 2, 3 and 5 (0x20000001 for others).
@@ -499,8 +536,57 @@ void xvt_menu_set_item_checked(XvtWindow window, int tag, bool checked);
 void xvt_menu_set_item_enabled(XvtWindow window, int tag, bool enabled);
 void xvt_menu_set_item_title(XvtWindow window, int tag, std::string_view title);
 
-// ---- Lists -------------------------------------------------------------------------------------
-// To come: the layer's list type of strings with data.
+// ---- Lists (lists.cpp, linked_lists.cpp) -------------------------------------------------------
+
+// A list of strings, each with a data word.
+struct XvtSlistItem {
+    std::string text;
+    long data = 0;
+};
+using XvtSlist = std::vector<XvtSlistItem>;
+
+// The items of list boxes, list buttons and list edits (control types 19, 20, 21; others and
+// stale handles 0x20000001, category "list"). Indexes count from 0; an index that names no item
+// is 0x20000007.
+// At `index`, or at the end for -1 or an index past the end.
+void xp_list_add(XvtWindow control, int32_t index, std::string_view text);
+void xp_list_clear(XvtWindow control);
+int32_t xp_list_count_all(XvtWindow control);
+int32_t xp_list_count_sel(XvtWindow control);
+// The selected items' texts, each with its index as data, in list order.
+XvtSlist xp_list_get_sel(XvtWindow control);
+int32_t xp_list_get_sel_index(XvtWindow control); // the first selected; -1 for none
+bool xp_list_is_sel(XvtWindow control, int32_t index);
+// Selecting in a single-selection list leaves the other items unselected.
+void xp_list_set_sel(XvtWindow control, int32_t index, bool selected);
+
+// Linked lists of owned byte blocks (category "llist"), each element with a user word, in
+// insertion order or sorted by text. Lists and elements are small handles: a stale list is
+// 0x20000001, an element not in the list 0x20000007.
+using XvtLlist = uint32_t;
+using XvtLlistElt = uint32_t;
+inline constexpr XvtLlistElt no_llist_elt = 0;
+XvtLlist xp_llist_create();
+void xp_llist_destroy(XvtLlist list);
+// A copy of the bytes in a new element placed before `at` (no_llist_elt: at the end).
+XvtLlistElt xp_llist_add_at_elt(XvtLlist list, XvtLlistElt at, std::span<const uint8_t> data,
+                                long user);
+// The same at a 16-bit position; a position at or past the count appends.
+XvtLlistElt xp_llist_add_at_index(XvtLlist list, uint16_t index, std::span<const uint8_t> data,
+                                  long user);
+// The text and its NUL.
+XvtLlistElt xp_llist_add_text(XvtLlist list, XvtLlistElt at, std::string_view text, long user);
+// The text and its NUL before the first element whose text sorts after it: byte by byte when
+// case_sensitive, else without regard to case.
+XvtLlistElt xp_llist_add_sorted(XvtLlist list, std::string_view text, long user,
+                                bool case_sensitive);
+int32_t xp_llist_count(XvtLlist list); // the elements (0 after an error)
+// Element n from 0 and its user word; none past the end.
+std::optional<std::span<const uint8_t>> xp_llist_get_nth(XvtLlist list, int32_t n, long* user);
+XvtLlistElt xp_llist_first(XvtLlist list); // no_llist_elt when empty
+// An element's data and user word, and the element after it (no_llist_elt at the end).
+std::optional<std::span<const uint8_t>> xp_llist_elt_data(XvtLlist list, XvtLlistElt element,
+                                                          long* user, XvtLlistElt* next);
 
 // ---- Dialogs (dialogs.cpp) ---------------------------------------------------------------------
 
@@ -740,5 +826,102 @@ void xvt_timer_kill(int id);
 
 // Whether the timer exists and its time has passed.
 bool xvt_timer_expired(int id);
+
+// ---- Task window and accelerators (task_window.cpp, accelerators.cpp) --------------------------
+
+// The task window: a hidden top-level window of type 1 titled with the configuration's task
+// title, made by xvt_app_create; its events (other than the creation, which starts the program)
+// go to the task event handler. A parent of no_xvt_window or the task window makes top-level
+// windows. no_xvt_window before xvt_app_create.
+XvtWindow xvt_task_window();
+
+// The accelerator table of the pump: a key pressed with exactly these modifiers becomes the menu
+// command `tag` of the top-level window it was typed in (event 13), and is not delivered as a
+// key. Keys: upper-case letters, digits and other printable characters, and the layer's key codes
+// (key_codes.def; F1 0x14B and F10 0x154 by the same rule). The table starts empty.
+namespace xvt_accel_mod {
+inline constexpr uint32_t shift = 0x1;
+inline constexpr uint32_t control = 0x2;
+inline constexpr uint32_t alt = 0x4;
+} // namespace xvt_accel_mod
+struct XvtAccelerator {
+    int32_t key = 0;
+    uint32_t modifiers = 0;
+    int32_t tag = 0;
+};
+void xvt_app_set_accelerators(std::span<const XvtAccelerator> table);
+
+// ---- Window operations (window_operations.cpp) -------------------------------------------------
+// On every window and control of the layer that has a host window (0x20000001 for pixmaps and
+// stale handles, category "vobj").
+
+// A window's cursor: the host's cursor identifiers.
+namespace xvt_cursor {
+inline constexpr int32_t arrow = 0x7F00;
+inline constexpr int32_t ibeam = 0x7F01;
+inline constexpr int32_t wait = 0x7F02;
+inline constexpr int32_t cross = 0x7F03;
+} // namespace xvt_cursor
+
+// The control with that id among the window's children; no_xvt_window (no error) when none.
+XvtWindow xvt_win_get_ctl(XvtWindow window, int32_t control_id);
+// The mouse goes to the window until released.
+void xp_win_trap_pointer(XvtWindow window);
+void xp_win_release_pointer();
+// Shown while the mouse is over the window; a code that is no cursor is 0x20000007.
+void xp_win_set_cursor(XvtWindow window, int32_t cursor);
+int32_t xp_win_get_cursor(XvtWindow window); // 0 after an error
+
+// The outer rectangle (frame included) in the parent's client coordinates or on the screen.
+void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect);
+// Copies the title with a NUL into the buffer, truncated to fit; the bytes copied before the NUL.
+int32_t xp_vobj_get_title(XvtWindow window, std::span<char> buffer);
+void xp_vobj_set_title(XvtWindow window, std::string_view title);
+void xp_vobj_set_visible(XvtWindow window, bool visible);
+void xp_vobj_set_enabled(XvtWindow window, bool enabled);
+// Moves and sizes the window so that its client area is the rectangle (in the parent's client
+// coordinates, or on the screen); a control's rectangle is its outer one.
+void xp_vobj_move(XvtWindow window, const IntRect& client);
+void xp_vobj_raise(XvtWindow window);
+// The parent given at creation (no_xvt_window for top-level windows).
+XvtWindow xp_vobj_get_parent(XvtWindow window);
+// Selects the palette for the window's drawing (a copy; the palette may be destroyed after). On
+// our true-colour screen it changes no pixel. A stale palette is 0x20000007.
+void xp_vobj_set_palet(XvtWindow window, XvtPalette palette);
+// The window's selected palette; empty when none was selected.
+std::vector<Color> xvt_vobj_get_palet(XvtWindow window);
+// Activates the window's top-level window and gives the window the keyboard focus.
+void xp_scr_set_focus_vobj(XvtWindow window);
+
+// ---- Rectangles (rectangles.cpp) ---------------------------------------------------------------
+// A null rectangle is 0x20000007 (category "rect").
+
+void xp_rect_set(IntRect* rect, int32_t left, int32_t top, int32_t right, int32_t bottom);
+// Whether the point lies inside: left <= x < right, top <= y < bottom.
+bool xp_rect_has_point(const IntRect* rect, IntPoint point);
+
+// ---- Directories (directories.cpp) -------------------------------------------------------------
+// Directory records hold a host path. Null records are 0x20000007 (category "fsys").
+
+struct XvtDir {
+    std::string path;
+};
+void xp_fsys_get_dir(XvtDir* dir);         // the current directory
+void xp_fsys_set_dir(const XvtDir* dir);   // a directory the host refuses is 0x2000000A
+void xp_fsys_get_default_dir(XvtDir* dir); // the current directory when the process started
+// Copies the path with a NUL; false (nothing copied) when the buffer is too small.
+bool xp_fsys_convert_dir_to_str(const XvtDir* dir, std::span<char> buffer);
+// False for an empty text.
+bool xp_fsys_convert_str_to_dir(std::string_view text, XvtDir* dir);
+
+// ---- Clipboard (clipboard.cpp) -----------------------------------------------------------------
+// Text on the host's clipboard (Windows-1252 bytes, category "clip"); without a window system
+// every operation is 0x20000009.
+
+void xp_clip_put_text(std::string_view text); // replaces whatever the clipboard held
+bool xp_clip_has_text();
+std::string xp_clip_get_text(); // empty when there is none
+int32_t xp_clip_get_text_length();
+void xp_clip_clear();
 
 } // namespace quillet
