@@ -104,7 +104,7 @@ TEST(BrushOrigin, ShiftsHatchesAndPatternsEverywhere) {
             dc.pat_blt({0, 0, 40, 40}, rop3::pat_copy);
             expect_shifted("pat_blt");
             shifted.fill(0x123456);
-            dc.draw_rect({0, 0, 41, 41}); // no pen: the brush fills the whole figure
+            dc.draw_rect({0, 0, 41, 41}); // no pen: one pixel less each way, 40 x 40
             expect_shifted("draw_rect");
             shifted.fill(0x123456);
             dc.flood_fill({5, 5});
@@ -121,11 +121,17 @@ TEST(StretchBlt, EnlargesAndShrinksByPixelCentres) {
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x)
             ASSERT_EQ(dest.pixel(x, y), src.pixel(x / 2, y / 2));
+    // Shrinking: a destination centre that falls exactly between two source pixels (across,
+    // 4 to 2) takes the first of them; one inside a source pixel (down, 3 to 1) takes that one.
     Surface small(2, 1);
     DeviceContext sdc(small);
     sdc.stretch_blt({0, 0, 2, 1}, src, {0, 0, 4, 3}, rop3::src_copy);
-    EXPECT_EQ(small.pixel(0, 0), src.pixel(1, 1));
-    EXPECT_EQ(small.pixel(1, 0), src.pixel(3, 1));
+    EXPECT_EQ(small.pixel(0, 0), src.pixel(0, 1));
+    EXPECT_EQ(small.pixel(1, 0), src.pixel(2, 1));
+    // Mirrored, the first is the one nearer the source origin.
+    sdc.stretch_blt({0, 0, 2, 1}, src, {3, 0, -1, 3}, rop3::src_copy);
+    EXPECT_EQ(small.pixel(0, 0), src.pixel(3, 1));
+    EXPECT_EQ(small.pixel(1, 0), src.pixel(1, 1));
     // Same size is a plain copy, and a mix applies per pixel.
     Surface same(4, 3, 0xFFFFFF);
     DeviceContext mdc(same);

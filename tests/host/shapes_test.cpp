@@ -55,11 +55,12 @@ TEST_F(ShapeTest, RectangleOutlineAndInterior) {
     EXPECT_EQ(test::picture(surface, {1, 1, 9, 7}, black),
               "........\n.######.\n.#....#.\n.#....#.\n.######.\n........\n");
     EXPECT_EQ(count(surface, red), 4 * 2);
-    // Without a pen the brush fills the whole rectangle.
+    // Without a pen the brush fills one pixel less in width and in height.
     surface.fill(white);
     tools({PenStyle::none, 1, black}, Brush::solid(red));
     dc.draw_rect({2, 2, 8, 6});
-    EXPECT_EQ(count(surface, red), 6 * 4);
+    EXPECT_EQ(count(surface, red), 5 * 3);
+    EXPECT_EQ(painted_bounds(surface, white), (IntRect{2, 2, 7, 5}));
     // A hollow brush leaves the inside alone.
     surface.fill(white);
     tools({PenStyle::solid, 1, black}, Brush::hollow());
@@ -73,15 +74,22 @@ TEST_F(ShapeTest, OnePixelRectanglesWithAThinPenDrawNothing) {
     dc.draw_rect({5, 5, 6, 6});
     dc.draw_rect({9, 9, 8, 8}); // given backwards
     EXPECT_EQ(count(surface, white), 120 * 80);
-    // Wider ones, a wide pen and a figure without a pen still draw.
+    // Wider ones and a wide pen still draw.
     dc.draw_rect({10, 10, 12, 12});
     EXPECT_EQ(count(surface, black), 4);
     dc.state().pen.width = 3;
     dc.draw_rect({20, 20, 21, 21});
     EXPECT_EQ(surface.pixel(20, 20), black);
+    // Without a pen a rectangle loses a column and a row, so a 1 x 1, 2 x 1 or 1 x 2 one draws
+    // nothing and a 2 x 2 one a single pixel.
     tools({PenStyle::none, 1, black}, Brush::solid(red));
     dc.draw_rect({30, 30, 31, 31});
+    dc.draw_rect({40, 30, 42, 31});
+    dc.draw_rect({50, 30, 51, 32});
+    EXPECT_EQ(count(surface, red), 0);
+    dc.draw_rect({60, 30, 62, 32});
     EXPECT_EQ(count(surface, red), 1);
+    EXPECT_EQ(surface.pixel(60, 30), red);
 }
 
 // The dashes of a rectangle start at its top-right pixel and run counter-clockwise on the screen,
@@ -255,7 +263,7 @@ TEST_F(ShapeTest, HatchGapsFollowTheBackgroundMode) {
     EXPECT_EQ(count(surface, green), 16 * 16 - 2 * 16);
     surface.fill(white);
     dc.state().background_mode = BackgroundMode::transparent;
-    dc.draw_rect({0, 0, 16, 16});
+    dc.draw_rect({0, 0, 17, 17}); // no pen: columns and rows 0 to 15
     EXPECT_EQ(count(surface, blue), 2 * 16);
     EXPECT_EQ(count(surface, white), 120 * 80 - 2 * 16);
     // Hatches are aligned to the surface, not to the figure: horizontal lines on rows 3 and 11.

@@ -89,7 +89,9 @@ PixelRun pixel_run(int start, int end, bool mirrors) {
 }
 
 // One axis of a stretch: the n-th destination pixel of its run takes the source pixel of the
-// source run under its centre.
+// source run under its centre. A centre that falls exactly between two source pixels takes the
+// first of them, nearer the source origin, as the host does (two pixels shrunk to one give the
+// first).
 struct StretchAxis {
     PixelRun dest;
     PixelRun src;
@@ -98,8 +100,9 @@ struct StretchAxis {
     int64_t dest_high() const { return dest_low() + dest.count; }
     int64_t source_of(int64_t d) const {
         const int64_t n = dest.step > 0 ? d - dest.first : dest.first - d;
-        const auto k = static_cast<int64_t>(paint::uint128(2 * n + 1) * paint::uint128(src.count) /
-                                            paint::uint128(2 * dest.count));
+        const auto k =
+            static_cast<int64_t>((paint::uint128(2 * n + 1) * paint::uint128(src.count) - 1) /
+                                 paint::uint128(2 * dest.count));
         return src.first + src.step * k;
     }
 };

@@ -52,7 +52,8 @@ public:
     void line_to(IntPoint p); // from the pen position, without the last pixel; moves the pen
     void draw_polyline(std::span<const IntPoint> points);
 
-    // Outlined with the pen, filled with the brush. Rectangles are normalized first.
+    // Outlined with the pen, filled with the brush. Rectangles are normalized first; without a
+    // pen a rectangle is one pixel less in width and in height, as on the host.
     void draw_rect(IntRect r);
     void draw_round_rect(IntRect r, IntSize corner);
     void draw_ellipse(IntRect r);
@@ -73,9 +74,10 @@ public:
 
     // Block transfers with a ternary raster operation; the pattern is the state's brush.
     void bit_blt(IntRect dest, const Surface& src, IntPoint src_origin, Rop3 rop);
-    // Each destination pixel takes the source pixel under its centre. Rectangles may be given
-    // right-to-left or bottom-to-top (x + width with a negative width): where destination and
-    // source run opposite ways on an axis, the picture is mirrored on it.
+    // Each destination pixel takes the source pixel under its centre (the first of two when it
+    // falls between them). Rectangles may be given right-to-left or bottom-to-top (x + width with
+    // a negative width): where destination and source run opposite ways on an axis, the picture
+    // is mirrored on it.
     void stretch_blt(IntRect dest, const Surface& src, IntRect src_rect, Rop3 rop);
     void pat_blt(IntRect dest, Rop3 rop);
 

@@ -62,10 +62,15 @@ void draw_rounded(Surface& surface, const DrawState& state, const IntRect& clip,
 
 void DeviceContext::draw_rect(IntRect r) {
     r = r.normalized();
-    // The host draws nothing for a 1 x 1 rectangle outlined with a one-pixel pen.
-    if (r.width() == 1 && r.height() == 1 && m_state.pen.style != PenStyle::none &&
-        paint::pen_is_thin(m_state.pen))
-        return;
+    if (m_state.pen.style == PenStyle::none) {
+        // Without a pen the host fills one pixel less in width and in height: the right column
+        // and bottom row that the outline would have covered.
+        if (r.width() <= 1 || r.height() <= 1) return;
+        --r.right;
+        --r.bottom;
+    } else if (r.width() == 1 && r.height() == 1 && paint::pen_is_thin(m_state.pen)) {
+        return; // the host draws nothing for a 1 x 1 rectangle outlined with a one-pixel pen
+    }
     paint::draw_rounded(m_surface, m_state, clip_rect(), r, 0, 0);
 }
 
