@@ -261,11 +261,6 @@ XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHand
 // Destroys the window (its children first); event 1 follows, then the handle is stale.
 void xp_vobj_destroy(XvtWindow window);
 int32_t xp_vobj_get_type(XvtWindow window); // 0 after 0x20000001
-// Shows or hides the window (a window of a definition with the hidden flag starts hidden).
-void xp_vobj_set_visible(XvtWindow window, bool visible);
-// Brings the window's top-level window to the front.
-void xp_vobj_raise(XvtWindow window);
-void xp_vobj_set_title(XvtWindow window, std::string_view title);
 // The layer window holding the keyboard focus (a focused control's window); none when no window
 // of the layer has it.
 XvtWindow xvt_scr_get_focus_vobj();
@@ -273,11 +268,6 @@ XvtWindow xvt_scr_get_focus_vobj();
 // on our host, so the title is only kept.
 void xvt_app_set_title(std::string_view title);
 std::string_view xvt_app_get_title();
-// The outer frame in the parent's client coordinates (the screen for top-level windows).
-void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect);
-// The mouse goes to the window until released, wherever the pointer is.
-void xp_win_trap_pointer(XvtWindow window);
-void xp_win_release_pointer();
 long xp_vobj_get_data(XvtWindow window);
 void xp_vobj_set_data(XvtWindow window, long data);
 
