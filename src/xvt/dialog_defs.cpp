@@ -74,7 +74,7 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
 
     auto record = std::make_unique<LayerWindow>();
     record->type = static_cast<int32_t>(WindowType::dialog);
-    record->handler = std::move(handler);
+    if (handler) record->handler = std::make_unique<const XvtEventHandler>(std::move(handler));
     record->data = data;
     const XvtWindow dialog = add_layer_window(std::move(record));
     const host::WindowId id =

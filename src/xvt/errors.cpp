@@ -1,28 +1,19 @@
 // Errors of the layer: the error records and their texts, the stack of pushed handlers, the
 // error-message hook, and the guard under which every window message is delivered.
+#include "xvt/error_guard.h"
 #include "xvt/layer_state.h"
 #include "xvt/xvt.h"
 
 #include <cstdarg>
 #include <cstdio>
-#include <optional>
-#include <utility>
 
 namespace quillet {
 
 using namespace xvt_detail;
 
-namespace {
+namespace xvt_detail {
 
-constexpr std::string_view unpopped_text = "Pushed handlers not popped.";
-
-// Thrown by xvt_report_error inside a guard: it ends the window message's delivery.
-struct LayerError {
-    ErrorRecord record;
-};
-
-// Offers the record to the handlers (newest first), then the hook, then an error box.
-void offer(const ErrorRecord& record) {
+void offer_error(const ErrorRecord& record) {
     for (size_t i = app.error_handlers.size(); i-- > 0;) {
         ErrorHandlerEntry entry = app.error_handlers[i];
         if (entry.handler(record, entry.data) != 0) return;
@@ -31,9 +22,12 @@ void offer(const ErrorRecord& record) {
     xvt_dm_post_message(MessageKind::error, record.text);
 }
 
-} // namespace
-
-namespace xvt_detail {
+void report_unpopped_handlers() {
+    app.error_handlers.clear();
+    offer_error({"xp_app_process_pending_events",
+                 xvt_error_category_text(ErrorCategory::error_handling), 0,
+                 "Pushed handlers not popped."});
+}
 
 void diagnostic(const char* format, ...) {
     if (!app.diagnostics) return;
@@ -107,7 +101,7 @@ void xvt_report_error(std::string_view api, ErrorCategory category, ErrorId id) 
     auto code = static_cast<uint32_t>(id);
     ErrorRecord record{api, xvt_error_category_text(category), code, xvt_error_text(code)};
     if (app.guard_depth > 0) throw LayerError{record};
-    offer(record);
+    offer_error(record);
 }
 
 namespace xvt_detail {
@@ -115,45 +109,19 @@ namespace xvt_detail {
 void run_guarded(void (*work)(void* context), void* context) {
     // Each message has a stack of its own: a message sent from inside a handler neither sees
     // nor empties the stack of the message that sent it.
-    // The stacks are swapped only when the outer one holds something: most messages come with
-    // none.
-    struct StackScope {
-        std::vector<ErrorHandlerEntry> outer;
-        StackScope() {
-            if (!app.error_handlers.empty()) outer.swap(app.error_handlers);
-        }
-        ~StackScope() {
-            app.error_handlers.clear();
-            if (!outer.empty()) app.error_handlers.swap(outer);
-        }
-    } stack;
-    std::optional<ErrorRecord> caught;
-    {
-        struct Depth {
-            Depth() { ++app.guard_depth; }
-            ~Depth() { --app.guard_depth; }
-        } depth;
-        try {
-            work(context);
-        } catch (const LayerError& e) {
-            caught = e.record;
-        }
-    }
-    // Errors reported by the handlers or the hook themselves are offered at once.
-    if (caught) {
-        offer(*caught);
-    } else if (!app.error_handlers.empty()) {
-        app.error_handlers.clear();
-        offer({"xp_app_process_pending_events",
-               xvt_error_category_text(ErrorCategory::error_handling), 0, unpopped_text});
-    }
+    std::vector<ErrorHandlerEntry> outer;
+    outer.swap(app.error_handlers);
+    struct Restore {
+        std::vector<ErrorHandlerEntry>& outer;
+        ~Restore() { app.error_handlers.swap(outer); }
+    } restore{outer};
+    run_guarded([&] { work(context); });
 }
 
 } // namespace xvt_detail
 
 void xvt_run_guarded(const std::function<void()>& work) {
-    run_guarded([](void* w) { (*static_cast<const std::function<void()>*>(w))(); },
-                const_cast<std::function<void()>*>(&work));
+    run_guarded([&] { work(); });
 }
 
 } // namespace quillet

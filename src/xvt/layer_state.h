@@ -37,7 +37,9 @@ struct LayerWindow {
     int32_t type = 1;
     host::WindowId host = host::no_window;
     XvtWindow parent = no_xvt_window;
-    XvtEventHandler handler; // windows of xp_win_create_def
+    // Windows of xp_win_create_def. Apart from the record so that it outlives a record destroyed
+    // while it runs (see retired_handlers).
+    std::unique_ptr<const XvtEventHandler> handler;
     long data = 0;
     host::WindowId saved_focus = host::no_window; // while the window is inactive
     std::vector<MenuEntry> menu_table;
@@ -109,6 +111,10 @@ struct AppState {
     HandleTable<LayerLinkedList> linked_lists;
     std::vector<ErrorHandlerEntry> error_handlers;
     int guard_depth = 0;
+    // Handlers of windows destroyed while an event was being delivered, kept until the outermost
+    // delivery ends: the handler that destroyed its window is still running.
+    int delivery_depth = 0;
+    std::vector<std::unique_ptr<const XvtEventHandler>> retired_handlers;
     ErrorHandler error_hook = nullptr;
     CharFilter char_filter = nullptr;
     bool quit_allowed = false;
@@ -145,10 +151,6 @@ void forget_layer_window(XvtWindow window);
 // `api` and gives nullptr.
 LayerWindow* checked_window(XvtWindow window, std::string_view api, ErrorCategory category,
                             bool (*accepts)(const WindowTypeInfo&));
-
-// xvt_run_guarded without a std::function (events are delivered through it, so it must not
-// allocate).
-void run_guarded(void (*work)(void* context), void* context);
 
 // The record of a window or control that has a host window (not pixmaps); else reports
 // 0x20000001 for `api` and gives nullptr.

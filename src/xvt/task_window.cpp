@@ -59,7 +59,7 @@ void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig
     app.handler = handler;
     app.task_title = config.task_title;
     auto record = std::make_unique<LayerWindow>();
-    record->handler = forward_to_task_handler;
+    record->handler = std::make_unique<const XvtEventHandler>(forward_to_task_handler);
     app.task_window = add_layer_window(std::move(record));
     if (app.windows) create_task_host_window(*app.windows);
     handler(static_cast<int>(app.task_window), xvt_event_create);

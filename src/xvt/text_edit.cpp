@@ -45,7 +45,7 @@ void route(XvtTextEdit tx, const XvtEvent& event) {
     if (!t) return;
     LayerWindow* parent = layer_window(t->parent);
     if (parent && parent->handler) {
-        XvtEventHandler handler = parent->handler;
+        XvtEventHandler handler = *parent->handler;
         xvt_run_guarded([&] { handler(tx, event); });
     } else {
         xvt_run_guarded([&] { xp_tx_process_event(tx, event); });

@@ -3,6 +3,7 @@
 // under the error guard, with the few messages whose handling is more than one event.
 #include "xvt/window_procedure.h"
 
+#include "xvt/error_guard.h"
 #include "xvt/event_translation.h"
 #include "xvt/layer_state.h"
 
@@ -11,19 +12,18 @@ namespace quillet::xvt_detail {
 namespace {
 
 void deliver(const LayerWindow& record, XvtWindow window, const XvtEvent& event) {
-    if (!record.handler) return;
-    // A copy of the handler: it may destroy its window, and the record with it.
-    struct Delivery {
-        XvtEventHandler handler;
-        XvtWindow window;
-        const XvtEvent& event;
-    } delivery{record.handler, window, event};
-    run_guarded(
-        [](void* d) {
-            auto& what = *static_cast<Delivery*>(d);
-            what.handler(what.window, what.event);
-        },
-        &delivery);
+    const XvtEventHandler* handler = record.handler.get();
+    if (!handler) return;
+    // The handler may destroy its window, and the record with it: the handler itself is retired
+    // then, and freed when the outermost delivery ends.
+    struct Depth {
+        Depth() { ++app.delivery_depth; }
+        ~Depth() {
+            if (--app.delivery_depth == 0 && !app.retired_handlers.empty())
+                app.retired_handlers.clear();
+        }
+    } depth;
+    run_guarded([&] { (*handler)(window, event); });
 }
 
 void deliver_paint(host::WindowSystem& ws, XvtWindow window, host::WindowId id) {

@@ -40,6 +40,8 @@ void forget_layer_window(XvtWindow window) {
     std::unique_ptr<LayerWindow> record = app.window_table.remove(window);
     if (!record) return;
     app.by_host.erase(record->host);
+    if (app.delivery_depth > 0 && record->handler)
+        app.retired_handlers.push_back(std::move(record->handler));
     // The host kills the window's timers with it.
     for (XvtTimer timer : app.timers.handles()) {
         const LayerTimer* t = app.timers.find(timer);
@@ -181,7 +183,7 @@ XvtWindow xp_win_create_def(const XvtWinDef& def, XvtWindow parent, XvtEventHand
     auto record = std::make_unique<LayerWindow>();
     record->type = def.type;
     record->parent = parent;
-    record->handler = std::move(handler);
+    if (handler) record->handler = std::make_unique<const XvtEventHandler>(std::move(handler));
     record->data = data;
     XvtWindow window = add_layer_window(std::move(record));
     // The record is found by the host window from its first message on: the creation message
@@ -236,10 +238,6 @@ IntSize xvt_vobj_get_client_size(XvtWindow window) {
     return app.windows->client_size(record->host);
 }
 
-
-
-
-
 XvtWindow xvt_scr_get_focus_vobj() {
     if (!app.windows) return no_xvt_window;
     // The focus may be on a control: its top-level window is the layer's window.
@@ -256,8 +254,6 @@ void xvt_app_set_title(std::string_view title) {
 std::string_view xvt_app_get_title() {
     return app.task_title;
 }
-
-
 
 bool xvt_scr_set_focus_vobj(XvtWindow window) {
     LayerWindow* record = layer_window(window);
