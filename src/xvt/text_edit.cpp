@@ -82,10 +82,10 @@ intptr_t text_edit_procedure(host::WindowSystem& ws, const host::Message& m) {
     case host::Msg::kill_focus: route(tx, focus_event(false)); return 0;
     case host::Msg::mouse_down: ws.set_focus(m.window); return 0;
     case host::Msg::character: {
-        std::optional<XvtEvent> e = translate_message(ws, m, record->type);
-        if (!e) return ws.default_procedure(m);
-        if (app.char_filter) app.char_filter(e->words[1], e->words[2]);
-        route(tx, *e);
+        XvtEvent e{};
+        if (!translate_message(ws, m, record->type, e)) return ws.default_procedure(m);
+        if (app.char_filter) app.char_filter(e.words[1], e.words[2]);
+        route(tx, e);
         return 0;
     }
     default: return ws.default_procedure(m);

@@ -236,30 +236,6 @@ IntSize xvt_vobj_get_client_size(XvtWindow window) {
     return app.windows->client_size(record->host);
 }
 
-void xp_vobj_set_visible(XvtWindow window, bool visible) {
-    if (LayerWindow* record = checked_window(window, "xp_vobj_set_visible", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
-        app.windows->show_window(record->host, visible);
-}
-
-void xp_vobj_raise(XvtWindow window) {
-    if (LayerWindow* record = checked_window(window, "xp_vobj_raise", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
-        app.windows->raise_window(app.windows->top_level_of(record->host));
-}
-
-void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect) {
-    if (LayerWindow* record = checked_window(window, "xp_vobj_get_outer_rect", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
-        rect = app.windows->outer_rect(record->host);
-}
-
-void xp_vobj_set_title(XvtWindow window, std::string_view title) {
-    if (LayerWindow* record = checked_window(window, "xp_vobj_set_title", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
-        app.windows->set_title(record->host, title);
-}
-
 XvtWindow xvt_scr_get_focus_vobj() {
     if (!app.windows) return no_xvt_window;
     // The focus may be on a control: its top-level window is the layer's window.
@@ -275,16 +251,6 @@ void xvt_app_set_title(std::string_view title) {
 
 std::string_view xvt_app_get_title() {
     return app.task_title;
-}
-
-void xp_win_trap_pointer(XvtWindow window) {
-    if (LayerWindow* record = checked_window(window, "xp_win_trap_pointer", ErrorCategory::vobj,
-                                             [](const WindowTypeInfo&) { return true; }))
-        app.windows->set_capture(record->host);
-}
-
-void xp_win_release_pointer() {
-    if (app.windows) app.windows->release_capture();
 }
 
 bool xvt_scr_set_focus_vobj(XvtWindow window) {

@@ -273,11 +273,6 @@ XvtWindow xvt_scr_get_focus_vobj();
 // on our host, so the title is only kept.
 void xvt_app_set_title(std::string_view title);
 std::string_view xvt_app_get_title();
-// The outer frame in the parent's client coordinates (the screen for top-level windows).
-void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect);
-// The mouse goes to the window until released, wherever the pointer is.
-void xp_win_trap_pointer(XvtWindow window);
-void xp_win_release_pointer();
 long xp_vobj_get_data(XvtWindow window);
 void xp_vobj_set_data(XvtWindow window, long data);
 
