@@ -46,6 +46,11 @@ compare-socat: build
 compare-odbc: build
 	@./scripts/compare-odbc.sh $(BUILD)
 
+# 100,000 lines, 10,000 box fills and 10,000 console lines in B-code, against the same host raster
+# calls made directly from C++.
+compare-drawing: build
+	@./scripts/compare-drawing.sh $(BUILD)
+
 # Builds the demo program and binds it to the engine. On a desktop (DISPLAY set and
 # QUILLET_BACKEND not headless) it runs in a window; otherwise headless with one scripted key,
 # writing PNG snapshots of its window, whose paths it prints with the debug log.
