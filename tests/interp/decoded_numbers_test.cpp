@@ -57,7 +57,8 @@ public:
         switch (below(6)) {
         case 0: return num_int(int32_t(pick(edge_ints)));
         case 1: return num_int(int32_t(random_()));
-        case 2: return num_int(int32_t(pick(edge_ints)) + int32_t(below(9)) - 4);
+        case 2: // a few steps either side, wrapping round the 32-bit range
+            return num_int(int32_t(uint32_t(pick(edge_ints)) + uint32_t(below(9)) - 4u));
         case 3: return std::bit_cast<Cell>(pick(edge_doubles));
         case 4: return std::bit_cast<Cell>(near_integer());
         default: return any_double();
