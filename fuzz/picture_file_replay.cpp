@@ -1,14 +1,6 @@
-// Runs a picture file reader's fuzz entry over files (or every file of directories), so that the
-// seeds and the regressions are exercised by every build, not only by clang's libFuzzer.
+// Runs a picture file reader's fuzz entry over files (or every file of directories).
 #include "picture_file_entry.h"
-
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <vector>
-
-namespace fs = std::filesystem;
+#include "replay_inputs.h"
 
 int main(int argc, char** argv) {
     quillet::fuzz::PictureFileKind kind;
@@ -16,25 +8,8 @@ int main(int argc, char** argv) {
         std::cerr << "usage: picture_file_replay bmp|png|jpeg FILE|DIR...\n";
         return 2;
     }
-    std::vector<fs::path> files;
-    for (int i = 2; i < argc; ++i) {
-        if (fs::is_directory(argv[i])) {
-            for (const auto& entry : fs::directory_iterator(argv[i]))
-                if (entry.is_regular_file()) files.push_back(entry.path());
-        } else {
-            files.push_back(argv[i]);
-        }
-    }
-    for (const fs::path& f : files) {
-        std::ifstream in(f, std::ios::binary);
-        if (!in) {
-            std::cerr << "cannot read " << f << "\n";
-            return 1;
-        }
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
-        quillet::fuzz::read_picture_file(kind, bytes.data(), bytes.size());
-    }
-    std::cout << "replayed " << files.size() << " inputs\n";
-    return 0;
+    long count = quillet::fuzz::replay_inputs(2, argc, argv, [kind](std::vector<uint8_t>& b) {
+        quillet::fuzz::read_picture_file(kind, b.data(), b.size());
+    });
+    return count < 0 ? 1 : 0;
 }
