@@ -37,16 +37,10 @@ headless="$work/snaps/waiting-$title.png"
 # key and check that the program ends with status 0.
 cat >"$work/on_display.sh" <<'SCRIPT'
 cd "$1" || exit 1
+. "$2/display_session.sh"
 QUILLET_BACKEND=sdl ./prog >sdl-stdout.txt 2>sdl-stderr.txt &
 pid=$!
-window=""
-i=0
-while [ -z "$window" ] && [ $i -lt 600 ]; do
-    window=$(xdotool search --onlyvisible --name "Quillet BASIC Amber Edition" 2>/dev/null | head -n 1)
-    [ -n "$window" ] || sleep 0.1
-    i=$((i + 1))
-done
-[ -n "$window" ] || { echo "FAIL sdl_window_checks: no window appeared"; kill $pid; exit 1; }
+find_window sdl_window_checks $pid
 i=0
 rm -f previous.png
 while [ $i -lt 60 ]; do
@@ -57,26 +51,11 @@ while [ $i -lt 60 ]; do
     i=$((i + 1))
 done
 [ -f sdl-window.png ] || { echo "FAIL sdl_window_checks: the window kept changing"; kill $pid; exit 1; }
-i=0
-while kill -0 $pid 2>/dev/null && [ $i -lt 20 ]; do
-    # Without a window manager the focus is given directly.
-    xdotool windowfocus --sync "$window" 2>/dev/null
-    xdotool key a
-    sleep 1
-    i=$((i + 1))
-done
-if kill -0 $pid 2>/dev/null; then
-    echo "FAIL sdl_window_checks: the program kept waiting after keys were typed"
-    kill $pid
-    exit 1
-fi
-wait $pid
-status=$?
-[ "$status" = 0 ] || { echo "FAIL sdl_window_checks: exit status $status"; cat sdl-stderr.txt; exit 1; }
+type_until_exit sdl_window_checks $pid sdl-stderr.txt
 SCRIPT
 # A loaded machine can leave SDL without a connection to a display that is still starting (it then
 # falls back to showing nothing): such a run is tried once more on a new display.
-display_run() { xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/on_display.sh" "$work"; }
+display_run() { xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/on_display.sh" "$work" "$here"; }
 display_run || { echo "first run on the display failed, trying once more"; display_run; } || exit 1
 sdl="$work/sdl-window.png"
 
