@@ -18,6 +18,8 @@ void install_bifs() {
     install_image_bifs(bif_table);
     install_window_bifs(bif_table);
     install_drawing_bifs(bif_table);
+    install_clipboard_bifs(bif_table);
+    install_sound_bifs(bif_table);
 }
 
 } // namespace quillet
