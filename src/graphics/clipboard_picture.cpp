@@ -5,6 +5,7 @@
 #include "host/raster/dib.h"
 #include "host/raster/raster_error.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillet {
@@ -33,7 +34,9 @@ std::vector<uint8_t> clipboard_bitmap_of_picture(std::span<const uint8_t> pictur
     std::vector<uint8_t> bitmap(picture.begin() + picture_header_size, picture.begin() + end);
     // A bits-per-pixel field of 0 is what older programs stored for 24 bits; the clipboard's
     // readers need the real depth.
-    if (bitmap[14] == 0 && bitmap[15] == 0) bitmap[14] = 24;
+    const size_t depth_field = picture_header_size + 14;
+    if (picture[depth_field] == 0 && picture[depth_field + 1] == 0)
+        std::fill_n(bitmap.begin() + 14, 1, uint8_t{24});
     return bitmap;
 }
 

@@ -5,6 +5,8 @@
 #include "bcode/version.h"
 #include "interp/exceptions.h"
 #include "interp/program_arguments.h"
+#include "ui/objects/attribute_tables.h"
+#include "ui/objects/object_errors.h"
 #include "ui/ui_seams.h"
 #include "ui/window_table.h"
 #include "values/errors.h"
@@ -21,11 +23,11 @@ namespace quillet {
 
 namespace {
 
-// "name|number," for every attribute, in table order.
+// "name|number|" for every attribute, in table order, as the other classes' tables.
 const std::string& attribute_text() {
     static const std::string text = [] {
         std::string t;
-#define X(number, name, identifier) t.append(name "|" #number ",");
+#define X(number, name, identifier) t.append(name "|" #number "|");
 #include "ui/system_info_attributes.def"
 #undef X
         return t;
@@ -73,49 +75,40 @@ std::string settings_directory() {
     return "/etc";
 }
 
-void answer_screen(int n, SystemInfoRequest& r, XvtScreenAttr attr) {
-    r.answer_number(screen(n, attr));
+void answer_screen(int n, ObjectRequest& r, XvtScreenAttr attr) {
+    r.append_int(screen(n, attr));
 }
 
-void answer_switch(SystemInfoRequest& r, int32_t& setting) {
-    const int32_t n = r.next_number();
-    if (n == 0) return r.answer_number(setting);
-    setting = r.next_number();
+void answer_switch(ObjectRequest& r, int32_t& setting) {
+    const int32_t n = r.next_int();
+    if (n == 0) return r.append_int(setting);
+    setting = r.next_int();
 }
 
-} // namespace
-
-int32_t system_info_number(std::string_view name) {
-    const std::string& text = attribute_text();
-    const size_t at = text.find(std::string(name) + "|");
-    if (at == std::string::npos) return 0;
-    return std::atoi(text.c_str() + at + name.size() + 1);
-}
-
-void answer_system_info(int n, std::string_view name, SystemInfoRequest& r) {
+void answer_one(int n, std::string_view name, ObjectRequest& r) {
     using A = XvtScreenAttr;
-    const int32_t number = system_info_number(name);
-    if (number == 0) raise_error(err::unknown_attribute);
+    const int32_t number = find_attribute(attribute_text(), name);
+    if (number <= 0) raise_error(object_error::unknown_attribute);
     switch (static_cast<SystemInfo>(number)) {
     case SystemInfo::display_size:
-        r.answer_number(0);
-        r.answer_number(screen(n, A::screen_width) - 1);
-        r.answer_number(screen(n, A::screen_height) - 1);
-        r.answer_number(0);
+        r.append_int(0);
+        r.append_int(screen(n, A::screen_width) - 1);
+        r.append_int(screen(n, A::screen_height) - 1);
+        r.append_int(0);
         return;
-    case SystemInfo::machine: return r.answer_text("WIN32");
+    case SystemInfo::machine: return r.append_string("WIN32");
     case SystemInfo::native_wid: {
         const XvtWindow native = native_of(n);
-        r.answer_number(native);
-        r.answer_number(native == no_xvt_window ? 0 : screen(n, A::device_context));
+        r.append_int(static_cast<int32_t>(native));
+        r.append_int(native == no_xvt_window ? 0 : screen(n, A::device_context));
         return;
     }
     case SystemInfo::pipe_in:
     case SystemInfo::pipe_out:
     case SystemInfo::blocking:
     case SystemInfo::pipe_id:
-    case SystemInfo::box_keep_id: return r.answer_number(-1);
-    case SystemInfo::no_menus: system_info_state.no_menus = r.next_number(); return;
+    case SystemInfo::box_keep_id: return r.append_int(-1);
+    case SystemInfo::no_menus: system_info_state.no_menus = r.next_int(); return;
     case SystemInfo::static_text_height: return answer_screen(n, r, A::static_text_height);
     case SystemInfo::button_height: return answer_screen(n, r, A::button_height);
     case SystemInfo::edit_text_height: return answer_screen(n, r, A::edit_height);
@@ -124,43 +117,43 @@ void answer_system_info(int n, std::string_view name, SystemInfoRequest& r) {
     case SystemInfo::radiobutton_height: return answer_screen(n, r, A::radio_height);
     case SystemInfo::vert_sbar_width: return answer_screen(n, r, A::vscroll_width);
     case SystemInfo::env: {
-        const int32_t mode = r.next_number();
-        const std::string text = r.next_text();
-        if (mode != 0) return r.answer_number(assign_environment(text));
+        const int32_t mode = r.next_int();
+        const std::string text = r.next_string();
+        if (mode != 0) return r.append_int(assign_environment(text));
         const char* value = std::getenv(text.c_str());
-        return r.answer_text(value ? value : "");
+        return r.append_string(value ? value : "");
     }
     case SystemInfo::default_background_color: {
         const auto colour = static_cast<uint32_t>(screen(n, A::window_background));
-        r.answer_number((colour >> 16) & 0xFF);
-        r.answer_number((colour >> 8) & 0xFF);
-        r.answer_number(colour & 0xFF);
+        r.append_int((colour >> 16) & 0xFF);
+        r.append_int((colour >> 8) & 0xFF);
+        r.append_int(colour & 0xFF);
         return;
     }
     case SystemInfo::version: {
         const auto [system, machine] = host_identification();
-        r.answer_text(product_title);
-        r.answer_text("Quillet engine " + std::string(quillet_version));
-        r.answer_text(system);
-        r.answer_text(machine);
+        r.append_string(std::string(product_title));
+        r.append_string("Quillet engine " + std::string(quillet_version));
+        r.append_string(system);
+        r.append_string(machine);
         return;
     }
     case SystemInfo::key_codes: return answer_switch(r, system_info_state.key_codes);
     case SystemInfo::menu_height: return answer_screen(n, r, A::menu_height);
-    case SystemInfo::application_name: return r.answer_text(program_arguments.name);
+    case SystemInfo::application_name: return r.append_string(program_arguments.name);
     case SystemInfo::fonts_available: {
         const XvtWindow native = native_of(n);
         std::vector<std::string> families =
             xp_fmap_get_families(native == no_xvt_window ? xvt_task_window() : native);
         if (families.size() > most_font_families) families.resize(most_font_families);
-        r.answer_number(static_cast<double>(families.size()));
+        r.append_int(static_cast<int32_t>(families.size()));
         for (const std::string& family : families)
-            r.answer_text(family);
+            r.append_string(family);
         return;
     }
-    case SystemInfo::language: return r.answer_text("US English");
+    case SystemInfo::language: return r.append_string("US English");
     case SystemInfo::apple_event:
-    case SystemInfo::grab_cursor: return soft_raise(err::unanswered_system_info);
+    case SystemInfo::grab_cursor: return soft_raise(unanswered_system_info);
     case SystemInfo::title_bar_height: return answer_screen(n, r, A::title_bar_height);
     case SystemInfo::border_width: return answer_screen(n, r, A::border_width);
     case SystemInfo::border_height: return answer_screen(n, r, A::border_height);
@@ -170,9 +163,9 @@ void answer_system_info(int n, std::string_view name, SystemInfoRequest& r) {
     case SystemInfo::resize_border_height: return answer_screen(n, r, A::resize_border_height);
     case SystemInfo::reintegrated:
     case SystemInfo::student:
-    case SystemInfo::immediate: return r.answer_number(0);
+    case SystemInfo::immediate: return r.append_int(0);
     case SystemInfo::event_handling:
-        return r.answer_number(ui_seams.event_mode && ui_seams.event_mode() ? 1 : 0);
+        return r.append_int(ui_seams.event_mode && ui_seams.event_mode() ? 1 : 0);
     case SystemInfo::delimiter: {
         int32_t byte = static_cast<uint8_t>(list_syntax.delimiter);
         answer_switch(r, byte);
@@ -180,13 +173,20 @@ void answer_system_info(int n, std::string_view name, SystemInfoRequest& r) {
         return;
     }
     case SystemInfo::system_directories:
-        r.answer_text(settings_directory().substr(0, longest_directory));
-        r.answer_text(library_directory);
+        r.append_string(settings_directory().substr(0, longest_directory));
+        r.append_string(std::string(library_directory));
         return;
-    case SystemInfo::bits_per_pixel: return r.answer_number(xvt_scr_get_depth());
-    case SystemInfo::memrtns: return r.answer_text(std::string(memrtns_bytes, '\0'));
+    case SystemInfo::bits_per_pixel: return r.append_int(xvt_scr_get_depth());
+    case SystemInfo::memrtns: return r.append_string(std::string(memrtns_bytes, '\0'));
     }
-    raise_error(err::unknown_attribute);
+    raise_error(object_error::unknown_attribute);
+}
+
+} // namespace
+
+void answer_system_info(int n, ObjectRequest& request) {
+    for (const std::string& name : request.names())
+        answer_one(n, name, request);
 }
 
 } // namespace quillet

@@ -3,17 +3,13 @@
 // value, the key-codes switch, the list delimiter).
 #pragma once
 
+#include "ui/objects/object_request.h"
+
 #include <cstdint>
-#include <functional>
-#include <string>
-#include <string_view>
 
 namespace quillet {
 
-namespace err {
-inline constexpr int32_t unanswered_system_info = -11222; // "Unknown or invalid SYS_INFO request."
-inline constexpr int32_t unknown_attribute = -11225;
-} // namespace err
+inline constexpr int32_t unanswered_system_info = -11222; // Unknown or invalid SYS_INFO request.
 
 enum class SystemInfo : int32_t {
 #define X(number, name, identifier) identifier = number,
@@ -21,22 +17,11 @@ enum class SystemInfo : int32_t {
 #undef X
 };
 
-// The attribute a name finds: the name followed by "|" is looked for in the table's text, so
-// that the trailing part of a listed name finds that name; 0 when it is not there.
-int32_t system_info_number(std::string_view name);
-
-// The values a query reads (at the value arrays' running cursors) and the results it appends.
-struct SystemInfoRequest {
-    std::function<int32_t()> next_number;
-    std::function<std::string()> next_text;
-    std::function<void(double)> answer_number;
-    std::function<void(std::string_view)> answer_text;
-};
-
-// Answers one attribute name for window n (not checked: window-dependent answers of a window
-// that is not in use read the screen's). An unknown name raises -11225; "apple event" and "grab
+// Answers every attribute name of the request for window n (not checked: the window-dependent
+// answers of a number that is no window in use are the screen's), taking inputs from the value
+// lists and appending the results. An unknown name raises -11225; "apple event" and "grab
 // cursor" soft-raise -11222 and give no answer.
-void answer_system_info(int n, std::string_view name, SystemInfoRequest& request);
+void answer_system_info(int n, ObjectRequest& request);
 
 // The settings SYS_INFO keeps.
 struct SystemInfoState {
