@@ -21,7 +21,7 @@ void install_sound_bifs(BifTable& t) {
     // The op loop's pumps carry the player's position back (and poll the serial ports); every
     // program end stops the tune.
     upper_layer_hooks.poll_devices = poll_devices_after_pump;
-    upper_layer_hooks.end_sound = reset_sound;
+    upper_layer_hooks.end_sound = end_sound;
 }
 
 } // namespace quillet

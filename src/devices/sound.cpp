@@ -75,8 +75,16 @@ void play_sound(Addr record) {
     sound_state.player = std::make_unique<TunePlayer>(std::string(text), output);
 }
 
-void reset_sound() {
+void end_sound() {
     stop_sound();
+    sound_state.output.reset();
+    sound_state.output_opened = false;
+}
+
+void reset_sound() {
+    if (sound_state.player) sound_state.player->stop();
+    if (sound_state.sound) sound_state.sound->forget();
+    let_go();
     sound_state.output.reset();
     sound_state.output_opened = false;
 }

@@ -18,7 +18,11 @@ void stop_sound();
 // has ended. Run after each pump of the op loop.
 void deliver_sound_position();
 
-// Stops the tune and closes the audio device (program end, engine reset).
+// Program end: stops the tune as stop_sound does and closes the audio device.
+void end_sound();
+
+// Engine reset, which gives the arena back first: stops the player and closes the audio device
+// without touching the tune's string, which no longer exists.
 void reset_sound();
 
 } // namespace quillet

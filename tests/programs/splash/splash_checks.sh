@@ -1,7 +1,7 @@
 #!/bin/sh
 # The splash picture: a QXSPLASH.BMP beside a bound program is shown at start-up (its window's
-# snapshot at the end shows the picture), DISMISS SPLASH removes it, and a missing or corrupt file
-# shows nothing and reports nothing.
+# snapshot at the end shows the picture), DISMISS SPLASH or a click in it removes it, and a missing
+# or corrupt file shows nothing and reports nothing.
 # Usage: splash_checks.sh QUILLET ENGINE WORKDIR
 set -u
 quillet=$1 engine=$2 work=$3/splash_checks
@@ -35,9 +35,11 @@ open(sys.argv[1], "wb").write(head + info + rows)
 PY
 }
 
+# Runs $work/$1/prog headless, with the input script $2 when given.
 run() {
-    (cd "$work/$1" && QUILLET_BACKEND=headless QUILLET_SNAPSHOT_DIR=snaps timeout 60 ./prog \
-        >stdout.txt 2>stderr.txt) || fail "$1: exit status $?"
+    printf '%b' "${2:-}" >"$work/$1/input.txt"
+    (cd "$work/$1" && QUILLET_BACKEND=headless QUILLET_INPUT=input.txt QUILLET_SNAPSHOT_DIR=snaps \
+        timeout 60 ./prog >stdout.txt 2>stderr.txt) || fail "$1: exit status $?"
     [ -s "$work/$1/stderr.txt" ] && fail "$1: standard error: $(cat "$work/$1/stderr.txt")"
 }
 
@@ -63,6 +65,11 @@ program dismissed '    bif engine_option "DISMISS SPLASH", "", unused\n'
 red_bitmap "$work/dismissed/QXSPLASH.BMP"
 run dismissed
 [ -f "$work/dismissed/snaps/exit-untitled.png" ] && fail "dismissed: the splash is still there"
+
+program clicked '    bif pause 0.5\n'
+red_bitmap "$work/clicked/QXSPLASH.BMP"
+run clicked 'click 5 5\n'
+[ -f "$work/clicked/snaps/exit-untitled.png" ] && fail "clicked: the splash is still there"
 
 program corrupt ''
 printf 'BM not a bitmap at all' >"$work/corrupt/QXSPLASH.BMP"
