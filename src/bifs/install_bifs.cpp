@@ -19,6 +19,8 @@ void install_bifs() {
     install_window_bifs(bif_table);
     install_object_bifs(bif_table);
     install_drawing_bifs(bif_table);
+    install_clipboard_bifs(bif_table);
+    install_sound_bifs(bif_table);
 }
 
 } // namespace quillet

@@ -25,5 +25,7 @@ void install_image_bifs(BifTable& table);
 void install_window_bifs(BifTable& table);
 void install_object_bifs(BifTable& table);
 void install_drawing_bifs(BifTable& table);
+void install_clipboard_bifs(BifTable& table);
+void install_sound_bifs(BifTable& table);
 
 } // namespace quillet

@@ -1,10 +1,10 @@
 // Bif 437: named engine options set and asked for by the B-code library.
 //
-// The splash options are ignored until the splash screen lands; the others act as documented.
 #include "bifs/install_bifs.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
 #include "ui/default_window.h"
+#include "ui/splash.h"
 #include "ui/window_table.h"
 #include "values/debug_log.h"
 #include "values/strings.h"
@@ -35,6 +35,7 @@ void engine_option() {
     Addr number = num_operand();
     if (name == "dialog") xvt_dm_post_message(MessageKind::note, value);
     if (name == "DEBUG" || name == "debug") debug_log("%s", value.c_str());
+    if (name == "DISMISS SPLASH") dismiss_splash();
     if (name == "stt" && !value.empty()) xvt_app_set_title(value);
     if (name == "sdt") set_current_window_title(value);
     if (name == "aaw") num_set_int(number, window_table.current);

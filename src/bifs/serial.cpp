@@ -3,7 +3,6 @@
 #include "bifs/install_bifs.h"
 #include "devices/serial_ports.h"
 #include "interp/operands.h"
-#include "interp/upper_layer_hooks.h"
 #include "values/strings.h"
 
 namespace quillet {
@@ -42,8 +41,6 @@ void serial_call() {
 
 void install_serial_bifs(BifTable& t) {
     t.install(bif::serial_call, serial_call);
-    // Background reception: the op loop polls the ports after each of its pumps.
-    upper_layer_hooks.poll_devices = poll_serial_ports_after_pump;
 }
 
 } // namespace quillet

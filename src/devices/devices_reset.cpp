@@ -6,6 +6,7 @@
 #include "devices/program_files.h"
 #include "devices/serial_ports.h"
 #include "devices/sockets.h"
+#include "devices/sound.h"
 
 namespace quillet {
 
@@ -15,6 +16,7 @@ void reset_devices_state() {
     reset_pipes();
     reset_sockets();
     reset_serial_ports();
+    reset_sound();
     reset_database_connections();
 }
 

@@ -4,7 +4,7 @@
 namespace quillet {
 
 // Closes the program's files (and with them their locks), pipes, sockets and serial ports,
-// disconnects from databases and reaps ended background commands.
+// disconnects from databases, stops the tune and reaps ended background commands.
 void reset_devices_state();
 
 } // namespace quillet

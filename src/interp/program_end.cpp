@@ -8,6 +8,7 @@ namespace quillet {
 void end_program(int32_t kind) {
     if ((kind == 1 || kind == 44) && upper_layer_hooks.end_of_program_wait)
         upper_layer_hooks.end_of_program_wait();
+    if (upper_layer_hooks.end_sound) upper_layer_hooks.end_sound();
     if (upper_layer_hooks.close_all_windows) upper_layer_hooks.close_all_windows();
     program_exit();
 }

@@ -8,6 +8,7 @@
 #include "startup/program_start.h"
 #include "startup/startup_state.h"
 #include "ui/default_window.h"
+#include "ui/splash.h"
 #include "ui/ui_hooks.h"
 #include "values/arena.h"
 #include "values/debug_log.h"
@@ -38,7 +39,10 @@ long task_event_handler(int, int event) {
     switch (event) {
     case xvt_event_create:
         // Headless counts as a window system; a run without one has no default window.
-        if (xvt_screen_size()) create_default_window();
+        if (xvt_screen_size()) {
+            show_splash();
+            create_default_window();
+        }
         start_program();
     case xvt_event_destroy: program_exit();
     case xvt_event_quit:

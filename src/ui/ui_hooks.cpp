@@ -2,7 +2,9 @@
 
 #include "interp/upper_layer_hooks.h"
 #include "ui/default_window.h"
+#include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
+#include "ui/system_info.h"
 
 namespace quillet {
 
@@ -11,6 +13,7 @@ void install_ui_hooks() {
     upper_layer_hooks.after_pump = act_on_exit_request;
     upper_layer_hooks.close_all_windows = close_all_windows;
     install_object_seams();
+    object_hooks.sys_info = answer_system_info;
 }
 
 } // namespace quillet

@@ -6,6 +6,7 @@
 #include "ui/key_queue.h"
 #include "ui/objects/object_table.h"
 #include "ui/switch_stack.h"
+#include "ui/system_info.h"
 #include "ui/window_table.h"
 
 namespace quillet {
@@ -17,6 +18,7 @@ void reset_ui_state() {
     reset_key_queue();
     reset_switch_stack();
     reset_engine_timers();
+    system_info_state = SystemInfoState{};
     system_measures = SystemMeasures{};
 }
 

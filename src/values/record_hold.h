@@ -26,6 +26,10 @@ public:
 
     Addr record() const { return record_; }
 
+    // Gives the reference up without touching the arena: for an arena being reset, where the
+    // record no longer exists.
+    void forget() { record_ = 0; }
+
 private:
     Addr record_;
 };

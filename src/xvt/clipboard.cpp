@@ -1,4 +1,5 @@
 // Clipboard text over the host's clipboard (which a desktop backend shares with other programs).
+#include "xvt/host_clipboard.h"
 #include "xvt/layer_state.h"
 
 namespace quillet {
@@ -35,6 +36,11 @@ std::string xp_clip_get_text() {
 int32_t xp_clip_get_text_length() {
     host::Clipboard* c = clipboard("xp_clip_get_text_length");
     return c ? static_cast<int32_t>(c->text().size()) : 0;
+}
+
+host::Clipboard* xvt_host_clipboard() {
+    host::WindowSystem* ws = window_system();
+    return ws ? &ws->clipboard() : nullptr;
 }
 
 void xp_clip_clear() {

@@ -10,14 +10,16 @@
 
 namespace quillet::host {
 
-std::unique_ptr<Backend> create_backend_from_environment() {
+std::string chosen_backend_name() {
     const char* chosen = std::getenv("QUILLET_BACKEND");
-    std::string name = chosen && *chosen ? chosen : "";
-    if (name.empty()) {
-        const char* display = std::getenv("DISPLAY");
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        name = (display && *display) || (wayland && *wayland) ? "sdl" : "headless";
-    }
+    if (chosen && *chosen) return chosen;
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (display && *display) || (wayland && *wayland) ? "sdl" : "headless";
+}
+
+std::unique_ptr<Backend> create_backend_from_environment() {
+    const std::string name = chosen_backend_name();
     if (name == "headless")
         return std::make_unique<HeadlessBackend>(HeadlessOptions::from_environment());
     if (name == "sdl") return std::make_unique<SdlBackend>();

@@ -31,6 +31,7 @@ std::string Clipboard::text() const {
 void Clipboard::set_dib(std::vector<uint8_t> packed_dib) {
     m_dib = std::move(packed_dib);
     m_text.reset();
+    if (m_bridge.put_text) m_bridge.put_text(""); // the desktop's text belongs to the old owner
 }
 
 } // namespace quillet::host

@@ -1,6 +1,7 @@
 #include "ui/objects/window_attributes.h"
 
 #include "ui/colours.h"
+#include "ui/font_attributes.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/font_styles.h"
 #include "ui/objects/object_errors.h"
@@ -243,20 +244,10 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
     case cursor: set_cursor(r, request.next_string()); return;
     case focus_order: set_focus_order(r, request); return;
     case font_name:
-        r.metrics.family = request.next_string().substr(0, 128);
-        if (made) apply_window_font(r);
-        return;
     case font_style:
-        r.metrics.font_style = font_style_bits(request.next_string());
-        if (made) apply_window_font(r);
+    case font_size:
+        if (set_font_attribute(r.metrics, a, request) && made) apply_window_font(r);
         return;
-    case font_size: {
-        int32_t size = request.next_int();
-        if (size < 1) raise_error(font_size_not_positive);
-        r.metrics.font_size = size;
-        if (made) apply_window_font(r);
-        return;
-    }
     case textedit: {
         int32_t value = request.next_int();
         if (has_scroll_bar(r, true)) r.vertical_scroll.attached_text_edit = value;

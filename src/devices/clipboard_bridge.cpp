@@ -1,0 +1,42 @@
+// Clipboard text over the windowing layer, bitmaps over the host clipboard.
+#include "devices/clipboard_bridge.h"
+
+#include "host/windows/clipboard.h"
+#include "values/errors.h"
+#include "xvt/host_clipboard.h"
+#include "xvt/xvt.h"
+
+namespace quillet {
+
+namespace {
+
+host::Clipboard& open_clipboard(int32_t failure) {
+    host::Clipboard* clipboard = xvt_host_clipboard();
+    if (!clipboard) raise_error(failure);
+    return *clipboard;
+}
+
+} // namespace
+
+std::string clipboard_get_text() {
+    open_clipboard(err::clipboard_open_for_reading);
+    return xp_clip_has_text() ? xp_clip_get_text() : std::string();
+}
+
+void clipboard_put_text(std::string_view text) {
+    if (text.empty()) return;
+    open_clipboard(err::clipboard_open_for_writing);
+    xp_clip_put_text(text);
+}
+
+std::optional<std::vector<uint8_t>> clipboard_get_bitmap() {
+    const host::Clipboard& clipboard = open_clipboard(err::clipboard_open_for_reading);
+    if (!clipboard.has_dib()) return std::nullopt;
+    return clipboard.dib();
+}
+
+void clipboard_put_bitmap(std::vector<uint8_t> bitmap) {
+    open_clipboard(err::clipboard_open_for_reading).set_dib(std::move(bitmap));
+}
+
+} // namespace quillet

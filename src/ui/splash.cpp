@@ -1,0 +1,74 @@
+// The splash window: a plain window without caption that draws the picture on every paint and
+// goes away on a mouse click in it.
+#include "ui/splash.h"
+
+#include "devices/path_mapping.h"
+#include "graphics/draw_picture.h"
+#include "graphics/image_files.h"
+#include "graphics/picture_string.h"
+#include "xvt/xvt.h"
+
+#include <vector>
+
+namespace quillet {
+
+namespace {
+
+struct Splash {
+    XvtWindow window = no_xvt_window;
+    std::vector<uint8_t> picture;
+    IntSize size;
+};
+
+Splash splash;
+
+long splash_handler(XvtWindow window, const XvtEvent& event) {
+    switch (event.kind()) {
+    case EventKind::create:
+    case EventKind::update:
+        draw_picture(window, splash.picture, {0, 0, splash.size.width - 1, splash.size.height - 1});
+        return 0;
+    case EventKind::mouse_up: xp_vobj_destroy(window); return 0;
+    case EventKind::destroy: splash = Splash{}; return 0;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+bool show_splash() {
+    const std::optional<IntSize> screen = xvt_screen_size();
+    if (!screen) return false;
+    std::vector<uint8_t> picture;
+    try {
+        picture = read_image_file("MS BMP", host_path("QXSPLASH.BMP"));
+    } catch (const ImageFileError&) {
+        return false;
+    }
+    PictureInfo info;
+    try {
+        info = read_picture_info(picture);
+    } catch (const PictureError&) {
+        return false;
+    }
+    if (info.width <= 0 || info.height <= 0) return false;
+    splash.picture = std::move(picture);
+    splash.size = {info.width, info.height};
+    const int left = screen->width / 2 - info.width / 2;
+    const int top = screen->height / 2 - info.height / 2;
+    XvtWinDef def;
+    def.type = static_cast<int32_t>(WindowType::bordered);
+    def.client = {left, top, left + info.width, top + info.height};
+    splash.window = xp_win_create_def(def, no_xvt_window, splash_handler, 0);
+    if (splash.window == no_xvt_window) {
+        splash = Splash{};
+        return false;
+    }
+    return true;
+}
+
+void dismiss_splash() {
+    if (splash.window != no_xvt_window) xp_vobj_destroy(splash.window);
+}
+
+} // namespace quillet

@@ -1,0 +1,14 @@
+// The splash picture of a bound application: "QXSPLASH.BMP" in the current directory, shown
+// centred on the screen from start-up until it is clicked away or the program dismisses it.
+#pragma once
+
+namespace quillet {
+
+// Shows the splash when the file can be read as a bitmap; false (and nothing reported) when it
+// cannot.
+bool show_splash();
+
+// Destroys the splash window when there is one.
+void dismiss_splash();
+
+} // namespace quillet

@@ -1,0 +1,8 @@
+#!/bin/sh
+# Plays a tune through the bound engine into SDL's disk audio driver and checks the recording:
+# every note's frequency (within 1%) and length (within 10 ms), and the rests between them.
+# Usage: sound_checks.sh QUILLET ENGINE WORKDIR
+set -u
+here=$(dirname "$0")
+"$here/../run_program_test.sh" "$1" "$2" "$here/tune.qba" "$3" || exit 1
+python3 "$here/analyse_tune.py" "$3/tune/tune.raw"
