@@ -51,7 +51,7 @@ int display_kind() {
 }
 
 void after_draw() {
-    window_after_draw(window_table.current, false);
+    window_after_draw(window_table.current);
 }
 
 // Sets the tools of every drawable of the record, changed by `change`.

@@ -25,7 +25,7 @@ void end_of_program_wait() {
     for_each_drawable(*record, [&](XvtWindow w) {
         xp_dwin_draw_text(w, 1, y, press_any_key, static_cast<int32_t>(press_any_key.size()));
     });
-    window_after_draw(window_table.current, false);
+    window_after_draw(window_table.current);
     show_default_window();
     // Until a key is queued, the window is closed (its destroy asks for the exit) or the session
     // ends (a headless run with no scripted key left).

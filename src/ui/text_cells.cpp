@@ -45,7 +45,7 @@ void print_at_cell(int32_t r, int32_t c, std::string_view text) {
         clear_rect(w, line, record->background_value);
         xp_dwin_draw_text(w, narrow(x), narrow(y), text, length);
     });
-    window_after_draw(n, false);
+    window_after_draw(n);
 }
 
 int32_t font_measure(int32_t w, int32_t k, std::string_view text) {

@@ -37,19 +37,32 @@ void replay_display_list(int n, WindowRecord& record) {
     }
 }
 
+// Copies `area` of the backing pixmap onto the window, within its client area.
+void copy_from_pixmap(const WindowRecord& record, const IntRect& area) {
+    if (record.backing_pixmap == no_xvt_window || record.native_window == no_xvt_window) return;
+    const IntRect part =
+        area.intersected(IntRect::from_size(record.pixel_width, record.pixel_height));
+    if (part.is_empty()) return;
+    xp_dwin_draw_pmap(record.native_window, record.backing_pixmap, &part, &part);
+}
+
+void replay(int n, WindowRecord& record) {
+    record.replaying = true;
+    replay_display_list(n, record);
+    record.replaying = false;
+}
+
 } // namespace
 
-void window_after_draw(int n, bool from_pixmap) {
+void window_after_draw(int n) {
+    if (WindowRecord* record = find_window(n)) replay(n, *record);
+}
+
+void window_after_update(int n, const IntRect& update) {
     WindowRecord* record = find_window(n);
     if (!record) return;
-    if (from_pixmap && record->backing_pixmap != no_xvt_window &&
-        record->native_window != no_xvt_window) {
-        IntRect area = IntRect::from_size(record->pixel_width, record->pixel_height);
-        xp_dwin_draw_pmap(record->native_window, record->backing_pixmap, &area, &area);
-    }
-    record->replaying = true;
-    replay_display_list(n, *record);
-    record->replaying = false;
+    copy_from_pixmap(*record, update);
+    replay(n, *record);
 }
 
 } // namespace quillet

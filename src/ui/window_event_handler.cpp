@@ -109,7 +109,7 @@ void on_update(int n, XvtWindow native, WindowRecord& record, const XvtEvent& ev
     if (record.backing_pixmap != no_xvt_window) {
         IntRect clip;
         xp_dwin_get_clip(native, clip);
-        window_after_draw(n, true);
+        window_after_update(n, {event.words[1], event.words[2], event.words[3], event.words[4]});
         if (find_window(n)) xp_dwin_set_clip(native, &clip);
     }
     queue(n, event);

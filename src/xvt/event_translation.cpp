@@ -17,8 +17,6 @@ constexpr int32_t cbn_sel_change = 1, cbn_double_click = 2, cbn_set_focus = 3, c
 constexpr int32_t stn_clicked = 0;
 } // namespace code
 
-// The events are written in place: a 44-byte record built apart and copied would be read back
-// in wider pieces than it was written in, which stalls the processor on every event.
 void set_kind(XvtEvent& e, EventKind kind) {
     e.words[0] = static_cast<int32_t>(kind);
 }
@@ -28,14 +26,6 @@ int32_t shift(const host::Message& m) {
 }
 int32_t control(const host::Message& m) {
     return (m.modifiers & host::mod_control) ? 1 : 0;
-}
-
-void mouse(XvtEvent& e, EventKind kind, const host::Message& m) {
-    set_kind(e, kind);
-    e.words[1] = xvt_pack_point(m.point);
-    e.words[2] = shift(m);
-    e.words[3] = control(m);
-    if (kind != EventKind::mouse_move) e.words[4] = static_cast<int32_t>(m.button);
 }
 
 void scroll(XvtEvent& e, EventKind kind, int32_t what, int32_t position) {
@@ -204,10 +194,10 @@ bool translate_message(const host::WindowSystem& ws, const host::Message& m, int
         return true;
     case Msg::vscroll: scroll(e, EventKind::vscroll, m.value, m.position); return true;
     case Msg::hscroll: scroll(e, EventKind::hscroll, m.value, m.position); return true;
-    case Msg::mouse_down: mouse(e, EventKind::mouse_down, m); return true;
-    case Msg::mouse_up: mouse(e, EventKind::mouse_up, m); return true;
-    case Msg::mouse_move: mouse(e, EventKind::mouse_move, m); return true;
-    case Msg::mouse_double_click: mouse(e, EventKind::mouse_double, m); return true;
+    case Msg::mouse_down: translate_pointer(e, EventKind::mouse_down, m); return true;
+    case Msg::mouse_up: translate_pointer(e, EventKind::mouse_up, m); return true;
+    case Msg::mouse_move: translate_pointer(e, EventKind::mouse_move, m); return true;
+    case Msg::mouse_double_click: translate_pointer(e, EventKind::mouse_double, m); return true;
     default: return false;
     }
 }

@@ -58,6 +58,12 @@ intptr_t layer_window_procedure(host::WindowSystem& ws, const host::Message& m) 
     auto window = static_cast<XvtWindow>(ws.data(m.window));
     LayerWindow* record = app.window_table.find(window);
     if (!record) return ws.default_procedure(m);
+    if (m.kind == host::Msg::mouse_move) {
+        XvtEvent e;
+        translate_pointer(e, EventKind::mouse_move, m);
+        deliver(*record, window, e);
+        return 0;
+    }
     if (m.kind == host::Msg::create) bind_host_window(window, m.window);
 
     switch (m.kind) {

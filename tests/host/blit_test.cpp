@@ -3,6 +3,7 @@
 #include "host/raster/device_context.h"
 
 #include <array>
+#include <optional>
 #include <climits>
 #include <gtest/gtest.h>
 #include <memory>
@@ -255,6 +256,32 @@ TEST(ScrollRect, MovesContentsAndReportsTheUncoveredPart) {
     EXPECT_EQ(dc.scroll_rect({0, 0, 6, 6}, 0, 1), (IntRect{0, 0, 3, 1}));
     EXPECT_EQ(s.pixel(2, 5), before.pixel(2, 4));
     EXPECT_EQ(s.pixel(4, 5), before.pixel(4, 5));
+}
+
+// Every pixel of the rectangle that the clip lets through takes the pixel (dx, dy) before it,
+// as it was before the move, whichever the direction, with one clip rectangle or a region.
+TEST(ScrollRect, EveryDirectionMovesThePixelsAsTheyWere) {
+    const Surface before = numbered(9, 8);
+    const IntRect r{1, 1, 8, 7};
+    const std::optional<Region> clips[] = {std::nullopt,
+                                           Region(IntRect{0, 0, 9, 8}).subtracted({4, 0, 5, 8})};
+    for (const std::optional<Region>& clip : clips)
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy) {
+                Surface s = before;
+                DeviceContext dc(s);
+                dc.state().clip = clip;
+                dc.scroll_rect(r, dx, dy);
+                for (int y = 0; y < 8; ++y)
+                    for (int x = 0; x < 9; ++x) {
+                        const IntPoint from{x - dx, y - dy};
+                        const bool moves = (dx != 0 || dy != 0) && r.contains({x, y}) &&
+                                           r.contains(from) && (!clip || clip->contains({x, y}));
+                        EXPECT_EQ(s.pixel(x, y),
+                                  moves ? before.pixel(from.x, from.y) : before.pixel(x, y))
+                            << "dx " << dx << " dy " << dy << " at " << x << ", " << y;
+                    }
+            }
 }
 
 } // namespace

@@ -146,6 +146,43 @@ TEST_F(ShapeTest, XorFiguresMixEachPixelOnce) {
     EXPECT_EQ(surface, before);
 }
 
+// Rectangles with a solid one-pixel pen or none and a solid brush are painted row by row; a round
+// rectangle with no rounding is the same figure painted through its coverage. Both must give the
+// same pixels for every small size, through a clip region of two pieces, copied and mixed.
+TEST_F(ShapeTest, PlainRectanglesMatchTheirCoverage) {
+    Surface expected{120, 80, white};
+    DeviceContext edc{expected};
+    const Region clip = Region(IntRect{0, 0, 120, 80}).subtracted({20, 0, 23, 80});
+    for (Rop2 rop : {Rop2::copy_pen, Rop2::xor_pen})
+        for (PenStyle style : {PenStyle::solid, PenStyle::none})
+            for (int w = 0; w <= 5; ++w)
+                for (int h = 0; h <= 5; ++h)
+                    for (int x : {3, 18, 19, 20, 21, 22, 23})
+                        for (DeviceContext* c : {&dc, &edc}) {
+                            c->state().pen = {style, 0, red};
+                            c->state().brush = Brush::solid(green);
+                            c->state().rop2 = rop;
+                            c->state().clip = clip;
+                            IntRect r{x, 3 + 6 * h, x + w, 3 + 6 * h + h};
+                            if (c == &dc) {
+                                dc.draw_rect(r);
+                                continue;
+                            }
+                            // What draw_rect does first: no pen fills one pixel less each way;
+                            // a one-pixel pen draws nothing in a 1 x 1 rectangle.
+                            if (style == PenStyle::none) {
+                                if (w <= 1 || h <= 1) continue;
+                                --r.right;
+                                --r.bottom;
+                            } else if (w == 1 && h == 1) {
+                                continue;
+                            }
+                            edc.draw_round_rect(r, {0, 0});
+                        }
+    EXPECT_EQ(surface, expected);
+    EXPECT_NE(count(surface, white), 120 * 80);
+}
+
 TEST_F(ShapeTest, EllipseFitsItsBoxWhicheverWayGiven) {
     tools({PenStyle::solid, 1, black}, Brush::solid(red));
     dc.draw_ellipse({10, 10, 50, 30});

@@ -238,11 +238,11 @@ TEST_F(DefaultWindowTest, RepaintReplaysTheDisplayListThroughTheSeams) {
     put(12, 15, 7);
     put(12, 3, 9);     // other kinds are skipped
     put(4000, 10, 11); // runs past the list: the walk ends
-    window_after_draw(0, true);
+    window_after_update(0, IntRect::from_size(window0().pixel_width, window0().pixel_height));
     EXPECT_EQ(redrawn, (std::vector<int32_t>{5, -7}));
     window0().no_scroll = true;
     redrawn.clear();
-    window_after_draw(0, false);
+    window_after_draw(0);
     EXPECT_EQ(redrawn, std::vector<int32_t>{5});
     EXPECT_FALSE(window0().replaying);
 }

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -233,21 +235,38 @@ IntRect DeviceContext::scroll_rect(IntRect r, int dx, int dy) {
         paint::clip_bounds(int64_t{area.left} + dx, int64_t{area.top} + dy,
                            int64_t{area.right} + dx, int64_t{area.bottom} + dy, area);
     if (moved.is_empty()) return area;
-    // The pixels are read into a buffer first, so every part of the clip region gets them as
-    // they were before the move.
-    const size_t count = static_cast<size_t>(moved.width());
-    std::vector<Color> before(count * static_cast<size_t>(moved.height()));
-    for (int y = moved.top; y < moved.bottom; ++y)
-        paint::copy_row(before.data() + static_cast<size_t>(y - moved.top) * count,
-                        m_surface.scanline(y - dy) + (moved.left - dx), count);
     const Region visible = clip_region();
-    for (const IntRect& clip : visible.rects()) {
-        const IntRect part = moved.intersected(clip);
-        for (int y = part.top; y < part.bottom; ++y)
-            paint::copy_row(m_surface.scanline(y) + part.left,
-                            before.data() + static_cast<size_t>(y - moved.top) * count +
-                                static_cast<size_t>(part.left - moved.left),
-                            static_cast<size_t>(part.width()));
+    if (visible.rects().size() == 1) {
+        // One clip rectangle holds both the source and the destination: the rows are moved in
+        // place, in the order that reads each row before it is written over.
+        const size_t count = static_cast<size_t>(moved.width());
+        auto move_row = [&](int y) {
+            std::memmove(m_surface.scanline(y) + moved.left,
+                         m_surface.scanline(y - dy) + (moved.left - dx), count * sizeof(Color));
+        };
+        if (dy > 0)
+            for (int y = moved.bottom - 1; y >= moved.top; --y)
+                move_row(y);
+        else
+            for (int y = moved.top; y < moved.bottom; ++y)
+                move_row(y);
+    } else {
+        // The pixels are read into a buffer first, so every part of the clip region gets them as
+        // they were before the move.
+        const size_t count = static_cast<size_t>(moved.width());
+        const std::unique_ptr<Color[]> before(
+            new Color[count * static_cast<size_t>(moved.height())]);
+        for (int y = moved.top; y < moved.bottom; ++y)
+            paint::copy_row(before.get() + static_cast<size_t>(y - moved.top) * count,
+                            m_surface.scanline(y - dy) + (moved.left - dx), count);
+        for (const IntRect& clip : visible.rects()) {
+            const IntRect part = moved.intersected(clip);
+            for (int y = part.top; y < part.bottom; ++y)
+                paint::copy_row(m_surface.scanline(y) + part.left,
+                                before.get() + static_cast<size_t>(y - moved.top) * count +
+                                    static_cast<size_t>(part.left - moved.left),
+                                static_cast<size_t>(part.width()));
+        }
     }
 
     if (dx != 0 && dy != 0) return area;

@@ -58,6 +58,52 @@ void draw_rounded(Surface& surface, const DrawState& state, const IntRect& clip,
     cov.paint(surface, state);
 }
 
+namespace {
+
+// Paints count pixels from dest with one colour through the mix.
+void mix_row(Color* dest, Color color, size_t count, Rop2 op) {
+    if (op == Rop2::copy_pen) {
+        fill_row(dest, color, count);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i)
+        mix(dest[i], color, op);
+}
+
+// A plain rectangle with a solid one-pixel pen or none and a solid brush: its outline and inside
+// painted row by row, each pixel once, the same pixels as its coverage would give. False for any
+// other pen or brush.
+bool draw_plain_rect(Surface& surface, const DrawState& state, const IntRect& box) {
+    const bool pen = state.pen.style != PenStyle::none;
+    if ((pen && (state.pen.style != PenStyle::solid || !pen_is_thin(state.pen))) ||
+        state.brush.style != BrushStyle::solid)
+        return false;
+    const Color ink = state.pen.color & color_mask;
+    const Color fill = state.brush.color & color_mask;
+    const Region visible = visible_clip(state, surface);
+    for (const IntRect& clip : visible.rects()) {
+        const IntRect area = box.intersected(clip);
+        for (int y = area.top; y < area.bottom; ++y) {
+            Color* row = surface.scanline(y);
+            if (pen && (y == box.top || y == box.bottom - 1)) {
+                mix_row(row + area.left, ink, static_cast<size_t>(area.width()), state.rop2);
+                continue;
+            }
+            // The inside, between the pen's columns when there is a pen.
+            const int inside_left = std::max(area.left, pen ? box.left + 1 : box.left);
+            const int inside_right = std::min(area.right, pen ? box.right - 1 : box.right);
+            if (pen && area.left == box.left) mix(row[box.left], ink, state.rop2);
+            if (inside_right > inside_left)
+                mix_row(row + inside_left, fill, static_cast<size_t>(inside_right - inside_left),
+                        state.rop2);
+            if (pen && area.right == box.right && box.right - 1 > box.left)
+                mix(row[box.right - 1], ink, state.rop2);
+        }
+    }
+    return true;
+}
+
+} // namespace
 } // namespace paint
 
 void DeviceContext::draw_rect(IntRect r) {
@@ -71,6 +117,9 @@ void DeviceContext::draw_rect(IntRect r) {
     } else if (r.width() == 1 && r.height() == 1 && paint::pen_is_thin(m_state.pen)) {
         return; // the host draws nothing for a 1 x 1 rectangle outlined with a one-pixel pen
     }
+    // A solid one-pixel pen (or none) and a solid brush paint the rectangle row by row; every
+    // other pen and brush goes through the coverage of the figure.
+    if (paint::draw_plain_rect(m_surface, m_state, r)) return;
     paint::draw_rounded(m_surface, m_state, clip_rect(), r, 0, 0);
 }
 
