@@ -43,7 +43,19 @@ void copy_from_pixmap(const WindowRecord& record, const IntRect& area) {
     const IntRect part =
         area.intersected(IntRect::from_size(record.pixel_width, record.pixel_height));
     if (part.is_empty()) return;
+    // A repaint puts back what the pixmap holds whatever mode the program draws in (an XOR mode
+    // would otherwise mix the window with its own copy).
+    DrawTools tools;
+    xp_dwin_get_draw_ctools(record.native_window, tools);
+    if (tools.mode == xvt_draw_mode::copy) {
+        xp_dwin_draw_pmap(record.native_window, record.backing_pixmap, &part, &part);
+        return;
+    }
+    DrawTools copying = tools;
+    copying.mode = xvt_draw_mode::copy;
+    xp_dwin_set_draw_ctools(record.native_window, copying);
     xp_dwin_draw_pmap(record.native_window, record.backing_pixmap, &part, &part);
+    xp_dwin_set_draw_ctools(record.native_window, tools);
 }
 
 void replay(int n, WindowRecord& record) {

@@ -285,5 +285,29 @@ TEST_F(DefaultWindowTest, TextReachesTheWindowAndItsPixmap) {
     EXPECT_GT(dark_pixels(*window_surface, area), 0);
 }
 
+// A repaint in an XOR drawing mode puts the pixmap's pixels back as they are (it must not mix
+// the window with its own copy) and leaves the program's mode in place.
+TEST_F(DefaultWindowTest, RepaintCopiesWhateverTheDrawingMode) {
+    start();
+    show_default_window();
+    WindowRecord& r = window0();
+    int32_t y = r.pixel_height - 10;
+    for_each_drawable(r, [&](XvtWindow w) { xp_dwin_draw_text(w, 1, y, "Press any key.", 14); });
+    IntRect area{0, y - 20, 200, y + 5};
+    Surface* window_surface = xvt_detail::app.windows->surface(xvt_host_window(r.native_window));
+    ASSERT_NE(window_surface, nullptr);
+    int before = dark_pixels(*window_surface, area);
+    ASSERT_GT(before, 0);
+    DrawTools tools;
+    xp_dwin_get_draw_ctools(r.native_window, tools);
+    tools.mode = xvt_draw_mode::xor_;
+    xp_dwin_set_draw_ctools(r.native_window, tools);
+    window_after_update(0, area);
+    EXPECT_EQ(dark_pixels(*window_surface, area), before);
+    DrawTools after;
+    xp_dwin_get_draw_ctools(r.native_window, after);
+    EXPECT_EQ(after.mode, xvt_draw_mode::xor_);
+}
+
 } // namespace
 } // namespace quillet

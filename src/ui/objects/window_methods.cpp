@@ -168,7 +168,7 @@ void redraw_rectangle(int n, ObjectRequest& request) {
         saved.emplace_back(w, clip);
         xp_dwin_set_clip(w, &area);
     });
-    window_after_draw(n, true);
+    window_after_update(n, area);
     if (!find_window(n)) return;
     for (auto& [w, clip] : saved)
         xp_dwin_set_clip(w, &clip);
