@@ -140,18 +140,30 @@ QUILLET_HOT_INLINE FusedLoopEnd turn_loop_steps(DecodedOp* d, Addr fp, uint32_t&
     }
 }
 
+// The end of a turn, with the count of ops to the next check point after it.
+struct FusedLoopTurn {
+    FusedLoopEnd end;
+    uint32_t countdown;
+};
+
+// Kept out of the op loop, whose registers it would otherwise share with every other handler;
+// it runs once per turn of many rounds.
 template <typename Rule, Cell (*primitive)(Cell, Cell)>
-QUILLET_HOT_INLINE FusedLoopEnd turn_fused_loop(DecodedOp* d, Addr fp, uint32_t& countdown) {
+[[gnu::noinline]] FusedLoopTurn turn_fused_loop(DecodedOp* d, Addr fp, uint32_t countdown) {
+    FusedLoopEnd end;
     switch (for_cache.how) {
     case ForStep::int_up:
-        return turn_loop_steps<Rule, primitive, ForStep::int_up>(d, fp, countdown);
+        end = turn_loop_steps<Rule, primitive, ForStep::int_up>(d, fp, countdown);
+        break;
     case ForStep::int_down:
-        return turn_loop_steps<Rule, primitive, ForStep::int_down>(d, fp, countdown);
+        end = turn_loop_steps<Rule, primitive, ForStep::int_down>(d, fp, countdown);
+        break;
     case ForStep::by_double:
-        return turn_loop_steps<Rule, primitive, ForStep::by_double>(d, fp, countdown);
-    case ForStep::general: break;
+        end = turn_loop_steps<Rule, primitive, ForStep::by_double>(d, fp, countdown);
+        break;
+    default: end = turn_loop_steps<Rule, primitive, ForStep::general>(d, fp, countdown); break;
     }
-    return turn_loop_steps<Rule, primitive, ForStep::general>(d, fp, countdown);
+    return {end, countdown};
 }
 
 enum class LoopKind { main, nested, slice };
@@ -287,15 +299,18 @@ uint32_t check_counter = 0;
 // The fused for_next handlers: while the cache holds their loop, it turns in turn_fused_loop;
 // the first step and any general one take for_next's own handler.
 #define FUSED_FOR_NEXT(name, Rule, primitive)                                                      \
-    fused_for_next_##name : if (for_cache.key_pc == d->next && for_cache.key_fp == fp)             \
-                                [[likely]] {                                                       \
-        switch (turn_fused_loop<Rule, primitive>(d, fp, countdown)) {                              \
-        case FusedLoopEnd::done: FALL;                                                             \
-        case FusedLoopEnd::jump_back: JUMP;                                                        \
-        case FusedLoopEnd::general_step: break;                                                    \
+    fused_for_next_##name : {                                                                      \
+        if (for_cache.key_pc == d->next && for_cache.key_fp == fp) [[likely]] {                    \
+            FusedLoopTurn turn = turn_fused_loop<Rule, primitive>(d, fp, countdown);               \
+            countdown = turn.countdown;                                                            \
+            switch (turn.end) {                                                                    \
+            case FusedLoopEnd::done: FALL;                                                         \
+            case FusedLoopEnd::jump_back: JUMP;                                                    \
+            case FusedLoopEnd::general_step: break;                                                \
+            }                                                                                      \
         }                                                                                          \
-    }                                                                                              \
-    goto fast_for_next;
+        goto fast_for_next;                                                                        \
+    }
     FUSED_FOR_NEXT(add, quick::Add, num_add)
     FUSED_FOR_NEXT(sub, quick::Sub, num_sub)
     FUSED_FOR_NEXT(mul, quick::Mul, num_mul)
