@@ -3,6 +3,7 @@
 #include "interp/routine_plans.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -116,6 +117,33 @@ bool decode(Addr pc, DecodedOp& d) {
     return true;
 }
 
+// The fused handler of each body op's fast handler; handler_raw for the others.
+constexpr auto fused_handler = [] {
+    struct Table {
+        Handler of[handler_count];
+    } t{};
+#define QUILLET_FUSED_OF(name) t.of[handler_##name] = handler_for_next_##name;
+    QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_OF)
+#undef QUILLET_FUSED_OF
+    return t;
+}();
+
+// A for_next whose loop body is the one op in the record before it, an op it can run itself,
+// takes that op's operands and its fused handler.
+void fuse_loop_bodies(std::vector<DecodedOp>& run, const std::vector<Addr>& run_pcs) {
+    for (size_t i = 1; i < run.size(); ++i) {
+        DecodedOp& step = run[i];
+        const DecodedOp& body = run[i - 1];
+        Handler fused = fused_handler.of[body.handler];
+        if (step.handler != handler_for_next || step.target != run_pcs[i - 1] ||
+            fused == handler_raw)
+            continue;
+        std::copy(std::begin(body.x), std::end(body.x), std::begin(step.x));
+        step.handler = fused;
+        step.label = handler_labels[fused];
+    }
+}
+
 } // namespace
 
 bool resolve_operand(Addr desc, Operand& out) {
@@ -152,6 +180,7 @@ DecodedOp* decode_op_at(Addr pc) {
         p = d.next;
     }
     if (run.empty()) return decoded.slot[pc - decoded.image] = raw_op();
+    fuse_loop_bodies(run, run_pcs);
     // The record after the last goes on at the op after the run, as a jump that is not an op.
     DecodedOp end;
     end.handler = handler_run_end;

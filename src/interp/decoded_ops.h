@@ -86,9 +86,17 @@ using enum bcode::OpByte;
     X(num_elem1)                                                                                   \
     X(str_elem1)
 
+// The arithmetic ops that a for_next runs itself when they are its loop's whole body (an op in the
+// fast form with direct operands, in the record before the for_next): the for_next record holds
+// the op's operands and turns the loop inside its handler, for_next_<op>.
+#define QUILLET_FUSED_BODY_OPS(X)                                                                  \
+    X(add)                                                                                         \
+    X(sub)                                                                                         \
+    X(mul)
+
 // Handler numbers: 0 runs the op from the op stream; 1 ends a run of records (it goes on at the
 // decoded op after the run without counting an op); 2 is a link stub (below); then the handler of
-// each control op and the three handlers of each operand op.
+// each control op, the three handlers of each operand op and the fused for_next handlers.
 enum Handler : uint8_t {
     handler_raw,
     handler_run_end,
@@ -100,7 +108,10 @@ enum Handler : uint8_t {
     handler_##name, handler_##name##_ref, handler_##name##_generic,
         QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_HANDLERS)
 #undef QUILLET_OPERAND_HANDLERS
-            handler_count
+#define QUILLET_FUSED_HANDLER(name) handler_for_next_##name,
+            QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_HANDLER)
+#undef QUILLET_FUSED_HANDLER
+                handler_count
 };
 
 // A call's plan (routine_plans.h).
@@ -117,7 +128,7 @@ struct DecodedOp {
     DecodedOp* jump = nullptr;
     Addr head = 0;                     // for_next: the FOR op it steps
     const RoutinePlan* plan = nullptr; // call
-    Operand x[4];
+    Operand x[4];                      // for_next_<op>: the body op's operands
 };
 
 struct DecodedCode {

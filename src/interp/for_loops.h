@@ -89,6 +89,49 @@ QUILLET_HOT_INLINE bool quick_step_for_loop(bool& goes_on) {
     return true;
 }
 
+// The cached loop's step held in locals, for a handler that steps the loop many times while the
+// cache stays as it is: the steps of step_for_loop that store the sum as computed, as the integer
+// paths and quick_step_for_loop take them, for the cache's kind of step (how). False, with the
+// variable untouched, when step_for_loop must take the step.
+struct LoopStepper {
+    explicit LoopStepper(const ForCache& c)
+        : var(c.var), step_negative(c.step_negative), int_limit(c.int_limit), int_step(c.int_step),
+          limit(c.limit), step(c.step), double_limit(c.double_limit), double_step(c.double_step) {}
+
+    template <ForStep how>
+    QUILLET_HOT_INLINE bool quick_step(bool& goes_on) const {
+        Cell next;
+        if constexpr (how == ForStep::int_up || how == ForStep::int_down) {
+            Cell current = load_cell(var);
+            int32_t v;
+            if (!is_int(current) || __builtin_add_overflow(int_value(current), int_step, &v))
+                return false;
+            store_cell(var, num_int(v));
+            goes_on = how == ForStep::int_up ? v <= int_limit : v >= int_limit;
+        } else if constexpr (how == ForStep::by_double) {
+            next = std::bit_cast<Cell>(load_double(var) + double_step);
+            if (!is_plain_double(next)) return false;
+            store_cell(var, next);
+            double d = double_value(next);
+            goes_on = step_negative ? d >= double_limit : d <= double_limit;
+        } else {
+            if (!quick_arithmetic<quick::Add>(load_cell(var), step, next)) return false;
+            store_cell(var, next);
+            goes_on = step_negative ? !quick_less(next, limit) : !quick_less(limit, next);
+        }
+        return true;
+    }
+
+    Addr var;
+    bool step_negative;
+    int32_t int_limit;
+    int32_t int_step;
+    Cell limit;
+    Cell step;
+    double double_limit;
+    double double_step;
+};
+
 // Forgets the cache (a new run in the same process).
 void reset_for_cache();
 

@@ -110,6 +110,62 @@ QUILLET_HOT_INLINE void decoded_arithmetic(Addr a, Addr b, Addr result, DecodedO
     store_cell(result, r);
 }
 
+// How a loop turned by a fused for_next handler stopped turning.
+enum class FusedLoopEnd {
+    done,         // the step was taken and the loop ends: on after the for_next
+    jump_back,    // the step was taken and the loop goes on, but the count of ops reaches a
+                  // check point before the body has run: the jump to the body as usual
+    general_step, // nothing done: the step goes the general way
+};
+
+// Turns the cached loop of the fused for_next d, whose body (the record before d) is Rule's op on
+// d's operands in the fast form, and whose cache steps as how says: each round steps the loop,
+// then runs the body, and counts both ops, exactly as the two records would, while the count
+// allows both before the next check point.
+template <typename Rule, Cell (*primitive)(Cell, Cell), ForStep how>
+QUILLET_HOT_INLINE FusedLoopEnd turn_loop_steps(DecodedOp* d, Addr fp, uint32_t& countdown) {
+    const LoopStepper stepper(for_cache);
+    Addr a = fast_operand_address(d->x[0], fp);
+    Addr b = fast_operand_address(d->x[1], fp);
+    Addr r = fast_operand_address(d->x[2], fp);
+    for (;;) {
+        bool goes_on;
+        if (!stepper.quick_step<how>(goes_on)) [[unlikely]]
+            return FusedLoopEnd::general_step;
+        if (!goes_on) return FusedLoopEnd::done;
+        if (countdown <= 2) [[unlikely]]
+            return FusedLoopEnd::jump_back;
+        decoded_arithmetic<Rule, primitive>(a, b, r, d - 1, countdown - 1);
+        countdown -= 2;
+    }
+}
+
+// The end of a turn, with the count of ops to the next check point after it.
+struct FusedLoopTurn {
+    FusedLoopEnd end;
+    uint32_t countdown;
+};
+
+// Kept out of the op loop, whose registers it would otherwise share with every other handler;
+// it runs once per turn of many rounds.
+template <typename Rule, Cell (*primitive)(Cell, Cell)>
+[[gnu::noinline]] FusedLoopTurn turn_fused_loop(DecodedOp* d, Addr fp, uint32_t countdown) {
+    FusedLoopEnd end;
+    switch (for_cache.how) {
+    case ForStep::int_up:
+        end = turn_loop_steps<Rule, primitive, ForStep::int_up>(d, fp, countdown);
+        break;
+    case ForStep::int_down:
+        end = turn_loop_steps<Rule, primitive, ForStep::int_down>(d, fp, countdown);
+        break;
+    case ForStep::by_double:
+        end = turn_loop_steps<Rule, primitive, ForStep::by_double>(d, fp, countdown);
+        break;
+    default: end = turn_loop_steps<Rule, primitive, ForStep::general>(d, fp, countdown); break;
+    }
+    return {end, countdown};
+}
+
 enum class LoopKind { main, nested, slice };
 
 // Counts the ops run since the last charge (in every loop, slices included) against a bounded
@@ -143,6 +199,9 @@ uint32_t check_counter = 0;
 #define QUILLET_OPERAND_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
             QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_LABELS)
 #undef QUILLET_OPERAND_LABELS
+#define QUILLET_FUSED_LABEL(name) &&fused_for_next_##name,
+                QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_LABEL)
+#undef QUILLET_FUSED_LABEL
     };
     static void* dispatch_table[256];
     if (!dispatch_table[0]) {
@@ -236,6 +295,26 @@ uint32_t check_counter = 0;
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
+
+// The fused for_next handlers: while the cache holds their loop, it turns in turn_fused_loop;
+// the first step and any general one take for_next's own handler.
+#define FUSED_FOR_NEXT(name, Rule, primitive)                                                      \
+    fused_for_next_##name : {                                                                      \
+        if (for_cache.key_pc == d->next && for_cache.key_fp == fp) [[likely]] {                    \
+            FusedLoopTurn turn = turn_fused_loop<Rule, primitive>(d, fp, countdown);               \
+            countdown = turn.countdown;                                                            \
+            switch (turn.end) {                                                                    \
+            case FusedLoopEnd::done: FALL;                                                         \
+            case FusedLoopEnd::jump_back: JUMP;                                                    \
+            case FusedLoopEnd::general_step: break;                                                \
+            }                                                                                      \
+        }                                                                                          \
+        goto fast_for_next;                                                                        \
+    }
+    FUSED_FOR_NEXT(add, quick::Add, num_add)
+    FUSED_FOR_NEXT(sub, quick::Sub, num_sub)
+    FUSED_FOR_NEXT(mul, quick::Mul, num_mul)
+#undef FUSED_FOR_NEXT
 
 handler_run_end: // after the last record of a run: on to the op after it, not counted as an op
     d = d->jump;

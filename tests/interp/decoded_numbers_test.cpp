@@ -2,7 +2,8 @@
 // number paths) and once with every op from the op stream (the primitives of values/numbers.h).
 // Operands are integers near the 32-bit limits, doubles of every size, zero and negative zero,
 // subnormals, infinity and NaN, in every operand form the decoded handlers have (literals,
-// locals, reference and value parameters through call plans, the environment). Both runs must
+// locals, reference and value parameters through call plans, the environment, FOR loops whose
+// one-op body runs in the for_next's handler). Both runs must
 // leave every result, its form, every raised error and every array element bit for bit alike.
 #include "assembler.h"
 #include "bcode/image.h"
@@ -152,9 +153,10 @@ public:
         for (int32_t k = 1; k <= case_count; ++k) {
             line("line " + std::to_string(k + 1));
             line("move " + std::to_string(k) + ", idx");
-            switch (numbers_.below(10)) {
+            switch (numbers_.below(12)) {
             case 0: for_case(k); break;
             case 1: element_case(); break;
+            case 2: one_op_loop_case(k); break;
             default: two_operand_case(k); break;
             }
             line("num_elem1 out, idx, e");
@@ -230,6 +232,30 @@ private:
         line("move count, e");
     }
 
+    // A FOR loop whose whole body is one add, sub or mul (the loop the for_next runs with its body
+    // in one handler), of at most a few dozen rounds: a running result of any numbers, or of the
+    // loop variable, in out; the variable's last value in aux.
+    void one_op_loop_case(int32_t k) {
+        static constexpr double steps[] = {1, 1, -1, 3, -2, 0.25, -0.5, 1e-3, 2147483647.0, 1e300};
+        static constexpr const char* ops[] = {"add", "sub", "mul"};
+        double step = numbers_.pick(steps);
+        double start = numbers_.below(2) ? numbers_.near_integer()
+                                         : double(int_value(numbers_.any() | 0xFFFFFFFF00000000));
+        double limit = start + step * double(numbers_.below(30)) + double(numbers_.below(3)) * 0.3;
+        std::string unique = std::to_string(k), op = numbers_.pick(ops);
+        std::string operand = numbers_.below(3) ? bits(numbers_.any()) : std::string("v");
+        line("move " + bits(numbers_.any()) + ", x");
+        label("loop_" + unique);
+        line("for_start v, " + bits(numbers_.number(start)) + ", " + bits(numbers_.number(limit)) +
+             ", " + bits(numbers_.number(step)) + ", done_" + unique);
+        line(op + " x, " + operand + ", x");
+        line("for_next loop_" + unique);
+        label("done_" + unique);
+        line("move x, r");
+        line("num_elem1 aux, idx, e");
+        line("move v, e");
+    }
+
     // An element of vals, chosen by an index of either form, grows by a number.
     void element_case() {
         static constexpr double indexes[] = {1, 2, 8, 3.5, 2.4999999, 7.5, 0.5, 0, 9, -1, 1e10};
@@ -270,6 +296,7 @@ constexpr uint32_t first_array_slot = 40;
 struct Outcome {
     std::vector<std::vector<Cell>> arrays;
     size_t decoded_runs = 0;
+    size_t fused_loops = 0; // for_next records that run their loop's body
 };
 
 Outcome run(const std::vector<uint8_t>& file, bool decode) {
@@ -287,6 +314,9 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     // The program ended in main, whose frame is still in place.
     Outcome outcome;
     outcome.decoded_runs = decoded.runs.size();
+    for (const DecodedOp* d : decoded.slot)
+        outcome.fused_loops +=
+            d && d->handler >= handler_for_next_add && d->handler < handler_count;
     for (uint32_t slot = first_array_slot; slot < first_array_slot + 4 * 8; slot += 8) {
         ArrayBlock a{load_u32(vm.fp() - slot)};
         std::vector<Cell>& cells = outcome.arrays.emplace_back();
@@ -317,6 +347,7 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
         Outcome decoded_run = run(file, true);
         EXPECT_EQ(reference.decoded_runs, 0u);
         EXPECT_GT(decoded_run.decoded_runs, 0u);
+        EXPECT_GT(decoded_run.fused_loops, size_t(case_count / 50));
         ASSERT_EQ(reference.arrays.size(), 4u);
         ASSERT_EQ(reference.arrays[0].size(), size_t(case_count));
         ASSERT_EQ(reference.arrays[3].size(), size_t(element_count));
