@@ -4,6 +4,7 @@
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
+#include "ui/print_lines.h"
 #include "ui/switch_stack.h"
 #include "ui/window_table.h"
 
@@ -15,6 +16,7 @@ void reset_ui_state() {
     reset_key_queue();
     reset_switch_stack();
     reset_engine_timers();
+    reset_print_lines();
     system_measures = SystemMeasures{};
 }
 

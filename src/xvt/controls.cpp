@@ -110,4 +110,13 @@ void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> gro
     app.windows->check_radio(members, chosen->host);
 }
 
+void xp_ctl_set_edit_sel(XvtWindow control, int32_t start, int32_t end) {
+    LayerWindow* record = layer_window(control);
+    if (!record || record->type != static_cast<int32_t>(ControlType::edit)) {
+        xvt_report_error("xp_ctl_set_edit_sel", ErrorCategory::ctl, ErrorId::illegal_window);
+        return;
+    }
+    app.windows->set_edit_selection(record->host, start, end);
+}
+
 } // namespace quillet
