@@ -120,7 +120,9 @@ DialogLayout lay_out_dialog(const DialogLayoutRequest& r, const DialogMeasures& 
 
     for (int32_t i = 0; i < line_count; ++i) {
         const int64_t y = int64_t{sh} + int64_t{i} * sh;
-        if (y >= h) break; // below the dialog: never seen, not made
+        // Lines that would run into the button row (a height held to the screen or given
+        // too small) are not made.
+        if (y + sh > int64_t{h} - 2 * sh - bh && i > 0) break;
         const int32_t y32 = static_cast<int32_t>(y);
         layout.controls.push_back({static_cast<int32_t>(ControlType::static_text),
                                    {u2, y32, w - u2, y32 + sh},

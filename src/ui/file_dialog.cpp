@@ -69,20 +69,22 @@ std::string control_text(XvtWindow dialog, int16_t id) {
 void read_directory(FileDialogState& s) {
     s.files.clear();
     s.directories.clear();
+    if (s.directory.has_parent_path() && s.directory != s.directory.root_path())
+        s.directories.emplace_back("..");
+    std::vector<std::string> subdirectories;
     std::error_code error;
     for (fs::directory_iterator it(s.directory, error), end; !error && it != end;
          it.increment(error)) {
         const std::string name = it->path().filename().string();
         std::error_code kind_error;
         if (it->is_directory(kind_error))
-            s.directories.push_back(name);
+            subdirectories.push_back(name);
         else if (filter_matches(s.pattern, name))
             s.files.push_back(name);
     }
     std::sort(s.files.begin(), s.files.end(), less_without_case);
-    std::sort(s.directories.begin(), s.directories.end(), less_without_case);
-    if (s.directory.has_parent_path() && s.directory != s.directory.root_path())
-        s.directories.insert(s.directories.begin(), "..");
+    std::sort(subdirectories.begin(), subdirectories.end(), less_without_case);
+    s.directories.insert(s.directories.end(), subdirectories.begin(), subdirectories.end());
 }
 
 void show_directory(FileDialogState& s, XvtWindow dialog) {
@@ -209,6 +211,7 @@ void on_create(FileDialogState& s, XvtWindow dialog) {
     show_directory(s, dialog);
     XvtWindow edit = xvt_win_get_ctl(dialog, name_edit);
     xp_vobj_set_title(edit, s.initial_text);
+    xp_ctl_set_edit_sel(edit, 0, -1); // typing replaces the initial name
     xp_scr_set_focus_vobj(edit);
 }
 

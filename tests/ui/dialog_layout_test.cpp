@@ -108,7 +108,8 @@ TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
             ++texts;
             EXPECT_LT(c.rect.top, 190);
         }
-    EXPECT_EQ(texts, 11u); // only the lines that start inside the dialog: 16 x 11 < 190
+    // Only the lines that end above the button row's gap: 16 x 6 + 16 <= 190 - 2 x 16 - 24.
+    EXPECT_EQ(texts, 6u);
     EXPECT_EQ(find(layout, button, 0)->rect.bottom, 190 - 16);
     r.wrap = true; // wrapped at (W - 2 U2) / u = 33 characters
     const DialogLayout wrapped = lay_out_dialog(r, m);
