@@ -85,7 +85,8 @@ void on_create(DialogRun& run, XvtWindow dialog) {
     } else if (run.default_button >= 1 && run.default_button <= run.button_count)
         focus = xvt_win_get_ctl(dialog, static_cast<int32_t>(run.default_button));
     if (focus != no_xvt_window) xp_scr_set_focus_vobj(focus);
-    if (run.timeout > 0) xp_timer_create(dialog, std::min(run.timeout, INT32_MAX / 1000) * 1000);
+    if (run.timeout > 0)
+        run.timer = xp_timer_create(dialog, std::min(run.timeout, INT32_MAX / 1000) * 1000);
 }
 
 void on_control(DialogRun& run, XvtWindow dialog, const XvtEvent& e) {
@@ -110,7 +111,8 @@ long dialog_handler(DialogRun& run, XvtWindow dialog, const XvtEvent& e) {
     case EventKind::close: finish(run, dialog, 0); break;
     case EventKind::control: on_control(run, dialog, e); break;
     case EventKind::timer:
-        if (run.timeout > 0) finish(run, dialog, 0);
+        if (run.timer != 0 && static_cast<XvtTimer>(e.words[1]) == run.timer)
+            finish(run, dialog, 0);
         break;
     default: break;
     }
@@ -144,6 +146,7 @@ void run_modal(const DialogLayout& layout, DialogRun& run) {
     xp_dlg_create_def(
         items.data(),
         [&run](XvtWindow dialog, const XvtEvent& e) { return dialog_handler(run, dialog, e); }, 0);
+    if (run.timer != 0) xp_timer_destroy(run.timer);
     if (previous != no_xvt_window && xvt_host_window(previous) != 0) {
         xp_vobj_raise(previous);
         xp_scr_set_focus_vobj(previous);
