@@ -22,10 +22,18 @@ DialogMeasures measures() {
     return m;
 }
 
-const DialogControl* find(const DialogLayout& layout, int32_t type, size_t nth = 0) {
+bool has(const DialogLayout& layout, int32_t type, size_t nth = 0) {
     for (const DialogControl& c : layout.controls)
-        if (c.type == type && nth-- == 0) return &c;
-    return nullptr;
+        if (c.type == type && nth-- == 0) return true;
+    return false;
+}
+
+const DialogControl& find(const DialogLayout& layout, int32_t type, size_t nth = 0) {
+    static const DialogControl none;
+    for (const DialogControl& c : layout.controls)
+        if (c.type == type && nth-- == 0) return c;
+    ADD_FAILURE() << "no control of type " << type;
+    return none;
 }
 
 constexpr int32_t button = static_cast<int32_t>(ControlType::push_button);
@@ -58,19 +66,19 @@ TEST(DialogLayoutMessageBox, AutomaticEdgesFollowTheMeasures) {
     EXPECT_EQ(layout.client().top, 250);
     EXPECT_EQ(layout.client().width(), 420);
     EXPECT_EQ(layout.client().height(), 180);
-    ASSERT_TRUE(find(layout, text, 1));
-    EXPECT_EQ(find(layout, text, 1)->rect, (IntRect{14, 32, 406, 48}));
+    ASSERT_TRUE(has(layout, text, 1));
+    EXPECT_EQ(find(layout, text, 1).rect, (IntRect{14, 32, 406, 48}));
     // Two centred buttons: 420 / 2 - (2 x 63 + 14) / 2 = 140, then 77 apart, bottoms at H - sh.
-    EXPECT_EQ(find(layout, button, 0)->rect, (IntRect{140, 140, 203, 164}));
-    EXPECT_EQ(find(layout, button, 1)->rect, (IntRect{217, 140, 280, 164}));
-    EXPECT_EQ(find(layout, button, 0)->flags, 0u);
-    EXPECT_EQ(find(layout, button, 1)->flags, xvt_dlg_flag::default_button);
+    EXPECT_EQ(find(layout, button, 0).rect, (IntRect{140, 140, 203, 164}));
+    EXPECT_EQ(find(layout, button, 1).rect, (IntRect{217, 140, 280, 164}));
+    EXPECT_EQ(find(layout, button, 0).flags, 0u);
+    EXPECT_EQ(find(layout, button, 1).flags, xvt_dlg_flag::default_button);
     // Label row 1 at 2 sh + Ht + 2 sh, the fields from W / 4 + U2 to W - U2.
-    EXPECT_EQ(find(layout, text, 2)->rect, (IntRect{14, 67, 119, 83}));
-    EXPECT_EQ(find(layout, text, 2)->flags, xvt_dlg_flag::right);
-    EXPECT_EQ(find(layout, edit, 0)->rect, (IntRect{119, 64, 406, 86}));
-    EXPECT_EQ(find(layout, edit, 1)->rect, (IntRect{119, 86, 406, 108}));
-    EXPECT_EQ(find(layout, edit, 1)->id, dialog_first_field_id + 1);
+    EXPECT_EQ(find(layout, text, 2).rect, (IntRect{14, 67, 119, 83}));
+    EXPECT_EQ(find(layout, text, 2).flags, xvt_dlg_flag::right);
+    EXPECT_EQ(find(layout, edit, 0).rect, (IntRect{119, 64, 406, 86}));
+    EXPECT_EQ(find(layout, edit, 1).rect, (IntRect{119, 86, 406, 108}));
+    EXPECT_EQ(find(layout, edit, 1).id, dialog_first_field_id + 1);
     EXPECT_EQ(layout.field_count, 2);
     const std::vector<XvtDialogItem> items = layout.items();
     EXPECT_EQ(items.front().text, "T");
@@ -84,12 +92,12 @@ TEST(DialogLayoutMessageBox, ButtonRowsAndGivenEdges) {
     r.button_justify = 2;
     DialogLayout layout = lay_out_dialog(r, measures());
     EXPECT_EQ(layout.client(), (IntRect{10, 20, 310, 120}));
-    ASSERT_FALSE(find(layout, button, 4)); // four at most
-    EXPECT_EQ(find(layout, button, 0)->rect.left, 300 - 4 * 77);
+    ASSERT_FALSE(has(layout, button, 4)); // four at most
+    EXPECT_EQ(find(layout, button, 0).rect.left, 300 - 4 * 77);
     r.button_justify = 0;
     layout = lay_out_dialog(r, measures());
-    EXPECT_EQ(find(layout, button, 0)->rect.left, 14);
-    EXPECT_EQ(find(layout, button, 3)->rect.left, 14 + 3 * 77);
+    EXPECT_EQ(find(layout, button, 0).rect.left, 14);
+    EXPECT_EQ(find(layout, button, 3).rect.left, 14 + 3 * 77);
 }
 
 TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
@@ -110,7 +118,7 @@ TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
         }
     // Only the lines that end above the button row's gap: 16 x 6 + 16 <= 190 - 2 x 16 - 24.
     EXPECT_EQ(texts, 6u);
-    EXPECT_EQ(find(layout, button, 0)->rect.bottom, 190 - 16);
+    EXPECT_EQ(find(layout, button, 0).rect.bottom, 190 - 16);
     r.wrap = true; // wrapped at (W - 2 U2) / u = 33 characters
     const DialogLayout wrapped = lay_out_dialog(r, m);
     EXPECT_EQ(wrapped.line_count, 5000 * 91);
@@ -125,11 +133,10 @@ TEST(DialogLayoutListBox, TheListSitsBetweenMessagesAndButtons) {
     const DialogLayout layout = lay_out_dialog(r, measures());
     EXPECT_EQ(layout.client().width(), 420); // max(60u, 36u + U9 + 3 U2)
     EXPECT_EQ(layout.client().height(), 3 * 16 + 24 + 16 + 10 * 16);
-    const DialogControl* list = find(layout, static_cast<int32_t>(ControlType::list_box));
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->id, dialog_list_id);
-    EXPECT_EQ(list->flags, xvt_dlg_flag::multiple);
-    EXPECT_EQ(list->rect, (IntRect{14, 32, 406, 32 + 160}));
+    const DialogControl& list = find(layout, static_cast<int32_t>(ControlType::list_box));
+    EXPECT_EQ(list.id, dialog_list_id);
+    EXPECT_EQ(list.flags, xvt_dlg_flag::multiple);
+    EXPECT_EQ(list.rect, (IntRect{14, 32, 406, 32 + 160}));
 }
 
 TEST(DialogOptions, ValuesAreTakenInTurn) {
