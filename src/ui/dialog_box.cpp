@@ -146,7 +146,6 @@ void run_modal(const DialogLayout& layout, DialogRun& run) {
     xp_dlg_create_def(
         items.data(),
         [&run](XvtWindow dialog, const XvtEvent& e) { return dialog_handler(run, dialog, e); }, 0);
-    if (run.timer != 0) xp_timer_destroy(run.timer);
     if (previous != no_xvt_window && xvt_host_window(previous) != 0) {
         xp_vobj_raise(previous);
         xp_scr_set_focus_vobj(previous);

@@ -116,12 +116,12 @@ TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
             ++texts;
             EXPECT_LT(c.rect.top, 190);
         }
-    // Only the lines that end above the button row's gap: 16 x 6 + 16 <= 190 - 2 x 16 - 24.
-    EXPECT_EQ(texts, 6u);
+    // Only the lines that end above the button row's gap: 16 x 7 + 16 <= 190 - 2 x 16 - 24.
+    EXPECT_EQ(texts, 7u);
     EXPECT_EQ(find(layout, button, 0).rect.bottom, 190 - 16);
-    r.wrap = true; // wrapped at (W - 2 U2) / u = 33 characters
+    r.wrap = true; // wrapped at (W - 2 U2) / u = 37 characters
     const DialogLayout wrapped = lay_out_dialog(r, m);
-    EXPECT_EQ(wrapped.line_count, 5000 * 91);
+    EXPECT_EQ(wrapped.line_count, 5000 * 82);
 }
 
 TEST(DialogLayoutListBox, TheListSitsBetweenMessagesAndButtons) {
