@@ -21,6 +21,7 @@ void install_bifs() {
     install_drawing_bifs(bif_table);
     install_clipboard_bifs(bif_table);
     install_sound_bifs(bif_table);
+    install_dialog_bifs(bif_table);
 }
 
 } // namespace quillet

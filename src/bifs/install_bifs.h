@@ -27,5 +27,6 @@ void install_object_bifs(BifTable& table);
 void install_drawing_bifs(BifTable& table);
 void install_clipboard_bifs(BifTable& table);
 void install_sound_bifs(BifTable& table);
+void install_dialog_bifs(BifTable& table);
 
 } // namespace quillet

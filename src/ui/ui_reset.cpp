@@ -5,6 +5,7 @@
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
 #include "ui/objects/object_table.h"
+#include "ui/print_lines.h"
 #include "ui/switch_stack.h"
 #include "ui/system_info.h"
 #include "ui/window_table.h"
@@ -19,6 +20,7 @@ void reset_ui_state() {
     reset_switch_stack();
     reset_engine_timers();
     system_info_state = SystemInfoState{};
+    reset_print_lines();
     system_measures = SystemMeasures{};
 }
 

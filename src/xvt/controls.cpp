@@ -9,6 +9,12 @@ namespace quillet {
 
 using namespace xvt_detail;
 
+// Controls keep the host's behaviour; the layer only forgets their record when they go.
+intptr_t xvt_detail::layer_control_procedure(host::WindowSystem& ws, const host::Message& m) {
+    if (m.kind == host::Msg::destroy) forget_layer_window(layer_handle(m.window));
+    return ws.default_procedure(m);
+}
+
 namespace {
 
 std::optional<host::ControlKind> host_kind(int32_t type) {
@@ -20,12 +26,6 @@ std::optional<host::ControlKind> host_kind(int32_t type) {
 #undef X
     default: return std::nullopt;
     }
-}
-
-// Controls keep the host's behaviour; the layer only forgets their record when they go.
-intptr_t control_procedure(host::WindowSystem& ws, const host::Message& m) {
-    if (m.kind == host::Msg::destroy) forget_layer_window(layer_handle(m.window));
-    return ws.default_procedure(m);
 }
 
 bool is_checkable(int32_t type) {
@@ -80,7 +80,7 @@ XvtWindow xp_ctl_create_def(const XvtCtlDef& def, XvtWindow parent, long data) {
         return no_xvt_window;
     }
     bind_host_window(control, id);
-    app.windows->set_procedure(id, control_procedure);
+    app.windows->set_procedure(id, layer_control_procedure);
     return control;
 }
 
@@ -108,6 +108,15 @@ void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> gro
         if (LayerWindow* r = layer_window(member); r && is_checkable(r->type))
             members.push_back(r->host);
     app.windows->check_radio(members, chosen->host);
+}
+
+void xp_ctl_set_edit_sel(XvtWindow control, int32_t start, int32_t end) {
+    LayerWindow* record = layer_window(control);
+    if (!record || record->type != static_cast<int32_t>(ControlType::edit)) {
+        xvt_report_error("xp_ctl_set_edit_sel", ErrorCategory::ctl, ErrorId::illegal_window);
+        return;
+    }
+    app.windows->set_edit_selection(record->host, start, end);
 }
 
 } // namespace quillet

@@ -1,5 +1,6 @@
 // Modal dialogs built from item definitions: a layer window of type 3 over a host dialog with its
 // controls, whose events go to the caller's handler until the handler destroys it.
+#include "xvt/event_translation.h"
 #include "xvt/layer_state.h"
 #include "xvt/window_procedure.h"
 
@@ -45,6 +46,22 @@ bool takes_focus(const host::ControlDef& c) {
     return !c.disabled && !c.hidden && c.kind != host::ControlKind::group_box &&
            c.kind != host::ControlKind::static_left && c.kind != host::ControlKind::static_center &&
            c.kind != host::ControlKind::static_right;
+}
+
+// The dialog's controls get layer records, so that xvt_win_get_ctl and the window operations
+// take them and their notifications name them.
+void bind_controls(host::WindowSystem& ws, XvtWindow dialog, host::WindowId id) {
+    for (host::WindowId child : ws.children(id)) {
+        std::optional<host::ControlKind> kind = ws.control_kind(child);
+        if (!kind) continue;
+        auto record = std::make_unique<LayerWindow>();
+        record->type = layer_control_type(*kind);
+        record->parent = dialog;
+        const XvtWindow control = add_layer_window(std::move(record));
+        if (control == no_xvt_window) continue;
+        bind_host_window(control, child);
+        ws.set_procedure(child, layer_control_procedure);
+    }
 }
 
 } // namespace
@@ -103,6 +120,7 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
     // dialog's own.
     ws->set_data(id, static_cast<intptr_t>(dialog));
     bind_host_window(dialog, id);
+    bind_controls(*ws, dialog, id);
     host::Message create;
     create.window = id;
     create.kind = host::Msg::create;

@@ -147,6 +147,10 @@ void bind_host_window(XvtWindow window, host::WindowId id);
 // Removes the record of a destroyed host window, with its timers.
 void forget_layer_window(XvtWindow window);
 
+// The window procedure of the layer's controls: the host's behaviour, and the record forgotten
+// when the control goes.
+intptr_t layer_control_procedure(host::WindowSystem& ws, const host::Message& m);
+
 // The window's record when it exists and its type passes `accepts`, else reports 0x20000001 for
 // `api` and gives nullptr.
 LayerWindow* checked_window(XvtWindow window, std::string_view api, ErrorCategory category,

@@ -504,6 +504,9 @@ bool xvt_ctl_is_checked(XvtWindow control); // false for no check box or radio b
 // Checks the control and unchecks the other radio buttons of the group (the control among
 // them; else 0x20000007).
 void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> group);
+// Selects characters start to end of an edit control (-1: its end), the caret at end; other
+// controls are 0x20000001 (category "ctl").
+void xp_ctl_set_edit_sel(XvtWindow control, int32_t start, int32_t end);
 
 // Scroll bars (category "sbar"): a scroll-bar control, or a window's own bar: `which` 0 the
 // horizontal, 1 the vertical one (ignored for controls; else 0x20000007). The position is kept

@@ -114,6 +114,20 @@ TEST_F(Controls, CheckBoxesAndRadioGroups) {
     EXPECT_EQ(hooked_errors[1].id, 0x20000007u);
 }
 
+TEST_F(Controls, EditSelectionsReachTheHostEdit) {
+    window = open("Edits");
+    XvtWindow edit = add(17, 1, {0, 0, 120, 22}, 0, "hello");
+    XvtWindow button = add(12, 2, {0, 30, 80, 46});
+    xp_ctl_set_edit_sel(edit, 0, -1);
+    EXPECT_EQ(ws().edit_selection(xvt_host_window(edit)), (std::pair<int, int>{0, 5}));
+    xp_ctl_set_edit_sel(edit, 1, 3);
+    EXPECT_EQ(ws().edit_selection(xvt_host_window(edit)), (std::pair<int, int>{1, 3}));
+    EXPECT_TRUE(hooked_errors.empty());
+    xp_ctl_set_edit_sel(button, 0, -1); // no edit
+    ASSERT_EQ(hooked_errors.size(), 1u);
+    EXPECT_EQ(hooked_errors[0].id, 0x20000001u);
+}
+
 TEST_F(Controls, NotificationsNameTheControlsHandle) {
     start("target Notify\nclick 20 10\nclick 20 40\nclick 20 70\n");
     window = open("Notify");

@@ -2,6 +2,8 @@
 // events, buttons, the close box, timers, bad definitions, and the chooser's answers.
 #include "xvt_test_support.h"
 
+#include <array>
+
 namespace quillet {
 namespace {
 
@@ -83,6 +85,34 @@ TEST_F(Dialogs, TheCloseBoxAndTimersAreTheHandlersToAnswer) {
         0));
     EXPECT_EQ(pressed, 0);
     EXPECT_EQ(of_kind(EventKind::timer).size(), 1u);
+}
+
+TEST_F(Dialogs, TheControlsHaveLayerHandlesThatTheirNotificationsName) {
+    start("type maybe\nkey Enter\n");
+    XvtWindow edit = no_xvt_window, yes = no_xvt_window;
+    std::string read_back;
+    XvtEventHandler inner = handler();
+    ASSERT_TRUE(xp_dlg_create_def(
+        question,
+        [&](XvtWindow dialog, const XvtEvent& e) {
+            if (e.kind() == EventKind::create) {
+                edit = xvt_win_get_ctl(dialog, 5);
+                yes = xvt_win_get_ctl(dialog, 1);
+            }
+            if (e.kind() == EventKind::control && e.words[1] == 1) {
+                EXPECT_EQ(static_cast<XvtWindow>(e.words[3]), yes);
+                std::array<char, 32> buffer{};
+                read_back.assign(buffer.data(),
+                                 static_cast<size_t>(xp_vobj_get_title(edit, buffer)));
+            }
+            return inner(dialog, e);
+        },
+        0));
+    EXPECT_NE(edit, no_xvt_window);
+    EXPECT_EQ(xp_vobj_get_type(yes), 0); // gone with its dialog
+    EXPECT_EQ(read_back, "maybe");
+    EXPECT_EQ(pressed, 1);
+    hooked_errors.clear();
 }
 
 TEST_F(Dialogs, DefinitionsThatAreNoDialogAreRefused) {

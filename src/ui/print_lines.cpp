@@ -1,0 +1,95 @@
+#include "ui/print_lines.h"
+
+#include "ui/default_window.h"
+#include "ui/window_table.h"
+#include "values/errors.h"
+#include "xvt/xvt.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace quillet {
+namespace {
+
+// The print setup of the program's windows, kept between jobs as the print dialog leaves it.
+std::optional<XvtPrintSetup> print_setup;
+
+// The window's cursor shows the wait cursor while the job runs.
+class WaitCursor {
+public:
+    explicit WaitCursor(XvtWindow window) : m_window(window) {
+        if (m_window == no_xvt_window) return;
+        m_saved = xp_win_get_cursor(m_window);
+        xp_win_set_cursor(m_window, xvt_cursor::wait);
+    }
+    ~WaitCursor() {
+        if (m_window != no_xvt_window && m_saved != 0) xp_win_set_cursor(m_window, m_saved);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    XvtWindow m_window;
+    int32_t m_saved = 0;
+};
+
+class FontHold {
+public:
+    FontHold() : m_font(xp_font_create()) {}
+    ~FontHold() {
+        if (m_font != 0) xp_font_destroy(m_font);
+    }
+    FontHold(const FontHold&) = delete;
+    FontHold& operator=(const FontHold&) = delete;
+    XvtFont get() const { return m_font; }
+
+private:
+    XvtFont m_font;
+};
+
+// Draws the pages; false when the job was aborted.
+bool print_pages(XvtWindow job, const XvtPrintSetup& setup, const TextMetrics& metrics,
+                 const std::vector<std::string>& lines) {
+    FontHold font;
+    xp_font_set_family(font.get(), metrics.family.empty() ? "Courier New" : metrics.family);
+    xp_font_set_size(font.get(), std::max(metrics.font_size, 1));
+    xp_font_set_style(font.get(), metrics.font_style);
+    size_t next = 0;
+    do {
+        if (!xp_print_start_page(job)) return false;
+        xp_dwin_set_font(job, font.get());
+        int32_t leading = 0, ascent = 0, descent = 0;
+        xp_dwin_get_font_metrics(job, &leading, &ascent, &descent);
+        const int32_t line_height = std::max(leading + ascent + descent, 1);
+        const int32_t per_page = std::max(xp_print_page_size(setup).height / line_height, 1);
+        for (int32_t row = 0; row < per_page && next < lines.size(); ++row) {
+            const std::string& line = lines[next++];
+            if (!line.empty() && line.front() == '\f') break;
+            xp_dwin_draw_text(job, 0, row * line_height + ascent, line,
+                              static_cast<int32_t>(line.size()));
+        }
+        if (!xp_print_end_page(job)) return false;
+    } while (next < lines.size());
+    return true;
+}
+
+} // namespace
+
+void print_lines(const std::vector<std::string>& lines) {
+    WindowRecord& window = current_window();
+    if (!window.in_use() || !xvt_screen_size()) return; // no window, no print record
+    if (!print_setup) print_setup = xp_print_default_setup();
+    if (!xp_print_setup(*print_setup)) return;
+    WaitCursor wait(window.native_window);
+    const std::string title = window.title.empty() ? default_window_title : window.title;
+    const XvtWindow job = xp_print_create_win(&*print_setup, title);
+    if (job == no_xvt_window) raise_error(printer_trouble);
+    const bool printed = print_pages(job, *print_setup, window.metrics, lines);
+    if (!xp_print_close_win(job) || !printed) raise_error(printer_trouble);
+}
+
+void reset_print_lines() {
+    print_setup.reset();
+}
+
+} // namespace quillet
