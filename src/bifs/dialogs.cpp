@@ -4,6 +4,7 @@
 #include "interp/operands.h"
 #include "ui/dialog_box.h"
 #include "ui/font_dialog.h"
+#include "ui/objects/font_styles.h"
 #include "ui/print_lines.h"
 #include "values/arrays.h"
 #include "values/errors.h"

@@ -7,17 +7,6 @@
 
 namespace quillet {
 
-std::string font_style_words(uint32_t style) {
-    std::string words;
-    const std::pair<uint32_t, const char*> names[] = {{xvt_font_style::italic, "italic"},
-                                                      {xvt_font_style::bold, "bold"},
-                                                      {xvt_font_style::underline, "underline"},
-                                                      {xvt_font_style::strike_out, "strikeout"}};
-    for (const auto& [bit, name] : names)
-        if (style & bit) words += words.empty() ? name : std::string(" ") + name;
-    return words.empty() ? "plain" : words;
-}
-
 bool run_font_dialog(DialogFont& font) {
     XvtFont f = xp_font_create();
     if (f == 0) return false;

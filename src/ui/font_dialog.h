@@ -11,8 +11,4 @@ namespace quillet {
 // user confirms.
 bool run_font_dialog(DialogFont& font);
 
-// The style bits as words: "italic", "bold", "underline", "strikeout" for the bits set, in that
-// order and separated by one blank, or "plain".
-std::string font_style_words(uint32_t style);
-
 } // namespace quillet

@@ -2,6 +2,7 @@
 #include "ui/dialog_options.h"
 #include "ui/file_filter.h"
 #include "ui/font_dialog.h"
+#include "ui/objects/font_styles.h"
 #include "values/errors.h"
 
 #include <gtest/gtest.h>
