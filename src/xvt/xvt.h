@@ -485,6 +485,8 @@ inline constexpr uint32_t disabled = 0x8;
 inline constexpr uint32_t hidden = 0x20;
 inline constexpr uint32_t multiple_selection = 0x80; // list boxes
 inline constexpr uint32_t extended_selection = 0x200;
+inline constexpr uint32_t centered = 0x400; // static text
+inline constexpr uint32_t right = 0x800;    // static text
 } // namespace xvt_ctl_flag
 
 struct XvtCtlDef {
@@ -504,6 +506,9 @@ bool xvt_ctl_is_checked(XvtWindow control); // false for no check box or radio b
 // Checks the control and unchecks the other radio buttons of the group (the control among
 // them; else 0x20000007).
 void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> group);
+// Selects the characters start..end of an edit field or a list edit's edit line (types 17 and
+// 21; others: 0x20000001, category "ctl"); end -1 or beyond the text: to its end.
+void xp_ctl_set_text_sel(XvtWindow control, int32_t start, int32_t end);
 
 // Scroll bars (category "sbar"): a scroll-bar control, or a window's own bar: `which` 0 the
 // horizontal, 1 the vertical one (ignored for controls; else 0x20000007). The position is kept
