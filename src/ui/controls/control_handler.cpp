@@ -95,9 +95,9 @@ void control_handler(int n, const XvtEvent& event) {
     case control_kind::vscroll_bar: scroll_bar_notification(n, *s, id, event); return;
     case control_kind::edit_field: focus_change(n, *entry, *s, event, true); return;
     case control_kind::list_box:
-        queue(n, event.words[4] ? queue_kind::control_double : queue_kind::control_single, id);
+        queue(n, event.words[4] ? queue_kind::control_double_click : queue_kind::control_single_click, id);
         return;
-    case control_kind::list_button: queue(n, queue_kind::control_single, id); return;
+    case control_kind::list_button: queue(n, queue_kind::control_single_click, id); return;
     case control_kind::list_edit: focus_change(n, *entry, *s, event, false); return;
     default: return;
     }
