@@ -17,6 +17,7 @@ void install_bifs() {
     install_database_bifs(bif_table);
     install_image_bifs(bif_table);
     install_window_bifs(bif_table);
+    install_object_bifs(bif_table);
     install_drawing_bifs(bif_table);
 }
 

@@ -23,6 +23,7 @@ void install_serial_bifs(BifTable& table);
 void install_database_bifs(BifTable& table);
 void install_image_bifs(BifTable& table);
 void install_window_bifs(BifTable& table);
+void install_object_bifs(BifTable& table);
 void install_drawing_bifs(BifTable& table);
 
 } // namespace quillet

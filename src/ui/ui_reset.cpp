@@ -4,6 +4,7 @@
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
+#include "ui/objects/object_table.h"
 #include "ui/switch_stack.h"
 #include "ui/window_table.h"
 
@@ -11,6 +12,7 @@ namespace quillet {
 
 void reset_ui_state() {
     reset_window_table();
+    reset_object_tables();
     reset_colours();
     reset_key_queue();
     reset_switch_stack();

@@ -79,9 +79,10 @@ struct TextCursor {
     int32_t row = 1;
 };
 
-// User coordinates of the window's corners (attribute "user rectangle").
+// User coordinates of the window's edges (attribute "user rectangle"): x from 0 at the left to 1
+// at the right, y from 0 at the bottom to 1 at the top.
 struct UserRect {
-    double left = 0, top = 0, right = 1, bottom = 1;
+    double left = 0, top = 1, right = 1, bottom = 0;
 };
 
 struct ScrollBarSettings {
@@ -91,7 +92,7 @@ struct ScrollBarSettings {
     int32_t range_start = 0;
     int32_t range_end = 100;
     int32_t proportion = 1;
-    int32_t reserved = -1;
+    int32_t attached_text_edit = -1;
     int32_t bar_id = 0; // 16 vertical, 15 horizontal
 };
 
