@@ -1,6 +1,7 @@
 #include "ui/ui_hooks.h"
 
 #include "interp/upper_layer_hooks.h"
+#include "ui/controls/install_controls.h"
 #include "ui/default_window.h"
 #include "ui/objects/object_lifecycle.h"
 
@@ -11,6 +12,7 @@ void install_ui_hooks() {
     upper_layer_hooks.after_pump = act_on_exit_request;
     upper_layer_hooks.close_all_windows = close_all_windows;
     install_object_seams();
+    install_controls();
 }
 
 } // namespace quillet

@@ -45,12 +45,13 @@ void restore_check_marks(int n) {
     }
 }
 
-void scroll_bar_notification(int n, ControlKindState& s, int32_t id, const XvtEvent& event) {
+void scroll_bar_notification(int n, ObjectEntry& entry, ControlKindState& s,
+                             const XvtEvent& event) {
     int32_t action = event.words[4];
     bool thumb = action == 5 || action == 6;
     int32_t position = thumb ? event.words[5] : xp_sbar_get_pos(s.native, 0);
     s.bar.position = position;
-    scroll_slice(n, id, action, position);
+    scroll_slice(n, entry.id, entry.control.kind == control_kind::hscroll_bar, action, position);
 }
 
 void focus_change(int n, ObjectEntry& entry, ControlKindState& s, const XvtEvent& event,
@@ -68,6 +69,7 @@ void focus_change(int n, ObjectEntry& entry, ControlKindState& s, const XvtEvent
         return;
     }
     if (edit_field) control_events.pending_field = id;
+    if (control_events.exited_field == id) control_events.exited_field = no_field;
     queue(n, queue_kind::control_selected, id);
     read_back_text(s);
     if (!s.text.empty()) xp_ctl_set_text_sel(s.native, 0, -1);
@@ -92,10 +94,12 @@ void control_handler(int n, const XvtEvent& event) {
         queue(n, queue_kind::control_deselected, id);
         return;
     case control_kind::hscroll_bar:
-    case control_kind::vscroll_bar: scroll_bar_notification(n, *s, id, event); return;
+    case control_kind::vscroll_bar: scroll_bar_notification(n, *entry, *s, event); return;
     case control_kind::edit_field: focus_change(n, *entry, *s, event, true); return;
     case control_kind::list_box:
-        queue(n, event.words[4] ? queue_kind::control_double_click : queue_kind::control_single_click, id);
+        queue(n,
+              event.words[4] ? queue_kind::control_double_click : queue_kind::control_single_click,
+              id);
         return;
     case control_kind::list_button: queue(n, queue_kind::control_single_click, id); return;
     case control_kind::list_edit: focus_change(n, *entry, *s, event, false); return;

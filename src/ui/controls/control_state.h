@@ -47,7 +47,7 @@ struct ControlKindState final : ControlState {
     int32_t is_default = 0;
     int32_t button_group = 0;
     // Scroll bars.
-    ScrollBarSettings bar{.position = 1, .reserved = -1};
+    ScrollBarSettings bar{.position = 1, .attached_text_edit = -1};
     // Edit fields and list edits.
     std::string format;
     ExitChars exit_chars;

@@ -20,10 +20,12 @@ constexpr int32_t separator_checked = -11255;
 constexpr int32_t separator_checkable = -11256;
 constexpr int32_t title_checked = -11261;
 constexpr int32_t title_separator = -11262;
+constexpr int32_t bad_menu_type = -11254;
+constexpr int32_t bad_menu_parent = -11263;
 
 void soft_error(int32_t code) {
     soft_raise(code);
-    throw EndObjectCall{};
+    throw EndOfSetCall{};
 }
 
 // The native window of an installed menu bar holding the menu; no_xvt_window otherwise.
@@ -40,6 +42,14 @@ void set_flag(MenuItemRecord& item, uint32_t flag, bool on) {
 } // namespace
 
 void create_menu_item(int32_t id, MenuEntry& entry, int32_t menu_type) {
+    bool title_of_window = menu_type == 0 && entry.parent >= 0 && entry.parent < window_count;
+    MenuEntry* parent_menu = entry.parent >= first_menu_id ? find_menu(entry.parent) : nullptr;
+    if (!title_of_window && !(menu_type == 1 && parent_menu)) {
+        // The entry was handed out for nothing: give it back before refusing.
+        if (parent_menu && parent_menu->children > 0) --parent_menu->children;
+        entry = MenuEntry{};
+        raise_error(menu_type == 0 || menu_type == 1 ? bad_menu_parent : bad_menu_type);
+    }
     entry.item.tag = static_cast<int16_t>(id);
     entry.item.flags =
         menu_type == 0 ? menu_flag::enabled : menu_flag::enabled | menu_flag::checkable;

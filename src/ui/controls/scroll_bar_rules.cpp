@@ -31,7 +31,7 @@ void store_scroll_setting(ScrollBarSettings& bar, ScrollSetting which, int32_t v
         bar.range_start = std::min(bar.range_start, bar.range_end);
         break;
     case ScrollSetting::proportion: bar.proportion = value < 2 ? 1 : value; break;
-    case ScrollSetting::text_edit: bar.reserved = value; break;
+    case ScrollSetting::text_edit: bar.attached_text_edit = value; break;
     }
 }
 
@@ -43,7 +43,7 @@ int32_t scroll_setting(const ScrollBarSettings& bar, ScrollSetting which) {
     case ScrollSetting::range_start: return bar.range_start;
     case ScrollSetting::range_end: return bar.range_end;
     case ScrollSetting::proportion: return bar.proportion;
-    case ScrollSetting::text_edit: return bar.reserved;
+    case ScrollSetting::text_edit: return bar.attached_text_edit;
     }
     return 0;
 }
