@@ -18,6 +18,7 @@ void install_bifs() {
     install_image_bifs(bif_table);
     install_window_bifs(bif_table);
     install_drawing_bifs(bif_table);
+    install_event_bifs(bif_table);
 }
 
 } // namespace quillet
