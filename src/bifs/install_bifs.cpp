@@ -19,6 +19,7 @@ void install_bifs() {
     install_window_bifs(bif_table);
     install_object_bifs(bif_table);
     install_drawing_bifs(bif_table);
+    install_event_bifs(bif_table);
 }
 
 } // namespace quillet

@@ -25,5 +25,6 @@ void install_image_bifs(BifTable& table);
 void install_window_bifs(BifTable& table);
 void install_object_bifs(BifTable& table);
 void install_drawing_bifs(BifTable& table);
+void install_event_bifs(BifTable& table);
 
 } // namespace quillet

@@ -278,6 +278,9 @@ void xvt_set_char_filter(CharFilter filter);
 
 // The answer to the host's question whether the session may end (event 17 with query 1).
 void xvt_set_quit_allowed(bool allowed);
+// While the task handler receives event 17: whether it is that question (true) or the session's
+// end (false).
+bool xvt_quit_is_query();
 
 // The host window under a layer window (for tests and the few engine parts that use the host
 // directly); host::no_window for a stale handle.

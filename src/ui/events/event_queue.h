@@ -73,6 +73,8 @@ void scroll_slice(int n, int32_t bar, bool horizontal, int32_t action, int32_t p
 
 // Removes every entry and sets the key count to 0.
 void clear_event_queue();
+// Everything a program leaves in the queue gone: no entries, event mode off, no question pending.
+void reset_event_queue();
 // The number of entries (for tests and diagnostics).
 size_t event_queue_length();
 

@@ -13,10 +13,18 @@ struct EventResult {
     int32_t y = 0;
 };
 
-// wait -1 flips event mode and stores nothing (false). With event mode off nothing is stored
-// (false). Otherwise true with the head entry taken out and named, or with the empty result when
-// there is none: wait > 0 first waits up to that many seconds for an event to arrive (the event
-// is then handed out by the next call).
-bool get_event(int32_t wait, EventResult& result);
+enum class GetEventOutcome {
+    nothing_stored,   // wait -1 flipped event mode, or event mode is off
+    stored,           // the head entry named and taken out, or the empty result
+    stored_then_wait, // the empty result: store it, then wait_for_event
+};
+
+// Takes the next event as a program sees it. The results are stored before any wait, so that
+// B-code that runs during the wait (scroll slices, a quit request) finds them in place.
+GetEventOutcome get_event(int32_t wait, EventResult& result);
+
+// Waits up to seconds for an event to arrive in the queue, processing host events; the event is
+// handed out by the next GET EVENT.
+void wait_for_event(int32_t seconds);
 
 } // namespace quillet
