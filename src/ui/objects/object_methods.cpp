@@ -40,7 +40,7 @@ int32_t edge_value(const ObjectEntry& entry, ObjectRequest& request, bool vertic
 }
 
 // Values left, right, bottom, top. Lines keep their ends as given (they are the line's points);
-// other objects have their pairs put in order.
+// other objects have their pairs of plain edges put in order.
 void set_rectangle(ObjectEntry& entry, ObjectRequest& request) {
     request.need_numbers(4);
     int32_t left = edge_value(entry, request, false, relative_edge::left);
@@ -49,8 +49,13 @@ void set_rectangle(ObjectEntry& entry, ObjectRequest& request) {
     int32_t top = edge_value(entry, request, true, relative_edge::top);
     if (!is_line(entry)) {
         if (left == right || top == bottom) raise_error(object_error::empty_rectangle);
-        if (left > right) std::swap(left, right);
-        if (top > bottom) std::swap(top, bottom);
+        // A relative edge is a distance, not a coordinate: only a pair of plain edges is put
+        // in order.
+        uint16_t rel = entry.relative;
+        if (left > right && !(rel & (relative_edge::left | relative_edge::right)))
+            std::swap(left, right);
+        if (top > bottom && !(rel & (relative_edge::top | relative_edge::bottom)))
+            std::swap(top, bottom);
     }
     IntRect old = object_pixel_rect(entry);
     entry.rect = narrow_rect(left, top, right, bottom);

@@ -3,6 +3,8 @@
 #include "ui/objects/object_errors.h"
 #include "values/numbers.h"
 
+#include <cmath>
+
 namespace quillet {
 
 ObjectRequest::ObjectRequest(int32_t method, int32_t id, std::vector<std::string> names,
@@ -47,7 +49,11 @@ void ObjectRequest::append_int(int32_t value) {
 }
 
 void ObjectRequest::append_double(double value) {
-    append_number(num_narrow(num_double(value)));
+    // Whole numbers within 32 bits are stored in integer form.
+    if (value >= -2147483648.0 && value <= 2147483647.0 && value == std::trunc(value))
+        append_number(num_int(static_cast<int32_t>(value)));
+    else
+        append_number(num_double(value));
 }
 
 void ObjectRequest::append_string(std::string value) {

@@ -91,16 +91,15 @@ void set_rectangle(WindowRecord& r, ObjectRequest& request) {
 
 void get_rectangle(WindowRecord& r, ObjectRequest& request) {
     if (window_is_made(r)) {
+        // The client area sits inside the outer rectangle with frames of equal width on the
+        // left, right and bottom sides.
         IntRect outer;
         xp_vobj_get_outer_rect(r.native_window, outer);
         IntSize size = xvt_vobj_get_client_size(r.native_window);
-        int32_t frame_x = xp_vobj_get_attr(
-            r.native_window, static_cast<int32_t>(XvtScreenAttr::resize_border_width));
-        int32_t frame_y = xp_vobj_get_attr(
-            r.native_window, static_cast<int32_t>(XvtScreenAttr::resize_border_height));
-        r.rect.left = outer.left + frame_x;
+        int32_t frame = (outer.right - outer.left - size.width) / 2;
+        r.rect.left = outer.left + frame;
         r.rect.right = r.rect.left + size.width;
-        r.rect.bottom = outer.bottom - frame_y;
+        r.rect.bottom = outer.bottom - frame;
         r.rect.top = r.rect.bottom - size.height;
         request.append_int(r.rect.left);
         request.append_int(r.rect.right - 1);
@@ -210,7 +209,9 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
     case rectangle: set_rectangle(r, request); return;
     case title:
         r.title = request.next_string();
-        if (made) xp_vobj_set_title(r.native_window, r.title.empty() ? " " : r.title);
+        if (made)
+            xp_vobj_set_title(r.native_window,
+                              r.title.empty() ? std::string_view(" ") : std::string_view(r.title));
         return;
     case width: r.pen.width = narrow16(request.next_int()); break;
     case pen_color: r.pen.colour = request.next_int(); break;

@@ -63,7 +63,7 @@ void make_native_window(int n, WindowRecord& r) {
     XvtWinDef def;
     def.type = r.type;
     def.client = r.rect;
-    def.title = r.title.empty() ? " " : r.title;
+    def.title = r.title.empty() ? std::string_view(" ") : std::string_view(r.title);
     def.menu = object_hooks.menu_bar_template ? object_hooks.menu_bar_template(n) : nullptr;
     def.flags = native_flags(r);
     XvtWindow native = xp_win_create_def(def, native_parent(r), window_event_handler, n);
