@@ -161,6 +161,7 @@ void get_static_text(ControlKindState& s, int32_t attribute, ObjectRequest& requ
 void select_in_list(ControlKindState& s, int32_t index, bool selected) {
     if (s.native == no_xvt_window || index < 0 || index >= xp_list_count_all(s.native)) return;
     xp_list_set_sel(s.native, index, selected);
+    remember_list_selection(s);
 }
 
 void set_list_control(ObjectEntry& entry, ControlKindState& s, int32_t attribute,

@@ -45,6 +45,26 @@ void restore_check_marks(int n) {
     }
 }
 
+// The indexes the native list has selected now.
+std::vector<int32_t> native_selection(const ControlKindState& s) {
+    std::vector<int32_t> out;
+    for (const XvtSlistItem& item : xp_list_get_sel(s.native))
+        out.push_back(static_cast<int32_t>(item.data));
+    return out;
+}
+
+// A single click changed the selection; a list box losing the focus arrives the same way but
+// leaves the selection as it was.
+void list_notification(int n, ControlKindState& s, int32_t id, bool double_click) {
+    std::vector<int32_t> selection = native_selection(s);
+    bool changed = selection != s.seen_selection;
+    s.seen_selection = std::move(selection);
+    if (double_click)
+        queue(n, queue_kind::control_double_click, id);
+    else if (changed)
+        queue(n, queue_kind::control_single_click, id);
+}
+
 void scroll_bar_notification(int n, ObjectEntry& entry, ControlKindState& s,
                              const XvtEvent& event) {
     int32_t action = event.words[4];
@@ -96,12 +116,8 @@ void control_handler(int n, const XvtEvent& event) {
     case control_kind::hscroll_bar:
     case control_kind::vscroll_bar: scroll_bar_notification(n, *entry, *s, event); return;
     case control_kind::edit_field: focus_change(n, *entry, *s, event, true); return;
-    case control_kind::list_box:
-        queue(n,
-              event.words[4] ? queue_kind::control_double_click : queue_kind::control_single_click,
-              id);
-        return;
-    case control_kind::list_button: queue(n, queue_kind::control_single_click, id); return;
+    case control_kind::list_box: list_notification(n, *s, id, event.words[4] != 0); return;
+    case control_kind::list_button: list_notification(n, *s, id, false); return;
     case control_kind::list_edit: focus_change(n, *entry, *s, event, false); return;
     default: return;
     }

@@ -55,6 +55,9 @@ struct ControlKindState final : ControlState {
     int32_t selection_mode = 0;
     std::vector<std::string> list;
     int32_t selection = -1;
+    // The native selection when the list last told of a change: the layer reports a list box's
+    // focus loss as it reports a selection change, and only a real change is a click.
+    std::vector<int32_t> seen_selection;
     // Group boxes.
     std::string title;
 

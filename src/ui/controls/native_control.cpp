@@ -160,6 +160,14 @@ void refill_native_list(ObjectEntry& entry) {
         xp_list_add(s->native, -1, item);
     if (s->selection >= 0 && s->selection < static_cast<int32_t>(s->list.size()))
         xp_list_set_sel(s->native, s->selection, true);
+    remember_list_selection(*s);
+}
+
+void remember_list_selection(ControlKindState& s) {
+    s.seen_selection.clear();
+    if (s.native == no_xvt_window) return;
+    for (const XvtSlistItem& item : xp_list_get_sel(s.native))
+        s.seen_selection.push_back(static_cast<int32_t>(item.data));
 }
 
 void show_button_state(ObjectEntry& entry) {

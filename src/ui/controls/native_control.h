@@ -24,6 +24,9 @@ void set_native_sensitive(ObjectEntry& entry, bool sensitive);
 
 // Replaces a made list's items with the state's list and selects the state's selection.
 void refill_native_list(ObjectEntry& entry);
+// Notes the native list's selection as the program left it (a later notification that leaves it
+// unchanged is no click).
+void remember_list_selection(ControlKindState& s);
 // Shows the state's check mark on a made check box or radio button; a radio button of a
 // button group that is checked unchecks the other members (their state becomes 0).
 void show_button_state(ObjectEntry& entry);
