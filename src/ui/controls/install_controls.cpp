@@ -31,6 +31,12 @@ XvtWindow join_button_group(ObjectEntry& entry, int32_t group_id) {
     return s.native;
 }
 
+// A window without menus is made without a menu bar (an empty bar would still take its line).
+const XvtMenuItem* menu_bar_template(int n) {
+    const XvtMenuItem* items = menu_bar_items(n);
+    return items->tag == 0 ? nullptr : items;
+}
+
 void drop_menus(int n) {
     remove_menu_bar(n, true);
 }
@@ -54,7 +60,7 @@ void install_controls() {
     object_hooks.menu_get = get_menu_attribute;
     object_hooks.menu_show = show_menu;
     object_hooks.menu_free = free_menu;
-    object_hooks.menu_bar_template = menu_bar_items;
+    object_hooks.menu_bar_template = menu_bar_template;
     object_hooks.menus_installed = mark_menus_installed;
 
     ui_seams.control_event = control_handler;
