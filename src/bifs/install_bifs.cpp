@@ -22,6 +22,7 @@ void install_bifs() {
     install_clipboard_bifs(bif_table);
     install_sound_bifs(bif_table);
     install_dialog_bifs(bif_table);
+    install_event_bifs(bif_table);
 }
 
 } // namespace quillet

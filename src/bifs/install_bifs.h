@@ -28,5 +28,6 @@ void install_drawing_bifs(BifTable& table);
 void install_clipboard_bifs(BifTable& table);
 void install_sound_bifs(BifTable& table);
 void install_dialog_bifs(BifTable& table);
+void install_event_bifs(BifTable& table);
 
 } // namespace quillet

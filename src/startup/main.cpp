@@ -8,6 +8,7 @@
 #include "startup/program_start.h"
 #include "startup/startup_state.h"
 #include "ui/default_window.h"
+#include "ui/events/event_queue.h"
 #include "ui/splash.h"
 #include "ui/ui_hooks.h"
 #include "values/arena.h"
@@ -45,10 +46,7 @@ long task_event_handler(int, int event) {
         }
         start_program();
     case xvt_event_destroy: program_exit();
-    case xvt_event_quit:
-        // No program asks to see quit requests yet, so the session may end.
-        xvt_set_quit_allowed(true);
-        return 0;
+    case xvt_event_quit: xvt_set_quit_allowed(host_quit_request(xvt_quit_is_query())); return 0;
     default: return 0;
     }
 }
@@ -78,6 +76,7 @@ int main(int argc, char** argv) {
     arena_init();
     install_bifs();
     install_ui_hooks();
+    install_event_queue();
     install_memory_fault_stop();
     xvt_catch_interrupts(interrupted_exit);
     if (!xvt_app_open()) run_exit();

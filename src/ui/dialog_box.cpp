@@ -81,7 +81,7 @@ void on_create(DialogRun& run, XvtWindow dialog) {
     XvtWindow focus = no_xvt_window;
     if (run.focus_field >= 1 && run.focus_field <= run.field_count) {
         focus = xvt_win_get_ctl(dialog, dialog_first_field_id + run.focus_field - 1);
-        xp_ctl_set_edit_sel(focus, 0, -1); // typing replaces the whole text
+        xp_ctl_set_text_sel(focus, 0, -1); // typing replaces the whole text
     } else if (run.default_button >= 1 && run.default_button <= run.button_count)
         focus = xvt_win_get_ctl(dialog, static_cast<int32_t>(run.default_button));
     if (focus != no_xvt_window) xp_scr_set_focus_vobj(focus);

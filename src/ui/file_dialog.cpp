@@ -211,7 +211,7 @@ void on_create(FileDialogState& s, XvtWindow dialog) {
     show_directory(s, dialog);
     XvtWindow edit = xvt_win_get_ctl(dialog, name_edit);
     xp_vobj_set_title(edit, s.initial_text);
-    xp_ctl_set_edit_sel(edit, 0, -1); // typing replaces the initial name
+    xp_ctl_set_text_sel(edit, 0, -1); // typing replaces the initial name
     xp_scr_set_focus_vobj(edit);
 }
 

@@ -8,27 +8,22 @@ void reset_key_queue() {
     key_queue = KeyQueue{};
 }
 
-void queue_key(int n, int32_t key, bool txe) {
-    if (ui_seams.queue_key)
+void queue_key(int n, const XvtEvent& key, bool txe) {
+    if (ui_seams.queue_key) {
         ui_seams.queue_key(n, key, txe);
-    else
-        key_queue.keys.push_back(key);
+        return;
+    }
+    key_queue.keys.push_back(static_cast<int16_t>(key.words[1] & 0xFFFF));
     ++key_queue.key_count;
 }
 
 int take_key(int32_t& key) {
-    int result;
-    if (ui_seams.take_key) {
-        result = ui_seams.take_key(key);
-    } else if (key_queue.keys.empty()) {
-        result = 1;
-    } else {
-        key = key_queue.keys.front();
-        key_queue.keys.pop_front();
-        result = 0;
-    }
-    if (result == 0) --key_queue.key_count;
-    return result;
+    if (ui_seams.take_key) return ui_seams.take_key(key);
+    if (key_queue.keys.empty()) return 1;
+    key = key_queue.keys.front();
+    key_queue.keys.pop_front();
+    --key_queue.key_count;
+    return 0;
 }
 
 } // namespace quillet

@@ -3,6 +3,8 @@
 // there instead (ui_seams.h).
 #pragma once
 
+#include "xvt/xvt.h"
+
 #include <cstdint>
 #include <deque>
 
@@ -18,8 +20,9 @@ inline KeyQueue key_queue;
 void reset_key_queue();
 
 // Queues a key of window n (txe: for a text edit) through the event queue's seam, else here;
-// the key count grows either way.
-void queue_key(int n, int32_t key, bool txe);
+// the key count grows either way. The key code is word 1 of the event, shift and control words 2
+// and 3.
+void queue_key(int n, const XvtEvent& key, bool txe);
 
 // The oldest key, unlinked, and the key count lowered: 0 with the key, 1 for an empty queue,
 // 2 for a queue with no key entry.

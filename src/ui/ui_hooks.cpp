@@ -1,6 +1,7 @@
 #include "ui/ui_hooks.h"
 
 #include "interp/upper_layer_hooks.h"
+#include "ui/controls/install_controls.h"
 #include "ui/default_window.h"
 #include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
@@ -14,6 +15,7 @@ void install_ui_hooks() {
     upper_layer_hooks.close_all_windows = close_all_windows;
     install_object_seams();
     object_hooks.sys_info = answer_system_info;
+    install_controls();
 }
 
 } // namespace quillet

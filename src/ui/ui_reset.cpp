@@ -1,6 +1,7 @@
 #include "ui/ui_reset.h"
 
 #include "ui/colours.h"
+#include "ui/controls/install_controls.h"
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
@@ -15,6 +16,7 @@ namespace quillet {
 void reset_ui_state() {
     reset_window_table();
     reset_object_tables();
+    reset_controls();
     reset_colours();
     reset_key_queue();
     reset_switch_stack();

@@ -15,11 +15,12 @@ struct UiSeams {
     // Queues a host event of window n for the program's event loop (GET EVENT). Empty: events
     // other than keys are not kept.
     void (*queue_event)(int n, const XvtEvent& event) = nullptr;
-    // Queues a key for the key wait as KEYPRESS (txe: as TXE KEYPRESS for a text edit). Empty:
-    // the key queue of key_queue.h keeps it.
-    void (*queue_key)(int n, int32_t key, bool txe) = nullptr;
-    // The key wait's take: the oldest KEYPRESS or TXE KEYPRESS entry, unlinked. Returns
-    // 0 and sets key, 1 for an empty queue, 2 for a queue without a key entry.
+    // Queues a key for the key wait as KEYPRESS (txe: as TXE KEYPRESS for a text edit): the key
+    // code in word 1, shift and control in words 2 and 3, and raises the key count. Empty: the
+    // key queue of key_queue.h keeps it.
+    void (*queue_key)(int n, const XvtEvent& key, bool txe) = nullptr;
+    // The key wait's take: the oldest KEYPRESS or TXE KEYPRESS entry, unlinked, and the key count
+    // lowered. Returns 0 and sets key, 1 for an empty queue, 2 for a queue without a key entry.
     int (*take_key)(int32_t& key) = nullptr;
     // Event mode: on when the program reads events itself. Empty: off.
     bool (*event_mode)() = nullptr;

@@ -157,13 +157,13 @@ void on_key(int n, WindowRecord& record, const XvtEvent& event) {
     int32_t key = static_cast<int16_t>(event.words[1] & 0xFFFF);
     if (key == 0 || record.cursor_code == wait_cursor) return;
     if (key != insert_key && ui_seams.text_edit_key && ui_seams.text_edit_key(n, event)) return;
-    queue_key(n, key, false);
+    queue_key(n, event, false);
 }
 
 void on_menu(int n, const XvtEvent& event) {
     int32_t tag = event.words[1];
     if (tag < first_menu_tag) {
-        queue_key(n, tag, false);
+        queue_key(n, event, false);
         return;
     }
     queue(n, event);

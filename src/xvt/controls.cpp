@@ -56,6 +56,10 @@ XvtWindow xp_ctl_create_def(const XvtCtlDef& def, XvtWindow parent, long data) {
         xvt_report_error(api, ErrorCategory::ctl, ErrorId::unsupported_control);
         return no_xvt_window;
     }
+    if (kind == host::ControlKind::static_left && (def.flags & xvt_ctl_flag::centered))
+        kind = host::ControlKind::static_center;
+    else if (kind == host::ControlKind::static_left && (def.flags & xvt_ctl_flag::right))
+        kind = host::ControlKind::static_right;
     host::ControlDef host_def;
     host_def.kind = *kind;
     host_def.rect = def.rect;
@@ -110,10 +114,12 @@ void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> gro
     app.windows->check_radio(members, chosen->host);
 }
 
-void xp_ctl_set_edit_sel(XvtWindow control, int32_t start, int32_t end) {
+void xp_ctl_set_text_sel(XvtWindow control, int32_t start, int32_t end) {
     LayerWindow* record = layer_window(control);
-    if (!record || record->type != static_cast<int32_t>(ControlType::edit)) {
-        xvt_report_error("xp_ctl_set_edit_sel", ErrorCategory::ctl, ErrorId::illegal_window);
+    if (!record || record->host == host::no_window ||
+        (record->type != static_cast<int32_t>(ControlType::edit) &&
+         record->type != static_cast<int32_t>(ControlType::list_edit))) {
+        xvt_report_error("xp_ctl_set_text_sel", ErrorCategory::ctl, ErrorId::illegal_window);
         return;
     }
     app.windows->set_edit_selection(record->host, start, end);

@@ -118,6 +118,7 @@ struct AppState {
     ErrorHandler error_hook = nullptr;
     CharFilter char_filter = nullptr;
     bool quit_allowed = false;
+    bool quit_query = false; // the quit event being delivered to the task handler asks
     DiagnosticSink diagnostics = nullptr;
 
     // The task window: its record exists from xvt_app_create; its host window (hidden) is made

@@ -16,6 +16,7 @@ namespace {
 // goes to the task event handler with its kind.
 long forward_to_task_handler(XvtWindow window, const XvtEvent& event) {
     if (event.kind() == EventKind::create || !app.handler) return 0;
+    if (event.kind() == EventKind::quit) app.quit_query = event.words[1] != 0;
     return app.handler(static_cast<int>(window), event.words[0]);
 }
 
@@ -63,6 +64,10 @@ void xvt_app_create(int, char**, long, TaskEventHandler handler, const AppConfig
     app.task_window = add_layer_window(std::move(record));
     if (app.windows) create_task_host_window(*app.windows);
     handler(static_cast<int>(app.task_window), xvt_event_create);
+}
+
+bool xvt_quit_is_query() {
+    return app.quit_query;
 }
 
 XvtWindow xvt_task_window() {

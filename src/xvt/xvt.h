@@ -278,6 +278,9 @@ void xvt_set_char_filter(CharFilter filter);
 
 // The answer to the host's question whether the session may end (event 17 with query 1).
 void xvt_set_quit_allowed(bool allowed);
+// While the task handler receives event 17: whether it is that question (true) or the session's
+// end (false).
+bool xvt_quit_is_query();
 
 // The host window under a layer window (for tests and the few engine parts that use the host
 // directly); host::no_window for a stale handle.
@@ -485,6 +488,8 @@ inline constexpr uint32_t disabled = 0x8;
 inline constexpr uint32_t hidden = 0x20;
 inline constexpr uint32_t multiple_selection = 0x80; // list boxes
 inline constexpr uint32_t extended_selection = 0x200;
+inline constexpr uint32_t centered = 0x400; // static text
+inline constexpr uint32_t right = 0x800;    // static text
 } // namespace xvt_ctl_flag
 
 struct XvtCtlDef {
@@ -504,9 +509,9 @@ bool xvt_ctl_is_checked(XvtWindow control); // false for no check box or radio b
 // Checks the control and unchecks the other radio buttons of the group (the control among
 // them; else 0x20000007).
 void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> group);
-// Selects characters start to end of an edit control (-1: its end), the caret at end; other
-// controls are 0x20000001 (category "ctl").
-void xp_ctl_set_edit_sel(XvtWindow control, int32_t start, int32_t end);
+// Selects the characters start..end of an edit field or a list edit's edit line (types 17 and
+// 21; others: 0x20000001, category "ctl"); end -1 or beyond the text: to its end.
+void xp_ctl_set_text_sel(XvtWindow control, int32_t start, int32_t end);
 
 // Scroll bars (category "sbar"): a scroll-bar control, or a window's own bar: `which` 0 the
 // horizontal, 1 the vertical one (ignored for controls; else 0x20000007). The position is kept

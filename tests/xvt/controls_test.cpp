@@ -118,12 +118,12 @@ TEST_F(Controls, EditSelectionsReachTheHostEdit) {
     window = open("Edits");
     XvtWindow edit = add(17, 1, {0, 0, 120, 22}, 0, "hello");
     XvtWindow button = add(12, 2, {0, 30, 80, 46});
-    xp_ctl_set_edit_sel(edit, 0, -1);
+    xp_ctl_set_text_sel(edit, 0, -1);
     EXPECT_EQ(ws().edit_selection(xvt_host_window(edit)), (std::pair<int, int>{0, 5}));
-    xp_ctl_set_edit_sel(edit, 1, 3);
+    xp_ctl_set_text_sel(edit, 1, 3);
     EXPECT_EQ(ws().edit_selection(xvt_host_window(edit)), (std::pair<int, int>{1, 3}));
     EXPECT_TRUE(hooked_errors.empty());
-    xp_ctl_set_edit_sel(button, 0, -1); // no edit
+    xp_ctl_set_text_sel(button, 0, -1); // no edit
     ASSERT_EQ(hooked_errors.size(), 1u);
     EXPECT_EQ(hooked_errors[0].id, 0x20000001u);
 }

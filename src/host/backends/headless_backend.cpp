@@ -180,6 +180,10 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
             ws.input_close(top);
         return true;
     }
+    case K::quit:
+        // As a desktop's log-out: the windows are asked first; a refusal keeps the session.
+        ws.request_end_session(true);
+        return true;
     case K::resize: {
         WindowId top = target();
         if (!top) {

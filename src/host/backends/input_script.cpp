@@ -205,6 +205,9 @@ InputScript parse_input_script(const std::string& name, const std::string& text)
             c.kind = K::target;
             c.text = rest;
             if (c.text.empty()) p.fail("\"target\" needs a window title");
+        } else if (verb == "quit") {
+            c.kind = K::quit;
+            if (w.size() != 1) p.fail("\"quit\" takes nothing after it");
         } else if (verb == "close") {
             c.kind = K::close;
             c.text = rest;

@@ -34,6 +34,7 @@ struct ScriptCommand {
         wait_window, // text = title, amount = milliseconds allowed
         snapshot,    // text = name or empty
         answer,      // text = button title
+        quit,        // asks whether the session may end, then ends it when every window agrees
     };
     Kind kind = Kind::type;
     int line = 0;

@@ -15,11 +15,14 @@ MenuEntry& menu_at(int32_t id) {
 }
 
 void set_menu(int32_t id, ObjectRequest& request) {
-    for (const std::string& name : request.names()) {
-        MenuEntry& entry = menu_entry(id);
-        int32_t a = lookup_attribute(AttributeClass::menu, name);
-        if (!object_hooks.menu_set) raise_error(object_error::attribute_not_used);
-        object_hooks.menu_set(id, entry, a, request);
+    try {
+        for (const std::string& name : request.names()) {
+            MenuEntry& entry = menu_entry(id);
+            int32_t a = lookup_attribute(AttributeClass::menu, name);
+            if (!object_hooks.menu_set) raise_error(object_error::attribute_not_used);
+            object_hooks.menu_set(id, entry, a, request);
+        }
+    } catch (const EndOfSetCall&) {
     }
 }
 

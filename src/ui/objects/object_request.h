@@ -13,6 +13,10 @@
 
 namespace quillet {
 
+// Thrown by an attribute after a soft error that no handler of the program took: the SET call
+// ends there, the attributes before it staying set.
+struct EndOfSetCall {};
+
 class ObjectRequest {
 public:
     ObjectRequest(int32_t method, int32_t id, std::vector<std::string> names,

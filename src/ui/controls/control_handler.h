@@ -1,0 +1,34 @@
+// Control notifications of the windowing layer become queue events: buttons give CONTROL
+// SELECT then CONTROL DESELECTED, scroll bars a scroll slice, edit fields select and deselect
+// as they gain and lose the focus, lists single and double clicks. The edit field holding the
+// focus is the pending edit field; an exit character typed in it ends its editing.
+#pragma once
+
+#include "ui/objects/object_table.h"
+#include "xvt/xvt.h"
+
+#include <cstdint>
+
+namespace quillet {
+
+// A control notification of window n (words: 1 the control's object ID, 2 its control type,
+// 3 its native control, 4 and 5 the focus change or the scroll action and position).
+void control_handler(int n, const XvtEvent& event);
+
+// A key that reached window n: when it is an exit character of the window's pending edit
+// field, the field's editing ends (its text read back, CONTROL DESELECTED with the key queued,
+// the focus back to the window) and true is returned; otherwise false.
+bool edit_field_exit_key(int n, const XvtEvent& event);
+
+// Object method 7 on a shown control: gives its native control the focus; an edit field also
+// becomes the pending edit field with the caret at the end of its text.
+void focus_control(ObjectEntry& entry);
+
+// The pending edit field's object ID; -1 when none.
+int32_t pending_edit_field();
+// Forgets the pending edit field when it is the control (freed controls).
+void forget_pending_edit_field(int32_t id);
+
+void reset_control_events();
+
+} // namespace quillet

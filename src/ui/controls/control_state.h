@@ -1,0 +1,82 @@
+// The state of a control of kinds 12..22 beyond the object entry: its native control and the
+// settings of its kind. One record serves every kind; the kind (the entry's control kind)
+// decides which fields mean something.
+#pragma once
+
+#include "ui/controls/exit_chars.h"
+#include "ui/objects/object_table.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillet {
+
+namespace control_kind {
+inline constexpr int32_t push_button = 12, radio_button = 13, check_box = 14, hscroll_bar = 15,
+                         vscroll_bar = 16, edit_field = 17, static_text = 18, list_box = 19,
+                         list_button = 20, list_edit = 21, group_box = 22, text_edit = 23;
+inline constexpr bool is_button(int32_t kind) {
+    return kind >= push_button && kind <= check_box;
+}
+inline constexpr bool is_scroll_bar(int32_t kind) {
+    return kind == hscroll_bar || kind == vscroll_bar;
+}
+inline constexpr bool is_list(int32_t kind) {
+    return kind == list_box || kind == list_button || kind == list_edit;
+}
+// Kinds made as native controls of the windowing layer (text edits are not).
+inline constexpr bool is_native(int32_t kind) {
+    return kind >= push_button && kind <= group_box;
+}
+} // namespace control_kind
+
+// Text justification of buttons and static text.
+namespace text_justify {
+inline constexpr int32_t left = 0, centre = 1, right = 2;
+}
+
+struct ControlKindState final : ControlState {
+    XvtWindow owner = no_xvt_window;  // the native window it was made in
+    XvtWindow native = no_xvt_window; // its native control, once made
+    IntRect created;                  // the rectangle it was made with
+    // Buttons and static text.
+    std::string text;
+    int32_t justify = text_justify::left;
+    int32_t state = 0;
+    int32_t is_default = 0;
+    int32_t button_group = 0;
+    // Scroll bars.
+    ScrollBarSettings bar{.position = 1, .attached_text_edit = -1};
+    // Edit fields and list edits.
+    std::string format;
+    ExitChars exit_chars;
+    // List boxes, list buttons, list edits.
+    int32_t selection_mode = 0;
+    std::vector<std::string> list;
+    int32_t selection = -1;
+    // The native selection when the list last told of a change: the layer reports a list box's
+    // focus loss as it reports a selection change, and only a real change is a click.
+    std::vector<int32_t> seen_selection;
+    // Group boxes.
+    std::string title;
+
+    std::unique_ptr<ControlState> clone() const override {
+        auto copy = std::make_unique<ControlKindState>(*this);
+        copy->owner = copy->native = no_xvt_window;
+        return copy;
+    }
+};
+
+// The state of a control entry, made with the defaults of its kind when it has none.
+ControlKindState& control_state(ObjectEntry& entry);
+// The state when the entry has one; nullptr otherwise.
+ControlKindState* find_control_state(ObjectEntry& entry);
+// The native control of a control entry; no_xvt_window before it was made.
+XvtWindow native_control(ObjectEntry& entry);
+
+// Sets the entry's control kind (-11257 outside 12..23) and gives it the fresh state of that
+// kind; a native control of the previous kind is destroyed.
+void set_control_kind(ObjectEntry& entry, int32_t kind);
+
+} // namespace quillet

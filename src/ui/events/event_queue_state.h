@@ -1,0 +1,25 @@
+// The event queue's state, private to the queue's files.
+#pragma once
+
+#include "ui/events/event_queue.h"
+
+#include <list>
+
+namespace quillet {
+
+struct EventQueueState {
+    std::list<QueuedEvent> entries; // oldest first
+    bool event_mode = false;
+    // The scroll bar of the newest scroll slice: -2 a window's vertical bar, -1 its horizontal
+    // bar, else a scroll-bar control's object ID.
+    int32_t last_scroll_bar = 0;
+    // 2 while the program is asked about a quit request, then its answer: 1 allow, 0 refuse.
+    int32_t pending_quit = 0;
+};
+
+inline EventQueueState event_queue;
+
+// Unlinks the head entry.
+void drop_head_event();
+
+} // namespace quillet
