@@ -1,6 +1,5 @@
 #include "ui/events/event_queue.h"
 
-#include "ui/engine_timers.h"
 #include "ui/events/event_queue_state.h"
 #include "ui/key_queue.h"
 #include "ui/window_table.h"
@@ -91,11 +90,7 @@ QueuedEvent* queue_event(int n, const XvtEvent& event) {
         return &event_queue.entries.back();
     }
     QueuedEvent& queued = event_queue.entries.emplace_back(entry);
-    if (engine_timers.get_event != 0) {
-        // An event ends GET EVENT's wait; the next call hands it out.
-        xp_timer_destroy(engine_timers.get_event);
-        engine_timers.get_event = 0;
-    }
+    end_event_wait(); // the next GET EVENT hands the event out
     if (is_key(queued.code)) ++key_queue.key_count;
     if (queued.selection) {
         TxSelection s = xp_tx_get_sel(text_edit_served.text_edit);

@@ -15,11 +15,16 @@ struct EventQueueState {
     int32_t last_scroll_bar = 0;
     // 2 while the program is asked about a quit request, then its answer: 1 allow, 0 refuse.
     int32_t pending_quit = 0;
+    XvtWindow wait_window = no_xvt_window; // the window GET EVENT's wait timer runs on
 };
 
 inline EventQueueState event_queue;
 
 // Unlinks the head entry.
 void drop_head_event();
+
+// Ends GET EVENT's wait: its timer is killed (unless it died with its window) and its slot
+// cleared.
+void end_event_wait();
 
 } // namespace quillet

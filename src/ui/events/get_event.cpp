@@ -37,6 +37,13 @@ int32_t button_of(const XvtEvent& e) {
 
 } // namespace
 
+void end_event_wait() {
+    if (engine_timers.get_event == 0) return;
+    if (xvt_host_window(event_queue.wait_window) != 0) xp_timer_destroy(engine_timers.get_event);
+    engine_timers.get_event = 0;
+    event_queue.wait_window = no_xvt_window;
+}
+
 void wait_for_event(int32_t seconds) {
     int32_t ms = static_cast<int32_t>(std::min<int64_t>(int64_t{seconds} * 1000, INT32_MAX));
     XvtWindow window = timer_window();
@@ -45,12 +52,15 @@ void wait_for_event(int32_t seconds) {
         return;
     }
     engine_timers.get_event = xp_timer_create(window, ms);
+    event_queue.wait_window = window;
     // The window's timer event and queue_event both kill the timer and clear the slot.
     while (engine_timers.get_event != 0) {
         // The session has ended: no event can come any more, and the program ends as when its
         // window is closed.
         if (!xvt_wait_message()) program_exit();
         act_on_exit_request();
+        // A window freed meanwhile took its timer with it.
+        if (xvt_host_window(window) == 0) end_event_wait();
     }
 }
 
@@ -178,10 +188,7 @@ GetEventOutcome get_event(int32_t wait, EventResult& result) {
     bool freed = window_freed(head);
     int32_t code = freed ? 0 : head.code;
     if (vm.in_slice && wait > 0) {
-        if (engine_timers.get_event != 0) {
-            xp_timer_destroy(engine_timers.get_event);
-            engine_timers.get_event = 0;
-        }
+        end_event_wait();
         // A slice hands out only what following the scroll bar needs.
         if (code != static_cast<int32_t>(EventCode::refresh) && !is_scroll(code)) return stored;
     }
