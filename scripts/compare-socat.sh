@@ -101,10 +101,16 @@ done
 
 rate() { echo "scale=0; $megabytes / $1" | bc; }
 net() { echo "scale=4; $1 - 2 * $empty" | bc; }
+# A noisy machine can make the best empty run slower than the best transfer: no net figure then.
+net_rate() { if [ "$(echo "$(net "$1") > 0" | bc)" = 1 ]; then rate "$(net "$1")"; else echo -; fi; }
+net_ratio() {
+    if [ "$(echo "$(net "$1") > 0" | bc)" = 1 ]; then echo "scale=2; $2 / $(net "$1")" | bc
+    else echo -; fi
+}
 echo "start-up and exit of a bound empty program: $empty s"
 printf "%-7s %12s %12s %12s %7s %9s\n" "" "engine MB/s" "net MB/s" "socat MB/s" ratio "net ratio"
 for way in pipe socket; do
     if [ $way = pipe ]; then e=$ep s=$sp; else e=$es s=$ss; fi
-    printf "%-7s %12s %12s %12s %7s %9s\n" $way "$(rate "$e")" "$(rate "$(net "$e")")" \
-        "$(rate "$s")" "$(echo "scale=2; $s / $e" | bc)" "$(echo "scale=2; $s / $(net "$e")" | bc)"
+    printf "%-7s %12s %12s %12s %7s %9s\n" $way "$(rate "$e")" "$(net_rate "$e")" \
+        "$(rate "$s")" "$(echo "scale=2; $s / $e" | bc)" "$(net_ratio "$e" "$s")"
 done
