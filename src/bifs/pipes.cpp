@@ -2,8 +2,10 @@
 #include "devices/pipes.h"
 
 #include "bifs/install_bifs.h"
+#include "bifs/string_read_target.h"
 #include "interp/operands.h"
 #include "values/debug_log.h"
+#include "values/record_hold.h"
 #include "values/strings.h"
 
 #include <algorithm>
@@ -32,12 +34,16 @@ void pipe_call() {
     if (operation == "close") return num_set_int(handle_cell, pipe_close(handle));
     if (operation == "read") {
         // Never more than the variable holds, so no byte read is lost to a length error.
-        return str_set(data, pipe_read(handle, std::min(size, StringCell{data}.max_length())));
+        StringReadTarget into(data);
+        if (!pipe_read(handle, std::min(size, StringCell{data}.max_length()), into))
+            str_set(data, {});
+        return;
     }
     if (operation == "write") {
-        // A copy: host messages pumped while the write waits may run B-code that changes data.
-        std::string bytes(str_view(load_u32(data)));
-        return pipe_write(handle, std::as_bytes(std::span(bytes)));
+        // The text is held, not copied: host messages pumped while the write waits may run
+        // B-code that assigns data, and that gives data another record.
+        RecordHold text(load_u32(data));
+        return pipe_write(handle, std::as_bytes(std::span(str_view(text.record()))));
     }
     if (operation == "flush") return pipe_flush(handle);
     debug_log("unknown operation %s", operation.c_str());

@@ -3,16 +3,17 @@
 #include "devices/sockets.h"
 
 #include "bifs/install_bifs.h"
+#include "bifs/string_read_target.h"
 #include "interp/operands.h"
 #include "values/arrays.h"
+#include "values/record_hold.h"
 #include "values/split_join.h"
 #include "values/strings.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <string>
-#include <vector>
+#include <string_view>
 
 namespace quillet {
 namespace {
@@ -55,20 +56,20 @@ void return_socket(Addr array_cell, int32_t n) {
     num_set_int(ArrayBlock{load_u32(array_cell)}.element(0), n);
 }
 
-// The buffers are the engine's own: host messages pumped during the wait may run B-code that
-// changes the variable.
+// The variable's length is the most that one receive takes.
 void receive(int32_t socket, Addr data) {
-    int32_t n = std::min(str_length(load_u32(data)), socket_receive_limit);
+    int32_t n = str_length(load_u32(data));
     if (n == 0) return;
-    std::vector<std::byte> buffer(static_cast<size_t>(n));
-    size_t got = socket_receive(socket, buffer);
-    str_set_bytes(data, buffer.data(), int32_t(got));
+    StringReadTarget into(data);
+    socket_receive(socket, size_t(n), into);
 }
 
+// The text is held, not copied: host messages pumped while the send waits may run B-code that
+// assigns the variable, and that gives the variable another record.
 void send(int32_t socket, Addr data) {
-    std::string_view text = str_view(load_u32(data));
-    if (text.empty()) return;
-    std::string bytes(text);
+    RecordHold text(load_u32(data));
+    std::string_view bytes = str_view(text.record());
+    if (bytes.empty()) return;
     socket_send(socket, std::as_bytes(std::span(bytes)));
 }
 

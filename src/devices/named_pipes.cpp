@@ -135,18 +135,19 @@ std::optional<NamedPipe> named_pipe_connect(std::string_view name) {
     return pipe;
 }
 
-std::string named_pipe_read(NamedPipe& pipe, int32_t size, int32_t handle) {
+bool named_pipe_read(NamedPipe& pipe, int32_t size, int32_t handle, ReadTarget& into) {
     if (size < 0) {
         debug_log("ReadFile buf too large: %d", size);
-        return {};
+        return false;
     }
-    std::string data(size_t(std::min(size, pipe_read_limit)), '\0');
-    if (data.empty()) return data;
+    if (size == 0) return false;
+    size_t wanted = size_t(std::min(size, pipe_read_limit));
     for (;;) {
-        ssize_t n = recv(pipe.connection.get(), data.data(), data.size(), MSG_DONTWAIT);
+        std::span<std::byte> room = into.room(wanted);
+        ssize_t n = recv(pipe.connection.get(), room.data(), room.size(), MSG_DONTWAIT);
         if (n > 0) {
-            data.resize(size_t(n));
-            return data;
+            into.arrived(size_t(n));
+            return true;
         }
         // The peer closed its end: the host's "broken pipe".
         int error = n == 0 ? EPIPE : errno;
@@ -155,7 +156,7 @@ std::string named_pipe_read(NamedPipe& pipe, int32_t size, int32_t handle) {
             continue;
         }
         debug_log("ReadFile error: %d %d", error, handle);
-        return {};
+        return false;
     }
 }
 
@@ -176,13 +177,18 @@ void named_pipe_write(NamedPipe& pipe, std::span<const std::byte> bytes, int32_t
 }
 
 // Waits until the peer has taken every byte written (or is gone), as flushing a named pipe does.
+// Nothing signals an empty send queue, so the wait looks again after a sleep that starts short
+// (a reading peer drains the queue within a fraction of a millisecond) and grows to the usual
+// interval (a peer that does not read costs no CPU).
 void named_pipe_flush(NamedPipe& pipe) {
+    std::chrono::microseconds sleep{100};
     for (;;) {
         int unread = 0;
         if (ioctl(pipe.connection.get(), SIOCOUTQ, &unread) != 0 || unread <= 0) return;
         pollfd p = {pipe.connection.get(), 0, 0};
         if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR))) return;
-        pump_then_wait(-1, 0);
+        pump_then_wait(-1, 0, sleep);
+        sleep = std::min(sleep * 2, pump_interval);
     }
 }
 

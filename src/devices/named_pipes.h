@@ -7,6 +7,7 @@
 // server waits for its client, so a second "connect" fails too.
 #pragma once
 
+#include "devices/read_target.h"
 #include "devices/unique_fd.h"
 
 #include <cstdint>
@@ -30,7 +31,7 @@ std::optional<NamedPipe> named_pipe_open(std::string_view name);
 std::optional<NamedPipe> named_pipe_connect(std::string_view name);
 
 // handle is the program's number for the pipe, for the debug log.
-std::string named_pipe_read(NamedPipe& pipe, int32_t size, int32_t handle);
+bool named_pipe_read(NamedPipe& pipe, int32_t size, int32_t handle, ReadTarget& into);
 void named_pipe_write(NamedPipe& pipe, std::span<const std::byte> bytes, int32_t handle);
 void named_pipe_flush(NamedPipe& pipe);
 bool named_pipe_close(NamedPipe& pipe, int32_t handle);

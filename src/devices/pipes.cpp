@@ -6,6 +6,7 @@
 #include "values/debug_log.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <variant>
@@ -80,11 +81,17 @@ int32_t pipe_close(int32_t handle) {
     return 0;
 }
 
-std::string pipe_read(int32_t handle, int32_t size) {
+bool pipe_read(int32_t handle, int32_t size, ReadTarget& into) {
     PipeEnd* end = find_end(handle);
-    if (!end) return {};
-    if (auto* named = std::get_if<NamedPipe>(end)) return named_pipe_read(*named, size, handle);
-    return pipe_files_read(std::get<PipeFiles>(*end), size);
+    if (!end) return false;
+    if (auto* named = std::get_if<NamedPipe>(end))
+        return named_pipe_read(*named, size, handle, into);
+    std::string data = pipe_files_read(std::get<PipeFiles>(*end), size);
+    if (data.empty()) return false;
+    std::span<std::byte> room = into.room(data.size());
+    std::memcpy(room.data(), data.data(), data.size());
+    into.arrived(data.size());
+    return true;
 }
 
 void pipe_write(int32_t handle, std::span<const std::byte> bytes) {

@@ -10,6 +10,8 @@
 // messages. docs/devices.md describes both implementations.
 #pragma once
 
+#include "devices/read_target.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -33,8 +35,9 @@ int32_t pipe_connect(std::string_view name);
 // Closes the end and frees its handle: 0, or -1 (the handle stays valid then).
 int32_t pipe_close(int32_t handle);
 
-// Waits for data and returns up to size bytes (at most pipe_read_limit); empty on a failure.
-std::string pipe_read(int32_t handle, int32_t size);
+// Waits for data and hands up to size bytes (at most pipe_read_limit) to into; false, with
+// nothing handed over, on a failure or when size is 0.
+bool pipe_read(int32_t handle, int32_t size, ReadTarget& into);
 
 void pipe_write(int32_t handle, std::span<const std::byte> bytes);
 

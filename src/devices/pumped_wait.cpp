@@ -5,16 +5,15 @@
 #include <poll.h>
 
 namespace quillet {
-namespace {
 
-constexpr int pump_interval_ms = 10;
-
-} // namespace
-
-void pump_then_wait(int fd, short events) {
+void pump_then_wait(int fd, short events, std::chrono::microseconds longest) {
     process_host_messages();
     pollfd p = {fd, events, 0};
-    poll(&p, 1, pump_interval_ms);
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(longest);
+    timespec timeout = {
+        seconds.count(),
+        std::chrono::duration_cast<std::chrono::nanoseconds>(longest - seconds).count()};
+    ppoll(&p, 1, &timeout, nullptr);
 }
 
 } // namespace quillet

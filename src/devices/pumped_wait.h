@@ -3,11 +3,14 @@
 // CPU and a stop request or a repaint is served within a few milliseconds.
 #pragma once
 
+#include <chrono>
+
 namespace quillet {
 
+inline constexpr std::chrono::microseconds pump_interval{10000};
+
 // Pumps host messages, then sleeps until fd reports one of events (or an error or hang-up), at
-// most one short interval. A negative fd just sleeps the interval. Callers loop around their
-// non-blocking attempt.
-void pump_then_wait(int fd, short events);
+// most longest. A negative fd just sleeps. Callers loop around their non-blocking attempt.
+void pump_then_wait(int fd, short events, std::chrono::microseconds longest = pump_interval);
 
 } // namespace quillet

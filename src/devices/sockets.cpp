@@ -150,13 +150,16 @@ void socket_connect(int32_t socket, std::string_view address) {
     if (error) fail(error);
 }
 
-size_t socket_receive(int32_t socket, std::span<std::byte> buffer) {
+void socket_receive(int32_t socket, size_t size, ReadTarget& into) {
     int fd = owned(socket);
     process_host_messages();
-    ssize_t n = retry_pumping(
-        fd, POLLIN, [&](int flags) { return recv(fd, buffer.data(), buffer.size(), flags); });
+    size = std::min(size, size_t(socket_receive_limit));
+    ssize_t n = retry_pumping(fd, POLLIN, [&](int flags) {
+        std::span<std::byte> room = into.room(size);
+        return recv(fd, room.data(), room.size(), flags);
+    });
     if (n < 0) fail(errno);
-    return size_t(n);
+    into.arrived(size_t(n));
 }
 
 void socket_send(int32_t socket, std::span<const std::byte> bytes) {

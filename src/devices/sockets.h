@@ -12,6 +12,8 @@
 // messages while they wait; the program still sees one call and its result.
 #pragma once
 
+#include "devices/read_target.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -42,8 +44,9 @@ void socket_connect(int32_t socket, std::string_view address);
 // stream receive returns what is there anyway), so no length makes the engine allocate a huge one.
 inline constexpr int32_t socket_receive_limit = 1 << 20;
 
-// Op 5: receives up to buffer.size() bytes; 0 when the peer has closed the connection.
-size_t socket_receive(int32_t socket, std::span<std::byte> buffer);
+// Op 5: receives up to size bytes (at most socket_receive_limit) into into; 0 when the peer has
+// closed the connection.
+void socket_receive(int32_t socket, size_t size, ReadTarget& into);
 
 // Op 6: sends all of bytes (a non-blocking socket: what the host takes in one call).
 void socket_send(int32_t socket, std::span<const std::byte> bytes);

@@ -30,21 +30,16 @@ void str_assign_unchecked(Addr rec_ptr, Addr rec) {
     str_release(old);
 }
 
-namespace {
-
-// A record can be written in place when nobody else holds it and its block has room. The room
-// is compared in 64 bits so that a negative length never passes; str_new refuses it.
-bool writable_in_place(Addr rec, int32_t n) {
+bool str_writable_in_place(Addr rec, int32_t n) {
+    // The room is compared in 64 bits so that a negative length never passes; str_new refuses it.
     return rec != empty_string && str_count(rec) == 1 &&
            mem_size(rec) >= uint64_t{static_cast<uint32_t>(n)} + str_header_size;
 }
 
-} // namespace
-
 Addr str_prepare(Addr cell, int32_t n) {
     if (n > StringCell{cell}.max_length()) raise_error(err::string_too_long);
     Addr rec = load_u32(cell);
-    if (writable_in_place(rec, n)) return rec;
+    if (str_writable_in_place(rec, n)) return rec;
     Addr fresh = str_new(n);
     store_u32(cell, fresh);
     str_release(rec);
@@ -54,7 +49,7 @@ Addr str_prepare(Addr cell, int32_t n) {
 Addr str_reserve(Addr cell, int32_t n) {
     if (n > StringCell{cell}.max_length()) raise_error(err::string_too_long);
     Addr rec = load_u32(cell);
-    if (writable_in_place(rec, n)) return rec;
+    if (str_writable_in_place(rec, n)) return rec;
     Addr fresh = str_new(n);
     int32_t kept = std::min(str_length(rec), n);
     copy_bytes(str_text(fresh), str_text(rec), static_cast<uint32_t>(kept));

@@ -70,6 +70,9 @@ void str_assign(Addr cell, Addr rec);
 // Stores rec through a record pointer where no maximum applies.
 void str_assign_unchecked(Addr rec_ptr, Addr rec);
 
+// Whether rec can take n bytes of text in place: nobody else holds it and its block has room.
+bool str_writable_in_place(Addr rec, int32_t n);
+
 // The cell's record made private and able to hold n bytes; text not kept, length not set.
 Addr str_prepare(Addr cell, int32_t n);
 
