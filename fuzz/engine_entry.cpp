@@ -24,15 +24,16 @@ struct RunEnded {};
 }
 
 // Bifs that reach the machine: files and directories, host commands, the clock, chaining, pauses,
-// the journal, pipes, sockets, serial ports and databases. A fuzzed program must not delete files,
-// run commands, sleep or wait for a peer; calling one of these ends its run as an unimplemented
-// bif.
+// the journal, pipes, sockets, serial ports and databases, event waits, dialogs, tunes and
+// printing. A fuzzed program must not delete or write files, run commands, sleep or wait for a
+// peer or a user; calling one of these ends its run as an unimplemented bif.
 constexpr bif::Number host_bifs[] = {
     bif::file_open,       bif::file_close,       bif::file_read,      bif::file_write,
     bif::file_set_length, bif::file_delete,      bif::file_rename,    bif::current_directory,
     bif::file_lock,       bif::file_system,      bif::run_command,    bif::chain,
     bif::pause,           bif::postscript_begin, bif::postscript_add, bif::postscript_end,
     bif::pipe_call,       bif::socket_call,      bif::serial_call,    bif::database_call,
+    bif::get_event,       bif::dialog_box,       bif::play_sound,     bif::print_lines,
 };
 
 } // namespace

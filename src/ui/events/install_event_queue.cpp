@@ -1,6 +1,8 @@
 #include "ui/events/event_queue.h"
 #include "ui/events/event_queue_state.h"
 #include "ui/events/key_entries.h"
+#include "ui/objects/object_hooks.h"
+#include "ui/objects/object_table.h"
 #include "ui/ui_seams.h"
 
 namespace quillet {
@@ -19,9 +21,19 @@ void window_scroll(int n, const XvtEvent& event, bool vertical) {
                  event.words[2]);
 }
 
+void answer_quit(int, bool allow) {
+    answer_quit_request(allow);
+}
+
+bool object_in_use(int32_t id) {
+    return find_object(id) != nullptr;
+}
+
 } // namespace
 
 void install_event_queue() {
+    object_hooks.quit_answer = answer_quit;
+    event_queue_hooks.control_in_use = object_in_use;
     ui_seams.queue_event = queue_window_event;
     ui_seams.queue_key = queue_key_entry;
     ui_seams.take_key = take_key_entry;
