@@ -27,6 +27,8 @@ protected:
         reset_ui_state();
         reset_event_queue();
         install_event_queue();
+        // No objects are made here: every control ID counts as in use unless a test says not.
+        event_queue_hooks.control_in_use = nullptr;
         host::HeadlessOptions o;
         o.echo_message_boxes = false;
         xvt_detail::app.windows =
