@@ -1,11 +1,13 @@
 #!/bin/sh
-# The demo of examples/ run headless with one scripted key: it ends well, logs every step, writes
-# its PNG badge, and its window at the end equals the golden snapshot (QUILLET_UPDATE_GOLDEN=1
-# rewrites the golden: look at it before committing it).
+# The demo of examples/ run headless with its input script (examples/demo.input), as `make demo`
+# runs it: its form is clicked and chosen from (a colour, the long tune, About, the tune, Quit),
+# then the key it waits for at the end is pressed. It ends well, logs every step and every answer
+# of the form, writes its PNG badge, and its form and its window at the end equal their golden
+# snapshots (QUILLET_UPDATE_GOLDEN=1 rewrites them: look at them before committing them).
 # Usage: demo_checks.sh QUILLET ENGINE SOURCE WORKDIR
 set -u
 quillet=$1 engine=$2 source=$3 work=$4/demo_checks
-golden="$(dirname "$0")/golden/demo/exit-Quillet_BASIC_Amber_Edition.png"
+goldens="$(dirname "$0")/golden/demo"
 rm -rf "$work" && mkdir -p "$work" || exit 1
 
 fail() {
@@ -16,7 +18,7 @@ fail() {
 "$quillet" asm "$source" -o "$work/demo.img" || fail "assembly failed"
 "$quillet" bind "$engine" "$work/demo.img" -o "$work/demo" || fail "bind failed"
 : >"$work/debug"
-printf 'key space\n' >"$work/input.txt"
+cp "$(dirname "$source")/demo.input" "$work/input.txt" || fail "no input script"
 (cd "$work" && QUILLET_CLOCK_READ_ONLY=1 QUILLET_BACKEND=headless QUILLET_INPUT=input.txt \
     QUILLET_SNAPSHOT_DIR=snaps timeout 60 ./demo >stdout.txt 2>stderr.txt)
 status=$?
@@ -31,6 +33,12 @@ lines, boxes and ellipses drawn
 star drawn
 demo-badge.png written and read back: picture of 10432 bytes
 picture kept and shown
+form shown
+form: picked Green
+form: long tune 1
+form: about answered 1
+form: tune of 7 notes
+form closed
 key 32
 Demo done
 LOG
@@ -40,11 +48,15 @@ diff -u "$work/want-log.txt" "$work/debug" || fail "debug log differs"
 [ "$(identify -format '%m %wx%h' "$work/demo-badge.png" 2>/dev/null)" = "PNG 72x48" ] ||
     fail "demo-badge.png is not a 72x48 PNG"
 
-actual="$work/snaps/exit-Quillet_BASIC_Amber_Edition.png"
-[ -f "$actual" ] || fail "no snapshot at the end (have: $(ls "$work/snaps" 2>/dev/null))"
-if [ "${QUILLET_UPDATE_GOLDEN:-}" = 1 ]; then
-    mkdir -p "$(dirname "$golden")" && cp "$actual" "$golden"
-elif ! cmp -s "$actual" "$golden"; then
-    fail "the window at the end differs from its golden (actual: $actual)"
-fi
+# The form with its About box, and the demo's window at the end.
+for picture in form-Quillet_Demo_Form.png form-About_the_demo.png \
+    exit-Quillet_BASIC_Amber_Edition.png; do
+    actual="$work/snaps/$picture" golden="$goldens/$picture"
+    [ -f "$actual" ] || fail "no snapshot $picture (have: $(ls "$work/snaps" 2>/dev/null))"
+    if [ "${QUILLET_UPDATE_GOLDEN:-}" = 1 ]; then
+        mkdir -p "$goldens" && cp "$actual" "$golden"
+    elif ! cmp -s "$actual" "$golden"; then
+        fail "snapshot $picture differs from its golden (actual: $actual)"
+    fi
+done
 echo "ok demo_checks"
