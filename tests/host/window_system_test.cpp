@@ -269,6 +269,30 @@ TEST(Paint, ChildWindowsKeepTheirPicturesWhenTheParentDraws) {
     EXPECT_EQ(pic.pixel(10, 10), 0x0000FFu);
 }
 
+// Showing, hiding, moving or destroying a child repaints only the part of the parent it covered
+// or covers: a form of many controls is not repainted whole for each of them.
+TEST(Paint, ChildChangesInvalidateOnlyTheirAreaOfTheParent) {
+    auto ws = make_system();
+    WindowId top = ws->create_window(top_level("C", {0, 0, 300, 300}));
+    WindowDef cd;
+    cd.parent = top;
+    cd.rect = {20, 20, 60, 60};
+    WindowId child = ws->create_window(cd);
+    drain(*ws);
+    ASSERT_FALSE(ws->update_rect(top).has_value());
+    ws->show_window(child, false);
+    EXPECT_EQ(ws->update_rect(top), (IntRect{20, 20, 60, 60}));
+    drain(*ws);
+    ws->show_window(child, true);
+    EXPECT_EQ(ws->update_rect(top), (IntRect{20, 20, 60, 60}));
+    drain(*ws);
+    ws->move_window(child, {100, 110, 140, 150});
+    EXPECT_EQ(ws->update_rect(top), (IntRect{20, 20, 140, 150}));
+    drain(*ws);
+    ws->destroy_window(child);
+    EXPECT_EQ(ws->update_rect(top), (IntRect{100, 110, 140, 150}));
+}
+
 TEST(Focus, FollowsActivationAndDisabledWindowsRefuseIt) {
     Recorder a_log, b_log;
     auto ws = make_system();

@@ -165,6 +165,7 @@ bool WindowSystem::destroy_window(WindowId id) {
     if (!w || w->destroying) return false;
     bool top = w->parent == no_window;
     WindowId parent_id = w->parent;
+    IntRect area = w->rect;
     bool had_focus = m_focus != no_window && top_level_of(m_focus) == top_level_of(id);
     if (w->modal_running && !w->modal_done) {
         w->modal_done = true;
@@ -185,7 +186,7 @@ bool WindowSystem::destroy_window(WindowId id) {
     } else if (!top) {
         if (had_focus && m_focus == no_window && exists(parent_id))
             set_focus(top_level_of(parent_id));
-        invalidate(parent_id);
+        invalidate(parent_id, area);
         mark_top_drawn(parent_id);
     }
     return true;
@@ -224,13 +225,16 @@ bool WindowSystem::move_window(WindowId id, IntRect outer) {
     outer = clean_rect(outer);
     if (outer == w->rect) return true;
     IntSize before = w->client_size(m_metrics);
+    IntRect old = w->rect;
     w->rect = outer;
     IntSize after = w->client_size(m_metrics);
     resize_surface(*w, after);
-    if (w->parent == no_window)
+    if (w->parent == no_window) {
         m_backend->window_changed(id);
-    else
-        invalidate(w->parent);
+    } else {
+        invalidate(w->parent, old);
+        invalidate(w->parent, outer);
+    }
     if (before != after) {
         send({id, Msg::size, 0, 0, 0, {after.width, after.height}});
         invalidate(id);
@@ -300,7 +304,8 @@ bool WindowSystem::show_window(WindowId id, bool visible) {
                 }
         }
     } else {
-        invalidate(w->parent);
+        // Only the part of the parent under the child changes.
+        invalidate(w->parent, w->rect);
     }
     if (visible) invalidate(id);
     mark_top_drawn(id);
