@@ -176,9 +176,33 @@ void on_control(int n, const XvtEvent& event) {
     if (ui_seams.control_event) ui_seams.control_event(n, control);
 }
 
+bool is_text_edit(XvtWindow native) {
+    return native != no_xvt_window && native != free_window_slot && xvt_host_window(native) != 0 &&
+           xp_vobj_get_type(native) == static_cast<int32_t>(WindowType::text_edit);
+}
+
+// A text edit's keys, clicks and focus changes come with the text edit as their window: they are
+// events of the window it is in. Keys take the key path; clicks are the window's clicks (their
+// points are in its client area); focus changes are the text edit's own.
+long text_edit_event(XvtWindow tx, const XvtEvent& event) {
+    int n = window_number_of(xp_vobj_get_parent(tx));
+    if (n < 0) return 0;
+    WindowRecord& record = window_record(n);
+    switch (event.kind()) {
+    case EventKind::character: on_key(n, record, event); return 0;
+    case EventKind::mouse_down:
+    case EventKind::mouse_double:
+    case EventKind::mouse_up: on_mouse(n, record.native_window, record, event); break;
+    default: break;
+    }
+    if (ui_seams.text_edit_process && find_window(n)) ui_seams.text_edit_process(tx, event);
+    return 0;
+}
+
 } // namespace
 
 long window_event_handler(XvtWindow native, const XvtEvent& event) {
+    if (is_text_edit(native)) return text_edit_event(native, event);
     int n = window_number_of(native);
     if (n < 0) return 0;
     WindowRecord& record = window_record(n);

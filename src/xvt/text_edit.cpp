@@ -33,7 +33,10 @@ void report_parameter(std::string_view api) {
 }
 
 // After the text changed: the origin stays within the text, then the object is drawn again.
+// While suspended both wait for the last resume, so that a long run of changes (a whole text
+// added paragraph by paragraph) does not measure the whole text after each one.
 void text_changed(TextEditor& tx) {
+    if (tx.suspended > 0) return;
     set_origin(tx, tx.first_line, tx.horizontal);
     repaint(tx);
 }
@@ -80,7 +83,28 @@ intptr_t text_edit_procedure(host::WindowSystem& ws, const host::Message& m) {
     }
     case host::Msg::set_focus: route(tx, focus_event(true)); return 0;
     case host::Msg::kill_focus: route(tx, focus_event(false)); return 0;
-    case host::Msg::mouse_down: ws.set_focus(m.window); return 0;
+    case host::Msg::mouse_down:
+    case host::Msg::mouse_double_click:
+    case host::Msg::mouse_up: {
+        // Clicks go to the parent's handler as the parent's own clicks do, in its client
+        // coordinates, so that it can tell clicks in the text edit from clicks beside it.
+        XvtEvent e;
+        const EventKind kind = m.kind == host::Msg::mouse_down ? EventKind::mouse_down
+                               : m.kind == host::Msg::mouse_up ? EventKind::mouse_up
+                                                               : EventKind::mouse_double;
+        translate_pointer(e, kind, m);
+        const IntRect outer = ws.outer_rect(m.window);
+        const IntRect client = ws.client_area_in_outer(m.window);
+        e.words[1] = xvt_pack_point(
+            {m.point.x + outer.left + client.left, m.point.y + outer.top + client.top});
+        route(tx, e);
+        return 0;
+    }
+    case host::Msg::mouse_move: {
+        std::shared_ptr<TextEditor> t = record->text_edit;
+        if (t->dragging) click_at(*t, m.point, true);
+        return 0;
+    }
     case host::Msg::character: {
         XvtEvent e;
         if (!translate_message(ws, m, record->type, e)) return ws.default_procedure(m);
@@ -164,7 +188,9 @@ void xp_tx_clear(XvtTextEdit tx) {
 void xp_tx_add_par(XvtTextEdit tx, int32_t index, std::string_view text) {
     std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_add_par");
     if (!t) return;
-    t->model.insert_paragraph(index & 0xFFFF, text.substr(0, text.find('\0')));
+    // A negative index, or one past the count, adds at the end.
+    if (index < 0) index = t->model.paragraph_count();
+    t->model.insert_paragraph(index, text.substr(0, text.find('\0')));
     text_changed(*t);
     if (t->on_scroll) {
         TxScrollCallback callback = t->on_scroll;
@@ -417,7 +443,7 @@ void xp_tx_suspend(XvtTextEdit tx) {
 void xp_tx_resume(XvtTextEdit tx) {
     std::shared_ptr<TextEditor> t = checked_tx(tx, "xp_tx_resume");
     if (!t || t->suspended == 0) return;
-    if (--t->suspended == 0) repaint(*t);
+    if (--t->suspended == 0) text_changed(*t);
 }
 
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event) {
@@ -430,6 +456,30 @@ void xp_tx_process_event(XvtWindow window, const XvtEvent& event) {
             repaint(*t);
         }
         update_caret(*t);
+        break;
+    case EventKind::mouse_down:
+    case EventKind::mouse_double: {
+        if (event.words[4] != 0) break; // the left button only
+        if (app.windows->focus() != t->host) app.windows->set_focus(t->host);
+        const IntRect outer = app.windows->outer_rect(t->host);
+        const IntRect client = app.windows->client_area_in_outer(t->host);
+        const IntPoint p = xvt_unpack_point(event.words[1]);
+        click_at(*t, {p.x - outer.left - client.left, p.y - outer.top - client.top},
+                 event.words[2] != 0);
+        if (event.kind() == EventKind::mouse_double) {
+            t->model.select_word();
+            repaint(*t);
+        } else {
+            t->dragging = true;
+            app.windows->set_capture(t->host);
+        }
+        break;
+    }
+    case EventKind::mouse_up:
+        if (t->dragging) {
+            t->dragging = false;
+            app.windows->release_capture();
+        }
         break;
     case EventKind::focus:
         t->active = event.words[1] != 0;

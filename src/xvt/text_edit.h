@@ -31,6 +31,7 @@ public:
     int32_t first_line = 0; // the view origin
     int32_t horizontal = 0; // pixels
     bool active = false;    // holds the keyboard focus
+    bool dragging = false;  // the left button went down inside and is still held
     int suspended = 0;
     TxScrollCallback on_scroll;
     long data = 0;
@@ -59,5 +60,8 @@ void update_caret(TextEditor& tx);
 
 // Carries out a character code by the key table; false when the text and selection stayed.
 bool apply_key(TextEditor& tx, int32_t code, bool shift);
+
+// The caret to a point of the object's client area (extend: the selection grows to it).
+void click_at(TextEditor& tx, IntPoint point, bool extend);
 
 } // namespace quillet::xvt_detail

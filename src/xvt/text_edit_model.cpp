@@ -14,18 +14,27 @@ void TextModel::set_layout(bool wrap, int32_t margin, Measure measure) {
         this->wrap(p);
 }
 
-void TextModel::wrap(Paragraph& p) const {
+void TextModel::wrap(Paragraph& p) {
+    m_line_total -= static_cast<int32_t>(p.lines.size());
     p.lines.clear();
     const std::string_view text = p.text;
     if (!m_wrap || text.empty()) {
-        p.lines.push_back({0, static_cast<int32_t>(text.size())});
+        p.lines.push_back({0, static_cast<int32_t>(text.size()), width(text)});
+        m_line_total += 1;
         return;
     }
     size_t start = 0;
     while (start < text.size()) {
         std::string_view rest = text.substr(start);
-        // The longest prefix that fits, at least one byte so every line makes progress.
-        size_t lo = 1, hi = rest.size();
+        // The longest prefix that fits, at least one byte so every line makes progress. The
+        // search first doubles its bound until it no longer fits, so that a line costs
+        // measures of about its own length, not of the whole rest of a long paragraph.
+        size_t lo = 1, hi = 2;
+        while (hi < rest.size() && width(rest.substr(0, hi)) <= m_margin) {
+            lo = hi;
+            hi = std::min(rest.size(), hi * 2);
+        }
+        hi = std::min(hi, rest.size());
         while (lo < hi) {
             size_t mid = (lo + hi + 1) / 2;
             if (width(rest.substr(0, mid)) <= m_margin)
@@ -40,9 +49,17 @@ void TextModel::wrap(Paragraph& p) const {
             size_t blank = rest.substr(0, lo + 1).rfind(' ');
             if (blank != std::string_view::npos) cut = blank + 1;
         }
-        p.lines.push_back({static_cast<int32_t>(start), static_cast<int32_t>(cut)});
+        p.lines.push_back(
+            {static_cast<int32_t>(start), static_cast<int32_t>(cut), width(rest.substr(0, cut))});
         start += cut;
     }
+    m_line_total += static_cast<int32_t>(p.lines.size());
+}
+
+void TextModel::erase_paragraphs(int32_t first, int32_t last) {
+    for (int32_t i = first; i < last; ++i)
+        m_line_total -= static_cast<int32_t>(m_paragraphs[i].lines.size());
+    m_paragraphs.erase(m_paragraphs.begin() + first, m_paragraphs.begin() + last);
 }
 
 // --- Paragraphs ---
@@ -64,13 +81,14 @@ void TextModel::append(int32_t paragraph, std::string_view text) {
 
 void TextModel::remove_paragraph(int32_t index) {
     if (index < 0 || index >= paragraph_count()) return;
-    m_paragraphs.erase(m_paragraphs.begin() + index);
+    erase_paragraphs(index, index + 1);
     m_anchor = clamp(m_anchor);
     m_caret = clamp(m_caret);
 }
 
 void TextModel::clear() {
     m_paragraphs.clear();
+    m_line_total = 0;
     m_anchor = m_caret = {};
 }
 
@@ -84,10 +102,7 @@ int64_t TextModel::char_count() const {
 // --- Lines ---
 
 int32_t TextModel::line_count() const {
-    int32_t n = 0;
-    for (const Paragraph& p : m_paragraphs)
-        n += static_cast<int32_t>(p.lines.size());
-    return n;
+    return m_line_total;
 }
 
 int32_t TextModel::paragraph_line_count(int32_t paragraph) const {
@@ -121,9 +136,9 @@ int32_t TextModel::absolute_line(int32_t paragraph, int32_t line) const {
 
 int32_t TextModel::widest_line() const {
     int32_t widest = 0;
-    for (int32_t p = 0; p < paragraph_count(); ++p)
-        for (int32_t l = 0; l < paragraph_line_count(p); ++l)
-            widest = std::max(widest, width(line_text(p, l)));
+    for (const Paragraph& p : m_paragraphs)
+        for (const Line& line : p.lines)
+            widest = std::max(widest, line.width);
     return widest;
 }
 
@@ -184,8 +199,7 @@ void TextModel::delete_selection() {
     std::string tail = m_paragraphs[b.paragraph].text.substr(b.offset);
     first.text.resize(a.offset);
     first.text += tail;
-    m_paragraphs.erase(m_paragraphs.begin() + a.paragraph + 1,
-                       m_paragraphs.begin() + b.paragraph + 1);
+    erase_paragraphs(a.paragraph + 1, b.paragraph + 1);
     wrap(first);
     m_anchor = m_caret = a;
 }
@@ -313,6 +327,25 @@ void TextModel::move_caret(CaretMove move, bool extend, int32_t page_lines) {
         break;
     }
     }
+    m_goal_x = -1;
+}
+
+void TextModel::click_at(int32_t absolute_line, int32_t x, bool extend) {
+    if (paragraph_count() == 0) return;
+    place_caret(place_at_x(std::clamp(absolute_line, 0, line_count() - 1), x), extend);
+    m_goal_x = -1;
+}
+
+void TextModel::select_word() {
+    if (paragraph_count() == 0) return;
+    const std::string& text = paragraph(m_caret.paragraph);
+    size_t start = static_cast<size_t>(m_caret.offset), end = start;
+    while (start > 0 && text[start - 1] != ' ')
+        --start;
+    while (end < text.size() && text[end] != ' ')
+        ++end;
+    m_anchor = {m_caret.paragraph, static_cast<int32_t>(start)};
+    m_caret = {m_caret.paragraph, static_cast<int32_t>(end)};
     m_goal_x = -1;
 }
 

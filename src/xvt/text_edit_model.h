@@ -79,18 +79,28 @@ public:
     bool split_paragraph();
     // page_lines: how far page up and down go. extend keeps the anchor.
     void move_caret(CaretMove move, bool extend, int32_t page_lines);
+    // The caret to the character boundary nearest to x (pixels from the line's start) on an
+    // absolute line (clamped into the text); extend keeps the anchor.
+    void click_at(int32_t absolute_line, int32_t x, bool extend);
+    // Selects the word (a run of characters other than blanks) around the caret.
+    void select_word();
 
 private:
     struct Line {
         int32_t start = 0;
         int32_t length = 0;
+        int32_t width = 0; // pixels, measured when the paragraph is wrapped
     };
     struct Paragraph {
         std::string text;
         std::vector<Line> lines;
     };
 
-    void wrap(Paragraph& p) const;
+    // Breaks the paragraph into lines and keeps the line total up to date (a paragraph not yet in
+    // the text counts as having had no lines).
+    void wrap(Paragraph& p);
+    // Takes paragraphs [first, last) out of the text.
+    void erase_paragraphs(int32_t first, int32_t last);
     TextPlace clamp(TextPlace place) const;
     int64_t selected_chars() const;
     void delete_selection();
@@ -102,6 +112,7 @@ private:
     bool m_wrap = false;
     int32_t m_margin = 0;
     Measure m_measure;
+    int32_t m_line_total = 0; // lines over all paragraphs
     TextPlace m_anchor, m_caret;
     int32_t m_goal_x = -1; // kept over up and down moves
 };

@@ -86,6 +86,14 @@ void scroll_to_caret(TextEditor& tx) {
     set_origin(tx, first, horizontal);
 }
 
+void click_at(TextEditor& tx, IntPoint point, bool extend) {
+    const IntRect area = text_area(tx);
+    const int32_t row = point.y < area.top ? -1 : (point.y - area.top) / tx.line_height;
+    tx.model.click_at(tx.first_line + row, point.x - area.left + tx.horizontal, extend);
+    scroll_to_caret(tx);
+    repaint(tx);
+}
+
 void repaint(TextEditor& tx) {
     if (tx.suspended > 0) return;
     Surface* surface = app.windows->surface(tx.host);

@@ -670,15 +670,17 @@ using TxScrollCallback = std::function<void(XvtTextEdit, const TxScrollNotice&)>
 
 // Creates a text edit in the parent (0x20000001 for none, 0x20000007 for a null rectangle), with
 // a copy of the font (none: "helvetica", 10 points, plain), the margin in pixels and the limit
-// (0: none). Character and focus events of the object go to the parent's handler with the text
-// edit as their window, which passes them on to xp_tx_process_event; a parent without a handler
-// has them processed at once.
+// (0: none). Character, focus and mouse button events of the object go to the parent's handler
+// with the text edit as their window, which passes them on to xp_tx_process_event; a parent
+// without a handler has them processed at once. Mouse events carry their point in the parent's
+// client coordinates, as the parent's own clicks do; a drag with the left button held extends
+// the selection.
 XvtTextEdit xp_tx_create(XvtWindow parent, const IntRect* rect, uint32_t attributes, XvtFont font,
                          int32_t margin, int32_t limit);
 void xp_tx_destroy(XvtTextEdit tx);
 void xp_tx_clear(XvtTextEdit tx);
-// Inserts a paragraph at index (beyond the count: at the end), then tells the scroll callback the
-// number of lines.
+// Inserts a paragraph at index (negative or beyond the count: at the end), then tells the scroll
+// callback the number of lines.
 void xp_tx_add_par(XvtTextEdit tx, int32_t index, std::string_view text);
 void xp_tx_append(XvtTextEdit tx, int32_t paragraph, std::string_view text);
 void xp_tx_rem_par(XvtTextEdit tx, int32_t index);
@@ -718,8 +720,9 @@ void xp_tx_set_scroll_callback(XvtTextEdit tx, TxScrollCallback callback);
 // Nested: drawing stops at the first suspend and the last resume repaints.
 void xp_tx_suspend(XvtTextEdit tx);
 void xp_tx_resume(XvtTextEdit tx);
-// Character events (kind 10) by the key table and focus events (kind 2); other events and
-// windows that are no text edits are ignored.
+// Character events (kind 10) by the key table, focus events (kind 2), and the left button's
+// down (caret to the point, shift extends the selection), double click (selects the word) and
+// up; other events and windows that are no text edits are ignored.
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event);
 
 // What a character code does in a text edit (the key table).

@@ -146,6 +146,71 @@ TEST(TextModel, UpAndDownKeepTheColumn) {
     EXPECT_EQ(m.anchor(), (TextPlace{2, 5}));
 }
 
+// The line total and the widest line are kept as the text changes, without measuring it again:
+// they must agree with the lines themselves after every kind of change.
+TEST(TextModel, LineTotalsAndWidthsFollowEveryChange) {
+    TextModel m = model(true, 50);
+    auto counted = [&] {
+        int32_t n = 0;
+        for (int32_t p = 0; p < m.paragraph_count(); ++p)
+            n += m.paragraph_line_count(p);
+        return n;
+    };
+    m.insert_paragraph(0, "aaaa bbbb cccc");
+    m.insert_paragraph(1, "dd");
+    m.insert_paragraph(5, "eeee ffff");
+    EXPECT_EQ(m.line_count(), counted());
+    EXPECT_EQ(m.line_count(), 3 + 1 + 2);
+    EXPECT_EQ(m.widest_line(), 50);
+    m.append(1, " gggg hhhh");
+    EXPECT_EQ(m.line_count(), counted());
+    m.select({0, 2}, {2, 3});
+    ASSERT_TRUE(m.insert("x", 0));
+    EXPECT_EQ(m.line_count(), counted());
+    ASSERT_TRUE(m.split_paragraph());
+    EXPECT_EQ(m.line_count(), counted());
+    m.remove_paragraph(0);
+    EXPECT_EQ(m.line_count(), counted());
+    m.set_layout(false, 50, [](std::string_view t) { return static_cast<int>(t.size()) * 10; });
+    EXPECT_EQ(m.line_count(), m.paragraph_count());
+    m.clear();
+    EXPECT_EQ(m.line_count(), 0);
+    EXPECT_EQ(m.widest_line(), 0);
+}
+
+// A paragraph far longer than a line wraps with measures of about a line each: counting the
+// measured bytes catches a search that measures the whole rest of the paragraph for every line.
+TEST(TextModel, ALongParagraphWrapsWithoutMeasuringItsRestForEveryLine) {
+    int64_t measured = 0;
+    TextModel m;
+    m.set_layout(true, 100, [&](std::string_view t) {
+        measured += static_cast<int64_t>(t.size());
+        return static_cast<int>(t.size()) * 10;
+    });
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "abcd efgh ";
+    m.insert_paragraph(0, text);
+    EXPECT_EQ(m.line_count(), 20000);
+    EXPECT_EQ(lines_of(m, 0)[1234], "abcd efgh ");
+    EXPECT_LT(measured, static_cast<int64_t>(text.size()) * 40);
+}
+
+// Double click: the word around the caret; a click places the caret at the nearest boundary.
+TEST(TextModel, ClicksPlaceTheCaretAndDoubleClicksSelectAWord) {
+    TextModel m = model(false, 0);
+    m.insert_paragraph(0, "one two three");
+    m.click_at(0, 52, false);
+    EXPECT_EQ(m.caret(), (TextPlace{0, 5}));
+    m.select_word();
+    EXPECT_EQ(m.selection_start(), (TextPlace{0, 4}));
+    EXPECT_EQ(m.selection_end(), (TextPlace{0, 7}));
+    m.click_at(0, 200, true);
+    EXPECT_EQ(m.selection_end(), (TextPlace{0, 13}));
+    m.click_at(9, 0, false);
+    EXPECT_EQ(m.caret(), (TextPlace{0, 0}));
+}
+
 TEST(TextEditKeys, TheKeyTable) {
     EXPECT_EQ(xvt_tx_key_action(0x130), TxKeyAction::left);
     EXPECT_EQ(xvt_tx_key_action(0x12F), TxKeyAction::right);

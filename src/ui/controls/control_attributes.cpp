@@ -7,6 +7,7 @@
 #include "ui/controls/scroll_bar_rules.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
+#include "ui/text_edits/text_edit_attributes.h"
 #include "values/errors.h"
 
 #include <array>
@@ -246,6 +247,7 @@ void set_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest&
     }
     if (attribute == control_attr::cid) return;
     int32_t kind = kind_of(entry);
+    if (kind == control_kind::text_edit) return set_text_edit_attribute(entry, attribute, request);
     ControlKindState& s = control_state(entry);
     if (control_kind::is_button(kind)) return set_button(entry, s, attribute, request);
     if (control_kind::is_scroll_bar(kind)) return set_scroll_bar(s, attribute, request);
@@ -258,7 +260,7 @@ void set_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest&
         s.title = request.next_string();
         set_title_now(s, s.title);
         return;
-    default: not_for_kind(); // text edits come with their own part
+    default: not_for_kind();
     }
 }
 
@@ -272,6 +274,7 @@ void get_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest&
         return;
     }
     int32_t kind = kind_of(entry);
+    if (kind == control_kind::text_edit) return get_text_edit_attribute(entry, attribute, request);
     ControlKindState& s = control_state(entry);
     if (control_kind::is_button(kind)) return get_button(s, attribute, request);
     if (control_kind::is_scroll_bar(kind)) return get_scroll_bar(s, attribute, request);

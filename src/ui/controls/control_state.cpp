@@ -1,12 +1,14 @@
 #include "ui/controls/control_state.h"
 
 #include "ui/objects/object_errors.h"
+#include "ui/text_edits/text_edit_lifecycle.h"
 #include "values/errors.h"
 
 namespace quillet {
 namespace {
 
-std::unique_ptr<ControlKindState> fresh_state(const ObjectEntry& entry, int32_t kind) {
+std::unique_ptr<ControlState> fresh_state(const ObjectEntry& entry, int32_t kind) {
+    if (kind == control_kind::text_edit) return make_text_edit_state();
     auto state = std::make_unique<ControlKindState>();
     if (kind == control_kind::push_button) state->justify = text_justify::centre;
     if (control_kind::is_scroll_bar(kind)) {
@@ -29,7 +31,10 @@ ControlKindState* find_control_state(ObjectEntry& entry) {
 
 ControlKindState& control_state(ObjectEntry& entry) {
     if (!entry.control.state) entry.control.state = fresh_state(entry, entry.control.kind);
-    return *find_control_state(entry);
+    ControlKindState* state = find_control_state(entry);
+    // Text edits keep a state of their own part.
+    if (!state) raise_error(object_error::attribute_not_used);
+    return *state;
 }
 
 XvtWindow native_control(ObjectEntry& entry) {
@@ -41,6 +46,8 @@ void set_control_kind(ObjectEntry& entry, int32_t kind) {
     if (kind < control_kind::push_button || kind > control_kind::text_edit)
         raise_error(object_error::unknown_control_kind);
     if (XvtWindow native = native_control(entry); native != no_xvt_window) xp_vobj_destroy(native);
+    // A text edit's state destroys its own text edit.
+    if (entry.control.kind == control_kind::text_edit) free_text_edit(entry);
     entry.control.kind = kind;
     entry.control.state = fresh_state(entry, kind);
     // Static text never takes the mouse or the keyboard.

@@ -68,7 +68,8 @@ struct ControlKindState final : ControlState {
     }
 };
 
-// The state of a control entry, made with the defaults of its kind when it has none.
+// The state of a control entry, made with the defaults of its kind when it has none; -11223 for a
+// text edit, whose state is its own part's.
 ControlKindState& control_state(ObjectEntry& entry);
 // The state when the entry has one; nullptr otherwise.
 ControlKindState* find_control_state(ObjectEntry& entry);
@@ -76,7 +77,7 @@ ControlKindState* find_control_state(ObjectEntry& entry);
 XvtWindow native_control(ObjectEntry& entry);
 
 // Sets the entry's control kind (-11257 outside 12..23) and gives it the fresh state of that
-// kind; a native control of the previous kind is destroyed.
+// kind; a native control or text edit of the previous kind is destroyed.
 void set_control_kind(ObjectEntry& entry, int32_t kind);
 
 } // namespace quillet

@@ -6,18 +6,67 @@
 #include "ui/controls/menu_tree.h"
 #include "ui/controls/native_control.h"
 #include "ui/objects/object_hooks.h"
+#include "ui/text_edits/install_text_edits.h"
+#include "ui/text_edits/text_edit_input.h"
+#include "ui/text_edits/text_edit_lifecycle.h"
 #include "ui/ui_seams.h"
 
 namespace quillet {
 namespace {
 
+bool is_text_edit(const ObjectEntry& entry) {
+    return entry.control.kind == control_kind::text_edit;
+}
+
+void show_control(ObjectEntry& entry) {
+    if (is_text_edit(entry))
+        show_text_edit(entry);
+    else
+        make_native_control(entry);
+}
+
+void hide_control(ObjectEntry& entry) {
+    if (is_text_edit(entry))
+        hide_text_edit(entry);
+    else
+        hide_native_control(entry);
+}
+
 void free_control(ObjectEntry& entry) {
     forget_pending_edit_field(entry.id);
-    free_native_control(entry);
+    if (is_text_edit(entry))
+        free_text_edit(entry);
+    else
+        free_native_control(entry);
+}
+
+void move_control(ObjectEntry& entry, const IntRect& old) {
+    if (is_text_edit(entry))
+        move_text_edit(entry);
+    else
+        move_native_control(entry, old);
 }
 
 void focus(ObjectEntry& entry, ObjectRequest&) {
-    focus_control(entry);
+    if (!is_text_edit(entry)) {
+        focus_control(entry);
+        return;
+    }
+    if (TextEditState* s = text_edit_state(entry)) activate_text_edit(entry, *s);
+}
+
+void relayout(int n, int32_t id) {
+    ObjectEntry* entry = find_object(id);
+    if (entry && entry->kind == object_kind::control && is_text_edit(*entry))
+        relayout_text_edit(n, *entry);
+    else
+        relayout_control(n, id);
+}
+
+// A key goes first to an edit field left through an exit character, then to the active text
+// edit.
+bool edit_key(int n, const XvtEvent& event) {
+    return edit_field_exit_key(n, event) || text_edit_key(n, event);
 }
 
 int32_t button_state(const ObjectEntry& entry) {
@@ -26,6 +75,7 @@ int32_t button_state(const ObjectEntry& entry) {
 }
 
 XvtWindow join_button_group(ObjectEntry& entry, int32_t group_id) {
+    if (is_text_edit(entry)) return no_xvt_window; // a text edit takes no part in radio buttons
     ControlKindState& s = control_state(entry);
     s.button_group = group_id;
     return s.native;
@@ -47,10 +97,10 @@ void install_controls() {
     object_hooks.control_set = set_control_attribute;
     object_hooks.control_get = get_control_attribute;
     object_hooks.control_set_sensitive = set_native_sensitive;
-    object_hooks.control_show = make_native_control;
-    object_hooks.control_hide = hide_native_control;
+    object_hooks.control_show = show_control;
+    object_hooks.control_hide = hide_control;
     object_hooks.control_free = free_control;
-    object_hooks.control_move = move_native_control;
+    object_hooks.control_move = move_control;
     object_hooks.control_focus = focus;
     object_hooks.control_state = button_state;
     object_hooks.set_button_group = join_button_group;
@@ -64,13 +114,15 @@ void install_controls() {
     object_hooks.menus_installed = mark_menus_installed;
 
     ui_seams.control_event = control_handler;
-    ui_seams.relayout_control = relayout_control;
-    ui_seams.text_edit_key = edit_field_exit_key;
+    ui_seams.relayout_control = relayout;
+    ui_seams.text_edit_key = edit_key;
+    install_text_edits();
     ui_seams.drop_menus = drop_menus;
 }
 
 void reset_controls() {
     reset_control_events();
+    reset_text_edits();
     reset_menu_tree();
 }
 

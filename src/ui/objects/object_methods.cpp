@@ -130,16 +130,20 @@ void get_core(const ObjectEntry& entry, int32_t a, ObjectRequest& request) {
 }
 
 void set_attributes(int32_t id, ObjectRequest& request) {
-    for (const std::string& name : request.names()) {
-        ObjectEntry& entry = object_entry(id);
-        int32_t a = lookup_attribute(attribute_class(entry), name);
-        if (a <= last_core_attribute)
-            set_core(entry, a, request);
-        else if (is_control(entry)) {
-            if (!object_hooks.control_set) raise_error(object_error::attribute_not_used);
-            object_hooks.control_set(entry, a, request);
-        } else
-            set_graphic_attribute(entry, a, request);
+    try {
+        for (const std::string& name : request.names()) {
+            ObjectEntry& entry = object_entry(id);
+            int32_t a = lookup_attribute(attribute_class(entry), name);
+            if (a <= last_core_attribute)
+                set_core(entry, a, request);
+            else if (is_control(entry)) {
+                if (!object_hooks.control_set) raise_error(object_error::attribute_not_used);
+                object_hooks.control_set(entry, a, request);
+            } else
+                set_graphic_attribute(entry, a, request);
+        }
+    } catch (const EndOfSetCall&) {
+        // A soft error that the program's handler did not take ends the SET call here.
     }
     if (ObjectEntry* entry = find_object(id)) refresh_graphic_object(*entry);
 }
