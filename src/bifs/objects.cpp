@@ -5,6 +5,7 @@
 #include "bifs/install_bifs.h"
 #include "interp/operands.h"
 #include "ui/objects/object_dispatch.h"
+#include "ui/objects/window_routines.h"
 #include "values/arrays.h"
 #include "values/record_hold.h"
 #include "values/split_join.h"
@@ -134,6 +135,7 @@ void object_call_texts() {
     finish(request, id_cell, numbers_cell);
     if (request.returns_strings())
         set_text(values_cell, join_list(request.string_results(), delimiter));
+    enter_requested_routine(request);
 }
 
 void object_call_arrays() {
@@ -147,6 +149,7 @@ void object_call_arrays() {
     object_call(request);
     finish(request, id_cell, numbers_cell);
     if (request.returns_strings()) store_strings(values_cell, request.string_results());
+    enter_requested_routine(request);
 }
 
 } // namespace

@@ -30,4 +30,10 @@ void bcode_bif(uint32_t n) {
     enter_routine(program.modules[m].base + offset, m);
 }
 
+bool has_bcode_bif(uint32_t n) {
+    if (program.bif_overrides == 0 || n >= bif_count) return false;
+    Addr entry = program.bif_overrides + 4 * n;
+    return load_u16(entry) != 0 && load_u16(entry + 2) < program.modules.size();
+}
+
 } // namespace quillet

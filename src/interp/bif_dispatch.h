@@ -30,6 +30,9 @@ inline void call_bif(uint32_t n);
 // nowhere is the fatal "unimplemented bif".
 void bcode_bif(uint32_t n);
 
+// Whether the image's override table names a routine for bif n (so that bcode_bif(n) enters it).
+bool has_bcode_bif(uint32_t n);
+
 inline void call_bif(uint32_t n) {
     if (BifHandler h = bif_table.native[n])
         h();

@@ -4,6 +4,7 @@
 #include "interp/registers.h"
 #include "ui/default_window.h"
 #include "ui/key_queue.h"
+#include "ui/objects/object_classes.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
 
@@ -38,13 +39,15 @@ void close_all_windows() {
     xvt_app_program_ending();
     bool saved = window_table.exit_on_default_destroy;
     window_table.exit_on_default_destroy = false;
-    // Without the object system's FREE method each window is destroyed; its destroy event frees
-    // the record.
-    for (int n = window_table.highest; n >= 0; --n) {
-        WindowRecord* record = find_window(n);
-        if (record && record->native_window != no_xvt_window)
-            xp_vobj_destroy(record->native_window);
-    }
+    // The user windows go as FREE takes them: their controls first, then the native window,
+    // whose destroy event frees the record. The library's routine for windows with channels is
+    // not entered: the program has ended and no B-code runs any more. The default window goes
+    // last.
+    for (int n = window_table.highest; n > default_window; --n)
+        if (find_window(n)) free_window(n);
+    if (WindowRecord* record = find_window(default_window);
+        record && record->native_window != no_xvt_window)
+        xp_vobj_destroy(record->native_window);
     window_table.exit_on_default_destroy = saved;
     window_table.exit_requested = false;
     process_host_messages();

@@ -5,12 +5,15 @@
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
+#include "ui/objects/object_dispatch.h"
+#include "ui/objects/object_table.h"
 #include "ui/switch_stack.h"
 #include "ui/ui_reset.h"
 #include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_event_handler.h"
 #include "ui/window_table.h"
+#include "values/numbers.h"
 #include "xvt/layer_state.h"
 
 #include <gtest/gtest.h>
@@ -209,6 +212,31 @@ TEST_F(DefaultWindowTest, ClosingAllWindowsDoesNotEndTheProgram) {
     EXPECT_FALSE(is_valid_window(0));
     EXPECT_FALSE(window_table.exit_requested);
     EXPECT_TRUE(window_table.exit_on_default_destroy);
+}
+
+// CREATE of a window (type 1) or a control (type 2) in the current window: the new ID.
+int32_t create(int32_t type) {
+    ObjectRequest request(0, 0, {}, {}, {num_int(type)});
+    object_call(request);
+    return request.new_id().value_or(-1);
+}
+
+TEST_F(DefaultWindowTest, ClosingAllWindowsFreesUserWindowsAndTheirControlsAsFreeDoes) {
+    start();
+    int32_t shown = create(1);
+    ObjectRequest show(4, shown, {}, {}, {});
+    object_call(show);
+    ASSERT_EQ(window_table.current, shown);
+    int32_t control = create(2);
+    int32_t never_shown = create(1);
+    ASSERT_NE(find_object(control), nullptr);
+    XvtWindow native = window_record(shown).native_window;
+    close_all_windows();
+    EXPECT_EQ(find_object(control), nullptr);
+    EXPECT_FALSE(is_valid_window(shown));
+    EXPECT_EQ(xvt_host_window(native), 0u);
+    EXPECT_FALSE(is_valid_window(never_shown)); // no destroy event frees it: FREE does
+    EXPECT_FALSE(is_valid_window(0));
 }
 
 TEST_F(DefaultWindowTest, EngineTimersAreKilledByTheirEventAndTheLimitSetsItsFlag) {

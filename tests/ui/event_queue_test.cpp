@@ -178,10 +178,11 @@ TEST_F(EventQueueTest, EventsOfAFreedControlAreEmpty) {
 }
 
 TEST_F(EventQueueTest, ScrollEventsNameTheBarAndItsPosition) {
-    send(event(EventKind::vscroll, {5, 37}));
-    send(event(EventKind::vscroll, {6, 40}));
-    send(event(EventKind::hscroll, {5, 12}));
-    send(event(EventKind::hscroll, {6, 13}));
+    // The layer's thumb actions: 6 while it is dragged, 5 when it is released.
+    send(event(EventKind::vscroll, {6, 37}));
+    send(event(EventKind::vscroll, {5, 40}));
+    send(event(EventKind::hscroll, {6, 12}));
+    send(event(EventKind::hscroll, {5, 13}));
     EXPECT_EQ(window0().vertical_scroll.position, 40);
     EXPECT_EQ(window0().horizontal_scroll.position, 13);
     // A window bar's events read the position the window record holds when they are named.
@@ -198,8 +199,8 @@ TEST_F(EventQueueTest, ScrollEventsNameTheBarAndItsPosition) {
     EXPECT_EQ(next(), "DOWN|0|20|300");
     EXPECT_EQ(next(), "PAGEUP|0|30|300");
     EXPECT_EQ(next(), "PAGEDOWN|0|40|300");
-    EXPECT_EQ(next(), "VSCROLL|0|50|300");
-    EXPECT_EQ(next(), "END VSCROLL|0|60|300");
+    EXPECT_EQ(next(), "END VSCROLL|0|50|300");
+    EXPECT_EQ(next(), "VSCROLL|0|60|300");
     EXPECT_EQ(next(), "LEFT|0|7|301");
     EXPECT_EQ(next(), "PAGERIGHT|0|8|301");
 }

@@ -15,7 +15,7 @@
 namespace quillet {
 namespace {
 
-constexpr int32_t thumb_released = 6;
+constexpr int32_t thumb_released = 5; // the layer's scroll actions: 5 released, 6 dragged
 constexpr int32_t last_window_bar = -1;
 constexpr int32_t highest_plain_detail = 100; // object IDs start above it
 

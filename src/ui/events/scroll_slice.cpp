@@ -12,8 +12,9 @@ namespace {
 
 constexpr int32_t horizontal_bar = -1;
 constexpr int32_t vertical_bar = -2;
-constexpr int32_t thumb_moving = 5;
-constexpr int32_t thumb_released = 6;
+// The layer's scroll actions of the thumb.
+constexpr int32_t thumb_released = 5;
+constexpr int32_t thumb_dragged = 6;
 
 // The layer's bar number of a window bar: 0 the horizontal, 1 the vertical one.
 int32_t layer_bar(int32_t bar) {
@@ -23,9 +24,9 @@ int32_t layer_bar(int32_t bar) {
 } // namespace
 
 void scroll_slice(int n, int32_t bar, bool horizontal, int32_t action, int32_t position) {
-    if (action < 1 || action > thumb_released) return;
+    if (action < 1 || action > thumb_dragged) return;
     event_queue.last_scroll_bar = bar;
-    bool thumb = action == thumb_moving || action == thumb_released;
+    bool thumb = action == thumb_released || action == thumb_dragged;
     if (bar == horizontal_bar || bar == vertical_bar) {
         WindowRecord* record = find_window(n);
         if (!record) return;

@@ -10,6 +10,11 @@ namespace quillet {
 // Windows (IDs 0..99).
 void create_window(ObjectRequest& request);
 void window_method(int32_t n, ObjectRequest& request);
+// Window FREE of window n: its controls are freed, then the native window is destroyed (its
+// destroy event frees the record; a window never made is freed at once); window 0 is only
+// hidden. True when the library's routine for freed windows is due: a program frame is active
+// and the window had channels bound to it (read before the destroy event empties the list).
+bool free_window(int n);
 
 // Graphic objects and controls (IDs 101..10000); kind: object_kind::graphic or control.
 void create_object(ObjectRequest& request, int32_t kind);

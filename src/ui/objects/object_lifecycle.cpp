@@ -95,6 +95,35 @@ void redraw_listed_object(int32_t id) {
         draw_graphic_object(*entry);
 }
 
+// The rectangle widened by margin on every side, its edges in either order.
+IntRect widened_area(const IntRect& rect, int32_t margin) {
+    return {std::min(rect.left, rect.right) - margin, std::min(rect.top, rect.bottom) - margin,
+            std::max(rect.left, rect.right) + margin + 1,
+            std::max(rect.top, rect.bottom) + margin + 1};
+}
+
+bool is_arc_or_pie(const ObjectEntry& entry) {
+    return entry.graphic.type == graphic_shape::arc || entry.graphic.type == graphic_shape::pie;
+}
+
+// Covers the area with a solid fill of the object's brush colour, whatever the window's drawing
+// mode.
+void cover_with_brush(const ObjectEntry& entry, const WindowRecord& window, const IntRect& area) {
+    XvtWindow w = window.native_window;
+    DrawTools saved;
+    xp_dwin_get_draw_ctools(w, saved);
+    DrawTools filling = saved;
+    filling.pen_color = filling.brush_color = colour_value(entry.graphic.brush.colour);
+    filling.pen_width = 1;
+    filling.pen_pattern = 2; // a solid pen of the same colour: the outline is part of the fill
+    filling.pen_style = 0;
+    filling.brush_pattern = xvt_brush_pattern::solid;
+    filling.mode = xvt_draw_mode::copy;
+    xp_dwin_set_draw_ctools(w, filling);
+    xp_dwin_draw_rect(w, area);
+    xp_dwin_set_draw_ctools(w, saved);
+}
+
 void window_covered(int n) {
     for (ObjectEntry& entry : object_tables.objects)
         if (entry.in_use() && entry.kind == object_kind::graphic && entry.window == n)
@@ -132,9 +161,7 @@ void draw_graphic_object(const ObjectEntry& entry) {
 void invalidate_object_area(const ObjectEntry& entry, const IntRect& rect, int32_t margin) {
     WindowRecord* window = find_window(entry.window);
     if (!window || !window_is_made(*window) || window->type == window_type::printing) return;
-    IntRect area{std::min(rect.left, rect.right) - margin, std::min(rect.top, rect.bottom) - margin,
-                 std::max(rect.left, rect.right) + margin + 1,
-                 std::max(rect.top, rect.bottom) + margin + 1};
+    IntRect area = widened_area(rect, margin);
     xp_dwin_invalidate_rect(window->native_window, &area);
 }
 
@@ -190,12 +217,19 @@ void free_object(ObjectEntry& entry) {
 
 void refresh_graphic_object(ObjectEntry& entry) {
     if (entry.kind != object_kind::graphic || !(entry.flags & object_flag::shown)) return;
-    invalidate_object_area(entry, object_pixel_rect(entry),
-                           std::max(entry.graphic.pen.width - 1, 0));
+    int32_t margin = std::max(entry.graphic.pen.width - 1, 0);
+    invalidate_object_area(entry, object_pixel_rect(entry), margin);
     int32_t id = entry.id;
     process_host_messages();
     ObjectEntry* still = find_object(id);
-    if (still && (still->flags & object_flag::shown)) draw_graphic_object(*still);
+    if (!still || !(still->flags & object_flag::shown)) return;
+    // An arc or pie on a window without a backing pixmap stands on a box of its brush colour.
+    // The box goes on after the repaint above, which clears the area to white.
+    WindowRecord* window = find_window(still->window);
+    if (window && window_is_made(*window) && window->backing_pixmap == no_xvt_window &&
+        window->type != window_type::printing && is_arc_or_pie(*still))
+        cover_with_brush(*still, *window, widened_area(object_pixel_rect(*still), margin));
+    draw_graphic_object(*still);
 }
 
 void install_object_seams() {

@@ -13,6 +13,12 @@
 
 namespace quillet {
 
+// A library routine (a B-code bif number) to enter on behalf of a window.
+struct WindowRoutine {
+    int32_t window;
+    uint32_t number;
+};
+
 // Thrown by an attribute after a soft error that no handler of the program took: the SET call
 // ends there, the attributes before it staying set.
 struct EndOfSetCall {};
@@ -60,6 +66,10 @@ public:
     void set_new_id(int32_t id) { new_id_ = id; }
     std::optional<int32_t> new_id() const { return new_id_; }
 
+    // A routine to enter for a window once the call is done (the last one asked for).
+    void enter_after(int32_t window, uint32_t routine) { routine_after_ = {window, routine}; }
+    std::optional<WindowRoutine> routine_after() const { return routine_after_; }
+
 private:
     int32_t method_;
     int32_t id_;
@@ -73,6 +83,7 @@ private:
     bool returns_numbers_ = false;
     bool returns_strings_ = false;
     std::optional<int32_t> new_id_;
+    std::optional<WindowRoutine> routine_after_;
 };
 
 } // namespace quillet

@@ -6,6 +6,7 @@
 #include "ui/objects/font_styles.h"
 #include "ui/objects/object_errors.h"
 #include "ui/objects/object_table.h"
+#include "ui/objects/window_routines.h"
 #include "ui/objects/window_tools.h"
 #include "values/errors.h"
 
@@ -221,8 +222,14 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
     case brush_color: r.brush.colour = request.next_int(); break;
     case brush_pattern: r.brush.pattern = request.next_int(); break;
     case drawmode: r.draw_mode = request.next_int(); break;
-    case foreground_color: r.foreground_colour = request.next_int(); break;
-    case background_color: set_background(n, r, request.next_int()); return;
+    case foreground_color:
+        r.foreground_colour = request.next_int();
+        request.enter_after(n, window_routine::window_changed);
+        break;
+    case background_color:
+        set_background(n, r, request.next_int());
+        request.enter_after(n, window_routine::window_changed);
+        return;
     case immune: set_immune(r, request.next_int()); return;
     case type: {
         int32_t t = request.next_int();
@@ -246,7 +253,10 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
     case font_name:
     case font_style:
     case font_size:
-        if (set_font_attribute(r.metrics, a, request) && made) apply_window_font(r);
+        if (set_font_attribute(r.metrics, a, request) && made) {
+            apply_window_font(r);
+            request.enter_after(n, window_routine::window_changed);
+        }
         return;
     case textedit: {
         int32_t value = request.next_int();

@@ -10,8 +10,8 @@
 #include "ui/objects/object_lifecycle.h"
 #include "ui/objects/user_units.h"
 #include "ui/objects/window_attributes.h"
+#include "ui/objects/window_routines.h"
 #include "ui/objects/window_tools.h"
-#include "ui/switch_stack.h"
 #include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_event_handler.h"
@@ -103,31 +103,6 @@ void hide_window(int n) {
     xp_vobj_set_visible(r.native_window, false);
 }
 
-void free_window(int n) {
-    WindowRecord& r = window_entry(n);
-    // Controls first: FREE takes each out of the list.
-    std::vector<int32_t> objects = r.objects;
-    for (int32_t id : objects)
-        if (ObjectEntry* entry = find_object(id); entry && entry->kind == object_kind::control)
-            free_object(*entry);
-    if (n == default_window) {
-        hide_window(n);
-        return;
-    }
-    bool close_channels = vm.fp() != 0 && !window_record(n).channels.empty();
-    if (close_channels && object_hooks.close_window_channels) object_hooks.close_window_channels(n);
-    WindowRecord& record = window_record(n);
-    if (!record.in_use()) return;
-    if (record.native_window == no_xvt_window) {
-        // Never made: no destroy event will come, so the slot is freed here.
-        record = WindowRecord{};
-        if (window_table.current == n) window_table.current = default_window;
-        return;
-    }
-    xp_vobj_destroy(record.native_window);
-    if (window_table.current == n) window_table.current = default_window;
-}
-
 void select_window(int n, ObjectRequest& request) {
     WindowRecord& r = window_entry(n);
     int32_t bits = request.numbers().empty() ? 0 : request.next_int();
@@ -197,12 +172,31 @@ void scroll_rectangle(int n, ObjectRequest& request) {
     xp_dwin_scroll_rect(r.native_window, area, dx, -dy);
 }
 
-void finish_routine_call() {
-    if (find_window(window_table.saved_current)) window_table.current = window_table.saved_current;
-    vm.pump_enabled = pop_switch();
-}
-
 } // namespace
+
+bool free_window(int n) {
+    WindowRecord& r = window_entry(n);
+    // Controls first: FREE takes each out of the list.
+    std::vector<int32_t> objects = r.objects;
+    for (int32_t id : objects)
+        if (ObjectEntry* entry = find_object(id); entry && entry->kind == object_kind::control)
+            free_object(*entry);
+    if (n == default_window) {
+        hide_window(n);
+        return false;
+    }
+    WindowRecord& record = window_record(n);
+    bool close_channels = vm.fp() != 0 && !record.channels.empty();
+    if (!record.in_use()) return false;
+    if (record.native_window == no_xvt_window) {
+        // Never made: no destroy event will come, so the slot is freed here.
+        record = WindowRecord{};
+    } else {
+        xp_vobj_destroy(record.native_window);
+    }
+    if (window_table.current == n) window_table.current = default_window;
+    return close_channels;
+}
 
 void create_window(ObjectRequest& request) {
     int n = allocate_window_number();
@@ -221,7 +215,9 @@ void window_method(int32_t n, ObjectRequest& request) {
     case get: get_window_attributes(n, request); return;
     case show: show_window(n); return;
     case hide: hide_window(n); return;
-    case free: free_window(n); return;
+    case free:
+        if (free_window(n)) request.enter_after(n, window_routine::window_freed);
+        return;
     case select: select_window(n, request); return;
     case redraw: redraw_rectangle(n, request); return;
     case sys_info:
@@ -243,7 +239,7 @@ void window_method(int32_t n, ObjectRequest& request) {
     case quit_refuse:
         if (object_hooks.quit_answer) object_hooks.quit_answer(n, request.method() == quit_allow);
         return;
-    case end_routine_call: finish_routine_call(); return;
+    case end_routine_call: finish_window_routine(); return;
     default: break;
     }
     raise_error(object_error::unknown_window_method);

@@ -45,7 +45,7 @@ i=0
 rm -f previous.png
 while [ $i -lt 60 ]; do
     sleep 0.5
-    xwd -silent -id "$window" | convert xwd:- png:sdl-window.png || exit 1
+    xwd -silent -id "$window" | convert xwd:- -define png:exclude-chunks=date,time png:sdl-window.png || exit 1
     [ -f previous.png ] && cmp -s previous.png sdl-window.png && break
     mv sdl-window.png previous.png
     i=$((i + 1))
