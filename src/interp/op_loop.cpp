@@ -216,7 +216,8 @@ uint32_t check_counter = 0;
 // handler of its own (op_loop below catches raises), so that the compiler keeps its state in
 // registers: vm.pc is kept current wherever an op from the op stream can raise, and
 // decoded.running names the decoded op that is running if it can raise (RAISES in its handler),
-// with the count of ops to the next check point.
+// or raw_op() for an op from the stream, with the count of ops to the next check point; an op
+// that calls out (CALL) stores the count itself.
 [[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
     static const void* const handlers[handler_count] = {
         &&handler_raw, &&handler_run_end, &&handler_link_stub,
@@ -385,8 +386,8 @@ check_point:
         goto dispatch_at_pc;
     }
 
-handler_raw:
-    decoded.running = nullptr;
+handler_raw: // the op stream keeps vm.pc current; the count of ops is left for a raise
+    may_raise(raw_op(), countdown);
     op = load_u8(pc++);
     vm.pc = pc;
     goto* dispatch_table[op];
@@ -606,10 +607,10 @@ void op_loop(LoopKind kind) {
             op_loop_body(kind, after_raise);
             return;
         } catch (const BasicError& e) {
-            // A decoded op raises with the pc after it, as if it had run from the op stream,
-            // and leaves its count of ops; ops from the stream have stored both already.
+            // The op that raised leaves its count of ops. A decoded op raises with the pc after
+            // it, as if it had run from the op stream; an op from the stream has stored its pc.
             if (DecodedOp* d = std::exchange(decoded.running, nullptr)) {
-                vm.pc = d->next;
+                if (d != raw_op()) vm.pc = d->next;
                 vm.op_counter = check_counter - decoded.countdown;
                 if (kind != LoopKind::slice) vm.ops_to_pump = decoded.countdown;
             }

@@ -297,6 +297,7 @@ struct Outcome {
     std::vector<std::vector<Cell>> arrays;
     size_t decoded_runs = 0;
     size_t fused_loops = 0; // for_next records that run their loop's body
+    uint32_t op_count = 0;  // the ops the run counted, raising ones included
 };
 
 Outcome run(const std::vector<uint8_t>& file, bool decode) {
@@ -313,6 +314,7 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     decode_policy.enabled = true;
     // The program ended in main, whose frame is still in place.
     Outcome outcome;
+    outcome.op_count = vm.op_counter;
     outcome.decoded_runs = decoded.runs.size();
     for (const DecodedOp* d : decoded.slot)
         outcome.fused_loops +=
@@ -362,6 +364,9 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
         EXPECT_GT(ints, case_count / 10);
         EXPECT_GT(doubles, case_count / 10);
         EXPECT_GT(errors, 10);
+
+        // Both count every op once, so that the pump and the check points come at the same ops.
+        EXPECT_EQ(reference.op_count, decoded_run.op_count);
 
         const char* names[] = {"out", "aux", "errs", "vals"};
         for (size_t a = 0; a < 4; ++a)
