@@ -234,7 +234,8 @@ private:
 
     // A FOR loop whose whole body is one add, sub or mul (the loop the for_next runs with its body
     // in one handler), of at most a few dozen rounds: a running result of any numbers, or of the
-    // loop variable, in out; the variable's last value in aux.
+    // loop variable, in out; the variable's last value in aux. Now and then the body's first
+    // operand is not its result, or the body moves the variable on by a second step.
     void one_op_loop_case(int32_t k) {
         static constexpr double steps[] = {1, 1, -1, 3, -2, 0.25, -0.5, 1e-3, 2147483647.0, 1e300};
         static constexpr const char* ops[] = {"add", "sub", "mul"};
@@ -248,7 +249,11 @@ private:
         label("loop_" + unique);
         line("for_start v, " + bits(numbers_.number(start)) + ", " + bits(numbers_.number(limit)) +
              ", " + bits(numbers_.number(step)) + ", done_" + unique);
-        line(op + " x, " + operand + ", x");
+        switch (numbers_.below(4)) {
+        case 0: line(op + " " + operand + ", x, x"); break;
+        case 1: line("add v, " + bits(numbers_.number(step)) + ", v"); break;
+        default: line(op + " x, " + operand + ", x"); break;
+        }
         line("for_next loop_" + unique);
         label("done_" + unique);
         line("move x, r");
