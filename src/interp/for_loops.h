@@ -13,8 +13,13 @@
 namespace quillet {
 
 // How the cached loop steps: integer limit and step take the integer path in their direction; a
-// double step with an integer or plain double limit adds and compares as doubles.
-enum class ForStep : uint8_t { general, int_up, int_down, by_double };
+// double step with an integer or plain double limit adds and compares as doubles, in its
+// direction too.
+enum class ForStep : uint8_t { general, int_up, int_down, double_up, double_down };
+
+inline constexpr bool steps_by_double(ForStep how) {
+    return how == ForStep::double_up || how == ForStep::double_down;
+}
 
 struct ForCache {
     Addr key_pc = 0;
@@ -27,7 +32,7 @@ struct ForCache {
     int32_t int_step = 0;
     Cell limit = 0;
     Cell step = 0;
-    double double_limit = 0; // by_double: the limit and step as doubles
+    double double_limit = 0; // double_up, double_down: the limit and step as doubles
     double double_step = 0;
     Addr body_pc = 0;
 };
@@ -80,7 +85,7 @@ QUILLET_HOT_INLINE bool step_for_loop() {
 // untouched, when step_for_loop must take the step.
 QUILLET_HOT_INLINE bool quick_step_for_loop(bool& goes_on) {
     const ForCache& c = for_cache;
-    if (c.how == ForStep::by_double) {
+    if (steps_by_double(c.how)) {
         // Read as a double, an integer variable is a NaN, and so is the sum: its first step from
         // an integer start goes the general way. As neither the sum nor the limit is zero or
         // NaN, num_less's order is the order of the numbers.
@@ -100,7 +105,7 @@ QUILLET_HOT_INLINE bool quick_step_for_loop(bool& goes_on) {
 // The loop variable's value in the form a step of its kind uses: a double when it steps by a
 // double, else the cell.
 template <ForStep how>
-using RunningValue = std::conditional_t<how == ForStep::by_double, double, Cell>;
+using RunningValue = std::conditional_t<steps_by_double(how), double, Cell>;
 
 // The cached loop's step held in locals, for a handler that steps the loop many times while the
 // cache stays as it is: the steps of step_for_loop that store the sum as computed, as the integer
@@ -117,7 +122,7 @@ struct LoopStepper {
     // general way.
     template <ForStep how>
     QUILLET_HOT_INLINE RunningValue<how> load_var() const {
-        if constexpr (how == ForStep::by_double)
+        if constexpr (steps_by_double(how))
             return load_double(var);
         else
             return load_cell(var);
@@ -135,12 +140,12 @@ struct LoopStepper {
             current = num_int(v);
             store_cell(var, current);
             goes_on = how == ForStep::int_up ? v <= int_limit : v >= int_limit;
-        } else if constexpr (how == ForStep::by_double) {
+        } else if constexpr (steps_by_double(how)) {
             double sum = current + double_step;
             if (!is_plain_double(std::bit_cast<Cell>(sum))) return false;
             current = sum;
             store_double(var, sum);
-            goes_on = step_negative ? sum >= double_limit : sum <= double_limit;
+            goes_on = how == ForStep::double_up ? sum <= double_limit : sum >= double_limit;
         } else {
             Cell next;
             if (!quick_arithmetic<quick::Add>(current, step, next)) return false;

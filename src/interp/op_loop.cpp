@@ -185,8 +185,11 @@ template <typename Rule, Cell (*primitive)(Cell, Cell)>
     case ForStep::int_down:
         end = turn_loop<Rule, primitive, ForStep::int_down>(d, fp, countdown);
         break;
-    case ForStep::by_double:
-        end = turn_loop<Rule, primitive, ForStep::by_double>(d, fp, countdown);
+    case ForStep::double_up:
+        end = turn_loop<Rule, primitive, ForStep::double_up>(d, fp, countdown);
+        break;
+    case ForStep::double_down:
+        end = turn_loop<Rule, primitive, ForStep::double_down>(d, fp, countdown);
         break;
     default: end = turn_loop<Rule, primitive, ForStep::general>(d, fp, countdown); break;
     }
