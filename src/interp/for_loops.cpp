@@ -19,7 +19,7 @@ void fill_for_cache(Addr head, Addr exit_pc, Addr fp) {
     if (both_int(c.step, c.limit))
         c.how = c.step_negative ? ForStep::int_down : ForStep::int_up;
     else if (is_plain_double(c.step) && (is_int(c.limit) || is_plain_double(c.limit)))
-        c.how = ForStep::by_double;
+        c.how = c.step_negative ? ForStep::double_down : ForStep::double_up;
     else
         c.how = ForStep::general;
     c.int_up_pc = c.how == ForStep::int_up ? exit_pc : 0;

@@ -118,25 +118,39 @@ enum class FusedLoopEnd {
     general_step, // nothing done: the step goes the general way
 };
 
+// What a fused loop keeps in registers from one round to the next: the variable's value, unless
+// the body writes the variable; and the body's result, when the body's first operand is its
+// result (a running total). Every round still stores both, so the cells are always current.
+enum class KeptValues { none, variable, variable_and_result };
+
 // Turns the cached loop of the fused for_next d, whose body (the record before d) is Rule's op on
 // d's operands in the fast form, and whose cache steps as how says: each round steps the loop,
 // then runs the body, and counts both ops, exactly as the two records would, while the count
 // allows both before the next check point.
-template <typename Rule, Cell (*primitive)(Cell, Cell), ForStep how>
+template <typename Rule, Cell (*primitive)(Cell, Cell), ForStep how, KeptValues kept>
 QUILLET_HOT_INLINE FusedLoopEnd turn_loop_steps(DecodedOp* d, Addr fp, uint32_t& countdown) {
     const LoopStepper stepper(for_cache);
     Addr a = fast_operand_address(d->x[0], fp);
     Addr b = fast_operand_address(d->x[1], fp);
     Addr r = fast_operand_address(d->x[2], fp);
+    RunningValue<how> current = stepper.load_var<how>();
+    Cell result = load_cell(r);
     for (;;) {
         bool goes_on;
-        if (!stepper.quick_step<how>(goes_on)) [[unlikely]]
+        if (!stepper.quick_step<how>(current, goes_on)) [[unlikely]]
             return FusedLoopEnd::general_step;
         if (!goes_on) return FusedLoopEnd::done;
         if (countdown <= 2) [[unlikely]]
             return FusedLoopEnd::jump_back;
-        decoded_arithmetic<Rule, primitive>(a, b, r, d - 1, countdown - 1);
+        Cell x = kept == KeptValues::variable_and_result ? result : load_cell(a);
+        Cell y = load_cell(b);
+        if (!quick_arithmetic<Rule>(x, y, result)) [[unlikely]] {
+            may_raise(d - 1, countdown - 1);
+            result = primitive(x, y);
+        }
+        store_cell(r, result);
         countdown -= 2;
+        if constexpr (kept == KeptValues::none) current = stepper.load_var<how>();
     }
 }
 
@@ -146,6 +160,19 @@ struct FusedLoopTurn {
     uint32_t countdown;
 };
 
+template <typename Rule, Cell (*primitive)(Cell, Cell), ForStep how>
+QUILLET_HOT_INLINE FusedLoopEnd turn_loop(DecodedOp* d, Addr fp, uint32_t& countdown) {
+    Addr a = fast_operand_address(d->x[0], fp);
+    Addr r = fast_operand_address(d->x[2], fp);
+    // The body's result overlaps the variable's cell: the variable is read anew every round.
+    if (r - for_cache.var + 7 < 15)
+        return turn_loop_steps<Rule, primitive, how, KeptValues::none>(d, fp, countdown);
+    if (a == r)
+        return turn_loop_steps<Rule, primitive, how, KeptValues::variable_and_result>(d, fp,
+                                                                                      countdown);
+    return turn_loop_steps<Rule, primitive, how, KeptValues::variable>(d, fp, countdown);
+}
+
 // Kept out of the op loop, whose registers it would otherwise share with every other handler;
 // it runs once per turn of many rounds.
 template <typename Rule, Cell (*primitive)(Cell, Cell)>
@@ -153,15 +180,18 @@ template <typename Rule, Cell (*primitive)(Cell, Cell)>
     FusedLoopEnd end;
     switch (for_cache.how) {
     case ForStep::int_up:
-        end = turn_loop_steps<Rule, primitive, ForStep::int_up>(d, fp, countdown);
+        end = turn_loop<Rule, primitive, ForStep::int_up>(d, fp, countdown);
         break;
     case ForStep::int_down:
-        end = turn_loop_steps<Rule, primitive, ForStep::int_down>(d, fp, countdown);
+        end = turn_loop<Rule, primitive, ForStep::int_down>(d, fp, countdown);
         break;
-    case ForStep::by_double:
-        end = turn_loop_steps<Rule, primitive, ForStep::by_double>(d, fp, countdown);
+    case ForStep::double_up:
+        end = turn_loop<Rule, primitive, ForStep::double_up>(d, fp, countdown);
         break;
-    default: end = turn_loop_steps<Rule, primitive, ForStep::general>(d, fp, countdown); break;
+    case ForStep::double_down:
+        end = turn_loop<Rule, primitive, ForStep::double_down>(d, fp, countdown);
+        break;
+    default: end = turn_loop<Rule, primitive, ForStep::general>(d, fp, countdown); break;
     }
     return {end, countdown};
 }
@@ -189,7 +219,8 @@ uint32_t check_counter = 0;
 // handler of its own (op_loop below catches raises), so that the compiler keeps its state in
 // registers: vm.pc is kept current wherever an op from the op stream can raise, and
 // decoded.running names the decoded op that is running if it can raise (RAISES in its handler),
-// with the count of ops to the next check point.
+// or raw_op() for an op from the stream, with the count of ops to the next check point; an op
+// that calls out (CALL) stores the count itself.
 [[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
     static const void* const handlers[handler_count] = {
         &&handler_raw, &&handler_run_end, &&handler_link_stub,
@@ -358,8 +389,8 @@ check_point:
         goto dispatch_at_pc;
     }
 
-handler_raw:
-    decoded.running = nullptr;
+handler_raw: // the op stream keeps vm.pc current; the count of ops is left for a raise
+    may_raise(raw_op(), countdown);
     op = load_u8(pc++);
     vm.pc = pc;
     goto* dispatch_table[op];
@@ -579,10 +610,10 @@ void op_loop(LoopKind kind) {
             op_loop_body(kind, after_raise);
             return;
         } catch (const BasicError& e) {
-            // A decoded op raises with the pc after it, as if it had run from the op stream,
-            // and leaves its count of ops; ops from the stream have stored both already.
+            // The op that raised leaves its count of ops. A decoded op raises with the pc after
+            // it, as if it had run from the op stream; an op from the stream has stored its pc.
             if (DecodedOp* d = std::exchange(decoded.running, nullptr)) {
-                vm.pc = d->next;
+                if (d != raw_op()) vm.pc = d->next;
                 vm.op_counter = check_counter - decoded.countdown;
                 if (kind != LoopKind::slice) vm.ops_to_pump = decoded.countdown;
             }
