@@ -5,7 +5,7 @@
 
 #include "xvt/layer_state.h"
 
-#include <utility>
+#include <type_traits>
 
 namespace quillet::xvt_detail {
 
@@ -23,11 +23,29 @@ void report_unpopped_handlers();
 // stack is set aside for the message and given back after it.
 void run_guarded(void (*work)(void* context), void* context);
 
-// Runs `work` as one window message (see xvt_run_guarded).
+// Frees the handlers of windows destroyed while guards ran.
+void free_retired_handlers();
+
+// Ends one guard. A window's handler destroyed while a guard runs is retired, as it may be the
+// one running; the outermost guard frees the retired ones when it ends.
+inline void leave_guard() {
+    if (--app.guard_depth == 0 && !app.retired_handlers.empty()) [[unlikely]]
+        free_retired_handlers();
+}
+
+// The guard's rare case, out of line and given its own copy of the work (a few references), so
+// that the common case neither builds it nor needs a larger frame.
 template <typename Work>
-void run_guarded(Work&& work) {
-    if (!app.error_handlers.empty()) {
-        run_guarded([](void* w) { (*static_cast<std::remove_reference_t<Work>*>(w))(); }, &work);
+[[gnu::noinline]] void run_guarded_apart(Work work) {
+    run_guarded([](void* w) { (*static_cast<Work*>(w))(); }, &work);
+}
+
+// Runs `work` as one window message (see xvt_run_guarded). Always inline: with the work in
+// reach, the common case is a counter and two tests around the call.
+template <typename Work>
+[[gnu::always_inline]] inline void run_guarded(Work&& work) {
+    if (!app.error_handlers.empty()) [[unlikely]] {
+        run_guarded_apart<std::remove_cvref_t<Work>>(work);
         return;
     }
     // The message's own stack is app.error_handlers, empty now; whatever way the message ends,
@@ -40,7 +58,7 @@ void run_guarded(Work&& work) {
             app.error_handlers.clear();
         }
         void end_guard() {
-            if (guarding) --app.guard_depth;
+            if (guarding) leave_guard();
             guarding = false;
         }
     } scope;
@@ -53,7 +71,8 @@ void run_guarded(Work&& work) {
         return;
     }
     scope.end_guard();
-    if (!app.error_handlers.empty()) report_unpopped_handlers();
+    if (!app.error_handlers.empty()) [[unlikely]]
+        report_unpopped_handlers();
 }
 
 } // namespace quillet::xvt_detail

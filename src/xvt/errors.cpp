@@ -29,6 +29,10 @@ void report_unpopped_handlers() {
                  "Pushed handlers not popped."});
 }
 
+void free_retired_handlers() {
+    app.retired_handlers.clear();
+}
+
 void diagnostic(const char* format, ...) {
     if (!app.diagnostics) return;
     char line[256];

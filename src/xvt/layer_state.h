@@ -110,10 +110,10 @@ struct AppState {
     HandleTable<LayerFont> fonts;
     HandleTable<LayerLinkedList> linked_lists;
     std::vector<ErrorHandlerEntry> error_handlers;
+    // Guards running (every delivery of an event runs under one).
     int guard_depth = 0;
-    // Handlers of windows destroyed while an event was being delivered, kept until the outermost
-    // delivery ends: the handler that destroyed its window is still running.
-    int delivery_depth = 0;
+    // Handlers of windows destroyed while a guard ran, kept until the outermost guard ends: the
+    // handler that destroyed its window may still be running.
     std::vector<std::unique_ptr<const XvtEventHandler>> retired_handlers;
     ErrorHandler error_hook = nullptr;
     CharFilter char_filter = nullptr;

@@ -40,7 +40,7 @@ void forget_layer_window(XvtWindow window) {
     std::unique_ptr<LayerWindow> record = app.window_table.remove(window);
     if (!record) return;
     app.by_host.erase(record->host);
-    if (app.delivery_depth > 0 && record->handler)
+    if (app.guard_depth > 0 && record->handler)
         app.retired_handlers.push_back(std::move(record->handler));
     // The host kills the window's timers with it.
     for (XvtTimer timer : app.timers.handles()) {

@@ -65,7 +65,6 @@ struct WindowRecord {
     bool enabled = true;
     bool overlay = false; // popups: drawn over everything, clipped to the top-level window
     WindowProc procedure;
-    intptr_t data = 0;
     Color background = 0xFFFFFF;
     Surface surface; // the client area
     std::optional<IntRect> invalid;

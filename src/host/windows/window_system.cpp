@@ -80,7 +80,7 @@ int WindowSystem::screen_depth() const {
 WindowRecord* WindowSystem::record(WindowId id) const {
     size_t slot = (id & 0xFFFF);
     if (slot == 0 || slot > m_slots.size()) return nullptr;
-    WindowRecord* w = m_slots[slot - 1].get();
+    WindowRecord* w = m_slots[slot - 1].record.get();
     return w && w->id == id ? w : nullptr;
 }
 
@@ -88,7 +88,7 @@ WindowId WindowSystem::create_window(const WindowDef& def) {
     WindowRecord* parent = nullptr;
     if (def.parent != no_window && !(parent = record(def.parent))) return no_window;
     size_t slot = 0;
-    while (slot < m_slots.size() && m_slots[slot])
+    while (slot < m_slots.size() && m_slots[slot].record)
         ++slot;
     if (slot == m_slots.size()) {
         if (slot >= 0xFFFF) return no_window;
@@ -105,10 +105,10 @@ WindowId WindowSystem::create_window(const WindowDef& def) {
     w.visible = def.visible;
     w.enabled = def.enabled;
     w.procedure = def.procedure;
-    w.data = def.data;
     resize_surface(w, w.client_size(m_metrics));
     w.surface.fill(w.background);
-    m_slots[slot] = std::move(rec);
+    m_slots[slot].data = def.data;
+    m_slots[slot].record = std::move(rec);
     WindowId id = w.id;
     if (parent)
         parent->children.push_back(id);
@@ -157,7 +157,7 @@ void WindowSystem::destroy_tree(WindowRecord& w) {
     if (!(self = record(id))) return;
     if (self->invalid) --m_invalid_windows;
     forget_window(id);
-    m_slots[(id & 0xFFFF) - 1].reset();
+    m_slots[(id & 0xFFFF) - 1].record.reset();
 }
 
 bool WindowSystem::destroy_window(WindowId id) {
@@ -411,15 +411,9 @@ bool WindowSystem::set_procedure(WindowId id, WindowProc procedure) {
 }
 
 bool WindowSystem::set_data(WindowId id, intptr_t data) {
-    WindowRecord* w = record(id);
-    if (!w) return false;
-    w->data = data;
+    if (!record(id)) return false;
+    m_slots[(id & 0xFFFF) - 1].data = data;
     return true;
-}
-
-intptr_t WindowSystem::data(WindowId id) const {
-    WindowRecord* w = record(id);
-    return w ? w->data : 0;
 }
 
 } // namespace quillet::host

@@ -103,7 +103,13 @@ public:
     WindowStyle style(WindowId id) const;
     bool set_procedure(WindowId id, WindowProc procedure);
     bool set_data(WindowId id, intptr_t data);
-    intptr_t data(WindowId id) const;
+    // Inline: window procedures read it on every message to find their own record.
+    intptr_t data(WindowId id) const {
+        size_t index = id & 0xFFFF;
+        if (index == 0 || index > m_slots.size()) return 0;
+        const Slot& s = m_slots[index - 1];
+        return s.record && m_generations[index - 1] == (id >> 16) ? s.data : 0;
+    }
 
     // --- Painting ---
     // The client surface, for drawing at any time; nullptr for no window. The window's picture
@@ -248,7 +254,15 @@ private:
     friend struct MenuTracker;
     friend WindowRecord* find_record(const WindowSystem& ws, WindowId id);
 
+    // A window's place in the handle space: the slot number (from 1) in the low 16 bits of its
+    // handle, the slot's generation above it, so that a destroyed window's handle names nothing.
+    // The caller's data lives here rather than in the record so that reading it is inline.
+    struct Slot {
+        std::unique_ptr<WindowRecord> record; // none: the slot is free
+        intptr_t data = 0;
+    };
     WindowRecord* record(WindowId id) const;
+
     struct Timer {
         WindowId window;
         int id;
@@ -286,9 +300,9 @@ private:
     std::shared_ptr<const Font> m_caption_font;
     Clipboard m_clipboard;
 
-    std::vector<std::unique_ptr<WindowRecord>> m_slots;
-    std::vector<uint16_t> m_generations;
-    std::vector<WindowId> m_top_levels; // z-order, topmost last
+    std::vector<Slot> m_slots;
+    std::vector<uint16_t> m_generations; // of each slot, counting the windows it has held
+    std::vector<WindowId> m_top_levels;  // z-order, topmost last
     std::deque<Message> m_queue;
     std::vector<Timer> m_timers;
     unsigned m_invalid_windows = 0; // windows with an update area
