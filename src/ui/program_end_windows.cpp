@@ -4,6 +4,7 @@
 #include "interp/registers.h"
 #include "ui/default_window.h"
 #include "ui/key_queue.h"
+#include "ui/printing_windows.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
 
@@ -18,6 +19,7 @@ void end_of_program_wait() {
     WindowRecord* record = find_window(window_table.current);
     if (!record || (record->native_window == no_xvt_window && !window_table.default_not_yet_shown))
         return;
+    if (record->type == window_type::printing) return; // a page takes no keys
     int32_t saved_busy = vm.busy_mark;
     vm.busy_mark = 1;
     // Drawn before the window is shown, so that it is there from the window's first picture.
@@ -42,7 +44,9 @@ void close_all_windows() {
     // the record.
     for (int n = window_table.highest; n >= 0; --n) {
         WindowRecord* record = find_window(n);
-        if (record && record->native_window != no_xvt_window)
+        if (record && record->type == window_type::printing)
+            end_printing_window(n); // the pages printed so far are kept
+        else if (record && record->native_window != no_xvt_window)
             xp_vobj_destroy(record->native_window);
     }
     window_table.exit_on_default_destroy = saved;

@@ -86,7 +86,7 @@ intptr_t layer_window_procedure(host::WindowSystem& ws, const host::Message& m) 
     XvtEvent e;
     if (!translate_message(ws, m, record->type, e)) return ws.default_procedure(m);
     if (e.kind() == EventKind::character && app.char_filter)
-        app.char_filter(e.words[1], e.words[2]);
+        app.char_filter(e.words[1], e.words[2], e.words[3]);
     deliver(*record, window, e);
     if (m.kind == host::Msg::query_end_session) return app.quit_allowed ? 1 : 0;
     return 0;

@@ -67,7 +67,8 @@ struct WindowRecord {
     WindowProc procedure;
     intptr_t data = 0;
     Color background = 0xFFFFFF;
-    Surface surface; // the client area
+    std::shared_ptr<const Font> font; // its text's (a dialog's controls); none: the interface font
+    Surface surface;                  // the client area
     std::optional<IntRect> invalid;
     unsigned invalidations = 0; // counts invalidate calls, to tell a repaint request during paint
     bool drawn = false;         // top-level: its picture must be shown again

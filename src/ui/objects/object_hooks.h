@@ -72,6 +72,9 @@ struct ObjectHooks {
     void (*create_printing_window)(ObjectRequest& request) = nullptr;
     // Window methods 10, 11, 17 and 18 (printing). Empty: nothing.
     void (*print_method)(int n, ObjectRequest& request) = nullptr;
+    // FREE of printing window n: ends its print job and frees the slot. Empty: nothing (no
+    // printing window can be made).
+    void (*end_printing_window)(int n) = nullptr;
     // Window FREE of window n that has channels while a program frame is active, before its
     // native window goes: closes the channels through the program's library. Empty: nothing.
     void (*close_window_channels)(int n) = nullptr;
