@@ -1,6 +1,6 @@
 #!/bin/sh
 # Dialog boxes on the SDL backend on a virtual X display: dialogs.qba, bound to the engine, shows
-# a message box (its second button chosen with Tab and Space) and an input box (a name typed into
+# a message box (its default second button pressed with Space) and an input box (a name typed into
 # its field and Enter), each answered with real X keys (xdotool); the debug log must hold both
 # answers and the program must end with status 0. Exits 77 (skipped) without xvfb-run or xdotool.
 # Usage: dialogs_sdl.sh QUILLET ENGINE WORKDIR
@@ -22,7 +22,7 @@ cd "$1" || exit 1
 QUILLET_BACKEND=sdl ./prog >stdout.txt 2>stderr.txt &
 pid=$!
 find_named_window Notice dialogs_sdl $pid
-focus_and_type Tab space
+focus_and_type space
 find_named_window Input dialogs_sdl $pid
 focus_and_type
 xdotool type --delay 50 "Zoe"
