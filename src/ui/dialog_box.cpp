@@ -7,6 +7,7 @@
 #include "ui/dialog_layout.h"
 #include "ui/file_dialog.h"
 #include "ui/font_dialog.h"
+#include "ui/scoped_font.h"
 #include "ui/window_table.h"
 #include "values/errors.h"
 #include "xvt/xvt.h"
@@ -139,13 +140,17 @@ std::string dialog_title(const std::string& title) {
     return window_title.empty() ? std::string(default_window_title) : window_title;
 }
 
-// Runs the laid-out dialog, then gives the focus back to the window that had it.
-void run_modal(const DialogLayout& layout, DialogRun& run) {
+// Runs the laid-out dialog, its texts in the font of "FONT" when given, then gives the focus
+// back to the window that had it.
+void run_modal(const DialogLayout& layout, const std::optional<DialogFont>& font, DialogRun& run) {
     const XvtWindow previous = xvt_scr_get_focus_vobj();
     const std::vector<XvtDialogItem> items = layout.items();
+    std::optional<ScopedFont> texts_font;
+    if (font) texts_font.emplace(font->family, font->size, font->style);
     xp_dlg_create_def(
         items.data(),
-        [&run](XvtWindow dialog, const XvtEvent& e) { return dialog_handler(run, dialog, e); }, 0);
+        [&run](XvtWindow dialog, const XvtEvent& e) { return dialog_handler(run, dialog, e); }, 0,
+        texts_font ? texts_font->get() : 0);
     if (previous != no_xvt_window && xvt_host_window(previous) != 0) {
         xp_vobj_raise(previous);
         xp_scr_set_focus_vobj(previous);
@@ -172,7 +177,7 @@ DialogBoxAnswer message_box(const DialogBoxRequest& r) {
     run.focus_field = r.focus_field;
     for (int32_t k = 0; k < run.field_count; ++k)
         run.buffers.push_back(r.values[static_cast<size_t>(k)].substr(0, field_buffer_size));
-    run_modal(layout, run);
+    run_modal(layout, r.options.font, run);
 
     DialogBoxAnswer answer;
     answer.result = run.pressed;
@@ -208,7 +213,7 @@ DialogBoxAnswer list_box(const DialogBoxRequest& r) {
             run.start_selection.push_back(number - 1);
     else if (r.focus_field > 0)
         run.start_selection.push_back(r.focus_field - 1);
-    run_modal(layout, run);
+    run_modal(layout, r.options.font, run);
 
     DialogBoxAnswer answer;
     answer.result = run.pressed != 0 ? run.pressed : r.default_button;

@@ -1,18 +1,16 @@
 #include "ui/print_lines.h"
 
 #include "ui/default_window.h"
+#include "ui/printing_windows.h"
+#include "ui/scoped_font.h"
 #include "ui/window_table.h"
 #include "values/errors.h"
 #include "xvt/xvt.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace quillet {
 namespace {
-
-// The print setup of the program's windows, kept between jobs as the print dialog leaves it.
-std::optional<XvtPrintSetup> print_setup;
 
 // The window's cursor shows the wait cursor while the job runs.
 class WaitCursor {
@@ -33,27 +31,11 @@ private:
     int32_t m_saved = 0;
 };
 
-class FontHold {
-public:
-    FontHold() : m_font(xp_font_create()) {}
-    ~FontHold() {
-        if (m_font != 0) xp_font_destroy(m_font);
-    }
-    FontHold(const FontHold&) = delete;
-    FontHold& operator=(const FontHold&) = delete;
-    XvtFont get() const { return m_font; }
-
-private:
-    XvtFont m_font;
-};
-
 // Draws the pages; false when the job was aborted.
 bool print_pages(XvtWindow job, const XvtPrintSetup& setup, const TextMetrics& metrics,
                  const std::vector<std::string>& lines) {
-    FontHold font;
-    xp_font_set_family(font.get(), metrics.family.empty() ? "Courier New" : metrics.family);
-    xp_font_set_size(font.get(), std::max(metrics.font_size, 1));
-    xp_font_set_style(font.get(), metrics.font_style);
+    const ScopedFont font(metrics.family.empty() ? "Courier New" : metrics.family,
+                          metrics.font_size, metrics.font_style);
     size_t next = 0;
     do {
         if (!xp_print_start_page(job)) return false;
@@ -77,19 +59,15 @@ bool print_pages(XvtWindow job, const XvtPrintSetup& setup, const TextMetrics& m
 
 void print_lines(const std::vector<std::string>& lines) {
     WindowRecord& window = current_window();
-    if (!window.in_use() || !xvt_screen_size()) return; // no window, no print record
-    if (!print_setup) print_setup = xp_print_default_setup();
+    std::shared_ptr<XvtPrintSetup> print_setup = print_record_of(window);
+    if (!print_setup || !xvt_screen_size()) return; // no window, no print record
     if (!xp_print_setup(*print_setup)) return;
     WaitCursor wait(window.native_window);
     const std::string title = window.title.empty() ? default_window_title : window.title;
-    const XvtWindow job = xp_print_create_win(&*print_setup, title);
+    const XvtWindow job = xp_print_create_win(print_setup.get(), title);
     if (job == no_xvt_window) raise_error(printer_trouble);
     const bool printed = print_pages(job, *print_setup, window.metrics, lines);
     if (!xp_print_close_win(job) || !printed) raise_error(printer_trouble);
-}
-
-void reset_print_lines() {
-    print_setup.reset();
 }
 
 } // namespace quillet

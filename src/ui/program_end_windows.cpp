@@ -19,6 +19,7 @@ void end_of_program_wait() {
     WindowRecord* record = find_window(window_table.current);
     if (!record || (record->native_window == no_xvt_window && !window_table.default_not_yet_shown))
         return;
+    if (record->type == window_type::printing) return; // a page takes no keys
     int32_t saved_busy = vm.busy_mark;
     vm.busy_mark = 1;
     // Drawn before the window is shown, so that it is there from the window's first picture.

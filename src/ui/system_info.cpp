@@ -5,6 +5,7 @@
 #include "bcode/version.h"
 #include "interp/exceptions.h"
 #include "interp/program_arguments.h"
+#include "ui/key_codes_hook.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
 #include "ui/ui_seams.h"
@@ -138,7 +139,10 @@ void answer_one(int n, std::string_view name, ObjectRequest& r) {
         r.append_string(machine);
         return;
     }
-    case SystemInfo::key_codes: return answer_switch(r, system_info_state.key_codes);
+    case SystemInfo::key_codes:
+        answer_switch(r, system_info_state.key_codes);
+        set_key_codes_hook(system_info_state.key_codes != 0);
+        return;
     case SystemInfo::menu_height: return answer_screen(n, r, A::menu_height);
     case SystemInfo::application_name: return r.append_string(program_arguments.name);
     case SystemInfo::fonts_available: {

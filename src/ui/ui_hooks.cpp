@@ -5,6 +5,7 @@
 #include "ui/default_window.h"
 #include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
+#include "ui/printing_windows.h"
 #include "ui/system_info.h"
 
 namespace quillet {
@@ -16,6 +17,7 @@ void install_ui_hooks() {
     install_object_seams();
     object_hooks.sys_info = answer_system_info;
     install_controls();
+    install_printing_windows();
 }
 
 } // namespace quillet

@@ -4,9 +4,9 @@
 #include "ui/controls/install_controls.h"
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
+#include "ui/key_codes_hook.h"
 #include "ui/key_queue.h"
 #include "ui/objects/object_table.h"
-#include "ui/print_lines.h"
 #include "ui/switch_stack.h"
 #include "ui/system_info.h"
 #include "ui/window_table.h"
@@ -22,7 +22,7 @@ void reset_ui_state() {
     reset_switch_stack();
     reset_engine_timers();
     system_info_state = SystemInfoState{};
-    reset_print_lines();
+    set_key_codes_hook(false);
     system_measures = SystemMeasures{};
 }
 

@@ -38,8 +38,6 @@ void on_create(XvtWindow native, WindowRecord& record) {
     record.pixel_width = client.right;
     record.pixel_height = client.bottom;
     record.create_words = {};
-    // Print records come with printing; the record stays empty until then.
-    record.print_record = 0;
     if (!record.immune) return;
     IntSize size{client.right, client.bottom};
     if (record.flags & window_flag::resize_box)

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -132,11 +133,11 @@ struct WindowRecord {
     bool resized = false;
     int32_t updates_to_ignore = 0;
     bool no_scroll = false; // also suppresses the control records of the display list
-    uint32_t print_record = 0;
-    IntRect rect;        // screen pixels, right and bottom exclusive
-    UserRect user_rect;  // attribute "user rectangle"
-    IntRect screen_rect; // attribute "screen"
-    uint32_t flags = 0;  // window_flag
+    std::shared_ptr<XvtPrintSetup> print_record; // made when first needed
+    IntRect rect;                                // screen pixels, right and bottom exclusive
+    UserRect user_rect;                          // attribute "user rectangle"
+    IntRect screen_rect;                         // attribute "screen"
+    uint32_t flags = 0;                          // window_flag
     int32_t type = window_type::document;
     PenRecord pen;
     BrushRecord brush;

@@ -2,6 +2,7 @@
 // controls, whose events go to the caller's handler until the handler destroys it.
 #include "xvt/event_translation.h"
 #include "xvt/layer_state.h"
+#include "xvt/window_drawing.h"
 #include "xvt/window_procedure.h"
 
 namespace quillet {
@@ -66,7 +67,8 @@ void bind_controls(host::WindowSystem& ws, XvtWindow dialog, host::WindowId id) 
 
 } // namespace
 
-bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data) {
+bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data,
+                       XvtFont font) {
     if (!items || (items[0].type != 10 && items[0].type != 11)) {
         xvt_report_error(api, ErrorCategory::dlg, ErrorId::invalid_parameter);
         return false;
@@ -97,6 +99,10 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
     const host::WindowId id =
         dialog ? ws->create_dialog(def, ws->active_window(), layer_window_procedure)
                : host::no_window;
+    if (id != host::no_window && font != 0)
+        if (std::shared_ptr<const Font> texts = screen_font(font, api))
+            for (host::WindowId child : ws->children(id))
+                ws->set_font(child, texts);
     if (id == host::no_window) {
         if (dialog) forget_layer_window(dialog);
         xvt_report_error(api, ErrorCategory::dlg, ErrorId::no_memory);

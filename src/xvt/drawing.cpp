@@ -1,5 +1,6 @@
 // Drawing on the layer's windows: text, lines with and without arrow heads, shapes, clearing,
 // invalidation and scrolling, each through a device context with the window's tools.
+#include "xvt/printing.h"
 #include "xvt/window_drawing.h"
 
 #include <algorithm>
@@ -62,6 +63,7 @@ void xp_dwin_draw_text(XvtWindow window, int32_t x, int32_t y, std::string_view 
     // y is the baseline: the text's cell starts an ascent above it.
     const int ascent = drawing.dc().state().font->metrics().ascent;
     drawing.dc().draw_text({x, y - ascent}, *part, TextAlign::top);
+    note_page_text(*w, {x, y}, *part);
 }
 
 void xp_dwin_get_font_metrics(XvtWindow window, int32_t* leading, int32_t* ascent,

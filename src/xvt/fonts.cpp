@@ -34,20 +34,29 @@ void unmap(LayerFont& f) {
     f.mapped_for = no_xvt_window;
 }
 
-// Builds the host font of f for the window; false after reporting an error.
-bool map_font(LayerFont& f, XvtWindow window, LayerWindow& w, std::string_view api) {
+// The host font of f at the resolution; none after reporting an error.
+std::shared_ptr<const Font> open_host_font(const LayerFont& f, int pixels_per_inch,
+                                           std::string_view api) {
     FontRequest request;
     request.family = f.family.substr(0, max_face_name_bytes);
-    request.height = -(f.points * w.pixels_per_inch / 72);
+    request.height = -(f.points * pixels_per_inch / 72);
     request.weight = f.style & xvt_font_style::bold ? 700 : 400;
     request.italic = f.style & xvt_font_style::italic;
     request.underline = f.style & xvt_font_style::underline;
     request.strike_out = f.style & xvt_font_style::strike_out;
     try {
-        f.host = app.windows->fonts().open(request);
+        return app.windows->fonts().open(request);
     } catch (const RasterError&) {
-        unmap(f);
         xvt_report_error(api, ErrorCategory::fmap, ErrorId::host_null);
+        return nullptr;
+    }
+}
+
+// Builds the host font of f for the window; false after reporting an error.
+bool map_font(LayerFont& f, XvtWindow window, LayerWindow& w, std::string_view api) {
+    f.host = open_host_font(f, w.pixels_per_inch, api);
+    if (!f.host) {
+        unmap(f);
         return false;
     }
     f.mapped = true;
@@ -56,6 +65,16 @@ bool map_font(LayerFont& f, XvtWindow window, LayerWindow& w, std::string_view a
 }
 
 } // namespace
+
+namespace xvt_detail {
+
+std::shared_ptr<const Font> screen_font(XvtFont font, std::string_view api) {
+    const LayerFont* f = checked_font(font, api);
+    if (!f || !app.windows) return nullptr;
+    return open_host_font(*f, font_dpi, api);
+}
+
+} // namespace xvt_detail
 
 XvtFont xp_font_create() {
     XvtFont font = app.fonts.add(std::make_unique<LayerFont>());

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "host/raster/surface.h"
+#include "xvt/page_text.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 typedef struct _cairo_surface cairo_surface_t;
@@ -21,8 +23,10 @@ public:
 
     bool valid() const;
     // One page with the picture at (offset, offset) pixels from the paper's corner, at
-    // dots_per_inch. False after a write failure.
-    bool add_page(const Surface& picture, int dots_per_inch, int offset);
+    // dots_per_inch, and the page's text runs as text of the document, hidden under the picture.
+    // False after a write failure.
+    bool add_page(const Surface& picture, int dots_per_inch, int offset,
+                  std::span<const PageText> text);
     // Writes the rest of the file; false when it could not be written.
     bool finish();
 

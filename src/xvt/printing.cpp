@@ -2,6 +2,8 @@
 // page, with the modeless cancel dialog "AbortDlg" that the page operations let run.
 #include "xvt/printing.h"
 
+#include "xvt/window_drawing.h"
+
 #include <atomic>
 #include <filesystem>
 #include <unistd.h>
@@ -28,6 +30,32 @@ PrintJob::~PrintJob() {
     pdf.reset();
     std::error_code ignored;
     if (!partial_path.empty()) std::filesystem::remove(partial_path, ignored);
+}
+
+void note_page_text(LayerWindow& window, IntPoint baseline_start, std::string_view text) {
+    PrintJob* job = window.print_job.get();
+    if (!job || !job->in_page) return;
+    std::shared_ptr<const GlyphFont> font = window_font(window);
+    if (!font) return;
+    PageText run;
+    run.x = baseline_start.x;
+    run.baseline = baseline_start.y;
+    const IntSize extent = font->text_extent(text);
+    run.width = extent.width;
+    run.height = font->metrics().ascent + font->metrics().descent;
+    // The program's text is single-byte (Latin-1); the document's is UTF-8. Control characters
+    // have no glyph to find.
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F) {
+            run.utf8 += ' ';
+        } else if (c < 0x80) {
+            run.utf8 += static_cast<char>(c);
+        } else {
+            run.utf8 += static_cast<char>(0xC0 | (c >> 6));
+            run.utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    job->page_text.push_back(std::move(run));
 }
 
 } // namespace xvt_detail
@@ -186,6 +214,7 @@ bool xp_print_start_page(XvtWindow window) {
     LayerWindow* record = layer_window(window);
     record->picture->fill(0xFFFFFF);
     record->pen_position = {};
+    job->page_text.clear();
     job->in_page = true;
     return true;
 }
@@ -195,8 +224,10 @@ bool xp_print_end_page(XvtWindow window) {
     if (!job || !job->in_page) return false;
     job->in_page = false;
     const LayerWindow* record = layer_window(window);
-    return job->pdf->add_page(*record->picture, job->setup.resolution,
-                              unprintable_pixels(job->setup));
+    const bool added = job->pdf->add_page(*record->picture, job->setup.resolution,
+                                          unprintable_pixels(job->setup), job->page_text);
+    job->page_text.clear();
+    return added;
 }
 
 bool xp_print_close_win(XvtWindow window) {

@@ -33,7 +33,11 @@ public:
     host::WindowId dialog = host::no_window;
     bool cancelled = false; // by the dialog
     bool in_page = false;
+    std::vector<PageText> page_text; // of the page being drawn
 };
+
+// Keeps a run of text drawn on a print window's open page; nothing for other windows.
+void note_page_text(LayerWindow& window, IntPoint baseline_start, std::string_view text);
 
 // --- Where documents go (print_output.cpp) ---
 std::string print_directory();          // QUILLET_PRINT_DIR, or the current directory

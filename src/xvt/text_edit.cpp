@@ -108,7 +108,7 @@ intptr_t text_edit_procedure(host::WindowSystem& ws, const host::Message& m) {
     case host::Msg::character: {
         XvtEvent e;
         if (!translate_message(ws, m, record->type, e)) return ws.default_procedure(m);
-        if (app.char_filter) app.char_filter(e.words[1], e.words[2]);
+        if (app.char_filter) app.char_filter(e.words[1], e.words[2], e.words[3]);
         route(tx, e);
         return 0;
     }

@@ -17,6 +17,9 @@ Surface* window_picture(LayerWindow& window);
 // The font text is drawn and measured in.
 std::shared_ptr<const GlyphFont> window_font(const LayerWindow& window);
 
+// The host font of a font object at the screen's pixels per inch; none after reporting an error.
+std::shared_ptr<const Font> screen_font(XvtFont font, std::string_view api);
+
 // The pen and brush of a tools record, as the host draws them.
 Pen pen_of(const DrawTools& tools);
 Brush brush_of(const DrawTools& tools);

@@ -73,7 +73,7 @@ void keep_focus(host::WindowSystem& ws, LayerWindow& record, bool active) {
     XvtEvent e;
     if (!translate_message(ws, m, record->type, e)) return ws.default_procedure(m);
     if (e.kind() == EventKind::character && app.char_filter)
-        app.char_filter(e.words[1], e.words[2]);
+        app.char_filter(e.words[1], e.words[2], e.words[3]);
     deliver(*record, window, e);
     if (m.kind == host::Msg::query_end_session) return app.quit_allowed ? 1 : 0;
     return 0;

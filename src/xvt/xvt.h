@@ -272,8 +272,8 @@ long xp_vobj_get_data(XvtWindow window);
 void xp_vobj_set_data(XvtWindow window, long data);
 
 // The character filter (window attribute 16): may change the key code and shift state of a
-// character event before it is delivered.
-using CharFilter = void (*)(int32_t& key, int32_t& shift);
+// character event before it is delivered; it is told whether the control key was held.
+using CharFilter = void (*)(int32_t& key, int32_t& shift, int32_t control);
 void xvt_set_char_filter(CharFilter filter);
 
 // The answer to the host's question whether the session may end (event 17 with query 1).
@@ -615,8 +615,10 @@ struct XvtDialogItem {
 // Builds the dialog (a layer window of type 3) with its controls and runs it modally: the handler
 // receives event 0 first, then the dialog's events (controls, close, timers) until it destroys
 // the dialog. False without running it: 0x20000007 for items that are not a dialog definition,
-// 0x20000002 for an unknown control type, 0x20000006 when the host cannot build it.
-bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data);
+// 0x20000002 for an unknown control type, 0x20000006 when the host cannot build it. The controls'
+// texts are drawn in the font given (0: the host's interface font).
+bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data,
+                       XvtFont font = 0);
 
 // The font chooser (font_chooser.cpp): family, size and style of the font object, changed when
 // the user confirms (true); false, the font unchanged, when cancelled. The window (or

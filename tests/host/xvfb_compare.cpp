@@ -105,8 +105,9 @@ std::string xdotool_key(const std::string& name) {
 }
 
 std::vector<Step> input_steps(WindowSystem& ws, const Scene& s) {
-    auto& list = static_cast<ListBoxControl&>(*find_record(ws, s.list)->control);
-    int row = list.item_height(ws);
+    WindowRecord& list_record = *find_record(ws, s.list);
+    auto& list = static_cast<ListBoxControl&>(*list_record.control);
+    int row = list.item_height(ws, list_record);
     IntRect list_rect = ws.outer_rect(s.list);
     return {
         {Step::Kind::click, {60, 21}, {}},

@@ -67,7 +67,7 @@ TEST_F(WindowProcedure, KeysBecomeCharacterEventsWithTheLayersCodes) {
     EXPECT_EQ(chars[5].words[3], 1); // control
 }
 
-void swap_a_for_b(int32_t& key, int32_t& shift) {
+void swap_a_for_b(int32_t& key, int32_t& shift, int32_t) {
     if (key == 'a') key = 'b', shift = 1;
 }
 

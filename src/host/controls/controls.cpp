@@ -129,7 +129,7 @@ void ButtonControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) 
     Color back = parent ? parent->background : ui::face;
     Color ink = ws.is_enabled(w.id) ? ui::text : ui::gray_text;
     bool focused = ws.focus() == w.id;
-    int text_h = ws.ui_font()->metrics().height;
+    int text_h = ws.font_of(w)->metrics().height;
     switch (kind()) {
     case ControlKind::push_button: {
         ui::fill(dc, r, ui::face);
@@ -173,7 +173,7 @@ void ButtonControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) 
         IntRect label{r.left + size + 5, r.top, r.right, r.bottom};
         ui::draw_label(dc, label, w.title, ink, ui::Align::left);
         if (focused) {
-            int width = ws.ui_font()->text_extent(ui::parse_mnemonic(w.title).text).width;
+            int width = ws.font_of(w)->text_extent(ui::parse_mnemonic(w.title).text).width;
             int ty = r.top + static_cast<int>((r.height() - text_h) / 2);
             ui::focus_rect(dc, {label.left - 2, ty - 1, label.left + width + 2, ty + text_h + 1});
         }
@@ -183,7 +183,7 @@ void ButtonControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) 
         ui::fill(dc, r, back);
         ui::etched_rect(dc, {r.left, r.top + text_h / 2, r.right, r.bottom});
         if (!w.title.empty()) {
-            int width = ws.ui_font()->text_extent(ui::parse_mnemonic(w.title).text).width;
+            int width = ws.font_of(w)->text_extent(ui::parse_mnemonic(w.title).text).width;
             IntRect t{r.left + 8, r.top, r.left + 12 + width, r.top + text_h};
             ui::fill(dc, t, back);
             ui::draw_label(dc, {t.left + 2, t.top, t.right, t.bottom}, w.title, ink,
@@ -204,7 +204,7 @@ void StaticControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) 
     ui::Align align = kind() == ControlKind::static_center  ? ui::Align::center
                       : kind() == ControlKind::static_right ? ui::Align::right
                                                             : ui::Align::left;
-    int line_h = ws.ui_font()->metrics().height;
+    int line_h = ws.font_of(w)->metrics().height;
     int y = r.top;
     std::string_view text = w.title;
     Color ink = ws.is_enabled(w.id) ? ui::text : ui::gray_text;

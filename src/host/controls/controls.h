@@ -73,7 +73,7 @@ public:
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
     bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool wants_key(Key k) const override;
-    int item_height(WindowSystem& ws) const;
+    int item_height(WindowSystem& ws, const WindowRecord& w) const;
     int visible_rows(WindowSystem& ws, WindowRecord& w) const;
     void select_only(int i);
     void move_caret(WindowSystem& ws, WindowRecord& w, int i, uint8_t modifiers);

@@ -34,7 +34,7 @@ void EditControl::set_selection(WindowSystem& ws, WindowRecord& w, int start, in
 }
 
 int EditControl::index_at(WindowSystem& ws, WindowRecord& w, int x) const {
-    const Font& font = *ws.ui_font();
+    const Font& font = *ws.font_of(w);
     int pos = margin - m_scroll;
     for (size_t i = 0; i < w.title.size(); ++i) {
         int cw = font.char_width(static_cast<uint8_t>(w.title[i]));
@@ -45,7 +45,7 @@ int EditControl::index_at(WindowSystem& ws, WindowRecord& w, int x) const {
 }
 
 void EditControl::update_caret(WindowSystem& ws, WindowRecord& w) {
-    const Font& font = *ws.ui_font();
+    const Font& font = *ws.font_of(w);
     int caret_x = font.text_extent(std::string_view(w.title).substr(0, caret)).width;
     int visible = std::max(1, w.surface.width() - 2 * margin);
     if (caret_x - m_scroll > visible - 1) m_scroll = caret_x - visible + 1;
@@ -71,7 +71,7 @@ bool EditControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
     int n = static_cast<int>(w.title.size());
     switch (m.kind) {
     case Msg::set_focus: {
-        ws.create_caret(w.id, {1, ws.ui_font()->metrics().height});
+        ws.create_caret(w.id, {1, ws.font_of(w)->metrics().height});
         update_caret(ws, w);
         ws.show_caret(true);
         notify_parent(ws, w, Notify::focus_gained);
@@ -210,7 +210,7 @@ void EditControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {
     ui::fill(dc, r, enabled ? ui::window : ui::face);
     WindowRecord* owner = find_record(ws, w.owner);
     bool focused = ws.focus() == w.id;
-    const Font& font = *ws.ui_font();
+    const Font& font = *ws.font_of(w);
     int y = (r.bottom - font.metrics().height) / 2;
     DeviceContextStateSaver saver(dc);
     IntRect inner{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};

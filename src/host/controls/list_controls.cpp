@@ -10,12 +10,12 @@ namespace quillet::host {
 
 // --- List box ---
 
-int ListBoxControl::item_height(WindowSystem& ws) const {
-    return ws.ui_font()->metrics().height + 1;
+int ListBoxControl::item_height(WindowSystem& ws, const WindowRecord& w) const {
+    return ws.font_of(w)->metrics().height + 1;
 }
 
 int ListBoxControl::visible_rows(WindowSystem& ws, WindowRecord& w) const {
-    return std::max(1, (w.surface.height() - 4) / item_height(ws));
+    return std::max(1, (w.surface.height() - 4) / item_height(ws, w));
 }
 
 IntRect ListBoxControl::bar_rect(WindowSystem& ws, WindowRecord& w) const {
@@ -109,7 +109,7 @@ bool ListBoxControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m)
             ws.invalidate(w.id);
             return true;
         }
-        int i = top + (m.point.y - 2) / item_height(ws);
+        int i = top + (m.point.y - 2) / item_height(ws, w);
         if (i < 0 || i >= n) return true;
         std::vector<bool> before = selected;
         if (mode == ListSelection::multiple) {
@@ -138,7 +138,7 @@ bool ListBoxControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m)
             top = scroll_position_at(l, ScrollBarKind::vertical, s, m.point.y - m_bar_offset);
             ws.invalidate(w.id);
         } else if (hot_tracking) {
-            int i = top + (m.point.y - 2) / item_height(ws);
+            int i = top + (m.point.y - 2) / item_height(ws, w);
             if (i >= 0 && i < n && w.surface.rect().contains(m.point) && !selected[i])
                 move_caret(ws, w, i, 0);
         }
@@ -207,7 +207,7 @@ void ListBoxControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc)
     ui::fill(dc, r, enabled ? ui::window : ui::face);
     IntRect bar = bar_rect(ws, w);
     int right = bar.is_empty() ? r.right - 2 : bar.left;
-    int h = item_height(ws);
+    int h = item_height(ws, w);
     bool focused = ws.focus() == w.id;
     for (int i = top, y = 2; i < static_cast<int>(items.size()) && y < r.bottom - 2; ++i, y += h) {
         IntRect row{2, y, right, y + h};
@@ -264,7 +264,7 @@ void DropDownControl::open(WindowSystem& ws, WindowRecord& w) {
     IntPoint at = ws.client_to_screen(w.id, {0, w.surface.height()});
     IntPoint origin = ws.client_to_screen(top, {0, 0});
     int rows = std::min<int>(static_cast<int>(items.size()), 8);
-    int h = rows * (ws.ui_font()->metrics().height + 1) + 4;
+    int h = rows * (ws.font_of(w)->metrics().height + 1) + 4;
     WindowDef def;
     def.parent = top;
     def.rect = {at.x - origin.x, at.y - origin.y, at.x - origin.x + w.surface.width(),

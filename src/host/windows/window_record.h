@@ -66,7 +66,8 @@ struct WindowRecord {
     bool overlay = false; // popups: drawn over everything, clipped to the top-level window
     WindowProc procedure;
     Color background = 0xFFFFFF;
-    Surface surface; // the client area
+    std::shared_ptr<const Font> font; // its text's (a dialog's controls); none: the interface font
+    Surface surface;                  // the client area
     std::optional<IntRect> invalid;
     unsigned invalidations = 0; // counts invalidate calls, to tell a repaint request during paint
     bool drawn = false;         // top-level: its picture must be shown again

@@ -70,6 +70,17 @@ WindowSystem::~WindowSystem() {
         destroy_window(top);
 }
 
+const std::shared_ptr<const Font>& WindowSystem::font_of(const WindowRecord& w) const {
+    return w.font ? w.font : m_ui_font;
+}
+
+void WindowSystem::set_font(WindowId id, std::shared_ptr<const Font> font) {
+    WindowRecord* w = record(id);
+    if (!w) return;
+    w->font = std::move(font);
+    invalidate(id);
+}
+
 IntSize WindowSystem::screen_size() const {
     return m_backend->screen_size();
 }

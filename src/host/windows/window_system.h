@@ -73,6 +73,10 @@ public:
     int screen_depth() const;
     FontLibrary& fonts() { return m_fonts; }
     const std::shared_ptr<const Font>& ui_font() const { return m_ui_font; }
+    // The font of a window's text: its own, else the interface font.
+    const std::shared_ptr<const Font>& font_of(const WindowRecord& w) const;
+    // Gives a window (a control) a font of its own for its text; none: the interface font.
+    void set_font(WindowId id, std::shared_ptr<const Font> font);
     Clipboard& clipboard() { return m_clipboard; }
 
     // --- Windows ---

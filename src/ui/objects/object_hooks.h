@@ -72,6 +72,9 @@ struct ObjectHooks {
     void (*create_printing_window)(ObjectRequest& request) = nullptr;
     // Window methods 10, 11, 17 and 18 (printing). Empty: nothing.
     void (*print_method)(int n, ObjectRequest& request) = nullptr;
+    // FREE of printing window n: ends its print job and frees the slot. Empty: nothing (no
+    // printing window can be made).
+    void (*end_printing_window)(int n) = nullptr;
 };
 
 // The wiring of the layer, not program state: an engine reset keeps it.

@@ -97,7 +97,7 @@ void show_window(int n) {
 
 void hide_window(int n) {
     WindowRecord& r = window_entry(n);
-    if (!window_is_made(r)) return;
+    if (!window_is_made(r) || r.type == window_type::printing) return; // a page shows nothing
     xp_win_release_pointer();
     r.state = WindowState::hidden;
     xp_vobj_set_visible(r.native_window, false);
@@ -107,7 +107,7 @@ void select_window(int n, ObjectRequest& request) {
     WindowRecord& r = window_entry(n);
     int32_t bits = request.numbers().empty() ? 0 : request.next_int();
     if (!window_is_made(r)) raise_error(object_error::select_unshown);
-    if (bits & 0x2) {
+    if ((bits & 0x2) && r.type != window_type::printing) {
         if (n != default_window && r.state != WindowState::shown)
             raise_error(object_error::select_unshown);
         xp_vobj_raise(r.native_window);
@@ -188,6 +188,10 @@ bool free_window(int n) {
     WindowRecord& record = window_record(n);
     bool close_channels = vm.fp() != 0 && !record.channels.empty();
     if (!record.in_use()) return false;
+    if (record.type == window_type::printing) {
+        if (object_hooks.end_printing_window) object_hooks.end_printing_window(n);
+        return false;
+    }
     if (record.native_window == no_xvt_window) {
         // Never made: no destroy event will come, so the slot is freed here.
         record = WindowRecord{};
@@ -226,8 +230,8 @@ void window_method(int32_t n, ObjectRequest& request) {
         return;
     case print:
     case page_setup:
-    case print_query_1:
-    case print_query_2:
+    case print_start_page:
+    case print_end_page:
         if (object_hooks.print_method) object_hooks.print_method(n, request);
         return;
     case load_palette:
