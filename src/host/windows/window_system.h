@@ -72,7 +72,10 @@ public:
     IntSize screen_size() const;
     int screen_depth() const;
     FontLibrary& fonts() { return m_fonts; }
-    const std::shared_ptr<const Font>& ui_font() const { return m_ui_font; }
+    // The interface and caption fonts are opened at their first use: a program that never shows
+    // a frame, control or text in them does not start the font machinery.
+    const std::shared_ptr<const Font>& ui_font() const;
+    const std::shared_ptr<const Font>& caption_font() const;
     Clipboard& clipboard() { return m_clipboard; }
 
     // --- Windows ---
@@ -116,7 +119,8 @@ public:
     bool update_window(WindowId id); // sends Msg::paint now when the window has an update area
 
     // Between Msg::paint's begin and end: a device context clipped to the update rectangle,
-    // which is validated when the scope begins.
+    // which is validated when the scope begins. Its font is none: a painter that draws text
+    // selects one.
     class PaintScope {
     public:
         PaintScope(WindowSystem& ws, WindowId id);
@@ -281,9 +285,9 @@ private:
     std::unique_ptr<Backend> m_backend;
     std::function<void()> m_wait_hook;
     Metrics m_metrics;
-    FontLibrary m_fonts;
-    std::shared_ptr<const Font> m_ui_font;
-    std::shared_ptr<const Font> m_caption_font;
+    mutable FontLibrary m_fonts;
+    mutable std::shared_ptr<const Font> m_ui_font;
+    mutable std::shared_ptr<const Font> m_caption_font;
     Clipboard m_clipboard;
 
     std::vector<std::unique_ptr<WindowRecord>> m_slots;
