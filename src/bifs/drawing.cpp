@@ -276,8 +276,8 @@ void scroll_text() {
 void cursor_position() {
     const int32_t row = int_operand(), col = int_operand();
     WindowRecord& r = current_window();
-    set_text_cursor_position(target_of(r).window, r.text_cursor, row, col, text_metrics(r).char_width,
-                             text_metrics(r).line_height);
+    set_text_cursor_position(target_of(r).window, r.text_cursor, row, col,
+                             text_metrics(r).char_width, text_metrics(r).line_height);
 }
 
 void cursor_on() {

@@ -34,9 +34,7 @@ public:
 
     // Callers check bounds first (contains, or a rectangle clipped to rect()).
     Color* scanline(int y) { return pixel_data() + static_cast<size_t>(y) * m_width; }
-    const Color* scanline(int y) const {
-        return pixel_data() + static_cast<size_t>(y) * m_width;
-    }
+    const Color* scanline(int y) const { return pixel_data() + static_cast<size_t>(y) * m_width; }
     Color pixel(int x, int y) const { return scanline(y)[x]; }
     void set_pixel(int x, int y, Color c) { scanline(y)[x] = c & color_mask; }
 
@@ -56,7 +54,7 @@ private:
 
     int m_width = 0;
     int m_height = 0;
-    Color m_fill = 0;                     // every pixel while m_pixels is not yet made
+    Color m_fill = 0;                    // every pixel while m_pixels is not yet made
     mutable std::vector<Color> m_pixels; // empty until the first access
 };
 

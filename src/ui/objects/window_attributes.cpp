@@ -261,7 +261,8 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
 }
 
 void font_metrics_of(const WindowRecord& r, ObjectRequest& request) {
-    int32_t leading = text_metrics(r).leading, ascent = text_metrics(r).ascent, descent = text_metrics(r).descent;
+    int32_t leading = text_metrics(r).leading, ascent = text_metrics(r).ascent,
+            descent = text_metrics(r).descent;
     int32_t w = text_metrics(r).char_width;
     XvtWindow measured = window_target(r).source();
     if (measured != no_xvt_window) {
