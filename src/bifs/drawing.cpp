@@ -35,7 +35,7 @@ DrawingTarget current_target() {
 }
 
 CellMetrics cell_metrics(const WindowRecord& r) {
-    const TextMetrics& m = r.metrics;
+    const TextMetrics& m = text_metrics(r);
     return {m.char_width, m.line_height, m.ascent, m.descent, m.leading};
 }
 
@@ -269,22 +269,22 @@ void scroll_text() {
     const WindowRecord& r = current_window();
     if (r.no_scroll) return;
     scroll_region(current_target(), text_cell_rect(cell_metrics(r), row1, col1, row2, col2), lines,
-                  r.metrics.line_height);
+                  text_metrics(r).line_height);
     after_draw();
 }
 
 void cursor_position() {
     const int32_t row = int_operand(), col = int_operand();
     WindowRecord& r = current_window();
-    set_text_cursor_position(target_of(r).window, r.text_cursor, row, col, r.metrics.char_width,
-                             r.metrics.line_height);
+    set_text_cursor_position(target_of(r).window, r.text_cursor, row, col,
+                             text_metrics(r).char_width, text_metrics(r).line_height);
 }
 
 void cursor_on() {
     const bool on = int_operand() == 1;
     WindowRecord& r = current_window();
-    set_text_cursor_on(target_of(r).window, r.text_cursor, on, r.metrics.char_width,
-                       r.metrics.line_height);
+    set_text_cursor_on(target_of(r).window, r.text_cursor, on, text_metrics(r).char_width,
+                       text_metrics(r).line_height);
 }
 
 // ---- Pictures ---------------------------------------------------------------------------------
@@ -330,8 +330,8 @@ void metrics() {
     const WindowRecord& r = current_window();
     set_int_operand(r.pixel_width);
     set_int_operand(r.pixel_height);
-    set_int_operand(r.metrics.char_width);
-    set_int_operand(r.metrics.line_height);
+    set_int_operand(text_metrics(r).char_width);
+    set_int_operand(text_metrics(r).line_height);
     zero_results(2);
 }
 

@@ -94,6 +94,21 @@ struct NonBlockingScope {
     NonBlockingScope& operator=(const NonBlockingScope&) = delete;
 };
 
+// A stream socket may bind an address whose earlier connections are still in TIME_WAIT, as on the
+// original host, so a server program can be run again at once on its port. Two listeners on one
+// address are still refused. Datagram sockets are left alone: there the option would let two
+// sockets share a port.
+void allow_address_reuse(int fd, const HostAddress& address) {
+    int type = 0;
+    socklen_t length = sizeof type;
+    const sa_family_t family = address.storage.ss_family;
+    if ((family != AF_INET && family != AF_INET6) ||
+        getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_STREAM)
+        return;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+}
+
 } // namespace
 
 int32_t socket_create(int32_t family, int32_t type, int32_t protocol) {
@@ -109,6 +124,7 @@ int32_t socket_create(int32_t family, int32_t type, int32_t protocol) {
 void socket_bind(int32_t socket, std::string_view address) {
     int fd = owned(socket);
     HostAddress a = host_address(address);
+    allow_address_reuse(fd, a);
     if (bind(fd, a.get(), a.length) != 0) fail(errno);
 }
 

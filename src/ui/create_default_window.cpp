@@ -88,11 +88,8 @@ void set_up_fonts(WindowRecord& record) {
     system_measures.char_unit_2 = 2 * system_measures.char_unit;
     system_measures.char_unit_9 = 9 * system_measures.char_unit;
 
-    TextMetrics& m = record.metrics;
+    TextMetrics& m = record.text_font;
     m.font = xp_font_create();
-    m.family = "Courier New";
-    m.font_style = 0;
-    m.font_size = font_points;
     xp_font_set_family(m.font, m.family);
     xp_font_set_style(m.font, m.font_style);
     xp_font_set_size(m.font, m.font_size);
@@ -148,9 +145,23 @@ void create_default_window(int n) {
     snap_colours_to(device);
     build_colour_table(max_colour);
     if (ui_seams.load_palette) ui_seams.load_palette(default_window);
-    read_system_measures(window);
-    set_up_fonts(record);
+    // Opening fonts is most of a start-up: a program that shows no text never pays for it. The
+    // system measures come from the interface font, so they wait too.
+    TextMetrics& m = record.text_font;
+    m.family = "Courier New";
+    m.font_style = 0;
+    m.font_size = font_points;
+    window_table.default_fonts_pending = true;
     set_up_tools(record);
+}
+
+void open_default_window_fonts() {
+    if (!window_table.default_fonts_pending) return;
+    window_table.default_fonts_pending = false;
+    WindowRecord& record = window_record(default_window);
+    if (!record.in_use() || record.native_window == no_xvt_window) return;
+    read_system_measures(record.native_window);
+    set_up_fonts(record);
 }
 
 } // namespace quillet

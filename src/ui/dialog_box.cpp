@@ -121,6 +121,7 @@ long dialog_handler(DialogRun& run, XvtWindow dialog, const XvtEvent& e) {
 }
 
 DialogMeasures current_measures() {
+    open_default_window_fonts(); // the unit is measured in the system font
     DialogMeasures m;
     m.unit = system_measures.char_unit;
     m.static_height = system_measures.heights[0];

@@ -66,7 +66,7 @@ void print_lines(const std::vector<std::string>& lines) {
     const std::string title = window.title.empty() ? default_window_title : window.title;
     const XvtWindow job = xp_print_create_win(print_setup.get(), title);
     if (job == no_xvt_window) raise_error(printer_trouble);
-    const bool printed = print_pages(job, *print_setup, window.metrics, lines);
+    const bool printed = print_pages(job, *print_setup, text_metrics(window), lines);
     if (!xp_print_close_win(job) || !printed) raise_error(printer_trouble);
 }
 

@@ -42,8 +42,8 @@ void create_printing_window(ObjectRequest& request) {
     r.rect = {0, 0, page.width, page.height};
     r.pixel_width = page.width;
     r.pixel_height = page.height;
-    r.metrics.family = page_font_family;
-    r.metrics.font_size = page_font_size;
+    text_metrics(r).family = page_font_family;
+    text_metrics(r).font_size = page_font_size;
     apply_window_font(r);
     apply_window_tools(r);
     request.append_int(1);

@@ -24,6 +24,7 @@ void end_of_program_wait() {
     vm.busy_mark = 1;
     // Drawn before the window is shown, so that it is there from the window's first picture.
     int32_t y = record->pixel_height - 10;
+    text_metrics(*record); // the default window's fonts, if its first text is this line
     for_each_drawable(*record, [&](XvtWindow w) {
         xp_dwin_draw_text(w, 1, y, press_any_key, static_cast<int32_t>(press_any_key.size()));
     });

@@ -32,7 +32,7 @@ void print_at_cell(int32_t r, int32_t c, std::string_view text) {
     int n = window_table.current;
     WindowRecord* record = find_window(n);
     if (!record || record->native_window == no_xvt_window) return;
-    const TextMetrics& m = record->metrics;
+    const TextMetrics& m = text_metrics(*record);
     int64_t x = int64_t{m.char_width} * (int64_t{c} - 1);
     int64_t y = int64_t{m.line_height} * (int64_t{r} - 1) + m.ascent;
     // Coordinates enter the layer as 16-bit values.
@@ -51,7 +51,7 @@ void print_at_cell(int32_t r, int32_t c, std::string_view text) {
 int32_t font_measure(int32_t w, int32_t k, std::string_view text) {
     const WindowRecord* record = find_window(w < 0 ? window_table.current : w);
     if (!record) return 0;
-    const TextMetrics& m = record->metrics;
+    const TextMetrics& m = text_metrics(*record);
     switch (k) {
     case 1: return m.char_width;
     case 2: return m.line_height;

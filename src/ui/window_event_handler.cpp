@@ -54,7 +54,8 @@ void on_create(XvtWindow native, WindowRecord& record) {
 void on_destroy(int n, WindowRecord& record) {
     if (!record.in_use()) return;
     if (record.menus.has_menus && ui_seams.drop_menus) ui_seams.drop_menus(n);
-    if (record.metrics.font != 0) xp_font_destroy(record.metrics.font);
+    if (record.text_font.font != 0) xp_font_destroy(record.text_font.font);
+    if (n == default_window) window_table.default_fonts_pending = false;
     for (Addr s : record.retained_strings)
         str_release(s);
     XvtWindow pixmap = record.backing_pixmap;

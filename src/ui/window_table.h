@@ -146,7 +146,9 @@ struct WindowRecord {
     Color background_value = 0xFFFFFF;
     int32_t cleared_word = 0;
     int32_t draw_mode = 0;
-    TextMetrics metrics;
+    // The text font and its measures; read them through text_metrics(), which opens the default
+    // window's fonts at their first use.
+    TextMetrics text_font;
     std::string title;
     bool immune = false; // keeps a backing pixmap
     ScrollBarSettings vertical_scroll{.bar_id = 16};
@@ -168,6 +170,7 @@ struct WindowTable {
     int saved_current = default_window; // while a bif runs on behalf of another window
     int highest = 0;                    // highest window number handed out
     bool default_not_yet_shown = false;
+    bool default_fonts_pending = false; // window 0's fonts are opened at their first use
     // The default window's destroy ends the program while event mode is off; closing all
     // windows at the end turns it off.
     bool exit_on_default_destroy = true;
@@ -184,6 +187,20 @@ inline WindowRecord& window_record(int n) {
 }
 inline WindowRecord& current_window() {
     return window_record(window_table.current);
+}
+
+// Gives the default window its fonts and the system measures that depend on them, if they are
+// still pending; the default window's start-up leaves them to their first use.
+void open_default_window_fonts();
+
+// The record's text font and measures, opened first for the default window.
+inline TextMetrics& text_metrics(WindowRecord& record) {
+    if (window_table.default_fonts_pending && &record == &window_record(default_window))
+        open_default_window_fonts();
+    return record.text_font;
+}
+inline const TextMetrics& text_metrics(const WindowRecord& record) {
+    return text_metrics(const_cast<WindowRecord&>(record));
 }
 
 // A number in 0..highest whose record is in use.

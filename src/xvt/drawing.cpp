@@ -59,7 +59,9 @@ void xp_dwin_draw_text(XvtWindow window, int32_t x, int32_t y, std::string_view 
         return;
     }
     WindowDrawing drawing(*w);
-    if (!drawing.valid() || !drawing.dc().state().font) return;
+    if (!drawing.valid()) return;
+    drawing.dc().state().font = window_font(*w);
+    if (!drawing.dc().state().font) return;
     // y is the baseline: the text's cell starts an ascent above it.
     const int ascent = drawing.dc().state().font->metrics().ascent;
     drawing.dc().draw_text({x, y - ascent}, *part, TextAlign::top);

@@ -91,7 +91,6 @@ WindowDrawing::WindowDrawing(LayerWindow& window) : m_window(window) {
     s.background = window.tools.background & color_mask;
     s.background_mode =
         window.tools.opaque_text ? BackgroundMode::opaque : BackgroundMode::transparent;
-    s.font = window_font(window);
     s.position = window.pen_position;
     s.clip = window.clip;
 }

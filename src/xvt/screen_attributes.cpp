@@ -35,15 +35,14 @@ int32_t xp_vobj_get_attr(XvtWindow window, int32_t attr) {
         return 0;
     }
     const host::Metrics& m = ws->metrics();
-    int32_t font = interface_font_height(*ws);
     using A = XvtScreenAttr;
     switch (static_cast<A>(attr)) {
     case A::window_background: return static_cast<int32_t>(host::ui::window);
-    case A::button_height: return font + 10;
+    case A::button_height: return interface_font_height(*ws) + 10;
     case A::check_box_height:
-    case A::radio_height: return font + 4;
-    case A::edit_height: return font + 8;
-    case A::static_text_height: return font + 2;
+    case A::radio_height: return interface_font_height(*ws) + 4;
+    case A::edit_height: return interface_font_height(*ws) + 8;
+    case A::static_text_height: return interface_font_height(*ws) + 2;
     case A::hscroll_height:
     case A::vscroll_width: return m.scroll_bar;
     case A::double_border_height:

@@ -1,6 +1,6 @@
 // Drawing on a layer window (private to the layer): the window's record checked for drawing, and a
-// device context over its picture with the window's tools, font, clip and pen position selected,
-// for the span of one operation.
+// device context over its picture with the window's tools, clip and pen position selected, for the
+// span of one operation. Text selects the window's font itself: drawing without text opens none.
 #pragma once
 
 #include "xvt/layer_state.h"

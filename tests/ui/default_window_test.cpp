@@ -83,8 +83,12 @@ TEST_F(DefaultWindowTest, StartsHiddenWithItsRecordFontsAndBackingPixmap) {
     ASSERT_NE(r.backing_pixmap, no_xvt_window);
     ASSERT_NE(xvt_pmap_surface(r.backing_pixmap), nullptr);
     EXPECT_EQ(xvt_pmap_surface(r.backing_pixmap)->width(), 1024);
-    // Courier New 10: fixed pitch, line height the sum of its parts.
-    const TextMetrics& m = r.metrics;
+    // Courier New 10: fixed pitch, line height the sum of its parts. The fonts are opened at their
+    // first use, and with them come the system measures.
+    EXPECT_TRUE(window_table.default_fonts_pending);
+    const TextMetrics& m = text_metrics(r);
+    EXPECT_FALSE(window_table.default_fonts_pending);
+    EXPECT_NE(m.font, 0u);
     EXPECT_EQ(m.family, "Courier New");
     EXPECT_EQ(m.font_size, 10);
     EXPECT_GT(m.char_width, 0);

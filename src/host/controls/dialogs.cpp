@@ -95,7 +95,7 @@ std::vector<std::string> message_lines(const GlyphFont& font, std::string_view t
 } // namespace
 
 int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::string_view title) {
-    const Font& font = *m_ui_font;
+    const Font& font = *ui_font();
     int line_h = font.metrics().height;
     IntSize screen = screen_size();
     std::vector<std::string> shown = message_lines(font, text, std::max(200, screen.width * 5 / 8),

@@ -139,6 +139,10 @@ void DeviceContext::fill_rect(IntRect r, const Brush& brush) {
         const IntRect area = r.intersected(clip);
         if (area.is_empty()) continue;
         if (sampler.is_solid()) {
+            if (area == m_surface.rect()) {
+                m_surface.fill(sampler.solid_color()); // a surface not yet drawn in stays unmade
+                continue;
+            }
             const size_t count = static_cast<size_t>(area.width());
             for (int y = area.top; y < area.bottom; ++y)
                 paint::fill_row(m_surface.scanline(y) + area.left, sampler.solid_color(), count);

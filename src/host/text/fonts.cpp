@@ -210,26 +210,44 @@ const Glyph& Font::glyph(uint8_t c) const {
     return g;
 }
 
-struct FontLibrary::Impl {
-    std::shared_ptr<FreeTypeLibrary> freetype = std::make_shared<FreeTypeLibrary>();
-    std::vector<std::shared_ptr<const Font>> fonts;
-};
-
-// fontconfig's state is process-wide: it is set up for the first library and released (FcFini)
-// when the last one goes, so that nothing of it outlives the fonts.
+// fontconfig's state is process-wide: it is set up for the first library that opens a font and
+// released (FcFini) when the last such library goes, so that nothing of it outlives the fonts.
 struct FontconfigUsers {
     int count = 0;
 };
 FontconfigUsers fontconfig_users;
 
-FontLibrary::FontLibrary() : m_impl(std::make_unique<Impl>()) {
-    if (!FcInit()) throw RasterError(RasterErrorCode::font_load, "fontconfig could not start");
-    ++fontconfig_users.count;
-}
+// FreeType and fontconfig start at the first font opened: reading fontconfig's configuration is
+// most of a start-up that draws no text.
+struct FontLibrary::Impl {
+    std::shared_ptr<FreeTypeLibrary> freetype;
+    std::vector<std::shared_ptr<const Font>> fonts;
 
-FontLibrary::~FontLibrary() {
-    if (--fontconfig_users.count == 0) FcFini();
-}
+    void start() {
+        if (freetype) return;
+        if (!FcInit()) throw RasterError(RasterErrorCode::font_load, "fontconfig could not start");
+        ++fontconfig_users.count;
+        try {
+            freetype = std::make_shared<FreeTypeLibrary>();
+        } catch (...) {
+            stop();
+            throw;
+        }
+    }
+    void stop() {
+        if (--fontconfig_users.count == 0) FcFini();
+    }
+    ~Impl() {
+        if (freetype) stop();
+    }
+    Impl() = default;
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+};
+
+FontLibrary::FontLibrary() : m_impl(std::make_unique<Impl>()) {}
+
+FontLibrary::~FontLibrary() = default;
 
 std::vector<std::string> installed_font_families() {
     FcInit();
@@ -261,6 +279,7 @@ std::string FontLibrary::mapped_family(std::string_view requested) {
 std::shared_ptr<const Font> FontLibrary::open(const FontRequest& request) {
     for (const auto& font : m_impl->fonts)
         if (font->request() == request) return font;
+    m_impl->start();
 
     const std::string family = mapped_family(request.family);
     const bool mapped = family != request.family || lower(family).starts_with("liberation ");

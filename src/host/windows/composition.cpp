@@ -22,7 +22,7 @@ void WindowSystem::compose_into(Surface& out, WindowRecord& w, IntPoint origin, 
     IntRect visible = outer.intersected(clip);
     if (visible.is_empty()) return;
     bool active = w.parent == no_window && (m_active == w.id || (m_menu && m_active == w.id));
-    draw_frame(dc, w, m_metrics, *m_ui_font, *m_caption_font, origin, active);
+    draw_frame(dc, w, m_metrics, *ui_font(), *caption_font(), origin, active);
     FrameInsets f = w.insets(m_metrics);
     IntPoint client{origin.x + f.left, origin.y + f.top};
     IntRect client_rect{client.x, client.y, client.x + w.surface.width(),

@@ -132,7 +132,7 @@ void WindowSystem::input_mouse(WindowId top, MouseEvent event, IntPoint p, Mouse
         return;
     }
     if (!w->enabled) return; // the owner of a modal window
-    FrameHit hit = frame_hit(*w, m_metrics, *m_ui_font, p);
+    FrameHit hit = frame_hit(*w, m_metrics, *ui_font(), p);
     if (hit.part != FramePart::client) {
         m_pointer_window = top;
         nonclient_mouse(*w, event, p, button, modifiers);
@@ -177,7 +177,7 @@ void WindowSystem::nonclient_mouse(WindowRecord& w, MouseEvent event, IntPoint p
         (event != MouseEvent::down && event != MouseEvent::double_click))
         return;
     if (m_active != top) activate(top);
-    FrameHit hit = frame_hit(w, m_metrics, *m_ui_font, p);
+    FrameHit hit = frame_hit(w, m_metrics, *ui_font(), p);
     switch (hit.part) {
     case FramePart::close_box: post({top, Msg::close}); break;
     case FramePart::menu_bar:

@@ -71,7 +71,6 @@ WindowSystem::PaintScope::PaintScope(WindowSystem& ws, WindowId id) : m_ws(ws), 
     ws.validate(id);
     m_dc = std::make_unique<DeviceContext>(w->surface);
     m_dc->state().clip = m_update;
-    m_dc->state().font = ws.font_of(*w);
     if (!w->control) m_dc->fill_rect(m_update, Brush::solid(w->background));
 }
 

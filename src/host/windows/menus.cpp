@@ -183,7 +183,9 @@ struct MenuTracker {
         def.procedure = [this](WindowSystem& s, const Message& m) -> intptr_t {
             if (m.kind != Msg::paint) return s.default_procedure(m);
             WindowSystem::PaintScope scope(s, m.window);
-            if (scope.valid()) paint(scope.dc());
+            if (!scope.valid()) return 0;
+            scope.dc().state().font = s.ui_font();
+            paint(scope.dc());
             return 0;
         };
         popup = ws.create_window(def);

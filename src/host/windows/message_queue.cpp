@@ -155,7 +155,10 @@ intptr_t WindowSystem::default_procedure(const Message& m) {
         return 0;
     case Msg::paint: {
         PaintScope scope(*this, m.window);
-        if (scope.valid() && w->control) w->control->paint(*this, *w, scope.dc());
+        if (scope.valid() && w->control) {
+            scope.dc().state().font = font_of(*w);
+            w->control->paint(*this, *w, scope.dc());
+        }
         return 0;
     }
     case Msg::query_end_session: return 1;

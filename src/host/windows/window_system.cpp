@@ -59,9 +59,17 @@ std::string message_box_echo_line(MessageBoxKind kind, std::string_view text) {
 }
 
 WindowSystem::WindowSystem(std::unique_ptr<Backend> backend) : m_backend(std::move(backend)) {
-    m_ui_font = m_fonts.open({"Arial", -12, 400, false, false, false});
-    m_caption_font = m_fonts.open({"Arial", -12, 700, false, false, false});
     m_backend->attach(*this);
+}
+
+const std::shared_ptr<const Font>& WindowSystem::ui_font() const {
+    if (!m_ui_font) m_ui_font = m_fonts.open({"Arial", -12, 400, false, false, false});
+    return m_ui_font;
+}
+
+const std::shared_ptr<const Font>& WindowSystem::caption_font() const {
+    if (!m_caption_font) m_caption_font = m_fonts.open({"Arial", -12, 700, false, false, false});
+    return m_caption_font;
 }
 
 WindowSystem::~WindowSystem() {
@@ -71,7 +79,7 @@ WindowSystem::~WindowSystem() {
 }
 
 const std::shared_ptr<const Font>& WindowSystem::font_of(const WindowRecord& w) const {
-    return w.font ? w.font : m_ui_font;
+    return w.font ? w.font : ui_font();
 }
 
 void WindowSystem::set_font(WindowId id, std::shared_ptr<const Font> font) {

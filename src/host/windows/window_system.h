@@ -72,7 +72,10 @@ public:
     IntSize screen_size() const;
     int screen_depth() const;
     FontLibrary& fonts() { return m_fonts; }
-    const std::shared_ptr<const Font>& ui_font() const { return m_ui_font; }
+    // The interface and caption fonts are opened at their first use: a program that never shows
+    // a frame, control or text in them does not start the font machinery.
+    const std::shared_ptr<const Font>& ui_font() const;
+    const std::shared_ptr<const Font>& caption_font() const;
     // The font of a window's text: its own, else the interface font.
     const std::shared_ptr<const Font>& font_of(const WindowRecord& w) const;
     // Gives a window (a control) a font of its own for its text; none: the interface font.
@@ -126,7 +129,8 @@ public:
     bool update_window(WindowId id); // sends Msg::paint now when the window has an update area
 
     // Between Msg::paint's begin and end: a device context clipped to the update rectangle,
-    // which is validated when the scope begins.
+    // which is validated when the scope begins. Its font is none: a painter that draws text
+    // selects one.
     class PaintScope {
     public:
         PaintScope(WindowSystem& ws, WindowId id);
@@ -299,9 +303,9 @@ private:
     std::unique_ptr<Backend> m_backend;
     std::function<void()> m_wait_hook;
     Metrics m_metrics;
-    FontLibrary m_fonts;
-    std::shared_ptr<const Font> m_ui_font;
-    std::shared_ptr<const Font> m_caption_font;
+    mutable FontLibrary m_fonts;
+    mutable std::shared_ptr<const Font> m_ui_font;
+    mutable std::shared_ptr<const Font> m_caption_font;
     Clipboard m_clipboard;
 
     std::vector<Slot> m_slots;

@@ -15,7 +15,7 @@ std::unique_ptr<ControlState> fresh_state(const ObjectEntry& entry, int32_t kind
         state->bar.page_increment = 10;
         state->bar.bar_id = kind;
         // A vertical bar already placed pages by the lines of its window's font that it spans.
-        int32_t line_height = window_record(entry.window).metrics.line_height;
+        int32_t line_height = text_metrics(window_record(entry.window)).line_height;
         int32_t height = entry.rect.bottom - entry.rect.top;
         if (kind == control_kind::vscroll_bar && height != 0 && line_height > 0)
             state->bar.page_increment = height / line_height;

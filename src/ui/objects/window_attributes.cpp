@@ -184,7 +184,7 @@ void set_immune(WindowRecord& r, int32_t value) {
         xp_pmap_create(r.native_window, 8, std::max(screen->width, 1), std::max(screen->height, 1));
     if (r.backing_pixmap == no_xvt_window) return;
     xp_dwin_clear(r.backing_pixmap, r.background_value);
-    xp_dwin_set_font(r.backing_pixmap, r.metrics.font);
+    xp_dwin_set_font(r.backing_pixmap, text_metrics(r).font);
     apply_window_tools(r);
 }
 
@@ -253,7 +253,7 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
     case font_name:
     case font_style:
     case font_size:
-        if (set_font_attribute(r.metrics, a, request) && made) {
+        if (set_font_attribute(text_metrics(r), a, request) && made) {
             apply_window_font(r);
             request.enter_after(n, window_routine::window_changed);
         }
@@ -271,8 +271,9 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
 }
 
 void font_metrics_of(const WindowRecord& r, ObjectRequest& request) {
-    int32_t leading = r.metrics.leading, ascent = r.metrics.ascent, descent = r.metrics.descent;
-    int32_t w = r.metrics.char_width;
+    int32_t leading = text_metrics(r).leading, ascent = text_metrics(r).ascent,
+            descent = text_metrics(r).descent;
+    int32_t w = text_metrics(r).char_width;
     XvtWindow measured = window_target(r).source();
     if (measured != no_xvt_window) {
         xp_dwin_get_font_metrics(measured, &leading, &ascent, &descent);
@@ -326,12 +327,12 @@ void get_one(WindowRecord& r, int32_t a, ObjectRequest& request) {
         for (int32_t object : r.objects)
             request.append_int(object);
         return;
-    case font_name: request.append_string(r.metrics.family); return;
+    case font_name: request.append_string(text_metrics(r).family); return;
     case font_style:
-        request.append_string(font_style_words(r.metrics.font_style));
-        request.append_int(static_cast<int32_t>(r.metrics.font_style));
+        request.append_string(font_style_words(text_metrics(r).font_style));
+        request.append_int(static_cast<int32_t>(text_metrics(r).font_style));
         return;
-    case font_size: request.append_int(r.metrics.font_size); return;
+    case font_size: request.append_int(text_metrics(r).font_size); return;
     case font_metrics: font_metrics_of(r, request); return;
     case textedit:
         if (has_scroll_bar(r, true))

@@ -31,8 +31,8 @@ void define_window(WindowRecord& r) {
     r.title = created_window_title;
     r.type = window_type::document;
     r.background_value = colour_value(r.background_colour);
-    r.metrics.family = "Courier New";
-    r.metrics.font_size = 10;
+    r.text_font.family = "Courier New";
+    r.text_font.font_size = 10;
 }
 
 uint32_t native_flags(const WindowRecord& r) {

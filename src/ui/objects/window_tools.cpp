@@ -27,7 +27,7 @@ void apply_window_tools(const WindowRecord& record) {
 }
 
 void apply_window_font(WindowRecord& record) {
-    TextMetrics& m = record.metrics;
+    TextMetrics& m = text_metrics(record);
     if (m.font == 0) m.font = xp_font_create();
     xp_font_set_family(m.font, m.family);
     xp_font_set_style(m.font, m.font_style);
