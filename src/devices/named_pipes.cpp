@@ -1,8 +1,8 @@
 #include "devices/named_pipes.h"
 
 #include "devices/pipes.h"
-#include "devices/pumped_wait.h"
 #include "values/debug_log.h"
+#include "xvt/xvt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -88,7 +88,7 @@ UniqueFd accept_one_client(const sockaddr_un& address) {
         if (fd >= 0) return UniqueFd(fd);
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED)
             return UniqueFd();
-        pump_then_wait(listener.get(), POLLIN);
+        xvt_pump_then_wait(listener.get(), POLLIN);
     }
 }
 
@@ -152,7 +152,7 @@ bool named_pipe_read(NamedPipe& pipe, int32_t size, int32_t handle, ReadTarget& 
         // The peer closed its end: the host's "broken pipe".
         int error = n == 0 ? EPIPE : errno;
         if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) {
-            pump_then_wait(pipe.connection.get(), POLLIN);
+            xvt_pump_then_wait(pipe.connection.get(), POLLIN);
             continue;
         }
         debug_log("ReadFile error: %d %d", error, handle);
@@ -168,7 +168,7 @@ void named_pipe_write(NamedPipe& pipe, std::span<const std::byte> bytes, int32_t
         if (n >= 0) {
             done += size_t(n);
         } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
-            pump_then_wait(pipe.connection.get(), POLLOUT);
+            xvt_pump_then_wait(pipe.connection.get(), POLLOUT);
         } else {
             debug_log("WriteFile error: %d %d", errno, handle);
             return;
@@ -187,8 +187,8 @@ void named_pipe_flush(NamedPipe& pipe) {
         if (ioctl(pipe.connection.get(), SIOCOUTQ, &unread) != 0 || unread <= 0) return;
         pollfd p = {pipe.connection.get(), 0, 0};
         if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR))) return;
-        pump_then_wait(-1, 0, sleep);
-        sleep = std::min(sleep * 2, pump_interval);
+        xvt_pump_then_wait(-1, 0, sleep);
+        sleep = std::min(sleep * 2, xvt_descriptor_pump_interval);
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include "devices/path_mapping.h"
 #include "devices/pipes.h"
-#include "devices/pumped_wait.h"
 #include "values/debug_log.h"
+#include "xvt/xvt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,7 +31,7 @@ UniqueFd watch_for_growth(const std::string& path) {
 }
 
 void wait_for_growth(PipeFiles& pipe) {
-    pump_then_wait(pipe.change_watch.get(), POLLIN);
+    xvt_pump_then_wait(pipe.change_watch.get(), POLLIN);
     char events[4096];
     if (pipe.change_watch.valid())
         while (read(pipe.change_watch.get(), events, sizeof events) > 0) {

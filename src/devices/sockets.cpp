@@ -1,6 +1,5 @@
 #include "devices/sockets.h"
 
-#include "devices/pumped_wait.h"
 #include "values/debug_log.h"
 #include "values/errors.h"
 #include "xvt/xvt.h"
@@ -78,7 +77,7 @@ auto retry_pumping(int fd, short events, Attempt attempt) {
     for (;;) {
         auto r = attempt(blocking ? MSG_DONTWAIT : 0);
         if (r >= 0 || !blocking || !would_block(errno)) return r;
-        pump_then_wait(fd, events);
+        xvt_pump_then_wait(fd, events);
     }
 }
 
@@ -158,7 +157,7 @@ void socket_connect(int32_t socket, std::string_view address) {
     for (;;) {
         pollfd p = {fd, POLLOUT, 0};
         if (poll(&p, 1, 0) > 0) break;
-        pump_then_wait(fd, POLLOUT);
+        xvt_pump_then_wait(fd, POLLOUT);
     }
     int error = 0;
     socklen_t length = sizeof error;

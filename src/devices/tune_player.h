@@ -3,9 +3,9 @@
 // and duration in milliseconds, both 16-bit big-endian; frequency 0 is a rest.
 //
 // The player works on its own copy of the string and never touches the VM: it publishes the
-// position after each note, and the interpreter's thread writes it back into the program's
-// string (sound.h). Stopping sets a flag the player waits on, so it ends within a moment, never
-// killed.
+// position after each note once the note has sounded, and the interpreter's thread writes it back
+// into the program's string (sound.h). Stopping sets a flag the player waits on, so it ends within
+// a moment, never killed.
 #pragma once
 
 #include "host/backends/tone_output.h"
@@ -43,8 +43,9 @@ public:
 
 private:
     void play();
-    bool sound_note(int hz, int ms);
-    bool drain();
+    // Each plays the notes from the position on, until the last or a stop.
+    void play_in_silence();
+    void play_on_output();
     // Waits ms milliseconds unless stopped first; false when stopped.
     bool wait_ms(double ms);
 

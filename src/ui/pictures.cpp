@@ -3,6 +3,7 @@
 #include "host/raster/device_context.h"
 
 #include <array>
+#include <cstdint>
 
 namespace quillet {
 
@@ -40,8 +41,13 @@ void show_picture(const DrawingTarget& target, IntPoint bottom_left, const IntRe
                   std::span<const uint8_t> picture, int32_t mode) {
     if (picture.empty()) return;
     const Surface pixels = decode_picture(picture);
-    const IntRect dest{bottom_left.x, bottom_left.y - pixels.height() + 1,
-                       bottom_left.x + pixels.width(), bottom_left.y + 1};
+    // The point comes from the program: a picture that would reach past the 32-bit coordinates
+    // lies far outside every surface and draws nothing.
+    const int64_t right = int64_t{bottom_left.x} + pixels.width();
+    const int64_t bottom = int64_t{bottom_left.y} + 1, top = bottom - pixels.height();
+    if (right > INT32_MAX || bottom > INT32_MAX || top < INT32_MIN) return;
+    const IntRect dest{bottom_left.x, static_cast<int>(top), static_cast<int>(right),
+                       static_cast<int>(bottom)};
     const Rop3 op = picture_raster_op(mode);
     target.each([&](XvtWindow w) {
         IntRect saved;

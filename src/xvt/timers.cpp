@@ -1,5 +1,5 @@
-// Timers of the windowing layer: one-shot timers with deadlines, and the timed wait that keeps
-// windows alive during a pause.
+// Timers of the windowing layer: one-shot timers with deadlines, and the waits that keep windows
+// alive during a pause or while a device has nothing to give.
 //
 // The timers are kept here by deadline; the layer's window procedures will deliver their expiry
 // as events once the default window exists. Until then a caller asks whether a timer expired.
@@ -7,15 +7,15 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <poll.h>
 
 namespace quillet {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Between two pumps of a wait the layer sleeps this long at most, so that a wait costs almost no
-// processor time and windows still answer promptly.
+// Between two pumps of a timed wait the layer sleeps this long at most, so that a wait costs almost
+// no processor time and windows still answer promptly.
 constexpr auto pump_interval = std::chrono::milliseconds(2);
 
 } // namespace
@@ -24,15 +24,25 @@ void reset_xvt_timers() {
     xvt_timers = {};
 }
 
+void xvt_pump_then_wait(int fd, short events, std::chrono::microseconds longest) {
+    process_host_messages();
+    pollfd p = {fd, events, 0};
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(longest);
+    const timespec timeout = {
+        seconds.count(),
+        std::chrono::duration_cast<std::chrono::nanoseconds>(longest - seconds).count()};
+    ppoll(&p, 1, &timeout, nullptr);
+}
+
 void xvt_timed_wait(int64_t ms) {
     if (ms <= 0) return;
-    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        process_host_messages();
-        Clock::time_point now = Clock::now();
-        if (now >= deadline) return;
-        std::this_thread::sleep_for(std::min<Clock::duration>(deadline - now, pump_interval));
-    }
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
+    for (Clock::duration left = deadline - Clock::now(); left > Clock::duration::zero();
+         left = deadline - Clock::now())
+        xvt_pump_then_wait(-1, 0,
+                           std::chrono::ceil<std::chrono::microseconds>(
+                               std::min<Clock::duration>(left, pump_interval)));
+    process_host_messages();
 }
 
 int xvt_timer_create(int64_t ms) {

@@ -12,6 +12,7 @@
 #include "host/raster/surface.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -820,6 +821,16 @@ void reset_xvt_timers();
 
 // Waits ms milliseconds (none when ms <= 0) while pumping host messages, sleeping between pumps.
 void xvt_timed_wait(int64_t ms);
+
+// How long a wait on a descriptor sleeps between pumps unless told otherwise: the descriptor
+// wakes it at once, so this only bounds how late host messages are served.
+inline constexpr std::chrono::microseconds xvt_descriptor_pump_interval{10000};
+
+// One step of a wait that keeps the windows alive: pumps host messages, then sleeps until fd
+// reports one of events (or an error or hang-up), at most longest. A negative fd just sleeps.
+// Callers loop around it (and around their non-blocking attempt, for a descriptor).
+void xvt_pump_then_wait(int fd, short events,
+                        std::chrono::microseconds longest = xvt_descriptor_pump_interval);
 
 // A one-shot timer of ms milliseconds; its id is positive and never reused.
 int xvt_timer_create(int64_t ms);

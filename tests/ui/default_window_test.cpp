@@ -1,15 +1,12 @@
 // The default window over a headless window system: its start-up steps, its colour table by
 // display kind, and what its event handler does with each kind of event.
-#include "host/window_test_support.h"
+#include "default_window_fixture.h"
 #include "ui/colours.h"
-#include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_table.h"
 #include "ui/switch_stack.h"
-#include "ui/ui_reset.h"
-#include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_event_handler.h"
 #include "ui/window_table.h"
@@ -28,36 +25,20 @@ long record_error(const ErrorRecord& record, long) {
     return 1;
 }
 
-class DefaultWindowTest : public ::testing::Test {
+class DefaultWindowTest : public DefaultWindowFixture {
 protected:
     void start(int depth = 32) {
-        host::HeadlessOptions o;
-        o.depth = depth;
-        o.echo_message_boxes = false;
-        xvt_detail::app.windows =
-            std::make_unique<host::WindowSystem>(std::make_unique<host::HeadlessBackend>(o));
+        start_window_system(depth);
         xvt_errmsg_set_hook(record_error);
         create_default_window();
     }
     void SetUp() override {
-        reset_ui_state();
+        DefaultWindowFixture::SetUp();
         layer_errors.clear();
     }
     void TearDown() override {
         EXPECT_EQ(layer_errors, std::vector<std::string>{});
-        xvt_app_destroy();
-        reset_ui_state();
-        ui_seams = UiSeams{};
-    }
-    WindowRecord& window0() { return window_record(default_window); }
-    void send(const XvtEvent& e) { window_event_handler(window0().native_window, e); }
-    static XvtEvent event(EventKind kind, std::initializer_list<int32_t> words = {}) {
-        XvtEvent e;
-        e.words[0] = static_cast<int32_t>(kind);
-        int i = 1;
-        for (int32_t w : words)
-            e.words[i++] = w;
-        return e;
+        DefaultWindowFixture::TearDown();
     }
 };
 

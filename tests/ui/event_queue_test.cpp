@@ -1,38 +1,29 @@
 // The event queue over a headless window system: window events as GET EVENT names them, the cap
 // on queued mouse moves, late events of a freed window, control and scroll notifications, and
 // the window channel lists' checks of the window number.
-#include "host/window_test_support.h"
+#include "default_window_fixture.h"
 #include "interp/registers.h"
-#include "ui/default_window.h"
 #include "ui/events/event_queue.h"
 #include "ui/events/get_event.h"
 #include "ui/events/window_channels.h"
 #include "ui/key_queue.h"
 #include "ui/key_wait.h"
-#include "ui/ui_reset.h"
-#include "ui/ui_seams.h"
-#include "ui/window_event_handler.h"
-#include "ui/window_table.h"
 #include "values/errors.h"
-#include "xvt/layer_state.h"
 
 #include <gtest/gtest.h>
 
 namespace quillet {
 namespace {
 
-class EventQueueTest : public ::testing::Test {
+class EventQueueTest : public DefaultWindowFixture {
 protected:
     void SetUp() override {
-        reset_ui_state();
+        DefaultWindowFixture::SetUp();
         reset_event_queue();
         install_event_queue();
         // No objects are made here: every control ID counts as in use unless a test says not.
         event_queue_hooks.control_in_use = nullptr;
-        host::HeadlessOptions o;
-        o.echo_message_boxes = false;
-        xvt_detail::app.windows =
-            std::make_unique<host::WindowSystem>(std::make_unique<host::HeadlessBackend>(o));
+        start_window_system();
         create_default_window();
         window_table.exit_on_default_destroy = false;
         set_event_mode(true);
@@ -41,21 +32,9 @@ protected:
     }
     void TearDown() override {
         vm.busy_mark = saved_busy;
-        xvt_app_destroy();
+        DefaultWindowFixture::TearDown();
         reset_event_queue();
-        reset_ui_state();
-        ui_seams = UiSeams{};
         event_queue_hooks = EventQueueHooks{};
-    }
-    WindowRecord& window0() { return window_record(default_window); }
-    void send(const XvtEvent& e) { window_event_handler(window0().native_window, e); }
-    static XvtEvent event(EventKind kind, std::initializer_list<int32_t> words = {}) {
-        XvtEvent e;
-        e.words[0] = static_cast<int32_t>(kind);
-        int i = 1;
-        for (int32_t w : words)
-            e.words[i++] = w;
-        return e;
     }
     static int32_t point(int x, int y) { return xvt_pack_point({x, y}); }
     // The next event as "NAME|window|x|y".

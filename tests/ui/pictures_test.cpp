@@ -70,6 +70,21 @@ TEST_F(Pictures, EmptyAndMalformedPicturesDrawNothing) {
     EXPECT_EQ(*xvt_pmap_surface(target.window), before);
 }
 
+TEST_F(Pictures, PicturesPlacedAtTheEndsOfTheCoordinateRangeDrawNothing) {
+    const Surface before = *xvt_pmap_surface(target.window);
+    const std::vector<uint8_t> red = encode_picture(Surface(4, 4, 0xFF0000), format);
+    for (const IntPoint at :
+         {IntPoint{INT32_MAX, 3}, IntPoint{INT32_MAX - 2, 3}, IntPoint{0, INT32_MAX},
+          IntPoint{0, INT32_MIN}, IntPoint{INT32_MIN, INT32_MIN + 1}})
+        show_picture(target, at, {0, 0, 40, 30}, red, 3);
+    EXPECT_EQ(*xvt_pmap_surface(target.window), before);
+    // Just inside the range on the left and top, the picture's visible corner is drawn.
+    show_picture(target, {-3, 0}, {0, 0, 40, 30}, red, 3);
+    EXPECT_EQ(at(0, 0), 0xFF0000u);
+    EXPECT_EQ(at(1, 0), 0xFFFFFFu);
+    EXPECT_EQ(at(0, 1), 0xFFFFFFu);
+}
+
 TEST_F(Pictures, ReversedAreasKeepNothingAndHugeOnesAreRefused) {
     EXPECT_TRUE(keep_window_picture(target, {10, 10, 0, 0}, format).empty());
     EXPECT_THROW(keep_window_picture(target, {0, 0, 100000, 100000}, format), PictureError);

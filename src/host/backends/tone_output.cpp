@@ -44,8 +44,8 @@ ToneOutput::~ToneOutput() {
     sdl().QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void ToneOutput::queue_tone(int hz, int ms) {
-    if (ms <= 0) return;
+size_t ToneOutput::queue_tone(int hz, int ms) {
+    if (ms <= 0) return 0;
     const size_t count = static_cast<size_t>(std::llround(double(ms) * sample_rate / 1000.0));
     std::vector<int16_t> samples(count, 0);
     if (hz > 0 && hz < sample_rate / 2) {
@@ -59,11 +59,13 @@ void ToneOutput::queue_tone(int hz, int ms) {
             if (phase >= 1) phase -= 1;
         }
     }
-    sdl().QueueAudio(m_device, samples.data(), static_cast<Uint32>(count * bytes_per_sample));
+    if (sdl().QueueAudio(m_device, samples.data(), static_cast<Uint32>(count * bytes_per_sample)))
+        return 0;
+    return count;
 }
 
-double ToneOutput::queued_ms() const {
-    return sdl().GetQueuedAudioSize(m_device) / double(bytes_per_sample) * 1000.0 / sample_rate;
+size_t ToneOutput::queued_samples() const {
+    return sdl().GetQueuedAudioSize(m_device) / bytes_per_sample;
 }
 
 void ToneOutput::silence() {

@@ -3,6 +3,7 @@
 // what is still queued. Safe to use from one thread other than the one that made it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -21,11 +22,12 @@ public:
     ToneOutput& operator=(const ToneOutput&) = delete;
 
     // Queues ms milliseconds of a square wave of hz hertz; 0 (and any frequency that the sample
-    // rate cannot carry, from half of it up) queues silence of that length.
-    void queue_tone(int hz, int ms);
-    // Milliseconds of sound queued and not yet taken by the device. A queue that holds less than
-    // one device buffer when the device asks for the next is padded with silence.
-    double queued_ms() const;
+    // rate cannot carry, from half of it up) queues silence of that length. Answers the number of
+    // samples queued.
+    size_t queue_tone(int hz, int ms);
+    // Samples queued and not yet taken by the device. A queue that holds less than one device
+    // buffer when the device asks for the next is padded with silence.
+    size_t queued_samples() const;
     // Drops whatever is queued: the device falls silent at once.
     void silence();
 
