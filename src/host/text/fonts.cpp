@@ -9,6 +9,7 @@
 #include <cmath>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <optional>
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
 #include FT_SYNTHESIS_H
@@ -210,39 +211,44 @@ const Glyph& Font::glyph(uint8_t c) const {
     return g;
 }
 
-// fontconfig's state is process-wide: it is set up for the first library that opens a font and
-// released (FcFini) when the last such library goes, so that nothing of it outlives the fonts.
+// fontconfig's state is process-wide: it is set up for its first user and released (FcFini) when
+// the last user goes, so that nothing of it outlives the fonts.
 struct FontconfigUsers {
     int count = 0;
 };
 FontconfigUsers fontconfig_users;
 
+// One user of fontconfig's state while it lives.
+class FontconfigUse {
+public:
+    FontconfigUse() : m_started(FcInit()) {
+        if (m_started) ++fontconfig_users.count;
+    }
+    ~FontconfigUse() {
+        if (m_started && --fontconfig_users.count == 0) FcFini();
+    }
+    FontconfigUse(const FontconfigUse&) = delete;
+    FontconfigUse& operator=(const FontconfigUse&) = delete;
+    bool started() const { return m_started; }
+
+private:
+    bool m_started;
+};
+
 // FreeType and fontconfig start at the first font opened: reading fontconfig's configuration is
 // most of a start-up that draws no text.
 struct FontLibrary::Impl {
+    std::optional<FontconfigUse> fontconfig; // released last
     std::shared_ptr<FreeTypeLibrary> freetype;
     std::vector<std::shared_ptr<const Font>> fonts;
 
     void start() {
         if (freetype) return;
-        if (!FcInit()) throw RasterError(RasterErrorCode::font_load, "fontconfig could not start");
-        ++fontconfig_users.count;
-        try {
-            freetype = std::make_shared<FreeTypeLibrary>();
-        } catch (...) {
-            stop();
-            throw;
-        }
+        fontconfig.emplace();
+        if (!fontconfig->started())
+            throw RasterError(RasterErrorCode::font_load, "fontconfig could not start");
+        freetype = std::make_shared<FreeTypeLibrary>();
     }
-    void stop() {
-        if (--fontconfig_users.count == 0) FcFini();
-    }
-    ~Impl() {
-        if (freetype) stop();
-    }
-    Impl() = default;
-    Impl(const Impl&) = delete;
-    Impl& operator=(const Impl&) = delete;
 };
 
 FontLibrary::FontLibrary() : m_impl(std::make_unique<Impl>()) {}
@@ -250,7 +256,8 @@ FontLibrary::FontLibrary() : m_impl(std::make_unique<Impl>()) {}
 FontLibrary::~FontLibrary() = default;
 
 std::vector<std::string> installed_font_families() {
-    FcInit();
+    const FontconfigUse fontconfig;
+    if (!fontconfig.started()) return {};
     PatternPtr pattern(FcPatternCreate());
     std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> fields(
         FcObjectSetBuild(FC_FAMILY, nullptr), FcObjectSetDestroy);
