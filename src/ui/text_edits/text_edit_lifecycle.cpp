@@ -80,9 +80,9 @@ void forget_activity(ObjectEntry& entry, TextEditState& s) {
 
 uint32_t layer_attributes(uint32_t flags) {
     uint32_t a = layer_tx_attr::base;
-    if (flags & edit_flag::border) a |= layer_tx_attr::border;
-    if (flags & edit_flag::read_only) a |= layer_tx_attr::read_only;
-    if (flags & edit_flag::wrap) a |= layer_tx_attr::wrap;
+    if (flags & edit_flag::border) a |= xvt_tx_attr::border;
+    if (flags & edit_flag::read_only) a |= xvt_tx_attr::read_only;
+    if (flags & edit_flag::wrap) a |= xvt_tx_attr::wrap;
     if (flags & edit_flag::overtype) a |= layer_tx_attr::overtype;
     return a;
 }

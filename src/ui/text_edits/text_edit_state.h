@@ -26,13 +26,10 @@ inline constexpr uint32_t mouse_events = 0x100;
 inline constexpr uint32_t overtype = 0x200;
 } // namespace edit_flag
 
-// The layer's text-edit attribute bits that the flags turn on.
+// Text-edit attribute bits beside the layer's own (xvt_tx_attr): always set, and overtype.
 namespace layer_tx_attr {
 inline constexpr uint32_t base = 0x30000;
-inline constexpr uint32_t border = 0x40000;
 inline constexpr uint32_t overtype = 0x8000000;
-inline constexpr uint32_t read_only = 0x10000000;
-inline constexpr uint32_t wrap = 0x20000000;
 } // namespace layer_tx_attr
 
 struct TextEditState final : ControlState {
