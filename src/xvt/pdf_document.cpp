@@ -29,20 +29,16 @@ void add_hidden_text(const CairoLibrary& c, cairo_t* cr, std::span<const PageTex
     c.restore(cr);
 }
 
-} // namespace
-
-void PdfDocument::SurfaceCloser::operator()(cairo_surface_t* s) const {
-    cairo()->surface_destroy(s); // a surface was made, so cairo is loaded
-}
-
-namespace {
-
 cairo_surface_t* create_pdf_surface(const std::string& path, double width, double height) {
     const CairoLibrary* c = cairo();
     return c ? c->pdf_surface_create(path.c_str(), width, height) : nullptr;
 }
 
 } // namespace
+
+void PdfDocument::SurfaceCloser::operator()(cairo_surface_t* s) const {
+    cairo()->surface_destroy(s); // a surface was made, so cairo is loaded
+}
 
 PdfDocument::PdfDocument(const std::string& path, double width_points, double height_points)
     : m_surface(create_pdf_surface(path, width_points, height_points)) {}
