@@ -21,6 +21,7 @@ namespace {
 struct JpegDecoder {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr errors;
+    jpeg_progress_mgr progress;
     std::jmp_buf jump;
     bool created;
     char message[JMSG_LENGTH_MAX];
@@ -40,12 +41,26 @@ extern "C" void log_warning(j_common_ptr cinfo) {
     debug_log("JPEG: %s", text);
 }
 
+// A progressive JPEG may repeat its scans without end, and each scan costs a pass over the whole
+// image: a file of a few kilobytes could keep the engine busy for minutes. Encoders write about
+// ten scans; a file with more than 500 (the limit libjpeg-turbo's own tools use) is refused.
+constexpr int most_scans = 500;
+
+extern "C" void limit_scans(j_common_ptr cinfo) {
+    auto* decoder = reinterpret_cast<JpegDecoder*>(cinfo);
+    if (decoder->cinfo.input_scan_number <= most_scans) return;
+    std::snprintf(decoder->message, sizeof decoder->message, "more than %d scans", most_scans);
+    std::longjmp(decoder->jump, 1);
+}
+
 static_assert(offsetof(JpegDecoder, cinfo) == 0);
 
 bool run_read_header(JpegDecoder& d, const uint8_t* data, size_t size) {
     if (setjmp(d.jump)) return false;
     jpeg_create_decompress(&d.cinfo);
     d.created = true;
+    d.progress.progress_monitor = limit_scans; // creating the decompressor cleared the field
+    d.cinfo.progress = &d.progress;
     jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&d.cinfo, TRUE);
     return true;

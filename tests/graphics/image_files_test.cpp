@@ -204,6 +204,30 @@ TEST_F(TempDir, CorruptJpegIsWrongTypeWithTheLibrarysMessageInTheDebugLog) {
     EXPECT_THROW(read_jpeg_picture(not_jpeg, 5), ImageFileError);
 }
 
+// The last scan of a progressive file repeated: the library warns and goes on, so only a limit on
+// the scans keeps a small file from costing a pass over the image per copy.
+TEST(JpegReader, ProgressiveFileWithEndlessScansIsRefused) {
+    const std::vector<uint8_t> jpeg = image("progressive.jpg");
+    const Surface truth = decode_picture(read_jpeg_picture(jpeg, 5));
+    const std::vector<uint8_t> end_of_image = {0xFF, 0xD9};
+    const std::vector<uint8_t> start_of_scan = {0xFF, 0xDA};
+    auto last_scan =
+        std::find_end(jpeg.begin(), jpeg.end(), start_of_scan.begin(), start_of_scan.end());
+    ASSERT_NE(last_scan, jpeg.end());
+    const std::vector<uint8_t> scan(last_scan, jpeg.end() - 2);
+    auto repeated = [&](int copies) {
+        std::vector<uint8_t> file(jpeg.begin(), jpeg.end() - 2);
+        for (int i = 0; i < copies; ++i)
+            file.insert(file.end(), scan.begin(), scan.end());
+        file.insert(file.end(), end_of_image.begin(), end_of_image.end());
+        return file;
+    };
+    const Surface few = decode_picture(read_jpeg_picture(repeated(100), 5));
+    EXPECT_EQ(few.width(), truth.width());
+    EXPECT_EQ(few.height(), truth.height());
+    EXPECT_THROW(read_jpeg_picture(repeated(600), 5), ImageFileError);
+}
+
 TEST(JpegReader, EveryTruncationEndsInAPictureOrWrongType) {
     const std::vector<uint8_t> jpeg = image("photo.jpg");
     for (size_t cut = 0; cut < jpeg.size(); ++cut) {
