@@ -7,6 +7,7 @@
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/window_routines.h"
 #include "values/arrays.h"
+#include "values/errors.h"
 #include "values/record_hold.h"
 #include "values/split_join.h"
 #include "values/strings.h"
@@ -109,6 +110,19 @@ void finish(ObjectRequest& request, Addr id_cell, Addr numbers_cell) {
     if (request.returns_numbers()) store_numbers(numbers_cell, request.number_results());
 }
 
+// Runs the request. An error keeps what came before it: the ID of an object that CREATE made
+// before one of its attributes failed (the object stays, so the program must know it) and the
+// numbers a GET had already appended.
+void dispatch(ObjectRequest& request, Addr id_cell, Addr numbers_cell) {
+    try {
+        object_call(request);
+    } catch (const BasicError&) {
+        finish(request, id_cell, numbers_cell);
+        throw;
+    }
+    finish(request, id_cell, numbers_cell);
+}
+
 void object_call_texts() {
     int32_t method = int_operand();
     Addr id_cell = num_operand();
@@ -131,8 +145,7 @@ void object_call_texts() {
     }
     ObjectRequest request(method, num_to_int32(load_cell(id_cell)), std::move(name_list),
                           std::move(value_list), numbers_of(numbers_cell));
-    object_call(request);
-    finish(request, id_cell, numbers_cell);
+    dispatch(request, id_cell, numbers_cell);
     if (request.returns_strings())
         set_text(values_cell, join_list(request.string_results(), delimiter));
     enter_requested_routine(request);
@@ -146,8 +159,7 @@ void object_call_arrays() {
     Addr numbers_cell = num_array_operand();
     ObjectRequest request(method, num_to_int32(load_cell(id_cell)), strings_of(names_cell),
                           strings_of(values_cell), numbers_of(numbers_cell));
-    object_call(request);
-    finish(request, id_cell, numbers_cell);
+    dispatch(request, id_cell, numbers_cell);
     if (request.returns_strings()) store_strings(values_cell, request.string_results());
     enter_requested_routine(request);
 }

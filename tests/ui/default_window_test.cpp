@@ -1,6 +1,7 @@
 // The default window over a headless window system: its start-up steps, its colour table by
 // display kind, and what its event handler does with each kind of event.
 #include "default_window_fixture.h"
+#include "interp/registers.h"
 #include "ui/colours.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
@@ -204,6 +205,32 @@ int32_t create(int32_t type) {
     ObjectRequest request(0, 0, {}, {}, {num_int(type)});
     object_call(request);
     return request.new_id().value_or(-1);
+}
+
+// SHOW of an object takes the pending host events, except while a scroll slice runs: the
+// program following its scroll bar is not re-entered by the events that come meanwhile.
+TEST_F(DefaultWindowTest, ObjectShowTakesPendingEventsUnlessAScrollSliceRuns) {
+    start();
+    std::vector<int> queued;
+    static std::vector<int>* sink = nullptr;
+    sink = &queued;
+    ui_seams.event_mode = [] { return true; };
+    ui_seams.queue_event = [](int, const XvtEvent& e) { sink->push_back(e.words[0]); };
+    show_default_window();
+    process_host_messages();
+    queued.clear();
+    int32_t first = create(0);
+    int32_t second = create(0);
+    IntRect area{0, 0, 10, 10};
+    xp_dwin_invalidate_rect(window0().native_window, &area);
+    vm.in_slice = 1;
+    ObjectRequest show_first(4, first, {}, {}, {});
+    object_call(show_first);
+    vm.in_slice = 0;
+    EXPECT_EQ(queued, std::vector<int>{});
+    ObjectRequest show_second(4, second, {}, {}, {});
+    object_call(show_second);
+    EXPECT_EQ(queued, std::vector<int>{static_cast<int>(EventKind::update)});
 }
 
 TEST_F(DefaultWindowTest, ClosingAllWindowsFreesUserWindowsAndTheirControlsAsFreeDoes) {

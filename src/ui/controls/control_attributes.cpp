@@ -4,9 +4,9 @@
 #include "ui/controls/control_attributes.h"
 
 #include "ui/controls/native_control.h"
-#include "ui/controls/scroll_bar_rules.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
+#include "ui/objects/scroll_bar_rules.h"
 #include "ui/text_edits/text_edit_attributes.h"
 #include "values/errors.h"
 

@@ -1,6 +1,7 @@
 #include "ui/controls/exit_chars.h"
 
 #include <algorithm>
+#include <climits>
 #include <span>
 
 namespace quillet {
@@ -9,6 +10,8 @@ bool ExitChars::set(int32_t value) {
     if (m_used == capacity) return false;
     auto used = std::span(m_slots).first(static_cast<size_t>(m_used));
     if (value < 0) {
+        // The most negative number names a key no slot can hold (and has no negation).
+        if (value == INT32_MIN) return true;
         std::replace(used.begin(), used.end(), -value, free_slot);
         return true;
     }

@@ -1,7 +1,7 @@
 #include "ui/controls/native_control.h"
 
-#include "ui/controls/scroll_bar_rules.h"
 #include "ui/objects/object_errors.h"
+#include "ui/objects/scroll_bar_rules.h"
 #include "values/errors.h"
 
 #include <algorithm>

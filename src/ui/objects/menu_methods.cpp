@@ -35,9 +35,12 @@ void get_menu(int32_t id, ObjectRequest& request) {
     }
 }
 
+// A menu ID frees that menu with its submenus; a negated one (-m) frees the whole menu bar of
+// m's window.
 void free_menu(int32_t id) {
-    MenuEntry& entry = menu_entry(id);
+    MenuEntry& entry = menu_entry(id < 0 ? -id : id);
     if (object_hooks.menu_free) object_hooks.menu_free(id, entry);
+    if (id < 0) return;
     MenuEntry& freed = menu_at(id);
     if (!freed.in_use()) return;
     if (MenuEntry* parent = find_menu(freed.parent); parent && parent->children > 0)
@@ -61,8 +64,10 @@ void create_menu(ObjectRequest& request) {
     } else {
         entry.window = parent;
     }
-    request.set_new_id(id);
+    // A refused type or parent gives the entry back: only a menu that stays has its ID handed
+    // to the program.
     if (object_hooks.menu_create) object_hooks.menu_create(id, menu_at(id), menu_type);
+    request.set_new_id(id);
     if (request.has_names()) set_menu(id, request);
 }
 

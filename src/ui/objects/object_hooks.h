@@ -54,7 +54,8 @@ struct ObjectHooks {
                      ObjectRequest& request) = nullptr;
     // SHOW: installs the menu bar of the menu's window. Empty: nothing.
     void (*menu_show)(int32_t id, MenuEntry& entry) = nullptr;
-    // FREE with its submenus; the entry itself is freed afterwards. Empty: nothing more.
+    // FREE with its submenus; the entry itself is freed afterwards. A negated ID frees the whole
+    // menu bar of the menu's window. Empty: nothing more.
     void (*menu_free)(int32_t id, MenuEntry& entry) = nullptr;
     // The menu bar of window n for its native window (valid until the window is made); null for
     // none. Empty: no menu bar.

@@ -2,6 +2,7 @@
 
 #include "graphics/picture_string.h"
 #include "host/raster/raster_ops.h"
+#include "interp/registers.h"
 #include "ui/colours.h"
 #include "ui/objects/group_members.h"
 #include "ui/objects/object_hooks.h"
@@ -177,7 +178,9 @@ void show_object(ObjectEntry& entry) {
         if (WindowRecord* window = find_window(entry.window))
             append_display_record(*window, control ? display_control : display_graphic_object,
                                   entry.id);
-        process_host_messages();
+        // A program following its scroll bar in a slice is not re-entered by the events that
+        // come meanwhile.
+        if (!vm.in_slice) process_host_messages();
         return;
     }
     if (entry.flags & object_flag::shown) return;

@@ -116,7 +116,7 @@ void get_core(const ObjectEntry& entry, int32_t a, ObjectRequest& request) {
             request.append_int(v);
         return;
     case units: request.append_int((entry.flags & object_flag::user_units) ? 1 : 0); return;
-    case relative: request.append_int(entry.relative == relative_edge::all ? 1 : 0); return;
+    case relative: request.append_int(entry.relative != 0 ? 1 : 0); return; // any edge relative
     case left_relative: request.append_int((entry.relative & relative_edge::left) ? 1 : 0); return;
     case right_relative:
         request.append_int((entry.relative & relative_edge::right) ? 1 : 0);

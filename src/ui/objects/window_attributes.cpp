@@ -6,6 +6,7 @@
 #include "ui/objects/font_styles.h"
 #include "ui/objects/object_errors.h"
 #include "ui/objects/object_table.h"
+#include "ui/objects/scroll_bar_rules.h"
 #include "ui/objects/window_routines.h"
 #include "ui/objects/window_tools.h"
 #include "values/errors.h"
@@ -44,29 +45,31 @@ const FlagAttribute* flag_attribute(int32_t attribute) {
 }
 
 // The scroll bar setting an attribute names, and its direction.
-int32_t* scroll_setting(WindowRecord& r, int32_t attribute, bool& vertical) {
+std::optional<ScrollSetting> window_scroll_setting(int32_t attribute, bool& vertical) {
     vertical = true;
-    ScrollBarSettings& v = r.vertical_scroll;
-    ScrollBarSettings& h = r.horizontal_scroll;
     switch (attribute) {
-    case single_vertical: return &v.single_increment;
-    case page_vertical: return &v.page_increment;
-    case position_vertical: return &v.position;
-    case start_range_vertical: return &v.range_start;
-    case end_range_vertical: return &v.range_end;
-    case proportion_vertical: return &v.proportion;
+    case single_vertical: return ScrollSetting::single_increment;
+    case page_vertical: return ScrollSetting::page_increment;
+    case position_vertical: return ScrollSetting::position;
+    case start_range_vertical: return ScrollSetting::range_start;
+    case end_range_vertical: return ScrollSetting::range_end;
+    case proportion_vertical: return ScrollSetting::proportion;
     default: break;
     }
     vertical = false;
     switch (attribute) {
-    case single_horizontal: return &h.single_increment;
-    case page_horizontal: return &h.page_increment;
-    case position_horizontal: return &h.position;
-    case start_range_horizontal: return &h.range_start;
-    case end_range_horizontal: return &h.range_end;
-    case proportion_horizontal: return &h.proportion;
-    default: return nullptr;
+    case single_horizontal: return ScrollSetting::single_increment;
+    case page_horizontal: return ScrollSetting::page_increment;
+    case position_horizontal: return ScrollSetting::position;
+    case start_range_horizontal: return ScrollSetting::range_start;
+    case end_range_horizontal: return ScrollSetting::range_end;
+    case proportion_horizontal: return ScrollSetting::proportion;
+    default: return std::nullopt;
     }
+}
+
+ScrollBarSettings& scroll_bar_of(WindowRecord& r, bool vertical) {
+    return vertical ? r.vertical_scroll : r.horizontal_scroll;
 }
 
 std::string lower(std::string_view s) {
@@ -198,10 +201,10 @@ void set_one(int n, WindowRecord& r, int32_t a, ObjectRequest& request) {
         return;
     }
     bool vertical;
-    if (int32_t* setting = scroll_setting(r, a, vertical)) {
+    if (std::optional<ScrollSetting> setting = window_scroll_setting(a, vertical)) {
         int32_t value = request.next_int();
         if (!has_scroll_bar(r, vertical)) return;
-        *setting = value;
+        store_scroll_setting(scroll_bar_of(r, vertical), *setting, value);
         apply_scroll_bar(r, vertical);
         return;
     }
@@ -292,8 +295,9 @@ void get_one(WindowRecord& r, int32_t a, ObjectRequest& request) {
         return;
     }
     bool vertical;
-    if (int32_t* setting = scroll_setting(r, a, vertical)) {
-        if (has_scroll_bar(r, vertical)) request.append_int(*setting);
+    if (std::optional<ScrollSetting> setting = window_scroll_setting(a, vertical)) {
+        if (has_scroll_bar(r, vertical))
+            request.append_int(scroll_setting(scroll_bar_of(r, vertical), *setting));
         return;
     }
     switch (a) {

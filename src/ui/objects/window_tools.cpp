@@ -1,6 +1,7 @@
 #include "ui/objects/window_tools.h"
 
 #include "ui/colours.h"
+#include "ui/objects/scroll_bar_rules.h"
 
 namespace quillet {
 
@@ -45,13 +46,10 @@ bool has_scroll_bar(const WindowRecord& record, bool vertical) {
                                      : window_flag::horizontal_scroll_bar)) != 0;
 }
 
-void apply_scroll_bar(const WindowRecord& record, bool vertical) {
+void apply_scroll_bar(WindowRecord& record, bool vertical) {
     if (!window_is_made(record) || !has_scroll_bar(record, vertical)) return;
-    const ScrollBarSettings& s = vertical ? record.vertical_scroll : record.horizontal_scroll;
-    int32_t which = vertical ? 1 : 0;
-    xp_sbar_set_range(record.native_window, which, s.range_start, s.range_end);
-    xp_sbar_set_proportion(record.native_window, which, s.proportion);
-    xp_sbar_set_pos(record.native_window, which, s.position);
+    ScrollBarSettings& bar = vertical ? record.vertical_scroll : record.horizontal_scroll;
+    apply_scroll_settings(record.native_window, vertical ? 1 : 0, bar);
 }
 
 } // namespace quillet

@@ -21,8 +21,9 @@ void apply_window_tools(const WindowRecord& record);
 // The record's font (family, style, size) onto every drawable, and its measures read back.
 void apply_window_font(WindowRecord& record);
 
-// The record's settings of one scroll bar onto the native window's bar, when it has that bar.
-void apply_scroll_bar(const WindowRecord& record, bool vertical);
+// The record's settings of one scroll bar onto the native window's bar, when it has that bar,
+// by the scroll-bar rules (the stored position is clamped as the bar shows it).
+void apply_scroll_bar(WindowRecord& record, bool vertical);
 
 // Whether the window has the scroll bar of that direction.
 bool has_scroll_bar(const WindowRecord& record, bool vertical);

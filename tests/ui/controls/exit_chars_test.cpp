@@ -1,5 +1,6 @@
 #include "ui/controls/exit_chars.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -42,6 +43,15 @@ TEST(ExitCharsTest, FreedSlotsStillCountTowardsTheTen) {
     ASSERT_TRUE(chars.set(101)); // the tenth slot
     EXPECT_FALSE(chars.set(-2));
     EXPECT_EQ(chars.keys(), (Keys{100, 2, 3, 4, 5, 6, 7, 8, 9, 101}));
+}
+
+TEST(ExitCharsTest, TheMostNegativeValueFreesNothing) {
+    ExitChars chars;
+    ASSERT_TRUE(chars.set(INT32_MAX));
+    EXPECT_TRUE(chars.set(INT32_MIN));
+    EXPECT_EQ(chars.keys(), (Keys{INT32_MAX}));
+    EXPECT_TRUE(chars.set(-INT32_MAX));
+    EXPECT_TRUE(chars.keys().empty());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "ui/controls/scroll_bar_rules.h"
+#include "ui/objects/scroll_bar_rules.h"
 
 #include <algorithm>
 
