@@ -119,6 +119,19 @@ TEST_F(WindowOperations, PaletteIsACopyAndOnlyForDrawingWindows) {
     EXPECT_EQ(hooked_errors[1].id, 0x20000001u);
 }
 
+TEST_F(WindowOperations, TheDataWordIsKeptPerWindowAndStaleHandlesHaveNone) {
+    XvtWindow a = open("A"), b = open("B");
+    xp_vobj_set_data(a, -12345);
+    EXPECT_EQ(xp_vobj_get_data(a), -12345);
+    EXPECT_EQ(xp_vobj_get_data(b), 7); // as created
+    xp_vobj_destroy(a);
+    xp_vobj_set_data(a, 1);
+    EXPECT_EQ(xp_vobj_get_data(a), 0);
+    ASSERT_EQ(hooked_errors.size(), 2u);
+    EXPECT_EQ(hooked_errors[0].api, "xp_vobj_set_data");
+    EXPECT_EQ(hooked_errors[1].id, 0x20000001u);
+}
+
 TEST_F(WindowOperations, StaleForgedAndPixmapHandlesAreIllegalWindows) {
     XvtWindow gone = open("Gone");
     xp_vobj_destroy(gone);
