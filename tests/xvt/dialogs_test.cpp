@@ -133,6 +133,44 @@ TEST_F(Dialogs, DefinitionsThatAreNoDialogAreRefused) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(Dialogs, MessageBoxesOfEveryKindCarryTheProductTitleTheTextAndOk) {
+    struct Seen {
+        std::string title, text, button;
+    };
+    std::vector<Seen> seen;
+    XvtWinDef def;
+    def.client = {40, 40, 240, 190};
+    def.title = "Owner";
+    def.flags = 0x013;
+    XvtWindow owner = xp_win_create_def(
+        def, no_xvt_window,
+        [&](XvtWindow, const XvtEvent& e) {
+            if (e.kind() != EventKind::timer) return 0L;
+            const std::vector<host::WindowId> tops = ws().top_level_windows();
+            const host::WindowId box = tops.back();
+            if (tops.size() < 2 || ws().title(box) == "Owner") return 0L;
+            seen.push_back({ws().title(box), ws().title(ws().control_by_id(box, 1)),
+                            ws().title(ws().control_by_id(box, 2))});
+            ws().end_modal(box, 1);
+            return 0L;
+        },
+        0);
+    const XvtTimer timer = xp_timer_create(owner, 10);
+    xvt_dm_post_message(MessageKind::note, "A note");
+    xvt_dm_post_message(MessageKind::error, "An error");
+    xvt_dm_post_message(MessageKind::fatal, "The end");
+    xp_timer_destroy(timer);
+    ASSERT_EQ(seen.size(), 3u);
+    const char* texts[] = {"A note", "An error", "The end"};
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].title, product_title);
+        EXPECT_EQ(seen[i].text, texts[i]);
+        EXPECT_EQ(seen[i].button, "Ok");
+    }
+    EXPECT_EQ(ws().top_level_windows().size(), 1u); // each box is gone after its answer
+    EXPECT_TRUE(hooked_errors.empty());
+}
+
 TEST_F(Dialogs, TheFontChooserChangesTheFontWhenConfirmed) {
     const std::vector<std::string> families = installed_font_families();
     ASSERT_GE(families.size(), 2u);

@@ -209,6 +209,23 @@ TEST_F(Drawing, TheBackColourFillsOpaqueTextAndIsReadBackWithTheTools) {
     EXPECT_EQ(hooked_errors[0].api, "xp_dwin_set_back_color");
 }
 
+TEST_F(Drawing, AnAmpersandIsDrawnAsItselfNotAsAMnemonicMark) {
+    xp_dwin_clear(window, white);
+    DrawTools t = tools(0, white);
+    t.text_color = blue;
+    xp_dwin_set_draw_ctools(window, t);
+    xp_dwin_draw_text(window, 10, 40, "A&B", -1);
+    Surface direct(picture().width(), picture().height(), white);
+    DeviceContext dc(direct);
+    dc.state().font = ws().ui_font();
+    dc.state().text_color = blue;
+    dc.state().background_mode = BackgroundMode::transparent;
+    dc.draw_text({10, 40}, "A&B", TextAlign::baseline);
+    EXPECT_EQ(picture(), direct);
+    EXPECT_EQ(xp_dwin_get_text_width(window, "A&B", -1), ws().ui_font()->text_extent("A&B").width);
+    EXPECT_GT(xp_dwin_get_text_width(window, "A&B", -1), xp_dwin_get_text_width(window, "AB", -1));
+}
+
 TEST_F(Drawing, TextArgumentsAreChecked) {
     xp_dwin_draw_text(window, 0, 20, "abc", 4);
     EXPECT_EQ(xp_dwin_get_text_width(window, "abc", 9), 0);

@@ -346,6 +346,27 @@ TEST_F(TextEdits, AppendingLimitsAttributesDataAndTheRectangle) {
     EXPECT_EQ(paragraphs(tx), (Lines{"abcdefg", "xyz"}));
 }
 
+TEST_F(TextEdits, CharacterEventsShowTheCaretUnlessTheObjectIsReadOnly) {
+    open_window();
+    XvtTextEdit tx = create({10, 10, 210, 110}, 0);
+    xp_tx_add_par(tx, 0, "ab");
+    xp_tx_set_active(tx);
+    drain();
+    const host::WindowId top = xvt_host_window(window);
+    const Surface with_caret = ws().compose_client(top);
+    xp_tx_set_attr(tx, xvt_tx_attr::read_only);
+    const Surface without_caret = ws().compose_client(top);
+    EXPECT_NE(with_caret, without_caret);
+    XvtEvent key;
+    key.words = {static_cast<int32_t>(EventKind::character), 27};
+    xp_tx_process_event(tx, key); // read-only: the caret stays hidden
+    EXPECT_EQ(ws().compose_client(top), without_caret);
+    xp_tx_set_attr(tx, 0);
+    xp_tx_process_event(tx, key); // escape changes nothing but the caret comes back
+    EXPECT_EQ(ws().compose_client(top), with_caret);
+    EXPECT_EQ(paragraphs(tx), (Lines{"ab"}));
+}
+
 TEST_F(TextEdits, ReadOnlyObjectsMoveButDoNotChange) {
     open_window("type xyz\nkey End shift+Left\n");
     XvtTextEdit tx = create({10, 10, 210, 110}, xvt_tx_attr::read_only);
