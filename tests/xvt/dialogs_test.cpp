@@ -286,6 +286,33 @@ TEST_F(DialogFonts, EachControlTakesItsItemsFontElseTheDialogsElseTheInterfaceFo
     xp_font_destroy(serif);
 }
 
+TEST_F(DialogFonts, AListEditsEditLineTakesTheFontToo) {
+    const XvtFont serif = make_font("Times New Roman", 14, 0);
+    const XvtDialogItem items[] = {
+        {10, {60, 60, 360, 200}, "Fonts", 0, 0},
+        {21, {10, 10, 200, 120}, "typed", 6, 0, serif},
+        {0, {}, "", 0, 0},
+    };
+    std::shared_ptr<const Font> outer, line;
+    ASSERT_TRUE(xp_dlg_create_def(
+        items,
+        [&](XvtWindow dialog, const XvtEvent& e) {
+            if (e.kind() == EventKind::create) {
+                const host::WindowId control = ws().control_by_id(xvt_host_window(dialog), 6);
+                outer = ws().own_font(control);
+                const std::vector<host::WindowId> inside = ws().children(control);
+                if (!inside.empty()) line = ws().own_font(inside.front());
+                xp_vobj_destroy(dialog);
+            }
+            return 0L;
+        },
+        0));
+    ASSERT_TRUE(outer);
+    EXPECT_EQ(outer->request().family, "Times New Roman");
+    EXPECT_EQ(line, outer);
+    xp_font_destroy(serif);
+}
+
 TEST_F(DialogFonts, TheControlsKeepTheirFontsWhenTheFontObjectsAreDestroyed) {
     const XvtFont mono = make_font("Courier New", 12, 0);
     const XvtDialogItem items[] = {
