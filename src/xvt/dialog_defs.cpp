@@ -5,6 +5,9 @@
 #include "xvt/window_drawing.h"
 #include "xvt/window_procedure.h"
 
+#include <utility>
+#include <vector>
+
 namespace quillet {
 
 using namespace xvt_detail;
@@ -42,6 +45,33 @@ host::ControlDef control_of(const XvtDialogItem& item, host::ControlKind kind) {
                                                         : host::ListSelection::single;
     return c;
 }
+
+// The host fonts of a dialog's texts, each font object opened once: an item's own font, else the
+// dialog's, else none (the interface font).
+class DialogFonts {
+public:
+    explicit DialogFonts(XvtFont dialog_font) : m_dialog_font(dialog_font) {}
+
+    // False after reporting a stale font or one the host cannot serve.
+    bool font_of(const XvtDialogItem& item, std::shared_ptr<const Font>& out) {
+        const XvtFont font = item.font != 0 ? item.font : m_dialog_font;
+        out = nullptr;
+        if (font == 0) return true;
+        for (const auto& [object, host_font] : m_opened)
+            if (object == font) {
+                out = host_font;
+                return true;
+            }
+        out = screen_font(font, api);
+        if (!out) return false;
+        m_opened.emplace_back(font, out);
+        return true;
+    }
+
+private:
+    XvtFont m_dialog_font;
+    std::vector<std::pair<XvtFont, std::shared_ptr<const Font>>> m_opened;
+};
 
 bool takes_focus(const host::ControlDef& c) {
     return !c.disabled && !c.hidden && c.kind != host::ControlKind::group_box &&
@@ -82,6 +112,8 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
     host::DialogDef def;
     def.title = std::string(items[0].text);
     def.client_size = {static_cast<int>(client.width()), static_cast<int>(client.height())};
+    // Fonts are opened before anything is built, so that a bad one leaves nothing behind.
+    DialogFonts fonts(font);
     for (const XvtDialogItem* item = items + 1; item->type != 0; ++item) {
         std::optional<host::ControlKind> kind = host_kind_of(*item);
         if (!kind) {
@@ -89,6 +121,7 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
             return false;
         }
         def.controls.push_back(control_of(*item, *kind));
+        if (!fonts.font_of(*item, def.controls.back().font)) return false;
     }
 
     auto record = std::make_unique<LayerWindow>();
@@ -99,10 +132,6 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
     const host::WindowId id =
         dialog ? ws->create_dialog(def, ws->active_window(), layer_window_procedure)
                : host::no_window;
-    if (id != host::no_window && font != 0)
-        if (std::shared_ptr<const Font> texts = screen_font(font, api))
-            for (host::WindowId child : ws->children(id))
-                ws->set_font(child, texts);
     if (id == host::no_window) {
         if (dialog) forget_layer_window(dialog);
         xvt_report_error(api, ErrorCategory::dlg, ErrorId::no_memory);

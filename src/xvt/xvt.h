@@ -611,13 +611,15 @@ struct XvtDialogItem {
     std::string_view text; // the dialog's title or the control's text
     int16_t id = 0;
     uint32_t flags = 0;
+    XvtFont font = 0; // a control's text: 0 for the dialog's font (unused on the dialog's item)
 };
 
 // Builds the dialog (a layer window of type 3) with its controls and runs it modally: the handler
 // receives event 0 first, then the dialog's events (controls, close, timers) until it destroys
-// the dialog. False without running it: 0x20000007 for items that are not a dialog definition,
-// 0x20000002 for an unknown control type, 0x20000006 when the host cannot build it. The controls'
-// texts are drawn in the font given (0: the host's interface font).
+// the dialog. False without running it: 0x20000007 for items that are not a dialog definition or
+// a stale font, 0x20000002 for an unknown control type, 0x20000006 when the host cannot build it.
+// A control's text is drawn in its item's font, else in the dialog's font given here, else in the
+// host's interface font; the fonts are copies, so the font objects may be destroyed after.
 bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long data,
                        XvtFont font = 0);
 

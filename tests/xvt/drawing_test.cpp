@@ -185,6 +185,47 @@ TEST_F(Drawing, TextSitsOnItsBaselineOpaqueOrTransparent) {
     EXPECT_EQ(at(10 + width, 40), green);
 }
 
+TEST_F(Drawing, TheBackColourFillsOpaqueTextAndIsReadBackWithTheTools) {
+    DrawTools t = tools(0, white);
+    t.text_color = blue;
+    t.background = red;
+    t.opaque_text = 1;
+    xp_dwin_set_draw_ctools(window, t);
+    xp_dwin_set_back_color(window, 0xFF00FF00); // the byte above the colour is not kept
+    DrawTools read{};
+    xp_dwin_get_draw_ctools(window, read);
+    EXPECT_EQ(read.background, green);
+    EXPECT_EQ(read.pen_color, t.pen_color); // the rest stays
+    xp_dwin_clear(window, white);
+    xp_dwin_draw_text(window, 10, 40, "Hg", -1);
+    int32_t leading = 0, ascent = 0, descent = 0;
+    xp_dwin_get_font_metrics(window, &leading, &ascent, &descent);
+    EXPECT_EQ(at(10, 40 - ascent), green);
+    EXPECT_EQ(test::picture(picture(), picture().rect(), red).find('#'), std::string::npos);
+    XvtWindow menus_only = open("Menus", 5);
+    xp_dwin_set_back_color(menus_only, red);
+    ASSERT_EQ(hooked_errors.size(), 1u);
+    EXPECT_EQ(hooked_errors[0].id, 0x20000001u);
+    EXPECT_EQ(hooked_errors[0].api, "xp_dwin_set_back_color");
+}
+
+TEST_F(Drawing, AnAmpersandIsDrawnAsItselfNotAsAMnemonicMark) {
+    xp_dwin_clear(window, white);
+    DrawTools t = tools(0, white);
+    t.text_color = blue;
+    xp_dwin_set_draw_ctools(window, t);
+    xp_dwin_draw_text(window, 10, 40, "A&B", -1);
+    Surface direct(picture().width(), picture().height(), white);
+    DeviceContext dc(direct);
+    dc.state().font = ws().ui_font();
+    dc.state().text_color = blue;
+    dc.state().background_mode = BackgroundMode::transparent;
+    dc.draw_text({10, 40}, "A&B", TextAlign::baseline);
+    EXPECT_EQ(picture(), direct);
+    EXPECT_EQ(xp_dwin_get_text_width(window, "A&B", -1), ws().ui_font()->text_extent("A&B").width);
+    EXPECT_GT(xp_dwin_get_text_width(window, "A&B", -1), xp_dwin_get_text_width(window, "AB", -1));
+}
+
 TEST_F(Drawing, TextArgumentsAreChecked) {
     xp_dwin_draw_text(window, 0, 20, "abc", 4);
     EXPECT_EQ(xp_dwin_get_text_width(window, "abc", 9), 0);

@@ -97,6 +97,27 @@ TEST_F(Menus, WrongWindowsAndMissingItems) {
     EXPECT_TRUE(ws().has_menu_bar(xvt_host_window(w)));
 }
 
+TEST_F(Menus, ARepeatedTagKeepsOneEntryAndUpdateTakesMenuWindowsOnly) {
+    const XvtMenuItem twice[] = {
+        {300, "First", 0, xvt_menu_flag::enabled, nullptr},
+        {300, "Second", 0, xvt_menu_flag::enabled, nullptr},
+        {0, nullptr, 0, 0, nullptr},
+    };
+    XvtWindow w = open("Twice", 1, 0x013, twice);
+    const auto& table = xvt_detail::layer_window(w)->menu_table;
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(table[0].position, 1); // the later item's place
+    // Building another tree starts a new table.
+    xvt_menu_set_tree(w, bar);
+    EXPECT_EQ(xvt_detail::layer_window(w)->menu_table.size(), 6u);
+    xvt_menu_update(w);
+    EXPECT_TRUE(hooked_errors.empty());
+    xvt_menu_update(open("Drawing", 7, 0));
+    ASSERT_EQ(hooked_errors.size(), 1u);
+    EXPECT_EQ(hooked_errors[0].id, 0x20000001u);
+    EXPECT_EQ(hooked_errors[0].api, "xvt_menu_update");
+}
+
 class Timers : public LayerTest {};
 
 TEST_F(Timers, ExpiriesReachTheWindowWithTheTimersIdentifier) {

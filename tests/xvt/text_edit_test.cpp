@@ -306,6 +306,67 @@ TEST_F(TextEdits, TheLimitStopsTyping) {
     EXPECT_EQ(xp_tx_get_limit(tx), 5);
 }
 
+TEST_F(TextEdits, AppendingLimitsAttributesDataAndTheRectangle) {
+    open_window();
+    XvtTextEdit tx = create({10, 10, 210, 110}, xvt_tx_attr::border);
+    xp_tx_add_par(tx, 0, "abc");
+    xp_tx_add_par(tx, 1, "xyz");
+    xp_tx_append(tx, 0, "def");
+    EXPECT_EQ(paragraphs(tx), (Lines{"abcdef", "xyz"}));
+
+    // A limit set later counts every character of the text; a typed one past it is refused.
+    xp_tx_set_limit(tx, 10);
+    EXPECT_EQ(xp_tx_get_limit(tx), 10);
+    xp_tx_set_sel(tx, {{0, 0, 6}, {0, 0, 6}});
+    XvtEvent key;
+    key.words = {static_cast<int32_t>(EventKind::character), 'g'};
+    xp_tx_process_event(tx, key);
+    xp_tx_process_event(tx, key);
+    EXPECT_EQ(paragraphs(tx), (Lines{"abcdefg", "xyz"}));
+
+    xp_tx_set_attr(tx, xvt_tx_attr::wrap);
+    EXPECT_EQ(xp_tx_get_attr(tx), xvt_tx_attr::wrap);
+    xp_tx_set_data(tx, 0x5A5A);
+    EXPECT_EQ(xp_tx_get_data(tx), 0x5A5A);
+
+    EXPECT_EQ(xp_tx_get_rect(tx), (IntRect{10, 10, 210, 110}));
+    xp_tx_move(tx, {20, 30, 220, 30 + 3 * xp_tx_get_line_height(tx) + 1});
+    EXPECT_EQ(xp_tx_get_rect(tx), (IntRect{20, 30, 220, 30 + 3 * xp_tx_get_line_height(tx) + 1}));
+    EXPECT_EQ(xp_tx_get_view(tx), 3);
+    EXPECT_TRUE(hooked_errors.empty());
+
+    xp_tx_append(tx, 2, "no such paragraph");
+    xp_tx_set_limit(tx, -1);
+    EXPECT_EQ(xp_tx_get_limit(tx), 10);
+    ASSERT_EQ(hooked_errors.size(), 2u);
+    EXPECT_EQ(hooked_errors[0].api, "xp_tx_append");
+    EXPECT_EQ(hooked_errors[1].api, "xp_tx_set_limit");
+    for (const ErrorRecord& r : hooked_errors)
+        EXPECT_EQ(r.id, 0x20000007u);
+    EXPECT_EQ(paragraphs(tx), (Lines{"abcdefg", "xyz"}));
+}
+
+TEST_F(TextEdits, CharacterEventsShowTheCaretUnlessTheObjectIsReadOnly) {
+    open_window();
+    XvtTextEdit tx = create({10, 10, 210, 110}, 0);
+    xp_tx_add_par(tx, 0, "ab");
+    xp_tx_set_active(tx);
+    drain();
+    const host::WindowId top = xvt_host_window(window);
+    const Surface with_caret = ws().compose_client(top);
+    xp_tx_set_attr(tx, xvt_tx_attr::read_only);
+    const Surface without_caret = ws().compose_client(top);
+    EXPECT_NE(with_caret, without_caret);
+    XvtEvent key;
+    key.words = {static_cast<int32_t>(EventKind::character), 27};
+    xp_tx_process_event(tx, key); // read-only: the caret stays hidden
+    EXPECT_EQ(ws().compose_client(top), without_caret);
+    xp_tx_set_attr(tx, 0);
+    xp_tx_process_event(tx, key); // escape changes nothing but the caret comes back
+    EXPECT_EQ(ws().compose_client(top), with_caret);
+    EXPECT_EQ(paragraphs(tx), (Lines{"ab"}));
+}
+
 TEST_F(TextEdits, ReadOnlyObjectsMoveButDoNotChange) {
     open_window("type xyz\nkey End shift+Left\n");
     XvtTextEdit tx = create({10, 10, 210, 110}, xvt_tx_attr::read_only);

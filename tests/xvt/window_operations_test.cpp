@@ -54,6 +54,39 @@ TEST_F(WindowOperations, VisibilityEnablingRaisingAndParent) {
     EXPECT_TRUE(hooked_errors.empty());
 }
 
+TEST_F(WindowOperations, DefinitionFlagsShapeTheFrameAndTheStartingState) {
+    using namespace xvt_win_flag;
+    auto style = [this](XvtWindow w) { return ws().style(xvt_host_window(w)); };
+    const host::WindowStyle plain = style(open("Plain", 1, 0));
+    EXPECT_FALSE(plain.caption || plain.sizable || plain.minimize_box || plain.maximize_box);
+    EXPECT_FALSE(plain.hscroll || plain.vscroll);
+    const host::WindowStyle sizable = style(open("Sizable", 1, resizable));
+    EXPECT_TRUE(sizable.sizable);
+    EXPECT_FALSE(sizable.caption);
+    const host::WindowStyle captioned = style(open("Caption", 1, caption | minimize_box));
+    EXPECT_TRUE(captioned.caption && captioned.maximize_box && captioned.minimize_box);
+    EXPECT_FALSE(captioned.sizable);
+    const host::WindowStyle full = style(open("Full", 1, overlapped));
+    EXPECT_TRUE(full.caption && full.sizable && full.minimize_box && full.maximize_box);
+    // Types 2 and 3 add a thin border and a dialog frame.
+    EXPECT_TRUE(style(open("Thin", 2, 0)).thin_border);
+    EXPECT_TRUE(style(open("Framed", 3, 0)).dialog_frame);
+
+    XvtWindow hidden = open("Hidden", 1, overlapped | xvt_win_flag::hidden);
+    XvtWindow disabled = open("Disabled", 1, overlapped | xvt_win_flag::disabled);
+    XvtWindow normal = open("Normal", 1, overlapped);
+    EXPECT_FALSE(ws().is_visible(xvt_host_window(hidden)));
+    EXPECT_TRUE(ws().is_enabled(xvt_host_window(hidden)));
+    EXPECT_TRUE(ws().is_visible(xvt_host_window(disabled)));
+    EXPECT_FALSE(ws().is_enabled(xvt_host_window(disabled)));
+    EXPECT_TRUE(ws().is_visible(xvt_host_window(normal)) &&
+                ws().is_enabled(xvt_host_window(normal)));
+    // Whatever the frame, the client area has the size asked for.
+    for (XvtWindow w : {hidden, disabled, open("Bars", 1, caption | hscroll | vscroll)})
+        EXPECT_EQ(ws().client_size(xvt_host_window(w)), (IntSize{200, 150}));
+    EXPECT_TRUE(hooked_errors.empty());
+}
+
 TEST_F(WindowOperations, MoveGivesTheClientAreaTheRectangle) {
     XvtWindow w = open("Moving", 1, xvt_win_flag::overlapped);
     xp_vobj_move(w, {100, 80, 400, 280});
@@ -116,6 +149,19 @@ TEST_F(WindowOperations, PaletteIsACopyAndOnlyForDrawingWindows) {
     XvtWindow menus_only = open("Menus", 5);
     xp_vobj_set_palet(menus_only, xp_palet_create(1));
     ASSERT_EQ(hooked_errors.size(), 2u);
+    EXPECT_EQ(hooked_errors[1].id, 0x20000001u);
+}
+
+TEST_F(WindowOperations, TheDataWordIsKeptPerWindowAndStaleHandlesHaveNone) {
+    XvtWindow a = open("A"), b = open("B");
+    xp_vobj_set_data(a, -12345);
+    EXPECT_EQ(xp_vobj_get_data(a), -12345);
+    EXPECT_EQ(xp_vobj_get_data(b), 7); // as created
+    xp_vobj_destroy(a);
+    xp_vobj_set_data(a, 1);
+    EXPECT_EQ(xp_vobj_get_data(a), 0);
+    ASSERT_EQ(hooked_errors.size(), 2u);
+    EXPECT_EQ(hooked_errors[0].api, "xp_vobj_set_data");
     EXPECT_EQ(hooked_errors[1].id, 0x20000001u);
 }
 

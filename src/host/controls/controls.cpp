@@ -322,6 +322,7 @@ WindowId WindowSystem::create_control(WindowId parent, const ControlDef& def) {
     if (!w) return no_window;
     w->control = make_control(def);
     w->control_id = def.id;
+    w->font = def.font;
     w->background = ui::face;
     w->style.tab_stop = w->control->takes_focus();
     if (def.kind == ControlKind::edit || def.kind == ControlKind::dropdown_edit ||
@@ -339,6 +340,7 @@ WindowId WindowSystem::create_control(WindowId parent, const ControlDef& def) {
         if (WindowRecord* e = record(edit)) {
             e->control = std::make_unique<EditControl>();
             e->control_id = def.id;
+            e->font = def.font;
             e->owner = id;
             e->cursor_shape = CursorShape::ibeam;
             static_cast<DropDownControl&>(*record(id)->control).edit = edit;

@@ -82,11 +82,9 @@ const std::shared_ptr<const Font>& WindowSystem::font_of(const WindowRecord& w) 
     return w.font ? w.font : ui_font();
 }
 
-void WindowSystem::set_font(WindowId id, std::shared_ptr<const Font> font) {
-    WindowRecord* w = record(id);
-    if (!w) return;
-    w->font = std::move(font);
-    invalidate(id);
+std::shared_ptr<const Font> WindowSystem::own_font(WindowId id) const {
+    const WindowRecord* w = record(id);
+    return w ? w->font : nullptr;
 }
 
 IntSize WindowSystem::screen_size() const {

@@ -78,8 +78,8 @@ public:
     const std::shared_ptr<const Font>& caption_font() const;
     // The font of a window's text: its own, else the interface font.
     const std::shared_ptr<const Font>& font_of(const WindowRecord& w) const;
-    // Gives a window (a control) a font of its own for its text; none: the interface font.
-    void set_font(WindowId id, std::shared_ptr<const Font> font);
+    // The font a control was made with for its text; none for the interface font or no window.
+    std::shared_ptr<const Font> own_font(WindowId id) const;
     Clipboard& clipboard() { return m_clipboard; }
 
     // --- Windows ---

@@ -6,8 +6,13 @@
 #include "host/raster/geometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace quillet {
+class Font;
+}
 
 namespace quillet::host {
 
@@ -197,6 +202,7 @@ struct ControlDef {
     bool disabled = false;
     bool hidden = false;
     ListSelection selection = ListSelection::single;
+    std::shared_ptr<const Font> font{}; // of its text; none: the interface font
 };
 
 // Frame sizes; the windowing layer reports them as the host's metrics.
