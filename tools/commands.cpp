@@ -135,22 +135,33 @@ std::string engine_path(const std::string& self) {
 }
 
 // The child of `quillet run` while it runs: a termination signal sent to us is passed on to it,
-// so that we live to remove the temporary directory after it ends.
+// so that we live to remove the temporary directory after it ends. One that comes before the
+// child exists is kept and passed on (or stops the run) once it is known.
 volatile sig_atomic_t running_child = 0;
+volatile sig_atomic_t pending_signal = 0;
 
 void pass_signal_on(int sig) {
-    if (running_child > 0) kill(pid_t(running_child), sig);
+    if (running_child > 0)
+        kill(pid_t(running_child), sig);
+    else
+        pending_signal = sig;
+}
+
+// An interrupt from the terminal reaches the program itself; one that comes before it runs
+// stops the run.
+void note_interrupt(int sig) {
+    if (running_child == 0) pending_signal = sig;
 }
 
 // Signal dispositions changed for the time of a run and put back afterwards.
 class RunSignals {
 public:
     RunSignals() {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
+        struct sigaction note {};
+        note.sa_handler = note_interrupt;
         // SIGINT and SIGQUIT from the terminal reach the program directly.
-        sigaction(SIGINT, &ignore, &old_[0]);
-        sigaction(SIGQUIT, &ignore, &old_[1]);
+        sigaction(SIGINT, &note, &old_[0]);
+        sigaction(SIGQUIT, &note, &old_[1]);
         struct sigaction pass {};
         pass.sa_handler = pass_signal_on;
         sigaction(SIGTERM, &pass, &old_[2]);
@@ -158,6 +169,7 @@ public:
     }
     ~RunSignals() {
         running_child = 0;
+        pending_signal = 0;
         const int signals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
         for (int i = 0; i < 4; ++i)
             sigaction(signals[i], &old_[i], nullptr);
@@ -169,20 +181,21 @@ private:
     struct sigaction old_[4]{};
 };
 
-// Runs the program and returns its exit status. Interrupts from the terminal reach the program,
-// not us, and termination signals sent to us are passed on to it, so the temporary files are
-// always removed.
+// Runs the program and returns its exit status; the caller holds RunSignals from before it made
+// the temporary files, so interrupts from the terminal reach the program, not us, and
+// termination signals sent to us are passed on to it: the temporary files are always removed.
 int run_program(const std::string& program, const Args& args) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    RunSignals signals;
+    if (pending_signal) return 128 + pending_signal;
     pid_t pid;
     int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
     if (rc != 0) throw ToolError("cannot start " + program + ": " + std::strerror(rc));
     running_child = pid;
+    if (pending_signal) kill(pid, pending_signal);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -313,6 +326,7 @@ int command_run(const Args& args, const std::string& self) {
             throw ToolError("cannot keep the debug log as " + log_copy +
                             ": there is no directory " + dir.string());
     }
+    RunSignals signals;
     std::vector<uint8_t> bytes = read_file(source);
     std::optional<std::vector<uint8_t>> given = image_in(bytes);
     std::vector<std::string> warnings;

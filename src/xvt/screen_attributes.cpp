@@ -63,10 +63,7 @@ int32_t xp_vobj_get_attr(XvtWindow window, int32_t attr) {
 }
 
 void xp_vobj_set_attr(XvtWindow, int32_t attr, int32_t value) {
-    if (attr == static_cast<int32_t>(XvtScreenAttr::repaint_in_layout))
-        repaint_in_layout = value;
-    else
-        xvt_report_error("xp_vobj_set_attr", ErrorCategory::vobj, ErrorId::invalid_parameter);
+    if (attr == static_cast<int32_t>(XvtScreenAttr::repaint_in_layout)) repaint_in_layout = value;
 }
 
 Color xp_dwin_get_nearest_color(XvtWindow dc, Color color) {

@@ -307,7 +307,8 @@ int32_t xvt_display_kind_of_depth(int bits_per_pixel);
 // The screen attribute `attr` (screen_attributes.def) as seen from the window; 0 for a number
 // not listed; 0 and 0x20000009 without a window system.
 int32_t xp_vobj_get_attr(XvtWindow window, int32_t attr);
-// Sets attribute 26; any other is 0x20000007.
+// Sets attribute 26; any other is accepted and ignored (the error-message and character-filter
+// hooks, attributes 13 and 16, have their own setters since they are routines).
 void xp_vobj_set_attr(XvtWindow window, int32_t attr, int32_t value);
 
 // The colour the device (attribute 19) shows for the colour: black or white on a two-colour

@@ -72,7 +72,7 @@ TEST_F(ScreenAttributes, NearestColoursMatchTheDisplayKind) {
     EXPECT_EQ(xp_dwin_get_nearest_color(no_xvt_window, 0x7F123456), 0x123456u);
 }
 
-TEST_F(ScreenAttributes, TheDeviceOfAWindowIsTheWindowAndOnlyAttribute26IsSettable) {
+TEST_F(ScreenAttributes, TheDeviceOfAWindowIsTheWindowAndOnlyAttribute26IsKept) {
     XvtWindow w = open("dc");
     EXPECT_EQ(attr(XvtScreenAttr::device_context, w), static_cast<int32_t>(w));
     EXPECT_EQ(attr(XvtScreenAttr::device_context, 12345), 0);
@@ -81,9 +81,8 @@ TEST_F(ScreenAttributes, TheDeviceOfAWindowIsTheWindowAndOnlyAttribute26IsSettab
     xp_vobj_set_attr(w, 26, 0);
     EXPECT_EQ(attr(XvtScreenAttr::repaint_in_layout), 0);
     EXPECT_TRUE(hooked_errors.empty());
-    xp_vobj_set_attr(w, 24, 5);
-    ASSERT_EQ(hooked_errors.size(), 1u);
-    EXPECT_EQ(hooked_errors[0].id, 0x20000007u);
+    xp_vobj_set_attr(w, 24, 5); // accepted and ignored
+    EXPECT_TRUE(hooked_errors.empty());
     EXPECT_EQ(attr(XvtScreenAttr::screen_height), 768);
 }
 
