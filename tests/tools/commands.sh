@@ -99,6 +99,17 @@ rc=0
 wait $pid || rc=$?
 [ "$rc" = 143 ] || fail "run killed with SIGTERM: status $rc, not 143"
 [ -z "$(ls tmp)" ] || fail "run left $(ls tmp) behind"
+# Killed at once: the signal may come while the source is assembled or the bound copy written.
+for delay in 0 0.01 0.02 0.05 0.1; do
+    "$quillet" run forever.qba &
+    pid=$!
+    sleep $delay
+    kill -TERM $pid
+    rc=0
+    wait $pid || rc=$?
+    [ "$rc" = 143 ] || fail "run killed after ${delay}s: status $rc, not 143"
+    [ -z "$(ls tmp)" ] || fail "run killed after ${delay}s left $(ls tmp) behind"
+done
 unset TMPDIR QUILLET_BACKEND
 
 # run says clearly that the engine is missing.
