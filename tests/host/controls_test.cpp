@@ -319,8 +319,8 @@ TEST(MessageBox, AnsweredByTheScriptOrItsDefaultButton) {
 Surface message_box_picture(const std::string& text) {
     auto ws = make_system("wait 1s\n");
     Surface picture;
-    WindowId main_window = ws->create_window(top_level(
-        "Main", {0, 0, 300, 200}, [&](WindowSystem& s, const Message& m) -> intptr_t {
+    WindowId main_window = ws->create_window(
+        top_level("Main", {0, 0, 300, 200}, [&](WindowSystem& s, const Message& m) -> intptr_t {
             if (m.kind == Msg::timer) {
                 std::vector<WindowId> tops = s.top_level_windows();
                 if (tops.size() == 2 && tops.back() != m.window) {
