@@ -102,6 +102,41 @@ TEST(Edit, KeysItHasNoUseForReachTheWindow) {
     EXPECT_EQ(codes, (std::vector<int>{13, 0x14F}));
 }
 
+// Keys that arrive together (one command here; one pump of a busy program on a desktop) each
+// reach the control that has the focus when the key is taken, not when it arrived.
+TEST(Dialogs, KeysTypedTogetherFollowTheFocusThatTabMoves) {
+    auto ws = make_system("type ab\tcd\nkey shift+Tab x Tab Tab space\n");
+    ControlDef first{ControlKind::edit, {10, 10, 150, 32}, "", 1};
+    ControlDef second{ControlKind::edit, {10, 40, 150, 62}, "", 2};
+    ControlDef ok{ControlKind::push_button, {10, 70, 80, 94}, "OK", 3, true};
+    ControlDef other{ControlKind::push_button, {90, 70, 160, 94}, "Other", 4};
+    WindowId dlg = ws->create_dialog({"Ask", {200, 100}, {first, second, ok, other}}, no_window,
+                                     [](WindowSystem& s, const Message& m) -> intptr_t {
+                                         if (m.kind == Msg::notify && m.code >= 3 &&
+                                             static_cast<Notify>(m.value) == Notify::clicked)
+                                             s.end_modal(m.window, m.code);
+                                         return s.default_procedure(m);
+                                     });
+    ASSERT_NE(dlg, no_window);
+    ws->show_window(dlg, true);
+    ws->set_focus(ws->control_by_id(dlg, 1));
+    // Shift+Tab goes back into the first field and selects its text, which x replaces; Tab
+    // twice leaves the second field for the first button, and Space presses it.
+    EXPECT_EQ(ws->run_modal(dlg), 3);
+    EXPECT_EQ(ws->title(ws->control_by_id(dlg, 1)), "x");
+    EXPECT_EQ(ws->title(ws->control_by_id(dlg, 2)), "cd");
+}
+
+// The character of a key comes before the keys typed after it.
+TEST(Keys, ACharacterOfAKeyKeepsItsPlaceAmongTypedOnes) {
+    Panel p("key Enter x Left y\n");
+    drain(*p.ws);
+    std::vector<int> codes;
+    for (const Message& m : p.log.messages)
+        if (m.kind == Msg::character) codes.push_back(m.code);
+    EXPECT_EQ(codes, (std::vector<int>{key_code::enter, 'x', key_code::left, 'y'}));
+}
+
 TEST(ListBox, SingleMultipleAndExtendedSelection) {
     Panel p("click 20 15\nkey Down Down\n"                               // single: item 2
             "target Panel\nclick 160 15\nclick 160 45\nkey Down space\n" // multiple
@@ -284,8 +319,8 @@ TEST(MessageBox, AnsweredByTheScriptOrItsDefaultButton) {
 Surface message_box_picture(const std::string& text) {
     auto ws = make_system("wait 1s\n");
     Surface picture;
-    WindowId main_window = ws->create_window(top_level(
-        "Main", {0, 0, 300, 200}, [&](WindowSystem& s, const Message& m) -> intptr_t {
+    WindowId main_window = ws->create_window(
+        top_level("Main", {0, 0, 300, 200}, [&](WindowSystem& s, const Message& m) -> intptr_t {
             if (m.kind == Msg::timer) {
                 std::vector<WindowId> tops = s.top_level_windows();
                 if (tops.size() == 2 && tops.back() != m.window) {

@@ -3,6 +3,7 @@
 // at most every half millisecond, so the program's frequent peeks stay cheap.
 #include "host/backends/sdl_backend.h"
 
+#include "host/backends/desktop_text.h"
 #include "host/backends/host_error.h"
 #include "host/backends/sdl_library.h"
 #include "host/windows/frame.h"
@@ -17,41 +18,6 @@ namespace quillet::host {
 namespace {
 
 using std::chrono::steady_clock;
-
-// Text crosses to the desktop as UTF-8; ours is Windows-1252, of which we map the Latin-1 range.
-std::string utf8_to_cp1252(const char* s) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(s); *p;) {
-        unsigned c = *p;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++p;
-        } else if ((c & 0xE0) == 0xC0 && p[1]) {
-            unsigned code = ((c & 0x1F) << 6) | (p[1] & 0x3F);
-            out += code < 0x100 ? static_cast<char>(code) : '?';
-            p += 2;
-        } else {
-            out += '?';
-            ++p;
-            while ((*p & 0xC0) == 0x80)
-                ++p;
-        }
-    }
-    return out;
-}
-
-std::string cp1252_to_utf8(std::string_view s) {
-    std::string out;
-    for (unsigned char c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 Key map_key(SDL_Keycode k) {
     switch (k) {

@@ -75,24 +75,19 @@ Hit child_at(const WindowSystem& ws, WindowId parent, IntPoint p) {
 } // namespace
 
 void WindowSystem::input_key(Key key, char character, uint8_t modifiers) {
-    WindowId target = m_focus != no_window ? m_focus : m_active;
-    if (m_menu && exists(m_active)) target = m_active;
-    if (!exists(target) || key == Key::none) return;
-    post({target,
-          Msg::key_down,
-          static_cast<int32_t>(key),
-          static_cast<unsigned char>(character),
-          0,
-          {},
-          modifiers});
+    if (key == Key::none) return;
+    post_input({no_window,
+                Msg::key_down,
+                static_cast<int32_t>(key),
+                static_cast<unsigned char>(character),
+                0,
+                {},
+                modifiers});
 }
 
 void WindowSystem::input_text(std::string_view text) {
-    WindowId target = m_focus != no_window ? m_focus : m_active;
-    if (m_menu && exists(m_active)) target = m_active; // an open menu reads them as mnemonics
-    if (!exists(target)) return;
     for (char c : text)
-        post({target, Msg::character, static_cast<unsigned char>(c)});
+        post_input({no_window, Msg::character, static_cast<unsigned char>(c)});
 }
 
 void WindowSystem::route_mouse(WindowId target, Msg kind, IntPoint p, MouseButton button,

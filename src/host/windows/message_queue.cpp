@@ -17,14 +17,32 @@ bool WindowSystem::post(const Message& message) {
     if (!exists(message.window)) return false;
     // Pointer moves are merged, as a desktop merges them, so a busy program never falls behind.
     if (message.kind == Msg::mouse_move && !m_queue.empty()) {
-        Message& last = m_queue.back();
-        if (last.kind == Msg::mouse_move && last.window == message.window) {
-            last = message;
+        QueuedMessage& last = m_queue.back();
+        if (!last.to_focus && last.message.kind == Msg::mouse_move &&
+            last.message.window == message.window) {
+            last.message = message;
             return true;
         }
     }
-    m_queue.push_back(message);
+    m_queue.push_back({message});
     return true;
+}
+
+WindowId WindowSystem::keyboard_target() const {
+    if (m_menu && exists(m_active)) return m_active; // an open menu reads the keys
+    return m_focus != no_window ? m_focus : m_active;
+}
+
+void WindowSystem::post_input(const Message& message) {
+    if (exists(keyboard_target())) m_queue.push_back({message, true});
+}
+
+// The character of a key goes ahead of the keys typed after it, which are still queued.
+void WindowSystem::post_translated(const Message& message) {
+    if (!exists(message.window)) return;
+    auto first_input = std::find_if(m_queue.begin(), m_queue.end(),
+                                    [](const QueuedMessage& q) { return q.to_focus; });
+    m_queue.insert(first_input, {message});
 }
 
 intptr_t WindowSystem::send(const Message& message) {
@@ -89,8 +107,16 @@ bool WindowSystem::next_generated(Message& out, bool remove) {
 
 bool WindowSystem::peek(Message& out, bool remove) {
     pump_backend();
-    if (!m_queue.empty()) {
-        out = m_queue.front();
+    while (!m_queue.empty()) {
+        const QueuedMessage& front = m_queue.front();
+        out = front.message;
+        if (front.to_focus) {
+            out.window = keyboard_target();
+            if (!exists(out.window)) { // typed while no window can take keys
+                m_queue.pop_front();
+                continue;
+            }
+        }
         if (remove) m_queue.pop_front();
         return true;
     }
@@ -136,7 +162,7 @@ intptr_t WindowSystem::dispatch(const Message& message) {
         int code = key_to_code(static_cast<Key>(message.code), static_cast<char>(message.value),
                                message.modifiers);
         if (code >= 0)
-            post({message.window, Msg::character, code, 0, 0, {}, message.modifiers});
+            post_translated({message.window, Msg::character, code, 0, 0, {}, message.modifiers});
         else if (static_cast<Key>(message.code) == Key::f1)
             post({message.window, Msg::help});
     }

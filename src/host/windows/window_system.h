@@ -280,7 +280,17 @@ private:
         bool queued;
     };
 
+    // Keyboard input is queued for whichever window has the focus when it is taken, so that a
+    // key typed after Tab reaches the control that Tab moved the focus to.
+    struct QueuedMessage {
+        Message message;
+        bool to_focus = false; // keyboard input: message.window is found when it is taken
+    };
+
     void pump_backend();
+    WindowId keyboard_target() const;
+    void post_input(const Message& message);
+    void post_translated(const Message& message);
     bool next_generated(Message& out, bool remove);
     bool take_timer(Message& out, bool remove);
     bool take_paint(Message& out);
@@ -311,7 +321,7 @@ private:
     std::vector<Slot> m_slots;
     std::vector<uint16_t> m_generations; // of each slot, counting the windows it has held
     std::vector<WindowId> m_top_levels;  // z-order, topmost last
-    std::deque<Message> m_queue;
+    std::deque<QueuedMessage> m_queue;
     std::vector<Timer> m_timers;
     unsigned m_invalid_windows = 0; // windows with an update area
     bool m_quit_posted = false;

@@ -1,8 +1,10 @@
 #!/bin/sh
 # Dialog boxes on the SDL backend on a virtual X display: dialogs.qba, bound to the engine, shows
-# a message box (its default second button pressed with Space) and an input box (a name typed into
-# its field and Enter), each answered with real X keys (xdotool); the debug log must hold both
-# answers and the program must end with status 0. Exits 77 (skipped) without xvfb-run or xdotool.
+# a message box (Tab from its default first button to the second, then Space) and an input box (a
+# name typed into its field; Tab through both buttons back into the field, whose text it selects,
+# a second name typed over it; Shift+Tab back to the first button, Tab to the second, Space), each
+# answered with real X keys (xdotool); the debug log must hold both answers and the program must
+# end with status 0. Exits 77 (skipped) without xvfb-run or xdotool.
 # Usage: dialogs_sdl.sh QUILLET ENGINE WORKDIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,11 +24,13 @@ cd "$1" || exit 1
 QUILLET_BACKEND=sdl ./prog >stdout.txt 2>stderr.txt &
 pid=$!
 find_named_window Notice dialogs_sdl $pid
-focus_and_type space
+focus_and_type Tab space
 find_named_window Input dialogs_sdl $pid
 focus_and_type
 xdotool type --delay 50 "Zoe"
-xdotool key Return
+xdotool key --delay 100 Tab Tab Tab
+xdotool type --delay 50 "Ann"
+xdotool key --delay 100 shift+Tab shift+Tab Tab space
 # The program ends, or waits for a key in its window when it showed one.
 tries=0
 while kill -0 $pid 2>/dev/null && [ $tries -lt 50 ]; do sleep 0.2; tries=$((tries + 1)); done
@@ -40,7 +44,7 @@ SCRIPT
 display_run() { xvfb-run -a -s "-screen 0 1024x768x24" sh "$work/on_display.sh" "$work" "$here"; }
 display_run || exit 1
 expected='message box: result 2
-input box: result 1, field Zoe'
+input box: result 2, field Ann'
 got=$(grep -E '^(message|input) box' "$work/debug")
 [ "$got" = "$expected" ] || {
     echo "FAIL dialogs_sdl: the debug log holds"
