@@ -235,12 +235,13 @@ DialogBoxAnswer list_box(const DialogBoxRequest& r) {
 DialogBoxAnswer file_dialog_box(const DialogBoxRequest& r) {
     FileDialogRequest f;
     f.save = r.kind == dialog_kind::save_file;
-    f.multiple = r.options.multiple;
+    f.use_template = r.kind == dialog_kind::file_with_buttons;
+    // The dialog with the program's own buttons chooses one file: MULTIPLE does not apply.
+    f.multiple = r.options.multiple && !f.use_template;
     f.names_only = r.default_button != 0;
     f.title = r.title;
     f.extension = r.messages.empty() ? std::string() : r.messages.front();
     f.name = r.buttons.empty() ? std::string() : r.buttons.front();
-    f.use_template = r.kind == dialog_kind::file_with_buttons;
     if (f.use_template) {
         f.labels.assign(r.labels.begin(),
                         r.labels.begin() + static_cast<ptrdiff_t>(std::min<size_t>(

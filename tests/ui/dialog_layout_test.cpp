@@ -101,6 +101,21 @@ TEST(DialogLayoutMessageBox, ButtonRowsAndGivenEdges) {
     EXPECT_EQ(find(layout, button, 3).rect.left, 14 + 3 * 77);
 }
 
+TEST(DialogLayoutMessageBox, MessageLinesAlignAsJustified) {
+    DialogLayoutRequest r;
+    r.messages = {"one", "two"};
+    r.buttons = {"OK"};
+    const uint32_t want[] = {0, xvt_dlg_flag::centered, xvt_dlg_flag::right, 0};
+    for (int32_t justify = 0; justify <= 3; ++justify) {
+        r.message_justify = justify;
+        const DialogLayout layout = lay_out_dialog(r, measures());
+        EXPECT_EQ(find(layout, text, 0).flags, want[justify]) << "justify " << justify;
+        EXPECT_EQ(find(layout, text, 1).flags, want[justify]) << "justify " << justify;
+    }
+    r.button_justify = 3; // not centred, not right: the row starts at U2
+    EXPECT_EQ(find(lay_out_dialog(r, measures()), button, 0).rect.left, 14);
+}
+
 TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
     DialogMeasures m = measures();
     m.screen = {300, 200};
