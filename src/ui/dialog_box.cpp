@@ -262,7 +262,10 @@ DialogBoxAnswer font_box(const DialogBoxRequest& r) {
     DialogFont font;
     font.family = r.messages.size() > 0 ? r.messages[0] : std::string();
     font.size = 10;
-    if (r.messages.size() > 1) font.size = std::max(std::atoi(r.messages[1].c_str()), 1);
+    // A size text beyond what a number holds is held to the largest size, not overflowed.
+    if (r.messages.size() > 1)
+        font.size = static_cast<int32_t>(
+            std::clamp<long long>(std::strtoll(r.messages[1].c_str(), nullptr, 10), 1, INT32_MAX));
     if (!r.buttons.empty() && !r.buttons[0].empty()) font.style = font_style_of_words(r.buttons[0]);
     DialogBoxAnswer answer;
     answer.focus_field = r.focus_field;
