@@ -158,8 +158,11 @@ DialogLayout lay_out_dialog(const DialogLayoutRequest& r, const DialogMeasures& 
     // Fields beyond the 16-bit IDs cannot be told apart; no dialog has room for them anyway.
     const int32_t rows = std::min(field_rows, 1000);
     for (int32_t k = 0; k < rows; ++k) {
-        const int32_t row = static_cast<int32_t>(
-            std::min<int64_t>(below_lines + 2 * sh + int64_t{k} * eh, INT32_MAX / 2));
+        const int64_t row64 = below_lines + 2 * sh + int64_t{k} * eh;
+        // Rows that would run into the button row (a height held to the screen or given too
+        // small) are not made: they would cover the buttons.
+        if (row64 + eh > int64_t{h} - sh - bh) break;
+        const int32_t row = static_cast<int32_t>(row64);
         if (k < static_cast<int32_t>(r.labels.size()))
             layout.controls.push_back(
                 {static_cast<int32_t>(ControlType::static_text),

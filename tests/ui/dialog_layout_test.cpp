@@ -140,6 +140,27 @@ TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
     EXPECT_EQ(wrapped.line_count, 5000 * 82);
 }
 
+TEST(DialogLayoutMessageBox, FieldsNeverCoverTheButtons) {
+    DialogMeasures m = measures();
+    m.screen = {300, 200};
+    DialogLayoutRequest r;
+    r.buttons = {"OK"};
+    r.messages = {"Many fields"};
+    r.labels.assign(5000, "Label");
+    r.values.assign(5000, "value");
+    const DialogLayout layout = lay_out_dialog(r, m);
+    EXPECT_EQ(layout.client().height(), 190);
+    const int32_t button_top = find(layout, button, 0).rect.top;
+    EXPECT_EQ(button_top, 190 - 16 - 24);
+    // Rows from sh + 2 sh = 48 on, 22 apart, while they end above the button row at 150.
+    EXPECT_EQ(layout.field_count, 4);
+    for (const DialogControl& c : layout.controls) {
+        if (c.type == edit || (c.type == text && c.text == "Label")) {
+            EXPECT_LE(c.rect.bottom, button_top) << c.text;
+        }
+    }
+}
+
 TEST(DialogLayoutListBox, TheListSitsBetweenMessagesAndButtons) {
     DialogLayoutRequest r;
     r.shape = DialogShape::list;
