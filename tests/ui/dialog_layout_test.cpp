@@ -161,6 +161,40 @@ TEST(DialogLayoutMessageBox, FieldsNeverCoverTheButtons) {
     }
 }
 
+TEST(DialogLayoutListBox, TheListStaysInSightUnderEndlessMessages) {
+    DialogMeasures m = measures();
+    m.screen = {300, 200};
+    DialogLayoutRequest r;
+    r.shape = DialogShape::list;
+    r.buttons = {"OK"};
+    r.messages.assign(5000, "A line of the message");
+    const DialogLayout layout = lay_out_dialog(r, m);
+    EXPECT_EQ(layout.client().height(), 190);
+    const DialogControl& list = find(layout, static_cast<int32_t>(ControlType::list_box));
+    // Only the first line: the list takes what is left above the button row.
+    EXPECT_EQ(list.rect, (IntRect{14, 32, 276, 190 - 2 * 16 - 24}));
+    EXPECT_TRUE(has(layout, text, 0));
+    EXPECT_FALSE(has(layout, text, 1));
+}
+
+TEST(DialogLayoutMessageBox, LinesMakeRoomForTheFields) {
+    DialogMeasures m = measures();
+    m.screen = {1024, 400};
+    DialogLayoutRequest r;
+    r.buttons = {"OK"};
+    r.messages.assign(100, "A line of the message");
+    r.values = {"one", "two", "three"};
+    const DialogLayout layout = lay_out_dialog(r, m);
+    EXPECT_EQ(layout.client().height(), 390);
+    // Lines while they leave three fields and a blank line above the row gap: y + 16 + 3 x 22
+    // + 16 <= 390 - 32 - 24 holds for y up to 236, lines 1 to 14.
+    EXPECT_TRUE(has(layout, text, 13));
+    EXPECT_FALSE(has(layout, text, 14));
+    EXPECT_EQ(layout.field_count, 3);
+    EXPECT_EQ(find(layout, edit, 0).rect.top, 14 * 16 + 2 * 16);
+    EXPECT_LE(find(layout, edit, 2).rect.bottom, find(layout, button, 0).rect.top);
+}
+
 TEST(DialogLayoutListBox, TheListSitsBetweenMessagesAndButtons) {
     DialogLayoutRequest r;
     r.shape = DialogShape::list;
