@@ -235,12 +235,13 @@ DialogBoxAnswer list_box(const DialogBoxRequest& r) {
 DialogBoxAnswer file_dialog_box(const DialogBoxRequest& r) {
     FileDialogRequest f;
     f.save = r.kind == dialog_kind::save_file;
-    f.multiple = r.options.multiple;
+    f.use_template = r.kind == dialog_kind::file_with_buttons;
+    // The dialog with the program's own buttons chooses one file: MULTIPLE does not apply.
+    f.multiple = r.options.multiple && !f.use_template;
     f.names_only = r.default_button != 0;
     f.title = r.title;
     f.extension = r.messages.empty() ? std::string() : r.messages.front();
     f.name = r.buttons.empty() ? std::string() : r.buttons.front();
-    f.use_template = r.kind == dialog_kind::file_with_buttons;
     if (f.use_template) {
         f.labels.assign(r.labels.begin(),
                         r.labels.begin() + static_cast<ptrdiff_t>(std::min<size_t>(
@@ -261,7 +262,10 @@ DialogBoxAnswer font_box(const DialogBoxRequest& r) {
     DialogFont font;
     font.family = r.messages.size() > 0 ? r.messages[0] : std::string();
     font.size = 10;
-    if (r.messages.size() > 1) font.size = std::max(std::atoi(r.messages[1].c_str()), 1);
+    // A size text beyond what a number holds is held to the largest size, not overflowed.
+    if (r.messages.size() > 1)
+        font.size = static_cast<int32_t>(
+            std::clamp<long long>(std::strtoll(r.messages[1].c_str(), nullptr, 10), 1, INT32_MAX));
     if (!r.buttons.empty() && !r.buttons[0].empty()) font.style = font_style_of_words(r.buttons[0]);
     DialogBoxAnswer answer;
     answer.focus_field = r.focus_field;

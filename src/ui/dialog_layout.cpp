@@ -8,6 +8,8 @@ namespace quillet {
 namespace {
 
 constexpr int32_t list_rows = 10; // the list box's height in static text lines
+// Fields beyond the 16-bit IDs cannot be told apart; no dialog has room for them anyway.
+constexpr int32_t max_fields = 1000;
 
 bool is_blank(char c) {
     return c == ' ';
@@ -118,11 +120,18 @@ DialogLayout lay_out_dialog(const DialogLayoutRequest& r, const DialogMeasures& 
     layout.line_count = line_count;
     layout.controls.push_back({10, {left, top, left + w, top + h}, r.title, 0, 0});
 
+    // What goes between the message lines and the button row: the list, or the fields after a
+    // blank line.
+    int64_t below = 0;
+    if (r.shape == DialogShape::list) below = int64_t{list_rows} * sh;
+    if (fields) below = int64_t{std::min(field_rows, max_fields)} * eh + sh;
+    int32_t shown_lines = 0;
     for (int32_t i = 0; i < line_count; ++i) {
         const int64_t y = int64_t{sh} + int64_t{i} * sh;
-        // Lines that would run into the button row (a height held to the screen or given
-        // too small) are not made.
-        if (y + sh > int64_t{h} - 2 * sh - bh && i > 0) break;
+        // Lines that would leave no room for the list or the fields, or run into the button
+        // row (a height held to the screen or given too small), are not made; the first is.
+        if (y + sh + below > int64_t{h} - 2 * sh - bh && i > 0) break;
+        ++shown_lines;
         const int32_t y32 = static_cast<int32_t>(y);
         layout.controls.push_back({static_cast<int32_t>(ControlType::static_text),
                                    {u2, y32, w - u2, y32 + sh},
@@ -144,7 +153,7 @@ DialogLayout lay_out_dialog(const DialogLayoutRequest& r, const DialogMeasures& 
                                    b + 1 == r.default_button ? xvt_dlg_flag::default_button : 0u});
     }
 
-    const int64_t below_lines = int64_t{line_count} * sh;
+    const int64_t below_lines = int64_t{shown_lines} * sh;
     if (r.shape == DialogShape::list) {
         const int32_t list_top = static_cast<int32_t>(std::min<int64_t>(below_lines + sh, h));
         const int32_t list_bottom = std::max(h - 2 * sh - bh, list_top + sh);
@@ -155,11 +164,13 @@ DialogLayout lay_out_dialog(const DialogLayoutRequest& r, const DialogMeasures& 
                                    r.multiple ? xvt_dlg_flag::multiple : 0u});
         return layout;
     }
-    // Fields beyond the 16-bit IDs cannot be told apart; no dialog has room for them anyway.
-    const int32_t rows = std::min(field_rows, 1000);
+    const int32_t rows = std::min(field_rows, max_fields);
     for (int32_t k = 0; k < rows; ++k) {
-        const int32_t row = static_cast<int32_t>(
-            std::min<int64_t>(below_lines + 2 * sh + int64_t{k} * eh, INT32_MAX / 2));
+        const int64_t row64 = below_lines + 2 * sh + int64_t{k} * eh;
+        // Rows that would run into the button row (a height held to the screen or given too
+        // small) are not made: they would cover the buttons.
+        if (row64 + eh > int64_t{h} - sh - bh) break;
+        const int32_t row = static_cast<int32_t>(row64);
         if (k < static_cast<int32_t>(r.labels.size()))
             layout.controls.push_back(
                 {static_cast<int32_t>(ControlType::static_text),

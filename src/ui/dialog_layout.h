@@ -69,7 +69,8 @@ std::vector<std::string> wrap_message(std::string_view text, int32_t max_chars);
 
 // Lays out the dialog. The width and height come from the edges given or from the contents; an
 // automatic edge centres the dialog on the current window. An automatic height is kept within
-// the screen, and message lines that would start below the dialog's client area are left out.
+// the screen; message lines that would leave no room for the list or the fields, and fields that
+// would run into the button row, are left out.
 DialogLayout lay_out_dialog(const DialogLayoutRequest& request, const DialogMeasures& m);
 
 } // namespace quillet

@@ -11,7 +11,7 @@ namespace quillet {
 
 struct FileDialogRequest {
     bool save = false;       // else the open dialog
-    bool multiple = false;   // several files may be chosen
+    bool multiple = false;   // several files may be chosen (never with the template)
     bool names_only = false; // a confirmed choice gives names without their directory
     std::string title;       // empty: "Open" or "Save As"
     std::string extension;   // of the first filter; empty: all files

@@ -101,6 +101,21 @@ TEST(DialogLayoutMessageBox, ButtonRowsAndGivenEdges) {
     EXPECT_EQ(find(layout, button, 3).rect.left, 14 + 3 * 77);
 }
 
+TEST(DialogLayoutMessageBox, MessageLinesAlignAsJustified) {
+    DialogLayoutRequest r;
+    r.messages = {"one", "two"};
+    r.buttons = {"OK"};
+    const uint32_t want[] = {0, xvt_dlg_flag::centered, xvt_dlg_flag::right, 0};
+    for (int32_t justify = 0; justify <= 3; ++justify) {
+        r.message_justify = justify;
+        const DialogLayout layout = lay_out_dialog(r, measures());
+        EXPECT_EQ(find(layout, text, 0).flags, want[justify]) << "justify " << justify;
+        EXPECT_EQ(find(layout, text, 1).flags, want[justify]) << "justify " << justify;
+    }
+    r.button_justify = 3; // not centred, not right: the row starts at U2
+    EXPECT_EQ(find(lay_out_dialog(r, measures()), button, 0).rect.left, 14);
+}
+
 TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
     DialogMeasures m = measures();
     m.screen = {300, 200};
@@ -123,6 +138,61 @@ TEST(DialogLayoutMessageBox, StaysOnTheScreenWithTextsFarLongerThanIt) {
     r.wrap = true; // wrapped at (W - 2 U2) / u = 37 characters
     const DialogLayout wrapped = lay_out_dialog(r, m);
     EXPECT_EQ(wrapped.line_count, 5000 * 82);
+}
+
+TEST(DialogLayoutMessageBox, FieldsNeverCoverTheButtons) {
+    DialogMeasures m = measures();
+    m.screen = {300, 200};
+    DialogLayoutRequest r;
+    r.buttons = {"OK"};
+    r.messages = {"Many fields"};
+    r.labels.assign(5000, "Label");
+    r.values.assign(5000, "value");
+    const DialogLayout layout = lay_out_dialog(r, m);
+    EXPECT_EQ(layout.client().height(), 190);
+    const int32_t button_top = find(layout, button, 0).rect.top;
+    EXPECT_EQ(button_top, 190 - 16 - 24);
+    // Rows from sh + 2 sh = 48 on, 22 apart, while they end above the button row at 150.
+    EXPECT_EQ(layout.field_count, 4);
+    for (const DialogControl& c : layout.controls) {
+        if (c.type == edit || (c.type == text && c.text == "Label")) {
+            EXPECT_LE(c.rect.bottom, button_top) << c.text;
+        }
+    }
+}
+
+TEST(DialogLayoutListBox, TheListStaysInSightUnderEndlessMessages) {
+    DialogMeasures m = measures();
+    m.screen = {300, 200};
+    DialogLayoutRequest r;
+    r.shape = DialogShape::list;
+    r.buttons = {"OK"};
+    r.messages.assign(5000, "A line of the message");
+    const DialogLayout layout = lay_out_dialog(r, m);
+    EXPECT_EQ(layout.client().height(), 190);
+    const DialogControl& list = find(layout, static_cast<int32_t>(ControlType::list_box));
+    // Only the first line: the list takes what is left above the button row.
+    EXPECT_EQ(list.rect, (IntRect{14, 32, 276, 190 - 2 * 16 - 24}));
+    EXPECT_TRUE(has(layout, text, 0));
+    EXPECT_FALSE(has(layout, text, 1));
+}
+
+TEST(DialogLayoutMessageBox, LinesMakeRoomForTheFields) {
+    DialogMeasures m = measures();
+    m.screen = {1024, 400};
+    DialogLayoutRequest r;
+    r.buttons = {"OK"};
+    r.messages.assign(100, "A line of the message");
+    r.values = {"one", "two", "three"};
+    const DialogLayout layout = lay_out_dialog(r, m);
+    EXPECT_EQ(layout.client().height(), 390);
+    // Lines while they leave three fields and a blank line above the row gap: y + 16 + 3 x 22
+    // + 16 <= 390 - 32 - 24 holds for y up to 236, lines 1 to 14.
+    EXPECT_TRUE(has(layout, text, 13));
+    EXPECT_FALSE(has(layout, text, 14));
+    EXPECT_EQ(layout.field_count, 3);
+    EXPECT_EQ(find(layout, edit, 0).rect.top, 14 * 16 + 2 * 16);
+    EXPECT_LE(find(layout, edit, 2).rect.bottom, find(layout, button, 0).rect.top);
 }
 
 TEST(DialogLayoutListBox, TheListSitsBetweenMessagesAndButtons) {
