@@ -31,9 +31,15 @@ void bcode_bif(uint32_t n) {
 }
 
 bool has_bcode_bif(uint32_t n) {
-    if (program.bif_overrides == 0 || n >= bif_count) return false;
+    return bcode_bif_routine(n).has_value();
+}
+
+std::optional<BcodeRoutine> bcode_bif_routine(uint32_t n) {
+    if (program.bif_overrides == 0 || n >= bif_count) return std::nullopt;
     Addr entry = program.bif_overrides + 4 * n;
-    return load_u16(entry) != 0 && load_u16(entry + 2) < program.modules.size();
+    uint32_t offset = load_u16(entry), m = load_u16(entry + 2);
+    if (offset == 0 || m >= program.modules.size()) return std::nullopt;
+    return BcodeRoutine{program.modules[m].base + offset, m};
 }
 
 } // namespace quillet

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "bcode/bifs.h"
+#include "values/arena.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace quillet {
 
@@ -32,6 +34,13 @@ void bcode_bif(uint32_t n);
 
 // Whether the image's override table names a routine for bif n (so that bcode_bif(n) enters it).
 bool has_bcode_bif(uint32_t n);
+
+// The routine that the image's override table names for bif n: its entry descriptor and module.
+struct BcodeRoutine {
+    Addr entry;
+    uint32_t module;
+};
+std::optional<BcodeRoutine> bcode_bif_routine(uint32_t n);
 
 inline void call_bif(uint32_t n) {
     if (BifHandler h = bif_table.native[n])

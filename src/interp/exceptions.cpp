@@ -96,6 +96,19 @@ bool unwind_to_handler(RaiseRequest q) {
     if (!q.continuing) record_trace(r.line, r);
     Addr message = q.message ? q.message : empty_string;
     str_retain(message);
+    FoundHandler found{.frame = g, .reader = r, .request = q, .line = line, .message = message};
+    // A nested routine run never unwinds the frames it interrupted: its starter does, after it.
+    if (vm.nested_floor && g >= vm.nested_floor) throw NestedRunEscape{found};
+    resume_at_handler(found);
+    return true;
+}
+
+void resume_at_handler(const FoundHandler& found) {
+    Addr g = found.frame;
+    LineTableReader r = found.reader;
+    const RaiseRequest& q = found.request;
+    int32_t line = found.line;
+    Addr message = found.message;
     while (vm.fp() != g) {
         if (!vm.fp()) fatal_stop("stack frame error");
         leave_routine();
@@ -119,7 +132,6 @@ bool unwind_to_handler(RaiseRequest q) {
     exceptions.last_code = q.code;
     str_release(message);
     frame_watch_check();
-    return true;
 }
 
 void raise_exception(const RaiseRequest& request) {

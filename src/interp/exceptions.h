@@ -7,6 +7,7 @@
 // loop catches to continue at the handler's pc.
 #pragma once
 
+#include "interp/line_table.h"
 #include "values/arena.h"
 
 #include <cstdint>
@@ -25,9 +26,29 @@ struct RaiseRequest {
     bool soft = false;
 };
 
+// A handler found for a raise, before the frames above it are left.
+struct FoundHandler {
+    Addr frame = 0;         // the handling frame
+    LineTableReader reader; // its line table, read to the raising statement
+    RaiseRequest request;
+    int32_t line = 0; // the line that the handler's information gives
+    Addr message = 0; // the message record, retained for the unwinding
+};
+
+// Thrown instead of unwinding when the handling frame lies outside the nested routine run that is
+// active (its floor frame or one of the frames under it): the nested run ends, and the one who
+// started it finishes the unwinding with resume_at_handler once the nested run is taken down.
+struct NestedRunEscape {
+    FoundHandler handler;
+};
+
 // Finds the handling frame, unwinds to it and sets pc to its handler. Returns false only for a
 // soft raise that no numbered frame handles; stops the process when no frame handles at all.
 bool unwind_to_handler(RaiseRequest request);
+
+// The second half of unwind_to_handler: leaves the frames above the handling frame, sets pc to its
+// handler and gives the frame the exception's information.
+void resume_at_handler(const FoundHandler& found);
 
 // unwind_to_handler, then leave the current bif or op through ResumeAtHandler.
 [[noreturn]] void raise_exception(const RaiseRequest& request);

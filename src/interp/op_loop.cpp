@@ -367,7 +367,7 @@ op_done_at_pc: // an op that is not linked to its successor ended; pc is where t
     if (--countdown == 0) goto check_point;
 dispatch_at_pc:
     if (kind == LoopKind::nested) {
-        if (vm.stop_flag) {
+        if (vm.stop_flag || (vm.nested_floor && vm.fp() >= vm.nested_floor)) {
             SAVE_STATE();
             return;
         }

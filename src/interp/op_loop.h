@@ -9,7 +9,8 @@ namespace quillet {
 // The main loop; never returns (the program ends through program end or a fatal stop).
 [[noreturn]] void run_ops();
 
-// Runs ops until the stop flag is set.
+// Runs ops until the stop flag is set, or until a nested routine run's routine has returned to
+// its floor frame (vm.nested_floor).
 void run_ops_until_stopped();
 
 // Runs ops until the op counter is a multiple of 3200, without pumping host messages.

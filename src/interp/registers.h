@@ -69,6 +69,9 @@ struct Registers {
     int32_t pump_suppression = 0;
     int32_t pump_enabled = 1;
     int32_t stop_flag = 1; // 0 while a nested op loop runs
+    // The frame that a nested routine run (nested_run.h) returns to: the nested loop ends once
+    // the frame pointer is back there. 0 while no such run is active.
+    Addr nested_floor = 0;
     int32_t busy_mark = 0;
     int32_t in_slice = 0;
 

@@ -29,15 +29,18 @@ bool wait_on_timer(XvtWindow window, int32_t ms) {
 
 void timed_wait(int64_t ms) {
     if (ms <= 0) return;
-    int32_t saved_busy = vm.busy_mark;
-    vm.busy_mark = 1;
+    // Kept by a scope: a raise of a routine run from a window event may leave through the wait.
+    struct BusyMark {
+        int32_t saved = vm.busy_mark;
+        BusyMark() { vm.busy_mark = 1; }
+        ~BusyMark() { vm.busy_mark = saved; }
+    } busy;
     while (ms > 0) {
         int32_t chunk = static_cast<int32_t>(std::min<int64_t>(ms, INT32_MAX));
         XvtWindow window = timer_window();
         if (window == no_xvt_window || !wait_on_timer(window, chunk)) xvt_timed_wait(chunk);
         ms -= chunk;
     }
-    vm.busy_mark = saved_busy;
 }
 
 } // namespace quillet

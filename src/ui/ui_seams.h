@@ -57,8 +57,9 @@ struct UiSeams {
     void (*load_palette)(int n) = nullptr;
     // Drops the menu tree of window n on destroy. Empty: nothing to drop.
     void (*drop_menus)(int n) = nullptr;
-    // Window n's size event while a program runs and the window has channels: the program's
-    // resize handler (bif 445 through a nested run). Empty: nothing runs.
+    // Window n's size event while a program runs and the window has channels: the library's
+    // routine for the window (B-code bif 445) runs to its return with n current and the pump off,
+    // in a nested run. Empty: nothing runs.
     void (*channel_resize)(int n) = nullptr;
 };
 

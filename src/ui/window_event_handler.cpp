@@ -4,7 +4,6 @@
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
-#include "ui/switch_stack.h"
 #include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
@@ -81,15 +80,8 @@ void on_size(int n, XvtWindow native, WindowRecord& record, const XvtEvent& even
     record.resized = true;
     queue(n, event);
     xp_dwin_invalidate_rect(native, nullptr);
-    if (vm.fp() != 0 && !record.channels.empty() && ui_seams.channel_resize) {
-        push_switch(vm.pump_enabled);
-        vm.pump_enabled = 0;
-        window_table.saved_current = window_table.current;
-        window_table.current = n;
+    if (vm.fp() != 0 && !record.channels.empty() && ui_seams.channel_resize)
         ui_seams.channel_resize(n);
-        window_table.current = window_table.saved_current;
-        vm.pump_enabled = pop_switch();
-    }
 }
 
 void on_update(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {

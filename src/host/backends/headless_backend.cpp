@@ -71,7 +71,16 @@ bool HeadlessBackend::run_next() {
     if (script_done()) return false;
     const ScriptCommand& c = m_options.script.commands[m_next];
     m_running = true;
-    bool done = run(c);
+    bool done = false;
+    try {
+        done = run(c);
+    } catch (...) {
+        // A window procedure left with an exception while the command's messages were
+        // delivered: the command was carried out, and the script goes on after it.
+        m_running = false;
+        ++m_next;
+        throw;
+    }
     m_running = false;
     if (done) ++m_next;
     return done;

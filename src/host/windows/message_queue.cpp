@@ -256,6 +256,20 @@ int WindowSystem::run_modal(WindowId id) {
             t->enabled = false;
             disabled.push_back(top);
         }
+    // The windows come back however the loop ends: a window procedure may leave it with an
+    // exception.
+    struct Restore {
+        WindowSystem& ws;
+        WindowId id, owner;
+        const std::vector<WindowId>& disabled;
+        ~Restore() {
+            if (WindowRecord* w = ws.record(id)) w->modal_running = false;
+            for (WindowId top : disabled)
+                if (WindowRecord* t = ws.record(top)) t->enabled = true;
+            --ws.m_modal_depth;
+            if (ws.exists(owner)) ws.activate(owner);
+        }
+    } restore{*this, id, owner, disabled};
     show_window(id, true);
     activate(id);
     Message m;
@@ -266,16 +280,8 @@ int WindowSystem::run_modal(WindowId id) {
         }
         dispatch(m);
     }
-    int result = -1;
-    if ((w = record(id))) {
-        result = w->modal_result;
-        w->modal_running = false;
-    }
-    for (WindowId top : disabled)
-        if (WindowRecord* t = record(top)) t->enabled = true;
-    --m_modal_depth;
-    if (exists(owner)) activate(owner);
-    return result;
+    w = record(id);
+    return w ? w->modal_result : -1;
 }
 
 bool WindowSystem::end_modal(WindowId id, int result) {

@@ -24,4 +24,11 @@ void enter_requested_routine(const ObjectRequest& request);
 // Window method 99: the end of such a routine.
 void finish_window_routine();
 
+// B-code bif 445 for window n after the user resized it, from inside the window's size event:
+// the routine runs to its return in a nested run (interp/nested_run.h) with the pump off and n
+// current, and the interrupted computation goes on afterwards with the pump, the current window
+// and the saved one as they were, whether or not the routine ended with method 99. Nothing runs
+// when no program frame is active or the image has no routine for 445.
+void run_resize_routine(int n);
+
 } // namespace quillet
