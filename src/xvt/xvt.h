@@ -440,7 +440,8 @@ int32_t xp_font_get_family(XvtFont font, std::span<char> buffer);
 void xp_font_map(XvtFont font, XvtWindow window);
 // Maps the font for the window when it is not mapped for it, and makes it the window's font.
 void xp_dwin_set_font(XvtWindow window, XvtFont font);
-// The host's font families, sorted, each once.
+// The font families the window can draw with, sorted, each once: the host's families, and for a
+// print window only those of scalable (outline) fonts.
 std::vector<std::string> xp_fmap_get_families(XvtWindow window);
 
 // ---- Palettes (palettes.cpp) -------------------------------------------------------------------
