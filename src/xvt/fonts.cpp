@@ -161,8 +161,12 @@ void xp_dwin_set_font(XvtWindow window, XvtFont font) {
 }
 
 std::vector<std::string> xp_fmap_get_families(XvtWindow window) {
-    if (!drawing_window(window, "xp_fmap_get_families")) return {};
-    return installed_font_families();
+    const LayerWindow* w = drawing_window(window, "xp_fmap_get_families");
+    if (!w) return {};
+    // A page is drawn at the printer's resolution and its document is made through cairo: only
+    // fonts drawn from outlines scale to it and can be embedded.
+    return installed_font_families(
+        w->type == static_cast<int32_t>(WindowType::print) ? FontKinds::scalable : FontKinds::all);
 }
 
 } // namespace quillet

@@ -449,6 +449,11 @@ void xp_tx_resume(XvtTextEdit tx) {
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event) {
     std::shared_ptr<TextEditor> t = text_editor(window);
     if (!t) return;
+    // A disabled object takes no keys or clicks, even when its parent passes them on.
+    const bool input = event.kind() == EventKind::character ||
+                       event.kind() == EventKind::mouse_down ||
+                       event.kind() == EventKind::mouse_double;
+    if (input && !app.windows->is_enabled(t->host)) return;
     switch (event.kind()) {
     case EventKind::character:
         if (apply_key(*t, event.words[1] & 0xFFFF, event.words[2] != 0)) {

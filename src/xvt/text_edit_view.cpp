@@ -1,6 +1,7 @@
 // The view of a text-edit object: its font and layout, the visible lines and their scrolling,
 // painting (lines, selection, border) and the caret.
 #include "host/raster/raster_error.h"
+#include "host/windows/ui_style.h"
 #include "xvt/text_edit.h"
 
 #include <algorithm>
@@ -99,7 +100,12 @@ void repaint(TextEditor& tx) {
     Surface* surface = app.windows->surface(tx.host);
     if (!surface) return;
     DeviceContext dc(*surface);
-    dc.fill_rect(surface->rect(), Brush::solid(tx.background));
+    // A disabled object looks as disabled controls do: grey text on the face colour, and no
+    // selection.
+    const bool enabled = app.windows->is_enabled(tx.host);
+    const Color background = enabled ? tx.background : host::ui::face;
+    const Color text_color = enabled ? tx.text_color : host::ui::gray_text;
+    dc.fill_rect(surface->rect(), Brush::solid(background));
     if (tx.has(xvt_tx_attr::border)) {
         dc.state().pen = Pen{};
         dc.state().pen.color = tx.third;
@@ -120,8 +126,9 @@ void repaint(TextEditor& tx) {
         const TextPlace line_start = m.from_lines(at);
         const int32_t top = area.top + row * tx.line_height;
         const int32_t left = area.left - tx.horizontal;
-        dc.state().text_color = tx.text_color;
+        dc.state().text_color = text_color;
         dc.draw_text({left, top}, text, TextAlign::top);
+        if (!enabled) continue;
         // The selected part of the line is drawn again inverted: background on text colour.
         const int32_t line_end = line_start.offset + static_cast<int32_t>(text.size());
         auto clip_to_line = [&](TextPlace p) {

@@ -2,6 +2,7 @@
 // focus and pointer capture of the layer's windows and controls, over their host windows.
 #include "host/windows/frame.h"
 #include "xvt/layer_state.h"
+#include "xvt/text_edit.h"
 
 #include <algorithm>
 #include <cstring>
@@ -105,8 +106,11 @@ void xp_vobj_set_visible(XvtWindow window, bool visible) {
 }
 
 void xp_vobj_set_enabled(XvtWindow window, bool enabled) {
-    if (LayerWindow* record = vobj(window, "xp_vobj_set_enabled"))
-        app.windows->enable_window(record->host, enabled);
+    LayerWindow* record = vobj(window, "xp_vobj_set_enabled");
+    if (!record) return;
+    app.windows->enable_window(record->host, enabled);
+    // The layer draws its text edits itself, in the look of their state.
+    if (record->text_edit) repaint(*record->text_edit);
 }
 
 void xp_vobj_move(XvtWindow window, const IntRect& client) {

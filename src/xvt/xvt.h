@@ -441,7 +441,8 @@ int32_t xp_font_get_family(XvtFont font, std::span<char> buffer);
 void xp_font_map(XvtFont font, XvtWindow window);
 // Maps the font for the window when it is not mapped for it, and makes it the window's font.
 void xp_dwin_set_font(XvtWindow window, XvtFont font);
-// The host's font families, sorted, each once.
+// The font families the window can draw with, sorted, each once: the host's families, and for a
+// print window only those of scalable (outline) fonts.
 std::vector<std::string> xp_fmap_get_families(XvtWindow window);
 
 // ---- Palettes (palettes.cpp) -------------------------------------------------------------------
@@ -728,7 +729,8 @@ void xp_tx_suspend(XvtTextEdit tx);
 void xp_tx_resume(XvtTextEdit tx);
 // Character events (kind 10) by the key table, focus events (kind 2), and the left button's
 // down (caret to the point, shift extends the selection), double click (selects the word) and
-// up; other events and windows that are no text edits are ignored.
+// up; other events and windows that are no text edits are ignored, and so are the keys and
+// clicks of a disabled object.
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event);
 
 // What a character code does in a text edit (the key table).
@@ -895,6 +897,8 @@ void xp_vobj_get_outer_rect(XvtWindow window, IntRect& rect);
 int32_t xp_vobj_get_title(XvtWindow window, std::span<char> buffer);
 void xp_vobj_set_title(XvtWindow window, std::string_view title);
 void xp_vobj_set_visible(XvtWindow window, bool visible);
+// A disabled window or control takes no keys, clicks or focus and is drawn disabled (a text
+// edit: grey text on the face colour).
 void xp_vobj_set_enabled(XvtWindow window, bool enabled);
 // Moves and sizes the window so that its client area is the rectangle (in the parent's client
 // coordinates, or on the screen); a control's rectangle is its outer one.

@@ -3,6 +3,7 @@
 // printer through a stand-in `lp`, and the print-setup dialog.
 #include "xvt_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -142,6 +143,61 @@ TEST_F(Printing, FontsMapAtThePrintersResolution) {
     const int32_t on_screen = xp_dwin_get_text_width(window, "MMMMMMMMMM", -1);
     EXPECT_NEAR(on_paper, on_screen * 300 / 96, on_paper / 20);
     xp_print_close_win(page);
+}
+
+// A bitmap font of one glyph, in BDF, beside the system's fonts in a fontconfig configuration of
+// the test's own (the system's may leave bitmap fonts out).
+class PrinterFonts : public Printing {
+protected:
+    static constexpr const char* bitmap_family = "Quillet Bitmap Test";
+    void SetUp() override {
+        fonts = fs::temp_directory_path() / ("quillet-printer-fonts-" + std::to_string(getpid()));
+        fs::remove_all(fonts);
+        fs::create_directories(fonts);
+        std::ofstream(fonts / "bitmap.bdf")
+            << "STARTFONT 2.1\n"
+               "FONT -quillet-QuilletBitmapTest-medium-r-normal--10-100-75-75-c-60-iso8859-1\n"
+               "SIZE 10 75 75\nFONTBOUNDINGBOX 6 10 0 -2\nSTARTPROPERTIES 3\n"
+               "FAMILY_NAME \""
+            << bitmap_family
+            << "\"\nFONT_ASCENT 8\nFONT_DESCENT 2\nENDPROPERTIES\nCHARS 1\nSTARTCHAR A\n"
+               "ENCODING 65\nSWIDTH 600 0\nDWIDTH 6 0\nBBX 6 10 0 -2\nBITMAP\n"
+               "00\n30\n48\n84\n84\nFC\n84\n84\n00\n00\nENDCHAR\nENDFONT\n";
+        std::ofstream(fonts / "fonts.conf")
+            << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+               "<fontconfig><dir>/usr/share/fonts</dir><dir>"
+            << fonts.string() << "</dir><cachedir>" << (fonts / "cache").string()
+            << "</cachedir></fontconfig>\n";
+        // fontconfig reads its configuration when its first user starts it.
+        setenv("FONTCONFIG_FILE", (fonts / "fonts.conf").c_str(), 1);
+        Printing::SetUp();
+    }
+    void TearDown() override {
+        Printing::TearDown();
+        unsetenv("FONTCONFIG_FILE");
+        fs::remove_all(fonts);
+    }
+    fs::path fonts;
+};
+
+TEST_F(PrinterFonts, APrintWindowListsOnlyTheScalableFamilies) {
+    auto has = [](const std::vector<std::string>& list, std::string_view family) {
+        return std::find(list.begin(), list.end(), family) != list.end();
+    };
+    XvtWindow window = open("Screen");
+    const std::vector<std::string> screen = xp_fmap_get_families(window);
+    ASSERT_TRUE(has(screen, bitmap_family)); // the screen draws with every installed font
+    XvtWindow page = xp_print_create_win(nullptr, "Families");
+    ASSERT_NE(page, no_xvt_window);
+    const std::vector<std::string> printer = xp_fmap_get_families(page);
+    EXPECT_FALSE(has(printer, bitmap_family));
+    EXPECT_TRUE(has(printer, "Liberation Sans"));
+    EXPECT_TRUE(std::is_sorted(printer.begin(), printer.end()));
+    for (const std::string& family : printer)
+        EXPECT_TRUE(has(screen, family)) << family;
+    EXPECT_EQ(printer.size() + 1, screen.size());
+    xp_print_close_win(page);
+    EXPECT_TRUE(hooked_errors.empty());
 }
 
 TEST_F(Printing, CancellingAbortsTheDocumentAtTheNextPage) {

@@ -5,6 +5,8 @@
 #include "xvt/text_edit_model.h"
 #include "xvt_test_support.h"
 
+#include <set>
+
 namespace quillet {
 namespace {
 
@@ -489,6 +491,43 @@ TEST_F(TextEdits, ColoursSelectionAndBorderAsDrawn) {
     EXPECT_EQ(p.pixel(159, 30), 0xC00000u);
     EXPECT_EQ(p.pixel(150, 50), 0xFFFFE0u); // the background
     EXPECT_TRUE(test::matches_golden(p, "xvt_text_edit"));
+}
+
+TEST_F(TextEdits, DisabledObjectsTakeNoInputAndAreDrawnGrey) {
+    open_window("click 50 30\ntype ab\n");
+    XvtTextEdit tx = create({10, 10, 170, 70}, 0);
+    xp_tx_set_colors(tx, 0x000080, 0xFFFFE0, 0);
+    xp_tx_add_par(tx, 0, "Some text");
+    xp_tx_set_sel(tx, {{0, 0, 0}, {0, 0, 4}});
+    xp_tx_set_active(tx);
+    xp_vobj_set_enabled(tx, false);
+    EXPECT_NE(ws().focus(), xvt_host_window(tx)); // the focus left it
+    drain();
+    EXPECT_EQ(paragraphs(tx), (Lines{"Some text"}));
+    EXPECT_EQ(xp_tx_get_sel(tx), (TxSelection{{0, 0, 0}, {0, 0, 4}}));
+    EXPECT_NE(ws().focus(), xvt_host_window(tx));
+    // Keys that the parent passes on are refused too.
+    XvtEvent key;
+    key.words = {10, 'x', 0, 0};
+    xp_tx_process_event(tx, key);
+    EXPECT_EQ(paragraphs(tx), (Lines{"Some text"}));
+
+    // Grey text on the face colour, whatever its own colours, and no selection.
+    std::set<uint32_t> colours;
+    const Surface& p = picture(tx);
+    for (int32_t y = 0; y < 60; ++y)
+        for (int32_t x = 0; x < 160; ++x)
+            colours.insert(p.pixel(x, y));
+    EXPECT_EQ(colours, (std::set<uint32_t>{0xC0C0C0, 0x808080}));
+
+    // Enabled again, it takes keys and has its colours back.
+    xp_vobj_set_enabled(tx, true);
+    EXPECT_EQ(p.pixel(150, 50), 0xFFFFE0u);
+    xp_tx_set_active(tx);
+    EXPECT_EQ(ws().focus(), xvt_host_window(tx));
+    xp_tx_process_event(tx, key);
+    EXPECT_EQ(paragraphs(tx), (Lines{"x text"}));
+    EXPECT_TRUE(hooked_errors.empty());
 }
 
 TEST_F(TextEdits, ErrorsNameTheOperation) {

@@ -255,10 +255,11 @@ FontLibrary::FontLibrary() : m_impl(std::make_unique<Impl>()) {}
 
 FontLibrary::~FontLibrary() = default;
 
-std::vector<std::string> installed_font_families() {
+std::vector<std::string> installed_font_families(FontKinds kinds) {
     const FontconfigUse fontconfig;
     if (!fontconfig.started()) return {};
     PatternPtr pattern(FcPatternCreate());
+    if (kinds == FontKinds::scalable) FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
     std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> fields(
         FcObjectSetBuild(FC_FAMILY, nullptr), FcObjectSetDestroy);
     std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> set(

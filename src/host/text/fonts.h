@@ -65,8 +65,12 @@ private:
     mutable std::array<std::optional<Glyph>, 256> m_glyphs;
 };
 
-// The families of the installed fonts, sorted, each once.
-std::vector<std::string> installed_font_families();
+// Which installed fonts a family list holds: all of them, or only those drawn from outlines at
+// any size (bitmap fonts exist only at the sizes they were made for).
+enum class FontKinds : uint8_t { all, scalable };
+
+// The families of the installed fonts of those kinds, sorted, each once.
+std::vector<std::string> installed_font_families(FontKinds kinds = FontKinds::all);
 
 // The process's fonts: one FreeType library and the fonts opened so far, shared by request.
 class FontLibrary {

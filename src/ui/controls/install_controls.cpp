@@ -40,6 +40,13 @@ void free_control(ObjectEntry& entry) {
         free_native_control(entry);
 }
 
+void set_sensitive(ObjectEntry& entry, bool sensitive) {
+    if (is_text_edit(entry))
+        set_text_edit_sensitive(entry, sensitive);
+    else
+        set_native_sensitive(entry, sensitive);
+}
+
 void move_control(ObjectEntry& entry, const IntRect& old) {
     if (is_text_edit(entry))
         move_text_edit(entry);
@@ -96,7 +103,7 @@ void drop_menus(int n) {
 void install_controls() {
     object_hooks.control_set = set_control_attribute;
     object_hooks.control_get = get_control_attribute;
-    object_hooks.control_set_sensitive = set_native_sensitive;
+    object_hooks.control_set_sensitive = set_sensitive;
     object_hooks.control_show = show_control;
     object_hooks.control_hide = hide_control;
     object_hooks.control_free = free_control;

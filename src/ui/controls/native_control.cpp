@@ -146,7 +146,6 @@ void move_native_control(ObjectEntry& entry, const IntRect&) {
 
 void set_native_sensitive(ObjectEntry& entry, bool sensitive) {
     int32_t kind = entry.control.kind;
-    if (kind == control_kind::text_edit) return;
     if (!control_kind::is_native(kind)) raise_error(object_error::unknown_control_kind);
     if (XvtWindow native = native_control(entry); native != no_xvt_window)
         xp_vobj_set_enabled(native, sensitive);

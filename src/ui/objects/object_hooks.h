@@ -18,8 +18,8 @@ struct ObjectHooks {
     void (*control_set)(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) = nullptr;
     // GET of a control attribute numbered 12 or more, appending its results. Empty: -11223.
     void (*control_get)(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) = nullptr;
-    // Attribute "sensitive" of a control: enables or disables its native control (text edits:
-    // their edit flag); may raise -11257 for a kind without it. Empty: only the object flag.
+    // Attribute "sensitive" of a control: enables or disables its native control or text edit;
+    // may raise -11257 for a kind without one. Empty: only the object flag.
     void (*control_set_sensitive)(ObjectEntry& entry, bool sensitive) = nullptr;
     // SHOW: makes the native control at the first SHOW, or shows it again. Empty: the control is
     // listed in its window but nothing appears.

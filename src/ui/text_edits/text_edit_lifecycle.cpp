@@ -56,6 +56,7 @@ void make_text_edit(ObjectEntry& entry, TextEditState& s, const WindowRecord& wi
     s.handle = tx;
     s.inactive = false;
     xp_tx_suspend(tx);
+    if (!(entry.flags & object_flag::sensitive)) xp_vobj_set_enabled(tx, false);
     xp_tx_set_data(tx, entry.id - first_object);
     for (const std::string& paragraph : split_paragraphs(s.pending_text))
         xp_tx_add_par(tx, -1, paragraph);
@@ -165,13 +166,21 @@ ObjectEntry* active_text_edit() {
 
 void activate_text_edit(ObjectEntry& entry, TextEditState& s) {
     XvtTextEdit tx = made_text_edit(s);
-    if (tx == no_xvt_window) return;
+    if (tx == no_xvt_window || !(entry.flags & object_flag::sensitive)) return;
     if (ObjectEntry* previous = active_text_edit(); previous && previous != &entry)
         forget_activity(*previous, *text_edit_state(*previous));
     text_edit_engine.active_id = entry.id;
     s.flags |= edit_flag::focus;
     resume_text_edit(s);
     xp_tx_set_active(tx);
+}
+
+void set_text_edit_sensitive(ObjectEntry& entry, bool sensitive) {
+    TextEditState* s = text_edit_state(entry);
+    if (!s) return;
+    if (!sensitive) forget_activity(entry, *s);
+    if (XvtTextEdit tx = made_text_edit(*s); tx != no_xvt_window)
+        xp_vobj_set_enabled(tx, sensitive);
 }
 
 void suspend_text_edit(TextEditState& s) {
@@ -187,6 +196,18 @@ void resume_text_edit(TextEditState& s) {
     TextEditChange change;
     xp_tx_resume(tx);
     s.inactive = false;
+}
+
+void scroll_text_edit(TextEditState& s, int32_t lines, int32_t pixels) {
+    XvtTextEdit tx = made_text_edit(s);
+    if (tx == no_xvt_window || (lines == 0 && pixels == 0)) return;
+    TextEditChange change;
+    if (s.inactive) xp_tx_resume(tx);
+    xp_tx_suspend(tx);
+    if (lines != 0) xp_tx_scroll_vert(tx, lines);
+    if (pixels != 0) xp_tx_scroll_hor(tx, pixels);
+    xp_tx_resume(tx);
+    if (s.inactive) xp_tx_suspend(tx);
 }
 
 SuspendedForChange::SuspendedForChange(TextEditState& s)

@@ -24,12 +24,21 @@ void set_text_edit_margin(ObjectEntry& entry, TextEditState& s);
 
 // The active text edit (made, of a window in use), or nullptr.
 ObjectEntry* active_text_edit();
-// Makes the text edit the active one with the keyboard focus, resuming it when it was inactive.
+// Makes the text edit the active one with the keyboard focus, resuming it when it was inactive;
+// an insensitive one stays as it is.
 void activate_text_edit(ObjectEntry& entry, TextEditState& s);
+
+// "sensitive": an insensitive text edit is drawn disabled and takes no keys, clicks or focus
+// (it stops being the active one); made later, it is made so.
+void set_text_edit_sensitive(ObjectEntry& entry, bool sensitive);
 
 // Suspends or resumes a made text edit, keeping the inactive flag.
 void suspend_text_edit(TextEditState& s);
 void resume_text_edit(TextEditState& s);
+
+// The engine's own scrolling of a made text edit, by lines and by pixels: no scroll events; an
+// inactive one is resumed meanwhile.
+void scroll_text_edit(TextEditState& s, int32_t lines, int32_t pixels);
 
 // For the length of a change of a made text edit: suspended unless inactive, resumed after.
 class SuspendedForChange {

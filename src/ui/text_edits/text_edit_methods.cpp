@@ -60,21 +60,6 @@ void append_to_paragraph(TextEditState& s, int32_t p, const std::string& text) {
     change_pending(s, [&](std::vector<std::string>& ps) { ps[static_cast<size_t>(at)] += text; });
 }
 
-// The engine's own scrolling: no scroll events; an inactive text edit is resumed meanwhile.
-void scroll_by(TextEditState& s, int32_t amount, bool vertical) {
-    XvtTextEdit tx = made_text_edit(s);
-    if (tx == no_xvt_window || amount == 0) return;
-    TextEditChange change;
-    if (s.inactive) xp_tx_resume(tx);
-    xp_tx_suspend(tx);
-    if (vertical)
-        xp_tx_scroll_vert(tx, amount);
-    else
-        xp_tx_scroll_hor(tx, amount);
-    xp_tx_resume(tx);
-    if (s.inactive) xp_tx_suspend(tx);
-}
-
 } // namespace
 
 void text_edit_method_call(ObjectEntry& entry, ObjectRequest& request) {
@@ -95,8 +80,8 @@ void text_edit_method_call(ObjectEntry& entry, ObjectRequest& request) {
         append_to_paragraph(*s, p, request.next_string());
         return;
     }
-    case scroll_vertically: scroll_by(*s, request.next_int(), true); return;
-    case scroll_horizontally: scroll_by(*s, request.next_int(), false); return;
+    case scroll_vertically: scroll_text_edit(*s, request.next_int(), 0); return;
+    case scroll_horizontally: scroll_text_edit(*s, 0, request.next_int()); return;
     default: raise_error(object_error::text_edit_method);
     }
 }
