@@ -120,8 +120,12 @@ bool ListBoxControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m)
             selected[i] = !selected[i];
             caret = anchor = i;
         } else {
-            move_caret(ws, w, i, m.modifiers);
-            before = selected; // move_caret told the parent already
+            move_caret(ws, w, i, m.modifiers); // tells the parent when the selection changed
+            // A click on the selection is a choice all the same: the parent hears of it (the
+            // second click of a double click reports only the double click).
+            if (m.kind == Msg::mouse_down && selected == before)
+                notify_parent(ws, w, Notify::selection_changed);
+            before = selected;
         }
         ws.invalidate(w.id);
         if (selected != before) notify_parent(ws, w, Notify::selection_changed);

@@ -53,15 +53,16 @@ std::vector<int32_t> native_selection(const ControlKindState& s) {
     return out;
 }
 
-// A single click changed the selection; a list box losing the focus arrives the same way but
-// leaves the selection as it was.
+// A single click, also on the item already selected (a click gives the box the focus first); a
+// list box losing the focus arrives the same way, without the focus and with the selection as it
+// was, and is no click.
 void list_notification(int n, ControlKindState& s, int32_t id, bool double_click) {
     std::vector<int32_t> selection = native_selection(s);
     bool changed = selection != s.seen_selection;
     s.seen_selection = std::move(selection);
     if (double_click)
         queue(n, queue_kind::control_double_click, id);
-    else if (changed)
+    else if (changed || xvt_scr_get_focus_vobj() == s.native)
         queue(n, queue_kind::control_single_click, id);
 }
 
