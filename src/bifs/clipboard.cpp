@@ -2,6 +2,7 @@
 #include "bifs/install_bifs.h"
 #include "devices/clipboard_bridge.h"
 #include "graphics/clipboard_picture.h"
+#include "graphics/image_files.h"
 #include "graphics/picture_string.h"
 #include "interp/operands.h"
 #include "values/errors.h"
@@ -14,15 +15,30 @@ std::span<const uint8_t> bytes_of(std::string_view text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-void get_picture(Addr data) {
-    std::optional<std::vector<uint8_t>> bitmap = clipboard_get_bitmap();
-    if (!bitmap) return; // no picture: data keeps its value
-    std::vector<uint8_t> picture;
+// Another program's PNG file as a picture string; empty when there is none or it cannot be
+// read.
+std::vector<uint8_t> picture_of_desktop() {
+    const std::vector<uint8_t> png = clipboard_get_desktop_png();
+    if (png.empty()) return {};
     try {
-        picture = picture_of_clipboard_bitmap(*bitmap);
-    } catch (const PictureError&) {
-        return; // a bitmap we cannot read is no picture either
+        return read_png_picture(png);
+    } catch (const ImageFileError&) {
+        return {};
     }
+}
+
+void get_picture(Addr data) {
+    std::vector<uint8_t> picture;
+    if (std::optional<std::vector<uint8_t>> bitmap = clipboard_get_bitmap()) {
+        try {
+            picture = picture_of_clipboard_bitmap(*bitmap);
+        } catch (const PictureError&) {
+            return; // a bitmap we cannot read is no picture either
+        }
+    } else {
+        picture = picture_of_desktop();
+    }
+    if (picture.empty()) return; // no picture: data keeps its value
     if (picture.size() > static_cast<size_t>(INT32_MAX)) raise_error(err::out_of_memory);
     str_set_bytes(data, picture.data(), static_cast<int32_t>(picture.size()));
 }
@@ -36,7 +52,16 @@ void put_picture(std::string_view picture) {
     } catch (const std::bad_alloc&) {
         raise_error(err::out_of_memory);
     }
-    if (!bitmap.empty()) clipboard_put_bitmap(std::move(bitmap));
+    if (bitmap.empty()) return;
+    std::vector<uint8_t> png;
+    if (clipboard_shares_pictures()) {
+        try {
+            png = encode_image_file(ImageType::png, bytes_of(picture));
+        } catch (const ImageFileError&) {
+            png.clear(); // other programs then see no picture; this program still gets it back
+        }
+    }
+    clipboard_put_bitmap(std::move(bitmap), std::move(png));
 }
 
 void clipboard_call() {

@@ -1,4 +1,4 @@
-// Clipboard text over the windowing layer, bitmaps over the host clipboard.
+// Clipboard text over the windowing layer, bitmaps and PNG files over the host clipboard.
 #include "devices/clipboard_bridge.h"
 
 #include "host/windows/clipboard.h"
@@ -35,8 +35,16 @@ std::optional<std::vector<uint8_t>> clipboard_get_bitmap() {
     return clipboard.dib();
 }
 
-void clipboard_put_bitmap(std::vector<uint8_t> bitmap) {
-    open_clipboard(err::clipboard_open_for_reading).set_dib(std::move(bitmap));
+std::vector<uint8_t> clipboard_get_desktop_png() {
+    return open_clipboard(err::clipboard_open_for_reading).desktop_png();
+}
+
+bool clipboard_shares_pictures() {
+    return open_clipboard(err::clipboard_open_for_reading).shares_pictures();
+}
+
+void clipboard_put_bitmap(std::vector<uint8_t> bitmap, std::vector<uint8_t> png) {
+    open_clipboard(err::clipboard_open_for_reading).set_dib(std::move(bitmap), std::move(png));
 }
 
 } // namespace quillet

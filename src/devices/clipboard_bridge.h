@@ -30,7 +30,14 @@ void clipboard_put_text(std::string_view text);
 
 // The clipboard's bitmap, none when it holds none; -11212 when there is no clipboard.
 std::optional<std::vector<uint8_t>> clipboard_get_bitmap();
-// Replaces the clipboard's contents with the bitmap; -11212 when there is no clipboard.
-void clipboard_put_bitmap(std::vector<uint8_t> bitmap);
+// Another program's picture on the desktop's clipboard as a PNG file, empty when there is none
+// (or the clipboard holds a bitmap of ours); -11212 when there is no clipboard.
+std::vector<uint8_t> clipboard_get_desktop_png();
+// Whether a picture put also goes to other programs, as a PNG file; -11212 when there is no
+// clipboard.
+bool clipboard_shares_pictures();
+// Replaces the clipboard's contents with the bitmap, offering other programs the PNG file of the
+// same picture where it is given; -11212 when there is no clipboard.
+void clipboard_put_bitmap(std::vector<uint8_t> bitmap, std::vector<uint8_t> png = {});
 
 } // namespace quillet

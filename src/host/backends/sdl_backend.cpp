@@ -6,6 +6,7 @@
 #include "host/backends/desktop_text.h"
 #include "host/backends/host_error.h"
 #include "host/backends/sdl_library.h"
+#include "host/backends/x11_picture_clipboard.h"
 #include "host/windows/frame.h"
 #include "host/windows/window_system.h"
 
@@ -73,6 +74,7 @@ struct SdlBackend::Impl {
     bool alt_alone = false;
     IntPoint last_mouse;
     WindowId mouse_window = no_window;
+    std::unique_ptr<X11PictureClipboard> pictures; // on X11 only: SDL shares text alone
 };
 
 SdlBackend::SdlBackend() : m(std::make_unique<Impl>()) {
@@ -89,6 +91,7 @@ SdlBackend::SdlBackend() : m(std::make_unique<Impl>()) {
         throw HostError("sdl: no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not "
                         "set); run with QUILLET_BACKEND=headless to run without one");
     }
+    if (driver == "x11") m->pictures = X11PictureClipboard::open();
     sdl().SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     m->cursors[0] = sdl().CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     m->cursors[1] = sdl().CreateSystemCursor(SDL_SYSTEM_CURSOR_IBEAM);
@@ -108,15 +111,29 @@ SdlBackend::~SdlBackend() {
 void SdlBackend::attach(WindowSystem& ws) {
     Backend::attach(ws);
     m->ws = &ws;
-    ws.clipboard().set_bridge(
-        {[](std::string_view text) { sdl().SetClipboardText(cp1252_to_utf8(text).c_str()); },
-         []() -> std::optional<std::string> {
-             if (!sdl().HasClipboardText()) return std::nullopt;
-             char* text = sdl().GetClipboardText();
-             std::string out = text ? utf8_to_cp1252(text) : std::string();
-             sdl().free(text);
-             return out;
-         }});
+    ClipboardBridge bridge;
+    bridge.put_text = [](std::string_view text) {
+        sdl().SetClipboardText(cp1252_to_utf8(text).c_str());
+    };
+    bridge.get_text = []() -> std::optional<std::string> {
+        if (!sdl().HasClipboardText()) return std::nullopt;
+        char* text = sdl().GetClipboardText();
+        std::string out = text ? utf8_to_cp1252(text) : std::string();
+        sdl().free(text);
+        return out;
+    };
+    if (X11PictureClipboard* pictures = m->pictures.get()) {
+        bridge.put_png = [pictures](std::vector<uint8_t> png) {
+            return pictures->offer(std::move(png));
+        };
+        bridge.get_png = [pictures]() {
+            DesktopPicture picture;
+            picture.ours = pictures->owns_picture();
+            if (!picture.ours) picture.png = pictures->fetch().value_or(std::vector<uint8_t>());
+            return picture;
+        };
+    }
+    ws.clipboard().set_bridge(std::move(bridge));
 }
 
 IntSize SdlBackend::screen_size() const {
@@ -223,6 +240,7 @@ void SdlBackend::poll() {
     steady_clock::time_point now = steady_clock::now();
     if (now < m->next_pump) return;
     m->next_pump = now + std::chrono::microseconds(500);
+    if (m->pictures) m->pictures->serve();
     WindowSystem& ws = *m->ws;
     SDL_Event e;
     while (sdl().PollEvent(&e)) {

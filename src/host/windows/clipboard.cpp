@@ -6,12 +6,14 @@ namespace quillet::host {
 void Clipboard::clear() {
     m_text.reset();
     m_dib.clear();
+    m_dib_shared = false;
     if (m_bridge.put_text) m_bridge.put_text("");
 }
 
 void Clipboard::set_text(std::string_view text) {
     m_text = std::string(text);
     m_dib.clear();
+    m_dib_shared = false;
     if (m_bridge.put_text) m_bridge.put_text(text);
 }
 
@@ -28,10 +30,23 @@ std::string Clipboard::text() const {
     return m_text.value_or(std::string());
 }
 
-void Clipboard::set_dib(std::vector<uint8_t> packed_dib) {
+void Clipboard::set_dib(std::vector<uint8_t> packed_dib, std::vector<uint8_t> png) {
     m_dib = std::move(packed_dib);
     m_text.reset();
-    if (m_bridge.put_text) m_bridge.put_text(""); // the desktop's text belongs to the old owner
+    m_dib_shared = m_bridge.put_png && !png.empty() && m_bridge.put_png(std::move(png));
+    // Owning the desktop's clipboard with a picture already takes its text from the old owner.
+    if (!m_dib_shared && m_bridge.put_text) m_bridge.put_text("");
+}
+
+bool Clipboard::has_dib() const {
+    if (m_dib.empty()) return false;
+    return !m_dib_shared || m_bridge.get_png().ours;
+}
+
+std::vector<uint8_t> Clipboard::desktop_png() const {
+    if (!m_bridge.get_png) return {};
+    DesktopPicture picture = m_bridge.get_png();
+    return picture.ours ? std::vector<uint8_t>() : std::move(picture.png);
 }
 
 } // namespace quillet::host

@@ -1,6 +1,7 @@
 // The clipboard: text (Windows-1252 bytes) and a device-independent bitmap (packed, as
 // encode_dib writes it). Setting one format empties the other, as a new owner does. A desktop
-// backend installs a bridge so that text is shared with other programs.
+// backend installs a bridge so that text, and where it can pictures as PNG files, are shared
+// with other programs.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +13,18 @@
 
 namespace quillet::host {
 
+// What the desktop's clipboard holds as a picture.
+struct DesktopPicture {
+    bool ours = false;        // the engine's own picture is still the desktop's
+    std::vector<uint8_t> png; // else another program's picture as a PNG file; empty: none
+};
+
 struct ClipboardBridge {
     std::function<void(std::string_view)> put_text;
     std::function<std::optional<std::string>()> get_text; // none: the desktop has no text
+    // Offers a picture as a PNG file; false when the desktop did not take it.
+    std::function<bool(std::vector<uint8_t>)> put_png;
+    std::function<DesktopPicture()> get_png;
 };
 
 class Clipboard {
@@ -25,14 +35,21 @@ public:
     void set_text(std::string_view text);
     bool has_text() const;
     std::string text() const; // empty when there is none
-    void set_dib(std::vector<uint8_t> packed_dib);
-    bool has_dib() const { return !m_dib.empty(); }
+    // Whether pictures reach other programs, so that set_dib wants their PNG file too.
+    bool shares_pictures() const { return static_cast<bool>(m_bridge.put_png); }
+    // png: the same picture as a PNG file for other programs (may be empty).
+    void set_dib(std::vector<uint8_t> packed_dib, std::vector<uint8_t> png = {});
+    // The engine's own bitmap, while no other program has taken the clipboard since.
+    bool has_dib() const;
     const std::vector<uint8_t>& dib() const { return m_dib; }
+    // Another program's picture as a PNG file; empty when there is none or has_dib().
+    std::vector<uint8_t> desktop_png() const;
 
 private:
     ClipboardBridge m_bridge;
     std::optional<std::string> m_text;
     std::vector<uint8_t> m_dib;
+    bool m_dib_shared = false; // the desktop took m_dib: it stands only while the desktop says so
 };
 
 } // namespace quillet::host
