@@ -18,6 +18,7 @@ void Clipboard::set_text(std::string_view text) {
 }
 
 bool Clipboard::has_text() const {
+    if (desktop_holds_our_picture()) return false;
     if (m_bridge.get_text) {
         auto t = m_bridge.get_text();
         return t && !t->empty();
@@ -26,6 +27,7 @@ bool Clipboard::has_text() const {
 }
 
 std::string Clipboard::text() const {
+    if (desktop_holds_our_picture()) return std::string();
     if (m_bridge.get_text) return m_bridge.get_text().value_or(std::string());
     return m_text.value_or(std::string());
 }
@@ -39,8 +41,11 @@ void Clipboard::set_dib(std::vector<uint8_t> packed_dib, std::vector<uint8_t> pn
 }
 
 bool Clipboard::has_dib() const {
-    if (m_dib.empty()) return false;
-    return !m_dib_shared || m_bridge.get_png().ours;
+    return !m_dib.empty() && (!m_dib_shared || desktop_holds_our_picture());
+}
+
+bool Clipboard::desktop_holds_our_picture() const {
+    return !m_dib.empty() && m_dib_shared && m_bridge.get_png().ours;
 }
 
 std::vector<uint8_t> Clipboard::desktop_png() const {

@@ -46,6 +46,10 @@ public:
     std::vector<uint8_t> desktop_png() const;
 
 private:
+    // The desktop's clipboard is still the picture we put: it has no text then, and asking the
+    // desktop for text would wait for an answer from our own picture's owner.
+    bool desktop_holds_our_picture() const;
+
     ClipboardBridge m_bridge;
     std::optional<std::string> m_text;
     std::vector<uint8_t> m_dib;
