@@ -126,11 +126,9 @@ void SdlBackend::attach(WindowSystem& ws) {
         bridge.put_png = [pictures](std::vector<uint8_t> png) {
             return pictures->offer(std::move(png));
         };
+        bridge.owns_png = [pictures]() { return pictures->owns_picture(); };
         bridge.get_png = [pictures]() {
-            DesktopPicture picture;
-            picture.ours = pictures->owns_picture();
-            if (!picture.ours) picture.png = pictures->fetch().value_or(std::vector<uint8_t>());
-            return picture;
+            return pictures->fetch().value_or(std::vector<uint8_t>());
         };
     }
     ws.clipboard().set_bridge(std::move(bridge));

@@ -45,13 +45,12 @@ bool Clipboard::has_dib() const {
 }
 
 bool Clipboard::desktop_holds_our_picture() const {
-    return !m_dib.empty() && m_dib_shared && m_bridge.get_png().ours;
+    return !m_dib.empty() && m_dib_shared && m_bridge.owns_png();
 }
 
 std::vector<uint8_t> Clipboard::desktop_png() const {
-    if (!m_bridge.get_png) return {};
-    DesktopPicture picture = m_bridge.get_png();
-    return picture.ours ? std::vector<uint8_t>() : std::move(picture.png);
+    if (!m_bridge.get_png || m_bridge.owns_png()) return {};
+    return m_bridge.get_png();
 }
 
 } // namespace quillet::host

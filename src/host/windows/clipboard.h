@@ -13,18 +13,15 @@
 
 namespace quillet::host {
 
-// What the desktop's clipboard holds as a picture.
-struct DesktopPicture {
-    bool ours = false;        // the engine's own picture is still the desktop's
-    std::vector<uint8_t> png; // else another program's picture as a PNG file; empty: none
-};
-
 struct ClipboardBridge {
     std::function<void(std::string_view)> put_text;
     std::function<std::optional<std::string>()> get_text; // none: the desktop has no text
     // Offers a picture as a PNG file; false when the desktop did not take it.
     std::function<bool(std::vector<uint8_t>)> put_png;
-    std::function<DesktopPicture()> get_png;
+    // Whether the desktop's clipboard is still the picture offered (a question, no transfer).
+    std::function<bool()> owns_png;
+    // Another program's picture as a PNG file; empty when there is none.
+    std::function<std::vector<uint8_t>()> get_png;
 };
 
 class Clipboard {
