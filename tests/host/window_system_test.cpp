@@ -390,6 +390,26 @@ TEST(Script, MalformedLinesStopWithTheirPlace) {
     EXPECT_EQ(ok.commands[1].text, "My Title");
 }
 
+// A line of nothing but white space of any kind (a vertical tab, a blank and two carriage
+// returns, a quoted blank) is blank, and a time too long for the milliseconds counter is refused
+// rather than wrapped.
+TEST(Script, BlankLinesOfAnyWhiteSpaceAndTimesOutOfRange) {
+    InputScript s = parse_input_script("s", "\v\n \r\r\n\f\t\n\" \"\nclick 1 2\v\n");
+    ASSERT_EQ(s.commands.size(), 1u);
+    EXPECT_EQ(s.commands[0].line, 5);
+    EXPECT_EQ(s.commands[0].kind, ScriptCommand::Kind::click);
+    EXPECT_EQ(parse_input_script("s", "wait 2147483s").commands[0].amount, 2147483000);
+    EXPECT_EQ(parse_input_script("s", "wait 2147483647ms").commands[0].amount, 2147483647);
+    for (const char* line : {"wait 2147484s", "wait 4294968s", "wait 2147483648ms"}) {
+        try {
+            parse_input_script("in.txt", std::string("quit\n") + line);
+            ADD_FAILURE() << line;
+        } catch (const HostError& e) {
+            EXPECT_EQ(std::string(e.what()).substr(0, 9), "in.txt:2:") << e.what();
+        }
+    }
+}
+
 TEST(Script, CloseResizeAndWaitForAWindow) {
     Recorder log;
     auto ws = make_system("wait window Late\ntarget Late\nresize 150 90\nclose\n");

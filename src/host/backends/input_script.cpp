@@ -3,9 +3,11 @@
 
 #include "host/backends/host_error.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <unordered_map>
 
@@ -20,18 +22,24 @@ std::string lower(std::string_view s) {
     return out;
 }
 
+// What separates words and is trimmed from both ends of a text: every kind of white space, so
+// that a line is blank exactly when it splits into no words.
+constexpr std::string_view white_space = " \t\r\n\v\f";
+
 std::vector<std::string> words_of(std::string_view s) {
     std::vector<std::string> words;
-    std::istringstream in{std::string(s)};
-    for (std::string w; in >> w;)
-        words.push_back(w);
+    for (size_t b = s.find_first_not_of(white_space); b != std::string_view::npos;) {
+        size_t e = std::min(s.find_first_of(white_space, b), s.size());
+        words.emplace_back(s.substr(b, e - b));
+        b = s.find_first_not_of(white_space, e);
+    }
     return words;
 }
 
 std::string trimmed(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t");
+    size_t b = s.find_first_not_of(white_space);
     if (b == std::string_view::npos) return {};
-    size_t e = s.find_last_not_of(" \t\r");
+    size_t e = s.find_last_not_of(white_space);
     std::string out(s.substr(b, e - b + 1));
     if (out.size() >= 2 && out.front() == '"' && out.back() == '"')
         out = out.substr(1, out.size() - 2);
@@ -150,6 +158,8 @@ public:
         }
         int n = number(w, "a time such as 200ms or 2s");
         if (n < 0) fail("a negative time");
+        if (n > std::numeric_limits<int>::max() / scale)
+            fail("the time \"" + word + "\" is too long (at most 2147483647ms, about 24 days)");
         return n * scale;
     }
 
@@ -168,10 +178,10 @@ InputScript parse_input_script(const std::string& name, const std::string& text)
     while (std::getline(in, raw)) {
         ++line;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-        std::string body = trimmed(raw);
-        if (body.empty() || body[0] == '#') continue;
+        // A line is blank when it has no words (a quoted blank included).
+        std::vector<std::string> w = words_of(trimmed(raw));
+        if (w.empty() || w[0][0] == '#') continue;
         LineParser p(name, line);
-        std::vector<std::string> w = words_of(body);
         std::string verb = lower(w[0]);
         size_t after_verb = raw.find(w[0]) + w[0].size();
         std::string rest = trimmed(std::string_view(raw).substr(after_verb));
