@@ -8,7 +8,6 @@ namespace quillet {
 namespace {
 
 constexpr int32_t shift_word = 2;
-constexpr int32_t control_word = 3;
 
 bool is_key(int32_t code) {
     return code == static_cast<int32_t>(EventCode::keypress) ||
