@@ -74,7 +74,7 @@ std::vector<std::optional<std::string>> pieces(const Operands& o, int32_t wanted
     std::vector<std::optional<std::string>> out;
     size_t at = 0;
     for (int32_t i = 0; i < wanted; ++i) {
-        if (text.empty() || i >= count) {
+        if (i >= count) {
             out.emplace_back(std::string());
             continue;
         }
@@ -106,8 +106,10 @@ void choose_implementation(const Operands& o) {
 }
 
 void connect(const Operands& o) {
-    auto p = pieces(o, 3);
-    num_set_int(o.connection, database_connect({p[0], p[1], p[2]}));
+    // An empty s logs in with three empty strings, whatever the lengths say.
+    std::vector<std::optional<std::string>> p(3, std::string());
+    if (!str_view(load_u32(o.s)).empty()) p = pieces(o, 3);
+    database_connect({p[0], p[1], p[2]}, [&](int32_t slot) { num_set_int(o.connection, slot); });
 }
 
 void fetch(const Operands& o) {
@@ -121,15 +123,17 @@ void fetch(const Operands& o) {
 }
 
 void tables(const Operands& o) {
+    database_require_connection(slot_of(o));
     if (element_count(o.lengths) < 1) raise_error(database_error::too_few_values);
     auto p = pieces(o, 1);
     set_counts(o, database_tables(slot_of(o), p[0]));
 }
 
 void columns(const Operands& o) {
+    database_require_connection(slot_of(o));
     if (element_count(o.lengths) < 2) raise_error(database_error::too_few_values);
     auto p = pieces(o, 2);
-    set_counts(o, database_columns(slot_of(o), p[0].value_or(std::string()), p[1]));
+    set_counts(o, database_columns(slot_of(o), p[0], p[1]));
 }
 
 void handles(const Operands& o) {

@@ -124,7 +124,7 @@ int32_t read_field(Connection& c, SQLUSMALLINT column, std::string& text) {
 
 } // namespace
 
-int32_t database_connect(const DatabaseLogin& login) {
+void database_connect(const DatabaseLogin& login, const std::function<void(int32_t)>& took_slot) {
     std::unique_ptr<OdbcLibrary> library = OdbcLibrary::load();
     std::string data_source = login.data_source.value_or(host_name());
     std::string user = login.user.value_or("nobody");
@@ -134,6 +134,7 @@ int32_t database_connect(const DatabaseLogin& login) {
     while (slot < database_slot_count && slots[size_t(slot)])
         ++slot;
     if (slot == database_slot_count) raise_error(database_error::too_many_connections);
+    took_slot(slot);
 
     auto c = std::make_unique<Connection>();
     c->library = std::move(library);
@@ -157,7 +158,6 @@ int32_t database_connect(const DatabaseLogin& login) {
     c->scrollable = sql_succeeded(sql.set_stmt_attr(
         c->statement, SQL_ATTR_CURSOR_SCROLLABLE, reinterpret_cast<SQLPOINTER>(SQL_SCROLLABLE), 0));
     slots[size_t(slot)] = std::move(c);
-    return slot;
 }
 
 void database_disconnect(int32_t slot) {
@@ -222,7 +222,7 @@ ResultCounts database_tables(int32_t slot, const std::optional<std::string>& tab
     return result_counts(c);
 }
 
-ResultCounts database_columns(int32_t slot, const std::string& table,
+ResultCounts database_columns(int32_t slot, const std::optional<std::string>& table,
                               const std::optional<std::string>& column_pattern) {
     Connection& c = connected_slot(slot);
     close_cursor(c);
@@ -232,6 +232,10 @@ ResultCounts database_columns(int32_t slot, const std::string& table,
                                        SQL_NTS)))
         raise_statement_error(c);
     return result_counts(c);
+}
+
+void database_require_connection(int32_t slot) {
+    connected_slot(slot);
 }
 
 std::array<uint32_t, 3> database_handles(int32_t slot) {

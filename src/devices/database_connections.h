@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,8 +55,10 @@ struct FetchedRows {
     int32_t rows = 0;
 };
 
-// Connects in the lowest free slot and returns its number (-14011 when all ten are in use).
-int32_t database_connect(const DatabaseLogin& login);
+// Connects in the lowest free slot (-14011 when all ten are in use). The slot's number goes to
+// took_slot before the connect is tried, so a program's connection variable holds it even when
+// the connect fails; a failed connect leaves the slot free.
+void database_connect(const DatabaseLogin& login, const std::function<void(int32_t)>& took_slot);
 
 // Frees a slot: statement, connection, environment and the library's load. A free slot is left
 // as it is.
@@ -71,9 +74,13 @@ FetchedRows database_fetch(int32_t slot, int32_t first, int32_t count);
 // The catalog functions: tables whose names match a pattern; the columns of a table whose names
 // match a pattern. A pattern with no value matches every name. Their result sets are fetched as
 // any other.
+// A table name with no value goes to the driver as a null pointer.
 ResultCounts database_tables(int32_t slot, const std::optional<std::string>& table_pattern);
-ResultCounts database_columns(int32_t slot, const std::string& table,
+ResultCounts database_columns(int32_t slot, const std::optional<std::string>& table,
                               const std::optional<std::string>& column_pattern);
+
+// Raises -14001 unless the slot is connected.
+void database_require_connection(int32_t slot);
 
 // The slot's environment, connection and statement as numbers relative to the slot (host handles
 // do not fit in 32 bits): 100 * slot + 1, + 2 and + 3, or 0 for a handle the slot has not.

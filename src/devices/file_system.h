@@ -12,8 +12,12 @@ namespace quillet {
 // Deletes a file; the file status.
 int32_t delete_file(const std::string& engine_name);
 
-// Renames a file; the file status.
+// Renames a file; the file status. An existing target is never replaced: that fails with
+// status 4 (exists), so a program cannot overwrite data by renaming onto it.
 int32_t rename_file(const std::string& from, const std::string& to);
+
+// Renames host path source to target unless target exists; the errno value, 0 on success.
+int rename_without_replacing(const std::string& source, const std::string& target);
 
 // The host's current directory, or nothing when it cannot be read.
 std::optional<std::string> current_directory();
