@@ -52,7 +52,9 @@ void on_create(XvtWindow native, WindowRecord& record) {
 // Frees what the record holds and marks the slot free.
 void on_destroy(int n, WindowRecord& record) {
     if (!record.in_use()) return;
-    if (record.menus.has_menus && ui_seams.drop_menus) ui_seams.drop_menus(n);
+    // The window's menus go with it, installed or not: a later window given its number starts
+    // without them.
+    if (ui_seams.drop_menus) ui_seams.drop_menus(n);
     if (record.text_font.font != 0) xp_font_destroy(record.text_font.font);
     if (n == default_window) window_table.default_fonts_pending = false;
     for (Addr s : record.retained_strings)
@@ -119,19 +121,26 @@ void on_close(int n, XvtWindow native, WindowRecord& record, const XvtEvent& eve
     queue(n, event);
 }
 
-void on_mouse(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
-    if (ui_seams.text_edit_mouse && ui_seams.text_edit_mouse(n, event)) return;
+void store_mouse(WindowRecord& record, const XvtEvent& event, int32_t left_state) {
     IntPoint p = xvt_unpack_point(event.words[1]);
-    bool left = event.words[4] == 0;
-    if (event.kind() == EventKind::mouse_up) {
-        xp_win_release_pointer();
-        if (left) record.mouse_state = 3;
-    } else {
-        xp_win_trap_pointer(native);
-        if (left) record.mouse_state = event.words[2] ? 4 : 2;
-    }
+    if (event.words[4] == 0) record.mouse_state = left_state; // left button only
     record.mouse_x = static_cast<int16_t>(p.x);
     record.mouse_y = static_cast<int16_t>(p.y);
+}
+
+// Every release ends the pointer trap and is stored, also one that the text edit turns into
+// TXE MOUSE; a press or double click that the text edit takes is its own.
+void on_mouse(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
+    bool up = event.kind() == EventKind::mouse_up;
+    if (up) {
+        xp_win_release_pointer();
+        store_mouse(record, event, 3);
+    }
+    if (ui_seams.text_edit_mouse && ui_seams.text_edit_mouse(n, event)) return;
+    if (!up) {
+        xp_win_trap_pointer(native);
+        store_mouse(record, event, event.words[2] ? 4 : 2);
+    }
     queue(n, event);
 }
 

@@ -168,6 +168,7 @@ struct WindowTable {
     std::array<WindowRecord, window_count> records;
     int current = default_window;       // drawing, text and waits act on it
     int saved_current = default_window; // while a bif runs on behalf of another window
+    int routine_depth = 0;              // B-code bifs running on behalf of a window
     int highest = 0;                    // highest window number handed out
     bool default_not_yet_shown = false;
     bool default_fonts_pending = false; // window 0's fonts are opened at their first use

@@ -77,13 +77,22 @@ bool WindowSystem::take_timer(Message& out, bool remove) {
     return true;
 }
 
+// A hidden window is not painted, nor are the windows inside it: their update areas wait until
+// they are shown (showing a window invalidates it anyway).
 WindowId WindowSystem::find_invalid(WindowId id) const {
     WindowRecord* w = record(id);
-    if (!w) return no_window;
+    if (!w || !w->visible) return no_window;
     if (w->invalid) return id;
     for (WindowId c : w->children)
         if (WindowId found = find_invalid(c)) return found;
     return no_window;
+}
+
+bool WindowSystem::paint_pending() const {
+    if (m_invalid_windows == 0) return false;
+    for (WindowId top : m_top_levels)
+        if (find_invalid(top) != no_window) return true;
+    return false;
 }
 
 bool WindowSystem::take_paint(Message& out) {

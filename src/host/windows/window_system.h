@@ -165,7 +165,7 @@ public:
     bool request_end_session(bool query);
     bool session_ended() const { return m_session_ended; }
     // Whether peek would find something: queued or generated messages other than due timers.
-    bool messages_pending() const { return !m_queue.empty() || m_quit_posted || m_invalid_windows; }
+    bool messages_pending() const { return !m_queue.empty() || m_quit_posted || paint_pending(); }
     // Waits until a message is ready or the deadline passes (the backend's wait).
     void wait_for_input(std::optional<Clock::time_point> deadline);
     // Called after every wait for input, in every loop (modal ones included), so that the owner
@@ -294,7 +294,8 @@ private:
     bool next_generated(Message& out, bool remove);
     bool take_timer(Message& out, bool remove);
     bool take_paint(Message& out);
-    WindowId find_invalid(WindowId id) const;
+    WindowId find_invalid(WindowId id) const; // the first shown window with an update area
+    bool paint_pending() const;
     void destroy_tree(WindowRecord& w);
     void refit(WindowRecord& w, IntSize client_before); // after a frame change
     void unlink(WindowRecord& w);

@@ -4,6 +4,7 @@
 #include "ui/controls/control_state.h"
 #include "ui/events/event_queue.h"
 #include "ui/objects/object_errors.h"
+#include "ui/text_edits/text_edit_lifecycle.h"
 #include "values/errors.h"
 
 #include <array>
@@ -96,6 +97,30 @@ void focus_change(int n, ObjectEntry& entry, ControlKindState& s, const XvtEvent
     if (!s.text.empty()) xp_ctl_set_text_sel(s.native, 0, -1);
 }
 
+// A notification that reports the control losing the focus: the focus went elsewhere, maybe to
+// the text edit itself (whose activation moves the focus). A list reports its focus loss as a
+// click, without the focus.
+bool focus_lost(int32_t kind, const ControlKindState& s, const XvtEvent& event) {
+    switch (kind) {
+    case control_kind::edit_field:
+    case control_kind::list_edit: return event.words[4] != 0 && event.words[5] == 0;
+    case control_kind::list_box:
+    case control_kind::list_button: return xvt_scr_get_focus_vobj() != s.native;
+    default: return false;
+    }
+}
+
+// Another control taking part takes the focus from the text edit holding it, unless it is one of
+// the text edit's own scroll bars.
+void deselect_text_edit(int32_t id) {
+    ObjectEntry* active = active_text_edit();
+    TextEditState* s = active ? text_edit_state(*active) : nullptr;
+    if (!s || s->inactive || !s->has(edit_flag::focus) || s->hscroll == id || s->vscroll == id)
+        return;
+    s->flags &= ~edit_flag::focus;
+    queue(active->window, queue_kind::control_deselected, active->id);
+}
+
 } // namespace
 
 void control_handler(int n, const XvtEvent& event) {
@@ -105,6 +130,7 @@ void control_handler(int n, const XvtEvent& event) {
         entry && entry->kind == object_kind::control ? find_control_state(*entry) : nullptr;
     if (!s || s->native == no_xvt_window) return;
     int32_t kind = entry->control.kind;
+    if (!focus_lost(kind, *s, event)) deselect_text_edit(id);
     if (kind != control_kind::edit_field) control_events.pending_field = no_field;
     switch (kind) {
     case control_kind::push_button:

@@ -1,7 +1,8 @@
 // Control notifications of the windowing layer become queue events: buttons give CONTROL
 // SELECT then CONTROL DESELECTED, scroll bars a scroll slice, edit fields select and deselect
-// as they gain and lose the focus, lists single and double clicks. The edit field holding the
-// focus is the pending edit field; an exit character typed in it ends its editing.
+// as they gain and lose the focus, lists single and double clicks; before them, the text edit
+// holding the focus loses it (CONTROL DESELECTED). The edit field holding the focus is the
+// pending edit field; an exit character typed in it ends its editing.
 #pragma once
 
 #include "ui/objects/object_table.h"

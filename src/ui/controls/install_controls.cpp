@@ -18,11 +18,19 @@ bool is_text_edit(const ObjectEntry& entry) {
     return entry.control.kind == control_kind::text_edit;
 }
 
+// A text edit joins its window's object list once it is made, as a native control does.
+void list_made_text_edit(ObjectEntry& entry) {
+    TextEditState* s = text_edit_state(entry);
+    if (s && made_text_edit(*s) != no_xvt_window) list_made_control(entry);
+}
+
 void show_control(ObjectEntry& entry) {
-    if (is_text_edit(entry))
+    if (is_text_edit(entry)) {
         show_text_edit(entry);
-    else
+        list_made_text_edit(entry);
+    } else {
         make_native_control(entry);
+    }
 }
 
 void hide_control(ObjectEntry& entry) {
@@ -64,9 +72,10 @@ void focus(ObjectEntry& entry, ObjectRequest&) {
 
 void relayout(int n, int32_t id) {
     ObjectEntry* entry = find_object(id);
-    if (entry && entry->kind == object_kind::control && is_text_edit(*entry))
+    if (entry && entry->kind == object_kind::control && is_text_edit(*entry)) {
         relayout_text_edit(n, *entry);
-    else
+        if (ObjectEntry* still = find_object(id)) list_made_text_edit(*still);
+    } else
         relayout_control(n, id);
 }
 
@@ -118,7 +127,7 @@ void install_controls() {
     object_hooks.menu_show = show_menu;
     object_hooks.menu_free = free_menu;
     object_hooks.menu_bar_template = menu_bar_template;
-    object_hooks.menus_installed = mark_menus_installed;
+    object_hooks.menus_installed = menu_bar_made_with_window;
 
     ui_seams.control_event = control_handler;
     ui_seams.relayout_control = relayout;

@@ -127,6 +127,15 @@ void install_menu_bar(int n) {
     mark_menus_installed(n);
 }
 
+void menu_bar_made_with_window(int n) {
+    WindowRecord* window = find_window(n);
+    if (!window) return;
+    // Installed as by menu SHOW: later changes reach the bar, and the window's destroy frees it.
+    if (auto it = menu_items.find(n); it != menu_items.end() && !it->second.empty())
+        window->menus.has_menus = true;
+    mark_menus_installed(n);
+}
+
 void mark_menus_installed(int n) {
     for (size_t i = 0; i < object_tables.menus.size(); ++i) {
         MenuEntry& entry = object_tables.menus[i];

@@ -29,6 +29,9 @@ void remove_menu_bar(int n, bool window_going = false);
 const XvtMenuItem* menu_bar_items(int n);
 // Hands window n's menu bar to its native window (when made) and marks its menus installed.
 void install_menu_bar(int n);
+// Window n's native window was made with its menu bar (menu_bar_items): the bar counts as
+// installed when it has titles, and every menu of the window is marked installed.
+void menu_bar_made_with_window(int n);
 // Marks every menu of window n installed.
 void mark_menus_installed(int n);
 

@@ -78,9 +78,7 @@ void create_native(ObjectEntry& entry, ControlKindState& s, WindowRecord& window
     if (control_kind::is_button(kind)) show_button_state(entry);
     if (control_kind::is_scroll_bar(kind)) apply_scroll_settings(s.native, 0, s.bar);
     if (control_kind::is_list(kind) && !s.list.empty()) refill_native_list(entry);
-    std::vector<int32_t>& objects = window.objects;
-    if (std::find(objects.begin(), objects.end(), entry.id) == objects.end())
-        objects.push_back(entry.id);
+    list_made_control(entry);
 }
 
 } // namespace
@@ -97,6 +95,14 @@ void make_native_control(ObjectEntry& entry) {
     WindowRecord* window = find_window(entry.window);
     if (!window || window->native_window == no_xvt_window) return;
     create_native(entry, s, *window);
+}
+
+void list_made_control(const ObjectEntry& entry) {
+    WindowRecord* window = find_window(entry.window);
+    if (!window) return;
+    std::vector<int32_t>& objects = window->objects;
+    if (std::find(objects.begin(), objects.end(), entry.id) == objects.end())
+        objects.push_back(entry.id);
 }
 
 void relayout_control(int n, int32_t id) {

@@ -14,6 +14,8 @@ void make_native_control(ObjectEntry& entry);
 // Display-list replay of window n: moves a made control with relative edges to where the
 // window's size puts it; makes a shown control whose window has come to exist since its SHOW.
 void relayout_control(int n, int32_t id);
+// Appends a control just made on screen to its window's object list (its focus order), once.
+void list_made_control(const ObjectEntry& entry);
 
 void hide_native_control(ObjectEntry& entry);
 // Destroys the native control (when made) and drops the kind's state.

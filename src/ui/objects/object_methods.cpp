@@ -177,8 +177,6 @@ void copy_object(int32_t id, ObjectRequest& request) {
     copy.flags = original.flags & (object_flag::sensitive | object_flag::user_units);
     copy.rect = original.rect;
     copy.relative = original.relative;
-    if (copy.kind == object_kind::control)
-        if (WindowRecord* window = find_window(copy.window)) window->objects.push_back(new_id);
     request.append_int(new_id);
 }
 
@@ -199,8 +197,7 @@ void create_object(ObjectRequest& request, int32_t kind) {
     entry.kind = kind;
     entry.window = window_table.current;
     request.set_new_id(id);
-    if (kind == object_kind::control)
-        if (WindowRecord* window = find_window(entry.window)) window->objects.push_back(id);
+    // A control joins its window's object list when it is made on screen.
     if (request.has_names()) set_attributes(id, request);
 }
 

@@ -17,6 +17,8 @@
 #include "ui/window_event_handler.h"
 #include "values/errors.h"
 
+#include <algorithm>
+
 namespace quillet {
 namespace {
 
@@ -76,7 +78,12 @@ void make_native_window(int n, WindowRecord& r) {
     apply_window_font(r);
     apply_window_tools(r);
     window_target(r).each([&](XvtWindow w) { xp_dwin_set_back_color(w, r.background_value); });
-    window_table.current = n;
+    // A window shown by a routine run on behalf of another window becomes current when the
+    // routine ends (method 99).
+    if (window_table.routine_depth > 0)
+        window_table.saved_current = n;
+    else
+        window_table.current = n;
     process_host_messages();
     if (WindowRecord* still = find_window(n))
         window_target(*still).each([&](XvtWindow w) { xp_dwin_clear(w, still->background_value); });
@@ -176,10 +183,18 @@ void scroll_rectangle(int n, ObjectRequest& request) {
 
 bool free_window(int n) {
     WindowRecord& r = window_entry(n);
-    // Controls first: FREE takes each out of the list.
+    // Controls first, in the window's object list (FREE takes each out of it), then those never
+    // made on screen, which the list does not hold: none outlives its window.
     std::vector<int32_t> objects = r.objects;
+    for (size_t i = 0; i < object_tables.objects.size(); ++i) {
+        const ObjectEntry& entry = object_tables.objects[i];
+        if (entry.in_use() && entry.kind == object_kind::control && entry.window == n &&
+            std::find(objects.begin(), objects.end(), entry.id) == objects.end())
+            objects.push_back(entry.id);
+    }
     for (int32_t id : objects)
-        if (ObjectEntry* entry = find_object(id); entry && entry->kind == object_kind::control)
+        if (ObjectEntry* entry = find_object(id);
+            entry && entry->kind == object_kind::control && entry->window == n)
             free_object(*entry);
     if (n == default_window) {
         hide_window(n);
@@ -193,7 +208,8 @@ bool free_window(int n) {
         return false;
     }
     if (record.native_window == no_xvt_window) {
-        // Never made: no destroy event will come, so the slot is freed here.
+        // Never made: no destroy event will come, so the slot and the menus are freed here.
+        if (ui_seams.drop_menus) ui_seams.drop_menus(n);
         record = WindowRecord{};
     } else {
         xp_vobj_destroy(record.native_window);

@@ -19,12 +19,14 @@ public:
         vm.pump_enabled = 0;
         window_table.saved_current = window_table.current;
         window_table.current = n;
+        ++window_table.routine_depth;
     }
     ~NestedWindowRoutine() {
         if (switch_stack.words.size() > depth_) switch_stack.words.resize(depth_);
         vm.pump_enabled = pump_enabled_;
         if (find_window(current_)) window_table.current = current_;
         window_table.saved_current = saved_current_;
+        window_table.routine_depth = routine_depth_;
     }
     NestedWindowRoutine(const NestedWindowRoutine&) = delete;
     NestedWindowRoutine& operator=(const NestedWindowRoutine&) = delete;
@@ -34,6 +36,7 @@ private:
     int32_t pump_enabled_ = vm.pump_enabled;
     int current_ = window_table.current;
     int saved_current_ = window_table.saved_current;
+    int routine_depth_ = window_table.routine_depth;
 };
 
 } // namespace
@@ -45,12 +48,14 @@ void enter_requested_routine(const ObjectRequest& request) {
     vm.pump_enabled = 0;
     window_table.saved_current = window_table.current;
     window_table.current = routine->window;
+    ++window_table.routine_depth;
     bcode_bif(routine->number);
 }
 
 void finish_window_routine() {
     if (find_window(window_table.saved_current)) window_table.current = window_table.saved_current;
     vm.pump_enabled = pop_switch();
+    if (window_table.routine_depth > 0) --window_table.routine_depth;
 }
 
 void run_resize_routine(int n) {
