@@ -83,8 +83,10 @@ void set_colour_mode() {
     colours.mode = mode;
     switch (mode) {
     case 1:
+        // The standard colours as the screen shows them, each with its index mark (start-up
+        // snapped them to the device).
         for (int n = 0; n < standard_colour_count; ++n)
-            set_colour_entry(n, standard_colours[static_cast<size_t>(n)]);
+            set_colour_entry(n, colours.standard[static_cast<size_t>(n)]);
         break;
     case 2: fill_from_palette(2); break;
     case 3: fill_from_palette(3); break;

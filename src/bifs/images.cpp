@@ -2,11 +2,10 @@
 #include "bifs/install_bifs.h"
 #include "devices/path_mapping.h"
 #include "graphics/image_files.h"
-#include "graphics/picture_string.h"
+#include "graphics/read_image.h"
 #include "interp/operands.h"
 #include "values/errors.h"
 #include "values/strings.h"
-#include "xvt/xvt.h"
 
 namespace quillet {
 namespace {
@@ -21,13 +20,10 @@ void read_image() {
     const std::string type = c_text(str_operand());
     const Addr picture = str_operand();
     const std::string name = c_text(str_operand());
-    ImageReadOptions options;
-    // Our screen is true colour; the colour class decides only how JPEG files are decoded.
-    options.color_class = color_class::true_color;
-    options.after_row = process_host_messages;
     std::vector<uint8_t> bytes;
     try {
-        bytes = read_image_file(type, host_path(name), options);
+        // The picture string carries no palette: its first 8 bytes are zero.
+        bytes = quillet::read_image(type, host_path(name), false);
     } catch (const ImageFileError& e) {
         raise_error(e.code());
     } catch (const std::bad_alloc&) {

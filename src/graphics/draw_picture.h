@@ -14,7 +14,7 @@ namespace quillet {
 // rectangle given right-to-left or bottom-to-top is normalized) of the window with a source copy.
 // A picture of width 0 and height 0, or the empty string, draws nothing. A malformed picture
 // draws nothing either and writes the reason to the debug log. False when nothing was drawn.
-// (Our screen is true colour: a picture's palette is never made the window's.)
+// (It selects no palette: image objects select the palette their ImagePicture owns.)
 bool draw_picture(XvtWindow window, std::span<const uint8_t> picture, const IntRect& inclusive);
 
 } // namespace quillet

@@ -25,8 +25,9 @@ void put32(uint8_t* at, uint32_t v) {
 constexpr size_t info_bits_per_pixel = 14;
 constexpr size_t info_image_size = 20;
 
-bool is_older_layout(std::span<const uint8_t> picture) {
-    return std::any_of(picture.begin(), picture.begin() + 8, [](uint8_t b) { return b != 0; });
+bool is_older_layout(std::span<const uint8_t> picture, SecondWord second_word) {
+    const size_t marker = second_word == SecondWord::palette ? 4 : 8;
+    return std::any_of(picture.begin(), picture.begin() + marker, [](uint8_t b) { return b != 0; });
 }
 
 // The device-independent bitmap of a current-layout string (from its information header on).
@@ -136,13 +137,13 @@ std::vector<uint8_t> blank_picture(int width, int height, int bits_per_pixel, bo
     return picture;
 }
 
-PictureInfo read_picture_info(std::span<const uint8_t> picture) {
+PictureInfo read_picture_info(std::span<const uint8_t> picture, SecondWord second_word) {
     PictureInfo info;
     if (picture.empty()) return info;
     if (picture.size() < older_picture_header_size)
         throw PictureError("a picture string of " + std::to_string(picture.size()) +
                            " bytes is shorter than its header");
-    if (is_older_layout(picture)) {
+    if (is_older_layout(picture, second_word)) {
         const auto width = static_cast<int32_t>(u32(picture, 0));
         const auto height = static_cast<int32_t>(u32(picture, 4));
         if (!picture_size_allowed(width, height))
@@ -182,8 +183,8 @@ PictureInfo read_picture_info(std::span<const uint8_t> picture) {
     return info;
 }
 
-Surface decode_picture(std::span<const uint8_t> picture) {
-    const PictureInfo info = read_picture_info(picture);
+Surface decode_picture(std::span<const uint8_t> picture, SecondWord second_word) {
+    const PictureInfo info = read_picture_info(picture, second_word);
     switch (info.layout) {
     case PictureLayout::empty: return Surface();
     case PictureLayout::older: return decode_older(picture, info);

@@ -97,18 +97,24 @@ struct PictureInfo {
     size_t image_bytes = 0; // stride x height
 };
 
+// In memory, a picture read with a palette holds the palette's handle in its second word (see
+// graphics/read_image.h); for such a picture only the first word tells the layout.
+enum class SecondWord { layout, palette };
+
 // Reads and checks the header: for the current layout the information header must be complete
 // and the colour table and every row must lie within the string (a bits-per-pixel field of 0 is
 // read as 24, see picture_format_for_class); for the older layout the header must be complete.
 // The outer width and height fields (offsets 8 and 12) are not used: the information header
 // describes the pixels. Refuses with PictureError saying what is wrong.
-PictureInfo read_picture_info(std::span<const uint8_t> picture);
+PictureInfo read_picture_info(std::span<const uint8_t> picture,
+                              SecondWord second_word = SecondWord::layout);
 
 // BOX SHOW, WRITE IMAGE and image objects: the picture as a host surface, top row first, for a
 // block transfer with the caller's raster operation. The empty string gives a 0 x 0 surface. An
 // older-layout string with fewer bytes than its pixels leaves the rest black (as the host's
 // bitmap bits do). Refuses a malformed string with PictureError; nothing is ever read past it.
-Surface decode_picture(std::span<const uint8_t> picture);
+Surface decode_picture(std::span<const uint8_t> picture,
+                       SecondWord second_word = SecondWord::layout);
 
 // A picture string of the whole surface in the given format, rows top-down when asked (the image
 // readers' pictures are top-down, BOX KEEP's bottom-up).

@@ -6,6 +6,7 @@
 #include "graphics/draw_picture.h"
 #include "graphics/image_files.h"
 #include "graphics/picture_string.h"
+#include "graphics/read_image.h"
 #include "xvt/xvt.h"
 
 #include <vector>
@@ -41,7 +42,8 @@ bool show_splash() {
     if (!screen) return false;
     std::vector<uint8_t> picture;
     try {
-        picture = read_image_file("MS BMP", host_path("QXSPLASH.BMP"));
+        // As every image file is read: a missing file quietly gives no picture.
+        picture = read_image("MS BMP", host_path("QXSPLASH.BMP"), false, true);
     } catch (const ImageFileError&) {
         return false;
     }

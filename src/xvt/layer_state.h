@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace quillet::xvt_detail {
@@ -79,6 +80,9 @@ struct LayerTimer {
 
 struct LayerPalette {
     std::vector<Color> colors;
+    // The colours above, for xp_palet_set_colors's test of what is present: a picture's palette
+    // may take hundreds of thousands of colours, in batches.
+    std::unordered_set<Color> present;
 };
 
 // A linked list's elements in order; element handles are numbers given out by the list.

@@ -13,7 +13,9 @@ using namespace xvt_detail;
 XvtPalette xp_palet_create(int32_t kind) {
     PaletteKind host_kind =
         kind >= 1 && kind <= 4 ? static_cast<PaletteKind>(kind) : PaletteKind::startup;
-    auto palette = std::make_unique<LayerPalette>(LayerPalette{make_palette(host_kind)});
+    auto palette = std::make_unique<LayerPalette>();
+    palette->colors = make_palette(host_kind);
+    palette->present.insert(palette->colors.begin(), palette->colors.end());
     XvtPalette handle = app.palettes.add(std::move(palette));
     if (handle == 0) xvt_report_error("xp_palet_create", ErrorCategory::palet, ErrorId::no_memory);
     return handle;
@@ -22,6 +24,10 @@ XvtPalette xp_palet_create(int32_t kind) {
 void xp_palet_destroy(XvtPalette palette) {
     if (!app.palettes.remove(palette))
         xvt_report_error("xp_palet_destroy", ErrorCategory::palet, ErrorId::invalid_parameter);
+}
+
+void xvt_palet_release(XvtPalette palette) {
+    app.palettes.remove(palette);
 }
 
 int32_t xp_palet_size(XvtPalette palette) {
@@ -45,7 +51,7 @@ int32_t xp_palet_set_colors(XvtPalette palette, std::span<const Color> colors) {
     int32_t added = 0;
     for (Color c : colors) {
         Color rgb = c & 0xFFFFFF;
-        if (std::find(p->colors.begin(), p->colors.end(), rgb) != p->colors.end()) continue;
+        if (!p->present.insert(rgb).second) continue;
         p->colors.push_back(rgb);
         ++added;
     }

@@ -453,6 +453,9 @@ using XvtPalette = uint32_t;
 // colours; 4: the fixed 256-colour table; any other: the start-up copy of the system palette.
 XvtPalette xp_palet_create(int32_t kind);
 void xp_palet_destroy(XvtPalette palette);
+// Destroys the palette when it still exists, without an error otherwise: for owners that may
+// outlive the layer's session (whose end destroys every palette).
+void xvt_palet_release(XvtPalette palette);
 int32_t xp_palet_size(XvtPalette palette);
 // Adds each colour that no entry equals in all three components; the number added.
 int32_t xp_palet_set_colors(XvtPalette palette, std::span<const Color> colors);

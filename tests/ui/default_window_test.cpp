@@ -1,11 +1,14 @@
 // The default window over a headless window system: its start-up steps, its colour table by
 // display kind, and what its event handler does with each kind of event.
 #include "default_window_fixture.h"
+#include "graphics/image_files.h"
+#include "graphics/read_image.h"
 #include "interp/registers.h"
 #include "ui/colours.h"
 #include "ui/engine_timers.h"
 #include "ui/key_queue.h"
 #include "ui/objects/object_dispatch.h"
+#include "ui/objects/object_lifecycle.h"
 #include "ui/objects/object_table.h"
 #include "ui/switch_stack.h"
 #include "ui/window_after_draw.h"
@@ -347,6 +350,38 @@ TEST_F(DefaultWindowTest, RepaintCopiesWhateverTheDrawingMode) {
     DrawTools after;
     xp_dwin_get_draw_ctools(r.native_window, after);
     EXPECT_EQ(after.mode, xvt_draw_mode::xor_);
+}
+
+// On a palette screen an image object's file brings a palette along, and drawing the object
+// makes it the window's palette.
+TEST_F(DefaultWindowTest, DrawingAnImageWithAPaletteSelectsItForTheWindow) {
+    start(8);
+    Surface two(2, 1, 0x123456);
+    two.set_pixel(1, 0, 0x654321);
+    const std::string path = testing::TempDir() + "quillet-palette-image.bmp";
+    {
+        const std::vector<uint8_t> file =
+            encode_image_file(ImageType::bmp, encode_picture(two, {8, {0x123456, 0x654321}}));
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
+    ObjectEntry entry;
+    entry.kind = object_kind::graphic;
+    entry.graphic.type = graphic_shape::image;
+    entry.graphic.image.picture = ImagePicture::of_image_file(read_image("", path, true));
+    std::remove(path.c_str());
+    entry.window = default_window;
+    entry.rect = {0, 0, 2, 1};
+    const XvtPalette palette = entry.graphic.image.picture.palette();
+    ASSERT_NE(palette, 0u);
+    std::vector<Color> colours(static_cast<size_t>(xp_palet_size(palette)));
+    xp_palet_get_colors(palette, colours);
+    EXPECT_NE(std::find(colours.begin(), colours.end(), 0x654321u), colours.end());
+    EXPECT_TRUE(xvt_vobj_get_palet(window0().native_window).empty());
+    draw_graphic_object(entry);
+    EXPECT_EQ(xvt_vobj_get_palet(window0().native_window), colours);
 }
 
 } // namespace

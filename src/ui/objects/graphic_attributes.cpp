@@ -3,6 +3,7 @@
 #include "devices/path_mapping.h"
 #include "graphics/image_files.h"
 #include "graphics/picture_string.h"
+#include "graphics/read_image.h"
 #include "ui/drawing.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
@@ -53,18 +54,29 @@ void set_points(ObjectEntry& entry, ObjectRequest& request) {
     entry.relative = 0;
 }
 
-void set_image_file(GraphicRecord& g, const std::string& name) {
+void set_image_file(const ObjectEntry& entry, const std::string& name) {
+    const int32_t id = entry.id;
+    const std::string type = entry.graphic.file_type;
     std::string path = host_path(name);
     if (!std::ifstream(path, std::ios::binary)) raise_error(object_error::no_such_file);
-    std::vector<uint8_t> picture;
+    ImagePicture picture;
     try {
-        picture = read_image_file(g.file_type, path);
+        // A palette matters only where the screen has one: drawing the image selects it.
+        const bool want_palette = screen_color_class() != color_class::true_color;
+        picture = ImagePicture::of_image_file(read_image(type, path, want_palette));
     } catch (const ImageFileError& e) {
         raise_error(e.code());
     } catch (const std::bad_alloc&) {
         raise_error(err::out_of_memory);
     }
-    PictureInfo info = read_picture_info(picture);
+    // The reader pumps host messages, and what they run may have moved the object's entry (the
+    // table grows) or changed the object: it is looked up again.
+    ObjectEntry* still = find_object(id);
+    if (!still || still->kind != object_kind::graphic ||
+        still->graphic.type != graphic_shape::image)
+        return;
+    GraphicRecord& g = still->graphic;
+    PictureInfo info = picture.info();
     g.image.file_name = name;
     g.image.picture = std::move(picture);
     g.image.width = narrow16(info.width);
@@ -83,7 +95,7 @@ void set_image_picture(GraphicRecord& g, const std::string& text) {
             raise_error(object_error::attribute_not_used);
         }
     }
-    g.image.picture = std::move(picture);
+    g.image.picture = ImagePicture::of_string(std::move(picture));
     g.image.width = narrow16(width);
     g.image.height = narrow16(height);
 }
@@ -149,7 +161,7 @@ void set_graphic_attribute(ObjectEntry& entry, int32_t a, ObjectRequest& request
         return;
     case filename:
         require_type(g, {graphic_shape::image});
-        set_image_file(g, request.next_string());
+        set_image_file(entry, request.next_string());
         return;
     case image:
         require_type(g, {graphic_shape::image});
@@ -220,10 +232,12 @@ void get_graphic_attribute(const ObjectEntry& entry, int32_t a, ObjectRequest& r
         require_type(g, {graphic_shape::image});
         request.append_string(g.image.file_name);
         return;
-    case image:
+    case image: {
         require_type(g, {graphic_shape::image});
-        request.append_string(std::string(g.image.picture.begin(), g.image.picture.end()));
+        const std::vector<uint8_t> picture = g.image.picture.picture_string();
+        request.append_string(std::string(picture.begin(), picture.end()));
         return;
+    }
     case image_width:
         require_type(g, {graphic_shape::image});
         request.append_int(g.image.width);

@@ -78,11 +78,13 @@ void draw_shape(XvtWindow w, const ObjectEntry& entry, const IntRect& r) {
     case graphic_shape::polyline: xp_dwin_draw_polyline(w, g.points); break;
     case graphic_shape::image: {
         if (g.image.picture.empty()) break;
-        Surface pixels = decode_picture(g.image.picture);
+        Surface pixels = g.image.picture.decode();
         IntRect source = IntRect::from_size(pixels.width(), pixels.height());
         IntRect dest =
             r.is_empty() ? IntRect{r.left, r.top, r.left + pixels.width(), r.top + pixels.height()}
                          : r;
+        // A picture read with a palette (on a palette screen) makes it the window's.
+        if (XvtPalette palette = g.image.picture.palette()) xp_vobj_set_palet(w, palette);
         xp_dwin_draw_picture(w, pixels, dest, source, rop3::src_copy);
         break;
     }

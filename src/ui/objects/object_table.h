@@ -4,6 +4,7 @@
 // up to the highest ID handed out, else the highest + 1.
 #pragma once
 
+#include "graphics/read_image.h"
 #include "ui/window_table.h"
 #include "xvt/xvt.h"
 
@@ -54,7 +55,8 @@ inline constexpr int32_t oval = 0, line = 1, rectangle = 2, arc = 3, pie = 4, ar
 
 struct GraphicImage {
     std::string file_name;
-    std::vector<uint8_t> picture; // a picture string
+    // A picture string; one read from a file on a palette screen brings its palette along.
+    ImagePicture picture;
     int16_t width = 0;
     int16_t height = 0;
     int32_t force_palette = 0;
