@@ -30,28 +30,35 @@ private:
 
 } // namespace
 
-uint32_t font_style_of_words(std::string_view text) {
+namespace {
+
+struct StyleWord {
+    std::string_view word;
+    uint32_t bit;
+};
+constexpr StyleWord style_words[] = {{"italic", xvt_font_style::italic},
+                                     {"bold", xvt_font_style::bold},
+                                     {"underline", xvt_font_style::underline},
+                                     {"strikeout", xvt_font_style::strike_out},
+                                     {"plain", 0}};
+
+// The style bits of the words found in the text, without regard to case; none when no word is.
+std::optional<uint32_t> style_of_words(std::string_view text) {
     std::string lowered(text);
     for (char& c : lowered)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    struct Word {
-        std::string_view word;
-        uint32_t bit;
-    };
-    constexpr Word words[] = {{"italic", xvt_font_style::italic},
-                              {"bold", xvt_font_style::bold},
-                              {"underline", xvt_font_style::underline},
-                              {"strikeout", xvt_font_style::strike_out},
-                              {"plain", 0}};
-    uint32_t style = 0;
-    bool found = false;
-    for (const Word& w : words)
-        if (lowered.find(w.word) != std::string::npos) {
-            style |= w.bit;
-            found = true;
-        }
-    if (!found) raise_error(dialog_error::style_unknown);
+    std::optional<uint32_t> style;
+    for (const StyleWord& w : style_words)
+        if (lowered.find(w.word) != std::string::npos) style = style.value_or(0) | w.bit;
     return style;
+}
+
+} // namespace
+
+uint32_t font_style_of_words(std::string_view text) {
+    std::optional<uint32_t> style = style_of_words(text);
+    if (!style) raise_error(dialog_error::style_unknown);
+    return *style;
 }
 
 DialogOptions parse_dialog_options(const std::vector<std::string>& names,
@@ -69,12 +76,13 @@ DialogOptions parse_dialog_options(const std::vector<std::string>& names,
             int32_t v = value.next();
             o.button_justify = v >= 0 && v <= 3 ? v : 1;
         } else if (name == "FONT") {
+            // A style text without a style word is plain; a size below 1 is kept (the font then
+            // takes the host's default height).
             if (i + 2 >= names.size()) raise_error(dialog_error::missing_value);
             DialogFont font;
             font.family = names[i + 1];
-            font.style = font_style_of_words(names[i + 2]);
+            font.style = style_of_words(names[i + 2]).value_or(0);
             font.size = value.next();
-            if (font.size < 1) raise_error(dialog_error::font_size);
             o.font = std::move(font);
             i += 2;
         } else if (name == "MULTIPLE") {

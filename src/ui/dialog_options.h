@@ -11,8 +11,7 @@ namespace quillet {
 
 namespace dialog_error {
 inline constexpr int32_t unknown_option = -11223;
-inline constexpr int32_t style_unknown = -11227;
-inline constexpr int32_t font_size = -11228;
+inline constexpr int32_t style_unknown = -11227; // the font dialog's style text
 inline constexpr int32_t missing_value = -11273;
 inline constexpr int32_t no_buttons = -11300;
 inline constexpr int32_t unknown_kind = -11301;
@@ -21,7 +20,7 @@ inline constexpr int32_t unknown_kind = -11301;
 struct DialogFont {
     std::string family;
     uint32_t style = 0; // xvt_font_style bits
-    int32_t size = 0;
+    int32_t size = 0;   // points; below 1: the host's default height
 };
 
 struct DialogOptions {
@@ -34,7 +33,8 @@ struct DialogOptions {
 };
 
 // Reads the options; raises -11223 for an unknown name and -11273 when the values (or the names
-// that "FONT" takes) run out.
+// that "FONT" takes) run out, and nothing else: a "FONT" style text without a style word is
+// plain, and its size is taken as given.
 DialogOptions parse_dialog_options(const std::vector<std::string>& names,
                                    const std::vector<double>& values);
 

@@ -3,17 +3,17 @@
 
 #include "xvt/xvt.h"
 
-#include <algorithm>
 #include <string_view>
 
 namespace quillet {
 
 class ScopedFont {
 public:
+    // Points below 1 leave the size unset: the host maps the font at its default height.
     ScopedFont(std::string_view family, int32_t points, uint32_t style) : m_font(xp_font_create()) {
         if (m_font == 0) return;
         xp_font_set_family(m_font, family);
-        xp_font_set_size(m_font, std::max(points, 1));
+        if (points >= 1) xp_font_set_size(m_font, points);
         xp_font_set_style(m_font, style);
     }
     ~ScopedFont() {

@@ -58,9 +58,14 @@ bool show_splash() {
     splash.size = {info.width, info.height};
     const int left = screen->width / 2 - info.width / 2;
     const int top = screen->height / 2 - info.height / 2;
+    // The window is as much taller than the picture as a caption is high, though it has none:
+    // the picture fills its top, the window's background the strip below.
+    const int title_bar =
+        xp_vobj_get_attr(no_xvt_window, static_cast<int32_t>(XvtScreenAttr::title_bar_height));
     XvtWinDef def;
     def.type = static_cast<int32_t>(WindowType::bordered);
-    def.client = {left, top, left + info.width, top + info.height};
+    def.client = {left, top, left + info.width, top + info.height + title_bar};
+    def.flags = xvt_win_flag::plain;
     splash.window = xp_win_create_def(def, no_xvt_window, splash_handler, 0);
     if (splash.window == no_xvt_window) {
         splash = Splash{};

@@ -72,6 +72,12 @@ XvtWindow xp_ctl_create_def(const XvtCtlDef& def, XvtWindow parent, long data) {
         (def.flags & xvt_ctl_flag::extended_selection)   ? host::ListSelection::extended
         : (def.flags & xvt_ctl_flag::multiple_selection) ? host::ListSelection::multiple
                                                          : host::ListSelection::single;
+    // A button's text is placed by the flags as static text is: left without either.
+    if (kind == host::ControlKind::push_button || kind == host::ControlKind::check_box ||
+        kind == host::ControlKind::radio_button)
+        host_def.button_align = (def.flags & xvt_ctl_flag::centered) ? host::ButtonAlign::center
+                                : (def.flags & xvt_ctl_flag::right)  ? host::ButtonAlign::right
+                                                                     : host::ButtonAlign::left;
     auto record = std::make_unique<LayerWindow>();
     record->type = def.type;
     record->parent = parent;

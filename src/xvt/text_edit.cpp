@@ -55,6 +55,33 @@ void route(XvtTextEdit tx, const XvtEvent& event) {
     }
 }
 
+// The layer's own handling of the left button in the object, after its parent's handler saw the
+// click: the caret goes to the point (shift extends the selection), a double click selects the
+// word, and a press starts a drag that extends the selection until the button is released. A
+// disabled object takes no clicks.
+void take_click(XvtTextEdit tx, const std::shared_ptr<TextEditor>& t, const XvtEvent& e,
+                IntPoint point) {
+    // The handler may have destroyed the object.
+    if (!app.window_table.find(tx)) return;
+    if (e.kind() == EventKind::mouse_up) {
+        if (t->dragging) {
+            t->dragging = false;
+            app.windows->release_capture();
+        }
+        return;
+    }
+    if (e.words[4] != 0 || !app.windows->is_enabled(t->host)) return; // the left button only
+    if (app.windows->focus() != t->host) app.windows->set_focus(t->host);
+    click_at(*t, point, e.words[2] != 0);
+    if (e.kind() == EventKind::mouse_double) {
+        t->model.select_word();
+        repaint(*t);
+    } else {
+        t->dragging = true;
+        app.windows->set_capture(t->host);
+    }
+}
+
 XvtEvent focus_event(bool gained) {
     XvtEvent e;
     e.words[0] = static_cast<int32_t>(EventKind::focus);
@@ -97,7 +124,9 @@ intptr_t text_edit_procedure(host::WindowSystem& ws, const host::Message& m) {
         const IntRect client = ws.client_area_in_outer(m.window);
         e.words[1] = xvt_pack_point(
             {m.point.x + outer.left + client.left, m.point.y + outer.top + client.top});
+        std::shared_ptr<TextEditor> t = record->text_edit;
         route(tx, e);
+        take_click(tx, t, e, m.point);
         return 0;
     }
     case host::Msg::mouse_move: {
@@ -449,42 +478,15 @@ void xp_tx_resume(XvtTextEdit tx) {
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event) {
     std::shared_ptr<TextEditor> t = text_editor(window);
     if (!t) return;
-    // A disabled object takes no keys or clicks, even when its parent passes them on.
-    const bool input = event.kind() == EventKind::character ||
-                       event.kind() == EventKind::mouse_down ||
-                       event.kind() == EventKind::mouse_double;
-    if (input && !app.windows->is_enabled(t->host)) return;
     switch (event.kind()) {
     case EventKind::character:
+        // A disabled object takes no keys, even when its parent passes them on.
+        if (!app.windows->is_enabled(t->host)) return;
         if (apply_key(*t, event.words[1] & 0xFFFF, event.words[2] != 0)) {
             scroll_to_caret(*t);
             repaint(*t);
         }
         update_caret(*t);
-        break;
-    case EventKind::mouse_down:
-    case EventKind::mouse_double: {
-        if (event.words[4] != 0) break; // the left button only
-        if (app.windows->focus() != t->host) app.windows->set_focus(t->host);
-        const IntRect outer = app.windows->outer_rect(t->host);
-        const IntRect client = app.windows->client_area_in_outer(t->host);
-        const IntPoint p = xvt_unpack_point(event.words[1]);
-        click_at(*t, {p.x - outer.left - client.left, p.y - outer.top - client.top},
-                 event.words[2] != 0);
-        if (event.kind() == EventKind::mouse_double) {
-            t->model.select_word();
-            repaint(*t);
-        } else {
-            t->dragging = true;
-            app.windows->set_capture(t->host);
-        }
-        break;
-    }
-    case EventKind::mouse_up:
-        if (t->dragging) {
-            t->dragging = false;
-            app.windows->release_capture();
-        }
         break;
     case EventKind::focus:
         t->active = event.words[1] != 0;

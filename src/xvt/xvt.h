@@ -163,6 +163,15 @@ void xvt_report_error(std::string_view api, ErrorCategory category, ErrorId id);
 // calls outside window messages; window procedures use it for every message.
 void xvt_run_guarded(const std::function<void()>& work);
 
+// ---- Memory (memory.cpp) -----------------------------------------------------------------------
+
+// A zero-filled block of `size` bytes that the caller owns until it gives it back with
+// xvt_mem_free (size 0 gives a block too); nullptr after 0x20000006 when memory runs out.
+void* xvt_mem_alloc(size_t size);
+// Frees a block that the layer handed out. A null block is 0x20000007 (category "app"), and so is
+// a pointer the layer did not hand out or that was freed already: nothing is freed then.
+void xvt_mem_free(void* block);
+
 // ---- Windows (windows.cpp) ---------------------------------------------------------------------
 
 using XvtWindow = uint32_t;
@@ -494,8 +503,9 @@ inline constexpr uint32_t disabled = 0x8;
 inline constexpr uint32_t hidden = 0x20;
 inline constexpr uint32_t multiple_selection = 0x80; // list boxes
 inline constexpr uint32_t extended_selection = 0x200;
-inline constexpr uint32_t centered = 0x400; // static text
-inline constexpr uint32_t right = 0x800;    // static text
+// Where the text of static text and buttons sits: left without either.
+inline constexpr uint32_t centered = 0x400;
+inline constexpr uint32_t right = 0x800;
 } // namespace xvt_ctl_flag
 
 struct XvtCtlDef {
@@ -681,10 +691,11 @@ using TxScrollCallback = std::function<void(XvtTextEdit, const TxScrollNotice&)>
 // Creates a text edit in the parent (0x20000001 for none, 0x20000007 for a null rectangle), with
 // a copy of the font (none: "helvetica", 10 points, plain), the margin in pixels and the limit
 // (0: none). Character, focus and mouse button events of the object go to the parent's handler
-// with the text edit as their window, which passes them on to xp_tx_process_event; a parent
-// without a handler has them processed at once. Mouse events carry their point in the parent's
-// client coordinates, as the parent's own clicks do; a drag with the left button held extends
-// the selection.
+// with the text edit as their window, which passes the characters and focus changes on to
+// xp_tx_process_event; a parent without a handler has them processed at once. Mouse events carry
+// their point in the parent's client coordinates, as the parent's own clicks do; the object
+// itself takes the left button once the handler returns: the caret to the point, shift extending
+// the selection, a double click selecting the word, a drag extending the selection.
 XvtTextEdit xp_tx_create(XvtWindow parent, const IntRect* rect, uint32_t attributes, XvtFont font,
                          int32_t margin, int32_t limit);
 void xp_tx_destroy(XvtTextEdit tx);
@@ -730,10 +741,9 @@ void xp_tx_set_scroll_callback(XvtTextEdit tx, TxScrollCallback callback);
 // Nested: drawing stops at the first suspend and the last resume repaints.
 void xp_tx_suspend(XvtTextEdit tx);
 void xp_tx_resume(XvtTextEdit tx);
-// Character events (kind 10) by the key table, focus events (kind 2), and the left button's
-// down (caret to the point, shift extends the selection), double click (selects the word) and
-// up; other events and windows that are no text edits are ignored, and so are the keys and
-// clicks of a disabled object.
+// Character events (kind 10) by the key table and focus events (kind 2); other events (clicks
+// included: the object takes those itself) and windows that are no text edits are ignored, and
+// so are the keys of a disabled object.
 void xp_tx_process_event(XvtWindow window, const XvtEvent& event);
 
 // What a character code does in a text edit (the key table).

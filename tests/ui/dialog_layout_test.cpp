@@ -239,10 +239,22 @@ TEST(DialogOptions, ProblemsRaiseTheirErrors) {
     EXPECT_EQ(option_error({"Maxlength"}, {1}), -11223);
     EXPECT_EQ(option_error({"MAXLENGTH"}, {}), -11273);
     EXPECT_EQ(option_error({"FONT", "Arial"}, {10}), -11273);
-    EXPECT_EQ(option_error({"FONT", "Arial", "heavy"}, {10}), -11227);
-    EXPECT_EQ(option_error({"FONT", "Arial", "plain"}, {0}), -11228);
+    EXPECT_EQ(option_error({"FONT", "Arial", "heavy"}, {10}), 0);
+    EXPECT_EQ(option_error({"FONT", "Arial", "plain"}, {0}), 0);
     EXPECT_EQ(option_error({"SELECTIONS"}, {2000000000, 1}), -11273);
     EXPECT_EQ(option_error({}, {}), 0);
+}
+
+TEST(DialogOptions, AFontStyleWithoutStyleWordsIsPlainAndAnySizeIsKept) {
+    DialogOptions o = parse_dialog_options({"FONT", "Arial", "Heavy"}, {-3});
+    ASSERT_TRUE(o.font);
+    EXPECT_EQ(o.font->family, "Arial");
+    EXPECT_EQ(o.font->style, 0u);
+    EXPECT_EQ(o.font->size, -3);
+    o = parse_dialog_options({"FONT", "Times", "UNDERLINE and Bold", "MAXLENGTH"}, {0, 0});
+    EXPECT_EQ(o.font->style, xvt_font_style::underline | xvt_font_style::bold);
+    EXPECT_EQ(o.font->size, 0);
+    EXPECT_TRUE(o.wrap);
 }
 
 TEST(FontStyleWords, InTheirFixedOrder) {

@@ -111,6 +111,32 @@ TEST_F(ErrorStack, OutsideAMessageAReportIsOfferedAtOnceAndReturns) {
     EXPECT_EQ(hooked_errors[0].id, 0x20000007u);
 }
 
+TEST_F(ErrorStack, MemoryFreeTakesOnlyBlocksTheLayerHandedOut) {
+    auto* block = static_cast<unsigned char*>(xvt_mem_alloc(16));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block[0] | block[15], 0); // zero-filled
+    xvt_mem_free(block);
+    EXPECT_TRUE(hooked_errors.empty());
+    int mine = 0;
+    for (void* refused :
+         {static_cast<void*>(nullptr), static_cast<void*>(block), static_cast<void*>(&mine)}) {
+        hooked_errors.clear();
+        xvt_mem_free(refused); // null, freed already, not the layer's
+        ASSERT_EQ(hooked_errors.size(), 1u);
+        EXPECT_EQ(hooked_errors[0].id, 0x20000007u);
+        EXPECT_EQ(hooked_errors[0].api, "xvt_mem_free");
+        EXPECT_EQ(hooked_errors[0].category, "app");
+    }
+    // A block outlives the application that handed it out.
+    void* kept = xvt_mem_alloc(0);
+    ASSERT_NE(kept, nullptr);
+    xvt_app_destroy();
+    hooked_errors.clear();
+    xvt_errmsg_set_hook(record_error);
+    xvt_mem_free(kept);
+    EXPECT_TRUE(hooked_errors.empty());
+}
+
 TEST_F(ErrorStack, OtherExceptionsPassTheGuardAndLeaveTheStackSound) {
     xvt_errmsg_push_handler(first_handler, 1); // outside any message
     EXPECT_THROW(xvt_run_guarded([] {

@@ -530,6 +530,31 @@ TEST_F(TextEdits, DisabledObjectsTakeNoInputAndAreDrawnGrey) {
     EXPECT_TRUE(hooked_errors.empty());
 }
 
+TEST_F(TextEdits, ClicksAreTheObjectsOwnAndTheOperationTakesKeysAndFocusOnly) {
+    open_window("target Edit\ndclick 30 16\n");
+    XvtTextEdit tx = create({10, 10, 210, 110}, 0);
+    xp_tx_add_par(tx, 0, "hello world");
+    xp_tx_set_sel(tx, {{0, 0, 11}, {0, 0, 11}});
+    // A click handed to the operation is no event of its kinds.
+    XvtEvent down;
+    down.words = {6, xvt_pack_point({12, 14}), 0, 0, 0};
+    xp_tx_process_event(tx, down);
+    down.words[0] = 9;
+    xp_tx_process_event(tx, down);
+    EXPECT_EQ(xp_tx_get_sel(tx), (TxSelection{{0, 0, 11}, {0, 0, 11}}));
+    EXPECT_NE(ws().focus(), xvt_host_window(tx));
+    // A real double click reaches the parent's handler and is then taken by the object itself.
+    drain();
+    EXPECT_EQ(xp_tx_get_sel(tx), (TxSelection{{0, 0, 0}, {0, 0, 5}}));
+    EXPECT_EQ(ws().focus(), xvt_host_window(tx));
+    bool told = false;
+    for (size_t i = 0; i < events.size(); ++i)
+        told = told || (event_windows[i] == tx && events[i].kind() == EventKind::mouse_double &&
+                        xvt_unpack_point(events[i].words[1]) == IntPoint{30, 16});
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(hooked_errors.empty());
+}
+
 TEST_F(TextEdits, ErrorsNameTheOperation) {
     open_window();
     const IntRect r{0, 0, 50, 50};

@@ -15,7 +15,7 @@ std::unique_ptr<Control> make_control(const ControlDef& def) {
     case ControlKind::radio_button:
     case ControlKind::check_box:
     case ControlKind::group_box:
-        return std::make_unique<ButtonControl>(def.kind, def.default_button);
+        return std::make_unique<ButtonControl>(def.kind, def.default_button, def.button_align);
     case ControlKind::static_left:
     case ControlKind::static_center:
     case ControlKind::static_right: return std::make_unique<StaticControl>(def.kind);
@@ -45,6 +45,16 @@ void focus_changed(WindowSystem& ws, WindowRecord& w, const Message& m) {
 // --- Buttons ---
 
 namespace {
+ui::Align label_align(ButtonAlign align, ui::Align standard) {
+    switch (align) {
+    case ButtonAlign::left: return ui::Align::left;
+    case ButtonAlign::center: return ui::Align::center;
+    case ButtonAlign::right: return ui::Align::right;
+    case ButtonAlign::standard: break;
+    }
+    return standard;
+}
+
 void paint_check(DeviceContext& dc, IntRect box, Color color) {
     int x = box.left + 3, y = box.top + 5;
     for (int k = 0; k < 3; ++k)
@@ -143,8 +153,12 @@ void ButtonControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) 
         else
             ui::raised_edge(dc, edge);
         int shift = m_pressed ? 1 : 0;
-        ui::draw_label(dc, {r.left + shift, r.top + shift, r.right + shift, r.bottom + shift},
-                       w.title, ink, ui::Align::center);
+        ui::Align align = label_align(m_align, ui::Align::center);
+        // Text at a side keeps clear of the edges.
+        int inset = align == ui::Align::center ? 0 : 4;
+        ui::draw_label(
+            dc, {r.left + inset + shift, r.top + shift, r.right - inset + shift, r.bottom + shift},
+            w.title, ink, align);
         if (focused) ui::focus_rect(dc, {r.left + 4, r.top + 4, r.right - 4, r.bottom - 4});
         break;
     }
@@ -171,11 +185,16 @@ void ButtonControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) 
             }
         }
         IntRect label{r.left + size + 5, r.top, r.right, r.bottom};
-        ui::draw_label(dc, label, w.title, ink, ui::Align::left);
+        ui::Align align = label_align(m_align, ui::Align::left);
+        ui::draw_label(dc, label, w.title, ink, align);
         if (focused) {
             int width = ws.font_of(w)->text_extent(ui::parse_mnemonic(w.title).text).width;
             int ty = r.top + static_cast<int>((r.height() - text_h) / 2);
-            ui::focus_rect(dc, {label.left - 2, ty - 1, label.left + width + 2, ty + text_h + 1});
+            int tx = align == ui::Align::left ? label.left
+                     : align == ui::Align::right
+                         ? label.right - width
+                         : label.left + static_cast<int>((label.width() - width) / 2);
+            ui::focus_rect(dc, {tx - 2, ty - 1, tx + width + 2, ty + text_h + 1});
         }
         break;
     }

@@ -23,7 +23,8 @@ void focus_changed(WindowSystem& ws, WindowRecord& w, const Message& m);
 
 class ButtonControl final : public Control {
 public:
-    ButtonControl(ControlKind kind, bool is_default) : Control(kind), m_default(is_default) {}
+    ButtonControl(ControlKind kind, bool is_default, ButtonAlign align = ButtonAlign::standard)
+        : Control(kind), m_default(is_default), m_align(align) {}
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
     bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool takes_focus() const override { return kind() != ControlKind::group_box; }
@@ -33,6 +34,7 @@ public:
 
 private:
     bool m_default;
+    ButtonAlign m_align;
     bool m_pressed = false;
     bool m_tracking = false;
 };

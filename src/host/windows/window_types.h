@@ -193,6 +193,10 @@ enum class ControlKind : uint8_t {
 
 enum class ListSelection : uint8_t { single, multiple, extended };
 
+// Where a button's text sits: standard is the kind's own place (a push button's text centred, a
+// check box's or radio button's on the left after its box); the others place it so.
+enum class ButtonAlign : uint8_t { standard, left, center, right };
+
 struct ControlDef {
     ControlKind kind = ControlKind::push_button;
     IntRect rect{}; // outer rectangle in the parent's client coordinates
@@ -202,7 +206,8 @@ struct ControlDef {
     bool disabled = false;
     bool hidden = false;
     ListSelection selection = ListSelection::single;
-    std::shared_ptr<const Font> font{}; // of its text; none: the interface font
+    ButtonAlign button_align = ButtonAlign::standard; // push buttons, check boxes, radio buttons
+    std::shared_ptr<const Font> font{};               // of its text; none: the interface font
 };
 
 // Frame sizes; the windowing layer reports them as the host's metrics.

@@ -21,13 +21,15 @@ IntRect laid_out_rect(const ObjectEntry& entry, const WindowRecord& window) {
 
 uint32_t creation_flags(const ObjectEntry& entry, const ControlKindState& s) {
     uint32_t flags = (entry.flags & object_flag::sensitive) ? 0 : xvt_ctl_flag::disabled;
-    switch (entry.control.kind) {
-    case control_kind::push_button:
-        if (s.is_default) flags |= xvt_ctl_flag::default_button;
-        break;
-    case control_kind::static_text:
+    const int32_t kind = entry.control.kind;
+    // Buttons and static text place their text by their justification.
+    if (control_kind::is_button(kind) || kind == control_kind::static_text) {
         if (s.justify == text_justify::centre) flags |= xvt_ctl_flag::centered;
         if (s.justify == text_justify::right) flags |= xvt_ctl_flag::right;
+    }
+    switch (kind) {
+    case control_kind::push_button:
+        if (s.is_default) flags |= xvt_ctl_flag::default_button;
         break;
     case control_kind::list_box:
         if (s.selection_mode == 1) flags |= xvt_ctl_flag::multiple_selection;

@@ -79,33 +79,6 @@ void set_trap_chars(TextEditState& s, ObjectRequest& request) {
     }
 }
 
-// The absolute line of line l of paragraph p, each clamped into the text.
-int32_t absolute_line(XvtTextEdit tx, int32_t p, int32_t l) {
-    const int32_t count = xp_tx_get_num_pars(tx);
-    if (count == 0) return 0;
-    p = std::clamp(p, 0, count - 1);
-    int32_t line = 0;
-    for (int32_t i = 0; i < p; ++i)
-        line += xp_tx_get_num_par_lines(tx, i);
-    return line + std::clamp(l, 0, xp_tx_get_num_par_lines(tx, p) - 1);
-}
-
-// "origin" takes the four values GET gives: the first visible line as paragraph and line, the
-// horizontal offset in pixels, and the first line counted from the top (read for symmetry; the
-// paragraph and line decide). A text edit not made yet has no view to scroll.
-void set_origin(TextEditState& s, ObjectRequest& request) {
-    request.need_numbers(4);
-    const int32_t p = request.next_int(), l = request.next_int();
-    const int32_t horizontal = request.next_int();
-    request.next_int();
-    XvtTextEdit tx = made_text_edit(s);
-    if (tx == no_xvt_window) return;
-    const TxOrigin now = xp_tx_get_origin(tx);
-    scroll_text_edit(s, absolute_line(tx, p, l) - now.first_line,
-                     static_cast<int32_t>(std::clamp<int64_t>(int64_t{horizontal} - now.horizontal,
-                                                              INT32_MIN, INT32_MAX)));
-}
-
 void set_colour(TextEditState& s, int32_t& colour, bool& set, ObjectRequest& request) {
     const int32_t value = request.next_int();
     if (value < -2) raise_error(text_edit_error::negative_colour);
@@ -236,7 +209,7 @@ void set_text_edit_attribute(ObjectEntry& entry, int32_t attribute, ObjectReques
         set_selection(s, v);
         return;
     }
-    case origin: set_origin(s, request); return;
+    case origin: return; // the view moves only by the user and methods 25 and 26; no values
     case insertion: {
         request.need_numbers(3);
         const int32_t p = request.next_int(), l = request.next_int(), c = request.next_int();

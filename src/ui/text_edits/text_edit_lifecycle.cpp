@@ -56,7 +56,6 @@ void make_text_edit(ObjectEntry& entry, TextEditState& s, const WindowRecord& wi
     s.handle = tx;
     s.inactive = false;
     xp_tx_suspend(tx);
-    if (!(entry.flags & object_flag::sensitive)) xp_vobj_set_enabled(tx, false);
     xp_tx_set_data(tx, entry.id - first_object);
     for (const std::string& paragraph : split_paragraphs(s.pending_text))
         xp_tx_add_par(tx, -1, paragraph);
@@ -166,7 +165,7 @@ ObjectEntry* active_text_edit() {
 
 void activate_text_edit(ObjectEntry& entry, TextEditState& s) {
     XvtTextEdit tx = made_text_edit(s);
-    if (tx == no_xvt_window || !(entry.flags & object_flag::sensitive)) return;
+    if (tx == no_xvt_window) return;
     if (ObjectEntry* previous = active_text_edit(); previous && previous != &entry)
         forget_activity(*previous, *text_edit_state(*previous));
     text_edit_engine.active_id = entry.id;
@@ -178,9 +177,12 @@ void activate_text_edit(ObjectEntry& entry, TextEditState& s) {
 void set_text_edit_sensitive(ObjectEntry& entry, bool sensitive) {
     TextEditState* s = text_edit_state(entry);
     if (!s) return;
-    if (!sensitive) forget_activity(entry, *s);
-    if (XvtTextEdit tx = made_text_edit(*s); tx != no_xvt_window)
-        xp_vobj_set_enabled(tx, sensitive);
+    if (!sensitive) {
+        s->flags &= ~edit_flag::focus;
+        return;
+    }
+    s->flags |= edit_flag::focus;
+    activate_text_edit(entry, *s);
 }
 
 void suspend_text_edit(TextEditState& s) {

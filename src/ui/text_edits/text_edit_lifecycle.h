@@ -24,12 +24,12 @@ void set_text_edit_margin(ObjectEntry& entry, TextEditState& s);
 
 // The active text edit (made, of a window in use), or nullptr.
 ObjectEntry* active_text_edit();
-// Makes the text edit the active one with the keyboard focus, resuming it when it was inactive;
-// an insensitive one stays as it is.
+// Makes a made text edit the active one with the keyboard focus, resuming it when it was
+// inactive.
 void activate_text_edit(ObjectEntry& entry, TextEditState& s);
 
-// "sensitive": an insensitive text edit is drawn disabled and takes no keys, clicks or focus
-// (it stops being the active one); made later, it is made so.
+// "sensitive" sets or clears the focus flag; set, it activates a made text edit. Nothing else:
+// a text edit is never disabled (an insensitive one still takes clicks and keys).
 void set_text_edit_sensitive(ObjectEntry& entry, bool sensitive);
 
 // Suspends or resumes a made text edit, keeping the inactive flag.

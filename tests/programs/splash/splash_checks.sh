@@ -1,7 +1,8 @@
 #!/bin/sh
 # The splash picture: a QXSPLASH.BMP beside a bound program is shown at start-up (its window's
-# snapshot at the end shows the picture), DISMISS SPLASH or a click in it removes it, and a missing
-# or corrupt file shows nothing and reports nothing.
+# snapshot at the end shows the picture at its top, the window taller than the picture by the
+# title bar height the program reads from SYS_INFO), DISMISS SPLASH or a click in it removes it,
+# and a missing or corrupt file shows nothing and reports nothing.
 # Usage: splash_checks.sh QUILLET ENGINE WORKDIR
 set -u
 quillet=$1 engine=$2 work=$3/splash_checks
@@ -43,20 +44,29 @@ run() {
     [ -s "$work/$1/stderr.txt" ] && fail "$1: standard error: $(cat "$work/$1/stderr.txt")"
 }
 
-program shown ''
+program shown '    local num n\n    local numarr answers (0 to 0)\n    local str part\n    reserve num e\n    bif object_call 9, n, "title bar height", part, answers\n    num_elem1 answers, 0, e\n    bif number_to_string e, part\n    bif engine_option "DEBUG", part, unused\n'
 red_bitmap "$work/shown/QXSPLASH.BMP"
+: >"$work/shown/debug"
 run shown
+title_bar=$(grep -x "[0-9][0-9]*" "$work/shown/debug" | tail -n 1)
 shot="$work/shown/snaps/exit-untitled.png"
-if [ -f "$shot" ]; then
+if [ -f "$shot" ] && [ "${title_bar:-0}" -gt 0 ]; then
     size=$(identify -format '%w %h' "$shot")
     set -- $size
-    [ "$1" -ge 40 ] && [ "$1" -le 44 ] && [ "$2" -ge 30 ] && [ "$2" -le 34 ] ||
-        fail "shown: the splash window is $1 x $2"
-    centre=$(convert "$shot" -format "%[pixel:p{$(($1 / 2)),$(($2 / 2))}]" info:)
+    [ "$1" -ge 40 ] && [ "$1" -le 44 ] && [ "$2" -ge $((30 + title_bar)) ] &&
+        [ "$2" -le $((34 + title_bar)) ] ||
+        fail "shown: the splash window is $1 x $2 (title bar height $title_bar)"
+    centre=$(convert "$shot" -format "%[pixel:p{$(($1 / 2)),15}]" info:)
     case $centre in
     red | "srgb(255,0,0)") ;;
     *) fail "shown: the splash shows $centre, not the red picture" ;;
     esac
+    below=$(convert "$shot" -format "%[pixel:p{$(($1 / 2)),$(($2 - 5))}]" info:)
+    case $below in
+    red | "srgb(255,0,0)") fail "shown: the picture fills the whole window" ;;
+    esac
+elif [ -f "$shot" ]; then
+    fail "shown: SYS_INFO gave no title bar height ($title_bar)"
 else
     fail "shown: no splash window (snapshots: $(ls "$work/shown/snaps" 2>/dev/null))"
 fi
