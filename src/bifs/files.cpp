@@ -90,7 +90,7 @@ void write_file() {
     int32_t position = int_operand();
     Addr rec = load_u32(str_operand());
     Addr written = num_operand(), status = num_operand();
-    std::span<const std::byte> bytes(host_ptr(str_text(rec)), size_t(str_length(rec)));
+    std::span<const std::byte> bytes = std::as_bytes(std::span(str_view(rec)));
     FileWriteResult r = file_write_at(handle, position, bytes);
     num_set_int(written, r.written);
     num_set_int(status, r.status);

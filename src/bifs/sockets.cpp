@@ -58,10 +58,10 @@ void return_socket(Addr array_cell, int32_t n) {
 
 // The variable's length is the most that one receive takes.
 void receive(int32_t socket, Addr data) {
-    int32_t n = str_length(load_u32(data));
+    size_t n = str_view(load_u32(data)).size();
     if (n == 0) return;
     StringReadTarget into(data);
-    socket_receive(socket, size_t(n), into);
+    socket_receive(socket, n, into);
 }
 
 // The text is held, not copied: host messages pumped while the send waits may run B-code that

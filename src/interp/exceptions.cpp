@@ -58,7 +58,9 @@ Addr previous_routine_frame(Addr g) {
     debug_log("uncaught exception %d", int(q.code));
     std::string detail = "exception " + std::to_string(q.code);
     if (line > 0) detail += " at line " + std::to_string(line);
-    if (q.message && str_length(q.message) > 0)
+    // A message record that a program overwrote is left out: nothing may be raised on the way to
+    // the stop.
+    if (q.message && str_is_allocated(q.message) && str_length(q.message) > 0)
         detail.append(" (\"").append(str_view(q.message).substr(0, 200)).append("\")");
     detail += " has no handler";
     fatal_stop("uncaught exception", detail);

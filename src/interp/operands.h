@@ -3,6 +3,7 @@
 #pragma once
 
 #include "interp/op_stream.h"
+#include "values/arrays.h"
 #include "values/numbers.h"
 
 namespace quillet {
@@ -13,11 +14,16 @@ inline Addr num_operand() {
 inline Addr str_operand() {
     return fetch_str(vm.pc);
 }
+// An array operand's cell, its block checked (array_check_extent) before any bif copies from it.
 inline Addr num_array_operand() {
-    return fetch_num_array(vm.pc);
+    Addr cell = fetch_num_array(vm.pc);
+    array_check_extent(load_u32(cell));
+    return cell;
 }
 inline Addr str_array_operand() {
-    return fetch_str_array(vm.pc);
+    Addr cell = fetch_str_array(vm.pc);
+    array_check_extent(load_u32(cell));
+    return cell;
 }
 
 // The operand as a 32-bit integer: doubles rounded half up and saturated.

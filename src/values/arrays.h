@@ -7,6 +7,7 @@
 #pragma once
 
 #include "values/arena.h"
+#include "values/memory.h"
 
 #include <cstdint>
 
@@ -31,6 +32,18 @@ struct ArrayBlock {
     Addr elements() const { return addr + 20 + 8 * uint32_t(dimensions()); }
     Addr element(int32_t i) const { return elements() + 8 * uint32_t(i); }
 };
+
+// Raises 5000 when the block's description or elements run past the memory the heap has handed
+// out (a cell that a program overwrote, or a number cell read as an array): its counts may say
+// anything, and code that copies the elements out of the arena sizes its buffers by them. A null
+// block (no array yet) passes.
+inline void array_check_extent(Addr block) {
+    if (!block) return;
+    ArrayBlock a{block};
+    uint64_t cells = uint64_t{uint32_t(a.dimensions())} + uint32_t(a.count());
+    if (uint64_t{block} + 20 + 8 * cells > heap.top) [[unlikely]]
+        raise_error(err::out_of_memory);
+}
 
 // Bytes of a block with the given dimensions and elements; 5000 when that exceeds 32 bits or
 // either is negative.

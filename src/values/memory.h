@@ -25,7 +25,7 @@ inline constexpr unsigned size_class_count = 33 + 24 * 4;
 inline constexpr Addr heap_start = 64 * 1024;
 
 struct Heap {
-    Addr top = heap_start;                 // first byte never yet handed out
+    uint64_t top = heap_start;             // first byte never yet handed out (may be 2^32)
     Addr free_head[size_class_count] = {}; // per class: most recently freed block
     uint64_t bytes_in_use = 0;             // sum of class capacities of live blocks
     uint32_t blocks_in_use = 0;

@@ -42,7 +42,18 @@ inline void str_set_length(Addr rec, int32_t n) {
 inline Addr str_text(Addr rec) {
     return rec + str_header_size;
 }
+// Whether the record, header and text, lies in memory the heap has handed out (or below the heap,
+// where the static records are). One that does not is a cell that a program overwrote, or a
+// number cell read as a string: its length word may say up to 2 GiB.
+inline bool str_is_allocated(Addr rec) {
+    return uint64_t{rec} + str_header_size + static_cast<uint32_t>(str_length(rec)) <= heap.top;
+}
+
+// The text as host bytes, for code that copies it out of the arena; 5000 for a record that is not
+// allocated (str_is_allocated), before anything is copied.
 inline std::string_view str_view(Addr rec) {
+    if (!str_is_allocated(rec)) [[unlikely]]
+        raise_error(err::out_of_memory);
     return {reinterpret_cast<const char*>(host_ptr(str_text(rec))),
             static_cast<size_t>(str_length(rec))};
 }

@@ -111,6 +111,25 @@ TEST(Memory, ALowerLimitExhaustsTheTopSoonerAndFreedBlocksStillServe) {
     heap.limit = saved;
 }
 
+// The top may reach the very end of the 32-bit addresses: the next request is out of memory, never
+// a block handed out again from address 0 (where the static records live).
+TEST(Memory, ATopAtTheEndOfTheAddressesIsExhausted) {
+    const Heap saved = heap;
+    heap = Heap{}; // no freed blocks to fall back on
+    heap.top = arena_span - 4096 - mem_header_size;
+    Addr last = mem_alloc(4096);
+    EXPECT_EQ(uint64_t{last} + 4096, arena_span);
+    Addr next = 0;
+    try {
+        next = mem_alloc(8);
+    } catch (const BasicError& e) {
+        EXPECT_EQ(e.code, 5000);
+    }
+    EXPECT_EQ(next, 0u) << "handed out again from the bottom of the arena";
+    EXPECT_EQ(heap.top, arena_span);
+    heap = saved;
+}
+
 TEST(Memory, LargeFreedBlocksAreReusedToo) {
     Addr a = mem_alloc(3u << 20);
     store_u8(a + (2u << 20), 7);
