@@ -33,6 +33,22 @@ constexpr auto fast_handler = [] {
     return t;
 }();
 
+// Whether each op byte jumps: those with a jump offset among their operands, and call, whose
+// record jumps to the callee.
+constexpr auto op_jumps = [] {
+    struct Table {
+        bool of[256];
+    } t{};
+    for (int op = 0; op < 256; ++op)
+        t.of[op] = op_operands.operands[op].find('J') != std::string_view::npos;
+    t.of[op_call] = true;
+    return t;
+}();
+
+const void* label_of(const void* const* labels, uint8_t handler) {
+    return labels ? labels[handler] : nullptr;
+}
+
 bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
     bcode::ModeMeaning m = bcode::mode_meaning(mode);
     if (m.base == bcode::base_none) return false;
@@ -130,7 +146,8 @@ constexpr auto fused_handler = [] {
 
 // A for_next whose loop body is the one op in the record before it, an op it can run itself,
 // takes that op's operands and its fused handler.
-void fuse_loop_bodies(std::vector<DecodedOp>& run, const std::vector<Addr>& run_pcs) {
+void fuse_loop_bodies(std::vector<DecodedOp>& run, const std::vector<Addr>& run_pcs,
+                      const void* const* labels) {
     for (size_t i = 1; i < run.size(); ++i) {
         DecodedOp& step = run[i];
         const DecodedOp& body = run[i - 1];
@@ -140,7 +157,7 @@ void fuse_loop_bodies(std::vector<DecodedOp>& run, const std::vector<Addr>& run_
             continue;
         std::copy(std::begin(body.x), std::end(body.x), std::begin(step.x));
         step.handler = fused;
-        step.label = handler_labels[fused];
+        step.label = label_of(labels, fused);
     }
 }
 
@@ -158,7 +175,7 @@ void reset_decoded_ops() {
     decoded.slot.assign(decoded.size, nullptr);
 }
 
-DecodedOp* decode_op_at(Addr pc) {
+DecodedOp* decode_op_at(Addr pc, const void* const* labels) {
     // The run goes on while the op after the last one decodes and has no record yet; it ends
     // after an op that never goes on to the next one.
     constexpr size_t longest_run = 64;
@@ -170,21 +187,20 @@ DecodedOp* decode_op_at(Addr pc) {
          run.size() < longest_run && in_image(p) && !decoded.slot[p - decoded.image];) {
         DecodedOp d;
         if (!decode(p, d)) break;
-        d.label = handler_labels[d.handler];
+        d.label = label_of(labels, d.handler);
         run.push_back(d);
         run_pcs.push_back(p);
         uint8_t op = load_u8(p);
-        jumps.push_back(op == op_jump_if_true || op == op_jump_if_false || op == op_jump ||
-                        op == op_for_start || op == op_for_next || op == op_gosub || op == op_call);
+        jumps.push_back(op_jumps.of[op]);
         if (op == op_jump || op == op_return || op == op_gosub_return) break;
         p = d.next;
     }
     if (run.empty()) return decoded.slot[pc - decoded.image] = raw_op();
-    fuse_loop_bodies(run, run_pcs);
+    fuse_loop_bodies(run, run_pcs, labels);
     // The record after the last goes on at the op after the run, as a jump that is not an op.
     DecodedOp end;
     end.handler = handler_run_end;
-    end.label = handler_labels[handler_run_end];
+    end.label = label_of(labels, handler_run_end);
     end.target = run.back().next;
     run.push_back(end);
     jumps.push_back(true);
@@ -194,7 +210,7 @@ DecodedOp* decode_op_at(Addr pc) {
         if (!jumps[i]) continue;
         DecodedOp stub;
         stub.handler = handler_link_stub;
-        stub.label = handler_labels[handler_link_stub];
+        stub.label = label_of(labels, handler_link_stub);
         stub.target = run[i].target;
         run.push_back(stub);
     }

@@ -118,7 +118,7 @@ enum Handler : uint8_t {
 struct RoutinePlan;
 
 struct DecodedOp {
-    const void* label = nullptr; // where the op loop runs the handler
+    const void* label = nullptr; // where the op loop runs the handler, when it has labels
     uint8_t handler = handler_raw;
     Addr next = 0;   // pc after the op and its operands, where the next record goes on
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
@@ -150,9 +150,6 @@ struct DecodePolicy {
 };
 inline DecodePolicy decode_policy;
 
-// The op loop's handler addresses by handler number; set by the loop before it decodes.
-inline const void* const* handler_labels = nullptr;
-
 // The record of every op that runs from the op stream (handler_raw).
 inline DecodedOp* raw_op() {
     static DecodedOp mark;
@@ -163,14 +160,16 @@ inline DecodedOp* raw_op() {
 void reset_decoded_ops();
 
 // The decoded op at pc (in the current module), decoding it and the straight run of ops after
-// it now; raw_op() when it runs from the op stream or pc lies outside the image.
-DecodedOp* decode_op_at(Addr pc);
+// it now; raw_op() when it runs from the op stream or pc lies outside the image. labels are the
+// op loop's handler addresses by handler number, which new records take as their label; null
+// when the loop dispatches on handler numbers.
+DecodedOp* decode_op_at(Addr pc, const void* const* labels);
 
-QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc) {
+QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc, const void* const* labels) {
     uint32_t rel = pc - decoded.image;
     if (rel >= decoded.size) return raw_op();
     DecodedOp* d = decoded.slot[rel];
-    return d ? d : decode_op_at(pc);
+    return d ? d : decode_op_at(pc, labels);
 }
 
 } // namespace quillet

@@ -82,33 +82,100 @@ int32_t jump_table_index(Cell v) {
     return -1;
 }
 
-// add, sub, mul and div: N a, N b, N r.
-template <Cell (*operation)(Cell, Cell)>
-QUILLET_HOT_INLINE void arithmetic(Addr& pc) {
-    Cell a = load_cell(fetch_num(pc));
-    Cell b = load_cell(fetch_num(pc));
-    Addr r = fetch_num(pc);
-    store_cell(r, operation(a, b));
-}
-
 // The decoded op d may raise from here on: a raise reports it at its pc with its count of ops.
 QUILLET_HOT_INLINE void may_raise(DecodedOp* d, uint32_t countdown) {
     decoded.running = d;
     decoded.countdown = countdown;
 }
 
-// add, sub and mul as decoded ops: the quick result where the primitive would store it as
-// computed; otherwise the primitive, which normalizes it or raises.
-template <typename Rule, Cell (*primitive)(Cell, Cell)>
-QUILLET_HOT_INLINE void decoded_arithmetic(Addr a, Addr b, Addr result, DecodedOp* d,
-                                           uint32_t countdown) {
+// What each op does, written once for both ways of running it: from the op stream, which reads
+// the operands' addresses in operand order, and decoded, which has them resolved. The ops whose
+// whole meaning is one primitive of values/ (concat, substr, substr_assign) call it directly.
+// before_raise runs before the first step that can raise (a decoded op records itself there; an op
+// from the stream has already done so).
+namespace ops {
+
+QUILLET_HOT_INLINE void move(Addr from, Addr to) {
+    store_cell(to, load_cell(from));
+}
+
+// for_start: true when the loop runs no round (a jump past its NEXT).
+QUILLET_HOT_INLINE bool for_start_skips(Addr var, Addr start, Addr limit, Addr step) {
+    Cell first = load_cell(start), last = load_cell(limit), by = load_cell(step);
+    store_cell(var, first);
+    forget_for_cache();
+    return loop_done(first, last, num_is_negative(by));
+}
+
+QUILLET_HOT_INLINE bool num_eq(Addr a, Addr b) {
+    return num_equal(load_cell(a), load_cell(b));
+}
+QUILLET_HOT_INLINE bool num_gt(Addr a, Addr b) {
+    return quick_less(load_cell(b), load_cell(a));
+}
+QUILLET_HOT_INLINE bool num_ge(Addr a, Addr b) {
+    return !quick_less(load_cell(a), load_cell(b));
+}
+
+// add, sub and mul: the quick result where the primitive would store it as computed; otherwise
+// the primitive, which normalizes it or raises.
+template <typename Rule, Cell (*primitive)(Cell, Cell), typename BeforeRaise>
+QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise before_raise) {
     Cell x = load_cell(a), y = load_cell(b), r;
     if (!quick_arithmetic<Rule>(x, y, r)) [[unlikely]] {
-        may_raise(d, countdown);
+        before_raise();
         r = primitive(x, y);
     }
     store_cell(result, r);
 }
+
+QUILLET_HOT_INLINE void div(Addr a, Addr b, Addr result) {
+    Cell x = load_cell(a), y = load_cell(b);
+    store_cell(result, num_div(x, y));
+}
+
+QUILLET_HOT_INLINE void str_move(Addr from, Addr to) {
+    str_assign(to, load_u32(from));
+}
+QUILLET_HOT_INLINE bool str_eq(Addr a, Addr b) {
+    return str_view(load_u32(a)) == str_view(load_u32(b));
+}
+QUILLET_HOT_INLINE bool str_gt(Addr a, Addr b) {
+    return str_after(load_u32(a), load_u32(b));
+}
+QUILLET_HOT_INLINE bool str_ge(Addr a, Addr b) {
+    Addr x = load_u32(a), y = load_u32(b);
+    return str_after(x, y) || str_view(x) == str_view(y);
+}
+} // namespace ops
+
+// for_next at next (the pc after it) of the loop whose FOR op is at head: goes_on when the loop
+// goes on to its body, ends when it is done. A statement rather than a function, so that a decoded
+// op branches straight to the body or the exit: the upward integer step is inline, and so is any
+// other step whose sum is stored as computed; the general step can raise (before_raise first).
+#define FOR_NEXT(head, next, goes_on, ends, before_raise)                                          \
+    do {                                                                                           \
+        if (for_cache.int_up_pc == (next) && for_cache.key_fp == fp) [[likely]] {                  \
+            Cell var = load_cell(for_cache.var);                                                   \
+            int32_t v;                                                                             \
+            if (is_int(var) && !__builtin_add_overflow(int_value(var), for_cache.int_step, &v))    \
+                [[likely]] {                                                                       \
+                store_cell(for_cache.var, num_int(v));                                             \
+                if (v <= for_cache.int_limit) goes_on;                                             \
+                ends;                                                                              \
+            }                                                                                      \
+        } else if (for_cache.key_pc != (next) || for_cache.key_fp != fp) {                         \
+            /* Filling the cache reads operands: an illegal mode is a fatal stop, not a raise. */  \
+            fill_for_cache(head, next, fp);                                                        \
+        }                                                                                          \
+        if (bool step_goes_on; quick_step_for_loop(step_goes_on)) [[likely]] {                     \
+            if (step_goes_on) goes_on;                                                             \
+            ends;                                                                                  \
+        }                                                                                          \
+        before_raise;                                                                              \
+        if (step_for_loop()) goes_on;                                                              \
+        ends;                                                                                      \
+    } while (0)
 
 // How a loop turned by a fused for_next handler stopped turning.
 enum class FusedLoopEnd {
@@ -211,8 +278,18 @@ void charge_op_budget() {
 // stays out of the registers. Each loop sets it anew after every call out.
 uint32_t check_counter = 0;
 
-// The loops dispatch through tables of label addresses (GCC and clang).
+// The loops dispatch through tables of label addresses where the compiler has them (GCC and
+// clang); otherwise, or when QUILLET_SWITCH_DISPATCH is defined (the sanitizer build does, so
+// that the tests run both ways), through switches on the handler and op numbers.
+#if defined(__GNUC__) && !defined(QUILLET_SWITCH_DISPATCH)
+#define QUILLET_LABEL_DISPATCH 1
 #pragma GCC diagnostic ignored "-Wpedantic"
+#else
+#define QUILLET_LABEL_DISPATCH 0
+#endif
+
+// A slice of live scrolling runs until the op counter is a multiple of this.
+constexpr uint32_t slice_ops = 3200;
 
 // One function for the three loops: what sets them apart is only looked at off the hot paths, and
 // one function gives every handler one address, which each decoded op records. It holds no
@@ -222,6 +299,7 @@ uint32_t check_counter = 0;
 // or raw_op() for an op from the stream, with the count of ops to the next check point; an op
 // that calls out (CALL) stores the count itself.
 [[gnu::noinline]] void op_loop_body(LoopKind kind, bool after_raise) {
+#if QUILLET_LABEL_DISPATCH
     static const void* const handlers[handler_count] = {
         &&handler_raw, &&handler_run_end, &&handler_link_stub,
 #define QUILLET_CONTROL_LABEL(name) &&control_##name,
@@ -236,7 +314,6 @@ uint32_t check_counter = 0;
     };
     static void* dispatch_table[256];
     if (!dispatch_table[0]) {
-        handler_labels = handlers;
         raw_op()->label = &&handler_raw;
         for (void*& entry : dispatch_table)
             entry = &&label_illegal;
@@ -244,6 +321,15 @@ uint32_t check_counter = 0;
 #include "bcode/ops.def"
 #undef QUILLET_OP
     }
+    const void* const* labels = handlers;
+// On to the handler of the decoded op d; on to the op stream's case of op.
+#define GOTO_HANDLER goto * d->label
+#define GOTO_OP goto* dispatch_table[op]
+#else
+    const void* const* labels = nullptr;
+#define GOTO_HANDLER goto handler_switch
+#define GOTO_OP goto op_switch
+#endif
 
     Addr pc = 0;
     Addr fp = 0;
@@ -267,7 +353,7 @@ uint32_t check_counter = 0;
         pc = vm.pc;                                                                                \
         fp = vm.fp();                                                                              \
         if (kind == LoopKind::slice)                                                               \
-            countdown = 3200 - vm.op_counter % 3200;                                               \
+            countdown = slice_ops - vm.op_counter % slice_ops;                                     \
         else                                                                                       \
             countdown = std::min(vm.ops_to_pump ? vm.ops_to_pump : 1, vm.longest_stretch);         \
         check_counter = vm.op_counter + countdown;                                                 \
@@ -289,7 +375,7 @@ uint32_t check_counter = 0;
             goto check_point;                                                                      \
         }                                                                                          \
         ++d;                                                                                       \
-        goto * d->label;                                                                           \
+        GOTO_HANDLER;                                                                              \
     } while (0)
 #define JUMP                                                                                       \
     do {                                                                                           \
@@ -298,7 +384,7 @@ uint32_t check_counter = 0;
             goto jump_slow;                                                                        \
         }                                                                                          \
         d = d->jump;                                                                               \
-        goto * d->label; /* a link stub's label makes the link */                                  \
+        GOTO_HANDLER; /* a link stub's handler makes the link */                                   \
     } while (0)
 #define RAISES may_raise(d, countdown)
 
@@ -349,14 +435,14 @@ uint32_t check_counter = 0;
 
 handler_run_end: // after the last record of a run: on to the op after it, not counted as an op
     d = d->jump;
-    goto * d->label;
+    GOTO_HANDLER;
 
 handler_link_stub: // a jump not linked yet: the stub names the op that jumps
     pc = d->target;
     d = d->jump;
 jump_slow: // d jumps to pc
     if (d->jump->handler == handler_link_stub) {
-        DecodedOp* found = decoded_op_at(pc);
+        DecodedOp* found = decoded_op_at(pc, labels);
         if (found != raw_op()) d->jump = found; // the way into a raw op needs pc: never linked
     }
     if (countdown == 0) goto check_point;
@@ -372,8 +458,8 @@ dispatch_at_pc:
             return;
         }
     }
-    d = decoded_op_at(pc);
-    goto * d->label;
+    d = decoded_op_at(pc, labels);
+    GOTO_HANDLER;
 
 check_point:
     decoded.running = nullptr;
@@ -393,7 +479,7 @@ handler_raw: // the op stream keeps vm.pc current; the count of ops is left for 
     may_raise(raw_op(), countdown);
     op = load_u8(pc++);
     vm.pc = pc;
-    goto* dispatch_table[op];
+    GOTO_OP;
 label_jump_if_true : {
     int32_t off = read_signed(pc);
     if (vm.flag) pc += uint32_t(off);
@@ -424,22 +510,15 @@ label_jump_table : {
     goto op_done_at_pc;
 }
 label_for_start : {
-    Addr var = fetch_num(pc);
-    Cell start = load_cell(fetch_num(pc));
-    Cell limit = load_cell(fetch_num(pc));
-    Cell step = load_cell(fetch_num(pc));
+    Addr var = fetch_num(pc), start = fetch_num(pc), limit = fetch_num(pc), step = fetch_num(pc);
     int32_t off = read_signed(pc);
-    store_cell(var, start);
-    forget_for_cache();
-    if (loop_done(start, limit, num_is_negative(step))) pc += uint32_t(off);
+    if (ops::for_start_skips(var, start, limit, step)) pc += uint32_t(off);
     goto op_done_at_pc;
 }
 label_for_next : {
     int32_t off = read_signed(pc);
-    if (for_cache.key_pc != pc || for_cache.key_fp != fp)
-        fill_for_cache(pc + uint32_t(off), pc, fp);
-    if (step_for_loop()) pc = for_cache.body_pc;
-    goto op_done_at_pc;
+    FOR_NEXT(pc + uint32_t(off), pc, pc = for_cache.body_pc;
+             goto op_done_at_pc, goto op_done_at_pc, (void)0);
 }
 label_gosub : {
     int32_t off = read_signed(pc);
@@ -505,8 +584,8 @@ label_block_return:
     CALL(block_return());
     goto op_done_at_pc;
 label_move : {
-    Addr src = fetch_num(pc);
-    store_cell(fetch_num(pc), load_cell(src));
+    Addr from = fetch_num(pc);
+    ops::move(from, fetch_num(pc));
     goto op_done_at_pc;
 }
 label_num_elem1:
@@ -523,77 +602,99 @@ label_str_elemn : { // str_elem1, str_elemn
     store_element_ref(pc, vm.str_operands, element);
     goto op_done_at_pc;
 }
-label_num_eq : {
-    Cell a = load_cell(fetch_num(pc));
-    vm.flag = num_equal(a, load_cell(fetch_num(pc)));
+// The two-operand compares: N a, N b or S a, S b; the flag is the result.
+#define STREAM_COMPARE(name, fetch)                                                                \
+    label_##name : {                                                                               \
+        Addr a = fetch(pc);                                                                        \
+        vm.flag = ops::name(a, fetch(pc));                                                         \
+        goto op_done_at_pc;                                                                        \
+    }
+    STREAM_COMPARE(num_eq, fetch_num)
+    STREAM_COMPARE(num_gt, fetch_num)
+    STREAM_COMPARE(num_ge, fetch_num)
+    STREAM_COMPARE(str_eq, fetch_str)
+    STREAM_COMPARE(str_gt, fetch_str)
+    STREAM_COMPARE(str_ge, fetch_str)
+#undef STREAM_COMPARE
+// add, sub and mul: N a, N b, N r.
+#define STREAM_ARITHMETIC(name, Rule, primitive)                                                   \
+    label_##name : {                                                                               \
+        Addr a = fetch_num(pc), b = fetch_num(pc);                                                 \
+        ops::arithmetic<Rule, primitive>(a, b, fetch_num(pc), [] {});                              \
+        goto op_done_at_pc;                                                                        \
+    }
+    STREAM_ARITHMETIC(add, quick::Add, num_add)
+    STREAM_ARITHMETIC(sub, quick::Sub, num_sub)
+    STREAM_ARITHMETIC(mul, quick::Mul, num_mul)
+#undef STREAM_ARITHMETIC
+label_div : {
+    Addr a = fetch_num(pc), b = fetch_num(pc);
+    ops::div(a, b, fetch_num(pc));
     goto op_done_at_pc;
 }
-label_num_gt : {
-    Cell a = load_cell(fetch_num(pc));
-    vm.flag = num_less(load_cell(fetch_num(pc)), a);
-    goto op_done_at_pc;
-}
-label_num_ge : {
-    Cell a = load_cell(fetch_num(pc));
-    vm.flag = !num_less(a, load_cell(fetch_num(pc)));
-    goto op_done_at_pc;
-}
-label_add:
-    arithmetic<num_add>(pc);
-    goto op_done_at_pc;
-label_sub:
-    arithmetic<num_sub>(pc);
-    goto op_done_at_pc;
-label_mul:
-    arithmetic<num_mul>(pc);
-    goto op_done_at_pc;
-label_div:
-    arithmetic<num_div>(pc);
-    goto op_done_at_pc;
 label_str_move : {
-    Addr src = fetch_str(pc);
-    str_assign(fetch_str(pc), load_u32(src));
-    goto op_done_at_pc;
-}
-label_str_eq : {
-    Addr a = load_u32(fetch_str(pc));
-    vm.flag = str_view(a) == str_view(load_u32(fetch_str(pc)));
-    goto op_done_at_pc;
-}
-label_str_gt : {
-    Addr a = load_u32(fetch_str(pc));
-    vm.flag = str_after(a, load_u32(fetch_str(pc)));
-    goto op_done_at_pc;
-}
-label_str_ge : {
-    Addr a = load_u32(fetch_str(pc));
-    Addr b = load_u32(fetch_str(pc));
-    vm.flag = str_after(a, b) || str_view(a) == str_view(b);
+    Addr from = fetch_str(pc);
+    ops::str_move(from, fetch_str(pc));
     goto op_done_at_pc;
 }
 label_concat : {
-    Addr a = fetch_str(pc);
-    Addr b = fetch_str(pc);
+    Addr a = fetch_str(pc), b = fetch_str(pc);
     concat(a, b, fetch_str(pc));
     goto op_done_at_pc;
 }
 label_substr : {
-    Addr src = fetch_str(pc);
-    int32_t from = num_to_int32(load_cell(fetch_num(pc)));
-    int32_t to = num_to_int32(load_cell(fetch_num(pc)));
-    substr(src, from, to, fetch_str(pc));
+    Addr from = fetch_str(pc);
+    int32_t first = num_to_int32(load_cell(fetch_num(pc)));
+    int32_t last = num_to_int32(load_cell(fetch_num(pc)));
+    substr(from, first, last, fetch_str(pc));
     goto op_done_at_pc;
 }
 label_substr_assign : {
-    Addr src = fetch_str(pc);
-    Addr dst = fetch_str(pc);
-    int32_t from = num_to_int32(load_cell(fetch_num(pc)));
-    int32_t to = num_to_int32(load_cell(fetch_num(pc)));
-    substr_assign(src, dst, from, to);
+    Addr from = fetch_str(pc), to = fetch_str(pc);
+    int32_t first = num_to_int32(load_cell(fetch_num(pc)));
+    int32_t last = num_to_int32(load_cell(fetch_num(pc)));
+    substr_assign(from, to, first, last);
     goto op_done_at_pc;
 }
 label_illegal:
     illegal_op(pc - 1);
+
+#if !QUILLET_LABEL_DISPATCH
+handler_switch:
+    switch (d->handler) {
+    case handler_raw: goto handler_raw;
+    case handler_run_end: goto handler_run_end;
+    case handler_link_stub: goto handler_link_stub;
+#define QUILLET_CONTROL_CASE(name)                                                                 \
+    case handler_##name: goto control_##name;
+        QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_CASE)
+#undef QUILLET_CONTROL_CASE
+#define QUILLET_OPERAND_CASES(name)                                                                \
+    case handler_##name: goto fast_##name;                                                         \
+    case handler_##name##_ref: goto ref_##name;                                                    \
+    case handler_##name##_generic: goto generic_##name;
+        QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_CASES)
+#undef QUILLET_OPERAND_CASES
+#define QUILLET_FUSED_CASE(name)                                                                   \
+    case handler_for_next_##name: goto fused_for_next_##name;
+        QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_CASE)
+#undef QUILLET_FUSED_CASE
+    case handler_count: break;
+    }
+    illegal_op(pc);
+op_switch:
+    switch (op) {
+#define QUILLET_OP(byte, name, operands)                                                           \
+    case byte:                                                                                     \
+        goto label_##name;
+#include "bcode/ops.def"
+#undef QUILLET_OP
+    default: goto label_illegal;
+    }
+#endif
+#undef GOTO_HANDLER
+#undef GOTO_OP
+#undef FOR_NEXT
 #undef FALL
 #undef RAISES
 #undef JUMP
