@@ -2,6 +2,8 @@
 
 #include "bcode/bifs.h"
 
+#include <algorithm>
+#include <cctype>
 #include <sstream>
 
 namespace quillet::tools {
@@ -44,9 +46,21 @@ const char* status_word(BifStatus s) {
 } // namespace
 
 std::string bif_list_text(const std::string& only) {
+    bool number = !only.empty() && std::all_of(only.begin(), only.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
+    auto lower = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    };
+    const std::string word = lower(only);
     std::ostringstream out;
     for (const BifInfo& b : bcode::all_bifs()) {
-        if (!only.empty() && only != b.name && only != std::to_string(b.number)) continue;
+        if (number ? only != std::to_string(b.number)
+                   : lower(b.name).find(word) == std::string::npos)
+            continue;
         out << b.number << " " << b.name << " (" << kinds_of(b.operands) << ") "
             << status_word(b.status) << ": " << b.summary << "\n";
     }

@@ -5,8 +5,8 @@
 
 namespace quillet::tools {
 
-// "NUMBER NAME OPERANDS STATUS: summary" lines; only the bifs whose number or name is `only`
-// when it is not empty (empty result when none matches).
+// "NUMBER NAME OPERANDS STATUS: summary" lines; when `only` is not empty, only the bif of that
+// number, or the bifs whose names contain that word in any case (empty result when none does).
 std::string bif_list_text(const std::string& only = "");
 
 // The whole table grouped by family, as docs/bifs.md holds it.

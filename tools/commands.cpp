@@ -1,6 +1,8 @@
 #include "commands.h"
 
 #include "assembler.h"
+#include "bcode/byte_reader.h"
+#include "bcode/elf_sections.h"
 #include "bcode/format_error.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
@@ -9,7 +11,9 @@
 #include "disassembler.h"
 #include "file_io.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -46,27 +50,32 @@ const CommandHelp helps[] = {
             "is refused with a message naming what is wrong.\n"},
     {"bind", "usage: quillet bind ENGINE IMAGE -o OUT\n"
              "\n"
-             "Writes OUT: the engine executable followed by the image and the 14-byte trailer\n"
-             "(image length, 0, \"OS2Magic\", 0). OUT keeps the engine's permission bits, so it\n"
-             "runs as a program. An engine that already carries an image has it replaced.\n"},
-    {"unbind", "usage: quillet unbind EXE -o IMAGE [--no-check]\n"
+             "Writes OUT: the engine executable with the image in its ELF section .quillet_image,\n"
+             "which strip and objcopy keep, and at its end the 14-byte trailer (image length, 0,\n"
+             "\"OS2Magic\", 0). OUT keeps the engine's permission bits, so it runs as a program.\n"
+             "An engine that already carries an image has it replaced.\n"},
+    {"unbind", "usage: quillet unbind EXE [-o IMAGE] [--no-check]\n"
                "\n"
-               "Extracts the image from a bound executable (ours, or a Windows one), checking the\n"
-               "trailer and that the image is well-formed; --no-check extracts it without the\n"
-               "second check.\n"},
+               "Extracts the image from a bound executable (ours, stripped or not, or a Windows\n"
+               "one) into IMAGE, by default EXE's name with .img beside it, checking the trailer\n"
+               "or image section and that the image is well-formed; --no-check extracts it\n"
+               "without the second check.\n"},
     {"run",
      "usage: quillet run [--log FILE] FILE.qba [ARGS...]\n"
      "\n"
-     "Assembles FILE.qba (or takes FILE as an image when it is one), binds it to the engine\n"
-     "in a temporary directory next to an empty debug log, runs it with ARGS, and removes\n"
-     "both afterwards. --log FILE keeps a copy of the debug log. The exit status is the\n"
-     "program's. The engine is quillet-engine beside this executable, or $QUILLET_ENGINE.\n"},
-    {"bifs", "usage: quillet bifs [NUMBER|NAME] [--markdown]\n"
+     "Assembles FILE.qba (or takes FILE as an image or a bound executable when it is one),\n"
+     "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
+     "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
+     "exit status is the program's. The engine is quillet-engine beside this executable, or\n"
+     "$QUILLET_ENGINE. A file that is neither text nor an image (a damaged image, an\n"
+     "executable with no image) is refused, not assembled.\n"},
+    {"bifs", "usage: quillet bifs [NUMBER|WORD] [--markdown]\n"
              "\n"
              "Lists the engine's native bifs: number, name, operand kinds, whether the engine\n"
-             "implements it, and what it does; only one bif when its number or name is given.\n"
-             "Assembly text may name a bif instead of giving its number. --markdown writes the\n"
-             "whole list as docs/bifs.md holds it.\n"},
+             "implements it, and what it does; only the bif of a NUMBER, or the bifs whose names\n"
+             "contain WORD in any case (bifs file: every file bif). Assembly text may name a bif\n"
+             "instead of giving its number. --markdown writes the whole list as docs/bifs.md\n"
+             "holds it.\n"},
 };
 
 [[noreturn]] void usage_error(const std::string& command, const std::string& message) {
@@ -99,6 +108,39 @@ Parsed parse_args(const std::string& command, const Args& args, bool allow_no_ch
 
 bool looks_like_image(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 4 && std::memcmp(bytes.data(), bcode::image_magic, 4) == 0;
+}
+
+std::string hex_bytes(std::span<const uint8_t> bytes) {
+    std::string out;
+    for (uint8_t b : bytes) {
+        char text[4];
+        std::snprintf(text, sizeof text, "%s%02X", out.empty() ? "" : " ", b);
+        out += text;
+    }
+    return out;
+}
+
+// Refuses, with a message naming `path`, bytes that are not assembly text, an image or a bound
+// executable: an image whose magic is damaged or cut short, an executable with no image bound,
+// a binary file. Assembly text never holds a NUL byte.
+void refuse_non_text(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const size_t n = std::min<size_t>(bytes.size(), 4);
+    if (n > 0 && n < 4 && std::memcmp(bytes.data(), bcode::image_magic, n) == 0)
+        throw ToolError(path + ": a B-code image cut short (" + std::to_string(bytes.size()) +
+                        " bytes)");
+    // The other fields of the header tell an image whose magic alone was damaged.
+    bool image_shape =
+        bytes.size() >= 8 && (std::memcmp(bytes.data() + 1, bcode::image_magic + 1, 3) == 0 ||
+                              bcode::get_u32le(bytes.data() + 4) == bcode::image_version);
+    if (image_shape)
+        throw ToolError(path + ": a damaged B-code image: its magic is " +
+                        hex_bytes(std::span(bytes).first(4)) + ", not " +
+                        hex_bytes(bcode::image_magic));
+    if (bcode::is_elf(bytes))
+        throw ToolError(path + " is an executable with no B-code image bound (no trailer and no " +
+                        bcode::image_section_name + " section)");
+    if (std::find(bytes.begin(), bytes.end(), uint8_t(0)) != bytes.end())
+        throw ToolError(path + " is neither assembly text, a B-code image nor a bound executable");
 }
 
 // A temporary directory that is removed with everything in it.
@@ -208,18 +250,36 @@ void print_warnings(const std::vector<std::string>& warnings) {
         std::cerr << w << "\n";
 }
 
-// Bytes given to `run` or `dis`: an image as it is, the image of a bound executable, or none.
-std::optional<std::vector<uint8_t>> image_in(const std::vector<uint8_t>& bytes) {
+// Bytes given to `run` or `dis`: an image as it is, the image of a bound executable (by its
+// trailer or its image section), or none.
+std::optional<std::vector<uint8_t>> image_in(const std::string& path,
+                                             const std::vector<uint8_t>& bytes) {
     if (looks_like_image(bytes)) return bytes;
-    if (bcode::has_trailer(bytes)) return unbind_image(bytes, false);
-    return std::nullopt;
+    if (!bcode::carries_bound_image(bytes)) return std::nullopt;
+    try {
+        return unbind_image(bytes, false);
+    } catch (const bcode::FormatError& e) {
+        throw ToolError(path + ": " + e.what());
+    }
 }
 
 std::vector<uint8_t> image_of(const std::string& path) {
-    std::optional<std::vector<uint8_t>> image = image_in(read_file(path));
-    if (!image)
-        throw ToolError(path + " is neither a B-code image nor a bound executable (no trailer)");
-    return std::move(*image);
+    std::vector<uint8_t> bytes = read_file(path);
+    std::optional<std::vector<uint8_t>> image = image_in(path, bytes);
+    if (image) return std::move(*image);
+    refuse_non_text(path, bytes);
+    throw ToolError(path + " is neither a B-code image nor a bound executable (no trailer and no " +
+                    bcode::image_section_name + " section)");
+}
+
+// Runs `step` on the bytes of `path`; a malformed image or executable is reported with its name.
+template <class Step>
+auto about_file(const std::string& path, Step step) {
+    try {
+        return step();
+    } catch (const bcode::FormatError& e) {
+        throw ToolError(path + ": " + e.what());
+    }
 }
 
 } // namespace
@@ -228,12 +288,12 @@ std::string usage_overview() {
     return "usage: quillet COMMAND [ARGS...]\n"
            "\n"
            "Commands:\n"
-           "  asm FILE.qba [-o FILE.img]        assemble B-code assembly into an image\n"
-           "  dis FILE [-o OUT.qba]             disassemble an image or a bound executable\n"
-           "  bind ENGINE IMAGE -o OUT          append an image to an engine executable\n"
-           "  unbind EXE -o IMAGE [--no-check]  extract the image from a bound executable\n"
-           "  run [--log FILE] FILE.qba [ARGS]  assemble, bind to the engine and run\n"
-           "  bifs [NUMBER|NAME] [--markdown]   list the engine's bifs\n"
+           "  asm FILE.qba [-o FILE.img]          assemble B-code assembly into an image\n"
+           "  dis FILE [-o OUT.qba]               disassemble an image or a bound executable\n"
+           "  bind ENGINE IMAGE -o OUT            bind an image to an engine executable\n"
+           "  unbind EXE [-o IMAGE] [--no-check]  extract the image from a bound executable\n"
+           "  run [--log FILE] FILE.qba [ARGS]    assemble, bind to the engine and run\n"
+           "  bifs [NUMBER|WORD] [--markdown]     list the engine's bifs\n"
            "\n"
            "quillet COMMAND --help describes a command; docs/assembly.md the assembly language;\n"
            "quillet --version prints the version.\n";
@@ -252,7 +312,7 @@ int command_asm(const Args& args) {
     std::string output = p.output;
     if (output.empty()) output = fs::path(source).replace_extension(".img").string();
     if (fs::path(output) == fs::path(source))
-        usage_error("asm", "the output would overwrite the source");
+        usage_error("asm", "the output would overwrite the source " + source);
     std::vector<std::string> warnings;
     std::vector<uint8_t> image = assemble_bytes(read_text_file(source), source, &warnings);
     print_warnings(warnings);
@@ -263,8 +323,10 @@ int command_asm(const Args& args) {
 int command_dis(const Args& args) {
     Parsed p = parse_args("dis", args);
     if (p.positional.size() != 1) usage_error("dis", "dis takes one image or bound executable");
-    std::vector<uint8_t> image = image_of(p.positional[0]);
-    std::string text = disassemble(image, fs::path(p.positional[0]).filename().string());
+    const std::string& path = p.positional[0];
+    std::vector<uint8_t> image = image_of(path);
+    std::string text =
+        about_file(path, [&] { return disassemble(image, fs::path(path).filename().string()); });
     if (p.output.empty()) {
         std::cout << text;
         std::cout.flush();
@@ -279,29 +341,36 @@ int command_bind(const Args& args) {
     Parsed p = parse_args("bind", args);
     if (p.positional.size() != 2 || p.output.empty())
         usage_error("bind", "bind takes ENGINE IMAGE -o OUT");
-    std::vector<uint8_t> engine = read_file(p.positional[0]);
-    std::vector<uint8_t> image = read_file(p.positional[1]);
+    const std::string &engine_file = p.positional[0], &image_file = p.positional[1];
+    std::vector<uint8_t> engine = read_file(engine_file);
+    std::vector<uint8_t> image = read_file(image_file);
     if (image.size() > 0xFFFFFFFFu)
-        throw ToolError(p.positional[1] + " is too large for a trailer's 32-bit length");
-    bool replaced = false;
-    std::vector<uint8_t> bound = bind_image(engine, image, replaced);
+        throw ToolError(image_file + " is too large for a trailer's 32-bit length");
+    about_file(image_file, [&] { return bcode::validate_image(image); });
+    bool replaced = false, in_section = false;
+    std::vector<uint8_t> bound =
+        about_file(engine_file, [&] { return bind_image(engine, image, replaced, &in_section); });
     if (replaced)
-        std::cerr << "quillet bind: " << p.positional[0]
+        std::cerr << "quillet bind: " << engine_file
                   << " already carried an image; it was replaced\n";
-    write_file(p.output, bound, true, p.positional[0]);
+    if (!in_section && bcode::is_elf(engine))
+        std::cerr << "quillet bind: " << engine_file << " has no ELF section table; the image "
+                  << "is only appended, and stripping " << p.output << " would remove it\n";
+    write_file(p.output, bound, true, engine_file);
     return 0;
 }
 
 int command_unbind(const Args& args) {
     Parsed p = parse_args("unbind", args, true);
-    if (p.positional.size() != 1 || p.output.empty())
-        usage_error("unbind", "unbind takes EXE -o IMAGE");
-    std::vector<uint8_t> exe = read_file(p.positional[0]);
-    try {
-        write_file(p.output, unbind_image(exe, !p.no_check));
-    } catch (const bcode::FormatError& e) {
-        throw ToolError(p.positional[0] + ": " + e.what());
-    }
+    if (p.positional.size() != 1) usage_error("unbind", "unbind takes EXE [-o IMAGE]");
+    const std::string& exe_file = p.positional[0];
+    std::string output = p.output;
+    if (output.empty()) output = fs::path(exe_file).replace_extension(".img").string();
+    std::error_code ec;
+    if (fs::equivalent(output, exe_file, ec))
+        usage_error("unbind", "the output would overwrite the executable " + exe_file);
+    std::vector<uint8_t> exe = read_file(exe_file);
+    write_file(output, about_file(exe_file, [&] { return unbind_image(exe, !p.no_check); }));
     return 0;
 }
 
@@ -328,7 +397,9 @@ int command_run(const Args& args, const std::string& self) {
     }
     RunSignals signals;
     std::vector<uint8_t> bytes = read_file(source);
-    std::optional<std::vector<uint8_t>> given = image_in(bytes);
+    std::optional<std::vector<uint8_t>> given = image_in(source, bytes);
+    if (!given) refuse_non_text(source, bytes);
+    if (given) about_file(source, [&] { return bcode::validate_image(*given); });
     std::vector<std::string> warnings;
     std::vector<uint8_t> image =
         given ? std::move(*given)
@@ -339,7 +410,9 @@ int command_run(const Args& args, const std::string& self) {
         throw ToolError("the engine is not built yet: there is no " + engine +
                         " (set QUILLET_ENGINE to use another engine)");
     bool replaced = false;
-    std::vector<uint8_t> bound = bind_image(read_file(engine), image, replaced);
+    std::vector<uint8_t> engine_bytes = read_file(engine);
+    std::vector<uint8_t> bound =
+        about_file(engine, [&] { return bind_image(engine_bytes, image, replaced); });
     TempDir dir;
     std::string program = dir.path() + "/" + fs::path(source).stem().string();
     write_file(program, bound, true, engine);
@@ -364,11 +437,14 @@ int command_bifs(const Args& args) {
         else if (only.empty())
             only = a;
         else
-            usage_error("bifs", "bifs takes at most one bif number or name");
+            usage_error("bifs", "bifs takes at most one bif number or word");
     }
     if (markdown && !only.empty()) usage_error("bifs", "--markdown lists every bif");
     std::string text = markdown ? bif_list_markdown() : bif_list_text(only);
-    if (text.empty()) throw ToolError("no native bif has the number or name " + only);
+    if (text.empty())
+        throw ToolError(only.find_first_not_of("0123456789") == std::string::npos
+                            ? "no native bif has the number " + only
+                            : "no native bif has a name containing " + only);
     std::cout << text;
     return 0;
 }

@@ -29,13 +29,15 @@ void write_file(const std::string& path, const std::vector<uint8_t>& bytes, bool
                 const std::string& mode_from) {
     std::string tmp = path + ".tmp" + std::to_string(getpid());
     {
+        // Errors name the file the user asked for, not the temporary one.
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) throw ToolError("cannot create " + tmp + ": " + std::strerror(errno));
+        if (!out) throw ToolError("cannot write " + path + ": " + std::strerror(errno));
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         out.close();
         if (!out) {
+            int e = errno;
             std::remove(tmp.c_str());
-            throw ToolError("cannot write " + tmp + ": " + std::strerror(errno));
+            throw ToolError("cannot write " + path + ": " + std::strerror(e));
         }
     }
     if (executable) {

@@ -1,6 +1,5 @@
 #include "startup/chain.h"
 
-#include "bcode/trailer.h"
 #include "interp/fatal.h"
 #include "interp/interp_reset.h"
 #include "interp/program_arguments.h"
@@ -9,22 +8,15 @@
 #include "values/values_reset.h"
 
 #include <fstream>
-#include <vector>
 
 namespace quillet {
 namespace {
 
-// Stops with a message unless the file ends with the trailer of a bound program.
+// Stops with a message unless the file is a bound program (a trailer or an image section).
 void check_bound_program(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) fatal_stop(("CHAIN: cannot open the program \"" + path + "\"").c_str());
-    std::streamoff size = in.tellg();
-    std::vector<uint8_t> tail(bcode::trailer_size);
-    if (size >= std::streamoff(tail.size())) {
-        in.seekg(size - std::streamoff(tail.size()));
-        in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
-    }
-    if (size < std::streamoff(tail.size()) || !in || !bcode::has_trailer(tail))
+    if (!std::ifstream(path, std::ios::binary))
+        fatal_stop(("CHAIN: cannot open the program \"" + path + "\"").c_str());
+    if (!carries_image(path))
         fatal_stop(("CHAIN: \"" + path + "\" is not a bound program").c_str());
 }
 

@@ -1,5 +1,6 @@
 #include "startup/image_loader.h"
 
+#include "bcode/elf_sections.h"
 #include "bcode/format_error.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -29,6 +31,35 @@ std::span<const uint8_t> image_bytes() {
     return {reinterpret_cast<const uint8_t*>(host_ptr(program.image)), program.image_size};
 }
 
+void install_image(std::span<const uint8_t> image) {
+    program.image = mem_alloc(uint32_t(image.size()));
+    program.image_size = uint32_t(image.size());
+    std::memcpy(host_ptr(program.image), image.data(), image.size());
+}
+
+[[noreturn]] void malformed(const bcode::FormatError& e) {
+    std::string text = std::string("malformed image: ") + e.what();
+    fatal_stop(text.c_str());
+}
+
+// The executable's ELF image section, where the image still is after a strip removed the
+// trailer; only its headers and the section are read. Throws FormatError for a damaged table.
+std::optional<std::vector<uint8_t>> section_image(std::ifstream& in, uint64_t size) {
+    bcode::FileRangeReader read = [&in](uint64_t offset, std::span<uint8_t> out) {
+        in.clear();
+        in.seekg(std::streamoff(offset));
+        in.read(reinterpret_cast<char*>(out.data()), std::streamsize(out.size()));
+        return bool(in);
+    };
+    std::optional<bcode::ElfFile> elf = bcode::read_elf(size, read);
+    std::optional<size_t> index = elf ? bcode::image_section(*elf) : std::nullopt;
+    if (!index) return std::nullopt;
+    const bcode::ElfSection& section = elf->sections[*index];
+    std::vector<uint8_t> image(size_t(section.size));
+    if (!read(section.offset, image)) throw bcode::FormatError("cannot read the image section");
+    return image;
+}
+
 } // namespace
 
 bool carries_image(const std::string& executable) {
@@ -38,7 +69,12 @@ bool carries_image(const std::string& executable) {
     std::vector<uint8_t> tail(bcode::trailer_size);
     in.seekg(size - std::streamoff(tail.size()));
     in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
-    return in && bcode::has_trailer(tail);
+    if (in && bcode::has_trailer(tail)) return true;
+    try {
+        return section_image(in, uint64_t(size)).has_value();
+    } catch (const bcode::FormatError&) {
+        return true; // a damaged one: loading it says what is wrong
+    }
 }
 
 void load_image(const std::string& executable) {
@@ -54,7 +90,16 @@ void load_image(const std::string& executable) {
     in.seekg(size - std::streamoff(tail.size()));
     in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
     if (!bcode::has_trailer(tail)) {
-        load_image_from(tail);
+        std::optional<std::vector<uint8_t>> image;
+        try {
+            image = section_image(in, uint64_t(size));
+        } catch (const bcode::FormatError& e) {
+            malformed(e);
+        }
+        if (image)
+            install_image(*image);
+        else
+            load_image_from(tail); // no image: the version check stops the run
         return;
     }
     uint32_t length = uint32_t(tail[0]) | uint32_t(tail[1]) << 8 | uint32_t(tail[2]) << 16 |
@@ -72,17 +117,12 @@ void load_image_from(std::span<const uint8_t> file) {
     program.image = 0;
     program.image_size = 0;
     if (file.empty()) fatal_stop("This application contains no bcode. ");
-    if (!bcode::has_trailer(file)) return; // no image: the version check stops the run
-    std::span<const uint8_t> image;
+    if (!bcode::carries_bound_image(file)) return; // no image: the version check stops the run
     try {
-        image = bcode::bound_image(file);
+        install_image(bcode::find_bound_image(file));
     } catch (const bcode::FormatError& e) {
-        std::string text = std::string("malformed image: ") + e.what();
-        fatal_stop(text.c_str());
+        malformed(e);
     }
-    program.image = mem_alloc(uint32_t(image.size()));
-    program.image_size = uint32_t(image.size());
-    std::memcpy(host_ptr(program.image), image.data(), image.size());
 }
 
 void lay_out_image() {

@@ -8,12 +8,13 @@
 
 namespace quillet {
 
-// Reads the image that follows the executable's trailer into an arena block. Stops with the
-// documented fatal messages when the file cannot be read; an executable without trailer loads no
-// image, which lay_out_image then refuses.
+// Reads the image that precedes the executable's trailer into an arena block; without a trailer
+// (a stripped program) the image of its ELF image section. Stops with the documented fatal
+// messages when the file cannot be read or either form does not fit the file; an executable with
+// neither loads no image, which lay_out_image then refuses.
 void load_image(const std::string& executable);
 
-// True when the file ends with an image trailer: the executable is a bound program.
+// True when the file ends with an image trailer or has an image section: a bound program.
 bool carries_image(const std::string& executable);
 
 // The same for the bytes of an executable file already read.

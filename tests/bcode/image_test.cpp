@@ -1,9 +1,12 @@
 // Writing, reading and validating images and bound executables.
+#include "bcode/elf_sections.h"
 #include "bcode/format_error.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace quillet::bcode;
 
@@ -126,4 +129,80 @@ TEST(Trailer, MissingOrInconsistentTrailerIsReported) {
     } catch (const FormatError& e) {
         EXPECT_NE(std::string(e.what()).find("1000 bytes"), std::string::npos);
     }
+}
+
+namespace {
+
+// A little-endian ELF32 file as a 32-bit engine is: header, 8 bytes of code (.text), the
+// section-name table and a section table of the null section, the name table and .text.
+// (The build's own engine, ELF64, is bound and stripped by the program test strip_checks.)
+std::vector<uint8_t> elf32_file() {
+    // Magic, class 1 (32 bits), data 1 (little-endian), version 1.
+    std::vector<uint8_t> f = {0x7F, 'E', 'L', 'F', 1, 1, 1};
+    f.resize(52, 0);
+    auto put16 = [&f](size_t at, uint16_t v) { f[at] = uint8_t(v), f[at + 1] = uint8_t(v >> 8); };
+    auto put32 = [&f](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            f[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    f.insert(f.end(), 8, 0x90);
+    const char names[] = "\0.shstrtab\0.text";
+    f.insert(f.end(), names, names + sizeof names); // at 60, 17 bytes
+    f.resize(80, 0);
+    put32(32, 80); // e_shoff
+    put16(40, 52), put16(46, 40), put16(48, 3), put16(50, 1);
+    f.resize(80 + 3 * 40, 0);
+    put32(120, 1), put32(124, 3), put32(136, 60), put32(140, 17); // .shstrtab
+    put32(160, 11), put32(164, 1), put32(176, 52), put32(180, 8); // .text
+    return f;
+}
+
+} // namespace
+
+TEST(ImageSection, Elf32BindStripAndBindAgain) {
+    const std::vector<uint8_t> image = write_image(small_image());
+    std::optional<std::vector<uint8_t>> bound = with_image_section(elf32_file(), image);
+    ASSERT_TRUE(bound);
+    std::vector<uint8_t> file = *bound;
+    append_trailer(uint32_t(image.size()), file);
+    // The trailer's image and the section's are the same bytes, just before the trailer.
+    std::span<const uint8_t> by_trailer = bound_image(file);
+    EXPECT_EQ(std::vector<uint8_t>(by_trailer.begin(), by_trailer.end()), image);
+    std::vector<uint8_t> stripped(file.begin(), file.end() - long(trailer_size));
+    ASSERT_FALSE(has_trailer(stripped));
+    std::span<const uint8_t> by_section = find_bound_image(stripped);
+    EXPECT_EQ(std::vector<uint8_t>(by_section.begin(), by_section.end()), image);
+    EXPECT_EQ(by_section.data() + by_section.size(), stripped.data() + stripped.size());
+    // The code before the tables is kept; binding the bound file again changes nothing.
+    const std::vector<uint8_t> engine = elf32_file();
+    EXPECT_TRUE(std::equal(file.begin() + 52, file.begin() + 60, engine.begin() + 52));
+    EXPECT_EQ(with_image_section(*bound, image), bound);
+    std::optional<ElfFile> elf = read_elf(stripped);
+    ASSERT_TRUE(elf);
+    EXPECT_FALSE(elf->is64);
+    ASSERT_EQ(elf->sections.size(), 4u);
+    EXPECT_EQ(elf->sections[3].name, image_section_name);
+    EXPECT_EQ(elf->sections[2].name, ".text");
+    EXPECT_EQ(elf->sections[2].offset, 52u);
+}
+
+TEST(ImageSection, ForgedSectionsAreRefused) {
+    const std::vector<uint8_t> image = write_image(small_image());
+    const std::vector<uint8_t> bound = *with_image_section(elf32_file(), image);
+    const size_t table = bound.size() - image.size() - 4 * 40, own = table + 3 * 40;
+    auto forged = [&](size_t at, uint32_t value) {
+        std::vector<uint8_t> f = bound;
+        for (int i = 0; i < 4; ++i)
+            f[at + size_t(i)] = uint8_t(value >> (8 * i));
+        return f;
+    };
+    EXPECT_THROW(find_bound_image(forged(own + 20, uint32_t(bound.size()))), FormatError); // size
+    EXPECT_THROW(find_bound_image(forged(own + 16, 0xFFFFFFF0u)), FormatError);            // offset
+    EXPECT_THROW(find_bound_image(forged(own + 4, 8)), FormatError);    // no bytes
+    EXPECT_THROW(find_bound_image(forged(own + 20, 0)), FormatError);   // empty
+    EXPECT_THROW(find_bound_image(forged(own, 1u << 20)), FormatError); // name outside names
+    EXPECT_THROW(find_bound_image(forged(32, uint32_t(bound.size()))), FormatError); // table
+    EXPECT_TRUE(carries_bound_image(forged(own + 20, uint32_t(bound.size()))));
+    EXPECT_FALSE(carries_bound_image(elf32_file()));
+    EXPECT_THROW(find_bound_image(elf32_file()), FormatError);
 }

@@ -30,10 +30,17 @@ status() { # status COMMAND...: prints the exit status
 [ "$(status "$quillet" run --frob x.qba)" = 2 ] || fail "run with an unknown option: not status 2"
 [ "$(status "$quillet" asm missing.qba)" = 1 ] || fail "asm of a missing file: not status 1"
 
-# The bif list: by number or name, unknown ones refused.
+# The bif list: by number, or every bif whose name holds a word in any case; unknown ones
+# refused.
 "$quillet" bifs 10 | grep -q "^10 string_length (str, num) native" || fail "bifs 10"
 "$quillet" bifs string_length | grep -q "^10 " || fail "bifs by name"
-expect_error "no native bif has the number or name 60" "$quillet" bifs 60
+"$quillet" bifs String_Len >out.txt && [ "$(wc -l <out.txt)" = 1 ] && grep -q "^10 " out.txt ||
+    fail "bifs by a word in another case: $(cat out.txt)"
+"$quillet" bifs FILE >out.txt || fail "bifs FILE"
+[ "$(wc -l <out.txt)" -gt 3 ] && ! cut -d' ' -f2 out.txt | grep -v file ||
+    fail "bifs FILE: $(cat out.txt)"
+expect_error "no native bif has the number 60" "$quillet" bifs 60
+expect_error "no native bif has a name containing frobnicate" "$quillet" bifs frobnicate
 
 # Errors in sources: FILE:LINE: message, nothing written.
 printf 'module m\n  routine main\n    add x, 1, x\nend\n' >bad.qba
@@ -55,6 +62,7 @@ printf 'module m\n  routine main\n    nop\n  routine other\n    return\nend\n' >
 grep -qF "falls.qba:3: warning: routine main can run off its end" err.txt ||
     fail "no warning for a routine that runs off its end: $(cat err.txt)"
 [ -s falls.img ] || fail "no image written after a warning"
+expect_error "cannot write /no/such/dir/x.img: " "$quillet" asm falls.qba -o /no/such/dir/x.img
 
 # Bind and unbind: the image survives, the run bit is kept.
 "$quillet" asm "$sample" -o sample.img
@@ -69,16 +77,40 @@ cmp sample.img back.img || fail "unbind changed the image"
 grep -q "replaced" err.txt || fail "rebinding did not say it replaced the image"
 cmp bound rebound || fail "rebinding did not replace the old image"
 
-# Files without a trailer, truncated and inconsistent images.
-expect_error "does not end with the 14-byte trailer" "$quillet" unbind engine -o x.img
+# Without -o, unbind writes the image beside the executable, named after it; never over it.
+mkdir -p dir && cp bound dir/APP.EXE
+"$quillet" unbind dir/APP.EXE && cmp sample.img dir/APP.img || fail "unbind without -o"
+cp bound same.img
+expect_error "the output would overwrite the executable same.img" "$quillet" unbind same.img
+
+# Files without a trailer, truncated and inconsistent images: every message names the file.
+expect_error "engine: no bound image: the file neither ends with the 14-byte trailer" \
+    "$quillet" unbind engine -o x.img
 [ ! -e x.img ] || fail "unbind wrote an image without a trailer"
 head -c 100 sample.img >short.img
-expect_error "areas end at byte" "$quillet" dis short.img
+expect_error "short.img: the header's areas end at byte" "$quillet" dis short.img
+expect_error "short.img: the header's areas end at byte" "$quillet" run short.img
+expect_error "short.img: the header's areas end at byte" "$quillet" bind engine short.img -o x
 printf 'hello' >text.img
-expect_error "neither a B-code image nor a bound executable" "$quillet" dis text.img
+expect_error "text.img is neither a B-code image nor a bound executable" "$quillet" dis text.img
 head -c 2500 bound >cut
 cat back.img >>cut  # a trailer-less file that ends inside an image
-expect_error "does not end with the 14-byte trailer" "$quillet" unbind cut -o y.img
+expect_error "cut: no bound image: the file neither ends with the 14-byte trailer" \
+    "$quillet" unbind cut -o y.img
+
+# run takes for assembly text only what is text: a damaged image, one cut inside its magic, an
+# executable with no image and other binary files are refused as what they are.
+cp sample.img magic.img
+printf '\325' | dd of=magic.img bs=1 seek=0 conv=notrunc 2>/dev/null
+expect_error "magic.img: a damaged B-code image: its magic is D5 42 55 58, not D4 42 55 58" \
+    "$quillet" run magic.img
+head -c 3 sample.img >three.img
+expect_error "three.img: a B-code image cut short (3 bytes)" "$quillet" run three.img
+expect_error "is an executable with no B-code image bound" "$quillet" run "$engine"
+expect_error "is an executable with no B-code image bound" "$quillet" dis "$engine"
+printf 'module m\000' >binary.qba
+expect_error "binary.qba is neither assembly text, a B-code image nor a bound executable" \
+    "$quillet" run binary.qba
 
 # run takes sources, images and bound executables, and leaves no temporary directory behind,
 # whatever happens.
