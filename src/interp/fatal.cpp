@@ -29,7 +29,11 @@ void fatal_stop(const char* message, std::string_view detail) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
     debug_log("%s", line.c_str());
-    xvt_dm_post_message(MessageKind::fatal, message);
+    // The box keeps the system's text first; on a desktop, where no one reads standard error, the
+    // line with what explains it follows.
+    std::string box = message;
+    if (!detail.empty()) box.append("\n").append(line);
+    xvt_dm_post_message(MessageKind::fatal, box);
     xvt_app_destroy();
     end_process(fatal_exit_status);
 }

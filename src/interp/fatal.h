@@ -19,8 +19,8 @@ inline ExitPolicy exit_policy;
 inline constexpr int fatal_exit_status = 3;
 
 // Writes one diagnostic line with the message and the detail that explains it (what, where) to
-// standard error and the debug log, shows the message, exactly as given, in the fatal-error box,
-// and ends the process with fatal_exit_status.
+// standard error and the debug log, shows the message, exactly as given, in the fatal-error box
+// with that line below it when there is a detail, and ends the process with fatal_exit_status.
 [[noreturn]] void fatal_stop(const char* message, std::string_view detail = {});
 
 // "module M offset 0xXXXX": where pc is in the current module, as the disassembler's labels

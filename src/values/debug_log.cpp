@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
 
 namespace quillet {
 
@@ -15,6 +16,18 @@ void debug_log_open(const std::string& directory) {
             debug_log_state.path = path;
         }
     }
+}
+
+bool debug_log_open_file(const std::string& path) {
+    debug_log_state.path.clear();
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) return false;
+    FILE* w = std::fopen(absolute.c_str(), "w");
+    if (!w) return false;
+    std::fclose(w);
+    debug_log_state.path = absolute.string();
+    return true;
 }
 
 void debug_log(const char* format, ...) {

@@ -59,6 +59,12 @@ expect_run "$work/bare/engine" 3 \
 [ "$(cd "$work/bare" && ./engine --version)" = "quillet-engine $("$quillet" --version | cut -d' ' -f2)" ] ||
     fail "engine --version: $(cd "$work/bare" && ./engine --version 2>&1)"
 
+# The engine on its own answers --help with its usage on standard output.
+(cd "$work/bare" && ./engine --help >stdout.txt 2>stderr.txt) ||
+    fail "engine --help: exit status $?"
+grep -q "^usage: quillet-engine" "$work/bare/stdout.txt" && [ ! -s "$work/bare/stderr.txt" ] ||
+    fail "engine --help: '$(cat "$work/bare/stdout.txt" "$work/bare/stderr.txt")'"
+
 # A wrong magic byte and a wrong version are version errors too.
 mkdir -p "$work/magic" && cp "$work/empty.img" "$work/magic/prog.img"
 printf '\325' | dd of="$work/magic/prog.img" bs=1 seek=0 conv=notrunc 2>/dev/null
@@ -102,6 +108,26 @@ printf 'old text\n' >"$work/log/debug"
 expect_run "$work/log/prog" 0 ""
 [ -s "$work/log/debug" ] && fail "the debug file was not emptied at start-up"
 
+# QUILLET_LOG names the log's file, which is emptied, whether a debug file lies beside the
+# program (it stays as it was) or not. The name is the current directory's, also when the
+# program runs elsewhere; one that cannot be written is said and the program runs without a log.
+printf 'old text\n' >"$work/log/debug"
+printf 'older text\n' >"$work/log/chosen.log"
+(cd "$work" && QUILLET_LOG=log/chosen.log QUILLET_BACKEND=headless timeout 60 \
+    "$work/version/prog" >/dev/null 2>&1)
+[ "$(cat "$work/log/chosen.log")" = 'fatal stop "version error": the bound image has version 2201; this engine runs version 2200' ] ||
+    fail "QUILLET_LOG: the log holds '$(cat "$work/log/chosen.log")'"
+[ "$(cat "$work/log/debug")" = "old text" ] || fail "QUILLET_LOG: the debug file beside was written"
+rm "$work/log/debug"
+(cd "$work/log" && QUILLET_LOG=fresh.log QUILLET_BACKEND=headless timeout 60 ./prog)
+[ -f "$work/log/fresh.log" ] && [ ! -s "$work/log/fresh.log" ] ||
+    fail "QUILLET_LOG without a debug file: no empty log fresh.log"
+got=$(cd "$work/log" && QUILLET_LOG=/no/such/dir/x.log QUILLET_BACKEND=headless timeout 60 ./prog 2>&1)
+status=$?
+[ "$status" = 0 ] || fail "QUILLET_LOG in a missing directory: exit status $status"
+[ "$got" = "QUILLET_LOG: cannot write the debug log /no/such/dir/x.log: No such file or directory" ] ||
+    fail "QUILLET_LOG in a missing directory: '$got'"
+
 # A backend that cannot be used stops the start: its message and exit status 1.
 mkdir -p "$work/backend" && bind_raw "$work/empty.img" "$work/backend/prog"
 got=$(cd "$work/backend" && QUILLET_BACKEND=bogus timeout 60 ./prog 2>&1)
@@ -123,6 +149,15 @@ status=$?
 [ "$status" = 1 ] || fail "sdl without a display: exit status $status, expected 1"
 case "$got" in *"sdl: no display to show windows on"*) ;; *"sdl: cannot start the display"*) ;;
 *) fail "sdl without a display: '$got'" ;; esac
+# A display that is named but cannot be reached is not "not set". No X server listens on a
+# socket in a directory that does not exist.
+got=$(cd "$work/backend" && env -u WAYLAND_DISPLAY DISPLAY=unix/no/such/dir/socket:7 \
+    QUILLET_BACKEND=sdl timeout 60 ./prog 2>&1)
+status=$?
+[ "$status" = 1 ] || fail "sdl with an unreachable display: exit status $status, expected 1"
+case "$got" in *"sdl: cannot reach the display DISPLAY=unix/no/such/dir/socket:7;"*) ;;
+*"sdl: cannot start the display"*) ;;
+*) fail "sdl with an unreachable display: '$got'" ;; esac
 
 [ "$failures" = 0 ] && echo "ok startup_checks"
 [ "$failures" = 0 ]

@@ -10,6 +10,7 @@
 #include "host/windows/frame.h"
 #include "host/windows/window_system.h"
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -61,6 +62,21 @@ uint8_t map_modifiers(uint16_t mod) {
     return m;
 }
 
+// Why SDL found no display: none is named, or the one named cannot be reached.
+std::string no_display_message() {
+    std::string named;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable);
+        if (!value || !*value) continue;
+        if (!named.empty()) named += " or ";
+        named += std::string(variable) + "=" + value;
+    }
+    std::string why =
+        named.empty() ? "no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not set)"
+                      : "cannot reach the display " + named;
+    return "sdl: " + why + "; run with QUILLET_BACKEND=headless to run without one";
+}
+
 } // namespace
 
 struct SdlBackend::Impl {
@@ -88,8 +104,7 @@ SdlBackend::SdlBackend() : m(std::make_unique<Impl>()) {
     std::string_view driver = sdl().GetCurrentVideoDriver() ? sdl().GetCurrentVideoDriver() : "";
     if (driver == "offscreen" || driver == "dummy") {
         sdl().QuitSubSystem(SDL_INIT_VIDEO);
-        throw HostError("sdl: no display to show windows on (DISPLAY and WAYLAND_DISPLAY are not "
-                        "set); run with QUILLET_BACKEND=headless to run without one");
+        throw HostError(no_display_message());
     }
     if (driver == "x11") m->pictures = X11PictureClipboard::open();
     sdl().SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");

@@ -46,6 +46,11 @@ const char* message_box_kind_name(MessageBoxKind kind) {
 }
 
 std::string message_box_echo_line(MessageBoxKind kind, std::string_view text) {
+    // A fatal box's further lines repeat the diagnostic line already written to standard error.
+    if (kind == MessageBoxKind::fatal) text = text.substr(0, text.find('\n'));
+    // Line breaks that end the text only end its last line.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
     std::string line = message_box_kind_name(kind);
     line += ": ";
     for (char c : text) {

@@ -55,7 +55,8 @@ struct DialogDef {
 enum class MessageBoxKind : uint8_t { note, error, fatal };
 const char* message_box_kind_name(MessageBoxKind kind); // "note", "error", "fatal"
 // The line a message box writes on standard error without a display: "KIND: TEXT", line breaks
-// of the text written as \n, ending in a newline.
+// inside the text written as \n (those that end it dropped), ending in a newline. A fatal box
+// writes its first line only: the engine wrote the rest to standard error before the box.
 std::string message_box_echo_line(MessageBoxKind kind, std::string_view text);
 
 using Clock = std::chrono::steady_clock;
