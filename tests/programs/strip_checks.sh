@@ -149,6 +149,23 @@ forge table "table outside the file" && expect_refused "$work/forged/table" "sec
 grep -q "forged/size: ELF section .* runs past the end of the file" "$work/forged/unbind.txt" ||
     fail "unbind of a forged section: $(cat "$work/forged/unbind.txt")"
 
+# An engine with no section table (its headers say so) gets the image appended only, and bind
+# says that stripping would remove it.
+mkdir -p "$work/tableless"
+python3 - "$engine" "$work/tableless/engine" <<'PYTHON'
+import struct, sys
+b = bytearray(open(sys.argv[1], "rb").read())
+wide = b[4] == 2
+struct.pack_into("<Q" if wide else "<I", b, 40 if wide else 32, 0)  # e_shoff
+struct.pack_into("<HH", b, 60 if wide else 48, 0, 0)  # e_shnum, e_shstrndx
+open(sys.argv[2], "wb").write(b)
+PYTHON
+chmod +x "$work/tableless/engine"
+"$quillet" bind "$work/tableless/engine" "$work/prog.img" -o "$work/tableless/prog" 2>"$work/tableless/bind.txt"
+grep -q "engine has no ELF section table; the image is only appended, and stripping .*prog would remove it" \
+    "$work/tableless/bind.txt" || fail "bind to an engine without sections: $(cat "$work/tableless/bind.txt")"
+expect_runs "$work/tableless/prog" 0 "prog ran"
+
 # A section removed by name takes the image with it: the engine says none is bound.
 mkdir -p "$work/removed"
 objcopy --remove-section=.quillet_image "$work/tool1/prog" "$work/removed/prog"
