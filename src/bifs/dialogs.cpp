@@ -1,11 +1,12 @@
-// Bif 463, dialog boxes, and bif 450, printing lines: the operand side over ui/dialog_box.h and
-// ui/print_lines.h. Arrays are read whole before the dialog runs and written back after it.
+// Bif 463, dialog boxes, and bif 450, printing lines: the operand side over
+// ui/dialogs/dialog_box.h and ui/dialogs/print_lines.h. Arrays are read whole before the dialog
+// runs and written back after it.
 #include "bifs/install_bifs.h"
 #include "interp/operands.h"
-#include "ui/dialog_box.h"
-#include "ui/font_dialog.h"
+#include "ui/dialogs/dialog_box.h"
+#include "ui/dialogs/font_dialog.h"
+#include "ui/dialogs/print_lines.h"
 #include "ui/objects/font_styles.h"
-#include "ui/print_lines.h"
 #include "values/arrays.h"
 #include "values/errors.h"
 #include "values/record_hold.h"

@@ -7,7 +7,7 @@
 #include "interp/operands.h"
 #include "ui/colours.h"
 #include "ui/default_window.h"
-#include "ui/mouse.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/pictures.h"
 #include "ui/text_cursor.h"
 #include "ui/ui_seams.h"

@@ -2,7 +2,7 @@
 // measures, the key wait and key test.
 #include "bifs/install_bifs.h"
 #include "interp/operands.h"
-#include "ui/key_wait.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/text_cells.h"
 #include "values/strings.h"
 

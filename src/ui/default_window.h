@@ -18,8 +18,6 @@ struct SystemMeasures {
 
 inline SystemMeasures system_measures;
 
-inline constexpr const char* default_window_title = "Quillet BASIC Amber Edition";
-
 // Makes window 0 with every start-up step: its record, its hidden native window, the colour
 // table from the display kind, its palette, the system measures, its fonts and drawing tools.
 // Start-up calls it once, with 0, before the program runs and only when there is a window

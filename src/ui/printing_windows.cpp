@@ -1,7 +1,6 @@
 #include "ui/printing_windows.h"
 
 #include "host/raster/device_context.h"
-#include "ui/default_window.h"
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_errors.h"
@@ -79,7 +78,7 @@ void print_window_contents(WindowRecord& r) {
     if (r.type == window_type::printing || !window_is_made(r) || !xvt_screen_size()) return;
     std::shared_ptr<XvtPrintSetup> setup = print_record_of(r);
     if (!setup || !xp_print_setup(*setup)) return;
-    const std::string title = r.title.empty() ? default_window_title : r.title;
+    const std::string title = r.title.empty() ? std::string(product_title) : r.title;
     const XvtWindow job = xp_print_create_win(setup.get(), title);
     if (job == no_xvt_window) raise_error(printer_trouble);
     const bool printed =

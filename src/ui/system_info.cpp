@@ -5,7 +5,7 @@
 #include "bcode/version.h"
 #include "interp/exceptions.h"
 #include "interp/program_arguments.h"
-#include "ui/key_codes_hook.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
 #include "ui/ui_seams.h"

@@ -17,7 +17,7 @@ struct UiSeams {
     void (*queue_event)(int n, const XvtEvent& event) = nullptr;
     // Queues a key for the key wait as KEYPRESS (txe: as TXE KEYPRESS for a text edit): the key
     // code in word 1, shift and control in words 2 and 3, and raises the key count. Empty: the
-    // key queue of key_queue.h keeps it.
+    // key queue of keys_and_mouse.h keeps it.
     void (*queue_key)(int n, const XvtEvent& key, bool txe) = nullptr;
     // The key wait's take: the oldest KEYPRESS or TXE KEYPRESS entry, unlinked, and the key count
     // lowered. Returns 0 and sets key, 1 for an empty queue, 2 for a queue without a key entry.

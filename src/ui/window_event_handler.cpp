@@ -3,7 +3,7 @@
 #include "interp/registers.h"
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
-#include "ui/key_queue.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
@@ -14,7 +14,6 @@ namespace {
 
 constexpr int32_t insert_key = 312;          // queued even past a text edit
 constexpr int32_t first_menu_tag = 10001;    // tags below it arrive as keys
-constexpr int32_t text_edit_notify = 23;     // control type of a text-edit notification
 constexpr int32_t text_edit_id_offset = 101; // control IDs of text edits
 
 bool event_mode_on() {
@@ -155,7 +154,7 @@ void on_mouse_move(int n, WindowRecord& record, const XvtEvent& event) {
 
 void on_key(int n, WindowRecord& record, const XvtEvent& event) {
     int32_t key = static_cast<int16_t>(event.words[1] & 0xFFFF);
-    if (key == 0 || record.cursor_code == wait_cursor) return;
+    if (key == 0 || record.cursor_code == xvt_cursor::wait) return;
     if (key != insert_key && ui_seams.text_edit_key && ui_seams.text_edit_key(n, event)) return;
     queue_key(n, event, false);
 }
@@ -171,7 +170,7 @@ void on_menu(int n, const XvtEvent& event) {
 
 void on_control(int n, const XvtEvent& event) {
     XvtEvent control = event;
-    if (control.words[2] == text_edit_notify)
+    if (control.words[2] == static_cast<int32_t>(ControlType::text_edit))
         control.words[1] = event.words[1] + text_edit_id_offset;
     if (ui_seams.control_event) ui_seams.control_event(n, control);
 }

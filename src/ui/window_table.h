@@ -20,10 +20,6 @@ inline constexpr int default_window = 0;
 // native_window of a free slot; 0 (no_xvt_window) is a defined window not yet shown.
 inline constexpr XvtWindow free_window_slot = 0xFFFFFFFF;
 
-// Cursor codes of a window (attribute "cursor").
-inline constexpr uint16_t arrow_cursor = 0x7F00;
-inline constexpr uint16_t wait_cursor = 0x7F02;
-
 // Window flags of a record (attribute "flags").
 namespace window_flag {
 inline constexpr uint32_t resize_box = 0x1;
@@ -38,13 +34,13 @@ inline constexpr uint32_t mouse_move_events = 0x100;
 inline constexpr uint32_t plot_text_opaque = 0x200;
 } // namespace window_flag
 
-// Window types of a record.
+// Window types of a record, by their names in programs: the layer's window types.
 namespace window_type {
-inline constexpr int32_t document = 1;
-inline constexpr int32_t plain = 2;
-inline constexpr int32_t double_bordered = 3;
-inline constexpr int32_t printing = 4;
-inline constexpr int32_t child = 7;
+inline constexpr int32_t document = static_cast<int32_t>(WindowType::document);
+inline constexpr int32_t plain = static_cast<int32_t>(WindowType::bordered);
+inline constexpr int32_t double_bordered = static_cast<int32_t>(WindowType::dialog);
+inline constexpr int32_t printing = static_cast<int32_t>(WindowType::print);
+inline constexpr int32_t child = static_cast<int32_t>(WindowType::drawing);
 } // namespace window_type
 
 enum class WindowState : int32_t { defined = 0, shown = 1, hidden = 2 };
@@ -155,7 +151,7 @@ struct WindowRecord {
     ScrollBarSettings horizontal_scroll{.bar_id = 15};
     WindowMenus menus;
     WindowState state = WindowState::defined;
-    uint16_t cursor_code = arrow_cursor;
+    uint16_t cursor_code = xvt_cursor::arrow;
     std::vector<int32_t> objects; // object IDs, in focus order
     std::vector<WindowChannel> channels;
     int32_t parent = -1; // window number, -1 for none

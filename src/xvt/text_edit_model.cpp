@@ -1,6 +1,8 @@
 // The text of a text-edit object: paragraphs, their wrapped lines, the selection and editing.
 #include "xvt/text_edit_model.h"
 
+#include "host/text/line_breaks.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -23,32 +25,14 @@ void TextModel::wrap(Paragraph& p) {
         m_line_total += 1;
         return;
     }
+    const auto measure = [this](std::string_view t) { return width(t); };
     size_t start = 0;
     while (start < text.size()) {
         std::string_view rest = text.substr(start);
-        // The longest prefix that fits, at least one byte so every line makes progress. The
-        // search first doubles its bound until it no longer fits, so that a line costs
-        // measures of about its own length, not of the whole rest of a long paragraph.
-        size_t lo = 1, hi = 2;
-        while (hi < rest.size() && width(rest.substr(0, hi)) <= m_margin) {
-            lo = hi;
-            hi = std::min(rest.size(), hi * 2);
-        }
-        hi = std::min(hi, rest.size());
-        while (lo < hi) {
-            size_t mid = (lo + hi + 1) / 2;
-            if (width(rest.substr(0, mid)) <= m_margin)
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
-        size_t cut = lo;
-        if (lo < rest.size()) {
-            // Break after the last blank that fits (a blank just past the fit may end the line);
-            // the blank stays on this line so every byte belongs to exactly one line.
-            size_t blank = rest.substr(0, lo + 1).rfind(' ');
-            if (blank != std::string_view::npos) cut = blank + 1;
-        }
+        // Break after the last blank that fits; the blank stays on this line so every byte
+        // belongs to exactly one line.
+        const host::LineBreak at = host::break_line(rest, m_margin, measure);
+        const size_t cut = at.blank != std::string_view::npos ? at.blank + 1 : at.fit;
         p.lines.push_back(
             {static_cast<int32_t>(start), static_cast<int32_t>(cut), width(rest.substr(0, cut))});
         start += cut;

@@ -6,7 +6,7 @@
 #include "interp/registers.h"
 #include "ui/colours.h"
 #include "ui/engine_timers.h"
-#include "ui/key_queue.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_lifecycle.h"
 #include "ui/objects/object_table.h"
@@ -137,9 +137,9 @@ TEST_F(DefaultWindowTest, KeysAreQueuedUnlessZeroOrUnderTheWaitCursor) {
     send(event(EventKind::character, {'a'}));
     send(event(EventKind::character, {0}));
     send(event(EventKind::menu, {42, 0, 0})); // a menu tag below 10001 is a key
-    window0().cursor_code = wait_cursor;
+    window0().cursor_code = xvt_cursor::wait;
     send(event(EventKind::character, {'b'}));
-    window0().cursor_code = arrow_cursor;
+    window0().cursor_code = xvt_cursor::arrow;
     send(event(EventKind::character, {0xFFFF})); // 16 bits, sign-extended
     EXPECT_EQ(key_queue.key_count, 3);
     int32_t key = 0;

@@ -1,7 +1,7 @@
 // Drawing primitives of program windows, on pixmaps of the layer (the same operations reach
 // windows): which pixels lines, boxes, fills, points and text regions cover, and the colour search.
 #include "ui/drawing.h"
-#include "ui/mouse.h"
+#include "ui/keys_and_mouse.h"
 #include "xvt_test_support.h"
 
 #include <vector>

@@ -6,8 +6,7 @@
 #include "ui/events/event_queue.h"
 #include "ui/events/get_event.h"
 #include "ui/events/window_channels.h"
-#include "ui/key_queue.h"
-#include "ui/key_wait.h"
+#include "ui/keys_and_mouse.h"
 #include "values/errors.h"
 
 #include <gtest/gtest.h>

@@ -20,7 +20,7 @@ TEST_F(WindowTableTest, AFreshTableHasNoWindowAndFreshRecordsTheirStartValues) {
     EXPECT_EQ(r.native_window, free_window_slot);
     EXPECT_EQ(r.foreground_colour, -1);
     EXPECT_EQ(r.background_colour, -2);
-    EXPECT_EQ(r.cursor_code, arrow_cursor);
+    EXPECT_EQ(r.cursor_code, xvt_cursor::arrow);
     EXPECT_EQ(r.parent, -1);
     EXPECT_EQ(r.text_cursor.column, 1);
     EXPECT_EQ(r.text_cursor.row, 1);

@@ -1,5 +1,6 @@
 // Dialogs built from control definitions, and message boxes.
 #include "host/controls/controls.h"
+#include "host/text/line_breaks.h"
 #include "host/windows/backend.h"
 #include "host/windows/ui_style.h"
 #include "host/windows/window_record.h"
@@ -62,22 +63,10 @@ std::vector<std::string> message_lines(const GlyphFont& font, std::string_view t
         size_t nl = text.find('\n', start);
         std::string_view rest = text.substr(start, nl == std::string_view::npos ? nl : nl - start);
         do {
-            // The longest prefix that fits (at least one byte, so that every line makes
-            // progress; an empty line is one line), cut at the last blank in it when there is
-            // one.
-            size_t lo = std::min<size_t>(1, rest.size()), hi = rest.size();
-            while (lo < hi) {
-                size_t mid = (lo + hi + 1) / 2;
-                if (width(rest.substr(0, mid)) <= max_width)
-                    lo = mid;
-                else
-                    hi = mid - 1;
-            }
-            size_t cut = lo;
-            if (lo < rest.size()) {
-                size_t blank = rest.substr(0, lo + 1).rfind(' ');
-                if (blank != std::string_view::npos && blank > 0) cut = blank;
-            }
+            // Cut at the last blank that fits (not at a leading one); an empty line is one line.
+            const LineBreak at = break_line(rest, max_width, width);
+            const size_t cut =
+                at.blank != std::string_view::npos && at.blank > 0 ? at.blank : at.fit;
             lines.emplace_back(rest.substr(0, cut));
             rest.remove_prefix(cut);
             if (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1); // the blank wrapped at

@@ -253,7 +253,7 @@ void set_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest&
     if (control_kind::is_scroll_bar(kind)) return set_scroll_bar(s, attribute, request);
     if (control_kind::is_list(kind)) return set_list_control(entry, s, attribute, request);
     switch (kind) {
-    case control_kind::edit_field: return set_edit_field(s, attribute, request);
+    case control_kind::edit: return set_edit_field(s, attribute, request);
     case control_kind::static_text: return set_static_text(s, attribute, request);
     case control_kind::group_box:
         if (attribute != control_attr::title) not_for_kind();
@@ -280,7 +280,7 @@ void get_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest&
     if (control_kind::is_scroll_bar(kind)) return get_scroll_bar(s, attribute, request);
     if (control_kind::is_list(kind)) return get_list_control(entry, s, attribute, request);
     switch (kind) {
-    case control_kind::edit_field: return get_edit_field(s, attribute, request);
+    case control_kind::edit: return get_edit_field(s, attribute, request);
     case control_kind::static_text: return get_static_text(s, attribute, request);
     case control_kind::group_box:
         if (attribute != control_attr::title) not_for_kind();

@@ -102,7 +102,7 @@ void focus_change(int n, ObjectEntry& entry, ControlKindState& s, const XvtEvent
 // click, without the focus.
 bool focus_lost(int32_t kind, const ControlKindState& s, const XvtEvent& event) {
     switch (kind) {
-    case control_kind::edit_field:
+    case control_kind::edit:
     case control_kind::list_edit: return event.words[4] != 0 && event.words[5] == 0;
     case control_kind::list_box:
     case control_kind::list_button: return xvt_scr_get_focus_vobj() != s.native;
@@ -131,7 +131,7 @@ void control_handler(int n, const XvtEvent& event) {
     if (!s || s->native == no_xvt_window) return;
     int32_t kind = entry->control.kind;
     if (!focus_lost(kind, *s, event)) deselect_text_edit(id);
-    if (kind != control_kind::edit_field) control_events.pending_field = no_field;
+    if (kind != control_kind::edit) control_events.pending_field = no_field;
     switch (kind) {
     case control_kind::push_button:
     case control_kind::radio_button:
@@ -142,7 +142,7 @@ void control_handler(int n, const XvtEvent& event) {
         return;
     case control_kind::hscroll_bar:
     case control_kind::vscroll_bar: scroll_bar_notification(n, *entry, *s, event); return;
-    case control_kind::edit_field: focus_change(n, *entry, *s, event, true); return;
+    case control_kind::edit: focus_change(n, *entry, *s, event, true); return;
     case control_kind::list_box: list_notification(n, *s, id, event.words[4] != 0); return;
     case control_kind::list_button: list_notification(n, *s, id, false); return;
     case control_kind::list_edit: focus_change(n, *entry, *s, event, false); return;
@@ -174,7 +174,7 @@ void focus_control(ObjectEntry& entry) {
     ControlKindState* s = find_control_state(entry);
     if (!s || s->native == no_xvt_window) return;
     xp_scr_set_focus_vobj(s->native);
-    if (kind != control_kind::edit_field) return;
+    if (kind != control_kind::edit) return;
     control_events.pending_field = entry.id;
     xp_ctl_set_text_sel(s->native, -1, -1);
     if (vm.pump_enabled) process_host_messages();

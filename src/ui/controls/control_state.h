@@ -5,6 +5,7 @@
 
 #include "ui/controls/exit_chars.h"
 #include "ui/objects/object_table.h"
+#include "xvt/xvt.h"
 
 #include <memory>
 #include <string>
@@ -12,10 +13,12 @@
 
 namespace quillet {
 
+// Control kinds 12..23: the layer's control types.
 namespace control_kind {
-inline constexpr int32_t push_button = 12, radio_button = 13, check_box = 14, hscroll_bar = 15,
-                         vscroll_bar = 16, edit_field = 17, static_text = 18, list_box = 19,
-                         list_button = 20, list_edit = 21, group_box = 22, text_edit = 23;
+#define X(type, name, host_kind) inline constexpr int32_t name = type;
+#include "xvt/control_types.def"
+#undef X
+inline constexpr int32_t text_edit = static_cast<int32_t>(ControlType::text_edit);
 inline constexpr bool is_button(int32_t kind) {
     return kind >= push_button && kind <= check_box;
 }

@@ -2,9 +2,9 @@
 
 #include "ui/controls/control_attributes.h"
 #include "ui/controls/control_handler.h"
-#include "ui/controls/menu_methods.h"
-#include "ui/controls/menu_tree.h"
 #include "ui/controls/native_control.h"
+#include "ui/menus/menu_methods.h"
+#include "ui/menus/menu_tree.h"
 #include "ui/objects/object_hooks.h"
 #include "ui/text_edits/install_text_edits.h"
 #include "ui/text_edits/text_edit_input.h"

@@ -43,7 +43,7 @@ uint32_t creation_flags(const ObjectEntry& entry, const ControlKindState& s) {
 std::string_view creation_text(int32_t kind, const ControlKindState& s) {
     if (kind == control_kind::group_box) return s.title;
     if (control_kind::is_button(kind) || kind == control_kind::static_text ||
-        kind == control_kind::edit_field || kind == control_kind::list_edit)
+        kind == control_kind::edit || kind == control_kind::list_edit)
         return s.text;
     return {};
 }

@@ -1,7 +1,7 @@
 // The event queue between the host's window events and the program's GET EVENT (bif 442): the
 // window handler, the control handler and the text-edit callbacks append entries; GET EVENT and
 // the key wait take them out in order. The queue also keeps the program's keys (KEYPRESS and
-// TXE KEYPRESS entries), counted by the key count of key_queue.h.
+// TXE KEYPRESS entries), counted by the key count of keys_and_mouse.h.
 #pragma once
 
 #include "xvt/xvt.h"

@@ -6,7 +6,7 @@
 #include "ui/engine_timers.h"
 #include "ui/events/event_queue.h"
 #include "ui/events/event_queue_state.h"
-#include "ui/key_queue.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/window_table.h"
 
 #include <algorithm>

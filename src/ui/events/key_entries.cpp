@@ -2,7 +2,7 @@
 #include "ui/events/key_entries.h"
 
 #include "ui/events/event_queue_state.h"
-#include "ui/key_queue.h"
+#include "ui/keys_and_mouse.h"
 
 #include <algorithm>
 

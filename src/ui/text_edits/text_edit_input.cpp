@@ -1,7 +1,7 @@
 #include "ui/text_edits/text_edit_input.h"
 
 #include "ui/events/event_queue.h"
-#include "ui/key_queue.h"
+#include "ui/keys_and_mouse.h"
 #include "ui/text_edits/text_edit_lifecycle.h"
 
 namespace quillet {

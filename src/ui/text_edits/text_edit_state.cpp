@@ -1,5 +1,7 @@
 #include "ui/text_edits/text_edit_state.h"
 
+#include "ui/controls/control_state.h"
+
 namespace quillet {
 
 TextEditState::TextEditState(const TextEditState& other)
@@ -24,7 +26,8 @@ std::unique_ptr<ControlState> TextEditState::clone() const {
 }
 
 TextEditState* text_edit_state(ObjectEntry& entry) {
-    if (entry.kind != object_kind::control || entry.control.kind != text_edit_kind) return nullptr;
+    if (entry.kind != object_kind::control || entry.control.kind != control_kind::text_edit)
+        return nullptr;
     if (!entry.control.state) entry.control.state = make_text_edit_state();
     return dynamic_cast<TextEditState*>(entry.control.state.get());
 }

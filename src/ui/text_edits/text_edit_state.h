@@ -12,8 +12,6 @@
 
 namespace quillet {
 
-inline constexpr int32_t text_edit_kind = 23;
-
 // Edit flags of a text edit.
 namespace edit_flag {
 inline constexpr uint32_t border = 0x1;

@@ -1,4 +1,4 @@
-#include "ui/font_dialog.h"
+#include "ui/dialogs/font_dialog.h"
 
 #include "ui/window_table.h"
 #include "xvt/xvt.h"

@@ -1,12 +1,12 @@
 // Running the message and list dialog boxes: the dialog's handler keeps the button pressed, the
 // field texts, the field that had the focus and the list's selection while the layer runs the
 // dialog modally.
-#include "ui/dialog_box.h"
+#include "ui/dialogs/dialog_box.h"
 
 #include "ui/default_window.h"
-#include "ui/dialog_layout.h"
-#include "ui/file_dialog.h"
-#include "ui/font_dialog.h"
+#include "ui/dialogs/dialog_layout.h"
+#include "ui/dialogs/file_dialog.h"
+#include "ui/dialogs/font_dialog.h"
 #include "ui/scoped_font.h"
 #include "ui/window_table.h"
 #include "values/errors.h"
@@ -138,7 +138,7 @@ DialogMeasures current_measures() {
 std::string dialog_title(const std::string& title) {
     if (!title.empty()) return title;
     const std::string& window_title = window_record(default_window).title;
-    return window_title.empty() ? std::string(default_window_title) : window_title;
+    return window_title.empty() ? std::string(product_title) : window_title;
 }
 
 // Runs the laid-out dialog, its texts in the font of "FONT" when given, then gives the focus

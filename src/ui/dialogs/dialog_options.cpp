@@ -1,4 +1,4 @@
-#include "ui/dialog_options.h"
+#include "ui/dialogs/dialog_options.h"
 
 #include "values/errors.h"
 #include "xvt/xvt.h"

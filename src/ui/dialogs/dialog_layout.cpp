@@ -1,5 +1,5 @@
 // Message and list dialog boxes laid out from the system measures.
-#include "ui/dialog_layout.h"
+#include "ui/dialogs/dialog_layout.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,10 +1,10 @@
 // Our open and save dialogs: the handler keeps the directory shown, the pattern and what was
 // chosen; a choice ends the dialog only when its directory exists (and, when saving over a file,
 // the user agrees).
-#include "ui/file_dialog.h"
+#include "ui/dialogs/file_dialog.h"
 
 #include "devices/path_mapping.h"
-#include "ui/file_filter.h"
+#include "ui/dialogs/file_filter.h"
 #include "xvt/xvt.h"
 
 #include <algorithm>

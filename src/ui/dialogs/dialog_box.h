@@ -3,7 +3,7 @@
 // layer's modal dialogs and returns when the dialog is closed.
 #pragma once
 
-#include "ui/dialog_options.h"
+#include "ui/dialogs/dialog_options.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ui/file_filter.h"
+#include "ui/dialogs/file_filter.h"
 
 #include "devices/directory_listing.h"
 

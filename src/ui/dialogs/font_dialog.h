@@ -1,7 +1,7 @@
 // The font dialog of the dialog boxes: the layer's font chooser over a family, size and style.
 #pragma once
 
-#include "ui/dialog_options.h"
+#include "ui/dialogs/dialog_options.h"
 
 #include <string>
 

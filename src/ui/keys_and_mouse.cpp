@@ -1,10 +1,10 @@
-#include "ui/key_wait.h"
+#include "ui/keys_and_mouse.h"
 
 #include "interp/fatal.h"
 #include "interp/registers.h"
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
-#include "ui/key_queue.h"
+#include "ui/ui_seams.h"
 #include "values/errors.h"
 
 namespace quillet {
@@ -21,6 +21,28 @@ struct BusyMark {
 };
 
 } // namespace
+
+void reset_key_queue() {
+    key_queue = KeyQueue{};
+}
+
+void queue_key(int n, const XvtEvent& key, bool txe) {
+    if (ui_seams.queue_key) {
+        ui_seams.queue_key(n, key, txe);
+        return;
+    }
+    key_queue.keys.push_back(static_cast<int16_t>(key.words[1] & 0xFFFF));
+    ++key_queue.key_count;
+}
+
+int take_key(int32_t& key) {
+    if (ui_seams.take_key) return ui_seams.take_key(key);
+    if (key_queue.keys.empty()) return 1;
+    key = key_queue.keys.front();
+    key_queue.keys.pop_front();
+    --key_queue.key_count;
+    return 0;
+}
 
 int32_t key_wait() {
     show_default_window();
@@ -46,6 +68,23 @@ int32_t key_wait() {
 
 bool key_test() {
     return key_queue.key_count > 0;
+}
+
+void translate_key_code(int32_t& key, int32_t& /*shift*/, int32_t control) {
+    if (control != 0 && key >= 0 && key < 0x20) key += 0x40;
+}
+
+void set_key_codes_hook(bool on) {
+    xvt_set_char_filter(on ? translate_key_code : nullptr);
+}
+
+int32_t take_mouse_state(int32_t& state) {
+    const int32_t reported = state;
+    if (state == 2 || state == 4)
+        state = 1;
+    else if (state == 3)
+        state = 0;
+    return reported;
 }
 
 } // namespace quillet

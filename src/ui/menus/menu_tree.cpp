@@ -1,4 +1,4 @@
-#include "ui/controls/menu_tree.h"
+#include "ui/menus/menu_tree.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,5 +1,5 @@
-#include "ui/controls/menu_methods.h"
-#include "ui/controls/menu_tree.h"
+#include "ui/menus/menu_methods.h"
+#include "ui/menus/menu_tree.h"
 #include "values/errors.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "ui/controls/menu_methods.h"
+#include "ui/menus/menu_methods.h"
 
 #include "interp/exceptions.h"
 #include "interp/registers.h"
-#include "ui/controls/menu_tree.h"
+#include "ui/menus/menu_tree.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
 #include "values/errors.h"

@@ -1,6 +1,5 @@
-#include "ui/print_lines.h"
+#include "ui/dialogs/print_lines.h"
 
-#include "ui/default_window.h"
 #include "ui/printing_windows.h"
 #include "ui/scoped_font.h"
 #include "ui/window_table.h"
@@ -63,7 +62,7 @@ void print_lines(const std::vector<std::string>& lines) {
     if (!print_setup || !xvt_screen_size()) return; // no window, no print record
     if (!xp_print_setup(*print_setup)) return;
     WaitCursor wait(window.native_window);
-    const std::string title = window.title.empty() ? default_window_title : window.title;
+    const std::string title = window.title.empty() ? std::string(product_title) : window.title;
     const XvtWindow job = xp_print_create_win(print_setup.get(), title);
     if (job == no_xvt_window) raise_error(printer_trouble);
     const bool printed = print_pages(job, *print_setup, text_metrics(window), lines);

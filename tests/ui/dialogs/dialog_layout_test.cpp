@@ -1,7 +1,7 @@
-#include "ui/dialog_layout.h"
-#include "ui/dialog_options.h"
-#include "ui/file_filter.h"
-#include "ui/font_dialog.h"
+#include "ui/dialogs/dialog_layout.h"
+#include "ui/dialogs/dialog_options.h"
+#include "ui/dialogs/file_filter.h"
+#include "ui/dialogs/font_dialog.h"
 #include "ui/objects/font_styles.h"
 #include "values/errors.h"
 
