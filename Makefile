@@ -1,9 +1,11 @@
 # Entry points of the project; see README.md.
 BUILD := build
 SANITIZE_BUILD := build/sanitize
+FUZZ_BUILD := build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-fast sanitize bench compare-lua compare-dd compare-socat compare-odbc compare-drawing demo format clean
+.PHONY: all deps build test test-fast sanitize fuzz bench compare-lua compare-dd compare-socat compare-odbc compare-drawing demo format clean
 
 all: build
 
@@ -29,6 +31,14 @@ sanitize: deps
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# Every fuzz target (clang, AddressSanitizer and UndefinedBehaviorSanitizer, libFuzzer) built into
+# build-fuzz and run for FUZZ_SECONDS each, one after another; see docs/fuzzing.md.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DQUILLET_FUZZ=ON -DQUILLET_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@./scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: build
 	@./scripts/run-benchmarks.sh $(BUILD)

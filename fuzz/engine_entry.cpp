@@ -1,7 +1,10 @@
-#include "engine_entry.h"
-
+// Runs the engine on arbitrary image bytes within one process: a bounded number of ops, no
+// native libraries, and every way the program ends (program end, fatal stops) returning here
+// instead of ending the process.
+#include "bcode/bifs.h"
 #include "bcode/trailer.h"
 #include "bifs/install_bifs.h"
+#include "entries.h"
 #include "interp/exceptions.h"
 #include "interp/fatal.h"
 #include "interp/native_routines.h"
@@ -23,26 +26,17 @@ struct RunEnded {};
     throw RunEnded{};
 }
 
-// Bifs that reach the machine: files and directories, host commands, the clock, chaining, pauses,
-// the journal, pipes, sockets, serial ports and databases, event waits, dialogs, tunes and
-// printing. A fuzzed program must not delete or write files, run commands, sleep or wait for a
-// peer or a user; calling one of these ends its run as an unimplemented bif.
-constexpr bif::Number host_bifs[] = {
-    bif::file_open,       bif::file_close,       bif::file_read,      bif::file_write,
-    bif::file_set_length, bif::file_delete,      bif::file_rename,    bif::current_directory,
-    bif::file_lock,       bif::file_system,      bif::run_command,    bif::chain,
-    bif::pause,           bif::postscript_begin, bif::postscript_add, bif::postscript_end,
-    bif::pipe_call,       bif::socket_call,      bif::serial_call,    bif::database_call,
-    bif::get_event,       bif::dialog_box,       bif::play_sound,     bif::print_lines,
-};
-
 } // namespace
 
-void run_engine_on(std::span<const uint8_t> image) {
+void run_engine_on(const uint8_t* data, size_t size) {
+    std::span<const uint8_t> image(data, size);
     reset_engine();
     install_bifs();
-    for (bif::Number n : host_bifs)
-        bif_table.native[n] = nullptr;
+    // A fuzzed program must not touch files, run commands, use the network or devices, sleep or
+    // wait for a peer or a user: a bif that reaches any of them (bifs.def) ends its run as an
+    // unimplemented bif.
+    for (const bcode::BifInfo& b : bcode::all_bifs())
+        if (b.reach) bif_table.native[b.number] = nullptr;
     // A fault found while freeing may come from a destructor, which must not throw: the run goes
     // on with the block left alone and ends at its op budget.
     memory_fault_policy.hook = [](Addr) {};

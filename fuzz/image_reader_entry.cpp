@@ -1,10 +1,10 @@
-#include "image_reader_entry.h"
-
+// The image reader, the bound-image reader and the disassembler over arbitrary bytes.
 #include "assembler.h"
 #include "bcode/format_error.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
 #include "disassembler.h"
+#include "entries.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#include "picture_file_entry.h"
-
+// The image file readers (BMP, PNG, JPEG) over arbitrary bytes.
+#include "entries.h"
 #include "graphics/image_files.h"
 #include "graphics/picture_string.h"
 
@@ -16,19 +16,7 @@ namespace {
     std::abort();
 }
 
-} // namespace
-
-bool picture_file_kind(std::string_view name, PictureFileKind& kind) {
-    if (name == "bmp")
-        kind = PictureFileKind::bmp;
-    else if (name == "png")
-        kind = PictureFileKind::png;
-    else if (name == "jpeg")
-        kind = PictureFileKind::jpeg;
-    else
-        return false;
-    return true;
-}
+enum class PictureFileKind { bmp, png, jpeg };
 
 void read_picture_file(PictureFileKind kind, const uint8_t* data, size_t size) {
     const std::span<const uint8_t> file(data, size);
@@ -66,6 +54,20 @@ void read_picture_file(PictureFileKind kind, const uint8_t* data, size_t size) {
         std::fprintf(stderr, "%s\n", e.what());
         fail("a picture that a reader returned cannot be written and read back");
     }
+}
+
+} // namespace
+
+void read_bmp_file(const uint8_t* data, size_t size) {
+    read_picture_file(PictureFileKind::bmp, data, size);
+}
+
+void read_png_file(const uint8_t* data, size_t size) {
+    read_picture_file(PictureFileKind::png, data, size);
+}
+
+void read_jpeg_file(const uint8_t* data, size_t size) {
+    read_picture_file(PictureFileKind::jpeg, data, size);
 }
 
 } // namespace quillet::fuzz

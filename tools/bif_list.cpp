@@ -43,6 +43,17 @@ const char* status_word(BifStatus s) {
     return s == BifStatus::native ? "native" : "unimplemented";
 }
 
+// "files, waits"; empty when the bif reaches nothing beyond the engine.
+std::string reach_words(const BifInfo& b) {
+    std::string out;
+    for (bcode::BifReach r : bcode::all_reaches)
+        if (b.reaches(r)) {
+            if (!out.empty()) out += ", ";
+            out += bcode::reach_name(r);
+        }
+    return out;
+}
+
 } // namespace
 
 std::string bif_list_text(const std::string& only) {
@@ -62,7 +73,9 @@ std::string bif_list_text(const std::string& only) {
                    : lower(b.name).find(word) == std::string::npos)
             continue;
         out << b.number << " " << b.name << " (" << kinds_of(b.operands) << ") "
-            << status_word(b.status) << ": " << b.summary << "\n";
+            << status_word(b.status);
+        if (b.reach) out << ", reaches " << reach_words(b);
+        out << ": " << b.summary << "\n";
     }
     return out.str();
 }
@@ -85,18 +98,34 @@ std::string bif_list_markdown() {
            "implements it yet. A call of an unimplemented bif runs the image's own routine for\n"
            "the number, or stops with \"unimplemented bif\" when the image has none.\n"
            "\n"
+           "The Reaches column says what a bif reaches beyond the engine's own memory and "
+           "windows,\n"
+           "for at least some of its operations: **files** (opens, reads, writes, renames or "
+           "deletes\n"
+           "files or directories, named pipes included, or changes the current directory),\n"
+           "**commands** (runs host commands or other programs), **network** (sockets and "
+           "database\n"
+           "connections), **devices** (serial ports, printers, the sound device, the desktop's\n"
+           "clipboard, the clock), **waits** (may keep the program waiting for a time or for a "
+           "peer)\n"
+           "and **user** (waits for the user's answer: a key, an event, a dialog or message "
+           "box).\n"
+           "The engine's fuzz target refuses every bif that reaches anything "
+           "([fuzzing.md](fuzzing.md)).\n"
+           "\n"
         << native << " of " << bcode::all_bifs().size() << " bifs are implemented.\n";
     for (size_t f = 0; f < bcode::bif_family_count; ++f) {
         BifFamily family = BifFamily(f);
         std::string_view title = bcode::family_title(family);
         out << "\n## " << title << "\n\n"
-            << "| Bif | Name | Operands | Kinds | Status | What it does |\n"
-            << "|---:|---|---|---|---|---|\n";
+            << "| Bif | Name | Operands | Kinds | Status | Reaches | What it does |\n"
+            << "|---:|---|---|---|---|---|---|\n";
         for (const BifInfo& b : bcode::all_bifs()) {
             if (b.family != family) continue;
             out << "| " << b.number << " | `" << b.name << "` | "
                 << (b.operand_text.empty() ? "—" : b.operand_text) << " | " << kinds_of(b.operands)
-                << " | " << status_word(b.status) << " | " << b.summary;
+                << " | " << status_word(b.status) << " | " << (b.reach ? reach_words(b) : "—")
+                << " | " << b.summary;
             if (has_examples(b.number))
                 out << " ([examples](assembly.md#bifs-for-hand-written-programs))";
             out << " |\n";

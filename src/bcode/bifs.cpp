@@ -5,9 +5,37 @@
 namespace quillet::bcode {
 namespace {
 
+constexpr std::string_view reach_names[] = {"files",   "commands", "network",
+                                            "devices", "waits",    "user"};
+static_assert(std::size(reach_names) == std::size(all_reaches));
+
+// Not a constant expression for a word that names no reach, so that bifs.def cannot misspell one.
+uint8_t unknown_reach_word() {
+    return 0;
+}
+
+// The BifReach bits of the reach column's words, separated by blanks.
+constexpr uint8_t reach_bits(std::string_view words) {
+    uint8_t bits = 0;
+    for (size_t at = 0; at < words.size();) {
+        size_t end = words.find(' ', at);
+        if (end == std::string_view::npos) end = words.size();
+        std::string_view word = words.substr(at, end - at);
+        size_t i = 0;
+        while (i < std::size(reach_names) && reach_names[i] != word)
+            ++i;
+        bits |= i < std::size(reach_names) ? uint8_t(all_reaches[i]) : unknown_reach_word();
+        at = end + 1;
+    }
+    return bits;
+}
+
 constexpr BifInfo bif_list[] = {
-#define QUILLET_BIF(number, name, operands, family, status, operand_text, summary)                 \
-    {number, #name, operands, BifFamily::family, BifStatus::status, operand_text, summary},
+// clang-format off
+#define QUILLET_BIF(number, name, operands, family, status, reach, operand_text, summary)          \
+    {number, #name, operands, BifFamily::family, BifStatus::status, reach_bits(reach),             \
+     operand_text, summary},
+// clang-format on
 #include "bcode/bifs.def"
 #undef QUILLET_BIF
 };
@@ -51,6 +79,12 @@ const BifInfo* bif_by_name(std::string_view name) {
     for (const BifInfo& b : bif_list)
         if (b.name == name) return &b;
     return nullptr;
+}
+
+std::string_view reach_name(BifReach reach) {
+    for (size_t i = 0; i < std::size(all_reaches); ++i)
+        if (all_reaches[i] == reach) return reach_names[i];
+    return {};
 }
 
 std::string_view family_name(BifFamily family) {

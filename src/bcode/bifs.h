@@ -27,10 +27,25 @@ inline constexpr size_t bif_family_count = 0
 // number, or stop with "unimplemented bif" when the image has none.
 enum class BifStatus : uint8_t { native, unimplemented };
 
+// What a bif reaches beyond the engine's own memory and windows (the reach column of bifs.def);
+// a bif may reach several of them or none.
+enum class BifReach : uint8_t {
+    files = 1,
+    commands = 2,
+    network = 4,
+    devices = 8,
+    waits = 16,
+    user = 32,
+};
+inline constexpr BifReach all_reaches[] = {BifReach::files,   BifReach::commands, BifReach::network,
+                                           BifReach::devices, BifReach::waits,    BifReach::user};
+std::string_view reach_name(BifReach reach); // "files", "commands", ...
+
 // Bif numbers by name: bif::floor is 3.
 namespace bif {
 enum Number : uint16_t {
-#define QUILLET_BIF(number, name, operands, family, status, operand_text, summary) name = number,
+#define QUILLET_BIF(number, name, operands, family, status, reach, operand_text, summary)          \
+    name = number,
 #include "bcode/bifs.def"
 #undef QUILLET_BIF
 };
@@ -44,8 +59,11 @@ struct BifInfo {
     std::string_view operands;
     BifFamily family;
     BifStatus status;
+    uint8_t reach;                 // BifReach bits; 0 when the bif stays inside the engine
     std::string_view operand_text; // the operands as documented, e.g. "x, R"
     std::string_view summary;
+
+    bool reaches(BifReach r) const { return (reach & uint8_t(r)) != 0; }
 };
 
 std::span<const BifInfo> all_bifs();

@@ -39,6 +39,8 @@ status() { # status COMMAND...: prints the exit status
 "$quillet" bifs FILE >out.txt || fail "bifs FILE"
 [ "$(wc -l <out.txt)" -gt 3 ] && ! cut -d' ' -f2 out.txt | grep -v file ||
     fail "bifs FILE: $(cat out.txt)"
+"$quillet" bifs 498 | grep -q "^498 write_image (str, str, str) native, reaches files: " ||
+    fail "bifs 498: $("$quillet" bifs 498)"
 expect_error "no native bif has the number 60" "$quillet" bifs 60
 expect_error "no native bif has a name containing frobnicate" "$quillet" bifs frobnicate
 

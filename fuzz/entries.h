@@ -1,0 +1,39 @@
+// The fuzzed entries. Each takes arbitrary bytes and must never crash, hang or leak; it aborts
+// when a property it checks does not hold. A libFuzzer target (fuzz_target.cpp) is built for
+// each in the fuzz build, and the replay executable (replay.cpp) runs them over their seeds and
+// regressions in every build.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quillet::fuzz {
+
+// image_reader: the bytes as an image and as a bound executable; an image that passes
+// validation must survive writing, disassembly and reassembly byte for byte.
+void read_image_bytes(const uint8_t* data, size_t size);
+
+// engine: the bytes as an image, loaded and run for a bounded number of ops; bifs that reach
+// the machine end the run.
+void run_engine_on(const uint8_t* data, size_t size);
+
+// bmp_reader, png_reader, jpeg_reader: the bytes as a picture file; a picture a reader returns
+// must decode and survive writing as PNG and BMP and reading back pixel for pixel.
+void read_bmp_file(const uint8_t* data, size_t size);
+void read_png_file(const uint8_t* data, size_t size);
+void read_jpeg_file(const uint8_t* data, size_t size);
+
+// asm: the bytes as assembly source text; text that assembles must give an image that
+// disassembles and assembles again to the same bytes.
+void assemble_text(const uint8_t* data, size_t size);
+
+// disasm: the bytes as an image without its 2048-byte bif override table (which stays zero), so
+// that mutations reach the areas and modules; an image that passes validation must disassemble
+// into text that assembles to the same bytes.
+void disassemble_image(const uint8_t* data, size_t size);
+
+// input_script: the bytes as a headless input script; the parser refuses a malformed line with
+// "NAME:LINE: message" or gives commands whose fields are in range.
+void parse_input_script_text(const uint8_t* data, size_t size);
+
+} // namespace quillet::fuzz
