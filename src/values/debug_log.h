@@ -3,15 +3,13 @@
 // appends one line.
 #pragma once
 
+#include "values/values_state.h"
+
 #include <string>
 
 namespace quillet {
 
-struct DebugLog {
-    std::string path; // empty: logging disabled
-};
-
-inline DebugLog debug_log_state;
+// The log's file is debug_log_state (values_state.h).
 
 // Enables the log when a file named "debug" exists in the directory, emptying it.
 void debug_log_open(const std::string& directory);

@@ -10,6 +10,7 @@
 
 #include "values/arena.h"
 #include "values/errors.h"
+#include "values/values_state.h"
 
 #include <bit>
 #include <cstdint>
@@ -18,21 +19,6 @@ namespace quillet {
 
 inline constexpr uint32_t mem_header_size = 8;
 inline constexpr uint32_t small_class_limit = 256;
-inline constexpr unsigned size_class_count = 33 + 24 * 4;
-
-// The first 64 KiB of the arena are never handed out by the heap: address 0 is null, and the
-// process-wide static records (the empty string record and the like) live there.
-inline constexpr Addr heap_start = 64 * 1024;
-
-struct Heap {
-    uint64_t top = heap_start;             // first byte never yet handed out (may be 2^32)
-    Addr free_head[size_class_count] = {}; // per class: most recently freed block
-    uint64_t bytes_in_use = 0;             // sum of class capacities of live blocks
-    uint32_t blocks_in_use = 0;
-    uint64_t limit = arena_span; // the top never passes it (a test harness may set it lower)
-};
-
-inline Heap heap;
 
 // What happens when something that is not a live block is freed (a double free, or a program
 // that overwrote a string record's count): by default the process stops with a message; the

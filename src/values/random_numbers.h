@@ -3,16 +3,11 @@
 // identifier and the clock. Every run that does not reseed sees the same sequence.
 #pragma once
 
+#include "values/values_state.h"
+
 #include <cstdint>
 
 namespace quillet {
-
-struct RandomState {
-    uint32_t seed = 0xFFFF0000u;
-    uint32_t rand_state = 1; // state of the rand-style generator that only the reseed draws from
-};
-
-inline RandomState random_state;
 
 // Back to the state a program starts with.
 void random_restart(RandomState& r);

@@ -3,17 +3,13 @@
 #pragma once
 
 #include "values/arena.h"
+#include "values/values_state.h"
 
 #include <cstdint>
 
 namespace quillet {
 
-// The separator of such lists, "|" when a program starts; a program can change it.
-struct ListSyntax {
-    char delimiter = '|';
-};
-
-inline ListSyntax list_syntax;
+// The separator of such lists is list_syntax (values_state.h).
 
 // dst = the elements of the string array block in order, separated by delimiter. A single element
 // is shared, not copied.

@@ -72,16 +72,7 @@ namespace quillet {
 // Stores the token's text from the scanner's source into a string cell, names in lower case.
 void store_token_text(Addr cell, const TokenScanner& scanner, Token token);
 
-// The one scan of the engine: the source it reads (one reference held, so the text stays as it
-// was when the scan started) and the cells that receive each token.
-struct ScanState {
-    Addr source_record = 0;
-    TokenScanner scanner;
-    Addr class_cell = 0;
-    Addr text_cell = 0;
-    Addr position_cell = 0;
-};
-
-inline ScanState scan_state;
-
 } // namespace quillet
+
+// The scan in progress (scan_state) is part of the layer's state, whose struct holds a scanner.
+#include "values/values_state.h"
