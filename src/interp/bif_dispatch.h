@@ -2,28 +2,13 @@
 #pragma once
 
 #include "bcode/bifs.h"
+#include "interp/interp_state.h"
 #include "values/arena.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace quillet {
-
-using BifHandler = void (*)();
-
-inline constexpr uint32_t bif_count = bcode::bif_number_count;
-
-namespace bif = bcode::bif;
-
-// One handler per bif number; numbers without one go to the image's override table. Handlers
-// are installed by the names of the bif table (bcode/bifs.def), family by family.
-struct BifTable {
-    BifHandler native[bif_count] = {};
-
-    void install(bif::Number n, BifHandler h) { native[n] = h; }
-};
-
-inline BifTable bif_table;
 
 // Calls bif n with its operands at vm.pc: natively, or else through the override table.
 inline void call_bif(uint32_t n);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "bcode/ops.h"
+#include "interp/interp_state.h"
 #include "interp/op_stream.h"
 
 #include <cstdint>
@@ -130,25 +131,6 @@ struct DecodedOp {
     const RoutinePlan* plan = nullptr; // call
     Operand x[4];                      // for_next_<op>: the body op's operands
 };
-
-struct DecodedCode {
-    Addr image = 0;
-    uint32_t size = 0;
-    std::vector<DecodedOp*> slot; // per image byte: not yet seen, raw_op(), or its decoded op
-    std::vector<std::unique_ptr<DecodedOp[]>> runs; // records never move once made
-    DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
-    uint32_t countdown = 0;       // the loop's count of ops to its next check point, with it
-};
-
-inline DecodedCode decoded;
-
-// Whether the loop decodes ops at all; with it off, every op runs from the op stream, the
-// reference that tests hold the decoded handlers to. The host of the engine chooses it, and
-// reset_engine leaves it as it is.
-struct DecodePolicy {
-    bool enabled = true;
-};
-inline DecodePolicy decode_policy;
 
 // The record of every op that runs from the op stream (handler_raw).
 inline DecodedOp* raw_op() {

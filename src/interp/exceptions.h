@@ -7,6 +7,7 @@
 // loop catches to continue at the handler's pc.
 #pragma once
 
+#include "interp/interp_state.h"
 #include "interp/line_table.h"
 #include "values/arena.h"
 
@@ -55,23 +56,6 @@ void resume_at_handler(const FoundHandler& found);
 
 // A soft raise: returns when the nearest numbered frame does not handle it.
 void soft_raise(int32_t code);
-
-struct TraceEntry {
-    int32_t line;
-    Addr routine_name;
-};
-
-struct ExceptionState {
-    int32_t last_code = 0;
-    Addr handling_frame = 0;
-    TraceEntry trace[10] = {};
-    int32_t trace_count = 0;
-    int32_t trace_read = 0;
-    bool new_exception = false;
-    int32_t explicit_line = 0;
-};
-
-inline ExceptionState exceptions;
 
 // Frame whose exception fields describe the exception being handled (bifs 37, 310, 311).
 Addr handled_exception_frame();

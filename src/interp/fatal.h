@@ -1,18 +1,13 @@
 // Engine-level failures and the ways the process ends.
 #pragma once
 
+#include "interp/interp_state.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace quillet {
-
-// How the process ends. A host that must survive the program's end (the fuzz target) installs a
-// function here that does not return normally (it throws); otherwise the process exits.
-struct ExitPolicy {
-    void (*hook)(int status) = nullptr;
-};
-inline ExitPolicy exit_policy;
 
 // The exit status of a process ended by a fatal stop; a normal end is 0 and a start-up that
 // cannot go on 1.

@@ -29,8 +29,4 @@ void fill_for_cache(Addr head, Addr exit_pc, Addr fp) {
     c.double_step = double_value(c.step);
 }
 
-void reset_for_cache() {
-    for_cache = ForCache{};
-}
-
 } // namespace quillet

@@ -3,6 +3,7 @@
 // filled; any other NEXT fills it anew, and every FOR empties it.
 #pragma once
 
+#include "interp/interp_state.h"
 #include "interp/quick_numbers.h"
 #include "values/arena.h"
 #include "values/numbers.h"
@@ -11,33 +12,6 @@
 #include <type_traits>
 
 namespace quillet {
-
-// How the cached loop steps: integer limit and step take the integer path in their direction; a
-// double step with an integer or plain double limit adds and compares as doubles, in its
-// direction too.
-enum class ForStep : uint8_t { general, int_up, int_down, double_up, double_down };
-
-inline constexpr bool steps_by_double(ForStep how) {
-    return how == ForStep::double_up || how == ForStep::double_down;
-}
-
-struct ForCache {
-    Addr key_pc = 0;
-    Addr key_fp = 0;
-    Addr int_up_pc = 0; // key_pc while the loop steps up by integers, else 0
-    Addr var = 0;
-    ForStep how = ForStep::general;
-    bool step_negative = false;
-    int32_t int_limit = 0;
-    int32_t int_step = 0;
-    Cell limit = 0;
-    Cell step = 0;
-    double double_limit = 0; // double_up, double_down: the limit and step as doubles
-    double double_step = 0;
-    Addr body_pc = 0;
-};
-
-inline ForCache for_cache;
 
 // Every FOR empties the cache.
 inline void forget_for_cache() {
@@ -165,8 +139,5 @@ struct LoopStepper {
     double double_limit;
     double double_step;
 };
-
-// Forgets the cache (a new run in the same process).
-void reset_for_cache();
 
 } // namespace quillet

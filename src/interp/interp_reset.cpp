@@ -1,22 +1,16 @@
 #include "interp/interp_reset.h"
 
 #include "interp/decoded_ops.h"
-#include "interp/exceptions.h"
-#include "interp/for_loops.h"
-#include "interp/native_routines.h"
-#include "interp/program_arguments.h"
-#include "interp/registers.h"
+#include "interp/interp_state.h"
 
 namespace quillet {
 
+InterpState interp_state;
+constinit InterpSetup interp_setup;
+
 void reset_interp_state() {
-    vm = Registers{};
-    program = Program{};
-    decoded = DecodedCode{};
-    exceptions = ExceptionState{};
-    reset_for_cache();
-    close_native_libraries();
-    program_arguments = ProgramArguments{};
+    // The native libraries a program loaded are closed as their holder is replaced.
+    interp_state = InterpState{};
 }
 
 } // namespace quillet

@@ -14,24 +14,7 @@
 namespace quillet {
 namespace {
 
-// Libraries stay loaded for the whole run; their procedures are numbered from 1 in the order
-// they were first called.
-struct NativeLibraries {
-    std::vector<void*> handles;
-    std::vector<quillet_native_proc> procedures;
-    NativeLibraries() = default;
-    NativeLibraries(const NativeLibraries&) = delete;
-    NativeLibraries& operator=(const NativeLibraries&) = delete;
-    ~NativeLibraries() { close(); }
-    void close() {
-        procedures.clear();
-        for (void* h : handles)
-            dlclose(h);
-        handles.clear();
-    }
-};
-
-NativeLibraries natives;
+constexpr NativeLibraries& natives = interp_state.natives;
 
 std::string arena_text(Addr a, Addr limit) {
     const char* p = reinterpret_cast<const char*>(host_ptr(a));
@@ -97,8 +80,22 @@ void call_native_routine(Addr d, Addr frame, Addr first, Addr lo, Addr hi) {
     proc(&call);
 }
 
-void close_native_libraries() {
-    natives.close();
+NativeLibraries& NativeLibraries::operator=(NativeLibraries&& other) noexcept {
+    if (this != &other) {
+        close();
+        handles = std::move(other.handles);
+        procedures = std::move(other.procedures);
+        other.handles.clear();
+        other.procedures.clear();
+    }
+    return *this;
+}
+
+void NativeLibraries::close() {
+    procedures.clear();
+    for (void* h : handles)
+        dlclose(h);
+    handles.clear();
 }
 
 } // namespace quillet

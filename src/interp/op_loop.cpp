@@ -274,9 +274,8 @@ void charge_op_budget() {
     vm.op_budget -= run;
 }
 
-// The op counter at the running loop's next check point; only its slow paths read it, so it
-// stays out of the registers. Each loop sets it anew after every call out.
-uint32_t check_counter = 0;
+// The op counter at the running loop's next check point (interp_state.h).
+constexpr uint32_t& check_counter = interp_state.check_counter;
 
 // The loops dispatch through tables of label addresses where the compiler has them (GCC and
 // clang); otherwise, or when QUILLET_SWITCH_DISPATCH is defined (the sanitizer build does, so
