@@ -154,10 +154,17 @@ TEST(PngReader, AbsurdSizeIsRefusedBeforeAllocation) {
     }
 }
 
+int rows_decoded = 0;
+void count_row() {
+    ++rows_decoded;
+}
+
 TEST(JpegReader, TrueColourIsTwentyFourBitsTopDownAndGreyIsExpanded) {
-    const Surface photo = decode_picture(read_jpeg_picture(image("photo.jpg"), 5));
+    rows_decoded = 0;
+    const Surface photo = decode_picture(read_jpeg_picture(image("photo.jpg"), 5, count_row));
     ASSERT_EQ(photo.width(), 16);
     ASSERT_EQ(photo.height(), 8);
+    EXPECT_EQ(rows_decoded, 8); // the hook (the engine pumps its windows there) runs at each row
     EXPECT_LE(channel_distance(photo.pixel(0, 0), 0xFF0000), 24);  // red at the top
     EXPECT_LE(channel_distance(photo.pixel(15, 7), 0x0000FF), 24); // blue at the bottom
     const std::vector<uint8_t> grey_picture = read_jpeg_picture(image("grey.jpg"), 5);

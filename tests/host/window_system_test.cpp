@@ -184,6 +184,26 @@ TEST(Session, QueryAnswerDecidesAndHeadlessNeverHangs) {
         idle->dispatch(m);
     EXPECT_EQ(idle_ended, 1);
     EXPECT_EQ(m.kind, Msg::quit);
+
+    // No script, only a timer of its own: after some of its ticks the session's end is asked
+    // for; refused, it is ended without a question after as many more, then the quit comes.
+    auto timed = make_system();
+    int asked = 0, told = 0, ticks = 0;
+    WindowId t = timed->create_window(
+        top_level("T", {0, 0, 50, 50}, [&](WindowSystem& s, const Message& msg) -> intptr_t {
+            if (msg.kind == Msg::query_end_session) return ++asked > 1 ? 1 : 0;
+            if (msg.kind == Msg::end_session) ++told;
+            return s.default_procedure(msg);
+        }));
+    timed->set_timer(t, 1, 1, true);
+    while (timed->get(m)) {
+        ticks += m.kind == Msg::timer;
+        timed->dispatch(m);
+    }
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(m.kind, Msg::quit);
+    EXPECT_GE(ticks, 2 * HeadlessBackend::idle_timer_waits_before_end);
 }
 
 TEST(Modal, NestedLoopsEndInsideOut) {

@@ -3,7 +3,8 @@
 # runs it: its form is clicked and chosen from (a colour, the long tune, About, the tune, Quit),
 # then the key it waits for at the end is pressed. It ends well, logs every step and every answer
 # of the form, writes its PNG badge, and its form and its window at the end equal their golden
-# snapshots (QUILLET_UPDATE_GOLDEN=1 rewrites them: look at them before committing them).
+# snapshots (QUILLET_UPDATE_GOLDEN=1 rewrites them: look at them before committing them). Run
+# again without its script, it ends by itself.
 # Usage: demo_checks.sh QUILLET ENGINE SOURCE WORKDIR
 set -u
 quillet=$1 engine=$2 source=$3 work=$4/demo_checks
@@ -59,4 +60,14 @@ for picture in form-Quillet_Demo_Form.png form-About_the_demo.png \
         fail "snapshot $picture differs from its golden (actual: $actual)"
     fi
 done
+# Without its script the demo still ends: its form waits for events with GET EVENT's wait, and
+# after a few of those waits passed with nothing but its own timers the session ends (QUIT, which
+# the form allows).
+rm -rf "$work/snaps" && : >"$work/debug"
+(cd "$work" && QUILLET_CLOCK_READ_ONLY=1 QUILLET_BACKEND=headless QUILLET_INPUT= \
+    timeout 60 ./demo >stdout.txt 2>stderr.txt)
+status=$?
+[ "$status" = 0 ] || { cat "$work/stderr.txt"; fail "without a script: exit status $status"; }
+[ -s "$work/stderr.txt" ] && fail "without a script, standard error: $(cat "$work/stderr.txt")"
+grep -qx "form: session ends" "$work/debug" || fail "without a script: no session end in the log"
 echo "ok demo_checks"

@@ -63,8 +63,43 @@ void HeadlessBackend::poll() {
         m_waiting = Waiting::none;
     }
     // Input is given when the program has taken everything before it.
-    if (m_ws->messages_pending()) return;
+    if (m_ws->messages_pending()) {
+        m_idle_polls = 0;
+        return;
+    }
+    // Before the program first waits (and after a window was waited for) it is still setting
+    // up: a click now could reach a window without its controls. A program that only polls
+    // waits all the same, by polling with nothing to take.
+    if (!m_program_waited) {
+        if (++m_idle_polls < idle_polls_as_a_wait) return;
+        m_program_waited = true;
+    }
     run_next();
+}
+
+// The newest top-level window with that title that is shown (it and its owners visible).
+WindowId HeadlessBackend::shown_top_level(const std::string& title) const {
+    std::vector<WindowId> tops = m_ws->top_level_windows();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it)
+        if (m_ws->title(*it) == title && m_ws->is_shown(*it)) return *it;
+    return no_window;
+}
+
+// Whether the window can take the command's input; reported when it cannot.
+bool HeadlessBackend::check_shown(const ScriptCommand& c, WindowId top, const char* what) const {
+    if (!top) {
+        report(c, std::string("no window ") + what);
+        return false;
+    }
+    if (!m_ws->is_shown(top)) {
+        report(c, "the window \"" + m_ws->title(top) + "\" is not shown");
+        return false;
+    }
+    if (!m_ws->is_enabled(top)) {
+        report(c, "the window \"" + m_ws->title(top) + "\" is disabled (a modal window is open)");
+        return false;
+    }
+    return true;
 }
 
 bool HeadlessBackend::run_next() {
@@ -95,6 +130,11 @@ std::string plain_title(std::string_view t) {
     }
     return out;
 }
+std::string window_not_shown(const WindowSystem& ws, const std::string& title) {
+    if (ws.find_top_level(title)) return "the window \"" + title + "\" was never shown";
+    return "no window titled \"" + title + "\" appeared";
+}
+
 } // namespace
 
 // Carries out one command; false when it must be tried again later (waits).
@@ -126,6 +166,12 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
             return false;
         }
     }
+    // Keys go to the focus, else to the active window: with neither they would be lost.
+    if ((c.kind == K::type || c.kind == K::key) && !ws.exists(ws.focus()) &&
+        !ws.exists(ws.active_window())) {
+        report(c, "no window to take the keys");
+        return true;
+    }
     switch (c.kind) {
     case K::type:
         for (char ch : c.text) {
@@ -149,10 +195,7 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
     case K::up:
     case K::wheel: {
         WindowId top = target();
-        if (!top) {
-            report(c, "no window to point at");
-            return true;
-        }
+        if (!check_shown(c, top, "to point at")) return true;
         IntRect client = ws.client_area_in_outer(top);
         IntPoint p{client.left + c.point.x, client.top + c.point.y};
         using E = WindowSystem::MouseEvent;
@@ -172,21 +215,27 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
         return true;
     }
     case K::target: {
-        WindowId top = ws.find_top_level(c.text);
+        WindowId top = shown_top_level(c.text);
+        if (!top) top = ws.find_top_level(c.text);
         if (!top) {
             report(c, "no window titled \"" + c.text + "\"");
             return true;
         }
         m_target = top;
-        ws.input_activate(top);
+        if (check_shown(c, top, "")) ws.input_activate(top);
         return true;
     }
     case K::close: {
-        WindowId top = c.text.empty() ? target() : ws.find_top_level(c.text);
-        if (!top)
-            report(c, "no window titled \"" + c.text + "\" to close");
-        else
-            ws.input_close(top);
+        WindowId top = target();
+        if (!c.text.empty()) {
+            top = shown_top_level(c.text);
+            if (!top) top = ws.find_top_level(c.text);
+            if (!top) {
+                report(c, "no window titled \"" + c.text + "\" to close");
+                return true;
+            }
+        }
+        if (check_shown(c, top, "to close")) ws.input_close(top);
         return true;
     }
     case K::quit:
@@ -195,10 +244,7 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
         return true;
     case K::resize: {
         WindowId top = target();
-        if (!top) {
-            report(c, "no window to resize");
-            return true;
-        }
+        if (!check_shown(c, top, "to resize")) return true;
         IntRect outer = ws.outer_rect(top);
         IntSize client = ws.client_size(top);
         ws.input_resize(top, {static_cast<int>(outer.width()) - client.width + c.point.x,
@@ -216,15 +262,19 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
         m_wait_until = steady_clock::now() + milliseconds(c.amount);
         return true;
     case K::wait_window:
-        if (ws.find_top_level(c.text)) {
+        // Shown, and then the program waits for input once more before the next command: a
+        // program often shows its window before it has finished setting it up.
+        if (shown_top_level(c.text)) {
             m_waiting = Waiting::none;
+            m_program_waited = false;
+            m_idle_polls = 0;
             return true;
         }
         if (m_waiting != Waiting::window) {
             m_waiting = Waiting::window;
             m_wait_until = steady_clock::now() + milliseconds(c.amount);
         } else if (steady_clock::now() >= m_wait_until) {
-            report(c, "no window titled \"" + c.text + "\" appeared");
+            report(c, window_not_shown(ws, c.text));
             m_waiting = Waiting::none;
             return true;
         }
@@ -238,10 +288,12 @@ bool HeadlessBackend::run(const ScriptCommand& c) {
 }
 
 void HeadlessBackend::wait(std::optional<steady_clock::time_point> deadline) {
+    m_program_waited = true;
+    m_idle_polls = 0;
     if (m_waiting == Waiting::window && !deadline && !script_done()) {
-        // Nothing can run that would open the window.
-        report(m_options.script.commands[m_next],
-               "no window titled \"" + m_options.script.commands[m_next].text + "\" appeared");
+        // Nothing can run that would show the window.
+        const ScriptCommand& c = m_options.script.commands[m_next];
+        report(c, window_not_shown(*m_ws, c.text));
         m_waiting = Waiting::none;
         ++m_next;
         return;
@@ -257,11 +309,23 @@ void HeadlessBackend::wait(std::optional<steady_clock::time_point> deadline) {
         run_next();
         return;
     }
-    if (deadline) {
-        sleep_a_while(*deadline);
+    if (!deadline) {
+        end_session_when_idle();
         return;
     }
-    end_session_when_idle();
+    // Only the program's own timers are left. Once its session has ended, the next wait
+    // receives the quit; otherwise the timers run, and after enough of them came due with
+    // nothing else happening the session ends.
+    if (m_ws->session_ended() && !m_quit_sent) {
+        m_quit_sent = true;
+        m_ws->post_quit(0);
+        return;
+    }
+    sleep_a_while(*deadline);
+    if (steady_clock::now() >= *deadline && ++m_idle_timer_waits >= idle_timer_waits_before_end) {
+        m_idle_timer_waits = 0;
+        end_session_after_timers();
+    }
 }
 
 // Waits are cut into slices of at most 100 ms, as on a desktop, so that the window system's
@@ -271,13 +335,17 @@ void HeadlessBackend::sleep_a_while(steady_clock::time_point until) {
         std::min(until, steady_clock::now() + std::chrono::milliseconds(100)));
 }
 
+// The script is done: an open message box takes its default button.
+bool HeadlessBackend::close_box_when_done() {
+    if (m_boxes.empty() || !m_ws->exists(m_boxes.back())) return false;
+    m_ws->input_key(Key::enter, 0, 0);
+    return true;
+}
+
 // Waiting with no script left and no timer: the input the program waits for cannot come.
 void HeadlessBackend::end_session_when_idle() {
     WindowSystem& ws = *m_ws;
-    if (!m_boxes.empty() && ws.exists(m_boxes.back())) {
-        ws.input_key(Key::enter, 0, 0); // a message box takes its default button
-        return;
-    }
+    if (close_box_when_done()) return;
     if (!ws.session_ended()) {
         ws.request_end_session(false);
         return;
@@ -295,6 +363,27 @@ void HeadlessBackend::end_session_when_idle() {
         std::fflush(nullptr);
         std::_Exit(0);
     }
+}
+
+// The program kept waiting for its own timers with the script done. An open message box takes
+// its default button first; then the program is asked, as by a desktop's log-out (in event mode
+// it receives QUIT and answers); refused, it is told the session ended without a question the
+// next time. After that each round posts the quit again, which ends the program's next wait for
+// input (a pause still lasts its time).
+void HeadlessBackend::end_session_after_timers() {
+    WindowSystem& ws = *m_ws;
+    if (close_box_when_done()) return;
+    if (!ws.session_ended()) {
+        if (!m_end_asked) {
+            m_end_asked = true;
+            ws.request_end_session(true);
+        } else {
+            ws.request_end_session(false);
+        }
+        return;
+    }
+    m_quit_sent = true;
+    ws.post_quit(0);
 }
 
 void HeadlessBackend::message_box_opened(WindowId box, MessageBoxKind kind, std::string_view text) {
