@@ -1,11 +1,11 @@
 #include "graphics/graphics_reset.h"
 
-#include "graphics/postscript_journal.h"
+#include "graphics/graphics_state.h"
 
 namespace quillet {
 
 void reset_graphics_state() {
-    reset_postscript_journal();
+    graphics_state = GraphicsState{};
 }
 
 } // namespace quillet

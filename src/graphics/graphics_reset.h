@@ -3,7 +3,8 @@
 
 namespace quillet {
 
-// Closes an open PostScript journal (without its trailer).
+// Replaces the layer's state (graphics_state.h) with a fresh value: an open PostScript journal is
+// closed without its trailer.
 void reset_graphics_state();
 
 } // namespace quillet

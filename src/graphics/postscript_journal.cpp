@@ -1,5 +1,7 @@
 #include "graphics/postscript_journal.h"
 
+#include "graphics/graphics_state.h"
+
 namespace quillet {
 namespace {
 
@@ -14,8 +16,7 @@ bool is_on() {
 } // namespace
 
 void reset_postscript_journal() {
-    postscript_journal.file.reset();
-    postscript_journal.journalling = false;
+    postscript_journal = PostScriptJournal{};
 }
 
 bool postscript_begin(const std::string& path) {

@@ -9,12 +9,11 @@
 
 namespace quillet {
 
+// The journal's file (part of the layer's state, graphics_state.h).
 struct PostScriptJournal {
     std::unique_ptr<FILE, int (*)(FILE*)> file{nullptr, std::fclose};
     bool journalling = false;
 };
-
-inline PostScriptJournal postscript_journal;
 
 // Closes an open journal without its trailer.
 void reset_postscript_journal();
