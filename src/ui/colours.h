@@ -37,8 +37,10 @@ struct ColourState {
     int32_t mode = 1;
 };
 
-inline ColourState colours;
+extern ColourState& colours; // part of the ui layer's state (ui_state.h)
 
+// The colours as start-up has not yet set them: this part alone, as reset_ui_state does with the
+// whole state.
 void reset_colours();
 
 // Replaces the colour table: max_colour + 1 entries (at least 16), all black.

@@ -16,7 +16,7 @@ struct SystemMeasures {
     std::array<int32_t, 4> heights{};
 };
 
-inline SystemMeasures system_measures;
+extern SystemMeasures& system_measures; // part of the ui layer's state (ui_state.h)
 
 // Makes window 0 with every start-up step: its record, its hidden native window, the colour
 // table from the display kind, its palette, the system measures, its fonts and drawing tools.

@@ -17,10 +17,6 @@ void kill(XvtTimer& slot) {
 
 } // namespace
 
-void reset_engine_timers() {
-    // The timers die with their windows; a window system already gone has none left to kill.
-    engine_timers = EngineTimers{};
-}
 
 XvtWindow timer_window() {
     for (int n : {window_table.current, default_window}) {

@@ -16,10 +16,7 @@ struct EngineTimers {
     XvtTimer fourth = 0;
 };
 
-inline EngineTimers engine_timers;
-
-// Kills every armed timer and clears the expiry flag.
-void reset_engine_timers();
+extern EngineTimers& engine_timers; // part of the ui layer's state (ui_state.h)
 
 // The native window the engine's timers run on: the current window's, else the default
 // window's; no_xvt_window when neither is there.

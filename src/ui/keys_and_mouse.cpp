@@ -22,10 +22,6 @@ struct BusyMark {
 
 } // namespace
 
-void reset_key_queue() {
-    key_queue = KeyQueue{};
-}
-
 void queue_key(int n, const XvtEvent& key, bool txe) {
     if (ui_seams.queue_key) {
         ui_seams.queue_key(n, key, txe);

@@ -17,9 +17,7 @@ struct KeyQueue {
     int32_t key_count = 0;
 };
 
-inline KeyQueue key_queue;
-
-void reset_key_queue();
+extern KeyQueue& key_queue; // part of the ui layer's state (ui_state.h)
 
 // Queues a key of window n (txe: for a text edit) through the event queue's seam, else here;
 // the key count grows either way. The key code is word 1 of the event, shift and control words 2

@@ -7,6 +7,7 @@
 #include "graphics/image_files.h"
 #include "graphics/picture_string.h"
 #include "graphics/read_image.h"
+#include "ui/ui_state.h"
 #include "xvt/xvt.h"
 
 #include <vector>
@@ -15,13 +16,7 @@ namespace quillet {
 
 namespace {
 
-struct Splash {
-    XvtWindow window = no_xvt_window;
-    std::vector<uint8_t> picture;
-    IntSize size;
-};
-
-Splash splash;
+constexpr Splash& splash = ui_state.splash;
 
 long splash_handler(XvtWindow window, const XvtEvent& event) {
     switch (event.kind()) {

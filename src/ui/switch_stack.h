@@ -13,8 +13,9 @@ struct SwitchStack {
     std::vector<int32_t> words;
 };
 
-inline SwitchStack switch_stack;
+extern SwitchStack& switch_stack; // part of the ui layer's state (ui_state.h)
 
+// An empty stack: this part alone, as reset_ui_state does with the whole state.
 void reset_switch_stack();
 
 // Saves a word; a push beyond 1000 words is dropped.

@@ -29,6 +29,6 @@ struct SystemInfoState {
     int32_t key_codes = 0; // the key-codes switch, 0 off
 };
 
-inline SystemInfoState system_info_state;
+extern SystemInfoState& system_info_state; // part of the ui layer's state (ui_state.h)
 
 } // namespace quillet

@@ -174,9 +174,10 @@ struct WindowTable {
     bool exit_requested = false; // acted on after the event, outside the window system
 };
 
-inline WindowTable window_table;
+extern WindowTable& window_table; // part of the ui layer's state (ui_state.h)
 
-// Frees every record and forgets the numbers handed out (native windows are not touched).
+// Frees every record and forgets the numbers handed out (native windows are not touched): this
+// part alone, as reset_ui_state does with the whole state.
 void reset_window_table();
 
 inline WindowRecord& window_record(int n) {

@@ -12,15 +12,7 @@
 namespace quillet {
 namespace {
 
-constexpr int32_t no_field = -1;
 constexpr size_t max_read_back = 1024;
-
-struct ControlEvents {
-    int32_t pending_field = no_field;
-    // The field just left through an exit character: its focus loss is not a second deselect.
-    int32_t exited_field = no_field;
-};
-ControlEvents control_events;
 
 void queue(int n, int32_t kind, int32_t id, uint16_t exit_key = no_exit_key) {
     queue_control_event(n, {.kind = kind, .id = id, .exit_key = exit_key});
@@ -82,16 +74,16 @@ void focus_change(int n, ObjectEntry& entry, ControlKindState& s, const XvtEvent
     int32_t id = entry.id;
     if (event.words[5] == 0) {
         read_back_text(s);
-        if (edit_field) control_events.pending_field = no_field;
+        if (edit_field) control_events.pending_field = no_edit_field;
         if (control_events.exited_field == id) {
-            control_events.exited_field = no_field;
+            control_events.exited_field = no_edit_field;
             return;
         }
         queue(n, queue_kind::control_deselected, id);
         return;
     }
     if (edit_field) control_events.pending_field = id;
-    if (control_events.exited_field == id) control_events.exited_field = no_field;
+    if (control_events.exited_field == id) control_events.exited_field = no_edit_field;
     queue(n, queue_kind::control_selected, id);
     read_back_text(s);
     if (!s.text.empty()) xp_ctl_set_text_sel(s.native, 0, -1);
@@ -131,7 +123,7 @@ void control_handler(int n, const XvtEvent& event) {
     if (!s || s->native == no_xvt_window) return;
     int32_t kind = entry->control.kind;
     if (!focus_lost(kind, *s, event)) deselect_text_edit(id);
-    if (kind != control_kind::edit) control_events.pending_field = no_field;
+    if (kind != control_kind::edit) control_events.pending_field = no_edit_field;
     switch (kind) {
     case control_kind::push_button:
     case control_kind::radio_button:
@@ -152,7 +144,7 @@ void control_handler(int n, const XvtEvent& event) {
 
 bool edit_field_exit_key(int n, const XvtEvent& event) {
     int32_t id = control_events.pending_field;
-    if (id == no_field) return false;
+    if (id == no_edit_field) return false;
     ObjectEntry* entry = find_object(id);
     ControlKindState* s = entry ? find_control_state(*entry) : nullptr;
     int32_t key = static_cast<int16_t>(event.words[1] & 0xFFFF);
@@ -161,7 +153,7 @@ bool edit_field_exit_key(int n, const XvtEvent& event) {
     read_back_text(*s);
     queue(n, queue_kind::control_deselected, id, static_cast<uint16_t>(key));
     control_events.exited_field = id;
-    control_events.pending_field = no_field;
+    control_events.pending_field = no_edit_field;
     xp_scr_set_focus_vobj(window_record(n).native_window);
     return true;
 }
@@ -185,12 +177,8 @@ int32_t pending_edit_field() {
 }
 
 void forget_pending_edit_field(int32_t id) {
-    if (control_events.pending_field == id) control_events.pending_field = no_field;
-    if (control_events.exited_field == id) control_events.exited_field = no_field;
-}
-
-void reset_control_events() {
-    control_events = ControlEvents{};
+    if (control_events.pending_field == id) control_events.pending_field = no_edit_field;
+    if (control_events.exited_field == id) control_events.exited_field = no_edit_field;
 }
 
 } // namespace quillet

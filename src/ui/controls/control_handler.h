@@ -30,6 +30,13 @@ int32_t pending_edit_field();
 // Forgets the pending edit field when it is the control (freed controls).
 void forget_pending_edit_field(int32_t id);
 
-void reset_control_events();
+// The control handler's part of the ui layer's state (ui_state.h).
+inline constexpr int32_t no_edit_field = -1;
+struct ControlEvents {
+    int32_t pending_field = no_edit_field;
+    // The field just left through an exit character: its focus loss is not a second deselect.
+    int32_t exited_field = no_edit_field;
+};
+extern ControlEvents& control_events;
 
 } // namespace quillet

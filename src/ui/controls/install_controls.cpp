@@ -136,10 +136,4 @@ void install_controls() {
     ui_seams.drop_menus = drop_menus;
 }
 
-void reset_controls() {
-    reset_control_events();
-    reset_text_edits();
-    reset_menu_tree();
-}
-
 } // namespace quillet

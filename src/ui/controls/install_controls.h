@@ -5,7 +5,5 @@ namespace quillet {
 
 // Fills the control and menu entries of object_hooks and the control entries of ui_seams.
 void install_controls();
-// Forgets the pending edit field and every menu bar's item order (a new program starts).
-void reset_controls();
 
 } // namespace quillet

@@ -105,7 +105,7 @@ struct TextEditServed {
     int32_t id = 0;
     XvtTextEdit text_edit = no_xvt_window;
 };
-inline TextEditServed text_edit_served;
+extern TextEditServed& text_edit_served; // part of the ui layer's state (ui_state.h)
 
 // Fills the event queue's entries of ui_seams (window events, keys, the key wait's take, event
 // mode, window scroll bars) and the task window's quit handling.

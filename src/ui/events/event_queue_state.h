@@ -18,7 +18,7 @@ struct EventQueueState {
     XvtWindow wait_window = no_xvt_window; // the window GET EVENT's wait timer runs on
 };
 
-inline EventQueueState event_queue;
+extern EventQueueState& event_queue; // part of the ui layer's state (ui_state.h)
 
 // Unlinks the head entry.
 void drop_head_event();

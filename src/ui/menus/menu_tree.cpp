@@ -9,25 +9,14 @@
 namespace quillet {
 namespace {
 
-// The items of each menu in their order, by parent: a window number for the menu bar's titles,
-// a menu ID for the items of a menu.
-std::map<int32_t, std::vector<int32_t>> menu_items;
-
-// The layer's item arrays of one window's menu bar and the titles they point at.
-struct MenuBarItems {
-    std::deque<std::vector<XvtMenuItem>> arrays;
-    std::deque<std::string> titles;
-};
-std::map<int, MenuBarItems> menu_bars;
-
 MenuEntry* entry_of(int32_t id) {
     return find_menu(id);
 }
 
 void free_subtree(int32_t id) {
-    if (auto it = menu_items.find(id); it != menu_items.end()) {
+    if (auto it = menu_tree.items.find(id); it != menu_tree.items.end()) {
         std::vector<int32_t> items = std::move(it->second);
-        menu_items.erase(it);
+        menu_tree.items.erase(it);
         for (int32_t child : items)
             free_subtree(child);
     }
@@ -36,7 +25,7 @@ void free_subtree(int32_t id) {
 
 const XvtMenuItem* build(MenuBarItems& bar, int32_t parent) {
     std::vector<XvtMenuItem> items;
-    if (auto it = menu_items.find(parent); it != menu_items.end())
+    if (auto it = menu_tree.items.find(parent); it != menu_tree.items.end())
         for (int32_t id : it->second) {
             MenuEntry* entry = entry_of(id);
             if (!entry) continue;
@@ -45,7 +34,8 @@ const XvtMenuItem* build(MenuBarItems& bar, int32_t parent) {
             item.title = bar.titles.emplace_back(entry->item.text).c_str();
             item.mnemonic = static_cast<char>(entry->item.mnemonic);
             item.flags = entry->item.flags;
-            if (menu_items.contains(id) && !menu_items[id].empty()) item.submenu = build(bar, id);
+            if (menu_tree.items.contains(id) && !menu_tree.items[id].empty())
+                item.submenu = build(bar, id);
             items.push_back(item);
         }
     items.push_back(XvtMenuItem{}); // the terminator: tag 0
@@ -55,8 +45,9 @@ const XvtMenuItem* build(MenuBarItems& bar, int32_t parent) {
 void update_first_title(int n) {
     WindowRecord* window = find_window(n);
     if (!window) return;
-    auto it = menu_items.find(n);
-    window->menus.root_menu_id = it == menu_items.end() || it->second.empty() ? 0 : it->second[0];
+    auto it = menu_tree.items.find(n);
+    window->menus.root_menu_id =
+        it == menu_tree.items.end() || it->second.empty() ? 0 : it->second[0];
 }
 
 } // namespace
@@ -76,7 +67,7 @@ bool is_menu_title(const MenuEntry& entry) {
 }
 
 void add_menu_item(int32_t id, MenuEntry& entry) {
-    menu_items[entry.parent].push_back(id);
+    menu_tree.items[entry.parent].push_back(id);
     if (is_menu_title(entry)) update_first_title(entry.parent);
 }
 
@@ -86,7 +77,8 @@ void remove_menu(int32_t id) {
     int32_t parent = entry->parent;
     int n = menu_window(id);
     free_subtree(id);
-    if (auto it = menu_items.find(parent); it != menu_items.end()) std::erase(it->second, id);
+    if (auto it = menu_tree.items.find(parent); it != menu_tree.items.end())
+        std::erase(it->second, id);
     if (MenuEntry* p = entry_of(parent); p && parent >= first_menu_id && p->children > 0)
         --p->children;
     if (n < 0) return;
@@ -96,13 +88,13 @@ void remove_menu(int32_t id) {
 }
 
 void remove_menu_bar(int n, bool window_going) {
-    if (auto it = menu_items.find(n); it != menu_items.end()) {
+    if (auto it = menu_tree.items.find(n); it != menu_tree.items.end()) {
         std::vector<int32_t> titles = std::move(it->second);
-        menu_items.erase(it);
+        menu_tree.items.erase(it);
         for (int32_t id : titles)
             free_subtree(id);
     }
-    menu_bars.erase(n);
+    menu_tree.bars.erase(n);
     WindowRecord* window = find_window(n);
     if (!window) return;
     bool installed =
@@ -115,7 +107,7 @@ void remove_menu_bar(int n, bool window_going) {
 }
 
 const XvtMenuItem* menu_bar_items(int n) {
-    MenuBarItems& bar = menu_bars[n] = MenuBarItems{};
+    MenuBarItems& bar = menu_tree.bars[n] = MenuBarItems{};
     return build(bar, n);
 }
 
@@ -131,7 +123,7 @@ void menu_bar_made_with_window(int n) {
     WindowRecord* window = find_window(n);
     if (!window) return;
     // Installed as by menu SHOW: later changes reach the bar, and the window's destroy frees it.
-    if (auto it = menu_items.find(n); it != menu_items.end() && !it->second.empty())
+    if (auto it = menu_tree.items.find(n); it != menu_tree.items.end() && !it->second.empty())
         window->menus.has_menus = true;
     mark_menus_installed(n);
 }
@@ -145,8 +137,7 @@ void mark_menus_installed(int n) {
 }
 
 void reset_menu_tree() {
-    menu_items.clear();
-    menu_bars.clear();
+    menu_tree = MenuTree{};
 }
 
 } // namespace quillet

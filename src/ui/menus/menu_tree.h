@@ -6,6 +6,10 @@
 #include "xvt/xvt.h"
 
 #include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace quillet {
 
@@ -35,6 +39,21 @@ void menu_bar_made_with_window(int n);
 // Marks every menu of window n installed.
 void mark_menus_installed(int n);
 
+// The menu part of the ui layer's state (ui_state.h).
+// The layer's item arrays of one window's menu bar and the titles they point at.
+struct MenuBarItems {
+    std::deque<std::vector<XvtMenuItem>> arrays;
+    std::deque<std::string> titles;
+};
+struct MenuTree {
+    // The items of each menu in their order, by parent: a window number for the menu bar's
+    // titles, a menu ID for the items of a menu.
+    std::map<int32_t, std::vector<int32_t>> items;
+    std::map<int, MenuBarItems> bars; // by window number
+};
+extern MenuTree& menu_tree;
+
+// Forgets every menu bar's item order and item arrays (the layer's reset does it too).
 void reset_menu_tree();
 
 } // namespace quillet

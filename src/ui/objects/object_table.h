@@ -139,8 +139,10 @@ struct ObjectTables {
     int32_t highest_group = first_group_id - 1;
 };
 
-inline ObjectTables object_tables;
+extern ObjectTables& object_tables; // part of the ui layer's state (ui_state.h)
 
+// Frees every entry of the three tables: this part alone, as reset_ui_state does with the whole
+// state.
 void reset_object_tables();
 
 // A new ID of each class with its entry made ready (in use is up to the caller); -11236 when

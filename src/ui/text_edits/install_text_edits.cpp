@@ -21,8 +21,4 @@ void install_text_edits() {
     ui_seams.text_edit_process = xp_tx_process_event;
 }
 
-void reset_text_edits() {
-    text_edit_engine = TextEditEngine{};
-}
-
 } // namespace quillet

@@ -5,7 +5,5 @@
 namespace quillet {
 
 void install_text_edits();
-// No active text edit and no change in progress.
-void reset_text_edits();
 
 } // namespace quillet

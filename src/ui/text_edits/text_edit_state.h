@@ -77,7 +77,7 @@ struct TextEditEngine {
     // Set while the engine changes a text edit: window updates are left alone meanwhile.
     bool changing = false;
 };
-inline TextEditEngine text_edit_engine;
+extern TextEditEngine& text_edit_engine; // part of the ui layer's state (ui_state.h)
 
 // Both flags set for the lifetime of the guard, restored after.
 class TextEditChange {
