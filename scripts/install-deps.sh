@@ -5,6 +5,7 @@ set -e
 packages="cmake ninja-build g++ mold clang libgtest-dev libgmock-dev libbenchmark-dev lua5.4
           libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
           libjpeg62-turbo-dev libsdl2-dev libx11-dev libpixman-1-dev xvfb xauth xdotool xclip x11-apps
+          x11-utils
           imagemagick bc time libssl-dev socat python3 libcairo2-dev poppler-utils"
 # Database access: the ODBC headers, the driver manager and the SQLite driver of the tests.
 packages="$packages unixodbc unixodbc-dev libsqliteodbc"

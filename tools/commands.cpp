@@ -10,8 +10,10 @@
 #include "binder.h"
 #include "disassembler.h"
 #include "file_io.h"
+#include "porting.h"
 
 #include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -48,12 +50,24 @@ const CommandHelp helps[] = {
             "(standard output by default). The text assembles back into the same bytes: parts\n"
             "that cannot be shown as ops are shown as bytes. A truncated or inconsistent image\n"
             "is refused with a message naming what is wrong.\n"},
-    {"bind", "usage: quillet bind ENGINE IMAGE -o OUT\n"
+    {"bind", "usage: quillet bind [ENGINE] IMAGE -o OUT\n"
              "\n"
              "Writes OUT: the engine executable with the image in its ELF section .quillet_image,\n"
              "which strip and objcopy keep, and at its end the 14-byte trailer (image length, 0,\n"
              "\"OS2Magic\", 0). OUT keeps the engine's permission bits, so it runs as a program.\n"
-             "An engine that already carries an image has it replaced.\n"},
+             "An engine that already carries an image has it replaced. Without ENGINE the engine\n"
+             "is $QUILLET_ENGINE, else quillet-engine beside this executable, else the installed\n"
+             "one (libexec/quillet/quillet-engine of the installation).\n"},
+    {"port",
+     "usage: quillet port APP.EXE [-o OUT] [--desktop]\n"
+     "\n"
+     "Ports a bound application in one step: extracts the image of APP.EXE (a Windows\n"
+     "executable with an image bound, a bound program of ours or an image file), binds it\n"
+     "to the engine (found as bind finds it) as OUT, by default APP.EXE's name in lower\n"
+     "case without .exe, beside it, and says what the image holds: its size, its modules,\n"
+     "the bifs its library overrides and whether it supplies the formatting bifs 13 and\n"
+     "14. --desktop also writes OUT.desktop, a desktop entry that starts OUT, and OUT.png,\n"
+     "the icon of a Windows executable that carries one. docs/porting.md is the guide.\n"},
     {"unbind", "usage: quillet unbind EXE [-o IMAGE] [--no-check]\n"
                "\n"
                "Extracts the image from a bound executable (ours, stripped or not, or a Windows\n"
@@ -72,10 +86,11 @@ const CommandHelp helps[] = {
     {"bifs", "usage: quillet bifs [NUMBER|WORD] [--markdown]\n"
              "\n"
              "Lists the engine's native bifs: number, name, operand kinds, whether the engine\n"
-             "implements it, and what it does; only the bif of a NUMBER, or the bifs whose names\n"
-             "contain WORD in any case (bifs file: every file bif). Assembly text may name a bif\n"
-             "instead of giving its number. --markdown writes the whole list as docs/bifs.md\n"
-             "holds it.\n"},
+             "implements it, what it reaches beyond the engine (files, commands, network,\n"
+             "devices, waits, the user) and what it does; only the bif of a NUMBER, or the bifs\n"
+             "whose names contain WORD in any case (bifs file: every file bif). Assembly text\n"
+             "may name a bif instead of giving its number. --markdown writes the whole list as\n"
+             "docs/bifs.md holds it.\n"},
 };
 
 [[noreturn]] void usage_error(const std::string& command, const std::string& message) {
@@ -87,9 +102,11 @@ struct Parsed {
     std::vector<std::string> positional;
     std::string output;
     bool no_check = false;
+    bool desktop = false;
 };
 
-Parsed parse_args(const std::string& command, const Args& args, bool allow_no_check = false) {
+Parsed parse_args(const std::string& command, const Args& args, bool allow_no_check = false,
+                  bool allow_desktop = false) {
     Parsed p;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o") {
@@ -97,6 +114,8 @@ Parsed parse_args(const std::string& command, const Args& args, bool allow_no_ch
             p.output = args[++i];
         } else if (allow_no_check && args[i] == "--no-check") {
             p.no_check = true;
+        } else if (allow_desktop && args[i] == "--desktop") {
+            p.desktop = true;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
             usage_error(command, "unknown option " + args[i]);
         } else {
@@ -168,12 +187,26 @@ private:
     std::string path_;
 };
 
-std::string engine_path(const std::string& self) {
-    if (const char* env = std::getenv("QUILLET_ENGINE"); env && *env) return env;
+// The engine to bind to: $QUILLET_ENGINE when set; else quillet-engine beside this executable
+// (a build tree), else the installation's (bin/quillet and libexec/quillet/quillet-engine).
+std::string find_engine(const std::string& self) {
+    if (const char* env = std::getenv("QUILLET_ENGINE"); env && *env) {
+        if (!fs::exists(env))
+            throw ToolError(std::string("there is no engine ") + env +
+                            " (named by QUILLET_ENGINE)");
+        return env;
+    }
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (ec) exe = fs::absolute(self);
-    return (exe.parent_path() / "quillet-engine").string();
+    const fs::path places[] = {
+        exe.parent_path() / "quillet-engine",
+        (exe.parent_path() / QUILLET_LIBEXEC_FROM_BIN / "quillet-engine").lexically_normal()};
+    for (const fs::path& p : places)
+        if (fs::exists(p, ec)) return p.string();
+    throw ToolError("no engine: there is no " + places[0].string() + " (a build) nor " +
+                    places[1].string() +
+                    " (an installation); build it, or set QUILLET_ENGINE to use another engine");
 }
 
 // The child of `quillet run` while it runs: a termination signal sent to us is passed on to it,
@@ -290,8 +323,9 @@ std::string usage_overview() {
            "Commands:\n"
            "  asm FILE.qba [-o FILE.img]          assemble B-code assembly into an image\n"
            "  dis FILE [-o OUT.qba]               disassemble an image or a bound executable\n"
-           "  bind ENGINE IMAGE -o OUT            bind an image to an engine executable\n"
+           "  bind [ENGINE] IMAGE -o OUT          bind an image to an engine executable\n"
            "  unbind EXE [-o IMAGE] [--no-check]  extract the image from a bound executable\n"
+           "  port APP.EXE [-o OUT] [--desktop]   extract, bind to the engine and report\n"
            "  run [--log FILE] FILE.qba [ARGS]    assemble, bind to the engine and run\n"
            "  bifs [NUMBER|WORD] [--markdown]     list the engine's bifs\n"
            "\n"
@@ -337,11 +371,12 @@ int command_dis(const Args& args) {
     return 0;
 }
 
-int command_bind(const Args& args) {
+int command_bind(const Args& args, const std::string& self) {
     Parsed p = parse_args("bind", args);
-    if (p.positional.size() != 2 || p.output.empty())
-        usage_error("bind", "bind takes ENGINE IMAGE -o OUT");
-    const std::string &engine_file = p.positional[0], &image_file = p.positional[1];
+    if (p.positional.empty() || p.positional.size() > 2 || p.output.empty())
+        usage_error("bind", "bind takes [ENGINE] IMAGE -o OUT");
+    const std::string engine_file = p.positional.size() == 2 ? p.positional[0] : find_engine(self);
+    const std::string& image_file = p.positional.back();
     std::vector<uint8_t> engine = read_file(engine_file);
     std::vector<uint8_t> image = read_file(image_file);
     if (image.size() > 0xFFFFFFFFu)
@@ -405,10 +440,7 @@ int command_run(const Args& args, const std::string& self) {
         given ? std::move(*given)
               : assemble_bytes(std::string(bytes.begin(), bytes.end()), source, &warnings);
     print_warnings(warnings);
-    std::string engine = engine_path(self);
-    if (!fs::exists(engine))
-        throw ToolError("the engine is not built yet: there is no " + engine +
-                        " (set QUILLET_ENGINE to use another engine)");
+    std::string engine = find_engine(self);
     bool replaced = false;
     std::vector<uint8_t> engine_bytes = read_file(engine);
     std::vector<uint8_t> bound =
@@ -424,6 +456,75 @@ int command_run(const Args& args, const std::string& self) {
         if (ec) throw ToolError("cannot keep the debug log as " + log_copy + ": " + ec.message());
     }
     return status;
+}
+
+namespace {
+
+// APP.EXE's name in lower case without .exe, beside it.
+std::string ported_name(const std::string& exe_file) {
+    fs::path path(exe_file);
+    std::string name = path.filename().string();
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (lower.size() > 4 && lower.ends_with(".exe")) lower.resize(lower.size() - 4);
+    if (lower == name) usage_error("port", "the output would overwrite " + exe_file + "; give -o");
+    return (path.parent_path() / lower).string();
+}
+
+std::string kind_of(const std::vector<uint8_t>& bytes) {
+    if (looks_like_image(bytes)) return "an image file";
+    if (bcode::is_elf(bytes)) return "a bound program";
+    if (bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z')
+        return "a Windows executable with an image bound";
+    return "a file with an image bound";
+}
+
+} // namespace
+
+int command_port(const Args& args, const std::string& self) {
+    Parsed p = parse_args("port", args, false, true);
+    if (p.positional.size() != 1) usage_error("port", "port takes one APP.EXE");
+    const std::string& exe_file = p.positional[0];
+    std::vector<uint8_t> bytes = read_file(exe_file);
+    std::optional<std::vector<uint8_t>> image = image_in(exe_file, bytes);
+    if (!image)
+        throw ToolError(exe_file + " has no B-code image bound (no trailer and no " +
+                        bcode::image_section_name + " section)");
+    std::string summary = about_file(exe_file, [&] { return describe_image(*image); });
+    const std::string output = p.output.empty() ? ported_name(exe_file) : p.output;
+    std::error_code ec;
+    if (fs::equivalent(output, exe_file, ec))
+        usage_error("port", "the output would overwrite " + exe_file);
+    const std::string engine = find_engine(self);
+    std::vector<uint8_t> engine_bytes = read_file(engine);
+    bool replaced = false;
+    std::vector<uint8_t> bound =
+        about_file(engine, [&] { return bind_image(engine_bytes, *image, replaced); });
+    write_file(output, bound, true, engine);
+    std::cout << exe_file << ": " << kind_of(bytes) << " (" << bytes.size() << " bytes)\n"
+              << summary << "engine: " << engine << "\n"
+              << "wrote " << output << " (" << bound.size() << " bytes)\n";
+    if (p.desktop) {
+        const fs::path program = fs::absolute(output).lexically_normal();
+        std::string why;
+        std::optional<std::vector<uint8_t>> icon = windows_icon_png(bytes, why);
+        std::string icon_file;
+        if (icon) {
+            icon_file = program.string() + ".png";
+            write_file(icon_file, *icon);
+            std::cout << "icon: " << icon_file << "\n";
+        } else {
+            std::cout << "icon: none, " << exe_file << ": " << why << "\n";
+        }
+        const std::string entry = program.string() + ".desktop";
+        std::string text = desktop_entry(fs::path(exe_file).stem().string(), program, icon_file);
+        write_file(entry, std::vector<uint8_t>(text.begin(), text.end()));
+        std::cout << "desktop entry: " << entry
+                  << " (copy it to ~/.local/share/applications for the desktop's menu)\n";
+    }
+    std::cout.flush();
+    return 0;
 }
 
 int command_bifs(const Args& args) {

@@ -10,8 +10,9 @@ using Args = std::vector<std::string>;
 
 int command_asm(const Args& args);
 int command_dis(const Args& args);
-int command_bind(const Args& args);
+int command_bind(const Args& args, const std::string& self);
 int command_unbind(const Args& args);
+int command_port(const Args& args, const std::string& self);
 int command_run(const Args& args, const std::string& self);
 int command_bifs(const Args& args);
 

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "asm") return command_asm(args);
         if (command == "dis") return command_dis(args);
-        if (command == "bind") return command_bind(args);
+        if (command == "bind") return command_bind(args, argv[0]);
+        if (command == "port") return command_port(args, argv[0]);
         if (command == "unbind") return command_unbind(args);
         if (command == "bifs") return command_bifs(args);
         return command_run(args, argv[0]);

@@ -1,17 +1,18 @@
 #!/bin/sh
 # The key wait at program end on the SDL backend, on a virtual X display: the bound program opens
-# its window, a key typed into it (xdotool) ends the program. Exits 77 (skipped) without
-# xvfb-run or xdotool.
+# its window, titled "Résumé €" in Windows-1252 (the desktop gets the title in UTF-8, as
+# _NET_WM_NAME), and a key typed into it (xdotool) ends the program. Exits 77 (skipped) without
+# xvfb-run, xdotool or xprop.
 # Usage: end_wait_sdl.sh QUILLET ENGINE WORKDIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 quillet=$1 engine=$2 work=$3/end_wait_sdl
-for tool in xvfb-run xdotool; do
+for tool in xvfb-run xdotool xprop; do
     command -v "$tool" >/dev/null 2>&1 ||
-        { echo "SKIPPED: $tool is not installed (packages xvfb, xdotool)"; exit 77; }
+        { echo "SKIPPED: $tool is not installed (packages xvfb, xdotool, x11-utils)"; exit 77; }
 done
 rm -rf "$work" && mkdir -p "$work" || exit 1
-printf 'module main\n  routine main\n    end_unit 1\nend\n' >"$work/prog.qba"
+printf 'module main\n  routine main\n    local num n\n    bif engine_option "sdt", "R\\xE9sum\\xE9 \\x80", n\n    end_unit 1\nend\n' >"$work/prog.qba"
 "$quillet" asm "$work/prog.qba" -o "$work/prog.img" &&
     "$quillet" bind "$engine" "$work/prog.img" -o "$work/prog" || { echo "FAIL: build"; exit 1; }
 
@@ -21,7 +22,10 @@ cd "$1" || exit 1
 . "$2/display_session.sh"
 QUILLET_BACKEND=sdl ./prog >stdout.txt 2>stderr.txt &
 pid=$!
-find_window end_wait_sdl $pid
+find_named_window "R.*" end_wait_sdl $pid
+name=$(xprop -id "$window" _NET_WM_NAME)
+[ "$name" = '_NET_WM_NAME(UTF8_STRING) = "Résumé €"' ] ||
+    { echo "FAIL end_wait_sdl: the window's title is $name"; kill $pid; exit 1; }
 type_until_exit end_wait_sdl $pid stderr.txt
 echo "ok end_wait_sdl"
 SCRIPT

@@ -3,6 +3,7 @@
 # usage: commands.sh QUILLET WORKDIR SAMPLE.qba ENGINE
 set -eu
 quillet=$1 work=$2 sample=$3 engine=$4
+programs="$(cd "$(dirname "$0")/../programs" && pwd)"
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -15,7 +16,7 @@ expect_error() { # expect_error TEXT COMMAND...: the command fails and says TEXT
 
 # Help for the tool and every command.
 "$quillet" --help | grep -q "unbind EXE" || fail "overview"
-for c in asm dis bind unbind run; do
+for c in asm dis bind unbind port run; do
     "$quillet" "$c" --help | grep -q "usage: quillet $c" || fail "help of $c"
 done
 expect_error "unknown command 'frobnicate'" "$quillet" frobnicate
@@ -146,8 +147,45 @@ for delay in 0 0.01 0.02 0.05 0.1; do
 done
 unset TMPDIR QUILLET_BACKEND
 
-# run says clearly that the engine is missing.
+# bind without an engine takes the one beside quillet (a build) or the installation's
+# (libexec/quillet); run and port find it the same way, and say where they looked.
+"$quillet" bind sample.img -o implicit && "$quillet" bind "$engine" sample.img -o explicit &&
+    cmp implicit explicit || fail "bind without an engine did not take the one beside quillet"
+mkdir -p lay/bin lay/libexec/quillet alone/bin
+cp "$quillet" lay/bin/quillet && cp "$quillet" alone/bin/quillet
+ln -s "$engine" lay/libexec/quillet/quillet-engine
+lay/bin/quillet bind sample.img -o installed && cmp installed explicit ||
+    fail "bind without an engine did not take the installation's"
+expect_error "no engine: there is no $work/alone/bin/quillet-engine (a build) nor $work/alone/libexec/quillet/quillet-engine (an installation)" \
+    alone/bin/quillet bind sample.img -o x
 export QUILLET_ENGINE="$work/no-such-engine"
-expect_error "the engine is not built yet" "$quillet" run "$sample"
+expect_error "there is no engine $work/no-such-engine (named by QUILLET_ENGINE)" "$quillet" run "$sample"
 unset QUILLET_ENGINE
+
+# port: a Windows executable (here an MS-DOS stub with an image and its trailer appended, as the
+# tool sees one) becomes a Linux program in one step, with a report of what its image holds.
+printf 'MZ\220\000\003 This program cannot be run in DOS mode.' >stub.exe
+"$quillet" asm "$programs/conversion_handover.qba" -o ledger.img
+mkdir -p win && "$quillet" bind stub.exe ledger.img -o win/LEDGER.EXE
+"$quillet" port win/LEDGER.EXE --desktop >port.txt || fail "port: $(cat port.txt)"
+grep -qx "win/LEDGER.EXE: a Windows executable with an image bound ($(wc -c <win/LEDGER.EXE) bytes)" \
+    port.txt && grep -qx "image: $(wc -c <ledger.img) bytes" port.txt &&
+    grep -qx "modules: 1" port.txt && grep -q "^  module 0: [0-9]* bytes, units: Main program" port.txt &&
+    grep -qx "bif overrides: 2 (13 number_to_string, 14 string_to_number)" port.txt &&
+    grep -q "^formatting bifs 13 and 14: supplied by the image's library" port.txt &&
+    grep -qx "wrote win/ledger ($(wc -c <win/ledger) bytes)" port.txt &&
+    grep -qx "icon: none, win/LEDGER.EXE: it is an MS-DOS executable without a Windows (PE) header" \
+        port.txt || fail "port report: $(cat port.txt)"
+[ -x win/ledger ] && "$quillet" unbind win/ledger -o back-ledger.img && cmp ledger.img back-ledger.img ||
+    fail "the ported program does not carry the image"
+QUILLET_BACKEND=headless win/ledger || fail "the ported program did not run"
+grep -qx "Exec=$work/win/ledger" win/ledger.desktop && grep -qx "Type=Application" win/ledger.desktop &&
+    ! grep -q "^Icon=" win/ledger.desktop || fail "desktop entry: $(cat win/ledger.desktop)"
+"$quillet" bind stub.exe sample.img -o SUM.EXE
+"$quillet" port SUM.EXE -o sum-port >port.txt && grep -qx "bif overrides: 0" port.txt &&
+    grep -q "^formatting bifs: the image's library does not supply 13 and 14" port.txt ||
+    fail "port of an image without overrides: $(cat port.txt)"
+expect_error "stub.exe has no B-code image bound" "$quillet" port stub.exe
+cp SUM.EXE sum
+expect_error "the output would overwrite sum; give -o" "$quillet" port sum
 echo "commands ok"

@@ -177,7 +177,7 @@ void SdlBackend::window_created(WindowId id) {
     if (style.sizable) flags |= SDL_WINDOW_RESIZABLE;
     if (!style.caption) flags |= SDL_WINDOW_BORDERLESS;
     SDL_Window* win =
-        sdl().CreateWindow(m->ws->title(id).c_str(), outer.left + part.left, outer.top + part.top,
+        sdl().CreateWindow(cp1252_to_utf8(m->ws->title(id)).c_str(), outer.left + part.left, outer.top + part.top,
                            std::max(1, static_cast<int>(part.width())),
                            std::max(1, static_cast<int>(part.height())), flags);
     if (!win) return;
@@ -199,7 +199,8 @@ void SdlBackend::window_changed(WindowId id) {
     auto it = m->windows.find(id);
     if (it == m->windows.end() || !m->ws->exists(id)) return;
     SDL_Window* win = it->second;
-    const std::string title = m->ws->title(id);
+    // Titles are Windows-1252, the desktop's are UTF-8.
+    const std::string title = cp1252_to_utf8(m->ws->title(id));
     if (sdl().GetWindowTitle(win) != title) sdl().SetWindowTitle(win, title.c_str());
     IntRect part = shown_part(id);
     int cw = 0, ch = 0;
