@@ -5,7 +5,9 @@ FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-fast sanitize fuzz bench compare-lua compare-dd compare-socat compare-odbc compare-drawing demo format clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps build install package test test-fast sanitize fuzz bench compare-lua compare-dd compare-socat compare-odbc compare-drawing demo format clean
 
 all: build
 
@@ -15,6 +17,15 @@ deps:
 build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# Installs quillet, the stripped engine it binds (its debug information apart), the man page,
+# bash completion and the docs under PREFIX (default /usr/local), below DESTDIR when it is set.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian packages quillet_VERSION_ARCH.deb and quillet-dbg_VERSION_ARCH.deb, in build/.
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls "$$PWD"/quillet*.deb
 
 # The full check: the release build with every test, then the tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -9,6 +9,9 @@ packages="cmake ninja-build g++ mold clang libgtest-dev libgmock-dev libbenchmar
           imagemagick bc time libssl-dev socat python3 libcairo2-dev poppler-utils"
 # Database access: the ODBC headers, the driver manager and the SQLite driver of the tests.
 packages="$packages unixodbc unixodbc-dev libsqliteodbc"
+# Installing and packaging: dpkg-shlibdeps for the package's dependencies, groff to check the
+# man page.
+packages="$packages dpkg-dev groff-base"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
