@@ -80,9 +80,9 @@ const CommandHelp helps[] = {
      "Assembles FILE.qba (or takes FILE as an image or a bound executable when it is one),\n"
      "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
      "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
-     "exit status is the program's. The engine is quillet-engine beside this executable, or\n"
-     "$QUILLET_ENGINE. A file that is neither text nor an image (a damaged image, an\n"
-     "executable with no image) is refused, not assembled.\n"},
+     "exit status is the program's. The engine is $QUILLET_ENGINE, else quillet-engine beside\n"
+     "this executable, else the installed one. A file that is neither text nor an image (a\n"
+     "damaged image, an executable with no image) is refused, not assembled.\n"},
     {"bifs", "usage: quillet bifs [NUMBER|WORD] [--markdown]\n"
              "\n"
              "Lists the engine's native bifs: number, name, operand kinds, whether the engine\n"
