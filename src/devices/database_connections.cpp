@@ -1,6 +1,7 @@
 // The connection slots of database access and the ODBC calls behind each operation.
 #include "devices/database_connections.h"
 
+#include "devices/devices_state.h"
 #include "devices/odbc_library.h"
 #include "values/errors.h"
 
@@ -10,12 +11,8 @@
 #include <unistd.h>
 
 namespace quillet {
-namespace {
 
-// Fields are read in pieces of this many bytes (with the driver's terminating NUL).
-constexpr SQLLEN piece_buffer = 1024;
-
-struct Connection {
+struct DatabaseConnection {
     std::unique_ptr<OdbcLibrary> library;
     SQLHENV environment = SQL_NULL_HENV;
     SQLHDBC connection = SQL_NULL_HDBC;
@@ -27,7 +24,7 @@ struct Connection {
     const OdbcEntryPoints& sql() const { return library->sql(); }
 
     // Frees in reverse order whatever was made; the library goes last.
-    ~Connection() {
+    ~DatabaseConnection() {
         if (!library) return;
         if (statement) sql().free_handle(SQL_HANDLE_STMT, statement);
         if (connected) sql().disconnect(connection);
@@ -36,9 +33,18 @@ struct Connection {
     }
 };
 
-std::array<std::unique_ptr<Connection>, database_slot_count> slots;
+void DatabaseConnectionDeleter::operator()(DatabaseConnection* c) const noexcept {
+    delete c;
+}
 
-std::string first_diagnostic(const Connection& c, SQLSMALLINT type, SQLHANDLE handle) {
+namespace {
+
+// Fields are read in pieces of this many bytes (with the driver's terminating NUL).
+constexpr SQLLEN piece_buffer = 1024;
+
+constexpr DatabaseSlots& slots = devices_state.databases;
+
+std::string first_diagnostic(const DatabaseConnection& c, SQLSMALLINT type, SQLHANDLE handle) {
     SQLCHAR state[6] = {};
     SQLINTEGER native = 0;
     SQLCHAR message[129] = {};
@@ -49,12 +55,12 @@ std::string first_diagnostic(const Connection& c, SQLSMALLINT type, SQLHANDLE ha
     return std::string(reinterpret_cast<const char*>(message), size_t(length));
 }
 
-[[noreturn]] void raise_statement_error(const Connection& c) {
+[[noreturn]] void raise_statement_error(const DatabaseConnection& c) {
     throw DatabaseError{database_error::statement_failed,
                         first_diagnostic(c, SQL_HANDLE_STMT, c.statement)};
 }
 
-Connection& connected_slot(int32_t slot) {
+DatabaseConnection& connected_slot(int32_t slot) {
     if (slot < 0 || slot >= database_slot_count || !slots[size_t(slot)] ||
         !slots[size_t(slot)]->connected)
         raise_error(database_error::not_connected);
@@ -83,12 +89,12 @@ SQLCHAR* text_pointer(std::optional<std::string>& text) {
 
 // A statement may still hold the cursor of a result set nobody fetched: it is closed first, so
 // the next statement does not fail on an invalid cursor state.
-void close_cursor(Connection& c) {
+void close_cursor(DatabaseConnection& c) {
     c.sql().close_cursor(c.statement);
     c.columns = 0;
 }
 
-ResultCounts result_counts(Connection& c) {
+ResultCounts result_counts(DatabaseConnection& c) {
     SQLSMALLINT columns = 0;
     SQLLEN rows = 0;
     if (!sql_succeeded(c.sql().num_result_cols(c.statement, &columns))) columns = 0;
@@ -98,7 +104,7 @@ ResultCounts result_counts(Connection& c) {
 }
 
 // Appends one field, read in pieces, and returns its length.
-int32_t read_field(Connection& c, SQLUSMALLINT column, std::string& text) {
+int32_t read_field(DatabaseConnection& c, SQLUSMALLINT column, std::string& text) {
     char piece[piece_buffer];
     size_t start = text.size();
     for (;;) {
@@ -136,7 +142,7 @@ void database_connect(const DatabaseLogin& login, const std::function<void(int32
     if (slot == database_slot_count) raise_error(database_error::too_many_connections);
     took_slot(slot);
 
-    auto c = std::make_unique<Connection>();
+    std::unique_ptr<DatabaseConnection, DatabaseConnectionDeleter> c(new DatabaseConnection);
     c->library = std::move(library);
     const OdbcEntryPoints& sql = c->sql();
     if (!sql_succeeded(sql.alloc_handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &c->environment)) ||
@@ -166,7 +172,7 @@ void database_disconnect(int32_t slot) {
 }
 
 ResultCounts database_execute(int32_t slot, std::string_view sql) {
-    Connection& c = connected_slot(slot);
+    DatabaseConnection& c = connected_slot(slot);
     if (sql.empty() || sql.find('\0') != std::string_view::npos)
         raise_error(database_error::bad_query);
     if (sql.size() > size_t(INT32_MAX)) raise_error(database_error::bad_query);
@@ -179,7 +185,7 @@ ResultCounts database_execute(int32_t slot, std::string_view sql) {
 }
 
 FetchedRows database_fetch(int32_t slot, int32_t first, int32_t count) {
-    Connection& c = connected_slot(slot);
+    DatabaseConnection& c = connected_slot(slot);
     if (c.columns == 0) raise_error(database_error::no_results);
     ResultCounts counts = result_counts(c);
     if (first <= 0) first = 1;
@@ -213,7 +219,7 @@ FetchedRows database_fetch(int32_t slot, int32_t first, int32_t count) {
 }
 
 ResultCounts database_tables(int32_t slot, const std::optional<std::string>& table_pattern) {
-    Connection& c = connected_slot(slot);
+    DatabaseConnection& c = connected_slot(slot);
     close_cursor(c);
     std::optional<std::string> pattern = table_pattern;
     if (!sql_succeeded(c.sql().tables(c.statement, nullptr, 0, nullptr, 0, text_pointer(pattern),
@@ -224,7 +230,7 @@ ResultCounts database_tables(int32_t slot, const std::optional<std::string>& tab
 
 ResultCounts database_columns(int32_t slot, const std::optional<std::string>& table,
                               const std::optional<std::string>& column_pattern) {
-    Connection& c = connected_slot(slot);
+    DatabaseConnection& c = connected_slot(slot);
     close_cursor(c);
     std::optional<std::string> table_name = table, pattern = column_pattern;
     if (!sql_succeeded(c.sql().columns(c.statement, nullptr, 0, nullptr, 0,
@@ -240,16 +246,11 @@ void database_require_connection(int32_t slot) {
 
 std::array<uint32_t, 3> database_handles(int32_t slot) {
     if (slot < 0 || slot >= database_slot_count) raise_error(database_error::not_connected);
-    const Connection* c = slots[size_t(slot)].get();
+    const DatabaseConnection* c = slots[size_t(slot)].get();
     uint32_t base = 100 * uint32_t(slot);
     if (!c) return {0, 0, 0};
     return {c->environment ? base + 1 : 0, c->connection ? base + 2 : 0,
             c->statement ? base + 3 : 0};
-}
-
-void reset_database_connections() {
-    for (auto& slot : slots)
-        slot.reset();
 }
 
 } // namespace quillet

@@ -86,7 +86,4 @@ void database_require_connection(int32_t slot);
 // do not fit in 32 bits): 100 * slot + 1, + 2 and + 3, or 0 for a handle the slot has not.
 std::array<uint32_t, 3> database_handles(int32_t slot);
 
-// Disconnects every slot.
-void reset_database_connections();
-
 } // namespace quillet

@@ -1,23 +1,22 @@
 #include "devices/devices_reset.h"
 
-#include "devices/database_connections.h"
+#include "devices/devices_state.h"
 #include "devices/host_commands.h"
-#include "devices/pipes.h"
-#include "devices/program_files.h"
-#include "devices/serial_ports.h"
-#include "devices/sockets.h"
-#include "devices/sound.h"
+
+#include <utility>
 
 namespace quillet {
 
+DevicesState devices_state;
+
 void reset_devices_state() {
-    reset_program_files();
+    // The old state's parts let go of what they hold as they are replaced: files (and their
+    // locks), pipes, sockets and serial ports are closed, the tune stops and its output closes,
+    // the databases are disconnected. (From a named value: GCC 12 warns that a temporary's map
+    // may be used uninitialized.)
+    DevicesState fresh;
+    devices_state = std::move(fresh);
     reset_host_commands();
-    reset_pipes();
-    reset_sockets();
-    reset_serial_ports();
-    reset_sound();
-    reset_database_connections();
 }
 
 } // namespace quillet

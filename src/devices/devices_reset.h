@@ -3,8 +3,9 @@
 
 namespace quillet {
 
-// Closes the program's files (and with them their locks), pipes, sockets and serial ports,
-// disconnects from databases, stops the tune and reaps ended background commands.
+// Replaces the layer's state (devices_state.h) with a fresh value, which closes the program's
+// files (and with them their locks), pipes, sockets and serial ports, disconnects from databases
+// and stops the tune; then reaps the background commands that have ended.
 void reset_devices_state();
 
 } // namespace quillet

@@ -1,5 +1,6 @@
 #include "devices/pipes.h"
 
+#include "devices/devices_state.h"
 #include "devices/named_pipes.h"
 #include "devices/pipe_files.h"
 #include "devices/platform_probe.h"
@@ -14,14 +15,7 @@
 namespace quillet {
 namespace {
 
-using PipeEnd = std::variant<NamedPipe, PipeFiles>;
-
-struct PipeTable {
-    std::map<int32_t, PipeEnd> ends;
-    int32_t last_handle = 0;
-};
-
-PipeTable pipe_table;
+constexpr PipeTable& pipe_table = devices_state.pipes;
 
 // Named pipes on an NT-family host, unless QUILLET_PIPE_EMULATION asks for the file pairs.
 bool use_emulation() {
@@ -106,11 +100,6 @@ void pipe_flush(int32_t handle) {
     if (!end) return;
     if (auto* named = std::get_if<NamedPipe>(end)) return named_pipe_flush(*named);
     pipe_files_flush(std::get<PipeFiles>(*end));
-}
-
-void reset_pipes() {
-    pipe_table.ends.clear();
-    pipe_table.last_handle = 0;
 }
 
 } // namespace quillet

@@ -44,9 +44,6 @@ void pipe_write(int32_t handle, std::span<const std::byte> bytes);
 // Forces written data out: a named pipe waits until the peer has read everything.
 void pipe_flush(int32_t handle);
 
-// Closes every pipe the program left open.
-void reset_pipes();
-
 // Whether a pipe name may be used at all: not empty, no "/" and no "..", so that it never
 // leaves the directory of the pipes.
 bool is_safe_pipe_name(std::string_view name);

@@ -1,5 +1,6 @@
 #include "devices/program_files.h"
 
+#include "devices/devices_state.h"
 #include "devices/file_status.h"
 #include "devices/path_mapping.h"
 
@@ -8,9 +9,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quillet {
 namespace {
+
+constexpr ProgramFiles& program_files = devices_state.files;
 
 bool is_program_file(int32_t handle) {
     return program_files.open.contains(handle);
@@ -62,10 +66,22 @@ int32_t unlock_range(int32_t handle, std::vector<LockedRange>& held, uint32_t po
 
 } // namespace
 
-void reset_program_files() {
-    for (const auto& entry : program_files.open)
+ProgramFiles& ProgramFiles::operator=(ProgramFiles&& other) noexcept {
+    if (this != &other) {
+        for (const auto& entry : open)
+            close(entry.first);
+        open = std::exchange(other.open, {});
+    }
+    return *this;
+}
+
+ProgramFiles::~ProgramFiles() {
+    for (const auto& entry : open)
         close(entry.first);
-    program_files.open.clear();
+}
+
+void reset_program_files() {
+    program_files = ProgramFiles{};
 }
 
 FileOpenResult file_open(const std::string& engine_name, int32_t access, int32_t creation) {

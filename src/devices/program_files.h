@@ -21,11 +21,16 @@ struct LockedRange {
     uint32_t length;
 };
 
+// The program's files (part of the layer's state, devices_state.h): a holder given a fresh
+// value, or going, closes the files it held.
 struct ProgramFiles {
     std::map<int32_t, std::vector<LockedRange>> open; // handle -> ranges it holds locked
+    ProgramFiles() = default;
+    ProgramFiles(const ProgramFiles&) = delete;
+    ProgramFiles& operator=(const ProgramFiles&) = delete;
+    ProgramFiles& operator=(ProgramFiles&& other) noexcept;
+    ~ProgramFiles();
 };
-
-inline ProgramFiles program_files;
 
 // Closes every file the program opened (their locks go with them).
 void reset_program_files();

@@ -1,6 +1,7 @@
 // The port table of the serial ports and the termios work behind bif 496.
 #include "devices/serial_ports.h"
 
+#include "devices/devices_state.h"
 #include "devices/serial_options.h"
 #include "values/errors.h"
 #include "xvt/xvt.h"
@@ -25,53 +26,7 @@
 namespace quillet {
 namespace {
 
-// An open descriptor, closed when it goes.
-class Descriptor {
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-using ReceiveBuffer = std::array<char, serial_buffer_size>;
-
-struct SerialPort {
-    Descriptor device;
-    std::unique_ptr<ReceiveBuffer> received; // allocated at open
-    int32_t held = 0;                        // bytes of received in use
-    std::string unsent;                      // written by the program, not yet taken by the device
-    serial_icounter_struct line_errors{};    // counts at the last ERR query
-
-    bool is_open() const { return bool(device); }
-};
-
-struct SerialPorts {
-    std::array<SerialPort, serial_port_count> ports;
-    int32_t current = -1; // index of the current port, -1 for none
-    std::chrono::steady_clock::time_point last_pump_poll;
-};
-
-SerialPorts serial;
+constexpr SerialPorts& serial = devices_state.serial;
 
 std::optional<speed_t> speed_of(int32_t baud) {
     static constexpr std::pair<int32_t, speed_t> rates[] = {
@@ -212,8 +167,8 @@ void serial_open(int32_t port, int32_t baud, std::string_view options) {
     if (record.is_open()) raise_error(serial_error::port_protected);
 
     std::string path = serial_device_path(port);
-    Descriptor device(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!device) {
+    UniqueFd device(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!device.valid()) {
         bool refused = errno == EACCES || errno == EPERM || errno == EBUSY;
         raise_error(refused ? serial_error::port_protected : serial_error::no_such_port);
     }
@@ -337,12 +292,6 @@ void poll_serial_ports_after_pump() {
     if (now - serial.last_pump_poll < 1ms) return;
     serial.last_pump_poll = now;
     poll_serial_ports();
-}
-
-void reset_serial_ports() {
-    for (SerialPort& port : serial.ports)
-        port = SerialPort{};
-    serial.current = -1;
 }
 
 } // namespace quillet

@@ -67,7 +67,4 @@ void poll_serial_ports();
 // tight loop); write, read and find still poll at once.
 void poll_serial_ports_after_pump();
 
-// Closes every port; no port is current.
-void reset_serial_ports();
-
 } // namespace quillet

@@ -1,5 +1,6 @@
 #include "devices/sockets.h"
 
+#include "devices/devices_state.h"
 #include "values/debug_log.h"
 #include "values/errors.h"
 #include "xvt/xvt.h"
@@ -15,6 +16,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quillet {
 namespace {
@@ -22,12 +24,7 @@ namespace {
 // The address family numbers of the original host that differ from ours.
 constexpr int original_af_inet6 = 23;
 
-struct SocketTable {
-    std::set<int> open;
-    int32_t lookups = 0;
-};
-
-SocketTable socket_table;
+constexpr SocketTable& socket_table = devices_state.sockets;
 
 [[noreturn]] void fail(int error) {
     debug_log("socket error: %d", error);
@@ -240,11 +237,19 @@ int32_t socket_use_count() {
     return int32_t(socket_table.open.size()) + socket_table.lookups;
 }
 
-void reset_sockets() {
-    for (int fd : socket_table.open)
+SocketTable& SocketTable::operator=(SocketTable&& other) noexcept {
+    if (this != &other) {
+        for (int fd : open)
+            close(fd);
+        open = std::exchange(other.open, {});
+        lookups = std::exchange(other.lookups, 0);
+    }
+    return *this;
+}
+
+SocketTable::~SocketTable() {
+    for (int fd : open)
         close(fd);
-    socket_table.open.clear();
-    socket_table.lookups = 0;
 }
 
 } // namespace quillet

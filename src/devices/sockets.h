@@ -63,7 +63,4 @@ void socket_control(int32_t socket, int32_t request, int32_t value);
 
 int32_t socket_use_count();
 
-// Closes every socket the program left open.
-void reset_sockets();
-
 } // namespace quillet

@@ -2,6 +2,7 @@
 // the tone output, opened with the first tune.
 #include "devices/sound.h"
 
+#include "devices/devices_state.h"
 #include "devices/tune_player.h"
 #include "host/backends/tone_output.h"
 #include "values/record_hold.h"
@@ -9,22 +10,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quillet {
 
 namespace {
 
-struct SoundState {
-    bool output_opened = false;
-    std::unique_ptr<host::ToneOutput> output;
-    // The program's string that the position goes back into; held so that it lives while the
-    // tune plays, whatever the program does with its variable.
-    std::optional<RecordHold> sound;
-    uint32_t delivered = 0;
-    std::unique_ptr<TunePlayer> player; // after output: ends before the output closes
-};
-
-SoundState sound_state;
+constexpr SoundState& sound_state = devices_state.sound;
 
 host::ToneOutput* tone_output() {
     if (!sound_state.output_opened) {
@@ -81,12 +73,26 @@ void end_sound() {
     sound_state.output_opened = false;
 }
 
-void reset_sound() {
-    if (sound_state.player) sound_state.player->stop();
-    if (sound_state.sound) sound_state.sound->forget();
-    let_go();
-    sound_state.output.reset();
-    sound_state.output_opened = false;
+SoundState::SoundState() = default;
+
+SoundState& SoundState::operator=(SoundState&& other) noexcept {
+    if (this != &other) {
+        // The engine reset gives the arena back first: the tune's string no longer exists.
+        if (player) player->stop();
+        if (sound) sound->forget();
+        player.reset();
+        sound.reset();
+        output.reset();
+        output_opened = std::exchange(other.output_opened, false);
+        output = std::move(other.output);
+        if (other.sound) sound.emplace(std::move(*other.sound));
+        other.sound.reset();
+        delivered = std::exchange(other.delivered, 0);
+        player = std::move(other.player);
+    }
+    return *this;
 }
+
+SoundState::~SoundState() = default;
 
 } // namespace quillet

@@ -21,8 +21,4 @@ void deliver_sound_position();
 // Program end: stops the tune as stop_sound does and closes the audio device.
 void end_sound();
 
-// Engine reset, which gives the arena back first: stops the player and closes the audio device
-// without touching the tune's string, which no longer exists.
-void reset_sound();
-
 } // namespace quillet

@@ -1,8 +1,12 @@
+#include "devices/devices_reset.h"
 #include "devices/file_status.h"
 #include "devices/program_files.h"
+#include "devices/sockets.h"
 #include "temp_directory.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <vector>
 
 namespace quillet {
@@ -60,6 +64,21 @@ TEST_F(ProgramFilesTest, LocksOfTwoHandlesConflict) {
     // Ranges beyond 2 GiB are positions of 32 bits without sign.
     EXPECT_EQ(file_lock(a.handle, 0xFFFFFF00u, 0x100, false), 0);
     EXPECT_EQ(file_lock(b.handle, 0xFFFFFFF0u, 1, false), file_status::range_locked);
+}
+
+// The layer's reset replaces its state, whose parts close what the program left open: its files
+// and sockets are closed (not merely forgotten), and the next program starts with none.
+TEST_F(ProgramFilesTest, TheDevicesResetClosesWhatTheProgramLeftOpen) {
+    const int32_t file = file_open("OPEN", 0, 0).handle;
+    const int32_t socket = socket_create(2, SOCK_STREAM, 0);
+    ASSERT_GE(file, 0);
+    ASSERT_GE(socket, 0);
+    reset_devices_state();
+    EXPECT_EQ(fcntl(file, F_GETFD), -1);
+    EXPECT_EQ(fcntl(socket, F_GETFD), -1);
+    EXPECT_EQ(socket_use_count(), 0);
+    std::vector<std::byte> buffer(1);
+    EXPECT_EQ(file_read_at(file, 0, buffer), file_status::trouble);
 }
 
 } // namespace
