@@ -33,8 +33,8 @@ artifact_name() { # ARTIFACT LOG
 
 for entry in $entries; do
     line=$(grep "^$entry " "$list") || { echo "fuzz.sh: no target $entry" >&2; status=2; continue; }
-    seeds=$(echo "$line" | sed 's/ -- .*//; s/^[^ ]* *//')
-    options=$(echo "$line" | sed -n 's/.* -- *//p')
+    seeds=$(echo "$line" | sed 's/ --\( .*\)\{0,1\}$//; s/^[^ ]* *//')
+    options=$(echo "$line" | sed -n 's/.* --//p')
     corpus="$build/corpus/$entry"
     mkdir -p "$corpus"
     sandbox=$(mktemp -d)
