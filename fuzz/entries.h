@@ -18,7 +18,8 @@ void read_image_bytes(const uint8_t* data, size_t size);
 void run_engine_on(const uint8_t* data, size_t size);
 
 // bmp_reader, png_reader, jpeg_reader: the bytes as a picture file; a picture a reader returns
-// must decode and survive writing as PNG and BMP and reading back pixel for pixel.
+// must decode and survive writing as PNG and BMP and reading back pixel for pixel. The PNG entry
+// first makes every chunk's CRC right (png_chunks.h), and libpng must not find one wrong.
 void read_bmp_file(const uint8_t* data, size_t size);
 void read_png_file(const uint8_t* data, size_t size);
 void read_jpeg_file(const uint8_t* data, size_t size);
