@@ -85,52 +85,60 @@ void ButtonControl::click(WindowSystem& ws, WindowRecord& w) {
     if (WindowRecord* r = find_record(ws, id)) notify_parent(ws, *r, Notify::clicked);
 }
 
-bool ButtonControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
-    if (kind() == ControlKind::group_box) return false;
-    switch (m.kind) {
-    case Msg::mouse_down:
-    case Msg::mouse_double_click:
-        if (m.button != MouseButton::left) return true;
-        ws.set_focus(w.id);
-        ws.set_capture(w.id);
-        m_tracking = m_pressed = true;
-        ws.invalidate(w.id);
-        if (m.kind == Msg::mouse_double_click && kind() == ControlKind::push_button)
-            notify_parent(ws, w, Notify::double_clicked);
-        return true;
-    case Msg::mouse_move:
-        if (m_tracking) {
-            bool inside = w.surface.rect().contains(m.point);
-            if (inside != m_pressed) {
-                m_pressed = inside;
-                ws.invalidate(w.id);
-            }
-        }
-        return true;
-    case Msg::mouse_up:
-        if (m_tracking) {
-            m_tracking = false;
-            bool fire = m_pressed;
-            m_pressed = false;
-            ws.release_capture();
+bool ButtonControl::mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.button != MouseButton::left) return true;
+    ws.set_focus(w.id);
+    ws.set_capture(w.id);
+    m_tracking = m_pressed = true;
+    ws.invalidate(w.id);
+    if (m.kind == Msg::mouse_double_click && kind() == ControlKind::push_button)
+        notify_parent(ws, w, Notify::double_clicked);
+    return true;
+}
+
+bool ButtonControl::mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m_tracking) {
+        bool inside = w.surface.rect().contains(m.point);
+        if (inside != m_pressed) {
+            m_pressed = inside;
             ws.invalidate(w.id);
-            if (fire) click(ws, w);
         }
-        return true;
-    case Msg::capture_lost:
-        m_tracking = m_pressed = false;
-        ws.invalidate(w.id);
-        return true;
-    case Msg::character:
-        if (m.code == ' ') {
-            click(ws, w);
-            return true;
-        }
-        return false;
-    case Msg::set_focus:
-    case Msg::kill_focus: focus_changed(ws, w, m); return true;
-    default: return false;
     }
+    return true;
+}
+
+bool ButtonControl::mouse_up(WindowSystem& ws, WindowRecord& w, const Message&) {
+    if (m_tracking) {
+        m_tracking = false;
+        bool fire = m_pressed;
+        m_pressed = false;
+        ws.release_capture();
+        ws.invalidate(w.id);
+        if (fire) click(ws, w);
+    }
+    return true;
+}
+
+bool ButtonControl::capture_lost(WindowSystem& ws, WindowRecord& w, const Message&) {
+    m_tracking = m_pressed = false;
+    ws.invalidate(w.id);
+    return true;
+}
+
+bool ButtonControl::character(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.code != ' ') return false;
+    click(ws, w);
+    return true;
+}
+
+bool ButtonControl::focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    focus_changed(ws, w, m);
+    return true;
+}
+
+bool ButtonControl::focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    focus_changed(ws, w, m);
+    return true;
 }
 
 void ButtonControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {
@@ -243,78 +251,89 @@ bool ScrollBarControl::wants_key(Key k) const {
            k == Key::page_up || k == Key::page_down || k == Key::home || k == Key::end;
 }
 
-bool ScrollBarControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
+void ScrollBarControl::tell(WindowSystem& ws, WindowRecord& w, ScrollAction action, int position) {
+    notify_parent(ws, w, Notify::scrolled, position, static_cast<int>(action));
+}
+
+bool ScrollBarControl::mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.button != MouseButton::left || state.maximum <= state.minimum) return true;
+    ws.set_focus(w.id);
     ScrollLayout l = scroll_layout(w.surface.rect(), bar(), state, ws.metrics());
-    bool vertical = bar() == ScrollBarKind::vertical;
-    auto tell = [&](ScrollAction a, int pos) {
-        notify_parent(ws, w, Notify::scrolled, pos, static_cast<int>(a));
-    };
-    switch (m.kind) {
-    case Msg::mouse_down:
-    case Msg::mouse_double_click: {
-        if (m.button != MouseButton::left || state.maximum <= state.minimum) return true;
-        ws.set_focus(w.id);
-        switch (scroll_hit(l, m.point)) {
-        case ScrollPart::arrow_back: tell(ScrollAction::line_up, state.position); break;
-        case ScrollPart::arrow_forward: tell(ScrollAction::line_down, state.position); break;
-        case ScrollPart::page_back: tell(ScrollAction::page_up, state.position); break;
-        case ScrollPart::page_forward: tell(ScrollAction::page_down, state.position); break;
-        case ScrollPart::thumb:
-            state.dragging = true;
-            state.drag_position = state.position;
-            state.drag_offset = vertical ? m.point.y - l.thumb.top : m.point.x - l.thumb.left;
-            ws.set_capture(w.id);
-            break;
-        case ScrollPart::none: break;
-        }
-        return true;
+    switch (scroll_hit(l, m.point)) {
+    case ScrollPart::arrow_back: tell(ws, w, ScrollAction::line_up, state.position); break;
+    case ScrollPart::arrow_forward: tell(ws, w, ScrollAction::line_down, state.position); break;
+    case ScrollPart::page_back: tell(ws, w, ScrollAction::page_up, state.position); break;
+    case ScrollPart::page_forward: tell(ws, w, ScrollAction::page_down, state.position); break;
+    case ScrollPart::thumb:
+        state.dragging = true;
+        state.drag_position = state.position;
+        state.drag_offset =
+            bar() == ScrollBarKind::vertical ? m.point.y - l.thumb.top : m.point.x - l.thumb.left;
+        ws.set_capture(w.id);
+        break;
+    case ScrollPart::none: break;
     }
-    case Msg::mouse_move:
-        if (state.dragging) {
-            int along = vertical ? m.point.y : m.point.x;
-            int pos = scroll_position_at(l, bar(), state, along - state.drag_offset);
-            if (pos != state.drag_position) {
-                state.drag_position = pos;
-                ws.invalidate(w.id);
-                tell(ScrollAction::thumb_dragged, pos);
-            }
-        }
-        return true;
-    case Msg::mouse_up:
-        if (state.dragging) {
-            state.dragging = false;
-            state.position = state.drag_position;
-            ws.release_capture();
+    return true;
+}
+
+bool ScrollBarControl::mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (state.dragging) {
+        ScrollLayout l = scroll_layout(w.surface.rect(), bar(), state, ws.metrics());
+        int along = bar() == ScrollBarKind::vertical ? m.point.y : m.point.x;
+        int pos = scroll_position_at(l, bar(), state, along - state.drag_offset);
+        if (pos != state.drag_position) {
+            state.drag_position = pos;
             ws.invalidate(w.id);
-            tell(ScrollAction::thumb_released, state.position);
-        }
-        return true;
-    case Msg::capture_lost:
-        if (state.dragging) {
-            state.dragging = false;
-            ws.invalidate(w.id);
-        }
-        return true;
-    case Msg::key_down: {
-        if (state.maximum <= state.minimum) return false;
-        switch (static_cast<Key>(m.code)) {
-        case Key::up:
-        case Key::left: tell(ScrollAction::line_up, state.position); return true;
-        case Key::down:
-        case Key::right: tell(ScrollAction::line_down, state.position); return true;
-        case Key::page_up: tell(ScrollAction::page_up, state.position); return true;
-        case Key::page_down: tell(ScrollAction::page_down, state.position); return true;
-        case Key::home: tell(ScrollAction::thumb_released, state.minimum); return true;
-        case Key::end:
-            tell(ScrollAction::thumb_released, clamp_scroll_position(state, state.maximum));
-            return true;
-        default: return false;
+            tell(ws, w, ScrollAction::thumb_dragged, pos);
         }
     }
-    case Msg::set_focus:
-    case Msg::kill_focus: focus_changed(ws, w, m); return true;
+    return true;
+}
+
+bool ScrollBarControl::mouse_up(WindowSystem& ws, WindowRecord& w, const Message&) {
+    if (state.dragging) {
+        state.dragging = false;
+        state.position = state.drag_position;
+        ws.release_capture();
+        ws.invalidate(w.id);
+        tell(ws, w, ScrollAction::thumb_released, state.position);
+    }
+    return true;
+}
+
+bool ScrollBarControl::capture_lost(WindowSystem& ws, WindowRecord& w, const Message&) {
+    if (state.dragging) {
+        state.dragging = false;
+        ws.invalidate(w.id);
+    }
+    return true;
+}
+
+bool ScrollBarControl::key_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (state.maximum <= state.minimum) return false;
+    switch (static_cast<Key>(m.code)) {
+    case Key::up:
+    case Key::left: tell(ws, w, ScrollAction::line_up, state.position); return true;
+    case Key::down:
+    case Key::right: tell(ws, w, ScrollAction::line_down, state.position); return true;
+    case Key::page_up: tell(ws, w, ScrollAction::page_up, state.position); return true;
+    case Key::page_down: tell(ws, w, ScrollAction::page_down, state.position); return true;
+    case Key::home: tell(ws, w, ScrollAction::thumb_released, state.minimum); return true;
+    case Key::end:
+        tell(ws, w, ScrollAction::thumb_released, clamp_scroll_position(state, state.maximum));
+        return true;
     default: return false;
     }
+}
+
+bool ScrollBarControl::focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    focus_changed(ws, w, m);
+    return true;
+}
+
+bool ScrollBarControl::focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    focus_changed(ws, w, m);
+    return true;
 }
 
 void ScrollBarControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {

@@ -26,11 +26,20 @@ public:
     ButtonControl(ControlKind kind, bool is_default, ButtonAlign align = ButtonAlign::standard)
         : Control(kind), m_default(is_default), m_align(align) {}
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
-    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool takes_input() const override { return kind() != ControlKind::group_box; }
     bool takes_focus() const override { return kind() != ControlKind::group_box; }
     void click(WindowSystem& ws, WindowRecord& w) override;
     bool checked = false;
     bool is_default() const override { return m_default; }
+
+protected:
+    bool mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_up(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool character(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
 
 private:
     bool m_default;
@@ -43,7 +52,7 @@ class StaticControl final : public Control {
 public:
     using Control::Control;
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
-    bool handle(WindowSystem&, WindowRecord&, const Message&) override { return false; }
+    bool takes_input() const override { return false; }
     bool takes_focus() const override { return false; }
 };
 
@@ -51,7 +60,6 @@ class EditControl final : public Control {
 public:
     EditControl() : Control(ControlKind::edit) {}
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
-    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool wants_key(Key k) const override;
     void title_changed(WindowSystem& ws, WindowRecord& w) override;
     void tabbed_into(WindowSystem& ws, WindowRecord& w) override { set_selection(ws, w, 0, -1); }
@@ -60,7 +68,20 @@ public:
     int caret = 0;
     bool framed = true;
 
+protected:
+    bool mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_up(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_double_click(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool key_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool character(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+
 private:
+    bool clipboard_key(WindowSystem& ws, WindowRecord& w, int32_t letter,
+                       std::string_view selected);
     void replace_selection(WindowSystem& ws, WindowRecord& w, std::string_view text);
     int index_at(WindowSystem& ws, WindowRecord& w, int x) const;
     void update_caret(WindowSystem& ws, WindowRecord& w);
@@ -73,7 +94,6 @@ public:
     explicit ListBoxControl(ListSelection selection_mode)
         : Control(ControlKind::list_box), mode(selection_mode) {}
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
-    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool wants_key(Key k) const override;
     int item_height(WindowSystem& ws, const WindowRecord& w) const;
     int visible_rows(WindowSystem& ws, WindowRecord& w) const;
@@ -90,7 +110,20 @@ public:
     int top = 0;
     bool hot_tracking = false; // in a drop-down: the item under the pointer is selected
 
+protected:
+    bool mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_up(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_wheel(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool key_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool character(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+
 private:
+    int row_at(WindowSystem& ws, const WindowRecord& w, IntPoint p) const;
+    void scroll_bar_pressed(WindowSystem& ws, WindowRecord& w, IntRect bar, IntPoint p);
     IntRect bar_rect(WindowSystem& ws, WindowRecord& w) const;
     ScrollBarState bar_state(WindowSystem& ws, WindowRecord& w) const;
     bool m_bar_drag = false;
@@ -102,7 +135,6 @@ class DropDownControl final : public Control {
 public:
     explicit DropDownControl(ControlKind kind) : Control(kind) {}
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
-    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool wants_key(Key k) const override;
     bool has_popup_open() const override { return m_popup != no_window; }
     void title_changed(WindowSystem& ws, WindowRecord& w) override;
@@ -114,7 +146,20 @@ public:
     int selection = -1;
     WindowId edit = no_window; // drop-down edit: the edit part
 
+protected:
+    bool mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_up(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool part_notified(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool key_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool character(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+
 private:
+    ListBoxControl* open_list(WindowSystem& ws) const; // the popup's, none when closed
+    IntPoint to_popup(WindowSystem& ws, const WindowRecord& w, IntPoint p) const;
     WindowId m_popup = no_window;
     int m_before = -1;
 };
@@ -123,13 +168,24 @@ class ScrollBarControl final : public Control {
 public:
     explicit ScrollBarControl(ControlKind kind) : Control(kind) {}
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
-    bool handle(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool wants_key(Key k) const override;
     ScrollBarKind bar() const {
         return kind() == ControlKind::vscroll_bar ? ScrollBarKind::vertical
                                                   : ScrollBarKind::horizontal;
     }
     ScrollBarState state;
+
+protected:
+    bool mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_up(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool key_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+
+private:
+    void tell(WindowSystem& ws, WindowRecord& w, ScrollAction action, int position);
 };
 
 } // namespace quillet::host

@@ -67,141 +67,161 @@ void EditControl::replace_selection(WindowSystem& ws, WindowRecord& w, std::stri
     notify_parent(ws, w, Notify::text_changed);
 }
 
-bool EditControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
-    int n = static_cast<int>(w.title.size());
-    switch (m.kind) {
-    case Msg::set_focus: {
-        ws.create_caret(w.id, {1, ws.font_of(w)->metrics().height});
-        update_caret(ws, w);
-        ws.show_caret(true);
-        notify_parent(ws, w, Notify::focus_gained);
-        return true;
-    }
-    case Msg::kill_focus:
-        ws.destroy_caret();
-        ws.invalidate(w.id);
-        notify_parent(ws, w, Notify::focus_lost);
-        return true;
-    case Msg::mouse_down:
-    case Msg::mouse_double_click:
-        if (m.button != MouseButton::left) return true;
-        ws.set_focus(w.id);
-        if (m.kind == Msg::mouse_double_click) {
-            anchor = 0;
-            caret = n;
-        } else {
-            caret = index_at(ws, w, m.point.x);
-            if (!(m.modifiers & mod_shift)) anchor = caret;
-            m_dragging = true;
-            ws.set_capture(w.id);
-        }
-        update_caret(ws, w);
-        return true;
-    case Msg::mouse_move:
-        if (m_dragging) {
-            int c = index_at(ws, w, m.point.x);
-            if (c != caret) {
-                caret = c;
-                update_caret(ws, w);
-            }
-        }
-        return true;
-    case Msg::mouse_up:
-        if (m_dragging) {
-            m_dragging = false;
-            ws.release_capture();
-        }
-        return true;
-    case Msg::capture_lost: m_dragging = false; return true;
-    case Msg::key_down: {
-        Key key = static_cast<Key>(m.code);
-        // The edit part of a drop-down leaves the list keys to the drop-down.
-        if (w.owner != no_window && (key == Key::up || key == Key::down || key == Key::f4 ||
-                                     key == Key::enter || key == Key::escape)) {
-            ws.send({w.owner, Msg::key_down, m.code, m.value, 0, {}, m.modifiers});
-            return true;
-        }
-        bool shift = m.modifiers & mod_shift;
-        bool ctrl = m.modifiers & mod_control;
-        auto move = [&](int to) {
-            caret = std::clamp(to, 0, n);
-            if (!shift) anchor = caret;
+bool EditControl::focus_in(WindowSystem& ws, WindowRecord& w, const Message&) {
+    ws.create_caret(w.id, {1, ws.font_of(w)->metrics().height});
+    update_caret(ws, w);
+    ws.show_caret(true);
+    notify_parent(ws, w, Notify::focus_gained);
+    return true;
+}
+
+bool EditControl::focus_out(WindowSystem& ws, WindowRecord& w, const Message&) {
+    ws.destroy_caret();
+    ws.invalidate(w.id);
+    notify_parent(ws, w, Notify::focus_lost);
+    return true;
+}
+
+bool EditControl::mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.button != MouseButton::left) return true;
+    ws.set_focus(w.id);
+    caret = index_at(ws, w, m.point.x);
+    if (!(m.modifiers & mod_shift)) anchor = caret;
+    m_dragging = true;
+    ws.set_capture(w.id);
+    update_caret(ws, w);
+    return true;
+}
+
+// A double click selects the whole text.
+bool EditControl::mouse_double_click(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.button != MouseButton::left) return true;
+    ws.set_focus(w.id);
+    anchor = 0;
+    caret = static_cast<int>(w.title.size());
+    update_caret(ws, w);
+    return true;
+}
+
+bool EditControl::mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m_dragging) {
+        int c = index_at(ws, w, m.point.x);
+        if (c != caret) {
+            caret = c;
             update_caret(ws, w);
-        };
-        std::string selected = w.title.substr(static_cast<size_t>(std::min(anchor, caret)),
-                                              static_cast<size_t>(std::abs(anchor - caret)));
-        switch (key) {
-        case Key::left:
-            if (!shift && anchor != caret)
-                move(std::min(anchor, caret));
-            else
-                move(caret - 1);
-            return true;
-        case Key::right:
-            if (!shift && anchor != caret)
-                move(std::max(anchor, caret));
-            else
-                move(caret + 1);
-            return true;
-        case Key::home: move(0); return true;
-        case Key::end: move(n); return true;
-        case Key::backspace:
-            if (anchor == caret && caret > 0) anchor = caret - 1;
-            if (anchor != caret) replace_selection(ws, w, "");
-            return true;
-        case Key::delete_key:
-            if (shift && anchor != caret) // Shift+Delete cuts
-                ws.clipboard().set_text(selected);
-            if (anchor == caret && caret < n) anchor = caret + 1;
-            if (anchor != caret) replace_selection(ws, w, "");
-            return true;
-        case Key::insert:
-            if (ctrl && anchor != caret)
-                ws.clipboard().set_text(selected);
-            else if (shift)
-                replace_selection(ws, w, ws.clipboard().text());
-            return true;
-        case Key::character:
-            if (!ctrl || (m.modifiers & mod_alt)) return false;
-            switch (m.value) {
-            case 'a':
-                anchor = 0;
-                caret = n;
-                update_caret(ws, w);
-                return true;
-            case 'c':
-                if (anchor != caret) ws.clipboard().set_text(selected);
-                return true;
-            case 'x':
-                if (anchor != caret) {
-                    ws.clipboard().set_text(selected);
-                    replace_selection(ws, w, "");
-                }
-                return true;
-            case 'v': {
-                std::string text = ws.clipboard().text();
-                std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-                replace_selection(ws, w, text);
-                return true;
-            }
-            default: return false;
-            }
-        default: return false;
         }
     }
-    case Msg::character:
-        if (m.code >= 32 && m.code < 256 && m.code != 127) {
-            char c = static_cast<char>(m.code);
-            replace_selection(ws, w, std::string_view(&c, 1));
-            return true;
+    return true;
+}
+
+bool EditControl::mouse_up(WindowSystem& ws, WindowRecord&, const Message&) {
+    if (m_dragging) {
+        m_dragging = false;
+        ws.release_capture();
+    }
+    return true;
+}
+
+bool EditControl::capture_lost(WindowSystem&, WindowRecord&, const Message&) {
+    m_dragging = false;
+    return true;
+}
+
+// Ctrl+A selects all, Ctrl+C copies, Ctrl+X cuts, Ctrl+V pastes (without line breaks).
+bool EditControl::clipboard_key(WindowSystem& ws, WindowRecord& w, int32_t letter,
+                                std::string_view selected) {
+    switch (letter) {
+    case 'a':
+        anchor = 0;
+        caret = static_cast<int>(w.title.size());
+        update_caret(ws, w);
+        return true;
+    case 'c':
+        if (anchor != caret) ws.clipboard().set_text(selected);
+        return true;
+    case 'x':
+        if (anchor != caret) {
+            ws.clipboard().set_text(selected);
+            replace_selection(ws, w, "");
         }
-        // Navigation and editing codes were handled as keys; the rest goes to the window.
-        return m.code == key_code::backspace || m.code == key_code::delete_key ||
-               m.code == key_code::left || m.code == key_code::right || m.code == key_code::home ||
-               m.code == key_code::end || m.code == key_code::insert ||
-               (m.code >= 1 && m.code <= 26 && m.code != 9 && m.code != 13 && m.code != 8);
+        return true;
+    case 'v': {
+        std::string text = ws.clipboard().text();
+        std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+        replace_selection(ws, w, text);
+        return true;
+    }
     default: return false;
     }
+}
+
+bool EditControl::key_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    Key key = static_cast<Key>(m.code);
+    // The edit part of a drop-down leaves the list keys to the drop-down.
+    if (w.owner != no_window && (key == Key::up || key == Key::down || key == Key::f4 ||
+                                 key == Key::enter || key == Key::escape)) {
+        ws.send({w.owner, Msg::key_down, m.code, m.value, 0, {}, m.modifiers});
+        return true;
+    }
+    int n = static_cast<int>(w.title.size());
+    bool shift = m.modifiers & mod_shift;
+    bool ctrl = m.modifiers & mod_control;
+    auto move = [&](int to) {
+        caret = std::clamp(to, 0, n);
+        if (!shift) anchor = caret;
+        update_caret(ws, w);
+    };
+    std::string selected = w.title.substr(static_cast<size_t>(std::min(anchor, caret)),
+                                          static_cast<size_t>(std::abs(anchor - caret)));
+    switch (key) {
+    case Key::left:
+        if (!shift && anchor != caret)
+            move(std::min(anchor, caret));
+        else
+            move(caret - 1);
+        return true;
+    case Key::right:
+        if (!shift && anchor != caret)
+            move(std::max(anchor, caret));
+        else
+            move(caret + 1);
+        return true;
+    case Key::home: move(0); return true;
+    case Key::end: move(n); return true;
+    case Key::backspace:
+        if (anchor == caret && caret > 0) anchor = caret - 1;
+        if (anchor != caret) replace_selection(ws, w, "");
+        return true;
+    case Key::delete_key:
+        if (shift && anchor != caret) // Shift+Delete cuts
+            ws.clipboard().set_text(selected);
+        if (anchor == caret && caret < n) anchor = caret + 1;
+        if (anchor != caret) replace_selection(ws, w, "");
+        return true;
+    case Key::insert:
+        if (ctrl && anchor != caret)
+            ws.clipboard().set_text(selected);
+        else if (shift)
+            replace_selection(ws, w, ws.clipboard().text());
+        return true;
+    case Key::character:
+        if (!ctrl || (m.modifiers & mod_alt)) return false;
+        return clipboard_key(ws, w, m.value, selected);
+    default: return false;
+    }
+}
+
+bool EditControl::character(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.code >= 32 && m.code < 256 && m.code != 127) {
+        char c = static_cast<char>(m.code);
+        replace_selection(ws, w, std::string_view(&c, 1));
+        return true;
+    }
+    // Navigation and editing codes were handled as keys; the rest goes to the window.
+    return m.code == key_code::backspace || m.code == key_code::delete_key ||
+           m.code == key_code::left || m.code == key_code::right || m.code == key_code::home ||
+           m.code == key_code::end || m.code == key_code::insert ||
+           (m.code >= 1 && m.code <= 26 && m.code != 9 && m.code != 13 && m.code != 8);
 }
 
 void EditControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {

@@ -82,127 +82,155 @@ void ListBoxControl::move_caret(WindowSystem& ws, WindowRecord& w, int i, uint8_
     if (selected != before) notify_parent(ws, w, Notify::selection_changed);
 }
 
-bool ListBoxControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
+int ListBoxControl::row_at(WindowSystem& ws, const WindowRecord& w, IntPoint p) const {
+    return top + (p.y - 2) / item_height(ws, w);
+}
+
+// A press on the list's own scroll bar scrolls it or starts dragging its thumb.
+void ListBoxControl::scroll_bar_pressed(WindowSystem& ws, WindowRecord& w, IntRect bar,
+                                        IntPoint p) {
     int n = static_cast<int>(items.size());
     int rows = visible_rows(ws, w);
-    IntRect bar = bar_rect(ws, w);
-    switch (m.kind) {
-    case Msg::mouse_down:
-    case Msg::mouse_double_click: {
-        if (m.button != MouseButton::left) return true;
-        if (!hot_tracking) ws.set_focus(w.id);
-        if (!bar.is_empty() && bar.contains(m.point)) {
-            ScrollBarState s = bar_state(ws, w);
-            ScrollLayout l = scroll_layout(bar, ScrollBarKind::vertical, s, ws.metrics());
-            switch (scroll_hit(l, m.point)) {
-            case ScrollPart::arrow_back: top = std::max(0, top - 1); break;
-            case ScrollPart::arrow_forward: top = std::min(std::max(0, n - rows), top + 1); break;
-            case ScrollPart::page_back: top = std::max(0, top - rows); break;
-            case ScrollPart::page_forward: top = std::min(std::max(0, n - rows), top + rows); break;
-            case ScrollPart::thumb:
-                m_bar_drag = true;
-                m_bar_offset = m.point.y - l.thumb.top;
-                ws.set_capture(w.id);
-                break;
-            case ScrollPart::none: break;
-            }
-            ws.invalidate(w.id);
-            return true;
-        }
-        int i = top + (m.point.y - 2) / item_height(ws, w);
-        if (i < 0 || i >= n) return true;
-        std::vector<bool> before = selected;
-        if (mode == ListSelection::multiple) {
-            selected[i] = !selected[i];
-            caret = anchor = i;
-        } else if (mode == ListSelection::extended && (m.modifiers & mod_control) &&
-                   !(m.modifiers & mod_shift)) {
-            selected[i] = !selected[i];
-            caret = anchor = i;
-        } else {
-            move_caret(ws, w, i, m.modifiers); // tells the parent when the selection changed
-            // A click on the selection is a choice all the same: the parent hears of it (the
-            // second click of a double click reports only the double click).
-            if (m.kind == Msg::mouse_down && selected == before)
-                notify_parent(ws, w, Notify::selection_changed);
-            before = selected;
-        }
-        ws.invalidate(w.id);
-        if (selected != before) notify_parent(ws, w, Notify::selection_changed);
-        if (WindowRecord* still = find_record(ws, w.id))
-            notify_parent(ws, *still,
-                          m.kind == Msg::mouse_double_click ? Notify::double_clicked
-                                                            : Notify::clicked);
+    ScrollBarState s = bar_state(ws, w);
+    ScrollLayout l = scroll_layout(bar, ScrollBarKind::vertical, s, ws.metrics());
+    switch (scroll_hit(l, p)) {
+    case ScrollPart::arrow_back: top = std::max(0, top - 1); break;
+    case ScrollPart::arrow_forward: top = std::min(std::max(0, n - rows), top + 1); break;
+    case ScrollPart::page_back: top = std::max(0, top - rows); break;
+    case ScrollPart::page_forward: top = std::min(std::max(0, n - rows), top + rows); break;
+    case ScrollPart::thumb:
+        m_bar_drag = true;
+        m_bar_offset = p.y - l.thumb.top;
+        ws.set_capture(w.id);
+        break;
+    case ScrollPart::none: break;
+    }
+    ws.invalidate(w.id);
+}
+
+// A press (or the second press of a double click) on an item.
+bool ListBoxControl::mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.button != MouseButton::left) return true;
+    if (!hot_tracking) ws.set_focus(w.id);
+    if (IntRect bar = bar_rect(ws, w); !bar.is_empty() && bar.contains(m.point)) {
+        scroll_bar_pressed(ws, w, bar, m.point);
         return true;
     }
-    case Msg::mouse_move:
-        if (m_bar_drag) {
-            ScrollBarState s = bar_state(ws, w);
-            ScrollLayout l = scroll_layout(bar, ScrollBarKind::vertical, s, ws.metrics());
-            top = scroll_position_at(l, ScrollBarKind::vertical, s, m.point.y - m_bar_offset);
-            ws.invalidate(w.id);
-        } else if (hot_tracking) {
-            int i = top + (m.point.y - 2) / item_height(ws, w);
-            if (i >= 0 && i < n && w.surface.rect().contains(m.point) && !selected[i])
-                move_caret(ws, w, i, 0);
-        }
-        return true;
-    case Msg::mouse_up:
-        if (m_bar_drag) {
-            m_bar_drag = false;
-            ws.release_capture();
-        }
-        return true;
-    case Msg::capture_lost: m_bar_drag = false; return true;
-    case Msg::mouse_wheel:
-        top = std::clamp(top - 3 * m.value, 0, std::max(0, n - rows));
-        ws.invalidate(w.id);
-        return true;
-    case Msg::key_down: {
-        Key key = static_cast<Key>(m.code);
-        switch (key) {
-        case Key::up: move_caret(ws, w, caret - 1, m.modifiers); return true;
-        case Key::down: move_caret(ws, w, caret + 1, m.modifiers); return true;
-        case Key::page_up: move_caret(ws, w, caret - rows + 1, m.modifiers); return true;
-        case Key::page_down: move_caret(ws, w, caret + rows - 1, m.modifiers); return true;
-        case Key::home: move_caret(ws, w, 0, m.modifiers); return true;
-        case Key::end: move_caret(ws, w, n - 1, m.modifiers); return true;
-        default: return false;
-        }
-    }
-    case Msg::character:
-        if (m.code == ' ' && n > 0 && mode != ListSelection::single) {
-            if (mode == ListSelection::multiple || (m.modifiers & mod_control))
-                selected[caret] = !selected[caret];
-            else
-                select_only(caret);
-            anchor = caret;
-            ws.invalidate(w.id);
+    int i = row_at(ws, w, m.point);
+    if (i < 0 || i >= static_cast<int>(items.size())) return true;
+    std::vector<bool> before = selected;
+    if (mode == ListSelection::multiple) {
+        selected[i] = !selected[i];
+        caret = anchor = i;
+    } else if (mode == ListSelection::extended && (m.modifiers & mod_control) &&
+               !(m.modifiers & mod_shift)) {
+        selected[i] = !selected[i];
+        caret = anchor = i;
+    } else {
+        move_caret(ws, w, i, m.modifiers); // tells the parent when the selection changed
+        // A click on the selection is a choice all the same: the parent hears of it (the
+        // second click of a double click reports only the double click).
+        if (m.kind == Msg::mouse_down && selected == before)
             notify_parent(ws, w, Notify::selection_changed);
-            return true;
-        }
-        if (m.code >= 33 && m.code < 256 && n > 0) {
-            // A letter moves to the next item that starts with it.
-            auto lower = [](char c) {
-                return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            };
-            char c = lower(static_cast<char>(m.code));
-            for (int k = 1; k <= n; ++k) {
-                int i = (caret + k) % n;
-                if (!items[i].empty() && lower(items[i][0]) == c) {
-                    move_caret(ws, w, i, 0);
-                    break;
-                }
-            }
-            return true;
-        }
-        return m.code == ' ' || m.code == key_code::up || m.code == key_code::down ||
-               m.code == key_code::page_up || m.code == key_code::page_down ||
-               m.code == key_code::home || m.code == key_code::end;
-    case Msg::set_focus:
-    case Msg::kill_focus: focus_changed(ws, w, m); return true;
+        before = selected;
+    }
+    ws.invalidate(w.id);
+    if (selected != before) notify_parent(ws, w, Notify::selection_changed);
+    if (WindowRecord* still = find_record(ws, w.id))
+        notify_parent(ws, *still,
+                      m.kind == Msg::mouse_double_click ? Notify::double_clicked : Notify::clicked);
+    return true;
+}
+
+bool ListBoxControl::mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m_bar_drag) {
+        ScrollBarState s = bar_state(ws, w);
+        ScrollLayout l = scroll_layout(bar_rect(ws, w), ScrollBarKind::vertical, s, ws.metrics());
+        top = scroll_position_at(l, ScrollBarKind::vertical, s, m.point.y - m_bar_offset);
+        ws.invalidate(w.id);
+    } else if (hot_tracking) {
+        int i = row_at(ws, w, m.point);
+        if (i >= 0 && i < static_cast<int>(items.size()) && w.surface.rect().contains(m.point) &&
+            !selected[i])
+            move_caret(ws, w, i, 0);
+    }
+    return true;
+}
+
+bool ListBoxControl::mouse_up(WindowSystem& ws, WindowRecord&, const Message&) {
+    if (m_bar_drag) {
+        m_bar_drag = false;
+        ws.release_capture();
+    }
+    return true;
+}
+
+bool ListBoxControl::capture_lost(WindowSystem&, WindowRecord&, const Message&) {
+    m_bar_drag = false;
+    return true;
+}
+
+bool ListBoxControl::mouse_wheel(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    int n = static_cast<int>(items.size());
+    top = std::clamp(top - 3 * m.value, 0, std::max(0, n - visible_rows(ws, w)));
+    ws.invalidate(w.id);
+    return true;
+}
+
+bool ListBoxControl::key_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    int rows = visible_rows(ws, w);
+    switch (static_cast<Key>(m.code)) {
+    case Key::up: move_caret(ws, w, caret - 1, m.modifiers); return true;
+    case Key::down: move_caret(ws, w, caret + 1, m.modifiers); return true;
+    case Key::page_up: move_caret(ws, w, caret - rows + 1, m.modifiers); return true;
+    case Key::page_down: move_caret(ws, w, caret + rows - 1, m.modifiers); return true;
+    case Key::home: move_caret(ws, w, 0, m.modifiers); return true;
+    case Key::end: move_caret(ws, w, static_cast<int>(items.size()) - 1, m.modifiers); return true;
     default: return false;
     }
+}
+
+// Space selects in lists of several selections; a letter moves to the next item that starts
+// with it.
+bool ListBoxControl::character(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    int n = static_cast<int>(items.size());
+    if (m.code == ' ' && n > 0 && mode != ListSelection::single) {
+        if (mode == ListSelection::multiple || (m.modifiers & mod_control))
+            selected[caret] = !selected[caret];
+        else
+            select_only(caret);
+        anchor = caret;
+        ws.invalidate(w.id);
+        notify_parent(ws, w, Notify::selection_changed);
+        return true;
+    }
+    if (m.code >= 33 && m.code < 256 && n > 0) {
+        auto lower = [](char c) {
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        };
+        char c = lower(static_cast<char>(m.code));
+        for (int k = 1; k <= n; ++k) {
+            int i = (caret + k) % n;
+            if (!items[i].empty() && lower(items[i][0]) == c) {
+                move_caret(ws, w, i, 0);
+                break;
+            }
+        }
+        return true;
+    }
+    return m.code == ' ' || m.code == key_code::up || m.code == key_code::down ||
+           m.code == key_code::page_up || m.code == key_code::page_down ||
+           m.code == key_code::home || m.code == key_code::end;
+}
+
+bool ListBoxControl::focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    focus_changed(ws, w, m);
+    return true;
+}
+
+bool ListBoxControl::focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    focus_changed(ws, w, m);
+    return true;
 }
 
 void ListBoxControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {
@@ -309,121 +337,137 @@ void DropDownControl::close(WindowSystem& ws, WindowRecord& w, bool accept) {
     }
 }
 
-bool DropDownControl::handle(WindowSystem& ws, WindowRecord& w, const Message& m) {
+ListBoxControl* DropDownControl::open_list(WindowSystem& ws) const {
     WindowRecord* popup = find_record(ws, m_popup);
-    auto* list = popup ? static_cast<ListBoxControl*>(popup->control.get()) : nullptr;
-    auto to_popup = [&](IntPoint p) {
-        IntPoint s = ws.client_to_screen(w.id, p);
-        IntPoint o = ws.client_to_screen(m_popup, {0, 0});
-        return IntPoint{s.x - o.x, s.y - o.y};
-    };
-    switch (m.kind) {
-    case Msg::notify:
-        // From the popup list or the edit part.
-        if (m.source == m_popup && list) {
-            if (static_cast<Notify>(m.value) == Notify::selection_changed)
-                choose(ws, w, list->selected_index(), true);
-            return true;
-        }
-        if (m.source == edit) {
-            Notify what = static_cast<Notify>(m.value);
-            if (what == Notify::text_changed) {
-                if (WindowRecord* e = find_record(ws, edit)) w.title = e->title;
-                notify_parent(ws, w, Notify::text_changed);
-            } else if (what == Notify::focus_gained || what == Notify::focus_lost) {
-                notify_parent(ws, w, what);
-            }
-            return true;
-        }
-        return false;
-    case Msg::set_focus:
-        if (ws.exists(edit)) {
-            ws.set_focus(edit);
-            return true;
-        }
-        ws.invalidate(w.id);
-        notify_parent(ws, w, Notify::focus_gained);
+    return popup ? static_cast<ListBoxControl*>(popup->control.get()) : nullptr;
+}
+
+// A point of the control's client area in the open list's client area.
+IntPoint DropDownControl::to_popup(WindowSystem& ws, const WindowRecord& w, IntPoint p) const {
+    IntPoint s = ws.client_to_screen(w.id, p);
+    IntPoint o = ws.client_to_screen(m_popup, {0, 0});
+    return IntPoint{s.x - o.x, s.y - o.y};
+}
+
+// From the open list or the edit part.
+bool DropDownControl::part_notified(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (ListBoxControl* list = open_list(ws); list && m.source == m_popup) {
+        if (static_cast<Notify>(m.value) == Notify::selection_changed)
+            choose(ws, w, list->selected_index(), true);
         return true;
-    case Msg::kill_focus:
-        if (static_cast<WindowId>(m.code) != edit) {
+    }
+    if (m.source == edit) {
+        Notify what = static_cast<Notify>(m.value);
+        if (what == Notify::text_changed) {
+            if (WindowRecord* e = find_record(ws, edit)) w.title = e->title;
+            notify_parent(ws, w, Notify::text_changed);
+        } else if (what == Notify::focus_gained || what == Notify::focus_lost) {
+            notify_parent(ws, w, what);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool DropDownControl::focus_in(WindowSystem& ws, WindowRecord& w, const Message&) {
+    if (ws.exists(edit)) {
+        ws.set_focus(edit);
+        return true;
+    }
+    ws.invalidate(w.id);
+    notify_parent(ws, w, Notify::focus_gained);
+    return true;
+}
+
+bool DropDownControl::focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (static_cast<WindowId>(m.code) != edit) {
+        close(ws, w, true);
+        if (!ws.exists(edit)) notify_parent(ws, w, Notify::focus_lost);
+    }
+    ws.invalidate(w.id);
+    return true;
+}
+
+// While the list is open, presses inside it go to it and presses elsewhere close it.
+bool DropDownControl::mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (m.button != MouseButton::left) return true;
+    if (open_list(ws)) {
+        IntPoint p = to_popup(ws, w, m.point);
+        if (find_record(ws, m_popup)->surface.rect().contains(p))
+            ws.send({m_popup, m.kind, 0, 0, 0, p, m.modifiers, m.button});
+        else
             close(ws, w, true);
-            if (!ws.exists(edit)) notify_parent(ws, w, Notify::focus_lost);
-        }
-        ws.invalidate(w.id);
         return true;
-    case Msg::mouse_down:
-    case Msg::mouse_double_click:
-        if (m.button != MouseButton::left) return true;
-        if (list) {
-            IntPoint p = to_popup(m.point);
-            if (popup->surface.rect().contains(p)) {
-                ws.send({m_popup, m.kind, 0, 0, 0, p, m.modifiers, m.button});
-            } else {
-                close(ws, w, true);
-            }
+    }
+    ws.set_focus(ws.exists(edit) ? edit : w.id);
+    open(ws, w);
+    return true;
+}
+
+bool DropDownControl::mouse_move(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (open_list(ws)) ws.send({m_popup, Msg::mouse_move, 0, 0, 0, to_popup(ws, w, m.point)});
+    return true;
+}
+
+// Releasing the button over the list (after dragging into it) chooses the item.
+bool DropDownControl::mouse_up(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (open_list(ws) &&
+        find_record(ws, m_popup)->surface.rect().contains(to_popup(ws, w, m.point)) &&
+        !w.surface.rect().contains(m.point))
+        close(ws, w, true);
+    return true;
+}
+
+bool DropDownControl::key_down(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    Key key = static_cast<Key>(m.code);
+    if (open_list(ws)) {
+        if (key == Key::enter || key == Key::f4 || (key == Key::up && (m.modifiers & mod_alt))) {
+            close(ws, w, true);
             return true;
         }
-        ws.set_focus(ws.exists(edit) ? edit : w.id);
+        if (key == Key::escape) {
+            close(ws, w, false);
+            return true;
+        }
+        ws.send({m_popup, Msg::key_down, m.code, m.value, 0, {}, m.modifiers});
+        return true;
+    }
+    if (key == Key::f4 || (key == Key::down && (m.modifiers & mod_alt))) {
         open(ws, w);
         return true;
-    case Msg::mouse_move:
-        if (list) ws.send({m_popup, Msg::mouse_move, 0, 0, 0, to_popup(m.point)});
+    }
+    int n = static_cast<int>(items.size());
+    if (n > 0 && (key == Key::up || key == Key::down)) {
+        int i = selection < 0 ? 0 : std::clamp(selection + (key == Key::up ? -1 : 1), 0, n - 1);
+        choose(ws, w, i, true);
         return true;
-    case Msg::mouse_up:
-        if (list && popup->surface.rect().contains(to_popup(m.point)) &&
-            !w.surface.rect().contains(m.point))
-            close(ws, w, true);
-        return true;
-    case Msg::key_down: {
-        Key key = static_cast<Key>(m.code);
-        if (list) {
-            if (key == Key::enter || key == Key::f4 ||
-                (key == Key::up && (m.modifiers & mod_alt))) {
-                close(ws, w, true);
-                return true;
-            }
-            if (key == Key::escape) {
-                close(ws, w, false);
-                return true;
-            }
-            ws.send({m_popup, Msg::key_down, m.code, m.value, 0, {}, m.modifiers});
-            return true;
-        }
-        if (key == Key::f4 || (key == Key::down && (m.modifiers & mod_alt))) {
-            open(ws, w);
-            return true;
-        }
+    }
+    return false;
+}
+
+// In a drop-down list a letter chooses the next item that starts with it.
+bool DropDownControl::character(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (kind() == ControlKind::dropdown_list && m.code >= 33 && m.code < 256 && !items.empty()) {
+        auto lower = [](char c) {
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        };
+        char c = lower(static_cast<char>(m.code));
         int n = static_cast<int>(items.size());
-        if (n > 0 && (key == Key::up || key == Key::down)) {
-            int i = selection < 0 ? 0 : std::clamp(selection + (key == Key::up ? -1 : 1), 0, n - 1);
-            choose(ws, w, i, true);
-            return true;
-        }
-        return false;
-    }
-    case Msg::character:
-        if (kind() == ControlKind::dropdown_list && m.code >= 33 && m.code < 256 &&
-            !items.empty()) {
-            auto lower = [](char c) {
-                return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            };
-            char c = lower(static_cast<char>(m.code));
-            int n = static_cast<int>(items.size());
-            for (int k = 1; k <= n; ++k) {
-                int i = (std::max(selection, 0) + k - (selection < 0 ? 1 : 0)) % n;
-                if (!items[i].empty() && lower(items[i][0]) == c) {
-                    choose(ws, w, i, true);
-                    break;
-                }
+        for (int k = 1; k <= n; ++k) {
+            int i = (std::max(selection, 0) + k - (selection < 0 ? 1 : 0)) % n;
+            if (!items[i].empty() && lower(items[i][0]) == c) {
+                choose(ws, w, i, true);
+                break;
             }
-            return true;
         }
-        return m.code == key_code::up || m.code == key_code::down;
-    case Msg::capture_lost:
-        if (list) close(ws, w, true);
         return true;
-    default: return false;
     }
+    return m.code == key_code::up || m.code == key_code::down;
+}
+
+bool DropDownControl::capture_lost(WindowSystem& ws, WindowRecord& w, const Message&) {
+    if (open_list(ws)) close(ws, w, true);
+    return true;
 }
 
 void DropDownControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) {

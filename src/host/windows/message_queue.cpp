@@ -153,7 +153,7 @@ intptr_t WindowSystem::dispatch(const Message& message) {
     unsigned invalidations = w->invalidations;
     intptr_t answer = 0;
     bool handled = false;
-    if (w->control) handled = w->control->handle(*this, *w, message);
+    if (w->control) handled = w->control->dispatch(*this, *w, message);
     if (!handled) {
         if (w->procedure) {
             WindowProc procedure = w->procedure; // it may replace itself or destroy the window
@@ -176,6 +176,24 @@ intptr_t WindowSystem::dispatch(const Message& message) {
             post({message.window, Msg::help});
     }
     return answer;
+}
+
+bool Control::dispatch(WindowSystem& ws, WindowRecord& w, const Message& m) {
+    if (!takes_input()) return false;
+    switch (m.kind) {
+    case Msg::mouse_down: return mouse_down(ws, w, m);
+    case Msg::mouse_double_click: return mouse_double_click(ws, w, m);
+    case Msg::mouse_up: return mouse_up(ws, w, m);
+    case Msg::mouse_move: return mouse_move(ws, w, m);
+    case Msg::mouse_wheel: return mouse_wheel(ws, w, m);
+    case Msg::key_down: return key_down(ws, w, m);
+    case Msg::character: return character(ws, w, m);
+    case Msg::set_focus: return focus_in(ws, w, m);
+    case Msg::kill_focus: return focus_out(ws, w, m);
+    case Msg::capture_lost: return capture_lost(ws, w, m);
+    case Msg::notify: return part_notified(ws, w, m);
+    default: return false;
+    }
 }
 
 intptr_t WindowSystem::default_procedure(const Message& m) {
