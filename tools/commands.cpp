@@ -7,6 +7,7 @@
 #include "bcode/image.h"
 #include "bcode/trailer.h"
 #include "bif_list.h"
+#include "compiler.h"
 #include "binder.h"
 #include "disassembler.h"
 #include "file_io.h"
@@ -18,10 +19,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,10 +77,22 @@ const CommandHelp helps[] = {
                "one) into IMAGE, by default EXE's name with .img beside it, checking the trailer\n"
                "or image section and that the image is well-formed; --no-check extracts it\n"
                "without the second check.\n"},
-    {"run",
-     "usage: quillet run [--log FILE] FILE.qba [ARGS...]\n"
+    {"compile",
+     "usage: quillet compile --console [-o OUT] [--image] [--asm] PROG.bas\n"
      "\n"
-     "Assembles FILE.qba (or takes FILE as an image or a bound executable when it is one),\n"
+     "Compiles the Quillet BASIC program PROG.bas (UTF-8; see docs/compiler.md) with the\n"
+     "runtime library into a bound executable OUT (default: PROG beside the source), or with\n"
+     "--image into an image only (default PROG.img); --asm also writes the generated assembly\n"
+     "as OUT.qba. --console makes a console program: PRINT writes standard output, which must\n"
+     "be a file (redirect it with >). Errors are reported as FILE:LINE:COLUMN: error: message\n"
+     "with the source line and a caret, all of them in one run; nothing is written then and\n"
+     "the exit status is 1. Windowed programs (without --console) come later.\n"},
+    {"run",
+     "usage: quillet run [--log FILE] FILE.qba|FILE.bas [ARGS...]\n"
+     "\n"
+     "Assembles FILE.qba, or compiles FILE.bas as a console program (quillet compile\n"
+     "--console; its standard output is collected in a file and copied out when it ends),\n"
+     "or takes FILE as an image or a bound executable when it is one, then\n"
      "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
      "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
      "exit status is the program's. The engine is $QUILLET_ENGINE, else quillet-engine beside\n"
@@ -259,7 +274,8 @@ private:
 // Runs the program and returns its exit status; the caller holds RunSignals from before it made
 // the temporary files, so interrupts from the terminal reach the program, not us, and
 // termination signals sent to us are passed on to it: the temporary files are always removed.
-int run_program(const std::string& program, const Args& args) {
+int run_program(const std::string& program, const Args& args,
+                const std::string& stdout_file = "") {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
@@ -267,7 +283,13 @@ int run_program(const std::string& program, const Args& args) {
     argv.push_back(nullptr);
     if (pending_signal) return 128 + pending_signal;
     pid_t pid;
-    int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!stdout_file.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, stdout_file.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw ToolError("cannot start " + program + ": " + std::strerror(rc));
     running_child = pid;
     if (pending_signal) kill(pid, pending_signal);
@@ -305,6 +327,25 @@ std::vector<uint8_t> image_of(const std::string& path) {
                     bcode::image_section_name + " section)");
 }
 
+bool is_basic_source(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return ext == ".bas";
+}
+
+// Compiles a BASIC source as a console program; its diagnostics go to standard error.
+
+std::vector<uint8_t> compile_console(const std::string& source, const std::vector<uint8_t>& bytes) {
+    compiler::Diagnostics diags;
+    compiler::CompileOutput out;
+    bool ok = compiler::compile_program({{source, std::string(bytes.begin(), bytes.end())}},
+                                        diags, out);
+    std::cerr << diags.render();
+    if (!ok) throw ToolError(source + " was not compiled");
+    return std::move(out.image);
+}
+
 // Runs `step` on the bytes of `path`; a malformed image or executable is reported with its name.
 template <class Step>
 auto about_file(const std::string& path, Step step) {
@@ -328,6 +369,7 @@ std::string usage_overview() {
            "  port APP.EXE [-o OUT] [--desktop]   extract, bind to the engine and report\n"
            "  run [--log FILE] FILE.qba [ARGS]    assemble, bind to the engine and run\n"
            "  bifs [NUMBER|WORD] [--markdown]     list the engine's bifs\n"
+           "  compile --console [-o OUT] PROG.bas compile a BASIC program to an executable\n"
            "\n"
            "quillet COMMAND --help describes a command; docs/assembly.md the assembly language;\n"
            "quillet --version prints the version.\n";
@@ -436,8 +478,10 @@ int command_run(const Args& args, const std::string& self) {
     if (!given) refuse_non_text(source, bytes);
     if (given) about_file(source, [&] { return bcode::validate_image(*given); });
     std::vector<std::string> warnings;
+    const bool basic = !given && is_basic_source(source);
     std::vector<uint8_t> image =
         given ? std::move(*given)
+        : basic ? compile_console(source, bytes)
               : assemble_bytes(std::string(bytes.begin(), bytes.end()), source, &warnings);
     print_warnings(warnings);
     std::string engine = find_engine(self);
@@ -449,7 +493,17 @@ int command_run(const Args& args, const std::string& self) {
     std::string program = dir.path() + "/" + fs::path(source).stem().string();
     write_file(program, bound, true, engine);
     write_file(dir.path() + "/debug", {});
-    int status = run_program(program, program_args);
+    // A console program writes standard output through the file bifs, which need a file: when
+    // ours is none (a terminal, a pipe), the output is collected in one and copied out after.
+    struct stat out_stat {};
+    const bool collect = basic && (fstat(1, &out_stat) != 0 || !S_ISREG(out_stat.st_mode));
+    const std::string collected = collect ? dir.path() + "/output" : "";
+    int status = run_program(program, program_args, collected);
+    if (collect) {
+        std::vector<uint8_t> text = read_file(collected);
+        std::cout.write(reinterpret_cast<const char*>(text.data()), std::streamsize(text.size()));
+        std::cout.flush();
+    }
     if (!log_copy.empty()) {
         std::error_code ec;
         fs::copy_file(dir.path() + "/debug", log_copy, fs::copy_options::overwrite_existing, ec);
@@ -547,6 +601,62 @@ int command_bifs(const Args& args) {
                             ? "no native bif has the number " + only
                             : "no native bif has a name containing " + only);
     std::cout << text;
+    return 0;
+}
+
+} // namespace quillet::tools
+
+namespace quillet::tools {
+
+int command_compile(const Args& args, const std::string& self) {
+    bool console = false, image_only = false, assembly = false;
+    std::string output;
+    std::vector<std::string> sources;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o") {
+            if (i + 1 >= args.size()) usage_error("compile", "-o needs a file name");
+            output = args[++i];
+        } else if (args[i] == "--console") {
+            console = true;
+        } else if (args[i] == "--image") {
+            image_only = true;
+        } else if (args[i] == "--asm") {
+            assembly = true;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            usage_error("compile", "unknown option " + args[i]);
+        } else {
+            sources.push_back(args[i]);
+        }
+    }
+    if (sources.empty()) usage_error("compile", "compile takes a source file");
+    if (!console)
+        usage_error("compile", "only console programs are compiled so far: give --console");
+    if (output.empty())
+        output = fs::path(sources[0]).replace_extension(image_only ? ".img" : "").string();
+    if (fs::path(output) == fs::path(sources[0]))
+        usage_error("compile", "the output would overwrite the source " + sources[0]);
+    std::vector<compiler::SourceInput> inputs;
+    for (const std::string& s : sources) {
+        std::vector<uint8_t> bytes = read_file(s);
+        inputs.push_back({s, std::string(bytes.begin(), bytes.end())});
+    }
+    compiler::Diagnostics diags;
+    compiler::CompileOutput out;
+    bool ok = compiler::compile_program(inputs, diags, out);
+    std::cerr << diags.render();
+    if (!ok) return 1;
+    if (assembly)
+        write_file(output + ".qba", std::vector<uint8_t>(out.assembly.begin(), out.assembly.end()));
+    if (image_only) {
+        write_file(output, out.image);
+        return 0;
+    }
+    std::string engine = find_engine(self);
+    std::vector<uint8_t> engine_bytes = read_file(engine);
+    bool replaced = false;
+    std::vector<uint8_t> bound =
+        about_file(engine, [&] { return bind_image(engine_bytes, out.image, replaced); });
+    write_file(output, bound, true, engine);
     return 0;
 }
 

@@ -15,6 +15,7 @@ int command_unbind(const Args& args);
 int command_port(const Args& args, const std::string& self);
 int command_run(const Args& args, const std::string& self);
 int command_bifs(const Args& args);
+int command_compile(const Args& args, const std::string& self);
 
 // Help texts: the overview, or one command's (empty when there is no such command).
 std::string usage_overview();

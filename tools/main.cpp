@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
         if (command == "port") return command_port(args, argv[0]);
         if (command == "unbind") return command_unbind(args);
         if (command == "bifs") return command_bifs(args);
+        if (command == "compile") return command_compile(args, argv[0]);
         return command_run(args, argv[0]);
     } catch (const AsmError& e) {
         std::cerr << e.what() << "\n";

@@ -1,0 +1,110 @@
+#include "lexer.h"
+
+#include <cctype>
+
+namespace quillet::compiler {
+
+namespace {
+
+bool is_letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagnostics& diags) {
+    std::vector<Token> out;
+    size_t i = 0;
+    auto at = [&](size_t col) { return Pos{file, line, int(col) + 1}; };
+    while (i < s.size()) {
+        char c = s[i];
+        if (c == ' ' || c == '\t') {
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        Token t;
+        t.pos = at(start);
+        if (is_digit(c) || (c == '.' && i + 1 < s.size() && is_digit(s[i + 1]))) {
+            while (i < s.size() && is_digit(s[i]))
+                ++i;
+            if (i < s.size() && s[i] == '.') {
+                ++i;
+                while (i < s.size() && is_digit(s[i]))
+                    ++i;
+            }
+            // An exponent only when digits follow, so that `1E` stays a number and a word.
+            if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+                size_t j = i + 1;
+                if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+                if (j < s.size() && is_digit(s[j])) {
+                    i = j;
+                    while (i < s.size() && is_digit(s[i]))
+                        ++i;
+                }
+            }
+            t.kind = Token::number;
+            t.text = s.substr(start, i - start);
+        } else if (is_letter(c)) {
+            while (i < s.size() && (is_letter(s[i]) || is_digit(s[i]) || s[i] == '_'))
+                ++i;
+            if (i < s.size() && s[i] == '$') ++i;
+            t.kind = Token::word;
+            t.text = s.substr(start, i - start);
+            for (char& ch : t.text)
+                ch = char(std::toupper(static_cast<unsigned char>(ch)));
+            out.push_back(t);
+            if (t.text == "REM") return out;
+            if (t.text == "DATA") {
+                Token r;
+                r.kind = Token::rest;
+                r.pos = at(i);
+                r.text = s.substr(i);
+                out.push_back(r);
+                return out;
+            }
+            continue;
+        } else if (c == '"') {
+            ++i;
+            std::string text;
+            for (;;) {
+                if (i >= s.size()) {
+                    diags.error(t.pos, "unterminated string (no closing quote on this line)");
+                    out.clear();
+                    return out;
+                }
+                if (s[i] == '"') {
+                    if (i + 1 < s.size() && s[i + 1] == '"') { // "" stands for one quote
+                        text += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                text += s[i++];
+            }
+            t.kind = Token::string;
+            t.text = std::move(text);
+        } else {
+            static const char* const pairs[] = {"<=", ">=", "<>", "=<", "=>", "><"};
+            t.kind = Token::symbol;
+            t.text = std::string(1, c);
+            for (const char* p : pairs)
+                if (s.compare(i, 2, p) == 0) t.text = p;
+            if (t.text == "=<") t.text = "<=";
+            if (t.text == "=>") t.text = ">=";
+            if (t.text == "><") t.text = "<>";
+            if (std::string("+-*/^(),;:=<>&!#").find(c) == std::string::npos) {
+                diags.error(t.pos, std::string("unexpected character '") + c + "'");
+                out.clear();
+                return out;
+            }
+            if (c == '!') return out; // a comment to the end of the line
+            i += t.text.size();
+        }
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+} // namespace quillet::compiler

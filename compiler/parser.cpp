@@ -1,0 +1,538 @@
+#include "parser.h"
+
+#include "lexer.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace quillet::compiler {
+
+bool Expr::is_string() const {
+    switch (kind) {
+    case string: return true;
+    case variable:
+    case call: return !text.empty() && text.back() == '$';
+    case binary: return text == "&";
+    default: return false;
+    }
+}
+
+int precedence(const std::string& op, bool unary) {
+    if (unary) return 3;
+    if (op == "^") return 5;
+    if (op == "*" || op == "/") return 4;
+    if (op == "+" || op == "-") return 3;
+    if (op == "&") return 2;
+    return 1; // relations
+}
+
+namespace {
+
+struct SyntaxError {};
+
+class Parser {
+public:
+    Parser(int file, Diagnostics& diags) : file_(file), diags_(diags) {}
+
+    Program run() {
+        Program program;
+        program.file = file_;
+        const SourceFile& src = diags_.files[size_t(file_)];
+        for (size_t n = 0; n < src.lines.size(); ++n) {
+            toks_ = tokenize_line(src.lines[n], file_, int(n) + 1, diags_);
+            pos_ = 0;
+            end_pos_ = Pos{file_, int(n) + 1, int(src.lines[n].size()) + 1};
+            if (toks_.empty()) continue;
+            try {
+                program.lines.push_back(line());
+            } catch (const SyntaxError&) {
+            }
+        }
+        return program;
+    }
+
+private:
+    const Token& peek(size_t ahead = 0) const {
+        static const Token none;
+        return pos_ + ahead < toks_.size() ? toks_[pos_ + ahead] : none;
+    }
+    Pos here() const { return pos_ < toks_.size() ? toks_[pos_].pos : end_pos_; }
+    bool at_end() const { return pos_ >= toks_.size(); }
+    bool is_word(const char* w, size_t ahead = 0) const {
+        return peek(ahead).kind == Token::word && peek(ahead).text == w;
+    }
+    bool is_symbol(const char* s) const {
+        return peek().kind == Token::symbol && peek().text == s;
+    }
+    bool accept_word(const char* w) {
+        if (!is_word(w)) return false;
+        ++pos_;
+        return true;
+    }
+    bool accept_symbol(const char* s) {
+        if (!is_symbol(s)) return false;
+        ++pos_;
+        return true;
+    }
+    [[noreturn]] void fail(const std::string& message) { fail_at(here(), message); }
+    [[noreturn]] void fail_at(Pos p, const std::string& message) {
+        diags_.error(p, message);
+        throw SyntaxError{};
+    }
+    std::string describe() const {
+        if (at_end()) return "the end of the line";
+        switch (peek().kind) {
+        case Token::string: return "a string";
+        case Token::number: return "the number " + peek().text;
+        default: return "'" + peek().text + "'";
+        }
+    }
+    void expect_symbol(const char* s) {
+        if (!accept_symbol(s)) fail(std::string("expected '") + s + "', found " + describe());
+    }
+    void expect_word(const char* w) {
+        if (!accept_word(w)) fail(std::string("expected ") + w + ", found " + describe());
+    }
+    // GO TO and GO SUB may be written in two words.
+    bool accept_two(const char* one, const char* first, const char* second) {
+        if (accept_word(one)) return true;
+        if (is_word(first) && is_word(second, 1)) {
+            pos_ += 2;
+            return true;
+        }
+        return false;
+    }
+
+    Line line() {
+        Line l;
+        l.pos = here();
+        if (peek().kind != Token::number) fail("a line must begin with a line number");
+        const std::string& digits = peek().text;
+        if (digits.find_first_not_of("0123456789") != std::string::npos)
+            fail("a line number is a whole number");
+        l.number = digits.size() > 5 ? 100000 : std::stol(digits);
+        if (l.number < 1 || l.number > 99999) fail("line numbers go from 1 to 99999");
+        ++pos_;
+        l.stmts.push_back(statement());
+        if (!at_end()) fail("unexpected " + describe() + " after the statement");
+        return l;
+    }
+
+    int target_line() {
+        if (peek().kind != Token::number ||
+            peek().text.find_first_not_of("0123456789") != std::string::npos)
+            fail("expected a line number, found " + describe());
+        long n = peek().text.size() > 5 ? 100000 : std::stol(peek().text);
+        ++pos_;
+        return int(n);
+    }
+
+    Stmt statement() {
+        Stmt s;
+        s.pos = here();
+        if (peek().kind != Token::word) fail("expected a statement, found " + describe());
+        std::string w = peek().text;
+        ++pos_;
+        if (w == "LET") {
+            s.kind = Stmt::let;
+            s.target = variable();
+            expect_symbol("=");
+            s.value = expression();
+        } else if (w == "PRINT") {
+            s.kind = Stmt::print;
+            print_list(s);
+        } else if (accept_two_after(w, "GOTO", "GO", "TO")) {
+            s.kind = Stmt::go_to;
+            Pos p = here();
+            s.lines.push_back({target_line(), p});
+        } else if (accept_two_after(w, "GOSUB", "GO", "SUB")) {
+            s.kind = Stmt::go_sub;
+            Pos p = here();
+            s.lines.push_back({target_line(), p});
+        } else if (w == "RETURN") {
+            s.kind = Stmt::ret;
+        } else if (w == "IF") {
+            s.kind = Stmt::if_then;
+            s.value = expression();
+            expect_word("THEN");
+            Pos p = here();
+            s.lines.push_back({target_line(), p});
+        } else if (w == "FOR") {
+            s.kind = Stmt::for_;
+            s.target = variable();
+            if (s.target->subscripted || s.target->is_string())
+                fail_at(s.target->pos, "the control variable of FOR is a simple numeric variable");
+            expect_symbol("=");
+            s.value = expression();
+            expect_word("TO");
+            s.limit = expression();
+            if (accept_word("STEP")) s.step = expression();
+        } else if (w == "NEXT") {
+            s.kind = Stmt::next;
+            ExprPtr v = variable();
+            if (v->subscripted || v->is_string())
+                fail_at(v->pos, "NEXT names a simple numeric variable");
+            s.name = v->text;
+            s.target = std::move(v);
+        } else if (w == "END") {
+            s.kind = Stmt::end;
+        } else if (w == "STOP") {
+            s.kind = Stmt::stop;
+        } else if (w == "READ" || w == "INPUT") {
+            s.kind = w == "READ" ? Stmt::read : Stmt::input;
+            do
+                s.list.push_back(variable());
+            while (accept_symbol(","));
+        } else if (w == "DATA") {
+            s.kind = Stmt::data_list;
+            data_list(s);
+        } else if (w == "RESTORE") {
+            s.kind = Stmt::restore;
+        } else if (w == "DIM") {
+            s.kind = Stmt::dim;
+            do
+                s.dims.push_back(dim_item());
+            while (accept_symbol(","));
+        } else if (w == "DEF") {
+            s.kind = Stmt::def;
+            Pos p = here();
+            if (peek().kind != Token::word || peek().text.size() < 3 ||
+                peek().text.compare(0, 2, "FN") != 0)
+                fail("expected a function name FNx after DEF, found " + describe());
+            auto f = std::make_unique<Expr>();
+            f->kind = Expr::call;
+            f->pos = p;
+            f->text = peek().text;
+            ++pos_;
+            if (accept_symbol("(")) {
+                s.list.push_back(variable());
+                if (s.list.back()->subscripted)
+                    fail_at(s.list.back()->pos, "a parameter is a simple variable");
+                expect_symbol(")");
+            }
+            s.target = std::move(f);
+            expect_symbol("=");
+            s.value = expression();
+        } else if (w == "ON") {
+            s.kind = Stmt::on_goto;
+            s.value = expression();
+            if (!accept_two("GOTO", "GO", "TO")) fail("expected GOTO, found " + describe());
+            do {
+                Pos p = here();
+                s.lines.push_back({target_line(), p});
+            } while (accept_symbol(","));
+        } else if (w == "REM") {
+            s.kind = Stmt::rem;
+        } else if (w == "OPTION") {
+            s.kind = Stmt::option_base;
+            expect_word("BASE");
+            if (peek().kind != Token::number || (peek().text != "0" && peek().text != "1"))
+                fail("OPTION BASE is 0 or 1");
+            s.number = peek().text == "1";
+            ++pos_;
+        } else if (w == "RANDOMIZE") {
+            s.kind = Stmt::randomize;
+        } else {
+            fail_at(s.pos, "unknown statement " + w);
+        }
+        return s;
+    }
+
+    // The keyword just read, or two words ("GO TO") of which the first was just read.
+    bool accept_two_after(const std::string& w, const char* one, const char* first,
+                          const char* second) {
+        if (w == one) return true;
+        if (w == first && accept_word(second)) return true;
+        return false;
+    }
+
+    void print_list(Stmt& s) {
+        while (!at_end()) {
+            PrintItem item;
+            if (accept_symbol(",")) {
+                item.kind = PrintItem::comma;
+            } else if (accept_symbol(";")) {
+                item.kind = PrintItem::semicolon;
+            } else if (is_word("TAB") && peek(1).kind == Token::symbol && peek(1).text == "(") {
+                pos_ += 2;
+                item.kind = PrintItem::tab;
+                item.value = expression();
+                expect_symbol(")");
+            } else {
+                item.value = expression();
+                if (!s.items.empty() && s.items.back().kind != PrintItem::comma &&
+                    s.items.back().kind != PrintItem::semicolon)
+                    fail_at(item.value->pos, "print items are separated by ',' or ';'");
+            }
+            if (item.kind == PrintItem::tab && !s.items.empty() &&
+                s.items.back().kind != PrintItem::comma &&
+                s.items.back().kind != PrintItem::semicolon)
+                fail_at(item.value->pos, "print items are separated by ',' or ';'");
+            s.items.push_back(std::move(item));
+        }
+    }
+
+    void data_list(Stmt& s) {
+        const Token& rest = peek();
+        ++pos_;
+        const std::string& t = rest.text;
+        size_t i = 0;
+        for (;;) {
+            while (i < t.size() && t[i] == ' ')
+                ++i;
+            DataItem d;
+            d.pos = rest.pos;
+            d.pos.column += int(i);
+            if (i < t.size() && t[i] == '"') {
+                size_t close = t.find('"', i + 1);
+                if (close == std::string::npos) fail_at(d.pos, "unterminated string in DATA");
+                d.text = t.substr(i + 1, close - i - 1);
+                d.quoted = true;
+                i = close + 1;
+                while (i < t.size() && t[i] == ' ')
+                    ++i;
+            } else {
+                size_t comma = t.find(',', i);
+                size_t stop = comma == std::string::npos ? t.size() : comma;
+                d.text = t.substr(i, stop - i);
+                while (!d.text.empty() && d.text.back() == ' ')
+                    d.text.pop_back();
+                if (d.text.find('"') != std::string::npos)
+                    fail_at(d.pos, "a quote inside an unquoted DATA item");
+                i = stop;
+            }
+            if (!d.quoted && d.text.empty()) fail_at(d.pos, "an empty DATA item");
+            s.data.push_back(std::move(d));
+            if (i >= t.size()) break;
+            if (t[i] != ',') {
+                Pos p = rest.pos;
+                p.column += int(i);
+                fail_at(p, "expected ',' between DATA items");
+            }
+            ++i;
+        }
+    }
+
+    ArrayDim dim_item() {
+        ArrayDim d;
+        d.pos = here();
+        if (peek().kind != Token::word) fail("expected an array name, found " + describe());
+        d.name = peek().text;
+        ++pos_;
+        expect_symbol("(");
+        do {
+            if (peek().kind != Token::number ||
+                peek().text.find_first_not_of("0123456789") != std::string::npos)
+                fail("an array bound is a whole number");
+            long n = peek().text.size() > 9 ? 1000000000 : std::stol(peek().text);
+            ++pos_;
+            d.bounds.push_back({-1, n});
+        } while (accept_symbol(","));
+        expect_symbol(")");
+        return d;
+    }
+
+    ExprPtr variable() {
+        Pos p = here();
+        if (peek().kind != Token::word) fail("expected a variable, found " + describe());
+        auto v = std::make_unique<Expr>();
+        v->kind = Expr::variable;
+        v->pos = p;
+        v->text = peek().text;
+        if (is_keyword(v->text)) fail("expected a variable, found the keyword " + v->text);
+        ++pos_;
+        if (accept_symbol("(")) {
+            v->subscripted = true;
+            do
+                v->args.push_back(expression());
+            while (accept_symbol(","));
+            expect_symbol(")");
+        }
+        return v;
+    }
+
+    static bool is_keyword(const std::string& w) {
+        static const char* const words[] = {"LET",  "PRINT", "GOTO", "GOSUB",  "RETURN",
+                                            "IF",   "THEN",  "FOR",  "TO",     "STEP",
+                                            "NEXT", "END",   "STOP", "READ",   "DATA",
+                                            "DIM",  "DEF",   "ON",   "INPUT",  "REM",
+                                            "TAB",  "OPTION", "RESTORE", "RANDOMIZE"};
+        for (const char* k : words)
+            if (w == k) return true;
+        return false;
+    }
+
+    ExprPtr make_binary(std::string op, Pos p, ExprPtr a, ExprPtr b) {
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::binary;
+        e->text = std::move(op);
+        e->pos = p;
+        e->args.push_back(std::move(a));
+        e->args.push_back(std::move(b));
+        return e;
+    }
+
+    ExprPtr expression() {
+        ExprPtr a = concatenation();
+        static const char* const relations[] = {"=", "<>", "<", ">", "<=", ">="};
+        for (const char* r : relations)
+            if (is_symbol(r)) {
+                Pos p = here();
+                ++pos_;
+                ExprPtr b = concatenation();
+                return make_binary(r, p, std::move(a), std::move(b));
+            }
+        return a;
+    }
+
+    ExprPtr concatenation() {
+        ExprPtr a = additive();
+        while (is_symbol("&")) {
+            Pos p = here();
+            ++pos_;
+            a = make_binary("&", p, std::move(a), additive());
+        }
+        return a;
+    }
+
+    ExprPtr additive() {
+        ExprPtr a;
+        if (is_symbol("-") || is_symbol("+")) {
+            auto u = std::make_unique<Expr>();
+            u->kind = Expr::unary;
+            u->pos = here();
+            u->text = peek().text;
+            ++pos_;
+            u->args.push_back(term());
+            a = std::move(u);
+        } else {
+            a = term();
+        }
+        while (is_symbol("+") || is_symbol("-")) {
+            std::string op = peek().text;
+            Pos p = here();
+            ++pos_;
+            a = make_binary(op, p, std::move(a), term());
+        }
+        return a;
+    }
+
+    ExprPtr term() {
+        ExprPtr a = factor();
+        while (is_symbol("*") || is_symbol("/")) {
+            std::string op = peek().text;
+            Pos p = here();
+            ++pos_;
+            a = make_binary(op, p, std::move(a), factor());
+        }
+        return a;
+    }
+
+    ExprPtr factor() {
+        ExprPtr a = primary();
+        while (is_symbol("^")) {
+            Pos p = here();
+            ++pos_;
+            ExprPtr b;
+            if (is_symbol("-") || is_symbol("+")) {
+                auto u = std::make_unique<Expr>();
+                u->kind = Expr::unary;
+                u->pos = here();
+                u->text = peek().text;
+                ++pos_;
+                u->args.push_back(primary());
+                b = std::move(u);
+            } else {
+                b = primary();
+            }
+            a = make_binary("^", p, std::move(a), std::move(b));
+        }
+        return a;
+    }
+
+    ExprPtr primary() {
+        if (++depth_ > 200) fail("the expression is nested too deeply");
+        struct Leave {
+            int& d;
+            ~Leave() { --d; }
+        } leave{depth_};
+        Pos p = here();
+        auto e = std::make_unique<Expr>();
+        e->pos = p;
+        if (peek().kind == Token::number) {
+            e->kind = Expr::number;
+            e->text = peek().text;
+            errno = 0;
+            e->value = std::strtod(e->text.c_str(), nullptr);
+            if (std::isinf(e->value)) {
+                diags_.warning(p, "numeric constant overflow: " + e->text +
+                                      " is taken as the largest number");
+                e->value = 1.7976931348623157e308;
+            } else if (errno == ERANGE && e->value == 0) {
+                diags_.warning(p, "numeric constant underflow: " + e->text + " is taken as 0");
+            }
+            ++pos_;
+            return e;
+        }
+        if (peek().kind == Token::string) {
+            e->kind = Expr::string;
+            e->text = peek().text;
+            ++pos_;
+            return e;
+        }
+        if (accept_symbol("(")) {
+            ExprPtr inner = expression();
+            expect_symbol(")");
+            return inner;
+        }
+        if (peek().kind == Token::word && !is_keyword(peek().text)) {
+            e->text = peek().text;
+            ++pos_;
+            bool function = is_function(e->text);
+            if (function || e->text.compare(0, 2, "FN") == 0) {
+                e->kind = Expr::call;
+                if (accept_symbol("(")) {
+                    do
+                        e->args.push_back(expression());
+                    while (accept_symbol(","));
+                    expect_symbol(")");
+                }
+                return e;
+            }
+            e->kind = Expr::variable;
+            if (accept_symbol("(")) {
+                e->subscripted = true;
+                do
+                    e->args.push_back(expression());
+                while (accept_symbol(","));
+                expect_symbol(")");
+            }
+            return e;
+        }
+        fail("expected an expression, found " + describe());
+    }
+
+public:
+    static bool is_function(const std::string& w) {
+        static const char* const names[] = {"ABS", "ATN", "COS", "EXP", "INT", "LOG",
+                                            "RND", "SGN", "SIN", "SQR", "TAN"};
+        for (const char* n : names)
+            if (w == n) return true;
+        return false;
+    }
+
+private:
+    int file_;
+    Diagnostics& diags_;
+    std::vector<Token> toks_;
+    size_t pos_ = 0;
+    Pos end_pos_;
+    int depth_ = 0;
+};
+
+} // namespace
+
+Program parse_program(int file, Diagnostics& diags) { return Parser(file, diags).run(); }
+
+} // namespace quillet::compiler

@@ -1,0 +1,127 @@
+// The syntax tree as canonical source text.
+#include "ast.h"
+
+namespace quillet::compiler {
+
+namespace {
+
+std::string quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+// `min` is the weakest operator the context accepts without parentheses.
+std::string expr_text(const Expr& e, int min) {
+    std::string out;
+    int prec = 6;
+    switch (e.kind) {
+    case Expr::number: out = e.text; break;
+    case Expr::string: out = quoted(e.text); break;
+    case Expr::variable:
+    case Expr::call:
+        out = e.text;
+        if (!e.args.empty() || e.subscripted) {
+            out += "(";
+            for (size_t i = 0; i < e.args.size(); ++i)
+                out += (i ? ", " : "") + expr_text(*e.args[i], 0);
+            out += ")";
+        }
+        break;
+    case Expr::unary:
+        prec = precedence(e.text, true);
+        out = e.text + expr_text(*e.args[0], prec + 1);
+        break;
+    case Expr::binary:
+        prec = precedence(e.text, false);
+        // Relations do not chain; the other operators associate to the left.
+        out = expr_text(*e.args[0], prec == 1 ? 2 : prec) + " " + e.text + " " +
+              expr_text(*e.args[1], prec + 1);
+        break;
+    }
+    return prec < min ? "(" + out + ")" : out;
+}
+
+std::string stmt_text(const Stmt& s) {
+    auto lines = [&](size_t from) {
+        std::string out;
+        for (size_t i = from; i < s.lines.size(); ++i)
+            out += (i > from ? ", " : "") + std::to_string(s.lines[i].first);
+        return out;
+    };
+    auto list = [&]() {
+        std::string out;
+        for (size_t i = 0; i < s.list.size(); ++i)
+            out += (i ? ", " : "") + print_expr(*s.list[i]);
+        return out;
+    };
+    switch (s.kind) {
+    case Stmt::let: return "LET " + print_expr(*s.target) + " = " + print_expr(*s.value);
+    case Stmt::print: {
+        std::string out = "PRINT";
+        bool first = true;
+        for (const PrintItem& item : s.items) {
+            switch (item.kind) {
+            case PrintItem::comma: out += ","; break;
+            case PrintItem::semicolon: out += ";"; break;
+            case PrintItem::tab: out += (first ? " TAB(" : "TAB(") + print_expr(*item.value) + ")"; break;
+            case PrintItem::expr: out += (first ? " " : "") + print_expr(*item.value); break;
+            }
+            first = false;
+        }
+        return out;
+    }
+    case Stmt::go_to: return "GOTO " + lines(0);
+    case Stmt::go_sub: return "GOSUB " + lines(0);
+    case Stmt::ret: return "RETURN";
+    case Stmt::if_then: return "IF " + print_expr(*s.value) + " THEN " + lines(0);
+    case Stmt::for_:
+        return "FOR " + print_expr(*s.target) + " = " + print_expr(*s.value) + " TO " +
+               print_expr(*s.limit) + (s.step ? " STEP " + print_expr(*s.step) : "");
+    case Stmt::next: return "NEXT " + s.name;
+    case Stmt::end: return "END";
+    case Stmt::stop: return "STOP";
+    case Stmt::read: return "READ " + list();
+    case Stmt::input: return "INPUT " + list();
+    case Stmt::data_list: {
+        std::string out = "DATA ";
+        for (size_t i = 0; i < s.data.size(); ++i)
+            out += (i ? ", " : "") + (s.data[i].quoted ? quoted(s.data[i].text) : s.data[i].text);
+        return out;
+    }
+    case Stmt::restore: return "RESTORE";
+    case Stmt::dim: {
+        std::string out = "DIM ";
+        for (size_t i = 0; i < s.dims.size(); ++i) {
+            out += (i ? ", " : "") + s.dims[i].name + "(";
+            for (size_t k = 0; k < s.dims[i].bounds.size(); ++k)
+                out += (k ? ", " : "") + std::to_string(s.dims[i].bounds[k].second);
+            out += ")";
+        }
+        return out;
+    }
+    case Stmt::def:
+        return "DEF " + s.target->text + (s.list.empty() ? "" : "(" + list() + ")") + " = " +
+               print_expr(*s.value);
+    case Stmt::on_goto: return "ON " + print_expr(*s.value) + " GOTO " + lines(0);
+    case Stmt::rem: return "REM";
+    case Stmt::option_base: return "OPTION BASE " + std::to_string(s.number);
+    case Stmt::randomize: return "RANDOMIZE";
+    }
+    return "";
+}
+
+} // namespace
+
+std::string print_expr(const Expr& e) { return expr_text(e, 0); }
+
+std::string print_program(const Program& program) {
+    std::string out;
+    for (const Line& l : program.lines)
+        for (const Stmt& s : l.stmts)
+            out += std::to_string(l.number) + " " + stmt_text(s) + "\n";
+    return out;
+}
+
+} // namespace quillet::compiler
