@@ -46,10 +46,7 @@ std::vector<uint8_t> read_bmp_picture(std::span<const uint8_t> file) {
     if (width <= 0 || height == 0 || height == INT32_MIN)
         malformed("size " + std::to_string(width) + " x " + std::to_string(height));
     const int64_t rows = std::abs(int64_t{height});
-    if (!picture_size_allowed(width, rows))
-        throw ImageFileError(image_error::out_of_memory,
-                             "a BMP of " + std::to_string(width) + " x " + std::to_string(rows) +
-                                 " pixels is beyond the largest picture");
+    check_image_file_size("BMP", width, rows);
     if (bits <= 8 && colors_used > (1u << bits))
         malformed(std::to_string(colors_used) + " colours for " + std::to_string(bits) + " bits");
     const uint64_t colors = colors_used ? colors_used : (bits <= 8 ? 1u << bits : 0);

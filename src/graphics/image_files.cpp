@@ -4,6 +4,7 @@
 
 #include "graphics/image_codecs.h"
 #include "graphics/picture_string.h"
+#include "values/debug_log.h"
 
 #include <algorithm>
 #include <array>
@@ -67,6 +68,18 @@ std::vector<uint8_t> encode_bmp(std::span<const uint8_t> picture, const PictureI
 }
 
 } // namespace
+
+void check_image_file_size(const char* kind, int64_t width, int64_t height) {
+    if (picture_size_allowed(width, height) && width * height <= image_file_policy.most_pixels)
+        return;
+    const std::string message =
+        std::string("a ") + kind + " of " + std::to_string(width) + " x " +
+        std::to_string(height) + " pixels is larger than an image file may hold (" +
+        std::to_string(std::min(image_file_policy.most_pixels, max_surface_pixels)) +
+        " pixels, " + std::to_string(max_surface_side) + " on a side)";
+    debug_log("image file: %s", message.c_str());
+    throw ImageFileError(image_error::out_of_memory, message);
+}
 
 std::optional<ImageType> image_type_from_name(std::string_view name) {
     if (equal_ignoring_case(name, "MS BMP")) return ImageType::bmp;

@@ -5,8 +5,12 @@
 // Every failure is an ImageFileError carrying the error number the bifs raise:
 //   7104 wrong type of file: unknown type name, undetectable or malformed file, unsupported depth
 //   9003 no such file (reading), 9002 trouble using disk (writing)
-//   5000 out of memory: a picture beyond the raster's limits (32767 on a side, 2^26 pixels)
+//   5000 out of memory: a picture larger than image_file_policy allows (by default the raster's
+//        limits: 32767 on a side, 2^26 pixels), refused from the file's header before anything
+//        of the picture's size is allocated
 #pragma once
+
+#include "host/raster/surface.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +40,20 @@ private:
 };
 
 inline constexpr size_t max_image_file_bytes = size_t{256} << 20;
+
+// The largest picture an image file may declare: at most most_pixels pixels (and 32767 on a
+// side). The default is the raster's limit, 2^26 pixels (a 24-bit picture of 192 MiB); the host
+// chooses it on purpose and no reset touches it. The fuzz targets lower it, as they cap the
+// engine's heap, so that a file of a few bytes declaring millions of pixels costs little.
+struct ImageFilePolicy {
+    int64_t most_pixels = max_surface_pixels;
+};
+inline constinit ImageFilePolicy image_file_policy;
+
+// Refuses a picture of width x height from a file of the given kind ("BMP", "PNG", "JPEG") with
+// 5000 when the raster or image_file_policy does not allow it; the refusal's message says
+// which limit and goes to the debug log too.
+void check_image_file_size(const char* kind, int64_t width, int64_t height);
 
 enum class ImageType { bmp, png, jpeg };
 

@@ -125,10 +125,7 @@ std::vector<uint8_t> read_jpeg_picture(std::span<const uint8_t> file, int color_
     if (!run_read_header(d, file.data(), file.size())) refuse(d);
     const JDIMENSION width = d.cinfo.image_width, height = d.cinfo.image_height;
     // Before the library allocates anything of the image's size.
-    if (!picture_size_allowed(width, height))
-        throw ImageFileError(image_error::out_of_memory,
-                             "a JPEG of " + std::to_string(width) + " x " + std::to_string(height) +
-                                 " pixels is beyond the largest picture");
+    check_image_file_size("JPEG", width, height);
     if (!run_start(d, color_class)) refuse(d);
 
     const bool quantized = d.cinfo.quantize_colors;

@@ -135,11 +135,15 @@ private:
 // Whether every chunk up to the end chunk lies within the file. libpng allocates (and clears) a
 // text chunk's declared length before it reads it, whatever its chunk limit says, so a 150-byte
 // file whose text chunk claims a gigabyte would cost a gigabyte; such a file is cut short anyway.
+uint32_t big_endian32(std::span<const uint8_t> file, size_t at) {
+    return uint32_t{file[at]} << 24 | uint32_t{file[at + 1]} << 16 | uint32_t{file[at + 2]} << 8 |
+           file[at + 3];
+}
+
 bool chunks_fit(std::span<const uint8_t> file) {
     size_t at = 8;
     while (file.size() - at >= 12) {
-        const uint64_t length = uint64_t{file[at]} << 24 | uint64_t{file[at + 1]} << 16 |
-                                uint64_t{file[at + 2]} << 8 | file[at + 3];
+        const uint64_t length = big_endian32(file, at);
         if (length > file.size() - at - 12) return false;
         if (std::memcmp(file.data() + at + 4, "IEND", 4) == 0) return true;
         at += 12 + static_cast<size_t>(length);
@@ -154,6 +158,10 @@ std::vector<uint8_t> read_png_picture(std::span<const uint8_t> file) {
         throw ImageFileError(image_error::wrong_type, "no PNG signature");
     if (!chunks_fit(file))
         throw ImageFileError(image_error::wrong_type, "PNG: a chunk runs past the end of the file");
+    // The header chunk comes first; its size is checked before libpng sees the file, so that a
+    // picture beyond the limits is refused as such (libpng's own side limit would say 7104).
+    if (file.size() >= 24 && std::memcmp(file.data() + 12, "IHDR", 4) == 0)
+        check_image_file_size("PNG", big_endian32(file, 16), big_endian32(file, 20));
     PngInput input{file.data(), file.size(), 0, {}};
     const PngStructs structs(true, input.message);
     png_structp png = structs.png();
@@ -165,10 +173,7 @@ std::vector<uint8_t> read_png_picture(std::span<const uint8_t> file) {
         throw ImageFileError(image_error::wrong_type, std::string("PNG: ") + input.message);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    if (!picture_size_allowed(width, height))
-        throw ImageFileError(image_error::out_of_memory,
-                             "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
-                                 " pixels is beyond the largest picture");
+    check_image_file_size("PNG", width, height);
     if (png_get_rowbytes(png, info) != size_t{width} * 3)
         throw ImageFileError(image_error::wrong_type, "PNG: rows are not 8-bit RGB");
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace quillet {
 namespace {
@@ -423,6 +424,84 @@ TEST_F(TempDir, WritingChecksTypeAndPictureBeforeTouchingTheFile) {
     } catch (const ImageFileError& e) {
         EXPECT_EQ(e.code(), image_error::cannot_write);
     }
+}
+
+// Files of a few hundred bytes whose headers declare pictures past the limit: each reader refuses
+// them from the header with 5000 and a message naming the limit (in the debug log too), through
+// READ IMAGE's path (a real file, detected by its first bytes). A host's lower limit
+// (image_file_policy, which the fuzz targets set) holds as well.
+TEST_F(TempDir, PicturesPastTheSizeLimitAreRefusedFromTheirHeaders) {
+    debug_log_state.path = path("debug");
+    auto set_be = [](std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b[at + i] = static_cast<uint8_t>(v >> (8 * (bytes - 1 - i)));
+    };
+    auto bmp = [&](uint32_t w, uint32_t h) {
+        std::vector<uint8_t> f = bmp_of(Surface(4, 4, 0x102030), 24);
+        put32(f, 18, w);
+        put32(f, 22, h);
+        return f;
+    };
+    auto png = [&](uint32_t w, uint32_t h) { // the header chunk's CRC made right
+        std::vector<uint8_t> f = image("palette.png");
+        set_be(f, 16, w, 4);
+        set_be(f, 20, h, 4);
+        set_be(f, 29, static_cast<uint32_t>(crc32(0, f.data() + 12, 17)), 4);
+        return f;
+    };
+    auto jpeg = [&](uint32_t w, uint32_t h) {
+        std::vector<uint8_t> f = image("photo.jpg");
+        size_t sof = 2;
+        while (!(f[sof] == 0xFF && (f[sof + 1] == 0xC0 || f[sof + 1] == 0xC2)))
+            ++sof;
+        set_be(f, sof + 5, h, 2);
+        set_be(f, sof + 7, w, 2);
+        return f;
+    };
+    auto written = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path(name);
+    };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+    };
+    // 10000 x 10000 is past 2^26 pixels; 40000 x 2 past 32767 on a side (libpng's own side
+    // limit refused that PNG as a malformed file).
+    for (const Case& c : {Case{"a.bmp", bmp(10000, 10000)}, Case{"b.bmp", bmp(40000, 2)},
+                          Case{"a.png", png(10000, 10000)}, Case{"b.png", png(40000, 2)},
+                          Case{"a.jpg", jpeg(10000, 10000)}, Case{"b.jpg", jpeg(40000, 2)}}) {
+        try {
+            read_image_file("", written(c.name, c.file));
+            FAIL() << c.name;
+        } catch (const ImageFileError& e) {
+            EXPECT_EQ(e.code(), image_error::out_of_memory) << c.name;
+            EXPECT_NE(std::string(e.what()).find("larger than an image file may hold (67108864 "
+                                                 "pixels, 32767 on a side)"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    const std::vector<uint8_t> log = file_bytes(path("debug"));
+    EXPECT_NE(std::string(log.begin(), log.end()).find("image file: a JPEG of 40000 x 2 pixels"),
+              std::string::npos);
+
+    // At the limit itself a file is read; a host's lower limit refuses it.
+    const std::vector<uint8_t> small = bmp(4, 4);
+    EXPECT_EQ(decode_picture(read_bmp_picture(small)), Surface(4, 4, 0x102030));
+    const ImageFilePolicy kept = image_file_policy;
+    image_file_policy.most_pixels = 15;
+    for (const std::vector<uint8_t>& f : {small, png(4, 4), jpeg(4, 4)}) {
+        try {
+            read_image_file("", written("s", f));
+            ADD_FAILURE() << "a 16-pixel picture read under a limit of 15";
+        } catch (const ImageFileError& e) {
+            EXPECT_EQ(e.code(), image_error::out_of_memory);
+            EXPECT_NE(std::string(e.what()).find("(15 pixels"), std::string::npos) << e.what();
+        }
+    }
+    image_file_policy = kept;
 }
 
 } // namespace
