@@ -8,7 +8,6 @@
 #include "ui/colours.h"
 #include "ui/keys_and_mouse.h"
 #include "ui/objects/object_classes.h"
-#include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_event_handler.h"
 #include "ui/window_table.h"
@@ -152,7 +151,6 @@ void create_default_window(int n) {
     int32_t max_colour = max_colour_of(screen_attr(window, XvtScreenAttr::display_kind));
     snap_colours_to(device);
     build_colour_table(max_colour);
-    if (ui_seams.load_palette) ui_seams.load_palette(default_window);
     // Opening fonts is most of a start-up: a program that shows no text never pays for it. The
     // system measures come from the interface font, so they wait too.
     TextMetrics& m = record.text_font;

@@ -4,7 +4,6 @@
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_errors.h"
-#include "ui/objects/object_hooks.h"
 #include "ui/objects/object_table.h"
 #include "ui/objects/window_tools.h"
 #include "values/errors.h"
@@ -17,36 +16,6 @@ namespace {
 constexpr const char* page_font_family = "courier";
 constexpr int32_t page_font_size = 10;
 constexpr double screen_pixels_per_inch = 96;
-
-void create_printing_window(ObjectRequest& request) {
-    const int n = allocate_window_number();
-    if (n < 0) raise_error(object_error::id_out_of_range);
-    const std::string title = request.strings().empty() ? "" : request.strings().front();
-    std::shared_ptr<XvtPrintSetup> setup = print_record_of(current_window());
-    request.set_new_id(n);
-    if (!setup || !xvt_screen_size() || !xp_print_setup(*setup)) {
-        request.append_int(0);
-        return;
-    }
-    const XvtWindow job = xp_print_create_win(setup.get(), title);
-    if (job == no_xvt_window) raise_error(object_error::cannot_show_window);
-    WindowRecord& r = window_record(n);
-    r = WindowRecord{};
-    r.native_window = job;
-    r.type = window_type::printing;
-    r.state = WindowState::shown;
-    r.title = title;
-    r.print_record = setup;
-    const IntSize page = xp_print_page_size(*setup);
-    r.rect = {0, 0, page.width, page.height};
-    r.pixel_width = page.width;
-    r.pixel_height = page.height;
-    text_metrics(r).family = page_font_family;
-    text_metrics(r).font_size = page_font_size;
-    apply_window_font(r);
-    apply_window_tools(r);
-    request.append_int(1);
-}
 
 // Where the window's picture lands on the page: its size on the screen, shrunk to fit the page.
 IntRect printed_area(IntSize picture, IntSize page, int32_t resolution) {
@@ -86,6 +55,38 @@ void print_window_contents(WindowRecord& r) {
     if (!xp_print_close_win(job) || !printed) raise_error(printer_trouble);
 }
 
+} // namespace
+
+void create_printing_window(ObjectRequest& request) {
+    const int n = allocate_window_number();
+    if (n < 0) raise_error(object_error::id_out_of_range);
+    const std::string title = request.strings().empty() ? "" : request.strings().front();
+    std::shared_ptr<XvtPrintSetup> setup = print_record_of(current_window());
+    request.set_new_id(n);
+    if (!setup || !xvt_screen_size() || !xp_print_setup(*setup)) {
+        request.append_int(0);
+        return;
+    }
+    const XvtWindow job = xp_print_create_win(setup.get(), title);
+    if (job == no_xvt_window) raise_error(object_error::cannot_show_window);
+    WindowRecord& r = window_record(n);
+    r = WindowRecord{};
+    r.native_window = job;
+    r.type = window_type::printing;
+    r.state = WindowState::shown;
+    r.title = title;
+    r.print_record = setup;
+    const IntSize page = xp_print_page_size(*setup);
+    r.rect = {0, 0, page.width, page.height};
+    r.pixel_width = page.width;
+    r.pixel_height = page.height;
+    text_metrics(r).family = page_font_family;
+    text_metrics(r).font_size = page_font_size;
+    apply_window_font(r);
+    apply_window_tools(r);
+    request.append_int(1);
+}
+
 void print_method(int n, ObjectRequest& request) {
     WindowRecord& r = window_entry(n);
     using namespace object_method;
@@ -106,8 +107,6 @@ void print_method(int n, ObjectRequest& request) {
     }
 }
 
-} // namespace
-
 std::shared_ptr<XvtPrintSetup> print_record_of(WindowRecord& window) {
     if (!window.in_use()) return nullptr;
     if (!window.print_record)
@@ -122,12 +121,6 @@ void end_printing_window(int n) {
     *r = WindowRecord{};
     if (window_table.current == n) window_table.current = default_window;
     if (job != no_xvt_window) xp_print_close_win(job);
-}
-
-void install_printing_windows() {
-    object_hooks.create_printing_window = create_printing_window;
-    object_hooks.print_method = print_method;
-    object_hooks.end_printing_window = end_printing_window;
 }
 
 } // namespace quillet

@@ -3,6 +3,7 @@
 // (print its contents, page setup) and the print records the windows keep.
 #pragma once
 
+#include "ui/objects/object_request.h"
 #include "ui/window_table.h"
 
 #include <memory>
@@ -15,11 +16,16 @@ inline constexpr int32_t printer_trouble = 9002; // "Trouble using disk or print
 // shares the record of the window that was current when it was made.
 std::shared_ptr<XvtPrintSetup> print_record_of(WindowRecord& window);
 
-// Ends the print job of printing window n (the pages finished so far are kept) and frees its
-// slot.
-void end_printing_window(int n);
+// CREATE of type 5: a printing window in a new slot, its print job started after the print
+// dialog (the value appended: 1 started, 0 cancelled).
+void create_printing_window(ObjectRequest& request);
 
-// Fills the object hooks of printing windows and the print methods.
-void install_printing_windows();
+// Window methods 10, 11, 17 and 18: print the window's contents, page setup, and the start and
+// end of a page of a printing window.
+void print_method(int n, ObjectRequest& request);
+
+// FREE of printing window n: ends its print job (the pages finished so far are kept) and frees
+// its slot.
+void end_printing_window(int n);
 
 } // namespace quillet

@@ -5,9 +5,6 @@
 #include "ui/default_window.h"
 #include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
-#include "ui/objects/window_routines.h"
-#include "ui/printing_windows.h"
-#include "ui/system_info.h"
 #include "ui/ui_seams.h"
 
 namespace quillet {
@@ -17,10 +14,7 @@ void install_ui_hooks() {
     upper_layer_hooks.after_pump = act_on_exit_request;
     upper_layer_hooks.close_all_windows = close_all_windows;
     install_object_seams();
-    ui_seams.channel_resize = run_resize_routine;
-    object_hooks.sys_info = answer_system_info;
     install_controls();
-    install_printing_windows();
 }
 
 } // namespace quillet

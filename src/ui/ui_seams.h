@@ -51,16 +51,6 @@ struct UiSeams {
     bool (*text_edit_updating)() = nullptr;
     // Every event not consumed by the window's handler. Empty: nothing.
     void (*text_edit_process)(XvtWindow native, const XvtEvent& event) = nullptr;
-
-    // ---- Window methods ----
-    // Loads window n's palette (window method 12). Empty: the layer's default colours.
-    void (*load_palette)(int n) = nullptr;
-    // Drops the menu tree of window n on destroy. Empty: nothing to drop.
-    void (*drop_menus)(int n) = nullptr;
-    // Window n's size event while a program runs and the window has channels: the library's
-    // routine for the window (B-code bif 445) runs to its return with n current and the pump off,
-    // in a nested run. Empty: nothing runs.
-    void (*channel_resize)(int n) = nullptr;
 };
 
 // The wiring of the layer, not program state: an engine reset keeps it.

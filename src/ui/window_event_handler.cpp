@@ -4,6 +4,8 @@
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
 #include "ui/keys_and_mouse.h"
+#include "ui/menus/menu_tree.h"
+#include "ui/objects/window_routines.h"
 #include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
@@ -53,7 +55,7 @@ void on_destroy(int n, WindowRecord& record) {
     if (!record.in_use()) return;
     // The window's menus go with it, installed or not: a later window given its number starts
     // without them.
-    if (ui_seams.drop_menus) ui_seams.drop_menus(n);
+    remove_menu_bar(n, true);
     if (record.text_font.font != 0) xp_font_destroy(record.text_font.font);
     if (n == default_window) window_table.default_fonts_pending = false;
     for (Addr s : record.retained_strings)
@@ -81,8 +83,7 @@ void on_size(int n, XvtWindow native, WindowRecord& record, const XvtEvent& even
     record.resized = true;
     queue(n, event);
     xp_dwin_invalidate_rect(native, nullptr);
-    if (vm.fp() != 0 && !record.channels.empty() && ui_seams.channel_resize)
-        ui_seams.channel_resize(n);
+    if (vm.fp() != 0 && !record.channels.empty()) run_resize_routine(n);
 }
 
 void on_update(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {

@@ -3,8 +3,6 @@
 #include "ui/controls/control_attributes.h"
 #include "ui/controls/control_handler.h"
 #include "ui/controls/native_control.h"
-#include "ui/menus/menu_methods.h"
-#include "ui/menus/menu_tree.h"
 #include "ui/objects/object_hooks.h"
 #include "ui/text_edits/install_text_edits.h"
 #include "ui/text_edits/text_edit_input.h"
@@ -97,16 +95,6 @@ XvtWindow join_button_group(ObjectEntry& entry, int32_t group_id) {
     return s.native;
 }
 
-// A window without menus is made without a menu bar (an empty bar would still take its line).
-const XvtMenuItem* menu_bar_template(int n) {
-    const XvtMenuItem* items = menu_bar_items(n);
-    return items->tag == 0 ? nullptr : items;
-}
-
-void drop_menus(int n) {
-    remove_menu_bar(n, true);
-}
-
 } // namespace
 
 void install_controls() {
@@ -121,19 +109,10 @@ void install_controls() {
     object_hooks.control_state = button_state;
     object_hooks.set_button_group = join_button_group;
 
-    object_hooks.menu_create = create_menu_item;
-    object_hooks.menu_set = set_menu_attribute;
-    object_hooks.menu_get = get_menu_attribute;
-    object_hooks.menu_show = show_menu;
-    object_hooks.menu_free = free_menu;
-    object_hooks.menu_bar_template = menu_bar_template;
-    object_hooks.menus_installed = menu_bar_made_with_window;
-
     ui_seams.control_event = control_handler;
     ui_seams.relayout_control = relayout;
     ui_seams.text_edit_key = edit_key;
     install_text_edits();
-    ui_seams.drop_menus = drop_menus;
 }
 
 } // namespace quillet

@@ -21,10 +21,6 @@ void window_scroll(int n, const XvtEvent& event, bool vertical) {
                  event.words[2]);
 }
 
-void answer_quit(int, bool allow) {
-    answer_quit_request(allow);
-}
-
 bool object_in_use(int32_t id) {
     return find_object(id) != nullptr;
 }
@@ -32,7 +28,6 @@ bool object_in_use(int32_t id) {
 } // namespace
 
 void install_event_queue() {
-    object_hooks.quit_answer = answer_quit;
     event_queue_hooks.control_in_use = object_in_use;
     ui_seams.queue_event = queue_window_event;
     ui_seams.queue_key = queue_key_entry;

@@ -111,6 +111,11 @@ const XvtMenuItem* menu_bar_items(int n) {
     return build(bar, n);
 }
 
+const XvtMenuItem* menu_bar_template(int n) {
+    const XvtMenuItem* items = menu_bar_items(n);
+    return items->tag == 0 ? nullptr : items;
+}
+
 void install_menu_bar(int n) {
     WindowRecord* window = find_window(n);
     if (!window || window->native_window == no_xvt_window) return;

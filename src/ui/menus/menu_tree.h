@@ -31,6 +31,9 @@ void remove_menu_bar(int n, bool window_going = false);
 // Window n's menu bar as layer menu items (a terminator alone when it has none), valid until
 // the next call for the same window.
 const XvtMenuItem* menu_bar_items(int n);
+// The menu bar to make window n's native window with: null for a window without menus (an
+// empty bar would still take its line), else as menu_bar_items.
+const XvtMenuItem* menu_bar_template(int n);
 // Hands window n's menu bar to its native window (when made) and marks its menus installed.
 void install_menu_bar(int n);
 // Window n's native window was made with its menu bar (menu_bar_items): the bar counts as

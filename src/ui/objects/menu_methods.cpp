@@ -1,10 +1,11 @@
 // The menu class: the menu table's entries (titles of a window's menu bar and their items);
-// what menus look like and do belongs to the menu part through the object hooks.
+// what menus look like and do belongs to the menu part (ui/menus).
+#include "ui/menus/menu_methods.h"
+
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_errors.h"
-#include "ui/objects/object_hooks.h"
 #include "values/errors.h"
 
 namespace quillet {
@@ -19,8 +20,7 @@ void set_menu(int32_t id, ObjectRequest& request) {
         for (const std::string& name : request.names()) {
             MenuEntry& entry = menu_entry(id);
             int32_t a = lookup_attribute(AttributeClass::menu, name);
-            if (!object_hooks.menu_set) raise_error(object_error::attribute_not_used);
-            object_hooks.menu_set(id, entry, a, request);
+            set_menu_attribute(id, entry, a, request);
         }
     } catch (const EndOfSetCall&) {
     }
@@ -30,16 +30,15 @@ void get_menu(int32_t id, ObjectRequest& request) {
     for (const std::string& name : request.names()) {
         MenuEntry& entry = menu_entry(id);
         int32_t a = lookup_attribute(AttributeClass::menu, name);
-        if (!object_hooks.menu_get) raise_error(object_error::attribute_not_used);
-        object_hooks.menu_get(id, entry, a, request);
+        get_menu_attribute(id, entry, a, request);
     }
 }
 
 // A menu ID frees that menu with its submenus; a negated one (-m) frees the whole menu bar of
 // m's window.
-void free_menu(int32_t id) {
+void free_menu_id(int32_t id) {
     MenuEntry& entry = menu_entry(id < 0 ? -id : id);
-    if (object_hooks.menu_free) object_hooks.menu_free(id, entry);
+    free_menu(id, entry);
     if (id < 0) return;
     MenuEntry& freed = menu_at(id);
     if (!freed.in_use()) return;
@@ -66,7 +65,7 @@ void create_menu(ObjectRequest& request) {
     }
     // A refused type or parent gives the entry back: only a menu that stays has its ID handed
     // to the program.
-    if (object_hooks.menu_create) object_hooks.menu_create(id, menu_at(id), menu_type);
+    create_menu_item(id, menu_at(id), menu_type);
     request.set_new_id(id);
     if (request.has_names()) set_menu(id, request);
 }
@@ -83,10 +82,10 @@ void menu_method(int32_t id, ObjectRequest& request) {
     case get: get_menu(id, request); return;
     case show: {
         MenuEntry& entry = menu_entry(id);
-        if (object_hooks.menu_show) object_hooks.menu_show(id, entry);
+        show_menu(id, entry);
         return;
     }
-    case free: free_menu(id); return;
+    case free: free_menu_id(id); return;
     default: raise_error(object_error::unknown_object_method);
     }
 }

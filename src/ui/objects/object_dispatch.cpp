@@ -2,8 +2,8 @@
 
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_errors.h"
-#include "ui/objects/object_hooks.h"
 #include "ui/objects/object_table.h"
+#include "ui/printing_windows.h"
 #include "values/errors.h"
 
 #include <cstdlib>
@@ -19,12 +19,7 @@ void create(ObjectRequest& request) {
     case create_type::control: create_object(request, object_kind::control); return;
     case create_type::menu: create_menu(request); return;
     case create_type::group: create_group(request); return;
-    case create_type::printing_window:
-        if (object_hooks.create_printing_window) {
-            object_hooks.create_printing_window(request);
-            return;
-        }
-        break;
+    case create_type::printing_window: create_printing_window(request); return;
     default: break;
     }
     raise_error(object_error::unknown_create_type);

@@ -1,6 +1,5 @@
-// Where the object methods hand over to the parts of the ui layer that own a kind of object or
-// a window method: controls and text edits, menus, system information, quit requests, printing
-// windows and window channels. Each part fills its entries when it is installed; an empty entry
+// Where the object methods hand over to the parts of the ui layer that own a kind of object:
+// controls and text edits. Each part fills its entries when it is installed; an empty entry
 // gives what a program sees without that part (documented at each entry).
 #pragma once
 
@@ -42,40 +41,6 @@ struct ObjectHooks {
     // group); returns its native control (no_xvt_window before the first SHOW). Empty: nothing
     // is recorded and no_xvt_window returned.
     XvtWindow (*set_button_group)(ObjectEntry& entry, int32_t group_id) = nullptr;
-
-    // ---- Menus (IDs 10001..14999) ----
-    // CREATE after the entry is allocated (its parent and window already recorded from the
-    // menu type and parent values). Empty: nothing more.
-    void (*menu_create)(int32_t id, MenuEntry& entry, int32_t menu_type) = nullptr;
-    // SET and GET of one menu attribute. Empty: error -11223.
-    void (*menu_set)(int32_t id, MenuEntry& entry, int32_t attribute,
-                     ObjectRequest& request) = nullptr;
-    void (*menu_get)(int32_t id, MenuEntry& entry, int32_t attribute,
-                     ObjectRequest& request) = nullptr;
-    // SHOW: installs the menu bar of the menu's window. Empty: nothing.
-    void (*menu_show)(int32_t id, MenuEntry& entry) = nullptr;
-    // FREE with its submenus; the entry itself is freed afterwards. A negated ID frees the whole
-    // menu bar of the menu's window. Empty: nothing more.
-    void (*menu_free)(int32_t id, MenuEntry& entry) = nullptr;
-    // The menu bar of window n for its native window (valid until the window is made); null for
-    // none. Empty: no menu bar.
-    const XvtMenuItem* (*menu_bar_template)(int n) = nullptr;
-    // Window n's native window was made with its menu bar. Empty: nothing.
-    void (*menus_installed)(int n) = nullptr;
-
-    // ---- Window methods of other parts ----
-    // Window method 9, SYS_INFO, for window n. Empty: error -11237 (no such method).
-    void (*sys_info)(int n, ObjectRequest& request) = nullptr;
-    // Window methods 14 (allow = true) and 15: the answer to a pending quit request. Empty:
-    // nothing (no quit request is ever pending).
-    void (*quit_answer)(int n, bool allow) = nullptr;
-    // CREATE of type 5, a printing window. Empty: error -11240.
-    void (*create_printing_window)(ObjectRequest& request) = nullptr;
-    // Window methods 10, 11, 17 and 18 (printing). Empty: nothing.
-    void (*print_method)(int n, ObjectRequest& request) = nullptr;
-    // FREE of printing window n: ends its print job and frees the slot. Empty: nothing (no
-    // printing window can be made).
-    void (*end_printing_window)(int n) = nullptr;
 };
 
 // The wiring of the layer, not program state: an engine reset keeps it.

@@ -1,18 +1,20 @@
 // The window class: CREATE, SET and GET, SHOW, HIDE, FREE, SELECT and the numbered window
-// methods (redraw, palette, scroll, quit answers, end of a routine call), with the hooks for the
-// methods of other parts.
+// methods (redraw, palette, scroll, quit answers, end of a routine call); system information,
+// printing and menus are their own parts' calls.
 #include "interp/registers.h"
 #include "ui/colours.h"
+#include "ui/events/event_queue.h"
+#include "ui/menus/menu_tree.h"
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_errors.h"
-#include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
 #include "ui/objects/user_units.h"
 #include "ui/objects/window_attributes.h"
 #include "ui/objects/window_routines.h"
 #include "ui/objects/window_tools.h"
-#include "ui/ui_seams.h"
+#include "ui/printing_windows.h"
+#include "ui/system_info.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_event_handler.h"
 #include "values/errors.h"
@@ -66,13 +68,13 @@ void make_native_window(int n, WindowRecord& r) {
     def.type = r.type;
     def.client = r.rect;
     def.title = r.title.empty() ? std::string_view(" ") : std::string_view(r.title);
-    def.menu = object_hooks.menu_bar_template ? object_hooks.menu_bar_template(n) : nullptr;
+    def.menu = menu_bar_template(n);
     def.flags = native_flags(r);
     XvtWindow native = xp_win_create_def(def, native_parent(r), window_event_handler, n);
     if (native == no_xvt_window || !find_window(n)) raise_error(object_error::cannot_show_window);
     r.native_window = native;
     r.state = (r.flags & window_flag::visible_at_show) ? WindowState::shown : WindowState::hidden;
-    if (object_hooks.menus_installed) object_hooks.menus_installed(n);
+    menu_bar_made_with_window(n);
     apply_scroll_bar(r, true);
     apply_scroll_bar(r, false);
     apply_window_font(r);
@@ -204,12 +206,12 @@ bool free_window(int n) {
     bool close_channels = vm.fp() != 0 && !record.channels.empty();
     if (!record.in_use()) return false;
     if (record.type == window_type::printing) {
-        if (object_hooks.end_printing_window) object_hooks.end_printing_window(n);
+        end_printing_window(n);
         return false;
     }
     if (record.native_window == no_xvt_window) {
         // Never made: no destroy event will come, so the slot and the menus are freed here.
-        if (ui_seams.drop_menus) ui_seams.drop_menus(n);
+        remove_menu_bar(n, true);
         record = WindowRecord{};
     } else {
         xp_vobj_destroy(record.native_window);
@@ -240,25 +242,18 @@ void window_method(int32_t n, ObjectRequest& request) {
         return;
     case select: select_window(n, request); return;
     case redraw: redraw_rectangle(n, request); return;
-    case sys_info:
-        if (!object_hooks.sys_info) break;
-        object_hooks.sys_info(n, request);
-        return;
+    case sys_info: answer_system_info(n, request); return;
     case print:
     case page_setup:
     case print_start_page:
-    case print_end_page:
-        if (object_hooks.print_method) object_hooks.print_method(n, request);
-        return;
+    case print_end_page: print_method(n, request); return;
     case load_palette:
+        // The window keeps the layer's colours: only its number is checked.
         window_entry(n);
-        if (ui_seams.load_palette) ui_seams.load_palette(n);
         return;
     case scroll: scroll_rectangle(n, request); return;
     case quit_allow:
-    case quit_refuse:
-        if (object_hooks.quit_answer) object_hooks.quit_answer(n, request.method() == quit_allow);
-        return;
+    case quit_refuse: answer_quit_request(request.method() == quit_allow); return;
     case end_routine_call: finish_window_routine(); return;
     default: break;
     }
