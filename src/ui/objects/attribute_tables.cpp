@@ -10,27 +10,27 @@ namespace quillet {
 namespace {
 
 constexpr AttributeName window_names[] = {
-#define X(number, id, name) {number, name},
+#define X(number, id, name, ...) {number, name},
 #include "ui/objects/window_attributes.def"
 #undef X
 };
 constexpr AttributeName graphic_names[] = {
-#define X(number, id, name) {number, name},
+#define X(number, id, name, ...) {number, name},
 #include "ui/objects/graphic_attributes.def"
 #undef X
 };
 constexpr AttributeName control_names[] = {
-#define X(number, id, name) {number, name},
+#define X(number, id, name, ...) {number, name},
 #include "ui/objects/control_attributes.def"
 #undef X
 };
 constexpr AttributeName menu_names[] = {
-#define X(number, id, name) {number, name},
+#define X(number, id, name, ...) {number, name},
 #include "ui/objects/menu_attributes.def"
 #undef X
 };
 constexpr AttributeName group_names[] = {
-#define X(number, id, name) {number, name},
+#define X(number, id, name, ...) {number, name},
 #include "ui/objects/group_attributes.def"
 #undef X
 };

@@ -1,5 +1,6 @@
 // The attribute tables of the object classes: one .def file per class lists every attribute's
-// number and name. Each table is also held as one text of name|number| pairs, in which names are
+// number, name and rule (the rules are read by the class's attribute file, attribute_rules.h).
+// Each table is also held as one text of name|number| pairs, in which names are
 // found as substrings, so that a name that ends a listed name finds that name's number.
 #pragma once
 
@@ -12,7 +13,7 @@ namespace quillet {
 
 namespace window_attr {
 enum : int32_t {
-#define X(number, id, name) id = number,
+#define X(number, id, name, ...) id = number,
 #include "ui/objects/window_attributes.def"
 #undef X
 };
@@ -20,7 +21,7 @@ enum : int32_t {
 
 namespace graphic_attr {
 enum : int32_t {
-#define X(number, id, name) id = number,
+#define X(number, id, name, ...) id = number,
 #include "ui/objects/graphic_attributes.def"
 #undef X
 };
@@ -28,7 +29,7 @@ enum : int32_t {
 
 namespace control_attr {
 enum : int32_t {
-#define X(number, id, name) id = number,
+#define X(number, id, name, ...) id = number,
 #include "ui/objects/control_attributes.def"
 #undef X
 };
@@ -36,7 +37,7 @@ enum : int32_t {
 
 namespace menu_attr {
 enum : int32_t {
-#define X(number, id, name) id = number,
+#define X(number, id, name, ...) id = number,
 #include "ui/objects/menu_attributes.def"
 #undef X
 };
@@ -44,7 +45,7 @@ enum : int32_t {
 
 namespace group_attr {
 enum : int32_t {
-#define X(number, id, name) id = number,
+#define X(number, id, name, ...) id = number,
 #include "ui/objects/group_attributes.def"
 #undef X
 };

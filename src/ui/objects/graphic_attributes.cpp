@@ -5,23 +5,24 @@
 #include "graphics/picture_string.h"
 #include "graphics/read_image.h"
 #include "ui/drawing.h"
+#include "ui/objects/attribute_rules.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
 #include "ui/objects/user_units.h"
 #include "values/errors.h"
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 
 namespace quillet {
 namespace {
 
-using namespace graphic_attr;
-
-void require_type(const GraphicRecord& g, std::initializer_list<int32_t> types) {
-    if (std::find(types.begin(), types.end(), g.type) == types.end())
-        raise_error(object_error::attribute_not_used);
-}
+// What a graphic object's rules act on.
+struct GraphicTarget {
+    ObjectEntry& entry;
+    GraphicRecord& fields() { return entry.graphic; }
+};
 
 int32_t object_distance(const ObjectEntry& entry, ObjectRequest& request, bool vertical) {
     if (!(entry.flags & object_flag::user_units)) return request.next_int();
@@ -30,7 +31,9 @@ int32_t object_distance(const ObjectEntry& entry, ObjectRequest& request, bool v
     return std::abs(vertical ? user_distance_y(w, d) : user_distance_x(w, d));
 }
 
-void set_points(ObjectEntry& entry, ObjectRequest& request) {
+// A count, then that many x, y pairs; the rectangle becomes their bounding box.
+bool set_points(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    ObjectEntry& entry = t.entry;
     int32_t count = request.next_int();
     if (count < 0) raise_error(object_error::not_enough_values);
     request.need_numbers(2 * static_cast<size_t>(count));
@@ -42,7 +45,7 @@ void set_points(ObjectEntry& entry, ObjectRequest& request) {
         points.push_back(narrow_point(x, y));
     }
     entry.graphic.points = std::move(points);
-    if (entry.graphic.points.empty()) return;
+    if (entry.graphic.points.empty()) return true;
     IntRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
     for (IntPoint p : entry.graphic.points) {
         box.left = std::min(box.left, p.x);
@@ -52,9 +55,22 @@ void set_points(ObjectEntry& entry, ObjectRequest& request) {
     }
     entry.rect = box;
     entry.relative = 0;
+    return true;
 }
 
-void set_image_file(const ObjectEntry& entry, const std::string& name) {
+void get_points(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    const GraphicRecord& g = t.entry.graphic;
+    request.append_int(static_cast<int32_t>(g.points.size()));
+    for (IntPoint p : g.points) {
+        request.append_int(p.x);
+        request.append_int(p.y);
+    }
+}
+
+// The file is read at once (error 9003 when it cannot be opened).
+bool set_image_file(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    const ObjectEntry& entry = t.entry;
+    const std::string& name = request.next_string();
     const int32_t id = entry.id;
     const std::string type = entry.graphic.file_type;
     std::string path = host_path(name);
@@ -74,16 +90,19 @@ void set_image_file(const ObjectEntry& entry, const std::string& name) {
     ObjectEntry* still = find_object(id);
     if (!still || still->kind != object_kind::graphic ||
         still->graphic.type != graphic_shape::image)
-        return;
+        return true;
     GraphicRecord& g = still->graphic;
     PictureInfo info = picture.info();
     g.image.file_name = name;
     g.image.picture = std::move(picture);
     g.image.width = narrow16(info.width);
     g.image.height = narrow16(info.height);
+    return true;
 }
 
-void set_image_picture(GraphicRecord& g, const std::string& text) {
+bool set_image_picture(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    GraphicRecord& g = t.entry.graphic;
+    const std::string& text = request.next_string();
     std::vector<uint8_t> picture(text.begin(), text.end());
     int width = 0, height = 0;
     if (!picture.empty()) {
@@ -98,6 +117,81 @@ void set_image_picture(GraphicRecord& g, const std::string& text) {
     g.image.picture = ImagePicture::of_string(std::move(picture));
     g.image.width = narrow16(width);
     g.image.height = narrow16(height);
+    return true;
+}
+
+void get_image_picture(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    const std::vector<uint8_t> picture = t.entry.graphic.image.picture.picture_string();
+    request.append_string(std::string(picture.begin(), picture.end()));
+}
+
+bool set_graphic_type(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    const int32_t type = request.next_int();
+    if (type < graphic_shape::oval || type > graphic_shape::image)
+        raise_error(object_error::unknown_graphic_type);
+    t.entry.graphic.type = type;
+    return true;
+}
+
+// A coordinate of a point (x or y), in pixels or user units; kept to 16 bits.
+template <auto Point, auto Coordinate>
+bool set_point(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    constexpr bool vertical = Coordinate == &IntPoint::y;
+    const int16_t v = narrow16(object_coordinate(t.entry, request, vertical));
+    field_of<Point, Coordinate>(t.entry.graphic) = v;
+    return true;
+}
+
+// A width or height, in pixels or a user-unit distance.
+template <auto Size, auto Extent>
+bool set_distance(GraphicTarget& t, int32_t, ObjectRequest& request) {
+    constexpr bool vertical = Extent == &IntSize::height;
+    field_of<Size, Extent>(t.entry.graphic) = object_distance(t.entry, request, vertical);
+    return true;
+}
+
+constexpr uint32_t types(std::initializer_list<int32_t> shapes) {
+    uint32_t bits = 0;
+    for (int32_t shape : shapes)
+        bits |= 1u << shape;
+    return bits;
+}
+
+// The graphic types' rule makers beside the shared ones.
+struct GraphicRules : AttributeRules<GraphicTarget> {
+    static constexpr uint32_t arcs_and_pies = types({graphic_shape::arc, graphic_shape::pie});
+    static constexpr uint32_t arrow_lines = types({graphic_shape::arrow_line});
+    static constexpr uint32_t rounded_rectangles = types({graphic_shape::rounded_rectangle});
+    static constexpr uint32_t polygons_and_polylines =
+        types({graphic_shape::polygon, graphic_shape::polyline});
+    static constexpr uint32_t images = types({graphic_shape::image});
+
+    template <auto Point, auto Coordinate>
+    static constexpr Rule point() {
+        return integer<Point, Coordinate>().set_by(set_point<Point, Coordinate>);
+    }
+    template <auto Size, auto Extent>
+    static constexpr Rule distance() {
+        return integer<Size, Extent>().set_by(set_distance<Size, Extent>);
+    }
+
+    static constexpr auto rows() {
+        return std::to_array<Row>({
+#define X(number, id, name, ...) {number, __VA_ARGS__},
+#include "ui/objects/graphic_attributes.def"
+#undef X
+        });
+    }
+};
+
+constexpr auto graphic_rows = GraphicRules::rows();
+
+// The row's rule, when it applies to the object's graphic type.
+const AttributeRule<GraphicTarget>& graphic_rule(const ObjectEntry& entry, int32_t number) {
+    const AttributeRule<GraphicTarget>* rule = find_rule<GraphicTarget>(graphic_rows, number);
+    if (!rule || !rule->applies_to(entry.graphic.type))
+        raise_error(object_error::attribute_not_used);
+    return *rule;
 }
 
 } // namespace
@@ -111,148 +205,18 @@ int32_t object_coordinate(const ObjectEntry& entry, ObjectRequest& request, bool
     return vertical ? p.y : p.x;
 }
 
-void set_graphic_attribute(ObjectEntry& entry, int32_t a, ObjectRequest& request) {
-    GraphicRecord& g = entry.graphic;
-    switch (a) {
-    case graphic_type: {
-        int32_t t = request.next_int();
-        if (t < graphic_shape::oval || t > graphic_shape::image)
-            raise_error(object_error::unknown_graphic_type);
-        g.type = t;
-        return;
-    }
-    case width: g.pen.width = narrow16(request.next_int()); return;
-    case pen_color: g.pen.colour = request.next_int(); return;
-    case pen_style: g.pen.style = request.next_int(); return;
-    case pen_pattern: g.pen.pattern = request.next_int(); return;
-    case brush_color: g.brush.colour = request.next_int(); return;
-    case brush_pattern: g.brush.pattern = request.next_int(); return;
-    case background_color: g.background_colour = request.next_int(); return;
-    case drawmode: g.draw_mode = request.next_int(); return;
-    case start_x:
-    case start_y:
-    case stop_x:
-    case stop_y: {
-        require_type(g, {graphic_shape::arc, graphic_shape::pie});
-        bool vertical = a == start_y || a == stop_y;
-        int16_t v = narrow16(object_coordinate(entry, request, vertical));
-        IntPoint& p = (a == start_x || a == start_y) ? g.start : g.stop;
-        (vertical ? p.y : p.x) = v;
-        return;
-    }
-    case start_arrow:
-    case end_arrow: {
-        require_type(g, {graphic_shape::arrow_line});
-        uint32_t bit = a == start_arrow ? xvt_arrow::at_from : xvt_arrow::at_to;
-        g.arrows = request.next_int() != 0 ? (g.arrows | bit) : (g.arrows & ~bit);
-        return;
-    }
-    case oval_width:
-        require_type(g, {graphic_shape::rounded_rectangle});
-        g.oval.width = object_distance(entry, request, false);
-        return;
-    case oval_height:
-        require_type(g, {graphic_shape::rounded_rectangle});
-        g.oval.height = object_distance(entry, request, true);
-        return;
-    case points:
-        require_type(g, {graphic_shape::polygon, graphic_shape::polyline});
-        set_points(entry, request);
-        return;
-    case filename:
-        require_type(g, {graphic_shape::image});
-        set_image_file(entry, request.next_string());
-        return;
-    case image:
-        require_type(g, {graphic_shape::image});
-        set_image_picture(g, request.next_string());
-        return;
-    case force_palette:
-        require_type(g, {graphic_shape::image});
-        g.image.force_palette = request.next_int();
-        return;
-    case filetype: g.file_type = request.next_string(); return;
-    default: raise_error(object_error::attribute_not_used);
-    }
+void set_graphic_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    const AttributeRule<GraphicTarget>& rule = graphic_rule(entry, attribute);
+    if (!rule.set) raise_error(rule.refusal);
+    GraphicTarget t{entry};
+    rule.set(t, attribute, request);
 }
 
-void get_graphic_attribute(const ObjectEntry& entry, int32_t a, ObjectRequest& request) {
-    const GraphicRecord& g = entry.graphic;
-    switch (a) {
-    case graphic_type: request.append_int(g.type); return;
-    case width: request.append_int(g.pen.width); return;
-    case pen_color: request.append_int(g.pen.colour); return;
-    case pen_style: request.append_int(g.pen.style); return;
-    case pen_pattern: request.append_int(g.pen.pattern); return;
-    case brush_color: request.append_int(g.brush.colour); return;
-    case brush_pattern: request.append_int(g.brush.pattern); return;
-    case background_color: request.append_int(g.background_colour); return;
-    case drawmode: request.append_int(g.draw_mode); return;
-    case start_x:
-        require_type(g, {graphic_shape::arc, graphic_shape::pie});
-        request.append_int(g.start.x);
-        return;
-    case start_y:
-        require_type(g, {graphic_shape::arc, graphic_shape::pie});
-        request.append_int(g.start.y);
-        return;
-    case stop_x:
-        require_type(g, {graphic_shape::arc, graphic_shape::pie});
-        request.append_int(g.stop.x);
-        return;
-    case stop_y:
-        require_type(g, {graphic_shape::arc, graphic_shape::pie});
-        request.append_int(g.stop.y);
-        return;
-    case start_arrow:
-        require_type(g, {graphic_shape::arrow_line});
-        request.append_int((g.arrows & xvt_arrow::at_from) ? 1 : 0);
-        return;
-    case end_arrow:
-        require_type(g, {graphic_shape::arrow_line});
-        request.append_int((g.arrows & xvt_arrow::at_to) ? 1 : 0);
-        return;
-    case oval_width:
-        require_type(g, {graphic_shape::rounded_rectangle});
-        request.append_int(g.oval.width);
-        return;
-    case oval_height:
-        require_type(g, {graphic_shape::rounded_rectangle});
-        request.append_int(g.oval.height);
-        return;
-    case points:
-        require_type(g, {graphic_shape::polygon, graphic_shape::polyline});
-        request.append_int(static_cast<int32_t>(g.points.size()));
-        for (IntPoint p : g.points) {
-            request.append_int(p.x);
-            request.append_int(p.y);
-        }
-        return;
-    case filename:
-        require_type(g, {graphic_shape::image});
-        request.append_string(g.image.file_name);
-        return;
-    case image: {
-        require_type(g, {graphic_shape::image});
-        const std::vector<uint8_t> picture = g.image.picture.picture_string();
-        request.append_string(std::string(picture.begin(), picture.end()));
-        return;
-    }
-    case image_width:
-        require_type(g, {graphic_shape::image});
-        request.append_int(g.image.width);
-        return;
-    case image_height:
-        require_type(g, {graphic_shape::image});
-        request.append_int(g.image.height);
-        return;
-    case force_palette:
-        require_type(g, {graphic_shape::image});
-        request.append_int(g.image.force_palette);
-        return;
-    case filetype: request.append_string(g.file_type); return;
-    default: raise_error(object_error::attribute_not_used);
-    }
+void get_graphic_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    const AttributeRule<GraphicTarget>& rule = graphic_rule(entry, attribute);
+    if (!rule.get) raise_error(object_error::attribute_not_used);
+    GraphicTarget t{entry};
+    rule.get(t, attribute, request);
 }
 
 } // namespace quillet

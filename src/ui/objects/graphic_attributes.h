@@ -1,4 +1,5 @@
-// SET and GET of the graphic-object attributes numbered 12 and up.
+// SET and GET of the graphic-object attributes numbered 12 and up, as the rows of
+// graphic_attributes.def give them.
 #pragma once
 
 #include "ui/objects/object_request.h"
@@ -7,7 +8,7 @@
 namespace quillet {
 
 void set_graphic_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest& request);
-void get_graphic_attribute(const ObjectEntry& entry, int32_t attribute, ObjectRequest& request);
+void get_graphic_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest& request);
 
 // A coordinate value of an object: an integer in pixels, a double in user units converted along
 // x or y (vertical).

@@ -1,4 +1,5 @@
-// SET and GET of window attributes, one attribute after another in the order of the names.
+// SET and GET of window attributes, one attribute after another in the order of the names, as
+// the rows of window_attributes.def give them.
 #pragma once
 
 #include "ui/objects/object_request.h"
