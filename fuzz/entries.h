@@ -37,4 +37,9 @@ void disassemble_image(const uint8_t* data, size_t size);
 // "NAME:LINE: message" or gives commands whose fields are in range.
 void parse_input_script_text(const uint8_t* data, size_t size);
 
+// conversions: the bytes as a sequence of operations on the number and text conversions (the
+// fast paths of bifs 13 and 14, the token scanner, packed doubles, searches, bit fields, case
+// changes), each checked against a plain reference or a round trip.
+void convert_numbers_and_texts(const uint8_t* data, size_t size);
+
 } // namespace quillet::fuzz

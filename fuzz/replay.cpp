@@ -30,6 +30,7 @@ constexpr NamedEntry entries[] = {
     {"asm", quillet::fuzz::assemble_text},
     {"disasm", quillet::fuzz::disassemble_image},
     {"input_script", quillet::fuzz::parse_input_script_text},
+    {"conversions", quillet::fuzz::convert_numbers_and_texts},
 };
 
 } // namespace
