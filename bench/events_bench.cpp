@@ -19,7 +19,6 @@ struct DefaultWindowSession {
     DefaultWindowSession() {
         reset_ui_state();
         reset_event_queue();
-        install_event_queue();
         host::HeadlessOptions o;
         o.echo_message_boxes = false;
         xvt_detail::app.windows =

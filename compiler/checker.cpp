@@ -1,5 +1,7 @@
 #include "checker.h"
 
+#include <algorithm>
+
 namespace quillet::compiler {
 
 namespace {
@@ -14,6 +16,7 @@ public:
         // Line numbers, OPTION BASE and DIM first: declarations hold for the whole program.
         for (size_t i = 0; i < program_.lines.size(); ++i) {
             const Line& l = program_.lines[i];
+            current_line_ = l.number;
             if (l.number <= previous)
                 diags_.error(l.pos, "line number " + std::to_string(l.number) +
                                         " does not follow " + std::to_string(previous) +
@@ -27,12 +30,19 @@ public:
         std::vector<const Stmt*> open_loops;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
+                current_line_ = l.number;
                 if (end) diags_.error(s.pos, "a line after the END statement");
                 statement(s, open_loops);
                 if (s.kind == Stmt::end) end = &s;
             }
         for (const Stmt* f : open_loops)
             diags_.error(f->pos, "FOR " + f->target->text + " without its NEXT");
+        // A jump from outside a loop into its body would reach NEXT with no FOR to return to.
+        for (const auto& [from, to, where] : jumps_)
+            for (const auto& [first, last] : loop_lines_)
+                if (to > first && to <= last && !(from > first && from <= last))
+                    diags_.error(where, "a jump into the body of the FOR loop at line " +
+                                            std::to_string(first));
         if (!end) {
             Pos p{program_.file, 0, 0};
             if (!program_.lines.empty()) p = program_.lines.back().pos;
@@ -83,6 +93,9 @@ private:
                 array_seen_ = true;
                 auto it = sym_.arrays.find(e->text);
                 if (it == sym_.arrays.end()) {
+                    if (e->text.size() != 1)
+                        diags_.error(e->pos, e->text + " is used as an array without DIM (only "
+                                                       "one-letter arrays need none)");
                     ArrayInfo info;
                     for (size_t k = 0; k < e->args.size(); ++k)
                         info.bounds.push_back({sym_.option_base, 10});
@@ -103,6 +116,7 @@ private:
     }
 
     void target(const std::pair<int, Pos>& t) {
+        jumps_.push_back({current_line_, t.first, t.second});
         if (!sym_.line_index.count(t.first))
             diags_.error(t.second, "there is no line " + std::to_string(t.first));
     }
@@ -137,6 +151,7 @@ private:
                     diags_.error(s.target->pos, "FOR " + s.target->text +
                                                     " inside a loop with the same variable");
             sym_.loops[&s] = sym_.loop_count++;
+            for_lines_[&s] = current_line_;
             open_loops.push_back(&s);
             break;
         case Stmt::next:
@@ -148,6 +163,7 @@ private:
                 break;
             }
             sym_.loops[&s] = sym_.loops[open_loops.back()];
+            loop_lines_.push_back({for_lines_[open_loops.back()], current_line_});
             open_loops.pop_back();
             break;
         case Stmt::input:
@@ -257,6 +273,14 @@ private:
     Symbols& sym_;
     Diagnostics& diags_;
     bool base_seen_ = false, array_seen_ = false;
+    long current_line_ = 0;
+    struct Jump {
+        long from, to;
+        Pos where;
+    };
+    std::vector<Jump> jumps_;
+    std::map<const Stmt*, long> for_lines_;
+    std::vector<std::pair<long, long>> loop_lines_; // FOR line, NEXT line
 };
 
 } // namespace

@@ -60,6 +60,7 @@ std::string string_literal(const std::string& s) {
 }
 
 std::string number_literal(double v) {
+    if (v == 0) return "0"; // BASIC has no negative zero
     if (v == std::floor(v) && v >= -2147483648.0 && v <= 2147483647.0 && !(v == 0 && std::signbit(v)))
         return std::to_string(long(v));
     char buf[32];

@@ -303,6 +303,18 @@ private:
                 i = stop;
             }
             if (!d.quoted && d.text.empty()) fail_at(d.pos, "an empty DATA item");
+            if (!d.quoted) {
+                size_t bad = d.text.find_first_not_of(
+                    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 +-.");
+                if (bad != std::string::npos) {
+                    Pos p = d.pos;
+                    p.column += int(bad);
+                    std::string message = "the character '";
+                    message += d.text[bad];
+                    message += "' cannot stand in an unquoted DATA item (quote it)";
+                    fail_at(p, message);
+                }
+            }
             s.data.push_back(std::move(d));
             if (i >= t.size()) break;
             if (t[i] != ',') {

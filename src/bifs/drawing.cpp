@@ -8,9 +8,9 @@
 #include "ui/colours.h"
 #include "ui/default_window.h"
 #include "ui/keys_and_mouse.h"
+#include "ui/objects/object_lifecycle.h"
 #include "ui/pictures.h"
 #include "ui/text_cursor.h"
-#include "ui/ui_seams.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
 #include "values/arrays.h"
@@ -191,9 +191,8 @@ void box() {
     const int32_t colour = int_operand();
     show_if_default();
     const WindowRecord& w = current_window();
-    if (ui_seams.window_covered &&
-        covers_whole_window(left, top, right, bottom, {w.pixel_width, w.pixel_height}))
-        ui_seams.window_covered(window_table.current);
+    if (covers_whole_window(left, top, right, bottom, {w.pixel_width, w.pixel_height}))
+        window_covered(window_table.current);
     const IntRect r = narrow_rect(left, top, right + 1, bottom + 1);
     fill_box(current_target(), r,
              colour == brush_colour ? std::nullopt : std::optional<Color>(colour_value(colour)));

@@ -113,7 +113,6 @@ int main(int argc, char** argv) {
     arena_init();
     install_bifs();
     install_ui_hooks();
-    install_event_queue();
     install_memory_fault_stop();
     xvt_catch_interrupts(interrupted_exit);
     if (!xvt_app_open()) run_exit();

@@ -5,27 +5,23 @@
 #include "xvt/xvt.h"
 
 #include <cstdint>
-#include <deque>
 
 namespace quillet {
 
-// The keys waiting for the key wait, until the event queue keeps them: KEYPRESS and TXE KEYPRESS
-// entries in arrival order, and the key count. With the event queue's seams filled the keys go
-// there instead (ui_seams.h).
+// The keys waiting for the key wait are the event queue's KEYPRESS and TXE KEYPRESS entries
+// (events/key_entries.cpp); the key count counts them.
 struct KeyQueue {
-    std::deque<int32_t> keys;
     int32_t key_count = 0;
 };
 
 extern KeyQueue& key_queue; // part of the ui layer's state (ui_state.h)
 
-// Queues a key of window n (txe: for a text edit) through the event queue's seam, else here;
-// the key count grows either way. The key code is word 1 of the event, shift and control words 2
-// and 3.
+// Queues a key of window n as KEYPRESS, or as TXE KEYPRESS of the served text edit (txe), and
+// raises the key count. The key code is word 1 of the event, shift and control words 2 and 3.
 void queue_key(int n, const XvtEvent& key, bool txe);
 
-// The oldest key, unlinked, and the key count lowered: 0 with the key, 1 for an empty queue,
-// 2 for a queue with no key entry.
+// The oldest KEYPRESS or TXE KEYPRESS entry, unlinked, and the key count lowered: 0 with its key
+// code, 1 for an empty queue, 2 for a queue with no key entry.
 int take_key(int32_t& key);
 
 // Shows the default window, waits until a key is queued and returns the oldest one. The input

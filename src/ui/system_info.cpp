@@ -5,10 +5,10 @@
 #include "bcode/version.h"
 #include "interp/exceptions.h"
 #include "interp/program_arguments.h"
+#include "ui/events/event_queue.h"
 #include "ui/keys_and_mouse.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
-#include "ui/ui_seams.h"
 #include "ui/window_table.h"
 #include "values/errors.h"
 #include "values/split_join.h"
@@ -168,8 +168,7 @@ void answer_one(int n, std::string_view name, ObjectRequest& r) {
     case SystemInfo::reintegrated:
     case SystemInfo::student:
     case SystemInfo::immediate: return r.append_int(0);
-    case SystemInfo::event_handling:
-        return r.append_int(ui_seams.event_mode && ui_seams.event_mode() ? 1 : 0);
+    case SystemInfo::event_handling: return r.append_int(event_mode() ? 1 : 0);
     case SystemInfo::delimiter: {
         int32_t byte = static_cast<uint8_t>(list_syntax.delimiter);
         answer_switch(r, byte);

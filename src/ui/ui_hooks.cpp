@@ -4,8 +4,6 @@
 #include "ui/controls/install_controls.h"
 #include "ui/default_window.h"
 #include "ui/objects/object_hooks.h"
-#include "ui/objects/object_lifecycle.h"
-#include "ui/ui_seams.h"
 
 namespace quillet {
 
@@ -13,7 +11,6 @@ void install_ui_hooks() {
     upper_layer_hooks.end_of_program_wait = end_of_program_wait;
     upper_layer_hooks.after_pump = act_on_exit_request;
     upper_layer_hooks.close_all_windows = close_all_windows;
-    install_object_seams();
     install_controls();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/window_after_draw.h"
 
-#include "ui/ui_seams.h"
+#include "ui/controls/control_state.h"
+#include "ui/objects/object_lifecycle.h"
 #include "ui/window_table.h"
 
 #include <cstring>
@@ -28,11 +29,10 @@ void replay_display_list(int n, WindowRecord& record) {
             break;
         bool has_id = static_cast<size_t>(length) >= header + 4;
         int32_t id = has_id ? read_word(list, at + header) : 0;
-        if (has_id && kind == display_graphic_object && ui_seams.redraw_object)
-            ui_seams.redraw_object(id);
-        else if (has_id && kind == display_control && !record.no_scroll &&
-                 ui_seams.relayout_control)
-            ui_seams.relayout_control(n, id);
+        if (has_id && kind == display_graphic_object)
+            redraw_listed_object(id);
+        else if (has_id && kind == display_control && !record.no_scroll)
+            relayout_listed_control(n, id);
         record.replay_cursor = at + static_cast<size_t>(length);
     }
 }

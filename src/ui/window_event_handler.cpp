@@ -1,12 +1,14 @@
 #include "ui/window_event_handler.h"
 
 #include "interp/registers.h"
+#include "ui/controls/control_handler.h"
 #include "ui/default_window.h"
 #include "ui/engine_timers.h"
+#include "ui/events/event_queue.h"
 #include "ui/keys_and_mouse.h"
 #include "ui/menus/menu_tree.h"
 #include "ui/objects/window_routines.h"
-#include "ui/ui_seams.h"
+#include "ui/text_edits/text_edit_input.h"
 #include "ui/window_after_draw.h"
 #include "ui/window_table.h"
 #include "values/strings.h"
@@ -17,13 +19,11 @@ namespace {
 constexpr int32_t insert_key = 312;          // queued even past a text edit
 constexpr int32_t first_menu_tag = 10001;    // tags below it arrive as keys
 constexpr int32_t text_edit_id_offset = 101; // control IDs of text edits
-
-bool event_mode_on() {
-    return ui_seams.event_mode && ui_seams.event_mode();
-}
+constexpr int32_t horizontal_bar = -1;       // scroll slices of the window's own bars
+constexpr int32_t vertical_bar = -2;
 
 void queue(int n, const XvtEvent& event) {
-    if (event_mode_on() && ui_seams.queue_event) ui_seams.queue_event(n, event);
+    if (event_mode()) queue_event(n, event);
 }
 
 int32_t screen_attr(XvtWindow window, XvtScreenAttr attr) {
@@ -64,7 +64,7 @@ void on_destroy(int n, WindowRecord& record) {
     record = WindowRecord{}; // free slot: native window -1, every list and string gone
     // When the whole window system ends, the pixmap may have gone before its window.
     if (pixmap != no_xvt_window && xvt_pmap_surface(pixmap)) xp_pmap_destroy(pixmap);
-    if (n == default_window && !event_mode_on() && window_table.exit_on_default_destroy)
+    if (n == default_window && !event_mode() && window_table.exit_on_default_destroy)
         window_table.exit_requested = true;
 }
 
@@ -87,7 +87,8 @@ void on_size(int n, XvtWindow native, WindowRecord& record, const XvtEvent& even
 }
 
 void on_update(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
-    if (ui_seams.text_edit_updating && ui_seams.text_edit_updating()) return;
+    // The engine changing a text edit leaves the window's updates alone meanwhile.
+    if (text_edit_engine.changing) return;
     if (record.updates_to_ignore > 0) {
         --record.updates_to_ignore;
         return;
@@ -109,7 +110,7 @@ void on_update(int n, XvtWindow native, WindowRecord& record, const XvtEvent& ev
 }
 
 void on_close(int n, XvtWindow native, WindowRecord& record, const XvtEvent& event) {
-    if (!event_mode_on()) {
+    if (!event_mode()) {
         xp_vobj_destroy(native);
         return;
     }
@@ -136,7 +137,7 @@ void on_mouse(int n, XvtWindow native, WindowRecord& record, const XvtEvent& eve
         xp_win_release_pointer();
         store_mouse(record, event, 3);
     }
-    if (ui_seams.text_edit_mouse && ui_seams.text_edit_mouse(n, event)) return;
+    if (text_edit_mouse(n, event)) return;
     if (!up) {
         xp_win_trap_pointer(native);
         store_mouse(record, event, event.words[2] ? 4 : 2);
@@ -156,7 +157,9 @@ void on_mouse_move(int n, WindowRecord& record, const XvtEvent& event) {
 void on_key(int n, WindowRecord& record, const XvtEvent& event) {
     int32_t key = static_cast<int16_t>(event.words[1] & 0xFFFF);
     if (key == 0 || record.cursor_code == xvt_cursor::wait) return;
-    if (key != insert_key && ui_seams.text_edit_key && ui_seams.text_edit_key(n, event)) return;
+    // A key goes first to an edit field left through an exit character, then to the active
+    // text edit.
+    if (key != insert_key && (edit_field_exit_key(n, event) || text_edit_key(n, event))) return;
     queue_key(n, event, false);
 }
 
@@ -173,7 +176,7 @@ void on_control(int n, const XvtEvent& event) {
     XvtEvent control = event;
     if (control.words[2] == static_cast<int32_t>(ControlType::text_edit))
         control.words[1] = event.words[1] + text_edit_id_offset;
-    if (ui_seams.control_event) ui_seams.control_event(n, control);
+    control_handler(n, control);
 }
 
 bool is_text_edit(XvtWindow native) {
@@ -195,7 +198,7 @@ long text_edit_event(XvtWindow tx, const XvtEvent& event) {
     case EventKind::mouse_up: on_mouse(n, record.native_window, record, event); break;
     default: break;
     }
-    if (ui_seams.text_edit_process && find_window(n)) ui_seams.text_edit_process(tx, event);
+    if (find_window(n)) xp_tx_process_event(tx, event);
     return 0;
 }
 
@@ -222,9 +225,13 @@ long window_event_handler(XvtWindow native, const XvtEvent& event) {
     case EventKind::mouse_move: on_mouse_move(n, record, event); break;
     case EventKind::character: on_key(n, record, event); return 0;
     case EventKind::vscroll:
-    case EventKind::hscroll:
-        if (ui_seams.scroll) ui_seams.scroll(n, event, event.kind() == EventKind::vscroll);
+    case EventKind::hscroll: {
+        // Word 1 the action, word 2 the thumb's position.
+        bool vertical = event.kind() == EventKind::vscroll;
+        scroll_slice(n, vertical ? vertical_bar : horizontal_bar, !vertical, event.words[1],
+                     event.words[2]);
         break;
+    }
     case EventKind::menu: on_menu(n, event); break;
     case EventKind::control: on_control(n, event); break;
     case EventKind::timer:
@@ -232,7 +239,8 @@ long window_event_handler(XvtWindow native, const XvtEvent& event) {
         break;
     default: break;
     }
-    if (ui_seams.text_edit_process && find_window(n)) ui_seams.text_edit_process(native, event);
+    // Every event the handler did not consume reaches the layer's text edits.
+    if (find_window(n)) xp_tx_process_event(native, event);
     return 0;
 }
 

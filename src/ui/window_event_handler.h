@@ -1,5 +1,5 @@
 // The event handler of every window the ui layer makes: the window record's side of each host
-// event, and the hand-over to the event queue, controls and text edits (ui_seams.h).
+// event, and the hand-over to the event queue, controls and text edits.
 #pragma once
 
 #include "xvt/xvt.h"

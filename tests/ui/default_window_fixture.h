@@ -6,7 +6,6 @@
 #include "host/window_test_support.h"
 #include "ui/default_window.h"
 #include "ui/ui_reset.h"
-#include "ui/ui_seams.h"
 #include "ui/window_event_handler.h"
 #include "ui/window_table.h"
 #include "xvt/layer_state.h"
@@ -23,7 +22,6 @@ protected:
     void TearDown() override {
         xvt_app_destroy();
         reset_ui_state();
-        ui_seams = UiSeams{};
     }
     // A headless window system of screens of the given depth; message boxes stay quiet. The
     // default window is made by the test, after whatever it sets up on the layer first.

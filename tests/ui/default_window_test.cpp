@@ -5,7 +5,9 @@
 #include "graphics/read_image.h"
 #include "interp/registers.h"
 #include "ui/colours.h"
+#include "ui/controls/control_state.h"
 #include "ui/engine_timers.h"
+#include "ui/events/event_queue_state.h"
 #include "ui/keys_and_mouse.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_lifecycle.h"
@@ -21,6 +23,15 @@
 
 namespace quillet {
 namespace {
+
+// The pixels of the area that are not white.
+int dark_pixels(const Surface& s, IntRect r) {
+    int n = 0;
+    for (int y = std::max(r.top, 0); y < std::min<int>(r.bottom, s.height()); ++y)
+        for (int x = std::max(r.left, 0); x < std::min<int>(r.right, s.width()); ++x)
+            if ((s.scanline(y)[x] & color_mask) != 0xFFFFFF) ++n;
+    return n;
+}
 
 // Errors the layer reported, by operation: none is expected.
 std::vector<std::string> layer_errors;
@@ -178,15 +189,20 @@ TEST_F(DefaultWindowTest, CloseWithEventModeOffDestroysAndAsksForTheExit) {
     EXPECT_TRUE(window_table.exit_requested);
 }
 
+// The host event kinds of the event queue's entries, oldest first.
+std::vector<int> queued_kinds() {
+    std::vector<int> kinds;
+    for (const QueuedEvent& e : event_queue.entries)
+        kinds.push_back(e.host.words[0]);
+    return kinds;
+}
+
 TEST_F(DefaultWindowTest, CloseWithEventModeOnHidesAndQueues) {
     start();
-    std::vector<int> queued;
-    static std::vector<int>* sink = nullptr;
-    sink = &queued;
-    ui_seams.event_mode = [] { return true; };
-    ui_seams.queue_event = [](int, const XvtEvent& e) { sink->push_back(e.words[0]); };
+    set_event_mode(true);
     show_default_window();
     send(event(EventKind::close));
+    std::vector<int> queued = queued_kinds();
     EXPECT_TRUE(is_valid_window(0));
     EXPECT_EQ(window0().state, WindowState::hidden);
     EXPECT_TRUE(window_table.default_not_yet_shown);
@@ -214,14 +230,10 @@ int32_t create(int32_t type) {
 // program following its scroll bar is not re-entered by the events that come meanwhile.
 TEST_F(DefaultWindowTest, ObjectShowTakesPendingEventsUnlessAScrollSliceRuns) {
     start();
-    std::vector<int> queued;
-    static std::vector<int>* sink = nullptr;
-    sink = &queued;
-    ui_seams.event_mode = [] { return true; };
-    ui_seams.queue_event = [](int, const XvtEvent& e) { sink->push_back(e.words[0]); };
+    set_event_mode(true);
     show_default_window();
     process_host_messages();
-    queued.clear();
+    clear_event_queue();
     int32_t first = create(0);
     int32_t second = create(0);
     IntRect area{0, 0, 10, 10};
@@ -230,10 +242,10 @@ TEST_F(DefaultWindowTest, ObjectShowTakesPendingEventsUnlessAScrollSliceRuns) {
     ObjectRequest show_first(4, first, {}, {}, {});
     object_call(show_first);
     vm.in_slice = 0;
-    EXPECT_EQ(queued, std::vector<int>{});
+    EXPECT_EQ(queued_kinds(), std::vector<int>{});
     ObjectRequest show_second(4, second, {}, {}, {});
     object_call(show_second);
-    EXPECT_EQ(queued, std::vector<int>{static_cast<int>(EventKind::update)});
+    EXPECT_EQ(queued_kinds(), std::vector<int>{static_cast<int>(EventKind::update)});
 }
 
 TEST_F(DefaultWindowTest, ClosingAllWindowsFreesUserWindowsAndTheirControlsAsFreeDoes) {
@@ -266,27 +278,53 @@ TEST_F(DefaultWindowTest, EngineTimersAreKilledByTheirEventAndTheLimitSetsItsFla
     EXPECT_FALSE(engine_timers.input_limit_expired);
 }
 
-TEST_F(DefaultWindowTest, RepaintReplaysTheDisplayListThroughTheSeams) {
+// The display list's records: a graphic object (kind 10) is drawn again, a control (kind 15)
+// is laid out again (a shown one not yet made is made) unless the window does not scroll, other
+// kinds are skipped, and a record running past the list ends the walk.
+TEST_F(DefaultWindowTest, RepaintReplaysTheDisplayList) {
     start();
-    static std::vector<int32_t> redrawn;
-    redrawn.clear();
-    ui_seams.redraw_object = [](int32_t id) { redrawn.push_back(id); };
-    ui_seams.relayout_control = [](int, int32_t id) { redrawn.push_back(-id); };
+    show_default_window();
+    auto shown_entry = [](int32_t kind, IntRect rect) -> ObjectEntry& {
+        int32_t id = allocate_object_id();
+        ObjectEntry& entry = object_tables.objects[static_cast<size_t>(id - first_object_id)];
+        entry.id = id;
+        entry.kind = kind;
+        entry.rect = rect;
+        entry.flags |= object_flag::shown;
+        return entry;
+    };
+    auto box = [&](IntRect rect) {
+        ObjectEntry& entry = shown_entry(object_kind::graphic, rect);
+        entry.graphic.type = graphic_shape::rectangle;
+        return entry.id;
+    };
+    const IntRect drawn_area{10, 10, 30, 30}, skipped_area{40, 10, 60, 30},
+        past_area{70, 10, 90, 30};
+    int32_t drawn = box(drawn_area), skipped = box(skipped_area), past = box(past_area);
+    ObjectEntry& button = shown_entry(object_kind::control, {100, 10, 150, 30});
+    set_control_kind(button, control_kind::push_button);
+    int32_t button_id = button.id;
     auto put = [&](int32_t length, int32_t kind, int32_t id) {
         for (int32_t w : {length, kind, id})
             for (int b = 0; b < 4; ++b)
                 window0().display_list.push_back(static_cast<uint8_t>(w >> (8 * b)));
     };
-    put(12, 10, 5);
-    put(12, 15, 7);
-    put(12, 3, 9);     // other kinds are skipped
-    put(4000, 10, 11); // runs past the list: the walk ends
-    window_after_update(0, IntRect::from_size(window0().pixel_width, window0().pixel_height));
-    EXPECT_EQ(redrawn, (std::vector<int32_t>{5, -7}));
+    put(12, display_graphic_object, drawn);
+    put(12, display_control, button_id);
+    put(12, 3, skipped);
+    put(4000, display_graphic_object, past);
+    const Surface& screen =
+        *xvt_detail::app.windows->surface(xvt_host_window(window0().native_window));
     window0().no_scroll = true;
-    redrawn.clear();
     window_after_draw(0);
-    EXPECT_EQ(redrawn, std::vector<int32_t>{5});
+    EXPECT_GT(dark_pixels(screen, drawn_area), 0);
+    EXPECT_EQ(dark_pixels(screen, skipped_area), 0);
+    EXPECT_EQ(dark_pixels(screen, past_area), 0);
+    EXPECT_EQ(native_control(object_entry(button_id)), no_xvt_window);
+    window0().no_scroll = false;
+    window_after_update(0, IntRect::from_size(window0().pixel_width, window0().pixel_height));
+    EXPECT_GT(dark_pixels(screen, drawn_area), 0);
+    EXPECT_NE(native_control(object_entry(button_id)), no_xvt_window);
     EXPECT_FALSE(window0().replaying);
 }
 
@@ -305,14 +343,6 @@ TEST(SwitchStack, KeepsAThousandWordsAndPopsZeroWhenEmpty) {
 
 namespace quillet {
 namespace {
-
-int dark_pixels(const Surface& s, IntRect r) {
-    int n = 0;
-    for (int y = std::max(r.top, 0); y < std::min<int>(r.bottom, s.height()); ++y)
-        for (int x = std::max(r.left, 0); x < std::min<int>(r.right, s.width()); ++x)
-            if ((s.scanline(y)[x] & color_mask) != 0xFFFFFF) ++n;
-    return n;
-}
 
 TEST_F(DefaultWindowTest, TextReachesTheWindowAndItsPixmap) {
     start();

@@ -7,6 +7,8 @@
 #include "ui/events/get_event.h"
 #include "ui/events/window_channels.h"
 #include "ui/keys_and_mouse.h"
+#include "ui/objects/object_lifecycle.h"
+#include "ui/objects/object_table.h"
 #include "values/errors.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +21,13 @@ protected:
     void SetUp() override {
         DefaultWindowFixture::SetUp();
         reset_event_queue();
-        install_event_queue();
-        // No objects are made here: every control ID counts as in use unless a test says not.
-        event_queue_hooks.control_in_use = nullptr;
+        // The controls whose notifications the tests queue (IDs 101 to 154).
+        for (int32_t id = 0; id < 154;) {
+            id = allocate_object_id();
+            ObjectEntry& entry = object_tables.objects[static_cast<size_t>(id - first_object_id)];
+            entry.id = id;
+            entry.kind = object_kind::control;
+        }
         start_window_system();
         create_default_window();
         window_table.exit_on_default_destroy = false;
@@ -33,7 +39,6 @@ protected:
         vm.busy_mark = saved_busy;
         DefaultWindowFixture::TearDown();
         reset_event_queue();
-        event_queue_hooks = EventQueueHooks{};
     }
     static int32_t point(int x, int y) { return xvt_pack_point({x, y}); }
     // The next event as "NAME|window|x|y".
@@ -146,7 +151,7 @@ TEST_F(EventQueueTest, ControlAndMenuNotificationsCarryTheirFields) {
 }
 
 TEST_F(EventQueueTest, EventsOfAFreedControlAreEmpty) {
-    event_queue_hooks.control_in_use = [](int32_t id) { return id != 150; };
+    free_object(object_entry(150));
     queue_control_event(0, {.kind = queue_kind::control_selected, .id = 150});
     queue_control_event(0, {.kind = queue_kind::control_deselected, .id = 150});
     queue_control_event(0, {.kind = queue_kind::control_selected, .id = 151});

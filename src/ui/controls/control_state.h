@@ -79,6 +79,10 @@ ControlKindState* find_control_state(ObjectEntry& entry);
 // The native control of a control entry; no_xvt_window before it was made.
 XvtWindow native_control(ObjectEntry& entry);
 
+// Display-list record of a control in window n: lays it out again for the window's size, or
+// makes a shown one whose window has come to exist since its SHOW.
+void relayout_listed_control(int n, int32_t id);
+
 // Sets the entry's control kind (-11257 outside 12..23) and gives it the fresh state of that
 // kind; a native control or text edit of the previous kind is destroyed.
 void set_control_kind(ObjectEntry& entry, int32_t kind);

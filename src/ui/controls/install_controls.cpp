@@ -7,7 +7,6 @@
 #include "ui/text_edits/install_text_edits.h"
 #include "ui/text_edits/text_edit_input.h"
 #include "ui/text_edits/text_edit_lifecycle.h"
-#include "ui/ui_seams.h"
 
 namespace quillet {
 namespace {
@@ -68,7 +67,9 @@ void focus(ObjectEntry& entry, ObjectRequest&) {
     if (TextEditState* s = text_edit_state(entry)) activate_text_edit(entry, *s);
 }
 
-void relayout(int n, int32_t id) {
+} // namespace
+
+void relayout_listed_control(int n, int32_t id) {
     ObjectEntry* entry = find_object(id);
     if (entry && entry->kind == object_kind::control && is_text_edit(*entry)) {
         relayout_text_edit(n, *entry);
@@ -77,11 +78,7 @@ void relayout(int n, int32_t id) {
         relayout_control(n, id);
 }
 
-// A key goes first to an edit field left through an exit character, then to the active text
-// edit.
-bool edit_key(int n, const XvtEvent& event) {
-    return edit_field_exit_key(n, event) || text_edit_key(n, event);
-}
+namespace {
 
 int32_t button_state(const ObjectEntry& entry) {
     auto* s = dynamic_cast<const ControlKindState*>(entry.control.state.get());
@@ -108,10 +105,6 @@ void install_controls() {
     object_hooks.control_focus = focus;
     object_hooks.control_state = button_state;
     object_hooks.set_button_group = join_button_group;
-
-    ui_seams.control_event = control_handler;
-    ui_seams.relayout_control = relayout;
-    ui_seams.text_edit_key = edit_key;
     install_text_edits();
 }
 

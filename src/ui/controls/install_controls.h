@@ -3,7 +3,7 @@
 
 namespace quillet {
 
-// Fills the control and menu entries of object_hooks and the control entries of ui_seams.
+// Fills the control entries of object_hooks.
 void install_controls();
 
 } // namespace quillet

@@ -115,6 +115,11 @@ void clear_event_queue() {
     key_queue.key_count = 0;
 }
 
+void reset_event_queue() {
+    clear_event_queue();
+    event_queue = EventQueueState{};
+}
+
 size_t event_queue_length() {
     return event_queue.entries.size();
 }

@@ -91,14 +91,6 @@ void answer_quit_request(bool allow);
 // on the program gets QUIT and runs until it answers through answer_quit_request.
 bool host_quit_request(bool query);
 
-// What the queue asks of the object table, filled by its owner. Empty: every ID is in use.
-struct EventQueueHooks {
-    // Whether a control's object ID is still in use: a control event of a freed control is
-    // handed out as the empty event.
-    bool (*control_in_use)(int32_t id) = nullptr;
-};
-inline EventQueueHooks event_queue_hooks;
-
 // The text edit that the text-edit key path and callbacks serve while they run (id 0: none);
 // a key queued meanwhile becomes TXE KEYPRESS, and their notifications carry its object ID.
 struct TextEditServed {
@@ -106,9 +98,5 @@ struct TextEditServed {
     XvtTextEdit text_edit = no_xvt_window;
 };
 extern TextEditServed& text_edit_served; // part of the ui layer's state (ui_state.h)
-
-// Fills the event queue's entries of ui_seams (window events, keys, the key wait's take, event
-// mode, window scroll bars) and the task window's quit handling.
-void install_event_queue();
 
 } // namespace quillet

@@ -7,6 +7,7 @@
 #include "ui/events/event_queue.h"
 #include "ui/events/event_queue_state.h"
 #include "ui/keys_and_mouse.h"
+#include "ui/objects/object_table.h"
 #include "ui/window_table.h"
 
 #include <algorithm>
@@ -71,8 +72,9 @@ bool is_scroll(int32_t code) {
            code <= static_cast<int32_t>(EventCode::hscroll);
 }
 
+// A control event of a freed control is handed out as the empty event.
 bool control_freed(int32_t id) {
-    return event_queue_hooks.control_in_use && !event_queue_hooks.control_in_use(id);
+    return find_object(id) == nullptr;
 }
 
 // The window of the entry was freed (or its slot given to a new window) since it was queued.

@@ -1,6 +1,4 @@
-// The key wait's side of the queue: keys queued for it and taken out by it.
-#include "ui/events/key_entries.h"
-
+// The key wait's side of the queue: keys queued for it and taken out by it (keys_and_mouse.h).
 #include "ui/events/event_queue_state.h"
 #include "ui/keys_and_mouse.h"
 
@@ -8,7 +6,7 @@
 
 namespace quillet {
 
-void queue_key_entry(int n, const XvtEvent& key, bool txe) {
+void queue_key(int n, const XvtEvent& key, bool txe) {
     XvtEvent event = key;
     event.words[0] = queue_kind::character;
     // queue_event makes TXE KEYPRESS while a text edit is served; a plain key is a KEYPRESS
@@ -19,7 +17,7 @@ void queue_key_entry(int n, const XvtEvent& key, bool txe) {
     text_edit_served = served;
 }
 
-int take_key_entry(int32_t& key) {
+int take_key(int32_t& key) {
     auto& entries = event_queue.entries;
     if (entries.empty()) return 1;
     auto it = std::find_if(entries.begin(), entries.end(), [](const QueuedEvent& e) {

@@ -7,7 +7,6 @@
 #include "ui/objects/group_members.h"
 #include "ui/objects/object_hooks.h"
 #include "ui/objects/window_tools.h"
-#include "ui/ui_seams.h"
 #include "values/numbers.h"
 
 #include <algorithm>
@@ -92,12 +91,6 @@ void draw_shape(XvtWindow w, const ObjectEntry& entry, const IntRect& r) {
     }
 }
 
-void redraw_listed_object(int32_t id) {
-    ObjectEntry* entry = find_object(id);
-    if (entry && entry->kind == object_kind::graphic && (entry->flags & object_flag::shown))
-        draw_graphic_object(*entry);
-}
-
 // The rectangle widened by margin on every side, its edges in either order.
 IntRect widened_area(const IntRect& rect, int32_t margin) {
     return {std::min(rect.left, rect.right) - margin, std::min(rect.top, rect.bottom) - margin,
@@ -127,13 +120,19 @@ void cover_with_brush(const ObjectEntry& entry, const WindowRecord& window, cons
     xp_dwin_set_draw_ctools(w, saved);
 }
 
+} // namespace
+
+void redraw_listed_object(int32_t id) {
+    ObjectEntry* entry = find_object(id);
+    if (entry && entry->kind == object_kind::graphic && (entry->flags & object_flag::shown))
+        draw_graphic_object(*entry);
+}
+
 void window_covered(int n) {
     for (ObjectEntry& entry : object_tables.objects)
         if (entry.in_use() && entry.kind == object_kind::graphic && entry.window == n)
             entry.flags &= ~object_flag::shown;
 }
-
-} // namespace
 
 IntRect object_pixel_rect(const ObjectEntry& entry) {
     IntRect r = entry.rect;
@@ -235,11 +234,6 @@ void refresh_graphic_object(ObjectEntry& entry) {
         window->type != window_type::printing && is_arc_or_pie(*still))
         cover_with_brush(*still, *window, widened_area(object_pixel_rect(*still), margin));
     draw_graphic_object(*still);
-}
-
-void install_object_seams() {
-    ui_seams.redraw_object = redraw_listed_object;
-    ui_seams.window_covered = window_covered;
 }
 
 } // namespace quillet

@@ -23,7 +23,11 @@ void free_object(ObjectEntry& entry);
 // After a SET: a shown graphic object is repainted and drawn again.
 void refresh_graphic_object(ObjectEntry& entry);
 
-// Installs the display-list seams of the window code (redraw, whole-window covers).
-void install_object_seams();
+// Display-list record of a graphic object: draws it again when its ID is in use and it is
+// shown.
+void redraw_listed_object(int32_t id);
+
+// A box fill covered the whole of window n: its graphic objects count as no longer shown.
+void window_covered(int n);
 
 } // namespace quillet
