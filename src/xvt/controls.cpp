@@ -1,6 +1,8 @@
 // Controls: the host's buttons, edits, static texts, lists and scroll bars as child windows of
 // layer windows, with layer records so that their handles are small integers and their
 // notifications name them.
+#include "host/controls/controls.h"
+
 #include "xvt/layer_state.h"
 
 #include <algorithm>
@@ -83,7 +85,7 @@ XvtWindow xp_ctl_create_def(const XvtCtlDef& def, XvtWindow parent, long data) {
     record->parent = parent;
     record->data = data;
     XvtWindow control = add_layer_window(std::move(record));
-    host::WindowId id = app.windows->create_control(parent_record->host, host_def);
+    host::WindowId id = host::create_control(*app.windows, parent_record->host, host_def);
     if (control == no_xvt_window || id == host::no_window) {
         if (control != no_xvt_window) forget_layer_window(control);
         xvt_report_error(api, ErrorCategory::ctl, ErrorId::host_null);
@@ -96,12 +98,15 @@ XvtWindow xp_ctl_create_def(const XvtCtlDef& def, XvtWindow parent, long data) {
 
 void xp_ctl_set_checked(XvtWindow control, bool checked) {
     if (LayerWindow* record = checkable(control, "xp_ctl_set_checked"))
-        app.windows->set_checked(record->host, checked);
+        if (auto* button = host::find_control<host::ButtonControl>(*app.windows, record->host))
+            button->set_checked(checked);
 }
 
 bool xvt_ctl_is_checked(XvtWindow control) {
     LayerWindow* record = layer_window(control);
-    return record && is_checkable(record->type) && app.windows->is_checked(record->host);
+    if (!record || !is_checkable(record->type)) return false;
+    auto* button = host::find_control<host::ButtonControl>(*app.windows, record->host);
+    return button && button->is_checked();
 }
 
 void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> group) {
@@ -117,7 +122,7 @@ void xp_ctl_check_radio_button(XvtWindow control, std::span<const XvtWindow> gro
     for (XvtWindow member : group)
         if (LayerWindow* r = layer_window(member); r && is_checkable(r->type))
             members.push_back(r->host);
-    app.windows->check_radio(members, chosen->host);
+    host::check_radio(*app.windows, members, chosen->host);
 }
 
 void xp_ctl_set_text_sel(XvtWindow control, int32_t start, int32_t end) {
@@ -128,7 +133,8 @@ void xp_ctl_set_text_sel(XvtWindow control, int32_t start, int32_t end) {
         xvt_report_error("xp_ctl_set_text_sel", ErrorCategory::ctl, ErrorId::illegal_window);
         return;
     }
-    app.windows->set_edit_selection(record->host, start, end);
+    if (host::EditControl* edit = host::find_edit(*app.windows, record->host))
+        edit->select(start, end);
 }
 
 } // namespace quillet

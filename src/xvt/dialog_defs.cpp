@@ -1,5 +1,7 @@
 // Modal dialogs built from item definitions: a layer window of type 3 over a host dialog with its
 // controls, whose events go to the caller's handler until the handler destroys it.
+#include "host/controls/controls.h"
+#include "host/controls/dialogs.h"
 #include "xvt/event_translation.h"
 #include "xvt/layer_state.h"
 #include "xvt/window_drawing.h"
@@ -130,7 +132,7 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
     record->data = data;
     const XvtWindow dialog = add_layer_window(std::move(record));
     const host::WindowId id =
-        dialog ? ws->create_dialog(def, ws->active_window(), layer_window_procedure)
+        dialog ? host::create_dialog(*ws, def, ws->active_window(), layer_window_procedure)
                : host::no_window;
     if (id == host::no_window) {
         if (dialog) forget_layer_window(dialog);
@@ -148,7 +150,7 @@ bool xp_dlg_create_def(const XvtDialogItem* items, XvtEventHandler handler, long
     ws->activate(id);
     for (const host::ControlDef& c : def.controls)
         if (takes_focus(c)) {
-            ws->set_focus(ws->control_by_id(id, c.id));
+            ws->set_focus(host::control_by_id(*ws, id, c.id));
             break;
         }
     // Messages reach the handler from event 0 on: the showing and focus above were the

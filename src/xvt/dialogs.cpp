@@ -1,4 +1,6 @@
 // Dialogs: message boxes.
+#include "host/controls/dialogs.h"
+
 #include "xvt/layer_state.h"
 #include "xvt/xvt.h"
 
@@ -26,7 +28,7 @@ host::MessageBoxKind host_kind(MessageKind kind) {
 // backend (a run that never opened the application) the box is its line on standard error.
 void xvt_dm_post_message(MessageKind kind, std::string_view text) {
     if (host::WindowSystem* ws = window_system())
-        ws->message_box(host_kind(kind), text, product_title);
+        host::message_box(*ws, host_kind(kind), text, product_title);
     else
         std::fputs(host::message_box_echo_line(host_kind(kind), text).c_str(), stderr);
 }

@@ -1,4 +1,6 @@
 // The font chooser: a modal dialog over a font object's family, size and style.
+#include "host/controls/controls.h"
+#include "host/controls/dialogs.h"
 #include "xvt/layer_state.h"
 
 #include <algorithm>
@@ -91,23 +93,28 @@ bool xp_dm_post_font_sel(XvtWindow window, XvtFont font) {
                          f ? ErrorId::host_null : ErrorId::invalid_parameter);
         return false;
     }
-    const host::WindowId dialog = ws->create_dialog(
-        chooser_definition(), owner ? owner->host : ws->active_window(), chooser_procedure);
+    const host::WindowId dialog = host::create_dialog(
+        *ws, chooser_definition(), owner ? owner->host : ws->active_window(), chooser_procedure);
     if (dialog == host::no_window) {
         xvt_report_error(api, ErrorCategory::dlg, ErrorId::no_memory);
         return false;
     }
     const std::vector<std::string> families = installed_font_families();
-    const host::WindowId list = ws->control_by_id(dialog, family_item);
+    const host::WindowId list = host::control_by_id(*ws, dialog, family_item);
     for (const std::string& family : families) {
         ws->list_add(list, -1, family);
         if (same_family(family, f->family))
             ws->list_set_selected(list, ws->list_count(list) - 1, true);
     }
     if (ws->list_selection(list).empty() && !families.empty()) ws->list_set_selected(list, 0, true);
-    ws->set_title(ws->control_by_id(dialog, size_item), std::to_string(std::max(f->points, 1)));
+    ws->set_title(host::control_by_id(*ws, dialog, size_item),
+                  std::to_string(std::max(f->points, 1)));
+    auto style_check = [&](int id) {
+        return host::find_control<host::ButtonControl>(*ws, host::control_by_id(*ws, dialog, id));
+    };
     for (const StyleBox& box : style_boxes)
-        ws->set_checked(ws->control_by_id(dialog, box.id), (f->style & box.bit) != 0);
+        if (host::ButtonControl* check = style_check(box.id))
+            check->set_checked((f->style & box.bit) != 0);
     ws->show_window(dialog, true);
     ws->set_focus(list);
 
@@ -116,14 +123,15 @@ bool xp_dm_post_font_sel(XvtWindow window, XvtFont font) {
         std::vector<int> chosen = ws->list_selection(list);
         if (!chosen.empty())
             xp_font_set_family(font, families[static_cast<size_t>(chosen.front())]);
-        const std::string size = ws->title(ws->control_by_id(dialog, size_item));
+        const std::string size = ws->title(host::control_by_id(*ws, dialog, size_item));
         int32_t points = 0;
         auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), points);
         if (error == std::errc() && points >= 1) xp_font_set_size(font, points);
         uint32_t style = xp_font_get_style(font);
         for (const StyleBox& box : style_boxes) {
             style &= ~box.bit;
-            if (ws->is_checked(ws->control_by_id(dialog, box.id))) style |= box.bit;
+            if (host::ButtonControl* check = style_check(box.id); check && check->is_checked())
+                style |= box.bit;
         }
         xp_font_set_style(font, style);
     }

@@ -1,4 +1,6 @@
 // The print-setup dialog: where documents go, and the paper, kept in the caller's record.
+#include "host/controls/controls.h"
+#include "host/controls/dialogs.h"
 #include "xvt/printing.h"
 
 namespace quillet {
@@ -49,8 +51,8 @@ bool xp_print_setup(XvtPrintSetup& setup) {
         ok,
         control(ControlKind::push_button, {210, 72, 290, 96}, "Cancel", cancel_item),
     };
-    host::WindowId dialog = ws->create_dialog(
-        def, ws->active_window(), [](host::WindowSystem& system, const host::Message& m) {
+    host::WindowId dialog = host::create_dialog(
+        *ws, def, ws->active_window(), [](host::WindowSystem& system, const host::Message& m) {
             if (m.kind == host::Msg::notify &&
                 m.value == static_cast<int32_t>(host::Notify::clicked) &&
                 (m.code == ok_item || m.code == cancel_item)) {
@@ -67,7 +69,7 @@ bool xp_print_setup(XvtPrintSetup& setup) {
         xvt_report_error("xp_print_setup", ErrorCategory::print, ErrorId::host_null);
         return false;
     }
-    const host::WindowId list = ws->control_by_id(dialog, paper_item);
+    const host::WindowId list = host::control_by_id(*ws, dialog, paper_item);
     for (const PaperSize& p : paper_sizes) {
         ws->list_add(list, -1, p.name);
         if (p.name == paper_named(setup.paper).name)

@@ -2,6 +2,7 @@
 // page, with the modeless cancel dialog "AbortDlg" that the page operations let run.
 #include "xvt/printing.h"
 
+#include "host/controls/dialogs.h"
 #include "xvt/window_drawing.h"
 
 #include <atomic>
@@ -116,8 +117,8 @@ host::WindowId open_cancel_dialog(host::WindowSystem& ws, XvtWindow window,
     cancel.id = cancel_item;
     cancel.default_button = true;
     def.controls = {printing, name, cancel};
-    host::WindowId dialog = ws.create_dialog(
-        def, host::no_window, [window](host::WindowSystem& system, const host::Message& m) {
+    host::WindowId dialog = host::create_dialog(
+        ws, def, host::no_window, [window](host::WindowSystem& system, const host::Message& m) {
             const bool cancel_clicked = m.kind == host::Msg::notify && m.code == cancel_item &&
                                         m.value == static_cast<int32_t>(host::Notify::clicked);
             if (cancel_clicked || m.kind == host::Msg::close) {

@@ -1,5 +1,6 @@
 // Window operations: title, visibility, enabling, geometry, z-order, parent, cursor, palette,
 // focus and pointer capture of the layer's windows and controls, over their host windows.
+#include "host/controls/controls.h"
 #include "host/windows/frame.h"
 #include "xvt/layer_state.h"
 #include "xvt/text_edit.h"
@@ -45,7 +46,7 @@ std::optional<host::CursorShape> cursor_shape(int32_t cursor) {
 XvtWindow xvt_win_get_ctl(XvtWindow window, int32_t control_id) {
     LayerWindow* record = vobj(window, "xvt_win_get_ctl");
     if (!record) return no_xvt_window;
-    return layer_handle(app.windows->control_by_id(record->host, control_id));
+    return layer_handle(host::control_by_id(*app.windows, record->host, control_id));
 }
 
 void xp_win_trap_pointer(XvtWindow window) {

@@ -2,6 +2,7 @@
 // and golden pictures of the controls in their states.
 #include "golden.h"
 #include "host/controls/controls.h"
+#include "host/windows/window_record.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ struct Panel {
         c.text = std::move(text);
         c.id = id;
         c.selection = sel;
-        return ws->create_control(window, c);
+        return create_control(*ws, window, c);
     }
     std::vector<Notify> notes(int id) const {
         std::vector<Notify> out;
@@ -46,11 +47,11 @@ TEST(Buttons, ClickAndSpaceNotifyAndChecksToggle) {
     EXPECT_EQ(p.notes(1),
               (std::vector<Notify>{Notify::focus_gained, Notify::clicked, Notify::focus_lost}));
     // Clicked, then Space: checked twice over.
-    EXPECT_FALSE(p.ws->is_checked(check));
+    EXPECT_FALSE(find_control<ButtonControl>(*p.ws, check)->is_checked());
     std::vector<Notify> check_notes = p.notes(2);
     EXPECT_EQ(std::count(check_notes.begin(), check_notes.end(), Notify::clicked), 2);
-    EXPECT_FALSE(p.ws->is_checked(r1));
-    EXPECT_TRUE(p.ws->is_checked(r2));
+    EXPECT_FALSE(find_control<ButtonControl>(*p.ws, r1)->is_checked());
+    EXPECT_TRUE(find_control<ButtonControl>(*p.ws, r2)->is_checked());
 }
 
 TEST(Buttons, APressReleasedOutsideDoesNotClick) {
@@ -67,8 +68,8 @@ TEST(Buttons, ArrowsMoveAmongRadioButtonsAndTabCycles) {
     WindowId r2 = p.add(ControlKind::radio_button, {10, 32, 120, 52}, "Two", 2);
     WindowId edit = p.add(ControlKind::edit, {10, 60, 120, 82}, "", 3);
     drain(*p.ws);
-    EXPECT_FALSE(p.ws->is_checked(r1));
-    EXPECT_TRUE(p.ws->is_checked(r2));
+    EXPECT_FALSE(find_control<ButtonControl>(*p.ws, r1)->is_checked());
+    EXPECT_TRUE(find_control<ButtonControl>(*p.ws, r2)->is_checked());
     EXPECT_EQ(p.ws->focus(), edit);
 }
 
@@ -86,10 +87,10 @@ TEST(Edit, TypingSelectionClipboardAndScrolling) {
     WindowRecord* w = find_record(*p.ws, e);
     auto& edit = static_cast<EditControl&>(*w->control);
     EXPECT_EQ(edit.caret, static_cast<int>(p.ws->title(e).size()));
-    p.ws->set_edit_selection(e, 2, 5);
-    EXPECT_EQ(p.ws->edit_selection(e), (std::pair<int, int>{2, 5}));
-    p.ws->set_edit_selection(e, -1, 100);
-    EXPECT_EQ(p.ws->edit_selection(e), (std::pair<int, int>{21, 21}));
+    find_edit(*p.ws, e)->select(2, 5);
+    EXPECT_EQ(find_edit(*p.ws, e)->selection(), (std::pair<int, int>{2, 5}));
+    find_edit(*p.ws, e)->select(-1, 100);
+    EXPECT_EQ(find_edit(*p.ws, e)->selection(), (std::pair<int, int>{21, 21}));
 }
 
 TEST(Edit, KeysItHasNoUseForReachTheWindow) {
@@ -110,21 +111,21 @@ TEST(Dialogs, KeysTypedTogetherFollowTheFocusThatTabMoves) {
     ControlDef second{ControlKind::edit, {10, 40, 150, 62}, "", 2};
     ControlDef ok{ControlKind::push_button, {10, 70, 80, 94}, "OK", 3, true};
     ControlDef other{ControlKind::push_button, {90, 70, 160, 94}, "Other", 4};
-    WindowId dlg = ws->create_dialog({"Ask", {200, 100}, {first, second, ok, other}}, no_window,
-                                     [](WindowSystem& s, const Message& m) -> intptr_t {
-                                         if (m.kind == Msg::notify && m.code >= 3 &&
-                                             static_cast<Notify>(m.value) == Notify::clicked)
-                                             s.end_modal(m.window, m.code);
-                                         return s.default_procedure(m);
-                                     });
+    WindowId dlg = create_dialog(*ws, {"Ask", {200, 100}, {first, second, ok, other}}, no_window,
+                                 [](WindowSystem& s, const Message& m) -> intptr_t {
+                                     if (m.kind == Msg::notify && m.code >= 3 &&
+                                         static_cast<Notify>(m.value) == Notify::clicked)
+                                         s.end_modal(m.window, m.code);
+                                     return s.default_procedure(m);
+                                 });
     ASSERT_NE(dlg, no_window);
     ws->show_window(dlg, true);
-    ws->set_focus(ws->control_by_id(dlg, 1));
+    ws->set_focus(control_by_id(*ws, dlg, 1));
     // Shift+Tab goes back into the first field and selects its text, which x replaces; Tab
     // twice leaves the second field for the first button, and Space presses it.
     EXPECT_EQ(ws->run_modal(dlg), 3);
-    EXPECT_EQ(ws->title(ws->control_by_id(dlg, 1)), "x");
-    EXPECT_EQ(ws->title(ws->control_by_id(dlg, 2)), "cd");
+    EXPECT_EQ(ws->title(control_by_id(*ws, dlg, 1)), "x");
+    EXPECT_EQ(ws->title(control_by_id(*ws, dlg, 2)), "cd");
 }
 
 // The character of a key comes before the keys typed after it.
@@ -309,8 +310,8 @@ TEST(MessageBox, AnsweredByTheScriptOrItsDefaultButton) {
     auto ws = make_system("answer Ok\n");
     WindowId main_window = ws->create_window(top_level("Main", {0, 0, 300, 200}));
     ASSERT_NE(main_window, no_window);
-    EXPECT_EQ(ws->message_box(MessageBoxKind::note, "Saved.\nAll done."), 1);
-    EXPECT_EQ(ws->message_box(MessageBoxKind::error, "No script left"), 1);
+    EXPECT_EQ(message_box(*ws, MessageBoxKind::note, "Saved.\nAll done."), 1);
+    EXPECT_EQ(message_box(*ws, MessageBoxKind::error, "No script left"), 1);
     EXPECT_EQ(ws->top_level_windows().size(), 1u);
     EXPECT_TRUE(ws->is_enabled(main_window));
 }
@@ -331,7 +332,7 @@ Surface message_box_picture(const std::string& text) {
             return s.default_procedure(m);
         }));
     ws->set_timer(main_window, 1, 10, false);
-    EXPECT_EQ(ws->message_box(MessageBoxKind::note, text, "Quillet"), 1);
+    EXPECT_EQ(message_box(*ws, MessageBoxKind::note, text, "Quillet"), 1);
     return picture;
 }
 
@@ -364,34 +365,34 @@ TEST(Dialogs, BuiltFromDefinitionsEnterPressesTheDefault) {
     ControlDef edit{ControlKind::edit, {10, 10, 150, 32}, "", 1};
     ControlDef ok{ControlKind::push_button, {10, 40, 80, 64}, "OK", 2, true};
     ControlDef bad{ControlKind::push_button, {0, 0, -5, 99999}, "x", 3};
-    EXPECT_EQ(ws->create_dialog({"Bad", {200, 100}, {edit, bad}}, no_window, {}), no_window);
+    EXPECT_EQ(create_dialog(*ws, {"Bad", {200, 100}, {edit, bad}}, no_window, {}), no_window);
     WindowId dlg = no_window;
-    dlg = ws->create_dialog({"Ask", {200, 100}, {edit, ok}}, no_window,
-                            [&](WindowSystem& s, const Message& m) -> intptr_t {
-                                if (m.kind == Msg::notify && m.code == 2 &&
-                                    static_cast<Notify>(m.value) == Notify::clicked)
-                                    s.end_modal(m.window, 2);
-                                return s.default_procedure(m);
-                            });
+    dlg = create_dialog(*ws, {"Ask", {200, 100}, {edit, ok}}, no_window,
+                        [&](WindowSystem& s, const Message& m) -> intptr_t {
+                            if (m.kind == Msg::notify && m.code == 2 &&
+                                static_cast<Notify>(m.value) == Notify::clicked)
+                                s.end_modal(m.window, 2);
+                            return s.default_procedure(m);
+                        });
     ASSERT_NE(dlg, no_window);
     ws->show_window(dlg, true);
-    ws->set_focus(ws->control_by_id(dlg, 1));
+    ws->set_focus(control_by_id(*ws, dlg, 1));
     EXPECT_EQ(ws->run_modal(dlg), 2);
-    EXPECT_EQ(ws->title(ws->control_by_id(dlg, 1)), "abc");
+    EXPECT_EQ(ws->title(control_by_id(*ws, dlg, 1)), "abc");
 }
 
 TEST(Golden, ControlsInTheirStates) {
     Panel p("");
     p.add(ControlKind::push_button, {10, 10, 90, 34}, "&Push", 1);
     ControlDef def{ControlKind::push_button, {100, 10, 180, 34}, "Default", 2, true};
-    p.ws->create_control(p.window, def);
+    create_control(*p.ws, p.window, def);
     ControlDef off{ControlKind::push_button, {190, 10, 270, 34}, "Disabled", 3, false, true};
-    p.ws->create_control(p.window, off);
+    create_control(*p.ws, p.window, off);
     WindowId check = p.add(ControlKind::check_box, {10, 44, 120, 62}, "C&heck", 4);
-    p.ws->set_checked(check, true);
+    find_control<ButtonControl>(*p.ws, check)->set_checked(true);
     p.add(ControlKind::check_box, {130, 44, 240, 62}, "Unchecked", 5);
     WindowId radio = p.add(ControlKind::radio_button, {250, 44, 360, 62}, "Radio", 6);
-    p.ws->set_checked(radio, true);
+    find_control<ButtonControl>(*p.ws, radio)->set_checked(true);
     p.add(ControlKind::group_box, {10, 70, 200, 130}, "Group", 7);
     p.add(ControlKind::static_left, {20, 90, 190, 106}, "Left", 8);
     p.add(ControlKind::static_center, {20, 106, 190, 122}, "Centre", 9);
@@ -416,7 +417,7 @@ TEST(Golden, ControlsInTheirStates) {
     p.ws->set_scroll_range(v, ScrollBarKind::vertical, 0, 10);
     p.ws->set_menu_bar(p.window, demo_menu());
     p.ws->set_focus(edit);
-    p.ws->set_edit_selection(edit, 0, 8);
+    find_edit(*p.ws, edit)->select(0, 8);
     drain(*p.ws);
     EXPECT_TRUE(quillet::test::matches_golden(p.ws->compose(p.window), "window_controls"));
 

@@ -46,7 +46,7 @@ TEST(Windows, BadInputIsClippedOrRefused) {
     EXPECT_LE(ws->client_size(w).width, 8192);
     ControlDef bad;
     bad.rect = {0, 0, 100000, 10};
-    EXPECT_EQ(ws->create_control(w, bad), no_window);
+    EXPECT_EQ(create_control(*ws, w, bad), no_window);
     EXPECT_FALSE(ws->set_title(0xDEAD0001, "x"));
     EXPECT_FALSE(ws->set_timer(w, 1, -5, false));
 }
@@ -212,23 +212,24 @@ TEST(Modal, NestedLoopsEndInsideOut) {
     std::vector<int> order;
     WindowId outer = no_window, inner = no_window;
     DialogDef def{"Outer", {100, 60}, {}};
-    outer = ws->create_dialog(def, main_window, [&](WindowSystem& s, const Message& m) -> intptr_t {
-        if (m.kind == Msg::user && m.code == 1) {
-            DialogDef d2{"Inner", {80, 40}, {}};
-            inner = s.create_dialog(d2, outer, {});
-            s.post({inner, Msg::user, 2});
-            s.set_procedure(inner, [&](WindowSystem& s2, const Message& m2) -> intptr_t {
-                if (m2.kind == Msg::user && m2.code == 2) {
-                    EXPECT_FALSE(s2.is_enabled(outer)); // the outer dialog waits
-                    s2.end_modal(inner, 22);
-                }
-                return s2.default_procedure(m2);
-            });
-            order.push_back(s.run_modal(inner));
-            s.end_modal(outer, 11);
-        }
-        return s.default_procedure(m);
-    });
+    outer =
+        create_dialog(*ws, def, main_window, [&](WindowSystem& s, const Message& m) -> intptr_t {
+            if (m.kind == Msg::user && m.code == 1) {
+                DialogDef d2{"Inner", {80, 40}, {}};
+                inner = create_dialog(s, d2, outer, {});
+                s.post({inner, Msg::user, 2});
+                s.set_procedure(inner, [&](WindowSystem& s2, const Message& m2) -> intptr_t {
+                    if (m2.kind == Msg::user && m2.code == 2) {
+                        EXPECT_FALSE(s2.is_enabled(outer)); // the outer dialog waits
+                        s2.end_modal(inner, 22);
+                    }
+                    return s2.default_procedure(m2);
+                });
+                order.push_back(s.run_modal(inner));
+                s.end_modal(outer, 11);
+            }
+            return s.default_procedure(m);
+        });
     ws->post({outer, Msg::user, 1});
     order.push_back(ws->run_modal(outer));
     EXPECT_EQ(order, (std::vector<int>{22, 11}));
@@ -238,7 +239,7 @@ TEST(Modal, NestedLoopsEndInsideOut) {
 
 TEST(Modal, QuitInsideAModalLoopReachesTheOuterLoop) {
     auto ws = make_system();
-    WindowId dialog = ws->create_dialog({"D", {50, 50}, {}}, no_window, {});
+    WindowId dialog = create_dialog(*ws, {"D", {50, 50}, {}}, no_window, {});
     ws->post_quit(3);
     EXPECT_EQ(ws->run_modal(dialog), 0);
     Message m;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "host/backends/headless_backend.h"
+#include "host/controls/controls.h"
+#include "host/controls/dialogs.h"
 #include "host/windows/window_system.h"
 
 #include <memory>

@@ -57,7 +57,7 @@ WindowId add_control(WindowSystem& ws, WindowId parent, ControlKind kind, IntRec
     c.rect = r;
     c.text = std::move(text);
     c.id = id;
-    return ws.create_control(parent, c);
+    return create_control(ws, parent, c);
 }
 
 void build_scene(WindowSystem& ws, Scene& s) {
@@ -122,8 +122,13 @@ std::vector<Step> input_steps(WindowSystem& ws, const Scene& s) {
     };
 }
 
+bool is_checked(WindowSystem& ws, WindowId id) {
+    const ButtonControl* button = find_control<ButtonControl>(ws, id);
+    return button && button->is_checked();
+}
+
 bool reached_final_state(WindowSystem& ws, const Scene& s) {
-    return ws.title(s.edit) == "Hello Xvf" && ws.is_checked(s.check) &&
+    return ws.title(s.edit) == "Hello Xvf" && is_checked(ws, s.check) &&
            ws.list_selection(s.list) == std::vector<int>{2} && s.presses == 1 && s.copies == 1;
 }
 
@@ -265,7 +270,7 @@ std::optional<Surface> sdl_client_picture(const std::filesystem::path& dir, Scen
     if (!pump_until(
             ws, [&] { return reached_final_state(ws, s); }, deadline)) {
         std::cerr << "xvfb check: the window did not reach the expected state (edit \""
-                  << ws.title(s.edit) << "\", checked " << ws.is_checked(s.check) << ", presses "
+                  << ws.title(s.edit) << "\", checked " << is_checked(ws, s.check) << ", presses "
                   << s.presses << ")\n";
         return std::nullopt;
     }

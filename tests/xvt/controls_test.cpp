@@ -119,9 +119,11 @@ TEST_F(Controls, EditSelectionsReachTheHostEdit) {
     XvtWindow edit = add(17, 1, {0, 0, 120, 22}, 0, "hello");
     XvtWindow button = add(12, 2, {0, 30, 80, 46});
     xp_ctl_set_text_sel(edit, 0, -1);
-    EXPECT_EQ(ws().edit_selection(xvt_host_window(edit)), (std::pair<int, int>{0, 5}));
+    EXPECT_EQ(host::find_edit(ws(), xvt_host_window(edit))->selection(),
+              (std::pair<int, int>{0, 5}));
     xp_ctl_set_text_sel(edit, 1, 3);
-    EXPECT_EQ(ws().edit_selection(xvt_host_window(edit)), (std::pair<int, int>{1, 3}));
+    EXPECT_EQ(host::find_edit(ws(), xvt_host_window(edit))->selection(),
+              (std::pair<int, int>{1, 3}));
     EXPECT_TRUE(hooked_errors.empty());
     xp_ctl_set_text_sel(button, 0, -1); // no edit
     ASSERT_EQ(hooked_errors.size(), 1u);

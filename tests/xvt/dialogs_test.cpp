@@ -27,7 +27,7 @@ protected:
             case EventKind::control:
                 if (e.words[1] == 1 || e.words[1] == 2) {
                     pressed = e.words[1];
-                    edit_text = ws().title(ws().control_by_id(xvt_host_window(dialog), 5));
+                    edit_text = ws().title(host::control_by_id(ws(), xvt_host_window(dialog), 5));
                     xp_vobj_destroy(dialog);
                 }
                 break;
@@ -149,8 +149,8 @@ TEST_F(Dialogs, MessageBoxesOfEveryKindCarryTheProductTitleTheTextAndOk) {
             const std::vector<host::WindowId> tops = ws().top_level_windows();
             const host::WindowId box = tops.back();
             if (tops.size() < 2 || ws().title(box) == "Owner") return 0L;
-            seen.push_back({ws().title(box), ws().title(ws().control_by_id(box, 1)),
-                            ws().title(ws().control_by_id(box, 2))});
+            seen.push_back({ws().title(box), ws().title(host::control_by_id(ws(), box, 1)),
+                            ws().title(host::control_by_id(ws(), box, 2))});
             ws().end_modal(box, 1);
             return 0L;
         },
@@ -229,7 +229,7 @@ protected:
                 if (e.kind() == EventKind::timer) {
                     const host::WindowId id = xvt_host_window(dialog);
                     for (const XvtDialogItem* item = items + 1; item->type != 0; ++item) {
-                        const host::WindowId control = ws().control_by_id(id, item->id);
+                        const host::WindowId control = host::control_by_id(ws(), id, item->id);
                         ws().update_window(control);
                         shown.emplace(item->id,
                                       Shown{ws().own_font(control), *ws().surface(control)});
@@ -298,7 +298,8 @@ TEST_F(DialogFonts, AListEditsEditLineTakesTheFontToo) {
         items,
         [&](XvtWindow dialog, const XvtEvent& e) {
             if (e.kind() == EventKind::create) {
-                const host::WindowId control = ws().control_by_id(xvt_host_window(dialog), 6);
+                const host::WindowId control =
+                    host::control_by_id(ws(), xvt_host_window(dialog), 6);
                 outer = ws().own_font(control);
                 const std::vector<host::WindowId> inside = ws().children(control);
                 if (!inside.empty()) line = ws().own_font(inside.front());

@@ -209,7 +209,7 @@ TEST_F(Printing, CancellingAbortsTheDocumentAtTheNextPage) {
     XvtWindow page = xp_print_create_win(&setup, "Long job");
     const host::WindowId dialog = ws().find_top_level("xvt_tests");
     ASSERT_NE(dialog, host::no_window);
-    EXPECT_EQ(ws().title(ws().control_by_id(dialog, 0x66)), "Long job");
+    EXPECT_EQ(ws().title(host::control_by_id(ws(), dialog, 0x66)), "Long job");
     ASSERT_TRUE(xp_print_start_page(page));
     ASSERT_TRUE(xp_print_end_page(page));
     drain(); // the click on Cancel

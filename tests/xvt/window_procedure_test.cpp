@@ -198,7 +198,7 @@ protected:
         def.id = id;
         def.rect = rect;
         def.text = "item";
-        return ws().create_control(xvt_host_window(window), def);
+        return host::create_control(ws(), xvt_host_window(window), def);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include "host/windows/scroll_bar_logic.h"
 #include "host/windows/ui_style.h"
+#include "host/windows/window_record.h"
 
 #include <algorithm>
 
@@ -78,8 +79,8 @@ void ButtonControl::click(WindowSystem& ws, WindowRecord& w) {
             --first;
         while (last + 1 != siblings.end() && is_radio(*(last + 1)))
             ++last;
-        ws.check_radio(std::span<const WindowId>(&*first, static_cast<size_t>(last - first + 1)),
-                       id);
+        check_radio(ws, std::span<const WindowId>(&*first, static_cast<size_t>(last - first + 1)),
+                    id);
     }
     ws.invalidate(id);
     if (WindowRecord* r = find_record(ws, id)) notify_parent(ws, *r, Notify::clicked);
@@ -342,10 +343,10 @@ void ScrollBarControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& d
 
 // --- The control API ---
 
-WindowId WindowSystem::create_control(WindowId parent, const ControlDef& def) {
-    WindowRecord* p = record(parent);
+WindowId create_control(WindowSystem& ws, WindowId parent, const ControlDef& def) {
     IntRect r = def.rect.normalized();
-    if (!p || r.width() > max_square_surface_side || r.height() > max_square_surface_side ||
+    if (!ws.exists(parent) || r.width() > max_square_surface_side ||
+        r.height() > max_square_surface_side ||
         static_cast<unsigned>(def.kind) > static_cast<unsigned>(ControlKind::vscroll_bar))
         return no_window;
     WindowDef wd;
@@ -355,10 +356,11 @@ WindowId WindowSystem::create_control(WindowId parent, const ControlDef& def) {
     wd.visible = false;
     wd.enabled = !def.disabled;
     wd.style.tab_stop = true;
-    WindowId id = create_window(wd);
-    WindowRecord* w = record(id);
+    WindowId id = ws.create_window(wd);
+    WindowRecord* w = find_record(ws, id);
     if (!w) return no_window;
     w->control = make_control(def);
+    w->control->attach(ws, id);
     w->control_id = def.id;
     w->font = def.font;
     w->background = ui::face;
@@ -368,64 +370,55 @@ WindowId WindowSystem::create_control(WindowId parent, const ControlDef& def) {
         w->cursor_shape =
             def.kind == ControlKind::list_box ? CursorShape::arrow : CursorShape::ibeam;
     if (def.kind == ControlKind::dropdown_edit) {
-        int button = metrics().scroll_bar + 2;
+        int button = ws.metrics().scroll_bar + 2;
         WindowDef ed;
         ed.parent = id;
         ed.rect = {2, 2, std::max(2, static_cast<int>(r.width()) - button),
                    std::max(2, static_cast<int>(r.height()) - 2)};
         ed.title = def.text;
-        WindowId edit = create_window(ed);
-        if (WindowRecord* e = record(edit)) {
+        WindowId edit = ws.create_window(ed);
+        if (WindowRecord* e = find_record(ws, edit)) {
             e->control = std::make_unique<EditControl>();
+            e->control->attach(ws, edit);
             e->control_id = def.id;
             e->font = def.font;
             e->owner = id;
             e->cursor_shape = CursorShape::ibeam;
-            static_cast<DropDownControl&>(*record(id)->control).edit = edit;
+            static_cast<DropDownControl&>(*w->control).edit = edit;
         }
     }
-    invalidate(id);
-    if (!def.hidden) show_window(id, true);
+    ws.invalidate(id);
+    if (!def.hidden) ws.show_window(id, true);
     return id;
 }
 
-WindowId WindowSystem::control_by_id(WindowId parent, int id) const {
-    WindowRecord* p = record(parent);
+WindowId control_by_id(const WindowSystem& ws, WindowId parent, int id) {
+    WindowRecord* p = find_record(ws, parent);
     if (!p) return no_window;
     for (WindowId c : p->children)
-        if (WindowRecord* w = record(c); w && w->control && w->control_id == id) return c;
+        if (WindowRecord* w = find_record(ws, c); w && w->control && w->control_id == id) return c;
     return no_window;
 }
 
-namespace {
-template <typename T>
-T* control_of(const WindowSystem& ws, WindowId id) {
+Control* find_control(const WindowSystem& ws, WindowId id) {
     WindowRecord* w = find_record(ws, id);
-    return w && w->control ? dynamic_cast<T*>(w->control.get()) : nullptr;
+    return w ? w->control.get() : nullptr;
 }
-} // namespace
 
-bool WindowSystem::set_checked(WindowId id, bool checked) {
-    auto* b = control_of<ButtonControl>(*this, id);
-    if (!b || (b->kind() != ControlKind::check_box && b->kind() != ControlKind::radio_button))
-        return false;
-    b->checked = checked;
-    invalidate(id);
+bool ButtonControl::set_checked(bool on) {
+    if (kind() != ControlKind::check_box && kind() != ControlKind::radio_button) return false;
+    checked = on;
+    window_system().invalidate(window());
     return true;
 }
 
-bool WindowSystem::is_checked(WindowId id) const {
-    auto* b = control_of<ButtonControl>(*this, id);
-    return b && b->checked;
-}
-
-bool WindowSystem::check_radio(std::span<const WindowId> group, WindowId chosen) {
+bool check_radio(WindowSystem& ws, std::span<const WindowId> group, WindowId chosen) {
     bool found = false;
     for (WindowId id : group)
-        if (auto* b = control_of<ButtonControl>(*this, id)) {
+        if (auto* b = find_control<ButtonControl>(ws, id)) {
             b->checked = id == chosen;
             found |= id == chosen;
-            invalidate(id);
+            ws.invalidate(id);
         }
     return found;
 }
@@ -434,7 +427,7 @@ bool WindowSystem::check_radio(std::span<const WindowId> group, WindowId chosen)
 ScrollBarState* WindowSystem::scroll_state(WindowId id, ScrollBarKind bar) const {
     WindowRecord* w = record(id);
     if (!w) return nullptr;
-    if (auto* c = control_of<ScrollBarControl>(*this, id)) return &c->state;
+    if (auto* c = find_control<ScrollBarControl>(*this, id)) return &c->state;
     return bar == ScrollBarKind::vertical ? &w->vbar : &w->hbar;
 }
 
@@ -472,7 +465,7 @@ int WindowSystem::scroll_pos(WindowId id, ScrollBarKind bar) const {
 }
 
 bool WindowSystem::list_add(WindowId id, int index, std::string_view text) {
-    if (auto* l = control_of<ListBoxControl>(*this, id)) {
+    if (auto* l = find_control<ListBoxControl>(*this, id)) {
         int n = static_cast<int>(l->items.size());
         int at = index < 0 || index > n ? n : index;
         l->items.insert(l->items.begin() + at, std::string(text));
@@ -480,7 +473,7 @@ bool WindowSystem::list_add(WindowId id, int index, std::string_view text) {
         invalidate(id);
         return true;
     }
-    if (auto* d = control_of<DropDownControl>(*this, id)) {
+    if (auto* d = find_control<DropDownControl>(*this, id)) {
         int n = static_cast<int>(d->items.size());
         int at = index < 0 || index > n ? n : index;
         d->items.insert(d->items.begin() + at, std::string(text));
@@ -492,7 +485,7 @@ bool WindowSystem::list_add(WindowId id, int index, std::string_view text) {
 }
 
 bool WindowSystem::list_remove(WindowId id, int index) {
-    if (auto* l = control_of<ListBoxControl>(*this, id)) {
+    if (auto* l = find_control<ListBoxControl>(*this, id)) {
         if (index < 0 || index >= static_cast<int>(l->items.size())) return false;
         l->items.erase(l->items.begin() + index);
         l->selected.erase(l->selected.begin() + index);
@@ -500,7 +493,7 @@ bool WindowSystem::list_remove(WindowId id, int index) {
         invalidate(id);
         return true;
     }
-    if (auto* d = control_of<DropDownControl>(*this, id)) {
+    if (auto* d = find_control<DropDownControl>(*this, id)) {
         if (index < 0 || index >= static_cast<int>(d->items.size())) return false;
         d->items.erase(d->items.begin() + index);
         if (d->selection == index)
@@ -514,14 +507,14 @@ bool WindowSystem::list_remove(WindowId id, int index) {
 }
 
 bool WindowSystem::list_clear(WindowId id) {
-    if (auto* l = control_of<ListBoxControl>(*this, id)) {
+    if (auto* l = find_control<ListBoxControl>(*this, id)) {
         l->items.clear();
         l->selected.clear();
         l->caret = l->anchor = l->top = 0;
         invalidate(id);
         return true;
     }
-    if (auto* d = control_of<DropDownControl>(*this, id)) {
+    if (auto* d = find_control<DropDownControl>(*this, id)) {
         d->items.clear();
         d->selection = -1;
         invalidate(id);
@@ -531,31 +524,32 @@ bool WindowSystem::list_clear(WindowId id) {
 }
 
 int WindowSystem::list_count(WindowId id) const {
-    if (auto* l = control_of<ListBoxControl>(*this, id)) return static_cast<int>(l->items.size());
-    if (auto* d = control_of<DropDownControl>(*this, id)) return static_cast<int>(d->items.size());
+    if (auto* l = find_control<ListBoxControl>(*this, id)) return static_cast<int>(l->items.size());
+    if (auto* d = find_control<DropDownControl>(*this, id))
+        return static_cast<int>(d->items.size());
     return 0;
 }
 
 std::string WindowSystem::list_text(WindowId id, int index) const {
     const std::vector<std::string>* items = nullptr;
-    if (auto* l = control_of<ListBoxControl>(*this, id))
+    if (auto* l = find_control<ListBoxControl>(*this, id))
         items = &l->items;
-    else if (auto* d = control_of<DropDownControl>(*this, id))
+    else if (auto* d = find_control<DropDownControl>(*this, id))
         items = &d->items;
     if (!items || index < 0 || index >= static_cast<int>(items->size())) return {};
     return (*items)[index];
 }
 
 bool WindowSystem::list_is_selected(WindowId id, int index) const {
-    if (auto* l = control_of<ListBoxControl>(*this, id))
+    if (auto* l = find_control<ListBoxControl>(*this, id))
         return index >= 0 && index < static_cast<int>(l->selected.size()) && l->selected[index];
-    if (auto* d = control_of<DropDownControl>(*this, id))
+    if (auto* d = find_control<DropDownControl>(*this, id))
         return index >= 0 && index == d->selection;
     return false;
 }
 
 bool WindowSystem::list_set_selected(WindowId id, int index, bool selected) {
-    if (auto* l = control_of<ListBoxControl>(*this, id)) {
+    if (auto* l = find_control<ListBoxControl>(*this, id)) {
         if (index < 0 || index >= static_cast<int>(l->items.size())) return false;
         if (selected && l->mode == ListSelection::single)
             l->select_only(index);
@@ -568,7 +562,7 @@ bool WindowSystem::list_set_selected(WindowId id, int index, bool selected) {
         invalidate(id);
         return true;
     }
-    if (auto* d = control_of<DropDownControl>(*this, id)) {
+    if (auto* d = find_control<DropDownControl>(*this, id)) {
         if (index < -1 || index >= static_cast<int>(d->items.size())) return false;
         d->choose(*this, *record(id), selected ? index : -1, false);
         return true;
@@ -578,30 +572,18 @@ bool WindowSystem::list_set_selected(WindowId id, int index, bool selected) {
 
 std::vector<int> WindowSystem::list_selection(WindowId id) const {
     std::vector<int> out;
-    if (auto* l = control_of<ListBoxControl>(*this, id)) {
+    if (auto* l = find_control<ListBoxControl>(*this, id)) {
         for (size_t i = 0; i < l->selected.size(); ++i)
             if (l->selected[i]) out.push_back(static_cast<int>(i));
-    } else if (auto* d = control_of<DropDownControl>(*this, id)) {
+    } else if (auto* d = find_control<DropDownControl>(*this, id)) {
         if (d->selection >= 0) out.push_back(d->selection);
     }
     return out;
 }
 
-bool WindowSystem::set_edit_selection(WindowId id, int start, int end) {
-    WindowRecord* w = record(id);
-    if (auto* d = control_of<DropDownControl>(*this, id)) w = record(d->edit);
-    auto* e = w && w->control ? dynamic_cast<EditControl*>(w->control.get()) : nullptr;
-    if (!e) return false;
-    e->set_selection(*this, *w, start, end);
-    return true;
-}
-
-std::pair<int, int> WindowSystem::edit_selection(WindowId id) const {
-    WindowRecord* w = record(id);
-    if (auto* d = control_of<DropDownControl>(*this, id)) w = record(d->edit);
-    auto* e = w && w->control ? dynamic_cast<EditControl*>(w->control.get()) : nullptr;
-    if (!e) return {0, 0};
-    return {std::min(e->anchor, e->caret), std::max(e->anchor, e->caret)};
+EditControl* find_edit(const WindowSystem& ws, WindowId id) {
+    if (auto* d = find_control<DropDownControl>(ws, id)) id = d->edit;
+    return find_control<EditControl>(ws, id);
 }
 
 } // namespace quillet::host

@@ -1,15 +1,37 @@
 // The controls we draw ourselves. Each is a child window whose record holds its text (the
 // title) and geometry; the classes here hold the rest of its state and its behaviour. They tell
 // their parent (or owner) what happened with Msg::notify.
+//
+// Callers make a control with create_control and reach its own API by its window handle:
+// find_control<ButtonControl>(ws, id)->set_checked(true). A handle that names no control of
+// that class finds nothing.
 #pragma once
 
-#include "host/windows/window_record.h"
+#include "host/windows/control.h"
+#include "host/windows/window_system.h"
 
 #include <memory>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillet::host {
+
+// A control of def's kind as a child of parent, shown unless def hides it; no_window when
+// parent names no window or def cannot be honoured.
+WindowId create_control(WindowSystem& ws, WindowId parent, const ControlDef& def);
+// The child control of parent made with that id; no_window for none.
+WindowId control_by_id(const WindowSystem& ws, WindowId parent, int control_id);
+
+// The control that is window id; nullptr when id names no control.
+Control* find_control(const WindowSystem& ws, WindowId id);
+// The control that is window id when it is a T (by its kind); else nullptr.
+template <typename T>
+T* find_control(const WindowSystem& ws, WindowId id) {
+    Control* c = find_control(ws, id);
+    return c && T::is_kind(c->kind()) ? static_cast<T*>(c) : nullptr;
+}
 
 std::unique_ptr<Control> make_control(const ControlDef& def);
 
@@ -21,6 +43,10 @@ void notify_parent(WindowSystem& ws, WindowRecord& w, Notify what, int position 
 // and tells its parent.
 void focus_changed(WindowSystem& ws, WindowRecord& w, const Message& m);
 
+// Checks the chosen button of a group and clears the others' check; false when chosen is not a
+// button of the group.
+bool check_radio(WindowSystem& ws, std::span<const WindowId> group, WindowId chosen);
+
 class ButtonControl final : public Control {
 public:
     ButtonControl(ControlKind kind, bool is_default, ButtonAlign align = ButtonAlign::standard)
@@ -29,8 +55,16 @@ public:
     bool takes_input() const override { return kind() != ControlKind::group_box; }
     bool takes_focus() const override { return kind() != ControlKind::group_box; }
     void click(WindowSystem& ws, WindowRecord& w) override;
-    bool checked = false;
     bool is_default() const override { return m_default; }
+    static bool is_kind(ControlKind k) {
+        return k == ControlKind::push_button || k == ControlKind::radio_button ||
+               k == ControlKind::check_box || k == ControlKind::group_box;
+    }
+
+    // Check boxes and radio buttons (false for other buttons); redraws.
+    bool set_checked(bool on);
+    bool is_checked() const { return checked; }
+    bool checked = false;
 
 protected:
     bool mouse_down(WindowSystem& ws, WindowRecord& w, const Message& m) override;
@@ -64,6 +98,11 @@ public:
     void title_changed(WindowSystem& ws, WindowRecord& w) override;
     void tabbed_into(WindowSystem& ws, WindowRecord& w) override { set_selection(ws, w, 0, -1); }
     void set_selection(WindowSystem& ws, WindowRecord& w, int start, int end);
+    static bool is_kind(ControlKind k) { return k == ControlKind::edit; }
+
+    // Selects characters start to end (-1: the end of the text), the caret at end.
+    void select(int start, int end);
+    std::pair<int, int> selection() const; // from the lower index to the higher
     int anchor = 0;
     int caret = 0;
     bool framed = true;
@@ -93,6 +132,7 @@ class ListBoxControl final : public Control {
 public:
     explicit ListBoxControl(ListSelection selection_mode)
         : Control(ControlKind::list_box), mode(selection_mode) {}
+    static bool is_kind(ControlKind k) { return k == ControlKind::list_box; }
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
     bool wants_key(Key k) const override;
     int item_height(WindowSystem& ws, const WindowRecord& w) const;
@@ -134,6 +174,9 @@ private:
 class DropDownControl final : public Control {
 public:
     explicit DropDownControl(ControlKind kind) : Control(kind) {}
+    static bool is_kind(ControlKind k) {
+        return k == ControlKind::dropdown_list || k == ControlKind::dropdown_edit;
+    }
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
     bool wants_key(Key k) const override;
     bool has_popup_open() const override { return m_popup != no_window; }
@@ -167,6 +210,9 @@ private:
 class ScrollBarControl final : public Control {
 public:
     explicit ScrollBarControl(ControlKind kind) : Control(kind) {}
+    static bool is_kind(ControlKind k) {
+        return k == ControlKind::hscroll_bar || k == ControlKind::vscroll_bar;
+    }
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
     bool wants_key(Key k) const override;
     ScrollBarKind bar() const {
@@ -187,5 +233,8 @@ protected:
 private:
     void tell(WindowSystem& ws, WindowRecord& w, ScrollAction action, int position);
 };
+
+// An edit control, or the edit part of a drop-down edit; nullptr for anything else.
+EditControl* find_edit(const WindowSystem& ws, WindowId id);
 
 } // namespace quillet::host

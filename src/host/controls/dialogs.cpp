@@ -1,4 +1,6 @@
 // Dialogs built from control definitions, and message boxes.
+#include "host/controls/dialogs.h"
+
 #include "host/controls/controls.h"
 #include "host/text/line_breaks.h"
 #include "host/windows/backend.h"
@@ -12,7 +14,8 @@
 
 namespace quillet::host {
 
-WindowId WindowSystem::create_dialog(const DialogDef& def, WindowId owner, WindowProc procedure) {
+WindowId create_dialog(WindowSystem& ws, const DialogDef& def, WindowId owner,
+                       WindowProc procedure) {
     if (def.client_size.width < 0 || def.client_size.height < 0 ||
         def.client_size.width > max_square_surface_side ||
         def.client_size.height > max_square_surface_side)
@@ -20,31 +23,32 @@ WindowId WindowSystem::create_dialog(const DialogDef& def, WindowId owner, Windo
     WindowStyle style;
     style.caption = true;
     style.dialog_frame = true;
-    FrameInsets f = frame_insets(m_metrics, style, false);
+    FrameInsets f = frame_insets(ws.metrics(), style, false);
     int w = def.client_size.width + f.left + f.right;
     int h = def.client_size.height + f.top + f.bottom;
-    IntRect around = exists(owner) ? outer_rect(top_level_of(owner))
-                                   : IntRect::from_size(screen_size().width, screen_size().height);
+    IntSize screen = ws.screen_size();
+    IntRect around = ws.exists(owner) ? ws.outer_rect(ws.top_level_of(owner))
+                                      : IntRect::from_size(screen.width, screen.height);
     int x = around.left + static_cast<int>((around.width() - w) / 2);
     int y = around.top + static_cast<int>((around.height() - h) / 2);
-    x = std::clamp(x, 0, std::max(0, screen_size().width - w));
-    y = std::clamp(y, 0, std::max(0, screen_size().height - h));
+    x = std::clamp(x, 0, std::max(0, screen.width - w));
+    y = std::clamp(y, 0, std::max(0, screen.height - h));
     WindowDef wd;
     wd.rect = {x, y, x + w, y + h};
     wd.title = def.title;
     wd.style = style;
     wd.visible = false;
     wd.procedure = std::move(procedure);
-    WindowId id = create_window(wd);
-    WindowRecord* rec = record(id);
+    WindowId id = ws.create_window(wd);
+    WindowRecord* rec = find_record(ws, id);
     if (!rec) return no_window;
     rec->dialog = true;
-    rec->owner = exists(owner) ? top_level_of(owner) : no_window;
+    rec->owner = ws.exists(owner) ? ws.top_level_of(owner) : no_window;
     rec->background = ui::face;
     rec->surface.fill(ui::face);
     for (const ControlDef& c : def.controls)
-        if (!create_control(id, c)) {
-            destroy_window(id);
+        if (!create_control(ws, id, c)) {
+            ws.destroy_window(id);
             return no_window;
         }
     return id;
@@ -83,10 +87,11 @@ std::vector<std::string> message_lines(const GlyphFont& font, std::string_view t
 
 } // namespace
 
-int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::string_view title) {
-    const Font& font = *ui_font();
+int message_box(WindowSystem& ws, MessageBoxKind kind, std::string_view text,
+                std::string_view title) {
+    const Font& font = *ws.ui_font();
     int line_h = font.metrics().height;
-    IntSize screen = screen_size();
+    IntSize screen = ws.screen_size();
     std::vector<std::string> shown = message_lines(font, text, std::max(200, screen.width * 5 / 8),
                                                    std::max(1, (screen.height - 140) / line_h));
     int text_w = 0;
@@ -116,21 +121,22 @@ int WindowSystem::message_box(MessageBoxKind kind, std::string_view text, std::s
     ok.id = 2;
     ok.default_button = true;
     def.controls = {label, ok};
-    WindowId owner = m_active;
-    WindowId box = create_dialog(def, owner, [](WindowSystem& ws, const Message& m) -> intptr_t {
-        if (m.kind == Msg::notify && static_cast<Notify>(m.value) == Notify::clicked) {
-            ws.end_modal(m.window, 1);
-            return 0;
-        }
-        return ws.default_procedure(m);
-    });
+    WindowId owner = ws.active_window();
+    WindowId box =
+        create_dialog(ws, def, owner, [](WindowSystem& system, const Message& m) -> intptr_t {
+            if (m.kind == Msg::notify && static_cast<Notify>(m.value) == Notify::clicked) {
+                system.end_modal(m.window, 1);
+                return 0;
+            }
+            return system.default_procedure(m);
+        });
     if (!box) return -1;
-    m_backend->message_box_opened(box, kind, text);
-    show_window(box, true);
-    set_focus(control_by_id(box, 2));
-    int result = run_modal(box);
-    m_backend->message_box_closed(box);
-    destroy_window(box);
+    ws.backend().message_box_opened(box, kind, text);
+    ws.show_window(box, true);
+    ws.set_focus(control_by_id(ws, box, 2));
+    int result = ws.run_modal(box);
+    ws.backend().message_box_closed(box);
+    ws.destroy_window(box);
     return result < 0 ? 0 : result;
 }
 

@@ -2,6 +2,7 @@
 // the caret in view.
 #include "host/controls/controls.h"
 #include "host/windows/ui_style.h"
+#include "host/windows/window_record.h"
 
 #include <algorithm>
 
@@ -31,6 +32,15 @@ void EditControl::set_selection(WindowSystem& ws, WindowRecord& w, int start, in
     caret = std::clamp(end, 0, n);
     update_caret(ws, w);
     ws.invalidate(w.id);
+}
+
+void EditControl::select(int start, int end) {
+    if (WindowRecord* w = find_record(window_system(), window()))
+        set_selection(window_system(), *w, start, end);
+}
+
+std::pair<int, int> EditControl::selection() const {
+    return {std::min(anchor, caret), std::max(anchor, caret)};
 }
 
 int EditControl::index_at(WindowSystem& ws, WindowRecord& w, int x) const {

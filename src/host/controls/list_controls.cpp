@@ -3,6 +3,7 @@
 #include "host/controls/controls.h"
 #include "host/windows/scroll_bar_logic.h"
 #include "host/windows/ui_style.h"
+#include "host/windows/window_record.h"
 
 #include <algorithm>
 
@@ -282,7 +283,7 @@ void DropDownControl::choose(WindowSystem& ws, WindowRecord& w, int index, bool 
     std::string text = index >= 0 ? items[index] : std::string();
     if (kind() == ControlKind::dropdown_edit && index >= 0) {
         ws.set_title(w.id, text);
-        ws.set_edit_selection(w.id, 0, -1);
+        if (EditControl* e = find_edit(ws, w.id)) e->select(0, -1);
     }
     ws.invalidate(w.id);
     if (changed && tell)
@@ -315,6 +316,7 @@ void DropDownControl::open(WindowSystem& ws, WindowRecord& w) {
         list->ensure_visible(ws, *p, selection);
     }
     p->control = std::move(list);
+    p->control->attach(ws, m_popup);
     p->control_id = w.control_id;
     p->owner = w.id;
     p->overlay = true;

@@ -46,12 +46,6 @@ struct WindowDef {
     intptr_t data = 0;
 };
 
-struct DialogDef {
-    std::string title;
-    IntSize client_size;
-    std::vector<ControlDef> controls;
-};
-
 enum class MessageBoxKind : uint8_t { note, error, fatal };
 const char* message_box_kind_name(MessageBoxKind kind); // "note", "error", "fatal"
 // The line a message box writes on standard error without a display: "KIND: TEXT", line breaks
@@ -233,14 +227,9 @@ public:
     bool set_scroll_proportion(WindowId id, ScrollBarKind bar, int proportion);
     int scroll_pos(WindowId id, ScrollBarKind bar) const;
 
-    // --- Controls ---
-    WindowId create_control(WindowId parent, const ControlDef& def);
-    WindowId control_by_id(WindowId parent, int control_id) const;
+    // --- Controls: made and reached through host/controls/controls.h ---
     int control_id(WindowId id) const; // -1 when not a control
     std::optional<ControlKind> control_kind(WindowId id) const;
-    bool set_checked(WindowId id, bool checked);
-    bool is_checked(WindowId id) const;
-    bool check_radio(std::span<const WindowId> group, WindowId chosen);
     bool list_add(WindowId id, int index, std::string_view text); // index -1: at the end
     bool list_remove(WindowId id, int index);
     bool list_clear(WindowId id);
@@ -249,14 +238,6 @@ public:
     bool list_is_selected(WindowId id, int index) const;
     bool list_set_selected(WindowId id, int index, bool selected);
     std::vector<int> list_selection(WindowId id) const;
-    bool set_edit_selection(WindowId id, int start, int end);
-    std::pair<int, int> edit_selection(WindowId id) const;
-
-    // --- Dialogs and message boxes ---
-    WindowId create_dialog(const DialogDef& def, WindowId owner, WindowProc procedure);
-    // The dialog's focus order: its tab-stop controls, Tab and Shift+Tab move through them.
-    // A message box is untitled unless its caller names it.
-    int message_box(MessageBoxKind kind, std::string_view text, std::string_view title = {});
 
 private:
     friend struct WindowRecord;
