@@ -20,6 +20,9 @@
 #include <span>
 #include <type_traits>
 
+// A rule column written in parentheses (a table with more than one rule column), unwrapped.
+#define QUILLET_RULE(...) __VA_ARGS__
+
 namespace quillet {
 
 template <class Target>
@@ -32,7 +35,7 @@ struct AttributeRule {
     Set set = nullptr;          // nullptr: read-only, SET is refused with `refusal`
     Get get = nullptr;          // nullptr: GET is refused (-11223)
     uint8_t after = 0;          // the class's action after a set; 0 none
-    uint32_t types = all_types; // bit t: applies to graphic type t
+    uint32_t types = all_types; // bit t: applies to graphic type or control kind t
     int32_t refusal = object_error::attribute_not_used;
 
     constexpr AttributeRule then(uint8_t action) const {
@@ -62,7 +65,7 @@ struct AttributeRule {
         r.refusal = code;
         return r;
     }
-    // Whether the row applies to an object of graphic type `type` (-1: none set yet).
+    // Whether the row applies to an object of graphic type or control kind `type` (-1: none).
     constexpr bool applies_to(int32_t type) const {
         if (types == all_types) return true;
         return type >= 0 && type < 32 && ((types >> type) & 1u) != 0;
@@ -147,6 +150,13 @@ bool set_non_negative(Target& t, int32_t, ObjectRequest& request) {
     return true;
 }
 
+// 1 for a non-zero value, else 0.
+template <class Target, auto... Path>
+bool set_boolean(Target& t, int32_t, ObjectRequest& request) {
+    field_of<Path...>(t.fields()) = request.next_int() != 0 ? 1 : 0;
+    return true;
+}
+
 template <class Target, auto... Path>
 bool set_text(Target& t, int32_t, ObjectRequest& request) {
     field_of<Path...>(t.fields()) = request.next_string();
@@ -221,6 +231,11 @@ struct AttributeRules {
     template <auto... Path>
     static constexpr Rule non_negative() {
         return own(attribute_shape::set_non_negative<Target, Path...>,
+                   attribute_shape::get_integer<Target, Path...>);
+    }
+    template <auto... Path>
+    static constexpr Rule boolean() {
+        return own(attribute_shape::set_boolean<Target, Path...>,
                    attribute_shape::get_integer<Target, Path...>);
     }
     template <auto... Path>
