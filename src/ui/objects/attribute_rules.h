@@ -1,8 +1,10 @@
 // The rules of attribute rows. Beside its number and name, every row of a class's .def table
 // names its rule: how SET takes the value and what GET appends, the field it reads and writes,
-// whether it is read-only (and the error a SET gets then), which graphic types it applies to and
-// which of the class's actions follows a set. A class serves all its rows with one set loop and
-// one get loop; the irregular attributes keep functions of their own, named in their rows.
+// whether it is read-only (and the error a SET gets then), which graphic types or control kinds
+// it applies to and which of the class's actions follows a set. A class serves all its rows with
+// one set loop and one get loop; the irregular attributes keep functions of their own, named in
+// their rows. A table read by two classes (controls: text edits and the native kinds) has one
+// rule column for each, each written in parentheses.
 //
 // A class's rules act on a target: the record the rows' fields live in (target.fields()) with
 // what the class's actions need beside it. The class derives its rule makers from
