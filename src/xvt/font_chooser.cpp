@@ -101,12 +101,13 @@ bool xp_dm_post_font_sel(XvtWindow window, XvtFont font) {
     }
     const std::vector<std::string> families = installed_font_families();
     const host::WindowId list = host::control_by_id(*ws, dialog, family_item);
-    for (const std::string& family : families) {
-        ws->list_add(list, -1, family);
-        if (same_family(family, f->family))
-            ws->list_set_selected(list, ws->list_count(list) - 1, true);
+    if (host::ListControl* names = host::find_control<host::ListControl>(*ws, list)) {
+        for (const std::string& family : families) {
+            names->add(-1, family);
+            if (same_family(family, f->family)) names->set_selected(names->count() - 1, true);
+        }
+        if (names->selection().empty() && !families.empty()) names->set_selected(0, true);
     }
-    if (ws->list_selection(list).empty() && !families.empty()) ws->list_set_selected(list, 0, true);
     ws->set_title(host::control_by_id(*ws, dialog, size_item),
                   std::to_string(std::max(f->points, 1)));
     auto style_check = [&](int id) {
@@ -120,7 +121,8 @@ bool xp_dm_post_font_sel(XvtWindow window, XvtFont font) {
 
     const bool accepted = ws->run_modal(dialog) == 1 && ws->exists(dialog);
     if (accepted && app.fonts.find(font)) {
-        std::vector<int> chosen = ws->list_selection(list);
+        const host::ListControl* names = host::find_control<host::ListControl>(*ws, list);
+        std::vector<int> chosen = names ? names->selection() : std::vector<int>{};
         if (!chosen.empty())
             xp_font_set_family(font, families[static_cast<size_t>(chosen.front())]);
         const std::string size = ws->title(host::control_by_id(*ws, dialog, size_item));

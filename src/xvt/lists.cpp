@@ -1,5 +1,6 @@
 // The items of list boxes, list buttons and list edits: adding, clearing, counting and
 // selecting, over the host's list controls.
+#include "host/controls/controls.h"
 #include "xvt/layer_state.h"
 
 namespace quillet {
@@ -20,8 +21,13 @@ host::WindowId list_control(XvtWindow control, std::string_view api) {
     return record->host;
 }
 
-bool valid_index(host::WindowId id, int32_t index, std::string_view api) {
-    if (index >= 0 && index < app.windows->list_count(id)) return true;
+// The host's list control; none for a window that is gone.
+host::ListControl* items_of(host::WindowId id) {
+    return host::find_control<host::ListControl>(*app.windows, id);
+}
+
+bool valid_index(const host::ListControl* list, int32_t index, std::string_view api) {
+    if (list && index >= 0 && index < list->count()) return true;
     xvt_report_error(api, ErrorCategory::list, ErrorId::invalid_parameter);
     return false;
 }
@@ -36,55 +42,62 @@ void xp_list_add(XvtWindow control, int32_t index, std::string_view text) {
         xvt_report_error(api, ErrorCategory::list, ErrorId::invalid_parameter);
         return;
     }
-    app.windows->list_add(id, index, text);
+    if (host::ListControl* list = items_of(id)) list->add(index, text);
 }
 
 void xp_list_clear(XvtWindow control) {
     host::WindowId id = list_control(control, "xp_list_clear");
-    if (id != host::no_window) app.windows->list_clear(id);
+    if (host::ListControl* list = items_of(id)) list->clear();
 }
 
 int32_t xp_list_count_all(XvtWindow control) {
     host::WindowId id = list_control(control, "xp_list_count_all");
-    return id == host::no_window ? 0 : app.windows->list_count(id);
+    const host::ListControl* list = items_of(id);
+    return list ? list->count() : 0;
 }
 
 int32_t xp_list_count_sel(XvtWindow control) {
     host::WindowId id = list_control(control, "xp_list_count_sel");
-    return id == host::no_window ? 0 : static_cast<int32_t>(app.windows->list_selection(id).size());
+    const host::ListControl* list = items_of(id);
+    return list ? static_cast<int32_t>(list->selection().size()) : 0;
 }
 
 XvtSlist xp_list_get_sel(XvtWindow control) {
     host::WindowId id = list_control(control, "xp_list_get_sel");
     XvtSlist out;
-    if (id == host::no_window) return out;
-    for (int index : app.windows->list_selection(id))
-        out.push_back({app.windows->list_text(id, index), index});
+    const host::ListControl* list = items_of(id);
+    if (!list) return out;
+    for (int index : list->selection())
+        out.push_back({list->text(index), index});
     return out;
 }
 
 int32_t xp_list_get_sel_index(XvtWindow control) {
     host::WindowId id = list_control(control, "xp_list_get_sel_index");
-    if (id == host::no_window) return -1;
-    std::vector<int> selection = app.windows->list_selection(id);
+    const host::ListControl* list = items_of(id);
+    if (!list) return -1;
+    std::vector<int> selection = list->selection();
     return selection.empty() ? -1 : selection.front();
 }
 
 bool xp_list_is_sel(XvtWindow control, int32_t index) {
     constexpr std::string_view api = "xp_list_is_sel";
     host::WindowId id = list_control(control, api);
-    return id != host::no_window && valid_index(id, index, api) &&
-           app.windows->list_is_selected(id, index);
+    if (id == host::no_window) return false;
+    const host::ListControl* list = items_of(id);
+    return valid_index(list, index, api) && list && list->is_selected(index);
 }
 
 void xp_list_set_sel(XvtWindow control, int32_t index, bool selected) {
     constexpr std::string_view api = "xp_list_set_sel";
     host::WindowId id = list_control(control, api);
-    if (id == host::no_window || !valid_index(id, index, api)) return;
+    if (id == host::no_window) return;
+    host::ListControl* list = items_of(id);
+    if (!valid_index(list, index, api) || !list) return;
     // Unselecting an item that is not selected changes nothing (a drop-down list would
     // otherwise lose its choice).
-    if (!selected && !app.windows->list_is_selected(id, index)) return;
-    app.windows->list_set_selected(id, index, selected);
+    if (!selected && !list->is_selected(index)) return;
+    list->set_selected(index, selected);
 }
 
 } // namespace quillet

@@ -70,16 +70,19 @@ bool xp_print_setup(XvtPrintSetup& setup) {
         return false;
     }
     const host::WindowId list = host::control_by_id(*ws, dialog, paper_item);
+    host::ListControl* papers = host::find_control<host::ListControl>(*ws, list);
     for (const PaperSize& p : paper_sizes) {
-        ws->list_add(list, -1, p.name);
+        if (!papers) break;
+        papers->add(-1, p.name);
         if (p.name == paper_named(setup.paper).name)
-            ws->list_set_selected(list, ws->list_count(list) - 1, true);
+            papers->set_selected(papers->count() - 1, true);
     }
     ws->show_window(dialog, true);
     ws->set_focus(list);
     const bool accepted = ws->run_modal(dialog) == 1;
     if (accepted) {
-        std::vector<int> chosen = ws->list_selection(list);
+        papers = host::find_control<host::ListControl>(*ws, list);
+        std::vector<int> chosen = papers ? papers->selection() : std::vector<int>{};
         if (!chosen.empty()) setup.paper = std::string(paper_sizes[chosen.front()].name);
     }
     ws->destroy_window(dialog);

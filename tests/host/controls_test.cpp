@@ -149,18 +149,18 @@ TEST(ListBox, SingleMultipleAndExtendedSelection) {
         p.add(ControlKind::list_box, {290, 10, 400, 120}, "", 3, ListSelection::extended);
     for (WindowId l : {single, multi, ext})
         for (const char* t : {"alpha", "beta", "gamma", "delta", "epsilon", "zeta"})
-            p.ws->list_add(l, -1, t);
+            find_control<ListControl>(*p.ws, l)->add(-1, t);
     drain(*p.ws);
-    EXPECT_EQ(p.ws->list_selection(single), std::vector<int>{2});
+    EXPECT_EQ(find_control<ListControl>(*p.ws, single)->selection(), std::vector<int>{2});
     int row = p.ws->ui_font()->metrics().height + 1;
     int second = (45 - 10 - 2) / row, fourth = (80 - 10 - 2) / row; // rows from the box's top
-    std::vector<int> m = p.ws->list_selection(multi);
+    std::vector<int> m = find_control<ListControl>(*p.ws, multi)->selection();
     EXPECT_EQ(m, (std::vector<int>{0, second, second + 1}));
     std::vector<int> expected_ext;
     for (int i = 0; i <= second; ++i)
         expected_ext.push_back(i);
     expected_ext.push_back(fourth);
-    EXPECT_EQ(p.ws->list_selection(ext), expected_ext);
+    EXPECT_EQ(find_control<ListControl>(*p.ws, ext)->selection(), expected_ext);
     auto n = p.notes(1);
     EXPECT_EQ(std::count(n.begin(), n.end(), Notify::selection_changed), 3);
 }
@@ -169,7 +169,7 @@ TEST(ListBox, DoubleClickAndScrollingWithTheBar) {
     Panel p("dclick 20 15\nclick 105 110\nclick 105 110\n");
     WindowId l = p.add(ControlKind::list_box, {10, 10, 120, 70}, "", 1);
     for (int i = 0; i < 20; ++i)
-        p.ws->list_add(l, -1, "item " + std::to_string(i));
+        find_control<ListControl>(*p.ws, l)->add(-1, "item " + std::to_string(i));
     drain(*p.ws);
     auto n = p.notes(1);
     EXPECT_NE(std::find(n.begin(), n.end(), Notify::double_clicked), n.end());
@@ -194,10 +194,10 @@ int ink_span(const Surface& s, IntRect area, Color ink) {
 TEST(ListBox, ItemsAndTheDropDownFieldDrawAmpersandsAsTheyStand) {
     Panel p("");
     WindowId l = p.add(ControlKind::list_box, {10, 10, 150, 100}, "", 1);
-    p.ws->list_add(l, -1, "x&x");
+    find_control<ListControl>(*p.ws, l)->add(-1, "x&x");
     WindowId d = p.add(ControlKind::dropdown_list, {10, 110, 150, 132}, "", 2);
-    p.ws->list_add(d, -1, "x&x");
-    p.ws->list_set_selected(d, 0, true);
+    find_control<ListControl>(*p.ws, d)->add(-1, "x&x");
+    find_control<ListControl>(*p.ws, d)->set_selected(0, true);
     drain(*p.ws);
     Surface client = p.ws->compose_client(p.window);
     int row = p.ws->ui_font()->metrics().height;
@@ -211,10 +211,10 @@ TEST(DropDown, KeyboardOpensChoosesAndEscapeRestores) {
     Panel p("key Down\nkey F4 Down Enter\nkey F4 Down Escape\n");
     WindowId d = p.add(ControlKind::dropdown_list, {10, 10, 150, 32}, "", 4);
     for (const char* t : {"red", "green", "blue"})
-        p.ws->list_add(d, -1, t);
+        find_control<ListControl>(*p.ws, d)->add(-1, t);
     p.ws->set_focus(d);
     drain(*p.ws);
-    EXPECT_EQ(p.ws->list_selection(d), std::vector<int>{1});
+    EXPECT_EQ(find_control<ListControl>(*p.ws, d)->selection(), std::vector<int>{1});
     auto n = p.notes(4);
     EXPECT_EQ(std::count(n.begin(), n.end(), Notify::selection_changed), 4); // 0, 1, 2, back to 1
 }
@@ -223,12 +223,12 @@ TEST(DropDown, MouseChoosesFromTheOpenList) {
     Panel p("click 140 20\nclick 40 60\n");
     WindowId d = p.add(ControlKind::dropdown_edit, {10, 10, 150, 32}, "", 4);
     for (const char* t : {"red", "green", "blue"})
-        p.ws->list_add(d, -1, t);
+        find_control<ListControl>(*p.ws, d)->add(-1, t);
     drain(*p.ws);
     int row = p.ws->ui_font()->metrics().height + 1;
     int chosen = (60 - 32 - 2) / row;
-    EXPECT_EQ(p.ws->list_selection(d), std::vector<int>{chosen});
-    EXPECT_EQ(p.ws->title(d), p.ws->list_text(d, chosen));
+    EXPECT_EQ(find_control<ListControl>(*p.ws, d)->selection(), std::vector<int>{chosen});
+    EXPECT_EQ(p.ws->title(d), find_control<ListControl>(*p.ws, d)->text(chosen));
 }
 
 TEST(ScrollBar, ArrowsPagesAndThumbDragging) {
@@ -401,12 +401,12 @@ TEST(Golden, ControlsInTheirStates) {
     WindowId list =
         p.add(ControlKind::list_box, {10, 140, 150, 230}, "", 12, ListSelection::extended);
     for (int i = 0; i < 8; ++i)
-        p.ws->list_add(list, -1, "Item " + std::to_string(i));
-    p.ws->list_set_selected(list, 1, true);
-    p.ws->list_set_selected(list, 2, true);
+        find_control<ListControl>(*p.ws, list)->add(-1, "Item " + std::to_string(i));
+    find_control<ListControl>(*p.ws, list)->set_selected(1, true);
+    find_control<ListControl>(*p.ws, list)->set_selected(2, true);
     WindowId drop = p.add(ControlKind::dropdown_list, {160, 140, 300, 162}, "", 13);
-    p.ws->list_add(drop, -1, "Chosen");
-    p.ws->list_set_selected(drop, 0, true);
+    find_control<ListControl>(*p.ws, drop)->add(-1, "Chosen");
+    find_control<ListControl>(*p.ws, drop)->set_selected(0, true);
     WindowId combo = p.add(ControlKind::dropdown_edit, {160, 170, 300, 192}, "Typed", 14);
     ASSERT_NE(combo, no_window);
     WindowId h = p.add(ControlKind::hscroll_bar, {160, 200, 400, 216}, "", 15);

@@ -88,8 +88,9 @@ void build_scene(WindowSystem& ws, Scene& s) {
     s.label =
         add_control(ws, s.window, ControlKind::static_left, {10, 112, 170, 130}, "Idle", label_id);
     s.list = add_control(ws, s.window, ControlKind::list_box, {190, 10, 360, 130}, "", list_id);
-    for (const char* item : {"Amber", "Basalt", "Cobalt", "Dune", "Ember"})
-        ws.list_add(s.list, -1, item);
+    if (ListControl* list = find_control<ListControl>(ws, s.list))
+        for (const char* item : {"Amber", "Basalt", "Cobalt", "Dune", "Ember"})
+            list->add(-1, item);
 }
 
 // One step of input, written both as a headless script line and as an xdotool command.
@@ -128,8 +129,9 @@ bool is_checked(WindowSystem& ws, WindowId id) {
 }
 
 bool reached_final_state(WindowSystem& ws, const Scene& s) {
-    return ws.title(s.edit) == "Hello Xvf" && is_checked(ws, s.check) &&
-           ws.list_selection(s.list) == std::vector<int>{2} && s.presses == 1 && s.copies == 1;
+    const ListControl* list = find_control<ListControl>(ws, s.list);
+    return ws.title(s.edit) == "Hello Xvf" && is_checked(ws, s.check) && list &&
+           list->selection() == std::vector<int>{2} && s.presses == 1 && s.copies == 1;
 }
 
 std::string headless_script(const std::vector<Step>& steps) {

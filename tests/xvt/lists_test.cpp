@@ -31,7 +31,8 @@ TEST_F(ListControls, AddAtPositionsCountAndClear) {
     xp_list_add(list, 2, "c");
     ASSERT_EQ(xp_list_count_all(list), 4);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(ws().list_text(xvt_host_window(list), i), std::string(1, char('a' + i)));
+        EXPECT_EQ(host::find_control<host::ListControl>(ws(), xvt_host_window(list))->text(i),
+                  std::string(1, char('a' + i)));
     xp_list_clear(list);
     EXPECT_EQ(xp_list_count_all(list), 0);
     xp_list_add(list, -2, "x");

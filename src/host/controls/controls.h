@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -128,23 +129,66 @@ private:
     bool m_dragging = false;
 };
 
-class ListBoxControl final : public Control {
+// The items of a list box or a drop-down and which of them are selected (a drop-down selects
+// at most one). An index outside the items names none.
+struct ItemModel {
+    std::vector<std::string> items;
+    std::vector<bool> selected; // one flag for each item
+
+    int count() const { return static_cast<int>(items.size()); }
+    bool contains(int index) const { return index >= 0 && index < count(); }
+    void insert(int index, std::string_view text); // -1 or past the end: at the end
+    bool erase(int index);
+    void clear();
+    bool is_selected(int index) const { return contains(index) && selected[index]; }
+    void select_only(int index); // index -1: none
+    int first_selected() const;  // -1 for none
+    std::vector<int> selection() const;
+};
+
+// List boxes and drop-downs: their items, as callers add, read and select them. Each change
+// redraws the control.
+class ListControl : public Control {
+public:
+    using Control::Control;
+    static bool is_kind(ControlKind k) {
+        return k == ControlKind::list_box || k == ControlKind::dropdown_list ||
+               k == ControlKind::dropdown_edit;
+    }
+    bool add(int index, std::string_view text); // index -1 or past the end: at the end
+    bool remove(int index);
+    void clear();
+    int count() const { return model.count(); }
+    std::string text(int index) const; // empty for none
+    bool is_selected(int index) const { return model.is_selected(index); }
+    std::vector<int> selection() const { return model.selection(); }
+    // A list box selects or deselects the item (a single-selection list only it) and scrolls a
+    // selected one into view; a drop-down chooses the item, or none for -1 or selected false,
+    // without telling its parent.
+    virtual bool set_selected(int index, bool selected) = 0;
+
+    ItemModel model;
+
+protected:
+    // After remove and clear: a list box keeps its caret and scrolling in its items.
+    virtual void removed_item() {}
+    virtual void cleared() {}
+};
+
+class ListBoxControl final : public ListControl {
 public:
     explicit ListBoxControl(ListSelection selection_mode)
-        : Control(ControlKind::list_box), mode(selection_mode) {}
+        : ListControl(ControlKind::list_box), mode(selection_mode) {}
     static bool is_kind(ControlKind k) { return k == ControlKind::list_box; }
     void paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc) override;
     bool wants_key(Key k) const override;
+    bool set_selected(int index, bool selected) override;
     int item_height(WindowSystem& ws, const WindowRecord& w) const;
     int visible_rows(WindowSystem& ws, WindowRecord& w) const;
-    void select_only(int i);
     void move_caret(WindowSystem& ws, WindowRecord& w, int i, uint8_t modifiers);
     void ensure_visible(WindowSystem& ws, WindowRecord& w, int i);
-    int selected_index() const; // the first selected, -1 for none
 
     ListSelection mode;
-    std::vector<std::string> items;
-    std::vector<bool> selected;
     int caret = 0;
     int anchor = 0;
     int top = 0;
@@ -160,6 +204,8 @@ protected:
     bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
+    void removed_item() override;
+    void cleared() override;
 
 private:
     int row_at(WindowSystem& ws, const WindowRecord& w, IntPoint p) const;
@@ -171,9 +217,9 @@ private:
 };
 
 // Drop-down list and drop-down edit: a closed field with a button that opens a list below.
-class DropDownControl final : public Control {
+class DropDownControl final : public ListControl {
 public:
-    explicit DropDownControl(ControlKind kind) : Control(kind) {}
+    explicit DropDownControl(ControlKind kind) : ListControl(kind) {}
     static bool is_kind(ControlKind k) {
         return k == ControlKind::dropdown_list || k == ControlKind::dropdown_edit;
     }
@@ -184,9 +230,9 @@ public:
     void open(WindowSystem& ws, WindowRecord& w);
     void close(WindowSystem& ws, WindowRecord& w, bool accept);
     void choose(WindowSystem& ws, WindowRecord& w, int index, bool tell);
+    bool set_selected(int index, bool selected) override;
+    int chosen() const { return model.first_selected(); } // -1 for none
 
-    std::vector<std::string> items;
-    int selection = -1;
     WindowId edit = no_window; // drop-down edit: the edit part
 
 protected:

@@ -9,7 +9,91 @@
 
 namespace quillet::host {
 
+// --- Items ---
+
+void ItemModel::insert(int index, std::string_view text) {
+    int at = index < 0 || index > count() ? count() : index;
+    items.insert(items.begin() + at, std::string(text));
+    selected.insert(selected.begin() + at, false);
+}
+
+bool ItemModel::erase(int index) {
+    if (!contains(index)) return false;
+    items.erase(items.begin() + index);
+    selected.erase(selected.begin() + index);
+    return true;
+}
+
+void ItemModel::clear() {
+    items.clear();
+    selected.clear();
+}
+
+void ItemModel::select_only(int index) {
+    std::fill(selected.begin(), selected.end(), false);
+    if (contains(index)) selected[index] = true;
+}
+
+int ItemModel::first_selected() const {
+    for (size_t i = 0; i < selected.size(); ++i)
+        if (selected[i]) return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<int> ItemModel::selection() const {
+    std::vector<int> out;
+    for (size_t i = 0; i < selected.size(); ++i)
+        if (selected[i]) out.push_back(static_cast<int>(i));
+    return out;
+}
+
+bool ListControl::add(int index, std::string_view text) {
+    model.insert(index, text);
+    window_system().invalidate(window());
+    return true;
+}
+
+bool ListControl::remove(int index) {
+    if (!model.erase(index)) return false;
+    removed_item();
+    window_system().invalidate(window());
+    return true;
+}
+
+void ListControl::clear() {
+    model.clear();
+    cleared();
+    window_system().invalidate(window());
+}
+
+std::string ListControl::text(int index) const {
+    return model.contains(index) ? model.items[index] : std::string();
+}
+
 // --- List box ---
+
+bool ListBoxControl::set_selected(int index, bool selected) {
+    if (!model.contains(index)) return false;
+    if (selected && mode == ListSelection::single)
+        model.select_only(index);
+    else
+        model.selected[index] = selected;
+    if (selected) {
+        caret = anchor = index;
+        if (WindowRecord* w = find_record(window_system(), window()))
+            ensure_visible(window_system(), *w, index);
+    }
+    window_system().invalidate(window());
+    return true;
+}
+
+void ListBoxControl::removed_item() {
+    caret = std::clamp(caret, 0, std::max(0, model.count() - 1));
+}
+
+void ListBoxControl::cleared() {
+    caret = anchor = top = 0;
+}
 
 int ListBoxControl::item_height(WindowSystem& ws, const WindowRecord& w) const {
     return ws.font_of(w)->metrics().height + 1;
@@ -20,7 +104,7 @@ int ListBoxControl::visible_rows(WindowSystem& ws, WindowRecord& w) const {
 }
 
 IntRect ListBoxControl::bar_rect(WindowSystem& ws, WindowRecord& w) const {
-    if (static_cast<int>(items.size()) <= visible_rows(ws, w)) return {};
+    if (model.count() <= visible_rows(ws, w)) return {};
     IntRect r = w.surface.rect();
     return {r.right - 2 - ws.metrics().scroll_bar, r.top + 2, r.right - 2, r.bottom - 2};
 }
@@ -28,21 +112,10 @@ IntRect ListBoxControl::bar_rect(WindowSystem& ws, WindowRecord& w) const {
 ScrollBarState ListBoxControl::bar_state(WindowSystem& ws, WindowRecord& w) const {
     ScrollBarState s;
     s.minimum = 0;
-    s.maximum = static_cast<int>(items.size());
+    s.maximum = model.count();
     s.proportion = visible_rows(ws, w);
     s.position = top;
     return s;
-}
-
-int ListBoxControl::selected_index() const {
-    for (size_t i = 0; i < selected.size(); ++i)
-        if (selected[i]) return static_cast<int>(i);
-    return -1;
-}
-
-void ListBoxControl::select_only(int i) {
-    std::fill(selected.begin(), selected.end(), false);
-    if (i >= 0 && i < static_cast<int>(selected.size())) selected[i] = true;
 }
 
 void ListBoxControl::ensure_visible(WindowSystem& ws, WindowRecord& w, int i) {
@@ -51,7 +124,7 @@ void ListBoxControl::ensure_visible(WindowSystem& ws, WindowRecord& w, int i) {
         top = i;
     else if (i >= top + rows)
         top = i - rows + 1;
-    top = std::clamp(top, 0, std::max(0, static_cast<int>(items.size()) - rows));
+    top = std::clamp(top, 0, std::max(0, model.count() - rows));
 }
 
 bool ListBoxControl::wants_key(Key k) const {
@@ -60,27 +133,28 @@ bool ListBoxControl::wants_key(Key k) const {
 }
 
 void ListBoxControl::move_caret(WindowSystem& ws, WindowRecord& w, int i, uint8_t modifiers) {
-    int n = static_cast<int>(items.size());
+    int n = model.count();
     if (n == 0) return;
     i = std::clamp(i, 0, n - 1);
-    std::vector<bool> before = selected;
+    std::vector<bool> before = model.selected;
     caret = i;
     if (mode == ListSelection::single) {
-        select_only(i);
+        model.select_only(i);
         anchor = i;
     } else if (mode == ListSelection::extended) {
         if (modifiers & mod_shift) {
-            if (!(modifiers & mod_control)) std::fill(selected.begin(), selected.end(), false);
+            if (!(modifiers & mod_control))
+                std::fill(model.selected.begin(), model.selected.end(), false);
             for (int k = std::min(anchor, i); k <= std::max(anchor, i); ++k)
-                selected[k] = true;
+                model.selected[k] = true;
         } else if (!(modifiers & mod_control)) {
-            select_only(i);
+            model.select_only(i);
             anchor = i;
         }
     }
     ensure_visible(ws, w, i);
     ws.invalidate(w.id);
-    if (selected != before) notify_parent(ws, w, Notify::selection_changed);
+    if (model.selected != before) notify_parent(ws, w, Notify::selection_changed);
 }
 
 int ListBoxControl::row_at(WindowSystem& ws, const WindowRecord& w, IntPoint p) const {
@@ -90,7 +164,7 @@ int ListBoxControl::row_at(WindowSystem& ws, const WindowRecord& w, IntPoint p) 
 // A press on the list's own scroll bar scrolls it or starts dragging its thumb.
 void ListBoxControl::scroll_bar_pressed(WindowSystem& ws, WindowRecord& w, IntRect bar,
                                         IntPoint p) {
-    int n = static_cast<int>(items.size());
+    int n = model.count();
     int rows = visible_rows(ws, w);
     ScrollBarState s = bar_state(ws, w);
     ScrollLayout l = scroll_layout(bar, ScrollBarKind::vertical, s, ws.metrics());
@@ -118,25 +192,25 @@ bool ListBoxControl::mouse_down(WindowSystem& ws, WindowRecord& w, const Message
         return true;
     }
     int i = row_at(ws, w, m.point);
-    if (i < 0 || i >= static_cast<int>(items.size())) return true;
-    std::vector<bool> before = selected;
+    if (i < 0 || i >= model.count()) return true;
+    std::vector<bool> before = model.selected;
     if (mode == ListSelection::multiple) {
-        selected[i] = !selected[i];
+        model.selected[i] = !model.selected[i];
         caret = anchor = i;
     } else if (mode == ListSelection::extended && (m.modifiers & mod_control) &&
                !(m.modifiers & mod_shift)) {
-        selected[i] = !selected[i];
+        model.selected[i] = !model.selected[i];
         caret = anchor = i;
     } else {
         move_caret(ws, w, i, m.modifiers); // tells the parent when the selection changed
         // A click on the selection is a choice all the same: the parent hears of it (the
         // second click of a double click reports only the double click).
-        if (m.kind == Msg::mouse_down && selected == before)
+        if (m.kind == Msg::mouse_down && model.selected == before)
             notify_parent(ws, w, Notify::selection_changed);
-        before = selected;
+        before = model.selected;
     }
     ws.invalidate(w.id);
-    if (selected != before) notify_parent(ws, w, Notify::selection_changed);
+    if (model.selected != before) notify_parent(ws, w, Notify::selection_changed);
     if (WindowRecord* still = find_record(ws, w.id))
         notify_parent(ws, *still,
                       m.kind == Msg::mouse_double_click ? Notify::double_clicked : Notify::clicked);
@@ -151,8 +225,7 @@ bool ListBoxControl::mouse_move(WindowSystem& ws, WindowRecord& w, const Message
         ws.invalidate(w.id);
     } else if (hot_tracking) {
         int i = row_at(ws, w, m.point);
-        if (i >= 0 && i < static_cast<int>(items.size()) && w.surface.rect().contains(m.point) &&
-            !selected[i])
+        if (i >= 0 && i < model.count() && w.surface.rect().contains(m.point) && !model.selected[i])
             move_caret(ws, w, i, 0);
     }
     return true;
@@ -172,7 +245,7 @@ bool ListBoxControl::capture_lost(WindowSystem&, WindowRecord&, const Message&) 
 }
 
 bool ListBoxControl::mouse_wheel(WindowSystem& ws, WindowRecord& w, const Message& m) {
-    int n = static_cast<int>(items.size());
+    int n = model.count();
     top = std::clamp(top - 3 * m.value, 0, std::max(0, n - visible_rows(ws, w)));
     ws.invalidate(w.id);
     return true;
@@ -186,7 +259,7 @@ bool ListBoxControl::key_down(WindowSystem& ws, WindowRecord& w, const Message& 
     case Key::page_up: move_caret(ws, w, caret - rows + 1, m.modifiers); return true;
     case Key::page_down: move_caret(ws, w, caret + rows - 1, m.modifiers); return true;
     case Key::home: move_caret(ws, w, 0, m.modifiers); return true;
-    case Key::end: move_caret(ws, w, static_cast<int>(items.size()) - 1, m.modifiers); return true;
+    case Key::end: move_caret(ws, w, model.count() - 1, m.modifiers); return true;
     default: return false;
     }
 }
@@ -194,12 +267,12 @@ bool ListBoxControl::key_down(WindowSystem& ws, WindowRecord& w, const Message& 
 // Space selects in lists of several selections; a letter moves to the next item that starts
 // with it.
 bool ListBoxControl::character(WindowSystem& ws, WindowRecord& w, const Message& m) {
-    int n = static_cast<int>(items.size());
+    int n = model.count();
     if (m.code == ' ' && n > 0 && mode != ListSelection::single) {
         if (mode == ListSelection::multiple || (m.modifiers & mod_control))
-            selected[caret] = !selected[caret];
+            model.selected[caret] = !model.selected[caret];
         else
-            select_only(caret);
+            model.select_only(caret);
         anchor = caret;
         ws.invalidate(w.id);
         notify_parent(ws, w, Notify::selection_changed);
@@ -212,7 +285,7 @@ bool ListBoxControl::character(WindowSystem& ws, WindowRecord& w, const Message&
         char c = lower(static_cast<char>(m.code));
         for (int k = 1; k <= n; ++k) {
             int i = (caret + k) % n;
-            if (!items[i].empty() && lower(items[i][0]) == c) {
+            if (!model.items[i].empty() && lower(model.items[i][0]) == c) {
                 move_caret(ws, w, i, 0);
                 break;
             }
@@ -242,11 +315,11 @@ void ListBoxControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc)
     int right = bar.is_empty() ? r.right - 2 : bar.left;
     int h = item_height(ws, w);
     bool focused = ws.focus() == w.id;
-    for (int i = top, y = 2; i < static_cast<int>(items.size()) && y < r.bottom - 2; ++i, y += h) {
+    for (int i = top, y = 2; i < model.count() && y < r.bottom - 2; ++i, y += h) {
         IntRect row{2, y, right, y + h};
-        bool sel = selected[i];
+        bool sel = model.selected[i];
         if (sel) ui::fill(dc, row, ui::selection);
-        ui::draw_plain_text(dc, {row.left + 2, row.top, row.right, row.bottom}, items[i],
+        ui::draw_plain_text(dc, {row.left + 2, row.top, row.right, row.bottom}, model.items[i],
                             !enabled ? ui::gray_text
                             : sel    ? ui::selection_text
                                      : ui::text,
@@ -276,11 +349,18 @@ void DropDownControl::title_changed(WindowSystem& ws, WindowRecord& w) {
         ws.set_title(edit, w.title);
 }
 
+bool DropDownControl::set_selected(int index, bool selected) {
+    WindowRecord* w = find_record(window_system(), window());
+    if (!w || index < -1 || index >= model.count()) return false;
+    choose(window_system(), *w, selected ? index : -1, false);
+    return true;
+}
+
 void DropDownControl::choose(WindowSystem& ws, WindowRecord& w, int index, bool tell) {
-    if (index < -1 || index >= static_cast<int>(items.size())) return;
-    bool changed = index != selection;
-    selection = index;
-    std::string text = index >= 0 ? items[index] : std::string();
+    if (index < -1 || index >= model.count()) return;
+    bool changed = index != chosen();
+    model.select_only(index);
+    std::string text = index >= 0 ? model.items[index] : std::string();
     if (kind() == ControlKind::dropdown_edit && index >= 0) {
         ws.set_title(w.id, text);
         if (EditControl* e = find_edit(ws, w.id)) e->select(0, -1);
@@ -292,11 +372,11 @@ void DropDownControl::choose(WindowSystem& ws, WindowRecord& w, int index, bool 
 }
 
 void DropDownControl::open(WindowSystem& ws, WindowRecord& w) {
-    if (m_popup || items.empty()) return;
+    if (m_popup || model.items.empty()) return;
     WindowId top = ws.top_level_of(w.id);
     IntPoint at = ws.client_to_screen(w.id, {0, w.surface.height()});
     IntPoint origin = ws.client_to_screen(top, {0, 0});
-    int rows = std::min<int>(static_cast<int>(items.size()), 8);
+    int rows = std::min<int>(model.count(), 8);
     int h = rows * (ws.font_of(w)->metrics().height + 1) + 4;
     WindowDef def;
     def.parent = top;
@@ -307,13 +387,13 @@ void DropDownControl::open(WindowSystem& ws, WindowRecord& w) {
     WindowRecord* p = find_record(ws, m_popup);
     if (!p) return;
     auto list = std::make_unique<ListBoxControl>(ListSelection::single);
-    list->items = items;
-    list->selected.assign(items.size(), false);
+    list->model.items = model.items;
+    list->model.selected.assign(model.items.size(), false);
     list->hot_tracking = true;
-    if (selection >= 0) {
-        list->select_only(selection);
-        list->caret = list->anchor = selection;
-        list->ensure_visible(ws, *p, selection);
+    if (int current = chosen(); current >= 0) {
+        list->model.select_only(current);
+        list->caret = list->anchor = current;
+        list->ensure_visible(ws, *p, current);
     }
     p->control = std::move(list);
     p->control->attach(ws, m_popup);
@@ -321,7 +401,7 @@ void DropDownControl::open(WindowSystem& ws, WindowRecord& w) {
     p->owner = w.id;
     p->overlay = true;
     ws.raise_window(m_popup);
-    m_before = selection;
+    m_before = chosen();
     ws.set_capture(w.id);
     ws.invalidate(w.id);
 }
@@ -355,7 +435,7 @@ IntPoint DropDownControl::to_popup(WindowSystem& ws, const WindowRecord& w, IntP
 bool DropDownControl::part_notified(WindowSystem& ws, WindowRecord& w, const Message& m) {
     if (ListBoxControl* list = open_list(ws); list && m.source == m_popup) {
         if (static_cast<Notify>(m.value) == Notify::selection_changed)
-            choose(ws, w, list->selected_index(), true);
+            choose(ws, w, list->model.first_selected(), true);
         return true;
     }
     if (m.source == edit) {
@@ -438,9 +518,10 @@ bool DropDownControl::key_down(WindowSystem& ws, WindowRecord& w, const Message&
         open(ws, w);
         return true;
     }
-    int n = static_cast<int>(items.size());
+    int n = model.count();
     if (n > 0 && (key == Key::up || key == Key::down)) {
-        int i = selection < 0 ? 0 : std::clamp(selection + (key == Key::up ? -1 : 1), 0, n - 1);
+        int current = chosen();
+        int i = current < 0 ? 0 : std::clamp(current + (key == Key::up ? -1 : 1), 0, n - 1);
         choose(ws, w, i, true);
         return true;
     }
@@ -449,15 +530,17 @@ bool DropDownControl::key_down(WindowSystem& ws, WindowRecord& w, const Message&
 
 // In a drop-down list a letter chooses the next item that starts with it.
 bool DropDownControl::character(WindowSystem& ws, WindowRecord& w, const Message& m) {
-    if (kind() == ControlKind::dropdown_list && m.code >= 33 && m.code < 256 && !items.empty()) {
+    if (kind() == ControlKind::dropdown_list && m.code >= 33 && m.code < 256 &&
+        !model.items.empty()) {
         auto lower = [](char c) {
             return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         };
         char c = lower(static_cast<char>(m.code));
-        int n = static_cast<int>(items.size());
+        int n = model.count();
+        int current = chosen();
         for (int k = 1; k <= n; ++k) {
-            int i = (std::max(selection, 0) + k - (selection < 0 ? 1 : 0)) % n;
-            if (!items[i].empty() && lower(items[i][0]) == c) {
+            int i = (std::max(current, 0) + k - (current < 0 ? 1 : 0)) % n;
+            if (!model.items[i].empty() && lower(model.items[i][0]) == c) {
                 choose(ws, w, i, true);
                 break;
             }
@@ -481,7 +564,8 @@ void DropDownControl::paint(WindowSystem& ws, WindowRecord& w, DeviceContext& dc
     if (kind() == ControlKind::dropdown_list) {
         bool focused = ws.focus() == w.id;
         IntRect field{r.left + 2, r.top + 2, button.left, r.bottom - 2};
-        std::string text = selection >= 0 ? items[selection] : std::string();
+        int current = chosen();
+        std::string text = current >= 0 ? model.items[current] : std::string();
         if (focused && m_popup == no_window)
             ui::fill(dc, {field.left + 1, field.top + 1, field.right - 1, field.bottom - 1},
                      ui::selection);

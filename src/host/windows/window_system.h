@@ -230,14 +230,6 @@ public:
     // --- Controls: made and reached through host/controls/controls.h ---
     int control_id(WindowId id) const; // -1 when not a control
     std::optional<ControlKind> control_kind(WindowId id) const;
-    bool list_add(WindowId id, int index, std::string_view text); // index -1: at the end
-    bool list_remove(WindowId id, int index);
-    bool list_clear(WindowId id);
-    int list_count(WindowId id) const;
-    std::string list_text(WindowId id, int index) const;
-    bool list_is_selected(WindowId id, int index) const;
-    bool list_set_selected(WindowId id, int index, bool selected);
-    std::vector<int> list_selection(WindowId id) const;
 
 private:
     friend struct WindowRecord;
