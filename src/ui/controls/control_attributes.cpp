@@ -181,7 +181,7 @@ struct ControlRules : AttributeRules<ControlTarget> {
 
     static constexpr auto rows() {
         return std::to_array<Row>({
-#define X(number, id, name, text_edit_rule, kind_rule) {number, QUILLET_RULE kind_rule},
+#define X(number, id, name, text_edit_rule, kind_rule) row(number, QUILLET_RULE kind_rule),
 #include "ui/objects/control_attributes.def"
 #undef X
         });

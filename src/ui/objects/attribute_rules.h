@@ -211,6 +211,9 @@ struct AttributeRules {
     using Rule = AttributeRule<Target>;
     using Row = AttributeRow<Target>;
 
+    // Every row names its rule: a row without one does not compile.
+    static constexpr Row row(int32_t number, Rule rule) { return {number, rule}; }
+
     // A row another class serves before these rules are asked (the core attributes that graphic
     // objects and controls share, a control's type and ID).
     static constexpr Rule core() { return {}; }

@@ -177,7 +177,7 @@ struct GraphicRules : AttributeRules<GraphicTarget> {
 
     static constexpr auto rows() {
         return std::to_array<Row>({
-#define X(number, id, name, ...) {number, __VA_ARGS__},
+#define X(number, id, name, ...) row(number, __VA_ARGS__),
 #include "ui/objects/graphic_attributes.def"
 #undef X
         });

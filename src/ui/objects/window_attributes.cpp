@@ -298,7 +298,7 @@ struct WindowRules : AttributeRules<WindowTarget> {
 
     static constexpr auto rows() {
         return std::to_array<Row>({
-#define X(number, id, name, ...) {number, __VA_ARGS__},
+#define X(number, id, name, ...) row(number, __VA_ARGS__),
 #include "ui/objects/window_attributes.def"
 #undef X
         });

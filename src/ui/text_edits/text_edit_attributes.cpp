@@ -322,7 +322,7 @@ struct TextEditRules : AttributeRules<TextEditTarget> {
 
     static constexpr auto rows() {
         return std::to_array<Row>({
-#define X(number, id, name, text_edit_rule, kind_rule) {number, QUILLET_RULE text_edit_rule},
+#define X(number, id, name, text_edit_rule, kind_rule) row(number, QUILLET_RULE text_edit_rule),
 #include "ui/objects/control_attributes.def"
 #undef X
         });
