@@ -3,7 +3,8 @@
 // declared (window_table, object_tables, colours, key_queue, event_queue, ...): a reference into
 // this struct.
 //
-// Not in it: the hooks that start-up fills on purpose (object_hooks), which no reset touches.
+// Not in it: the interpreter's upper-layer hooks that start-up fills on purpose (ui_hooks.h),
+// which no reset touches.
 #pragma once
 
 #include "ui/colours.h"

@@ -158,17 +158,17 @@ bool edit_field_exit_key(int n, const XvtEvent& event) {
     return true;
 }
 
-void focus_control(ObjectEntry& entry) {
+// Object method 7: an edit field also becomes the pending edit field with the caret at the end
+// of its text.
+void ControlKindState::focus(ObjectEntry& entry) {
     if (entry.kind != object_kind::control || !(entry.flags & object_flag::shown)) return;
     int32_t kind = entry.control.kind;
-    if (kind == control_kind::text_edit) return; // text edits take the focus through their part
     if (!control_kind::is_native(kind)) raise_error(object_error::unknown_control_kind);
-    ControlKindState* s = find_control_state(entry);
-    if (!s || s->native == no_xvt_window) return;
-    xp_scr_set_focus_vobj(s->native);
+    if (native == no_xvt_window) return;
+    xp_scr_set_focus_vobj(native);
     if (kind != control_kind::edit) return;
     control_events.pending_field = entry.id;
-    xp_ctl_set_text_sel(s->native, -1, -1);
+    xp_ctl_set_text_sel(native, -1, -1);
     if (vm.pump_enabled) process_host_messages();
 }
 

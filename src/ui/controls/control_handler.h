@@ -21,10 +21,6 @@ void control_handler(int n, const XvtEvent& event);
 // the focus back to the window) and true is returned; otherwise false.
 bool edit_field_exit_key(int n, const XvtEvent& event);
 
-// Object method 7 on a shown control: gives its native control the focus; an edit field also
-// becomes the pending edit field with the caret at the end of its text.
-void focus_control(ObjectEntry& entry);
-
 // The pending edit field's object ID; -1 when none.
 int32_t pending_edit_field();
 // Forgets the pending edit field when it is the control (freed controls).

@@ -1,7 +1,10 @@
 #include "ui/controls/control_state.h"
 
+#include "ui/controls/control_attributes.h"
+#include "ui/controls/control_handler.h"
+#include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
-#include "ui/text_edits/text_edit_lifecycle.h"
+#include "ui/text_edits/text_edit_state.h"
 #include "values/errors.h"
 
 namespace quillet {
@@ -23,7 +26,73 @@ std::unique_ptr<ControlState> fresh_state(const ObjectEntry& entry, int32_t kind
     return state;
 }
 
+// A control whose kind was never set has no attributes of a kind.
+void check_kind(const ObjectEntry& entry) {
+    int32_t kind = entry.control.kind;
+    if (kind < control_kind::push_button || kind > control_kind::text_edit)
+        raise_error(object_error::unknown_control_kind);
+}
+
 } // namespace
+
+void ControlKindState::set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    set_control_attribute(entry, attribute, request);
+}
+
+void ControlKindState::get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    get_control_attribute(entry, attribute, request);
+}
+
+ControlState& control_of(ObjectEntry& entry) {
+    if (!entry.control.state) entry.control.state = fresh_state(entry, entry.control.kind);
+    return *entry.control.state;
+}
+
+void set_control(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    if (attribute == control_attr::control_type) {
+        set_control_kind(entry, request.next_int());
+        return;
+    }
+    if (attribute == control_attr::cid) return;
+    check_kind(entry);
+    control_of(entry).set(entry, attribute, request);
+}
+
+void get_control(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    if (attribute == control_attr::control_type) {
+        request.append_int(entry.control.kind);
+        return;
+    }
+    if (attribute == control_attr::cid) {
+        request.append_int(entry.id);
+        return;
+    }
+    check_kind(entry);
+    control_of(entry).get(entry, attribute, request);
+}
+
+void free_control(ObjectEntry& entry) {
+    forget_pending_edit_field(entry.id);
+    control_of(entry).free(entry);
+    entry.control.state.reset();
+}
+
+void relayout_listed_control(int n, int32_t id) {
+    ObjectEntry* entry = find_object(id);
+    if (entry && entry->kind == object_kind::control) control_of(*entry).relayout(n, *entry);
+}
+
+int32_t button_state(const ObjectEntry& entry) {
+    auto* s = dynamic_cast<const ControlKindState*>(entry.control.state.get());
+    return s ? s->state : 0;
+}
+
+XvtWindow join_button_group(ObjectEntry& entry, int32_t group_id) {
+    auto* s = dynamic_cast<ControlKindState*>(&control_of(entry));
+    if (!s) return no_xvt_window;
+    s->button_group = group_id;
+    return s->native;
+}
 
 ControlKindState* find_control_state(ObjectEntry& entry) {
     return dynamic_cast<ControlKindState*>(entry.control.state.get());
@@ -45,9 +114,7 @@ XvtWindow native_control(ObjectEntry& entry) {
 void set_control_kind(ObjectEntry& entry, int32_t kind) {
     if (kind < control_kind::push_button || kind > control_kind::text_edit)
         raise_error(object_error::unknown_control_kind);
-    if (XvtWindow native = native_control(entry); native != no_xvt_window) xp_vobj_destroy(native);
-    // A text edit's state destroys its own text edit.
-    if (entry.control.kind == control_kind::text_edit) free_text_edit(entry);
+    if (entry.control.state) entry.control.state->free(entry);
     entry.control.kind = kind;
     entry.control.state = fresh_state(entry, kind);
     // Static text never takes the mouse or the keyboard.

@@ -1,6 +1,7 @@
 // The state of a control of kinds 12..22 beyond the object entry: its native control and the
 // settings of its kind. One record serves every kind; the kind (the entry's control kind)
-// decides which fields mean something.
+// decides which fields mean something. Also the object methods' one way to any control's state
+// (control_of), with the calls on controls that are more than one state's business.
 #pragma once
 
 #include "ui/controls/exit_chars.h"
@@ -69,10 +70,40 @@ struct ControlKindState final : ControlState {
         copy->owner = copy->native = no_xvt_window;
         return copy;
     }
+    // The control interface over the native control (native_control.cpp; set and get serve
+    // the kinds' rules of control_attributes.h, focus is in control_handler.cpp).
+    void set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) override;
+    void get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) override;
+    void show(ObjectEntry& entry) override;
+    void hide(ObjectEntry& entry) override;
+    void free(ObjectEntry& entry) override;
+    void move(ObjectEntry& entry, const IntRect& old) override;
+    void focus(ObjectEntry& entry) override;
+    void set_sensitive(ObjectEntry& entry, bool sensitive) override;
+    void relayout(int n, ObjectEntry& entry) override;
 };
 
-// The state of a control entry, made with the defaults of its kind when it has none; -11223 for a
-// text edit, whose state is its own part's.
+// The control state of a control entry, made with the defaults of its kind when it has none (a
+// control whose kind was never set gets the native controls' state, whose calls then refuse
+// the missing kind).
+ControlState& control_of(ObjectEntry& entry);
+
+// SET and GET of a control attribute numbered 12 or more: the control type and ID here, the
+// kind's own through the control state; -11257 while the kind is not set.
+void set_control(ObjectEntry& entry, int32_t attribute, ObjectRequest& request);
+void get_control(ObjectEntry& entry, int32_t attribute, ObjectRequest& request);
+
+// FREE of a control: no longer the pending edit field, its state freed and dropped.
+void free_control(ObjectEntry& entry);
+
+// The state of a button (group attribute "on" looks for 1); 0 for other controls.
+int32_t button_state(const ObjectEntry& entry);
+// A control joins the radio-button group group_id (0: leaves its group); returns its native
+// control (no_xvt_window before the first SHOW, and for a text edit, which takes no part).
+XvtWindow join_button_group(ObjectEntry& entry, int32_t group_id);
+
+// The native state of a control entry, made with the defaults of its kind when it has none;
+// -11223 for a text edit, whose state is its own part's.
 ControlKindState& control_state(ObjectEntry& entry);
 // The state when the entry has one; nullptr otherwise.
 ControlKindState* find_control_state(ObjectEntry& entry);

@@ -85,18 +85,16 @@ void create_native(ObjectEntry& entry, ControlKindState& s, WindowRecord& window
 
 } // namespace
 
-void make_native_control(ObjectEntry& entry) {
-    int32_t kind = entry.control.kind;
-    if (kind == control_kind::text_edit) return; // text edits are made by their own part
-    if (!control_kind::is_native(kind)) raise_error(object_error::unknown_control_kind);
-    ControlKindState& s = control_state(entry);
-    if (s.native != no_xvt_window) {
-        xp_vobj_set_visible(s.native, true);
+void ControlKindState::show(ObjectEntry& entry) {
+    if (!control_kind::is_native(entry.control.kind))
+        raise_error(object_error::unknown_control_kind);
+    if (native != no_xvt_window) {
+        xp_vobj_set_visible(native, true);
         return;
     }
     WindowRecord* window = find_window(entry.window);
     if (!window || window->native_window == no_xvt_window) return;
-    create_native(entry, s, *window);
+    create_native(entry, *this, *window);
 }
 
 void list_made_control(const ObjectEntry& entry) {
@@ -107,56 +105,47 @@ void list_made_control(const ObjectEntry& entry) {
         objects.push_back(entry.id);
 }
 
-void relayout_control(int n, int32_t id) {
-    ObjectEntry* entry = find_object(id);
-    if (!entry || entry->kind != object_kind::control || entry->window != n) return;
-    ControlKindState* s = find_control_state(*entry);
-    if (!s || !control_kind::is_native(entry->control.kind)) return;
+void ControlKindState::relayout(int n, ObjectEntry& entry) {
+    if (entry.window != n || !control_kind::is_native(entry.control.kind)) return;
     WindowRecord& window = window_record(n);
-    if (s->native == no_xvt_window) {
-        if (entry->flags & object_flag::shown) make_native_control(*entry);
+    if (native == no_xvt_window) {
+        if (entry.flags & object_flag::shown) show(entry);
         return;
     }
-    if (!(entry->relative & (relative_edge::right | relative_edge::bottom))) return;
-    IntRect rect = laid_out_rect(*entry, window);
-    if (rect == s->created) return;
+    if (!(entry.relative & (relative_edge::right | relative_edge::bottom))) return;
+    IntRect rect = laid_out_rect(entry, window);
+    if (rect == created) return;
     constexpr auto in_layout = static_cast<int32_t>(XvtScreenAttr::repaint_in_layout);
     xp_vobj_set_attr(window.native_window, in_layout, 1);
-    xp_vobj_move(s->native, rect);
+    xp_vobj_move(native, rect);
     xp_vobj_set_attr(window.native_window, in_layout, 0);
-    s->created = rect;
+    created = rect;
 }
 
-void hide_native_control(ObjectEntry& entry) {
-    if (XvtWindow native = native_control(entry); native != no_xvt_window)
-        xp_vobj_set_visible(native, false);
+void ControlKindState::hide(ObjectEntry&) {
+    if (native != no_xvt_window) xp_vobj_set_visible(native, false);
 }
 
-void free_native_control(ObjectEntry& entry) {
-    ControlKindState* s = find_control_state(entry);
-    if (!s) return;
-    if (s->native != no_xvt_window) {
-        if (GroupEntry* group = radio_group(*s))
-            std::replace(group->member_native.begin(), group->member_native.end(), s->native,
-                         no_xvt_window);
-        xp_vobj_destroy(s->native);
-    }
-    entry.control.state.reset();
+void ControlKindState::free(ObjectEntry&) {
+    if (native == no_xvt_window) return;
+    if (GroupEntry* group = radio_group(*this))
+        std::replace(group->member_native.begin(), group->member_native.end(), native,
+                     no_xvt_window);
+    xp_vobj_destroy(native);
+    native = no_xvt_window;
 }
 
-void move_native_control(ObjectEntry& entry, const IntRect&) {
-    ControlKindState* s = find_control_state(entry);
+void ControlKindState::move(ObjectEntry& entry, const IntRect&) {
     WindowRecord* window = find_window(entry.window);
-    if (!s || s->native == no_xvt_window || !window) return;
-    s->created = laid_out_rect(entry, *window);
-    xp_vobj_move(s->native, s->created);
+    if (native == no_xvt_window || !window) return;
+    created = laid_out_rect(entry, *window);
+    xp_vobj_move(native, created);
 }
 
-void set_native_sensitive(ObjectEntry& entry, bool sensitive) {
-    int32_t kind = entry.control.kind;
-    if (!control_kind::is_native(kind)) raise_error(object_error::unknown_control_kind);
-    if (XvtWindow native = native_control(entry); native != no_xvt_window)
-        xp_vobj_set_enabled(native, sensitive);
+void ControlKindState::set_sensitive(ObjectEntry& entry, bool sensitive) {
+    if (!control_kind::is_native(entry.control.kind))
+        raise_error(object_error::unknown_control_kind);
+    if (native != no_xvt_window) xp_vobj_set_enabled(native, sensitive);
 }
 
 void refill_native_list(ObjectEntry& entry) {

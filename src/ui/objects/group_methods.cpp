@@ -1,11 +1,11 @@
 // The group class: radio-button groups (type 0), whose members are buttons that check one
 // another, and graphic groups (other types), whose members are shown and hidden together.
+#include "ui/controls/control_state.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/group_members.h"
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_errors.h"
-#include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
 #include "values/errors.h"
 
@@ -33,8 +33,7 @@ void add_members(int32_t group_id, ObjectRequest& request) {
         GroupEntry& group = group_entry(group_id);
         XvtWindow native = no_xvt_window;
         if (group.type == radio_button_group) {
-            if (object_hooks.set_button_group)
-                native = object_hooks.set_button_group(member, group_id);
+            native = join_button_group(member, group_id);
         } else {
             member.group = group_id;
         }
@@ -60,9 +59,9 @@ void get_group(int32_t id, ObjectRequest& request) {
             whole_group();
         } else if (a == group_attr::on) {
             int32_t on_id = 0, on_index = -1;
-            for (size_t i = 0; i < group.members.size() && object_hooks.control_state; ++i) {
+            for (size_t i = 0; i < group.members.size(); ++i) {
                 const ObjectEntry* member = find_object(group.members[i]);
-                if (member && object_hooks.control_state(*member) == 1) {
+                if (member && button_state(*member) == 1) {
                     on_id = group.members[i];
                     on_index = static_cast<int32_t>(i);
                     break;
@@ -89,7 +88,7 @@ void free_group(int32_t id) {
         ObjectEntry* entry = find_object(member);
         if (!entry) continue;
         if (group.type == radio_button_group) {
-            if (object_hooks.set_button_group) object_hooks.set_button_group(*entry, 0);
+            join_button_group(*entry, 0);
         } else if (entry->group == id) {
             entry->group = 0;
         }

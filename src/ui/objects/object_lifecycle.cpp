@@ -4,8 +4,8 @@
 #include "host/raster/raster_ops.h"
 #include "interp/registers.h"
 #include "ui/colours.h"
+#include "ui/controls/control_state.h"
 #include "ui/objects/group_members.h"
-#include "ui/objects/object_hooks.h"
 #include "ui/objects/window_tools.h"
 #include "values/numbers.h"
 
@@ -171,11 +171,10 @@ void show_object(ObjectEntry& entry) {
     bool control = entry.kind == object_kind::control;
     if (!(entry.flags & object_flag::listed)) {
         entry.flags |= object_flag::shown | object_flag::listed;
-        if (control) {
-            if (object_hooks.control_show) object_hooks.control_show(entry);
-        } else {
+        if (control)
+            control_of(entry).show(entry);
+        else
             draw_graphic_object(entry);
-        }
         if (WindowRecord* window = find_window(entry.window))
             append_display_record(*window, control ? display_control : display_graphic_object,
                                   entry.id);
@@ -186,17 +185,15 @@ void show_object(ObjectEntry& entry) {
     }
     if (entry.flags & object_flag::shown) return;
     entry.flags |= object_flag::shown;
-    if (control) {
-        if (object_hooks.control_show) object_hooks.control_show(entry);
-    } else {
+    if (control)
+        control_of(entry).show(entry);
+    else
         draw_graphic_object(entry);
-    }
 }
 
 void hide_object(ObjectEntry& entry) {
     bool was_shown = entry.flags & object_flag::shown;
-    if (entry.kind == object_kind::control && was_shown && object_hooks.control_hide)
-        object_hooks.control_hide(entry);
+    if (entry.kind == object_kind::control && was_shown) control_of(entry).hide(entry);
     entry.flags &= ~object_flag::shown;
     int32_t margin = entry.kind == object_kind::control ? 0 : entry.graphic.pen.width + 5;
     invalidate_object_area(entry, object_pixel_rect(entry), margin);
@@ -206,8 +203,7 @@ void hide_object(ObjectEntry& entry) {
 void free_object(ObjectEntry& entry) {
     int32_t id = entry.id;
     bool shown = entry.flags & object_flag::shown;
-    if (entry.kind == object_kind::control && object_hooks.control_free)
-        object_hooks.control_free(entry);
+    if (entry.kind == object_kind::control) free_control(entry);
     if (WindowRecord* window = find_window(entry.window)) {
         std::erase(window->objects, id);
         remove_display_records(*window, id);

@@ -1,14 +1,15 @@
 // The object class (graphic objects and controls): CREATE, COPY, SET and GET with the core
 // attributes shared by both kinds, SHOW, HIDE, FREE, focus and the text-edit methods.
+#include "ui/controls/control_state.h"
 #include "ui/drawing.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/graphic_attributes.h"
 #include "ui/objects/object_classes.h"
 #include "ui/objects/object_dispatch.h"
 #include "ui/objects/object_errors.h"
-#include "ui/objects/object_hooks.h"
 #include "ui/objects/object_lifecycle.h"
 #include "ui/objects/user_units.h"
+#include "ui/text_edits/text_edit_methods.h"
 #include "values/errors.h"
 
 #include <algorithm>
@@ -61,7 +62,7 @@ void set_rectangle(ObjectEntry& entry, ObjectRequest& request) {
     entry.rect = narrow_rect(left, top, right, bottom);
     if (!(entry.flags & object_flag::shown)) return;
     if (is_control(entry)) {
-        if (object_hooks.control_move) object_hooks.control_move(entry, old);
+        control_of(entry).move(entry, old);
     } else {
         invalidate_object_area(entry, old, entry.graphic.pen.width + 5);
     }
@@ -81,8 +82,7 @@ void set_core(ObjectEntry& entry, int32_t a, ObjectRequest& request) {
         bool on = request.next_int() != 0;
         entry.flags =
             on ? (entry.flags | object_flag::sensitive) : (entry.flags & ~object_flag::sensitive);
-        if (is_control(entry) && object_hooks.control_set_sensitive)
-            object_hooks.control_set_sensitive(entry, on);
+        if (is_control(entry)) control_of(entry).set_sensitive(entry, on);
         return;
     }
     case visible: raise_error(object_error::attribute_not_used);
@@ -136,10 +136,9 @@ void set_attributes(int32_t id, ObjectRequest& request) {
             int32_t a = lookup_attribute(attribute_class(entry), name);
             if (a <= last_core_attribute)
                 set_core(entry, a, request);
-            else if (is_control(entry)) {
-                if (!object_hooks.control_set) raise_error(object_error::attribute_not_used);
-                object_hooks.control_set(entry, a, request);
-            } else
+            else if (is_control(entry))
+                set_control(entry, a, request);
+            else
                 set_graphic_attribute(entry, a, request);
         }
     } catch (const EndOfSetCall&) {
@@ -154,10 +153,9 @@ void get_attributes(int32_t id, ObjectRequest& request) {
         int32_t a = lookup_attribute(attribute_class(entry), name);
         if (a <= last_core_attribute)
             get_core(entry, a, request);
-        else if (is_control(entry)) {
-            if (!object_hooks.control_get) raise_error(object_error::attribute_not_used);
-            object_hooks.control_get(entry, a, request);
-        } else
+        else if (is_control(entry))
+            get_control(entry, a, request);
+        else
             get_graphic_attribute(entry, a, request);
     }
 }
@@ -180,12 +178,11 @@ void copy_object(int32_t id, ObjectRequest& request) {
     request.append_int(new_id);
 }
 
-void text_edit_method(int32_t id, ObjectRequest& request) {
+void call_text_edit_method(int32_t id, ObjectRequest& request) {
     ObjectEntry& entry = object_entry(id);
-    if (!is_control(entry) || entry.control.kind != static_cast<int32_t>(ControlType::text_edit) ||
-        !object_hooks.text_edit_method)
+    if (!is_control(entry) || entry.control.kind != control_kind::text_edit)
         raise_error(object_error::text_edit_method);
-    object_hooks.text_edit_method(entry, request);
+    text_edit_method_call(entry, request);
 }
 
 } // namespace
@@ -205,7 +202,7 @@ void object_method_call(int32_t id, ObjectRequest& request) {
     using namespace object_method;
     int32_t method = request.method();
     if (method >= first_text_edit && method <= last_text_edit) {
-        text_edit_method(id, request);
+        call_text_edit_method(id, request);
         return;
     }
     switch (method) {
@@ -217,8 +214,7 @@ void object_method_call(int32_t id, ObjectRequest& request) {
     case free: free_object(object_entry(id)); return;
     case select: {
         ObjectEntry& entry = object_entry(id);
-        if (is_control(entry) && (entry.flags & object_flag::shown) && object_hooks.control_focus)
-            object_hooks.control_focus(entry, request);
+        if (is_control(entry) && (entry.flags & object_flag::shown)) control_of(entry).focus(entry);
         return;
     }
     default: raise_error(object_error::unknown_object_method);

@@ -77,11 +77,39 @@ struct GraphicRecord {
     std::string file_type;
 };
 
-// A control's own state, owned by the controls part: it derives from this record.
+class ObjectRequest;
+struct ObjectEntry;
+
+// A control's own state and what the object methods do with a control: native controls
+// (ControlKindState, controls/control_state.h) and text edits (TextEditState,
+// text_edits/text_edit_state.h) implement it, and the object methods reach every control
+// through it (control_of, controls/control_state.h). Each call gets the control's entry.
 struct ControlState {
     virtual ~ControlState() = default;
     // For COPY: a new state with the same settings and no native control.
     virtual std::unique_ptr<ControlState> clone() const = 0;
+    // SET and GET of an attribute numbered 12 or more of the entry's kind, taking values from
+    // and appending results to the request; -11223 for one the kind does not take.
+    virtual void set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) = 0;
+    virtual void get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) = 0;
+    // SHOW: the first time, makes the control on screen when its window exists (else its
+    // window's first redraw does) and lists it in the window's object list; afterwards shows
+    // it again.
+    virtual void show(ObjectEntry& entry) = 0;
+    // HIDE of a shown control.
+    virtual void hide(ObjectEntry& entry) = 0;
+    // FREE, or a change of kind: destroys what the control has on screen; the caller then
+    // drops the state.
+    virtual void free(ObjectEntry& entry) = 0;
+    // The rectangle of a shown control changed (old: its previous rectangle).
+    virtual void move(ObjectEntry& entry, const IntRect& old) = 0;
+    // Object method 7 on a shown control: it takes the keyboard focus.
+    virtual void focus(ObjectEntry& entry) = 0;
+    // Attribute "sensitive" (the object flag is already set).
+    virtual void set_sensitive(ObjectEntry& entry, bool sensitive) = 0;
+    // Display-list replay of window n: lays the control out again for the window's size, or
+    // makes a shown one whose window has come to exist since its SHOW.
+    virtual void relayout(int n, ObjectEntry& entry) = 0;
 };
 
 struct ControlRecord {

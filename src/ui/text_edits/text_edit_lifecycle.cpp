@@ -2,7 +2,9 @@
 
 #include "interp/fatal.h"
 #include "ui/colours.h"
+#include "ui/controls/native_control.h"
 #include "ui/objects/object_lifecycle.h"
+#include "ui/text_edits/text_edit_attributes.h"
 #include "ui/text_edits/text_edit_input.h"
 #include "ui/text_edits/text_edit_text.h"
 
@@ -76,6 +78,20 @@ void forget_activity(ObjectEntry& entry, TextEditState& s) {
     s.flags &= ~edit_flag::focus;
 }
 
+// Makes the text edit when its window exists (else its window's first redraw does).
+void make_when_window_exists(ObjectEntry& entry, TextEditState& s) {
+    if (made_text_edit(s) != no_xvt_window) return;
+    WindowRecord* window = find_window(entry.window);
+    if (!window || window->native_window == no_xvt_window) return;
+    make_text_edit(entry, s, *window);
+}
+
+// A text edit joins its window's object list once it is made, as a native control does.
+void list_made_text_edit(ObjectEntry& entry) {
+    TextEditState* s = text_edit_state(entry);
+    if (s && made_text_edit(*s) != no_xvt_window) list_made_control(entry);
+}
+
 } // namespace
 
 uint32_t layer_attributes(uint32_t flags) {
@@ -101,52 +117,61 @@ void apply_text_edit_font(TextEditState& s) {
     xp_tx_set_font(tx, font);
 }
 
-void show_text_edit(ObjectEntry& entry) {
-    TextEditState* s = text_edit_state(entry);
-    if (!s || made_text_edit(*s) != no_xvt_window) return;
-    WindowRecord* window = find_window(entry.window);
-    if (!window || window->native_window == no_xvt_window) return;
-    make_text_edit(entry, *s, *window);
+void TextEditState::set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    set_text_edit_attribute(entry, attribute, request);
 }
 
-void relayout_text_edit(int n, ObjectEntry& entry) {
-    TextEditState* s = text_edit_state(entry);
-    if (!s || entry.window != n || !(entry.flags & object_flag::shown)) return;
-    if (made_text_edit(*s) == no_xvt_window) {
-        show_text_edit(entry);
-        return;
+void TextEditState::get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    get_text_edit_attribute(entry, attribute, request);
+}
+
+void TextEditState::show(ObjectEntry& entry) {
+    make_when_window_exists(entry, *this);
+    list_made_text_edit(entry);
+}
+
+void TextEditState::relayout(int n, ObjectEntry& entry) {
+    const int32_t id = entry.id;
+    if (entry.window == n && (entry.flags & object_flag::shown)) {
+        if (made_text_edit(*this) == no_xvt_window)
+            make_when_window_exists(entry, *this);
+        else if (entry.relative != 0)
+            move(entry, entry.rect);
     }
-    if (entry.relative != 0) move_text_edit(entry);
+    // Made or moved, the text edit may have been freed meanwhile: its entry is looked up again.
+    if (ObjectEntry* still = find_object(id)) list_made_text_edit(*still);
 }
 
-void hide_text_edit(ObjectEntry& entry) {
-    TextEditState* s = text_edit_state(entry);
-    if (!s) return;
-    forget_activity(entry, *s);
-    XvtTextEdit tx = made_text_edit(*s);
+void TextEditState::hide(ObjectEntry& entry) {
+    forget_activity(entry, *this);
+    XvtTextEdit tx = made_text_edit(*this);
     if (tx == no_xvt_window) return;
-    s->pending_text = text_of(tx);
+    pending_text = text_of(tx);
     TxSelection sel = xp_tx_get_sel(tx);
-    s->stored_selection = {sel.start.paragraph, sel.start.line, sel.start.character,
-                           sel.end.paragraph,   sel.end.line,   sel.end.character};
-    s->handle = no_xvt_window;
+    stored_selection = {sel.start.paragraph, sel.start.line, sel.start.character,
+                        sel.end.paragraph,   sel.end.line,   sel.end.character};
+    handle = no_xvt_window;
     TextEditChange change;
     xp_tx_destroy(tx);
 }
 
-void free_text_edit(ObjectEntry& entry) {
-    if (TextEditState* s = text_edit_state(entry)) forget_activity(entry, *s);
+void TextEditState::free(ObjectEntry& entry) {
+    forget_activity(entry, *this);
     TextEditChange change;
-    entry.control.state.reset();
+    if (made_text_edit(*this) != no_xvt_window) xp_tx_destroy(handle);
+    handle = no_xvt_window;
 }
 
-void move_text_edit(ObjectEntry& entry) {
-    TextEditState* s = text_edit_state(entry);
-    XvtTextEdit tx = s ? made_text_edit(*s) : no_xvt_window;
+void TextEditState::move(ObjectEntry& entry, const IntRect&) {
+    XvtTextEdit tx = made_text_edit(*this);
     if (tx == no_xvt_window) return;
-    SuspendedForChange change(*s);
+    SuspendedForChange change(*this);
     xp_tx_move(tx, text_edit_rect(entry));
-    xp_tx_set_margin(tx, effective_margin(entry, *s));
+    xp_tx_set_margin(tx, effective_margin(entry, *this));
+}
+
+void TextEditState::focus(ObjectEntry& entry) {
+    activate_text_edit(entry, *this);
 }
 
 void set_text_edit_margin(ObjectEntry& entry, TextEditState& s) {
@@ -174,15 +199,13 @@ void activate_text_edit(ObjectEntry& entry, TextEditState& s) {
     xp_tx_set_active(tx);
 }
 
-void set_text_edit_sensitive(ObjectEntry& entry, bool sensitive) {
-    TextEditState* s = text_edit_state(entry);
-    if (!s) return;
+void TextEditState::set_sensitive(ObjectEntry& entry, bool sensitive) {
     if (!sensitive) {
-        s->flags &= ~edit_flag::focus;
+        flags &= ~edit_flag::focus;
         return;
     }
-    s->flags |= edit_flag::focus;
-    activate_text_edit(entry, *s);
+    flags |= edit_flag::focus;
+    activate_text_edit(entry, *this);
 }
 
 void suspend_text_edit(TextEditState& s) {

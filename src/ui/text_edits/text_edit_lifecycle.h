@@ -7,17 +7,9 @@
 
 namespace quillet {
 
-// SHOW: makes the text edit when its window exists (else its window's first redraw does).
-void show_text_edit(ObjectEntry& entry);
-// Display-list replay of window n: makes a shown text edit whose window has come to exist, and
-// moves one with relative edges to where the window's size puts it.
-void relayout_text_edit(int n, ObjectEntry& entry);
-// HIDE: keeps the text and selection as pending, then destroys the layer's text edit.
-void hide_text_edit(ObjectEntry& entry);
-// FREE: destroys the layer's text edit and font and drops the state.
-void free_text_edit(ObjectEntry& entry);
-// The rectangle changed: the made text edit follows.
-void move_text_edit(ObjectEntry& entry);
+// SHOW, HIDE, FREE, moves, focus, "sensitive" and relayout are the control interface of
+// TextEditState (text_edit_state.h), implemented here.
+
 // The margin or the wrap flag changed: the made text edit takes its line width again (the
 // margin set, else its own width when it wraps, else none).
 void set_text_edit_margin(ObjectEntry& entry, TextEditState& s);
@@ -27,10 +19,6 @@ ObjectEntry* active_text_edit();
 // Makes a made text edit the active one with the keyboard focus, resuming it when it was
 // inactive.
 void activate_text_edit(ObjectEntry& entry, TextEditState& s);
-
-// "sensitive" sets or clears the focus flag; set, it activates a made text edit. Nothing else:
-// a text edit is never disabled (an insensitive one still takes clicks and keys).
-void set_text_edit_sensitive(ObjectEntry& entry, bool sensitive);
 
 // Suspends or resumes a made text edit, keeping the inactive flag.
 void suspend_text_edit(TextEditState& s);

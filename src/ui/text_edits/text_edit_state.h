@@ -56,6 +56,24 @@ struct TextEditState final : ControlState {
 
     std::unique_ptr<ControlState> clone() const override;
     bool has(uint32_t flag) const { return (flags & flag) != 0; }
+
+    // The control interface over the layer's text edit (text_edit_lifecycle.cpp; set and get
+    // are text_edit_attributes.h's).
+    void set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) override;
+    void get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) override;
+    void show(ObjectEntry& entry) override;
+    // Keeps the text and selection as pending, then destroys the layer's text edit.
+    void hide(ObjectEntry& entry) override;
+    void free(ObjectEntry& entry) override;
+    void move(ObjectEntry& entry, const IntRect& old) override;
+    // Makes a made text edit the active one.
+    void focus(ObjectEntry& entry) override;
+    // Sets or clears the focus flag; set, it activates a made text edit. Nothing else: a text
+    // edit is never disabled (an insensitive one still takes clicks and keys).
+    void set_sensitive(ObjectEntry& entry, bool sensitive) override;
+    // Makes a shown text edit whose window has come to exist, and moves one with relative
+    // edges to where the window's size puts it.
+    void relayout(int n, ObjectEntry& entry) override;
 };
 
 // The text edit state of a text-edit control (made fresh when it has none); nullptr for any
