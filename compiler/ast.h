@@ -15,9 +15,9 @@ using ExprPtr = std::unique_ptr<Expr>;
 struct Expr {
     enum Kind { number, string, variable, call, unary, binary } kind = number;
     Pos pos;
-    std::string text;  // number: as written; string: the bytes; variable/call: the name;
-                       // unary/binary: the operator
-    double value = 0;  // number
+    std::string text;          // number: as written; string: the bytes; variable/call: the name;
+                               // unary/binary: the operator
+    double value = 0;          // number
     std::vector<ExprPtr> args; // call: arguments; variable: subscripts; unary/binary: operands
     bool subscripted = false;  // variable: an array element (`A(1)`)
     bool is_string() const;
@@ -42,14 +42,32 @@ struct ArrayDim {
 
 struct Stmt {
     enum Kind {
-        let, print, go_to, go_sub, ret, if_then, for_, next, end, stop, read, data_list, restore,
-        dim, def, on_goto, input, rem, option_base, randomize
+        let,
+        print,
+        go_to,
+        go_sub,
+        ret,
+        if_then,
+        for_,
+        next,
+        end,
+        stop,
+        read,
+        data_list,
+        restore,
+        dim,
+        def,
+        on_goto,
+        input,
+        rem,
+        option_base,
+        randomize
     } kind = rem;
     Pos pos;
-    ExprPtr target;             // let: the variable; for: the control variable; def: the FN
-    ExprPtr value;              // let, def: the expression; if: the condition; for: start; on
-    ExprPtr limit, step;        // for
-    std::vector<ExprPtr> list;  // read, input: the variables; def: the parameter
+    ExprPtr target;            // let: the variable; for: the control variable; def: the FN
+    ExprPtr value;             // let, def: the expression; if: the condition; for: start; on
+    ExprPtr limit, step;       // for
+    std::vector<ExprPtr> list; // read, input: the variables; def: the parameter
     std::vector<PrintItem> items;
     std::vector<DataItem> data;
     std::vector<ArrayDim> dims;

@@ -148,17 +148,17 @@ private:
             if (s.step) numeric(*s.step, "FOR's step");
             for (const Stmt* f : open_loops)
                 if (f->target->text == s.target->text)
-                    diags_.error(s.target->pos, "FOR " + s.target->text +
-                                                    " inside a loop with the same variable");
+                    diags_.error(s.target->pos,
+                                 "FOR " + s.target->text + " inside a loop with the same variable");
             sym_.loops[&s] = sym_.loop_count++;
             for_lines_[&s] = current_line_;
             open_loops.push_back(&s);
             break;
         case Stmt::next:
             if (open_loops.empty() || open_loops.back()->target->text != s.name) {
-                diags_.error(s.target->pos, "NEXT " + s.name + " does not close " +
-                                                (open_loops.empty()
-                                                     ? std::string("any FOR")
+                diags_.error(s.target->pos,
+                             "NEXT " + s.name + " does not close " +
+                                 (open_loops.empty() ? std::string("any FOR")
                                                      : "FOR " + open_loops.back()->target->text));
                 break;
             }
@@ -167,8 +167,8 @@ private:
             open_loops.pop_back();
             break;
         case Stmt::input:
-            diags_.error(s.pos, "INPUT is not supported yet");
-            break;
+            if (s.list.size() > 64) diags_.error(s.pos, "INPUT takes at most 64 variables");
+            [[fallthrough]];
         case Stmt::read:
             for (const ExprPtr& v : s.list)
                 lvalue(*v);

@@ -14,16 +14,26 @@ namespace {
 // How each operator and function maps onto ops, bifs and library routines.
 struct OpRule {
     const char* name;
-    const char* op;   // op or "call ROUTINE" or "bif NAME"
-    bool two;         // takes two operands
+    const char* op; // op or "call ROUTINE" or "bif NAME"
+    bool two;       // takes two operands
 };
 
 const OpRule arithmetic[] = {
-    {"+", "add", true},      {"-", "sub", true},       {"*", "mul", true},
-    {"/", "div", true},      {"^", "call qlib.power", true}, {"&", "concat", true},
-    {"ATN", "bif atn", false}, {"COS", "bif cos", false},  {"EXP", "bif exp", false},
-    {"INT", "bif floor", false}, {"LOG", "bif log", false}, {"SIN", "bif sin", false},
-    {"SQR", "bif sqr", false}, {"TAN", "bif tan", false},   {"ABS", "call qlib.abs", false},
+    {"+", "add", true},
+    {"-", "sub", true},
+    {"*", "mul", true},
+    {"/", "div", true},
+    {"^", "call qlib.power", true},
+    {"&", "concat", true},
+    {"ATN", "bif atn", false},
+    {"COS", "bif cos", false},
+    {"EXP", "bif exp", false},
+    {"INT", "bif floor", false},
+    {"LOG", "bif log", false},
+    {"SIN", "bif sin", false},
+    {"SQR", "bif sqr", false},
+    {"TAN", "bif tan", false},
+    {"ABS", "call qlib.abs", false},
     {"SGN", "call qlib.sgn", false},
 };
 
@@ -61,7 +71,8 @@ std::string string_literal(const std::string& s) {
 
 std::string number_literal(double v) {
     if (v == 0) return "0"; // BASIC has no negative zero
-    if (v == std::floor(v) && v >= -2147483648.0 && v <= 2147483647.0 && !(v == 0 && std::signbit(v)))
+    if (v == std::floor(v) && v >= -2147483648.0 && v <= 2147483647.0 &&
+        !(v == 0 && std::signbit(v)))
         return std::to_string(long(v));
     char buf[32];
     std::snprintf(buf, sizeof buf, "bits 0x%016llX",
@@ -142,7 +153,9 @@ struct Routine {
     }
 };
 
-std::string line_label(long n) { return "L" + std::to_string(n); }
+std::string line_label(long n) {
+    return "L" + std::to_string(n);
+}
 
 class Generator {
 public:
@@ -380,7 +393,9 @@ private:
                 case PrintItem::tab: r.emit("call qlib.print_tab " + expr(r, *item.value)); break;
                 case PrintItem::expr: {
                     std::string v = expr(r, *item.value);
-                    r.emit((item.value->is_string() ? "call qlib.print_str " : "call qlib.print_num ") + v);
+                    r.emit((item.value->is_string() ? "call qlib.print_str "
+                                                    : "call qlib.print_num ") +
+                           v);
                     break;
                 }
                 }
@@ -419,6 +434,27 @@ private:
                 line += ", " + line_label(target.first);
             r.emit(line);
             r.emit("cause 10001, \"ON index out of range.\"");
+            break;
+        }
+        case Stmt::input: {
+            std::string types;
+            for (const ExprPtr& v : s.list)
+                types += v->is_string() ? 'S' : 'N';
+            r.emit("call qlib.input_line \"" + types + "\"");
+            for (size_t k = 0; k < s.list.size(); ++k) {
+                const Expr& v = *s.list[k];
+                std::string index = std::to_string(k + 1);
+                if (v.is_string()) {
+                    std::string t = r.str_temp();
+                    r.emit("call qlib.input_string " + index + ", " + t);
+                    r.emit("str_move " + t + ", " + place(r, v));
+                } else {
+                    std::string t = r.num_temp();
+                    r.emit("call qlib.input_number " + index + ", " + t);
+                    r.emit("move " + t + ", " + place(r, v));
+                }
+                r.statement_done();
+            }
             break;
         }
         case Stmt::randomize: r.emit("bif randomize"); break;

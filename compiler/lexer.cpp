@@ -6,8 +6,12 @@ namespace quillet::compiler {
 
 namespace {
 
-bool is_letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_letter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 

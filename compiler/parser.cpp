@@ -62,9 +62,7 @@ private:
     bool is_word(const char* w, size_t ahead = 0) const {
         return peek(ahead).kind == Token::word && peek(ahead).text == w;
     }
-    bool is_symbol(const char* s) const {
-        return peek().kind == Token::symbol && peek().text == s;
-    }
+    bool is_symbol(const char* s) const { return peek().kind == Token::symbol && peek().text == s; }
     bool accept_word(const char* w) {
         if (!is_word(w)) return false;
         ++pos_;
@@ -365,11 +363,10 @@ private:
     }
 
     static bool is_keyword(const std::string& w) {
-        static const char* const words[] = {"LET",  "PRINT", "GOTO", "GOSUB",  "RETURN",
-                                            "IF",   "THEN",  "FOR",  "TO",     "STEP",
-                                            "NEXT", "END",   "STOP", "READ",   "DATA",
-                                            "DIM",  "DEF",   "ON",   "INPUT",  "REM",
-                                            "TAB",  "OPTION", "RESTORE", "RANDOMIZE"};
+        static const char* const words[] = {
+            "LET", "PRINT", "GOTO",  "GOSUB", "RETURN", "IF",     "THEN",    "FOR",
+            "TO",  "STEP",  "NEXT",  "END",   "STOP",   "READ",   "DATA",    "DIM",
+            "DEF", "ON",    "INPUT", "REM",   "TAB",    "OPTION", "RESTORE", "RANDOMIZE"};
         for (const char* k : words)
             if (w == k) return true;
         return false;
@@ -545,6 +542,8 @@ private:
 
 } // namespace
 
-Program parse_program(int file, Diagnostics& diags) { return Parser(file, diags).run(); }
+Program parse_program(int file, Diagnostics& diags) {
+    return Parser(file, diags).run();
+}
 
 } // namespace quillet::compiler

@@ -65,7 +65,9 @@ std::string stmt_text(const Stmt& s) {
             switch (item.kind) {
             case PrintItem::comma: out += ","; break;
             case PrintItem::semicolon: out += ";"; break;
-            case PrintItem::tab: out += (first ? " TAB(" : "TAB(") + print_expr(*item.value) + ")"; break;
+            case PrintItem::tab:
+                out += (first ? " TAB(" : "TAB(") + print_expr(*item.value) + ")";
+                break;
             case PrintItem::expr: out += (first ? " " : "") + print_expr(*item.value); break;
             }
             first = false;
@@ -114,7 +116,9 @@ std::string stmt_text(const Stmt& s) {
 
 } // namespace
 
-std::string print_expr(const Expr& e) { return expr_text(e, 0); }
+std::string print_expr(const Expr& e) {
+    return expr_text(e, 0);
+}
 
 std::string print_program(const Program& program) {
     std::string out;

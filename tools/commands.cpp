@@ -7,8 +7,8 @@
 #include "bcode/image.h"
 #include "bcode/trailer.h"
 #include "bif_list.h"
-#include "compiler.h"
 #include "binder.h"
+#include "compiler.h"
 #include "disassembler.h"
 #include "file_io.h"
 #include "porting.h"
@@ -91,7 +91,8 @@ const CommandHelp helps[] = {
      "usage: quillet run [--log FILE] FILE.qba|FILE.bas [ARGS...]\n"
      "\n"
      "Assembles FILE.qba, or compiles FILE.bas as a console program (quillet compile\n"
-     "--console; its standard output is collected in a file and copied out when it ends),\n"
+     "--console; its output is collected in a file and copied out when it ends, and input\n"
+     "from a pipe is collected before it starts),\n"
      "or takes FILE as an image or a bound executable when it is one, then\n"
      "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
      "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
@@ -274,8 +275,8 @@ private:
 // Runs the program and returns its exit status; the caller holds RunSignals from before it made
 // the temporary files, so interrupts from the terminal reach the program, not us, and
 // termination signals sent to us are passed on to it: the temporary files are always removed.
-int run_program(const std::string& program, const Args& args,
-                const std::string& stdout_file = "") {
+int run_program(const std::string& program, const Args& args, const std::string& stdout_file = "",
+                const std::string& stdin_file = "") {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
@@ -288,6 +289,8 @@ int run_program(const std::string& program, const Args& args,
     if (!stdout_file.empty())
         posix_spawn_file_actions_addopen(&actions, 1, stdout_file.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!stdin_file.empty())
+        posix_spawn_file_actions_addopen(&actions, 0, stdin_file.c_str(), O_RDONLY, 0);
     int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw ToolError("cannot start " + program + ": " + std::strerror(rc));
@@ -339,8 +342,8 @@ bool is_basic_source(const std::string& path) {
 std::vector<uint8_t> compile_console(const std::string& source, const std::vector<uint8_t>& bytes) {
     compiler::Diagnostics diags;
     compiler::CompileOutput out;
-    bool ok = compiler::compile_program({{source, std::string(bytes.begin(), bytes.end())}},
-                                        diags, out);
+    bool ok =
+        compiler::compile_program({{source, std::string(bytes.begin(), bytes.end())}}, diags, out);
     std::cerr << diags.render();
     if (!ok) throw ToolError(source + " was not compiled");
     return std::move(out.image);
@@ -480,9 +483,9 @@ int command_run(const Args& args, const std::string& self) {
     std::vector<std::string> warnings;
     const bool basic = !given && is_basic_source(source);
     std::vector<uint8_t> image =
-        given ? std::move(*given)
+        given   ? std::move(*given)
         : basic ? compile_console(source, bytes)
-              : assemble_bytes(std::string(bytes.begin(), bytes.end()), source, &warnings);
+                : assemble_bytes(std::string(bytes.begin(), bytes.end()), source, &warnings);
     print_warnings(warnings);
     std::string engine = find_engine(self);
     bool replaced = false;
@@ -493,12 +496,27 @@ int command_run(const Args& args, const std::string& self) {
     std::string program = dir.path() + "/" + fs::path(source).stem().string();
     write_file(program, bound, true, engine);
     write_file(dir.path() + "/debug", {});
-    // A console program writes standard output through the file bifs, which need a file: when
-    // ours is none (a terminal, a pipe), the output is collected in one and copied out after.
-    struct stat out_stat {};
-    const bool collect = basic && (fstat(1, &out_stat) != 0 || !S_ISREG(out_stat.st_mode));
+    // A console program reads and writes standard input and output through the file bifs,
+    // which need files and write at positions without moving the descriptor's offset: its
+    // output is collected in a file and copied out after, and input from a pipe is collected
+    // first.
+    const bool collect = basic;
     const std::string collected = collect ? dir.path() + "/output" : "";
-    int status = run_program(program, program_args, collected);
+    std::string input;
+    struct stat in_stat {};
+    if (basic && fstat(0, &in_stat) == 0 && S_ISFIFO(in_stat.st_mode)) {
+        input = dir.path() + "/input";
+        std::vector<uint8_t> text;
+        uint8_t buffer[65536];
+        for (ssize_t n; (n = read(0, buffer, sizeof buffer)) != 0;) {
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0)
+                throw ToolError(std::string("cannot read standard input: ") + std::strerror(errno));
+            text.insert(text.end(), buffer, buffer + n);
+        }
+        write_file(input, text);
+    }
+    int status = run_program(program, program_args, collected, input);
     if (collect) {
         std::vector<uint8_t> text = read_file(collected);
         std::cout.write(reinterpret_cast<const char*>(text.data()), std::streamsize(text.size()));

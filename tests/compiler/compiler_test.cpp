@@ -73,7 +73,8 @@ TEST(Parser, PrintsCanonicalTextThatParsesToTheSameTree) {
                        "200 END\n");
     EXPECT_EQ(reprint(printed, diags), printed);
     // Parentheses the tree needs are kept, others are not: (A - B) - C is A - B - C.
-    EXPECT_EQ(reprint("1 LET X=(A-B)-C-(D-E)-(F*G)\n", diags), "1 LET X = A - B - C - (D - E) - F * G\n");
+    EXPECT_EQ(reprint("1 LET X=(A-B)-C-(D-E)-(F*G)\n", diags),
+              "1 LET X = A - B - C - (D - E) - F * G\n");
     EXPECT_EQ(diags.error_count(), 0);
 }
 
@@ -89,33 +90,35 @@ TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
                                       "80 DATA X?Y\n"
                                       "90 END\n"
                                       "100 PRINT\n");
-    EXPECT_EQ(text, "t.bas:1:18: error: expected ')', found the end of the line\n"
-                    "10 LET A = (1 + 2\n"
-                    "                 ^\n"
-                    "t.bas:4:10: error: unterminated string (no closing quote on this line)\n"
-                    "40 PRINT \"open\n"
-                    "         ^\n"
-                    "t.bas:8:10: error: the character '?' cannot stand in an unquoted DATA item (quote it)\n"
-                    "80 DATA X?Y\n"
-                    "         ^\n"
-                    "t.bas:7:8: error: A9 is used as an array without DIM (only one-letter arrays need none)\n"
-                    "70 LET A9(1) = 2\n"
-                    "       ^\n"
-                    "t.bas:2:9: error: there is no line 99\n"
-                    "20 GOTO 99\n"
-                    "        ^\n"
-                    "t.bas:3:13: error: the value assigned must be a string expression\n"
-                    "30 LET B$ = 5\n"
-                    "            ^\n"
-                    "t.bas:6:9: error: NEXT J does not close FOR I\n"
-                    "60 NEXT J\n"
-                    "        ^\n"
-                    "t.bas:10:5: error: a line after the END statement\n"
-                    "100 PRINT\n"
-                    "    ^\n"
-                    "t.bas:5:4: error: FOR I without its NEXT\n"
-                    "50 FOR I = 1 TO 2\n"
-                    "   ^\n");
+    EXPECT_EQ(
+        text,
+        "t.bas:1:18: error: expected ')', found the end of the line\n"
+        "10 LET A = (1 + 2\n"
+        "                 ^\n"
+        "t.bas:4:10: error: unterminated string (no closing quote on this line)\n"
+        "40 PRINT \"open\n"
+        "         ^\n"
+        "t.bas:8:10: error: the character '?' cannot stand in an unquoted DATA item (quote it)\n"
+        "80 DATA X?Y\n"
+        "         ^\n"
+        "t.bas:7:8: error: A9 is used as an array without DIM (only one-letter arrays need none)\n"
+        "70 LET A9(1) = 2\n"
+        "       ^\n"
+        "t.bas:2:9: error: there is no line 99\n"
+        "20 GOTO 99\n"
+        "        ^\n"
+        "t.bas:3:13: error: the value assigned must be a string expression\n"
+        "30 LET B$ = 5\n"
+        "            ^\n"
+        "t.bas:6:9: error: NEXT J does not close FOR I\n"
+        "60 NEXT J\n"
+        "        ^\n"
+        "t.bas:10:5: error: a line after the END statement\n"
+        "100 PRINT\n"
+        "    ^\n"
+        "t.bas:5:4: error: FOR I without its NEXT\n"
+        "50 FOR I = 1 TO 2\n"
+        "   ^\n");
     EXPECT_NE(compile_errors("10 PRINT 1\n").find("must end with an END statement"),
               std::string::npos);
     EXPECT_NE(compile_errors("10 FOR I=1 TO 2\n20 GOTO 30\n30 NEXT I\n40 GOTO 20\n50 END\n")
@@ -127,21 +130,24 @@ TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
 TEST(Diagnostics, RefusesBinaryAndMalformedInput) {
     EXPECT_NE(compile_errors(std::string("10 PRINT\0\x01\x02", 11)).find("binary file"),
               std::string::npos);
-    EXPECT_NE(compile_errors("10 PRINT \"\xC3\x28\"\n").find("t.bas:1:11: error: the file is not valid UTF-8"),
+    EXPECT_NE(compile_errors("10 PRINT \"\xC3\x28\"\n")
+                  .find("t.bas:1:11: error: the file is not valid UTF-8"),
               std::string::npos);
     EXPECT_NE(compile_errors("10 PRINT \"\xE4\xB8\xAD\"\n").find("U+4E2D has no Windows-1252 form"),
               std::string::npos);
     EXPECT_NE(compile_errors("10 REM " + std::string(5000, 'x') + "\n").find("longer than 4096"),
               std::string::npos);
-    EXPECT_NE(compile_errors("10 LET A = " + std::string(1000, '(') + "1\n").find("nested too deeply"),
-              std::string::npos);
+    EXPECT_NE(
+        compile_errors("10 LET A = " + std::string(1000, '(') + "1\n").find("nested too deeply"),
+        std::string::npos);
 }
 
 // A BOM is skipped and strings become Windows-1252; the image is well-formed.
 TEST(Compiler, CompilesToAValidImageWithWindows1252Strings) {
     Diagnostics diags;
     CompileOutput out;
-    ASSERT_TRUE(compile_program({{"t.bas", "\xEF\xBB\xBF" "10 PRINT \"caf\xC3\xA9 \xE2\x82\xAC\"\n20 END\n"}},
+    ASSERT_TRUE(compile_program({{"t.bas", "\xEF\xBB\xBF"
+                                           "10 PRINT \"caf\xC3\xA9 \xE2\x82\xAC\"\n20 END\n"}},
                                 diags, out))
         << diags.render();
     EXPECT_NE(out.assembly.find("\"caf\\xE9 \\x80\""), std::string::npos);

@@ -1,16 +1,20 @@
 #!/bin/sh
-# Runs the NBS Minimal BASIC programs: each is compiled in console mode and run with standard
-# output in a file, which must equal the program's .ok file. A program whose .ok is empty is one
+# Runs BASIC programs (the NBS Minimal BASIC programs, our own): each is compiled in console mode
+# and run with standard output in a file, which must equal the program's .ok file; standard
+# input is the program's .in file when it has one. A program whose .ok is empty is one
 # a processor must reject: the compiler must refuse it (exit status 1) with a diagnostic naming a
 # line. Programs listed in the known-failures file (NAME reason) are expected to fail; one that
 # passes must be taken off the list.
-# usage: nbs.sh QUILLET NBS_DIR WORK_DIR KNOWN_FAILURES
+# usage: nbs.sh QUILLET PROGRAM_DIR WORK_DIR KNOWN_FAILURES
 set -u
 quillet=$1 nbs=$2 work=$3 known=$4
 rm -rf "$work" && mkdir -p "$work" || exit 1
 passed=0 failed=0 unexpected=""
-for source in "$nbs"/P*.BAS; do
-    name=$(basename "$source" .BAS)
+for source in "$nbs"/*.BAS "$nbs"/*.bas; do
+    [ -f "$source" ] || continue
+    name=$(basename "$source"); name=${name%.*}
+    input=/dev/null
+    [ -f "$nbs/$name.in" ] && input="$nbs/$name.in"
     ok="$nbs/$name.ok"
     listed=$(grep -c "^$name " "$known")
     result=pass
@@ -23,7 +27,7 @@ for source in "$nbs"/P*.BAS; do
     elif ! "$quillet" compile --console "$source" -o "$work/$name" 2>"$work/$name.err"; then
         result="fail (not compiled: $(head -1 "$work/$name.err"))"
     else
-        (cd "$work" && "./$name" >"$name.out" 2>"$name.stderr" </dev/null)
+        (cd "$work" && "./$name" >"$name.out" 2>"$name.stderr" <"$input")
         if ! cmp -s "$work/$name.out" "$ok"; then
             result="fail (output differs: diff $work/$name.out $ok)"
         fi
@@ -36,7 +40,7 @@ for source in "$nbs"/P*.BAS; do
         [ "$listed" -eq 0 ] && unexpected="$unexpected\n$name: $result"
     fi
 done
-echo "NBS programs: $passed pass, $failed fail"
+echo "programs: $passed pass, $failed fail"
 if [ -n "$unexpected" ]; then
     printf "unexpected:%b\n" "$unexpected"
     exit 1
