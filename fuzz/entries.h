@@ -42,4 +42,10 @@ void parse_input_script_text(const uint8_t* data, size_t size);
 // changes), each checked against a plain reference or a round trip.
 void convert_numbers_and_texts(const uint8_t* data, size_t size);
 
+// path_mapping: the bytes as a program's file name (a first byte choosing drive C, drive D or
+// none, and the engine's name buffer or not), mapped against a tree made in a temporary
+// directory; a drive name never leaves its drive's directory, and each component mapped is the
+// one asked for or an entry differing from it in case alone.
+void map_file_name(const uint8_t* data, size_t size);
+
 } // namespace quillet::fuzz

@@ -7,6 +7,7 @@
 #   asm:                  every FILE.qba and the disassembly of its image
 #   input_script:         the `; input:` lines of every FILE.qba as one script; every FILE.input
 #   conversions:          a few operation sequences written here (no FILE)
+#   path_mapping:         a few names written here (no FILE)
 # A source that does not assemble is left out with a note: the seeds are a start for the
 # fuzzer, and the program tests report such a source.
 set -eu
@@ -85,6 +86,15 @@ conversions)
     printf '\004\006\142\141\156\141\156\141\003\141\156\141\000\000\000\003\004\006\142\141\156\141\156\141\000\377\377\377\371\004\004\141\141\141\142\003\141\141\142\177\377\377\377' >"$out/searches"
     printf '\005\004\101\102\103\104\000\000\000\005\014\377\377\377\375\005\002\101\102\000\000\000\144\364\000\000\000\007\025\003\170\171\172\000\000\000\002\001\002\003\004\015\000\000\000\000\001\000\000\000\050\377\377\377\377' >"$out/bit-fields"
     printf '\006\022\110\145\154\154\157\054\040\127\157\162\154\144\041\040\303\244\303\204\016\016\155\151\170\145\144\040\103\141\163\145\040\061\062\063' >"$out/cases"
+    ;;
+path_mapping)
+    # A byte choosing the drive and the name buffer (path_mapping_entry.cpp), then the name.
+    printf '\000\\SUB\\DATA.TXT' >"$out/drive-c"
+    printf '\001sub/deeper/../DEEPER/file' >"$out/drive-c-lower"
+    printf '\002MIXED//INNER/./../../A B.DIR\\NEW.TXT' >"$out/drive-d"
+    printf '\003..\\OTHER\\README' >"$out/relative"
+    printf '\004\303\251t\303\251/x\001y/README' >"$out/odd-bytes"
+    printf '\000%s\\DATA.TXT' "$(printf '%0180d' 0 | tr 0 L)" >"$out/long-name"
     ;;
 *)
     echo "make_seeds.sh: unknown entry $entry" >&2

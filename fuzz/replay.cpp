@@ -31,6 +31,7 @@ constexpr NamedEntry entries[] = {
     {"disasm", quillet::fuzz::disassemble_image},
     {"input_script", quillet::fuzz::parse_input_script_text},
     {"conversions", quillet::fuzz::convert_numbers_and_texts},
+    {"path_mapping", quillet::fuzz::map_file_name},
 };
 
 } // namespace

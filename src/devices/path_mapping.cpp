@@ -69,6 +69,9 @@ std::string host_path(std::string_view name) {
     } else if (is_separator(name.front())) {
         path = "/";
     }
+    // Components below the drive's directory: `..` at its root stays there, as on Windows, so a
+    // drive name never leaves the directory its variable names.
+    int depth = 0;
     size_t start = 0;
     while (start <= name.size()) {
         size_t end = start;
@@ -78,9 +81,12 @@ std::string host_path(std::string_view name) {
         start = end + 1;
         if (component.empty() || component == ".") continue;
         if (component == "..") {
+            if (has_drive && depth == 0) continue;
             append_component(path, component);
+            --depth;
             continue;
         }
+        ++depth;
         std::string exact = path;
         append_component(exact, component);
         if (!exists(exact)) {

@@ -23,8 +23,9 @@ inline constexpr size_t directory_buffer = 1024;
 std::string engine_file_name(std::string_view text, size_t buffer = file_name_buffer);
 
 // The host path for an engine file name (see above). Empty components and "." are dropped, ".."
-// goes to the parent as on the host; an empty name maps to the empty path, which every host
-// call refuses.
+// goes to the parent as on the host, except at the root of a drive, where it stays (as on
+// Windows: "C:\..\X" is "C:\X"), so that a drive name never leaves its drive's directory; an
+// empty name maps to the empty path, which every host call refuses.
 std::string host_path(std::string_view engine_name);
 
 } // namespace quillet

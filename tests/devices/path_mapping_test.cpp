@@ -52,9 +52,15 @@ TEST(HostPath, DriveLettersMapThroughTheEnvironment) {
     EXPECT_EQ(host_path("Q:\\FILE.DAT"), dir.path() + "/file.dat");
     EXPECT_EQ(host_path("q:/FILE.DAT"), dir.path() + "/file.dat");
     EXPECT_EQ(host_path("Q:FILE.DAT"), dir.path() + "/file.dat");
+    // `..` at a drive's root stays there, as on Windows: no drive name leaves its directory.
+    mkdir("Sub", 0700);
+    EXPECT_EQ(host_path("Q:\\..\\..\\FILE.DAT"), dir.path() + "/file.dat");
+    EXPECT_EQ(host_path("Q:..\\SUB\\..\\..\\FILE.DAT"), dir.path() + "/Sub/../file.dat");
+    EXPECT_EQ(host_path("Q:SUB/../.."), dir.path() + "/Sub/..");
     unsetenv("QUILLET_DRIVE_Q");
     unsetenv("QUILLET_DRIVE_R");
     EXPECT_EQ(host_path("R:\\TMP"), "/tmp");
+    EXPECT_EQ(host_path("R:\\..\\TMP"), "/tmp");
     EXPECT_EQ(host_path("R:"), "/");
     EXPECT_EQ(host_path("\\"), "/");
     EXPECT_EQ(host_path(""), "");
