@@ -96,6 +96,22 @@ status=$?
     grep -q '^fatal: malformed image: .' "$work/short/stderr.txt" ||
     fail "a short image was not refused as malformed: $(cat "$work/short/stderr.txt")"
 
+# Header sizes that claim gigabytes (the code area, the module area) are refused from the header,
+# before anything is allocated for them.
+size=$(wc -c <"$work/empty.img")
+for field in 8 24; do
+    mkdir -p "$work/huge$field" && cp "$work/empty.img" "$work/huge$field/prog.img"
+    printf '\360\377\377\177' |
+        dd of="$work/huge$field/prog.img" bs=1 seek=$field conv=notrunc 2>/dev/null
+    bind_raw "$work/huge$field/prog.img" "$work/huge$field/prog"
+    (cd "$work/huge$field" && QUILLET_BACKEND=headless timeout 60 ./prog >stdout.txt 2>stderr.txt)
+    status=$?
+    [ "$status" = 3 ] || fail "a header size of 2 GiB at byte $field: exit status $status"
+    grep -q "^fatal: malformed image: the header's areas end at byte [0-9]* but the image has $size bytes\$" \
+        "$work/huge$field/stderr.txt" ||
+        fail "a header size of 2 GiB at byte $field: $(cat "$work/huge$field/stderr.txt")"
+done
+
 # A trailer whose length exceeds the file.
 mkdir -p "$work/length" && cp "$engine" "$work/length/prog"
 append_trailer "$work/length/prog" 2000000000
