@@ -33,8 +33,21 @@ bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags
     try {
         out.image = bcode::write_image(tools::assemble(out.assembly, sources[0].name + " (code)"));
     } catch (const std::exception& e) {
-        // Generated code the assembler refuses is the compiler's own fault.
-        diags.error({file, 0, 0}, std::string("internal compiler error: ") + e.what());
+        // A program past the image format's limits (64 KB per module, 8192 cells per numeric
+        // area) is the program's matter; any other refusal of generated code is the compiler's.
+        std::string what = e.what();
+        size_t cut = what.find(": ");
+        std::string detail = cut == std::string::npos ? what : what.substr(cut + 2);
+        cut = detail.find(": ");
+        if (cut != std::string::npos && detail.compare(0, 1, "0") >= 0 &&
+            detail.find_first_not_of("0123456789") == cut)
+            detail = detail.substr(cut + 2);
+        if (what.find("too large") != std::string::npos ||
+            what.find("is full") != std::string::npos)
+            diags.error({file, 0, 0},
+                        "the program is too large for one module of an image (" + detail + ")");
+        else
+            diags.error({file, 0, 0}, "internal compiler error: " + what);
         return false;
     }
     return true;

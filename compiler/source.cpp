@@ -5,8 +5,7 @@
 namespace quillet::compiler {
 
 void Diagnostics::error(Pos pos, std::string message) {
-    list.push_back({pos, false, std::move(message)});
-    ++errors_;
+    if (++errors_ <= max_shown_errors) list.push_back({pos, false, std::move(message)});
 }
 
 void Diagnostics::warning(Pos pos, std::string message) {
@@ -35,6 +34,8 @@ std::string Diagnostics::render() const {
             out += caret + "^\n";
         }
     }
+    if (errors_ > max_shown_errors)
+        out += std::to_string(errors_ - max_shown_errors) + " more errors are not shown\n";
     return out;
 }
 

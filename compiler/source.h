@@ -31,7 +31,8 @@ struct Diagnostic {
 };
 
 // Collects the diagnostics of one compilation; rendering shows each as
-// `FILE:LINE:COLUMN: error: message`, then the source line and a caret under the column.
+// `FILE:LINE:COLUMN: error: message`, then the source line and a caret under the column. Errors
+// past the first max_shown_errors are counted, not kept.
 class Diagnostics {
 public:
     std::vector<SourceFile> files;
@@ -47,6 +48,7 @@ private:
 };
 
 inline constexpr size_t max_line_bytes = 4096;
+inline constexpr int max_shown_errors = 100;
 
 // Converts `bytes` into a SourceFile added to `diags.files`; returns its index, or -1 after
 // reporting why the input is no source (binary, invalid UTF-8, a character outside

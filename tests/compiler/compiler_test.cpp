@@ -126,8 +126,16 @@ TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
               std::string::npos);
 }
 
-// Input that is no BASIC source gets one clear message, never a crash.
+// Input that is no BASIC source gets one clear message, never a crash; a flood of errors is
+// cut short.
 TEST(Diagnostics, RefusesBinaryAndMalformedInput) {
+    std::string many;
+    for (int i = 1; i <= 150; ++i)
+        many += std::to_string(i) + " GOTO 999\n";
+    std::string flood = compile_errors(many + "151 END\n");
+    EXPECT_NE(flood.find("t.bas:100:10: error: there is no line 999"), std::string::npos);
+    EXPECT_EQ(flood.find("t.bas:101:"), std::string::npos);
+    EXPECT_NE(flood.find("\n50 more errors are not shown\n"), std::string::npos);
     EXPECT_NE(compile_errors(std::string("10 PRINT\0\x01\x02", 11)).find("binary file"),
               std::string::npos);
     EXPECT_NE(compile_errors("10 PRINT \"\xC3\x28\"\n")
