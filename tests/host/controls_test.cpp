@@ -176,6 +176,15 @@ TEST(ListBox, DoubleClickAndScrollingWithTheBar) {
     // Two clicks on the down arrow (its bottom end) scrolled by two rows.
     auto& list = static_cast<ListBoxControl&>(*find_record(*p.ws, l)->control);
     EXPECT_EQ(list.top, 0); // the arrow is at 57..68 of the box; 110 is outside it
+    // Removing the items scrolled to leaves the rest in view (the bar is gone with them) and
+    // the selection's anchor on an item.
+    ListControl& items = *find_control<ListControl>(*p.ws, l);
+    items.set_selected(19, true);
+    EXPECT_GT(list.top, 10);
+    while (items.count() > 2)
+        items.remove(2);
+    EXPECT_EQ(list.top, 0);
+    EXPECT_EQ(list.anchor, 1);
 }
 
 // Columns from the first to the last that hold a pixel of colour ink inside area.

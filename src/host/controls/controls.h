@@ -170,9 +170,8 @@ public:
     ItemModel model;
 
 protected:
-    // After remove and clear: a list box keeps its caret and scrolling in its items.
-    virtual void removed_item() {}
-    virtual void cleared() {}
+    // After remove and clear: a list box keeps its caret, anchor and scrolling in its items.
+    virtual void items_removed() {}
 };
 
 class ListBoxControl final : public ListControl {
@@ -204,8 +203,7 @@ protected:
     bool focus_in(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool focus_out(WindowSystem& ws, WindowRecord& w, const Message& m) override;
     bool capture_lost(WindowSystem& ws, WindowRecord& w, const Message& m) override;
-    void removed_item() override;
-    void cleared() override;
+    void items_removed() override;
 
 private:
     int row_at(WindowSystem& ws, const WindowRecord& w, IntPoint p) const;

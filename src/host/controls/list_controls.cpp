@@ -55,14 +55,14 @@ bool ListControl::add(int index, std::string_view text) {
 
 bool ListControl::remove(int index) {
     if (!model.erase(index)) return false;
-    removed_item();
+    items_removed();
     window_system().invalidate(window());
     return true;
 }
 
 void ListControl::clear() {
     model.clear();
-    cleared();
+    items_removed();
     window_system().invalidate(window());
 }
 
@@ -87,12 +87,15 @@ bool ListBoxControl::set_selected(int index, bool selected) {
     return true;
 }
 
-void ListBoxControl::removed_item() {
-    caret = std::clamp(caret, 0, std::max(0, model.count() - 1));
-}
-
-void ListBoxControl::cleared() {
-    caret = anchor = top = 0;
+// The caret and the anchor stay on items, and a list scrolled past its new end scrolls back so
+// that its rows stay filled (its scroll bar may be gone with the items).
+void ListBoxControl::items_removed() {
+    int last = std::max(0, model.count() - 1);
+    caret = std::clamp(caret, 0, last);
+    anchor = std::clamp(anchor, 0, last);
+    WindowRecord* w = find_record(window_system(), window());
+    int rows = w ? visible_rows(window_system(), *w) : 1;
+    top = std::clamp(top, 0, std::max(0, model.count() - rows));
 }
 
 int ListBoxControl::item_height(WindowSystem& ws, const WindowRecord& w) const {
