@@ -1,15 +1,13 @@
 // Each kind's attributes, as the kind rules of control_attributes.def give them: a SET stores
 // the value and, on a made control, shows it at once; a GET appends the stored value, or the
 // native control's where the user can change it (edit texts, list selections, scroll
-// positions). Attributes a kind does not take are -11223.
-#include "ui/controls/control_attributes.h"
-
+// positions). Attributes a kind does not take are -11223. These are the set and get of the
+// native controls' state (control_state.h), reached once the control's kind is known.
 #include "ui/controls/native_control.h"
 #include "ui/objects/attribute_rules.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
 #include "ui/objects/scroll_bar_rules.h"
-#include "ui/text_edits/text_edit_attributes.h"
 #include "values/errors.h"
 
 #include <algorithm>
@@ -212,42 +210,17 @@ void after_set(ControlTarget& t, uint8_t action) {
     }
 }
 
-// A control whose kind was never set has no attributes of a kind.
-int32_t kind_of(const ObjectEntry& entry) {
-    int32_t kind = entry.control.kind;
-    if (kind < control_kind::push_button || kind > control_kind::text_edit)
-        raise_error(object_error::unknown_control_kind);
-    return kind;
-}
-
 } // namespace
 
-void set_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
-    if (attribute == control_attr::control_type) {
-        set_control_kind(entry, request.next_int());
-        return;
-    }
-    if (attribute == control_attr::cid) return;
-    int32_t kind = kind_of(entry);
-    if (kind == control_kind::text_edit) return set_text_edit_attribute(entry, attribute, request);
-    ControlTarget t{entry, control_state(entry), kind};
+void ControlKindState::set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    ControlTarget t{entry, *this, entry.control.kind};
     const AttributeRule<ControlTarget>& rule = control_rule(t, attribute);
     if (!rule.set) raise_error(rule.refusal);
     if (rule.set(t, attribute, request)) after_set(t, rule.after);
 }
 
-void get_control_attribute(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
-    if (attribute == control_attr::control_type) {
-        request.append_int(entry.control.kind);
-        return;
-    }
-    if (attribute == control_attr::cid) {
-        request.append_int(entry.id);
-        return;
-    }
-    int32_t kind = kind_of(entry);
-    if (kind == control_kind::text_edit) return get_text_edit_attribute(entry, attribute, request);
-    ControlTarget t{entry, control_state(entry), kind};
+void ControlKindState::get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
+    ControlTarget t{entry, *this, entry.control.kind};
     const AttributeRule<ControlTarget>& rule = control_rule(t, attribute);
     if (!rule.get) not_for_kind();
     rule.get(t, attribute, request);

@@ -1,9 +1,9 @@
 #include "ui/controls/control_state.h"
 
-#include "ui/controls/control_attributes.h"
 #include "ui/controls/control_handler.h"
 #include "ui/objects/attribute_tables.h"
 #include "ui/objects/object_errors.h"
+#include "ui/objects/object_request.h"
 #include "ui/text_edits/text_edit_state.h"
 #include "values/errors.h"
 
@@ -34,14 +34,6 @@ void check_kind(const ObjectEntry& entry) {
 }
 
 } // namespace
-
-void ControlKindState::set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
-    set_control_attribute(entry, attribute, request);
-}
-
-void ControlKindState::get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) {
-    get_control_attribute(entry, attribute, request);
-}
 
 ControlState& control_of(ObjectEntry& entry) {
     if (!entry.control.state) entry.control.state = fresh_state(entry, entry.control.kind);

@@ -71,7 +71,7 @@ struct ControlKindState final : ControlState {
         return copy;
     }
     // The control interface over the native control (native_control.cpp; set and get serve
-    // the kinds' rules of control_attributes.h, focus is in control_handler.cpp).
+    // the kinds' rules in control_attributes.cpp, focus is in control_handler.cpp).
     void set(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) override;
     void get(ObjectEntry& entry, int32_t attribute, ObjectRequest& request) override;
     void show(ObjectEntry& entry) override;
