@@ -5,6 +5,8 @@
 // script is done.
 #include "host/backends/backend_choice.h"
 #include "host/backends/host_error.h"
+#include "host/controls/controls.h"
+#include "host/controls/dialogs.h"
 #include "host/windows/window_system.h"
 
 #include <iostream>
@@ -109,9 +111,10 @@ private:
         c.id = id;
         c.selection = selection;
         c.default_button = id == add_button;
-        return m_ws.create_control(parent, c);
+        return create_control(m_ws, parent, c);
     }
-    WindowId control(int id) const { return m_ws.control_by_id(m_main, id); }
+    WindowId control(int id) const { return control_by_id(m_ws, m_main, id); }
+    ListControl* list(WindowId id) const { return find_control<ListControl>(m_ws, id); }
 
     void build_main() {
         WindowDef d = top_level(main_title, {80, 60, 80 + 440, 60 + 330});
@@ -139,19 +142,22 @@ private:
             keep_check);
         WindowId names = add(m_main, ControlKind::list_box, {10, 68, 250, 220}, "", names_list,
                              ListSelection::extended);
-        for (const char* name : {"Ada", "Blaise", "Grace", "Niklaus", "Dennis", "Barbara"})
-            m_ws.list_add(names, -1, name);
+        if (ListControl* l = list(names))
+            for (const char* name : {"Ada", "Blaise", "Grace", "Niklaus", "Dennis", "Barbara"})
+                l->add(-1, name);
         add(m_main, ControlKind::push_button, {262, 68, 346, 92}, "&Remove", remove_button);
         add(m_main, ControlKind::group_box, {262, 100, 420, 170}, "Size", size_group);
         WindowId small =
             add(m_main, ControlKind::radio_button, {272, 118, 410, 138}, "&Small", small_radio);
         add(m_main, ControlKind::radio_button, {272, 142, 410, 162}, "&Large", large_radio);
-        m_ws.set_checked(small, true);
+        if (auto* button = find_control<ButtonControl>(m_ws, small)) button->set_checked(true);
         WindowId colours =
             add(m_main, ControlKind::dropdown_list, {262, 180, 420, 202}, "", colour_drop);
-        for (const char* colour : {"Amber", "Cobalt", "Jade", "Ruby"})
-            m_ws.list_add(colours, -1, colour);
-        m_ws.list_set_selected(colours, 0, true);
+        if (ListControl* l = list(colours)) {
+            for (const char* colour : {"Amber", "Cobalt", "Jade", "Ruby"})
+                l->add(-1, colour);
+            l->set_selected(0, true);
+        }
         add(m_main, ControlKind::static_left, {10, 232, 420, 250}, "", status_text);
         m_ws.set_focus(control(name_edit));
     }
@@ -165,10 +171,10 @@ private:
     }
 
     void log(const std::string& line) {
-        WindowId list = m_ws.control_by_id(m_log, log_list);
-        m_ws.list_add(list, -1, line);
-        int last = m_ws.list_count(list) - 1;
-        m_ws.list_set_selected(list, last, true); // also scrolls it into view
+        if (ListControl* l = list(control_by_id(m_ws, m_log, log_list))) {
+            l->add(-1, line);
+            l->set_selected(l->count() - 1, true); // also scrolls it into view
+        }
         m_ws.set_title(control(status_text), line);
     }
 
@@ -178,17 +184,18 @@ private:
             log("Nothing to add: the name is empty");
             return;
         }
-        m_ws.list_add(control(names_list), -1, name);
+        if (ListControl* l = list(control(names_list))) l->add(-1, name);
         log("Added \"" + name + "\"");
-        if (!m_ws.is_checked(control(keep_check))) m_ws.set_title(control(name_edit), "");
+        auto* keep = find_control<ButtonControl>(m_ws, control(keep_check));
+        if (!keep || !keep->is_checked()) m_ws.set_title(control(name_edit), "");
         m_ws.set_focus(control(name_edit));
     }
 
     void remove_selected() {
-        WindowId names = control(names_list);
-        std::vector<int> chosen = m_ws.list_selection(names);
+        ListControl* names = list(control(names_list));
+        std::vector<int> chosen = names ? names->selection() : std::vector<int>{};
         for (auto it = chosen.rbegin(); it != chosen.rend(); ++it)
-            m_ws.list_remove(names, *it);
+            names->remove(*it);
         log("Removed " + std::to_string(chosen.size()) + " name(s)");
     }
 
@@ -203,17 +210,17 @@ private:
         case menu_new:
             m_ws.set_title(control(name_edit), "New name");
             m_ws.set_focus(control(name_edit));
-            m_ws.set_edit_selection(control(name_edit), 0, -1);
+            if (EditControl* edit = find_edit(m_ws, control(name_edit))) edit->select(0, -1);
             log("File/New name");
             break;
         case menu_exit: m_ws.post_quit(0); break;
         case menu_show_log: show_log(!m_ws.is_visible(m_log)); break;
         case menu_about:
             log("Help/About");
-            m_ws.message_box(MessageBoxKind::note,
-                             "Quillet host demo\nWindows, menus and controls drawn by the host "
-                             "window system.",
-                             "About the host demo");
+            message_box(m_ws, MessageBoxKind::note,
+                        "Quillet host demo\nWindows, menus and controls drawn by the host "
+                        "window system.",
+                        "About the host demo");
             break;
         default: break;
         }
@@ -226,9 +233,9 @@ private:
         if (what == Notify::clicked && m.code == add_button) add_name();
         if (what == Notify::clicked && m.code == remove_button) remove_selected();
         if (what == Notify::double_clicked && m.code == names_list) {
-            std::vector<int> chosen = m_ws.list_selection(source);
-            if (!chosen.empty())
-                m_ws.set_title(control(name_edit), m_ws.list_text(source, chosen.front()));
+            const ListControl* names = list(source);
+            std::vector<int> chosen = names ? names->selection() : std::vector<int>{};
+            if (!chosen.empty()) m_ws.set_title(control(name_edit), names->text(chosen.front()));
         }
         std::string text = without_mnemonic(m_ws.title(source));
         log("Control " + std::to_string(m.code) + (text.empty() ? "" : " (" + text + ")") + ": " +
@@ -252,7 +259,7 @@ private:
             return 0; // hidden, not destroyed: View/Log brings it back
         case Msg::notify:
             if (m.code == clear_button && static_cast<Notify>(m.value) == Notify::clicked)
-                m_ws.list_clear(m_ws.control_by_id(m_log, log_list));
+                if (ListControl* l = list(control_by_id(m_ws, m_log, log_list))) l->clear();
             return 0;
         case Msg::end_session: m_ws.post_quit(0); return 0;
         default: return m_ws.default_procedure(m);
