@@ -34,6 +34,7 @@ T* find_control(const WindowSystem& ws, WindowId id) {
     return c && T::is_kind(c->kind()) ? static_cast<T*>(c) : nullptr;
 }
 
+// For the controls themselves.
 std::unique_ptr<Control> make_control(const ControlDef& def);
 
 // Sends Msg::notify to the window the control reports to (its owner, else its parent).
