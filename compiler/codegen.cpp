@@ -166,6 +166,7 @@ public:
         std::vector<std::string> internals;
         data_setup(main);
         for (const Line& l : program_.lines) {
+            line_ = l.number;
             main.label(line_label(l.number));
             main.emit("line " + std::to_string(l.number));
             for (const Stmt& s : l.stmts) {
@@ -240,6 +241,7 @@ private:
 
     std::string function(const Stmt& s, long line) {
         Routine r;
+        line_ = line;
         if (!s.list.empty()) r.param = s.list[0]->text;
         std::string value = expr(r, *s.value);
         r.emit("move " + value + ", result");
@@ -278,11 +280,8 @@ private:
         case Expr::string: return string_literal(e.text);
         case Expr::variable: return place(r, e);
         case Expr::unary: {
-            std::string a = expr(r, *e.args[0]);
-            if (e.text == "+") return a;
-            std::string t = r.num_temp();
-            r.emit("sub 0, " + a + ", " + t);
-            return t;
+            if (e.text == "+") return expr(r, *e.args[0]);
+            return negated(r, *e.args[0]);
         }
         case Expr::call: {
             if (e.text == "RND") {
@@ -309,6 +308,24 @@ private:
         case Expr::binary: {
             std::string a = expr(r, *e.args[0]);
             std::string b = expr(r, *e.args[1]);
+            if (e.text == "/") {
+                // Division by zero is reported and gives infinity; the program goes on.
+                std::string t = r.num_temp();
+                std::string divide = r.new_label("D"), done = r.new_label("D");
+                r.emit("num_eq " + b + ", 0");
+                r.emit("jump_if_false " + divide);
+                r.emit("call qlib.divide_by_zero " + a + ", " + std::to_string(line_) + ", " + t);
+                r.emit("jump " + done);
+                r.label(divide);
+                r.emit("div " + a + ", " + b + ", " + t);
+                r.label(done);
+                return t;
+            }
+            if (e.text == "^") {
+                std::string t = r.num_temp();
+                r.emit("call qlib.power " + a + ", " + b + ", " + std::to_string(line_) + ", " + t);
+                return t;
+            }
             for (const OpRule& rule : arithmetic)
                 if (e.text == rule.name) {
                     std::string t = e.text == "&" ? r.str_temp() : r.num_temp();
@@ -319,6 +336,43 @@ private:
         }
         }
         return "0";
+    }
+
+    // -e. A constant is negated here, and -(A * B) and -(A / B) become (-A) * B and (-A) / B
+    // (exact either way), so that -5 / 0 is minus infinity rather than an overflow from
+    // negating infinity.
+    std::string negated(Routine& r, const Expr& e) {
+        if (e.kind == Expr::number) return number_literal(-e.value);
+        if (e.kind == Expr::binary && (e.text == "*" || e.text == "/")) {
+            Expr copy;
+            copy.kind = Expr::binary;
+            copy.text = e.text;
+            copy.pos = e.pos;
+            auto left = std::make_unique<Expr>();
+            left->kind = Expr::unary;
+            left->text = "-";
+            left->pos = e.pos;
+            left->args.push_back(clone(*e.args[0]));
+            copy.args.push_back(std::move(left));
+            copy.args.push_back(clone(*e.args[1]));
+            return expr(r, copy);
+        }
+        std::string a = expr(r, e);
+        std::string t = r.num_temp();
+        r.emit("sub 0, " + a + ", " + t);
+        return t;
+    }
+
+    static ExprPtr clone(const Expr& e) {
+        auto c = std::make_unique<Expr>();
+        c->kind = e.kind;
+        c->pos = e.pos;
+        c->text = e.text;
+        c->value = e.value;
+        c->subscripted = e.subscripted;
+        for (const ExprPtr& a : e.args)
+            c->args.push_back(clone(*a));
+        return c;
     }
 
     // Jumps to `target` when the relation `e` holds.
@@ -464,6 +518,7 @@ private:
 
     const Program& program_;
     const Symbols& sym_;
+    long line_ = 0; // the BASIC line being generated, for run-time warnings
 };
 
 } // namespace
