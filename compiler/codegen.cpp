@@ -102,7 +102,6 @@ bool numeric_datum(const std::string& t, double& value) {
     }
     if (i != t.size()) return false;
     value = std::strtod(t.c_str(), nullptr);
-    if (std::isinf(value)) value = std::copysign(1.7976931348623157e308, value);
     return true;
 }
 

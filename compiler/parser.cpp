@@ -476,8 +476,7 @@ private:
             e->value = std::strtod(e->text.c_str(), nullptr);
             if (std::isinf(e->value)) {
                 diags_.warning(p, "numeric constant overflow: " + e->text +
-                                      " is taken as the largest number");
-                e->value = 1.7976931348623157e308;
+                                      " is taken as infinity");
             } else if (errno == ERANGE && e->value == 0) {
                 diags_.warning(p, "numeric constant underflow: " + e->text + " is taken as 0");
             }
