@@ -1,5 +1,6 @@
 // Errors of the layer: the error records and their texts, the stack of pushed handlers, the
 // error-message hook, and the guard under which every window message is delivered.
+#include "host/backends/library_messages.h"
 #include "xvt/error_guard.h"
 #include "xvt/layer_state.h"
 #include "xvt/xvt.h"
@@ -47,6 +48,9 @@ void diagnostic(const char* format, ...) {
 
 void xvt_set_diagnostic_sink(DiagnosticSink sink) {
     app.diagnostics = sink;
+    // The libraries behind the host (ALSA without a sound card, Wayland without XDG_RUNTIME_DIR)
+    // report to the same sink instead of standard error.
+    host::set_library_message_sink(sink);
 }
 
 std::string_view xvt_error_text(uint32_t id) {

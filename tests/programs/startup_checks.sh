@@ -175,5 +175,34 @@ case "$got" in *"sdl: cannot reach the display DISPLAY=unix/no/such/dir/socket:7
 *"sdl: cannot start the display"*) ;;
 *) fail "sdl with an unreachable display: '$got'" ;; esac
 
+# What the libraries behind SDL say of a missing sound card or XDG_RUNTIME_DIR goes to the debug
+# log, not to the terminal. ALSA without a configuration has no default device on any machine.
+mkdir -p "$work/noise" && cat >"$work/noise/prog.qba" <<'PROGRAM'
+module main
+  routine main name "Main program"
+    line 10
+    bif play_sound "\x00\x00\x01\xB8\x00\x1E"
+    bif pause 0.1
+    end_unit 0
+end
+PROGRAM
+"$quillet" asm "$work/noise/prog.qba" -o "$work/noise/prog.img" &&
+    "$quillet" bind "$engine" "$work/noise/prog.img" -o "$work/noise/prog" || fail "noise: build"
+got=$(cd "$work/noise" && : >debug && ALSA_CONFIG_PATH=/dev/null SDL_AUDIODRIVER=alsa \
+    QUILLET_SOUND=sdl QUILLET_BACKEND=headless timeout 60 ./prog 2>&1)
+status=$?
+[ "$status" = 0 ] || fail "sound without a card: exit status $status, expected 0"
+[ -z "$got" ] || fail "sound without a card: standard error '$got', expected none"
+grep -q '^alsa: .*Unknown PCM default' "$work/noise/debug" ||
+    fail "sound without a card: ALSA's message is not in the log: '$(cat "$work/noise/debug")'"
+got=$(cd "$work/noise" && : >debug && env -u DISPLAY -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=none-0 \
+    QUILLET_BACKEND=sdl timeout 60 ./prog 2>&1)
+status=$?
+[ "$status" = 1 ] || fail "wayland without XDG_RUNTIME_DIR: exit status $status, expected 1"
+case "$got" in "sdl: cannot reach the display WAYLAND_DISPLAY=none-0;"*) ;;
+*) fail "wayland without XDG_RUNTIME_DIR: standard error '$got'" ;; esac
+grep -q '^wayland: .*XDG_RUNTIME_DIR' "$work/noise/debug" ||
+    fail "wayland without XDG_RUNTIME_DIR: the message is not in the log: '$(cat "$work/noise/debug")'"
+
 [ "$failures" = 0 ] && echo "ok startup_checks"
 [ "$failures" = 0 ]

@@ -5,6 +5,7 @@
 
 #include "host/backends/desktop_text.h"
 #include "host/backends/host_error.h"
+#include "host/backends/library_messages.h"
 #include "host/backends/sdl_library.h"
 #include "host/backends/x11_picture_clipboard.h"
 #include "host/windows/frame.h"
@@ -97,6 +98,7 @@ SdlBackend::SdlBackend() : m(std::make_unique<Impl>()) {
     // SIGINT and SIGTERM stay the program's: SDL would turn them into a quit event that a modal
     // loop does not read.
     sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    route_display_library_messages();
     if (sdl().InitSubSystem(SDL_INIT_VIDEO) != 0)
         throw HostError(std::string("sdl: cannot start the display: ") + sdl().GetError());
     // Without a display SDL falls back to drivers that show nothing and deliver no input: a
@@ -177,8 +179,8 @@ void SdlBackend::window_created(WindowId id) {
     if (style.sizable) flags |= SDL_WINDOW_RESIZABLE;
     if (!style.caption) flags |= SDL_WINDOW_BORDERLESS;
     SDL_Window* win =
-        sdl().CreateWindow(cp1252_to_utf8(m->ws->title(id)).c_str(), outer.left + part.left, outer.top + part.top,
-                           std::max(1, static_cast<int>(part.width())),
+        sdl().CreateWindow(cp1252_to_utf8(m->ws->title(id)).c_str(), outer.left + part.left,
+                           outer.top + part.top, std::max(1, static_cast<int>(part.width())),
                            std::max(1, static_cast<int>(part.height())), flags);
     if (!win) return;
     m->windows[id] = win;

@@ -3,6 +3,7 @@
 
 #include "host/backends/backend_choice.h"
 #include "host/backends/host_error.h"
+#include "host/backends/library_messages.h"
 #include "host/backends/sdl_library.h"
 
 #include <cmath>
@@ -20,6 +21,7 @@ constexpr int bytes_per_sample = 2;
 } // namespace
 
 ToneOutput::ToneOutput() {
+    route_sound_library_messages();
     if (sdl().InitSubSystem(SDL_INIT_AUDIO) != 0)
         throw HostError(std::string("sdl: no audio: ") + sdl().GetError());
     SDL_AudioSpec want{};
@@ -79,8 +81,10 @@ std::unique_ptr<ToneOutput> open_tone_output_from_environment() {
     if (name == "none") return nullptr;
     try {
         return std::make_unique<ToneOutput>();
-    } catch (const HostError&) {
-        return nullptr; // no sound card: tunes keep their timing in silence
+    } catch (const HostError& e) {
+        // No sound card: tunes keep their timing in silence, and the reason goes to the log.
+        report_library_message(e.what());
+        return nullptr;
     }
 }
 
