@@ -1,7 +1,8 @@
 #!/bin/sh
-# Times each whole-program benchmark of bench/programs/ in B-code on the bound engine and in
-# Lua 5.4, side by side, and prints the ratio (Lua time / engine time: above 1 means the engine is
-# faster), then the start-up time and peak memory of a bound empty program.
+# Times each whole-program benchmark of bench/programs/ in B-code on the bound engine, in Lua 5.4
+# and in LuaJIT's interpreter (luajit -joff: the JIT compiler off), side by side, and prints the
+# ratios (Lua time / engine time: above 1 means the engine is faster), then the start-up time and
+# peak memory of a bound empty program.
 # Usage: compare-lua.sh [BUILD_DIR] [RUNS]   (RUNS: runs of each side, default 3)
 set -eu
 build=${1:-build}
@@ -12,6 +13,7 @@ mkdir -p "$work"
 quillet="$build/bin/quillet"
 engine="$build/bin/quillet-engine"
 command -v lua5.4 >/dev/null || { echo "lua5.4 is missing (make deps installs it)"; exit 1; }
+command -v luajit >/dev/null || { echo "luajit is missing (make deps installs it)"; exit 1; }
 
 # Processor time (user + system) of one run, in seconds: unlike wall-clock time it does not
 # depend on what else the machine is doing.
@@ -29,22 +31,24 @@ bind() {
     "$quillet" bind "$engine" "$work/$2.img" -o "$work/$2"
 }
 
-printf "%-14s %10s %10s %8s\n" program engine lua5.4 ratio
+printf "%-18s %10s %10s %11s %8s %8s\n" program engine lua5.4 luajit-joff lua/eng jit/eng
 for source in "$here"/bench/programs/*.qba; do
     name=$(basename "$source" .qba)
     lua="$here/bench/programs/$name.lua"
     [ -f "$lua" ] || continue
     bind "$source" "$name"
-    # The two alternate, so that a change in the machine's speed meets both alike; the best of
+    # The three alternate, so that a change in the machine's speed meets all alike; the best of
     # RUNS runs of each counts.
-    e="" l=""
+    e="" l="" j=""
     i=0
     while [ $i -lt "$runs" ]; do
         e=$(min "$e" "$(run_time "$work/$name")")
         l=$(min "$l" "$(run_time lua5.4 "$lua")")
+        j=$(min "$j" "$(run_time luajit -joff "$lua")")
         i=$((i + 1))
     done
-    printf "%-14s %9ss %9ss %8s\n" "$name" "$e" "$l" "$(echo "scale=2; $l / $e" | bc)"
+    printf "%-18s %9ss %9ss %10ss %8s %8s\n" "$name" "$e" "$l" "$j" \
+        "$(echo "scale=2; $l / $e" | bc)" "$(echo "scale=2; $j / $e" | bc)"
 done
 
 bind "$here/bench/programs/empty.qba" empty

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only when some are missing.
 # Idempotent and silent when everything is present.
 set -e
-packages="cmake ninja-build g++ mold clang libgtest-dev libgmock-dev libbenchmark-dev lua5.4
+packages="cmake ninja-build g++ mold clang libgtest-dev libgmock-dev libbenchmark-dev lua5.4 luajit
           libfreetype-dev libfontconfig-dev fonts-liberation2 libpng-dev zlib1g-dev
           libjpeg62-turbo-dev libsdl2-dev libx11-dev libpixman-1-dev xvfb xauth xdotool xclip x11-apps
           x11-utils

@@ -6,4 +6,5 @@ for i = 1, 10000000 do
   x = x * 1.0001 + i
   if not (x < 1e12) then x = x / 1e6; resets = resets + 1 end
 end
-assert(resets == 316 and string.pack("<d", x) == string.pack("<i8", 0x426CBA8F7306B4F6))
+-- The bits of x, 0x426CBA8F7306B4F6, through %a: LuaJIT has no string.pack.
+assert(resets == 316 and string.format("%a", x) == "0x1.cba8f7306b4f6p+39")
