@@ -11,8 +11,16 @@ namespace quillet::tools {
 std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ToolError("cannot open " + path + ": " + std::strerror(errno));
-    // In blocks: an engine executable is tens of megabytes, too many to take a byte at a time.
+    // An engine executable is tens of megabytes: read into room sized by the file, in blocks
+    // (a file that grows or is not a regular one still reads whole).
     std::vector<uint8_t> bytes;
+    if (in.seekg(0, std::ios::end)) {
+        std::streamoff size = in.tellg();
+        in.seekg(0, std::ios::beg);
+        if (size > 0) bytes.reserve(size_t(size));
+    } else {
+        in.clear();
+    }
     std::vector<char> block(1 << 20);
     while (in.read(block.data(), std::streamsize(block.size())) || in.gcount() > 0)
         bytes.insert(bytes.end(), block.begin(), block.begin() + in.gcount());

@@ -1,6 +1,7 @@
 #include "bcode/elf_sections.h"
 
 #include "bcode/format_error.h"
+#include "bcode/trailer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -248,7 +249,10 @@ std::optional<std::vector<uint8_t>> with_image_section(std::span<const uint8_t> 
     size_t own_index = own ? *own : count;
     if (!own) table.resize(table.size() + l.sh_size_of, 0);
 
-    std::vector<uint8_t> out(elf_file.begin(), elf_file.begin() + std::ptrdiff_t(keep));
+    // Reserved whole: an engine is tens of megabytes, and every growth would copy all of it.
+    std::vector<uint8_t> out;
+    out.reserve(keep + names.size() + l.word + table.size() + image.size() + trailer_size);
+    out.assign(elf_file.begin(), elf_file.begin() + std::ptrdiff_t(keep));
     uint64_t names_at = out.size();
     out.insert(out.end(), names.begin(), names.end());
     out.resize((out.size() + l.word - 1) / l.word * l.word, 0);
