@@ -1,8 +1,10 @@
 #include "asm_lexer.h"
 
 #include "asm_error.h"
+#include "bcode/windows_1252.h"
 
 #include <cctype>
+#include <cstdio>
 
 namespace quillet::tools {
 
@@ -17,6 +19,36 @@ int hex_value(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// The column of byte `at` of a UTF-8 line: characters before it, plus one.
+int column_of(const std::string& text, size_t at) {
+    int column = 1;
+    for (size_t i = 0; i < at && i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
+    return column;
+}
+
+// The UTF-8 character at text[at] as the Windows-1252 byte of a string literal; its length in
+// the source goes to `length`.
+char windows_1252_char(const std::string& text, size_t at, const std::string& file, int line,
+                       size_t& length) {
+    const bcode::Utf8Char u = bcode::decode_utf8(std::string_view(text).substr(at));
+    char hex[16];
+    if (u.length == 0) {
+        std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(text[at]));
+        throw AsmError(file, line, column_of(text, at),
+                       std::string("the string is not valid UTF-8 (byte ") + hex + ")");
+    }
+    const int byte = bcode::windows_1252_of(u.code_point);
+    if (byte < 0) {
+        std::snprintf(hex, sizeof hex, "U+%04X", unsigned(u.code_point));
+        throw AsmError(file, line, column_of(text, at),
+                       std::string("the character ") + hex +
+                           " has no Windows-1252 form, the character set of the engine's strings");
+    }
+    length = u.length;
+    return static_cast<char>(byte);
 }
 
 } // namespace
@@ -38,6 +70,13 @@ std::vector<Token> tokenize_line(const std::string& text, const std::string& fil
                 if (i >= text.size()) throw AsmError(file, line, "string without closing quote");
                 char d = text[i++];
                 if (d == '"') break;
+                if (static_cast<unsigned char>(d) >= 0x80) {
+                    // Sources are UTF-8; the engine's strings are Windows-1252.
+                    size_t length = 1;
+                    bytes += windows_1252_char(text, i - 1, file, line, length);
+                    i += length - 1;
+                    continue;
+                }
                 if (d != '\\') {
                     bytes += d;
                     continue;

@@ -14,7 +14,9 @@ struct Token {
                       // punct: the character
 };
 
-// Throws AsmError (with `file` and `line`) for an unterminated string or a bad escape.
+// Throws AsmError (with `file` and `line`) for an unterminated string or a bad escape, and (with
+// the column) for a string character that is not UTF-8 or has no Windows-1252 form: sources are
+// UTF-8, string literals become Windows-1252 bytes.
 std::vector<Token> tokenize_line(const std::string& text, const std::string& file, int line);
 
 // Text of a string literal as the assembler reads it back: quotes, \\, \", \n, \t, \xHH.

@@ -49,7 +49,8 @@ public:
     Parser(const std::string& file) { program_.file = file; }
 
     ProgramSrc run(const std::string& text) {
-        std::istringstream in(text);
+        // A byte-order mark that an editor put before the first line is no statement.
+        std::istringstream in(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
         std::string raw;
         while (std::getline(in, raw)) {
             ++line_;

@@ -162,6 +162,26 @@ TEST(Assembler, ErrorsNameFileAndLine) {
               "t.qba:1: unknown routine nowhere");
 }
 
+TEST(Assembler, SourcesAreUtf8AndStringsWindows1252) {
+    // A byte-order mark is skipped; a literal's characters become one Windows-1252 byte each.
+    bcode::Image image = build("\xEF\xBB\xBFmodule m\n routine main\n  local str s\n"
+                               "  str_move \"\xC3\xA9\xE2\x82\xAC\", s\n  return\nend\n");
+    const std::vector<uint8_t>& area = image.code_area;
+    const std::vector<uint8_t> text = {0xE9, 0x80};
+    EXPECT_NE(std::search(area.begin(), area.end(), text.begin(), text.end()), area.end());
+    // The column counts characters: the arrow (U+2192) is the 14th.
+    EXPECT_EQ(error_of("module m\n routine main\n  local str s\n"
+                       "  str_move \"\xC3\xA9\xE2\x86\x92\", s\n  return\nend\n"),
+              "t.qba:4:14: the character U+2192 has no Windows-1252 form, the character set of "
+              "the engine's strings");
+    EXPECT_EQ(error_of("module m\n routine main\n  local str s\n"
+                       "  str_move \"ab\xE9\", s\n  return\nend\n"),
+              "t.qba:4:15: the string is not valid UTF-8 (byte 0xE9)");
+    EXPECT_EQ(error_of("module m\n routine main\n  local str s\n"
+                       "  str_move \"\xED\xA0\x80\", s\n  return\nend\n"),
+              "t.qba:4:13: the string is not valid UTF-8 (byte 0xED)");
+}
+
 TEST(Assembler, BifsByNameOrNumber) {
     const char* by_name = "module m\n routine main\n  local num n\n  local str s\n"
                           "  bif string_length \"abc\", n\n  bif upper_case \"x\", s\n"
