@@ -12,6 +12,35 @@ void Diagnostics::warning(Pos pos, std::string message) {
     list.push_back({pos, true, std::move(message)});
 }
 
+namespace {
+
+// A Windows-1252 line as UTF-8, to show it as it was written.
+std::string utf8_of(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        uint32_t cp = c;
+        if (c >= 0x80 && c < 0xA0)
+            for (uint32_t u = 0x100; u < 0x2200; ++u)
+                if (windows_1252_of(u) == c) {
+                    cp = u;
+                    break;
+                }
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (cp < 0x800) {
+            out += char(0xC0 | (cp >> 6));
+            out += char(0x80 | (cp & 0x3F));
+        } else {
+            out += char(0xE0 | (cp >> 12));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 std::string Diagnostics::render() const {
     std::string out;
     for (const Diagnostic& d : list) {
@@ -27,7 +56,7 @@ std::string Diagnostics::render() const {
         out += d.message + "\n";
         if (f && d.pos.line > 0 && size_t(d.pos.line) <= f->lines.size()) {
             const std::string& text = f->lines[size_t(d.pos.line) - 1];
-            out += text + "\n";
+            out += utf8_of(text) + "\n";
             std::string caret;
             for (int i = 1; i < d.pos.column && size_t(i) <= text.size(); ++i)
                 caret += text[size_t(i) - 1] == '\t' ? '\t' : ' ';

@@ -119,6 +119,11 @@ TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
         "t.bas:5:4: error: FOR I without its NEXT\n"
         "50 FOR I = 1 TO 2\n"
         "   ^\n");
+    // The source line is shown as written, in UTF-8.
+    EXPECT_NE(
+        compile_errors("10 PRINT \"\xE2\x82\xAC\" + 1\n20 END\n")
+            .find("t.bas:1:10: error: arithmetic on a string\n10 PRINT \"\xE2\x82\xAC\" + 1\n"),
+        std::string::npos);
     EXPECT_NE(compile_errors("10 PRINT 1\n").find("must end with an END statement"),
               std::string::npos);
     EXPECT_NE(compile_errors("10 FOR I=1 TO 2\n20 GOTO 30\n30 NEXT I\n40 GOTO 20\n50 END\n")

@@ -1,4 +1,5 @@
 10 REM Console programs: INPUT with quoted fields and a retried line, PRINT's number forms,
+15 REM text in UTF-8 (Windows-1252 inside: "Á" comes after "B"),
 20 REM zones and TAB, control flow, DATA, DEF FN and arrays with OPTION BASE 1.
 30 OPTION BASE 1
 40 DIM M(2,3)
@@ -9,6 +10,7 @@
 85 PRINT 218.247855; 3.48799*6.58589E+36; 1E22; 5E-324; 99999999.5; 1.23456789E-5
 86 LET Z = 0
 87 PRINT 5 / Z; -5 / Z; 0 ^ (-1)
+88 PRINT "café €"
 90 PRINT 1,2,3,4,5,6
 100 PRINT "X"; TAB(20); "Y"; TAB(10); "Z"
 110 FOR I = 1 TO 2
@@ -42,3 +44,4 @@
 400 PRINT "IN SUB"
 410 RETURN
 420 END
+
