@@ -1,5 +1,7 @@
 #include "source.h"
 
+#include "bcode/windows_1252.h"
+
 #include <cstdio>
 
 namespace quillet::compiler {
@@ -21,7 +23,7 @@ std::string utf8_of(const std::string& text) {
         uint32_t cp = c;
         if (c >= 0x80 && c < 0xA0)
             for (uint32_t u = 0x100; u < 0x2200; ++u)
-                if (windows_1252_of(u) == c) {
+                if (bcode::windows_1252_of(u) == c) {
                     cp = u;
                     break;
                 }
@@ -68,18 +70,6 @@ std::string Diagnostics::render() const {
     return out;
 }
 
-int windows_1252_of(uint32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return int(cp);
-    // The printable characters of 0x80..0x9F.
-    static const uint16_t high[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    for (int i = 0; i < 32; ++i)
-        if (high[i] != 0 && high[i] == cp) return 0x80 + i;
-    return -1;
-}
-
 int read_source(const std::string& name, std::string_view bytes, Diagnostics& diags) {
     int index = int(diags.files.size());
     diags.files.push_back({name, {}});
@@ -106,26 +96,18 @@ int read_source(const std::string& name, std::string_view bytes, Diagnostics& di
         uint32_t cp = c;
         size_t len = 1;
         if (c >= 0x80) {
-            len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-            if (c >= 0xF5) len = 0;
-            if (len == 0 || i + len > bytes.size())
+            bcode::Utf8Char u = bcode::decode_utf8(bytes.substr(i));
+            if (u.length == 0)
                 return fail("the file is not valid UTF-8 (byte 0x" +
                             std::string(1, "0123456789ABCDEF"[c >> 4]) +
                             "0123456789ABCDEF"[c & 15] + ")");
-            cp = c & (0x7F >> len);
-            for (size_t k = 1; k < len; ++k) {
-                unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
-                if ((cc & 0xC0) != 0x80) return fail("the file is not valid UTF-8");
-                cp = (cp << 6) | (cc & 0x3F);
-            }
-            bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
-            if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
-                return fail("the file is not valid UTF-8");
+            cp = u.code_point;
+            len = u.length;
         } else if (c < 0x20 && c != '\t' && c != 0x0C && c != 0x1A) {
             return fail("this is a binary file, not BASIC source (control byte " +
                         std::to_string(c) + ")");
         }
-        int b = windows_1252_of(cp);
+        int b = bcode::windows_1252_of(cp);
         if (b < 0) {
             char hex[16];
             snprintf(hex, sizeof hex, "U+%04X", unsigned(cp));

@@ -55,7 +55,4 @@ inline constexpr int max_shown_errors = 100;
 // Windows-1252, an over-long line).
 int read_source(const std::string& name, std::string_view bytes, Diagnostics& diags);
 
-// The Windows-1252 byte of a code point, or -1 when it has none.
-int windows_1252_of(uint32_t code_point);
-
 } // namespace quillet::compiler
