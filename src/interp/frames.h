@@ -81,12 +81,14 @@ QUILLET_HOT_INLINE bool leave_plain_routine() {
     if (load<int16_t>(f - frame::release_count) > 0 || load_u32(f - frame::exc_message) != 0)
         return false;
     if (prev <= f || prev > vm.global() || load_u32(prev + frame::env) == 0) return false;
+    // A return within the module keeps the module's tables, which are the current ones.
     uint32_t m = load_u32(prev - frame::module);
-    if (m >= program.modules.size()) return false;
+    bool same_module = m == vm.module;
+    if (!same_module && m >= program.modules.size()) return false;
     vm.env() = load_u32(f + frame::env);
     vm.sp = f;
     vm.fp() = prev;
-    set_module(m);
+    if (!same_module) set_module(m);
     vm.pc = load_u32(prev - frame::pc);
     return true;
 }

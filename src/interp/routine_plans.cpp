@@ -87,6 +87,21 @@ public:
                       releases_ <= 0x7FFF && references_ <= 0x7FFF;
         for (const PlanStep& step : plan_.frame.steps)
             plan_.plain = plan_.plain && step.fault == PlanFault::none && plain_code(step.code);
+        plan_.counts = uint32_t(plan_.frame.reference_count) << 16 | plan_.frame.release_count;
+        plan_.quick = plan_.plain;
+        for (const PlanStep& step : plan_.frame.steps) {
+            if (!plan_.quick || step.code == desc_reserve) continue;
+            bool value = step.code == desc_num_value;
+            bool ref = step.code >= desc_num_ref && step.code <= desc_str_array_ref;
+            const Operand& o = step.arg;
+            plan_.quick =
+                (value || ref) && (o.base == bcode::base_frame || o.base == bcode::base_absolute);
+            plan_.quick_args.push_back({.at = step.at,
+                                        .fp_mask = o.fp_mask,
+                                        .delta = o.delta,
+                                        .indirect = o.indirect,
+                                        .value = value});
+        }
     }
 
 private:

@@ -59,12 +59,27 @@ struct FramePlan {
     std::vector<PlanStep> steps;
 };
 
+// A numeric value or a reference parameter of a quick plan, its argument in the fast form:
+// (caller's frame & fp_mask) + delta, read through when indirect.
+struct QuickArg {
+    int32_t at = 0; // the slot or numeric cell, counted from the frame address
+    uint32_t fp_mask = 0;
+    uint32_t delta = 0;
+    bool indirect = false;
+    bool value = false; // a numeric value copied; otherwise the argument's address
+};
+
 struct RoutinePlan {
     uint32_t module = 0; // the callee's module
     Addr body = 0;       // the callee's first op, after its descriptor
     Addr return_pc = 0;  // the caller's pc after the argument operands
     Addr raise_pc = 0;   // the caller's pc at the call's first check: after the routine index
     bool plain = false;  // enter_planned_routine can build it
+    // A plain plan of only numeric values, references and reserved slots, with every argument
+    // in a fixed place or the caller's frame: enter_quick_routine builds it from quick_args.
+    bool quick = false;
+    uint32_t counts = 0; // the frame's two counts as one word: references << 16 | releases
+    std::vector<QuickArg> quick_args;
     std::vector<FramePlan> blocks; // the shared blocks in front of the routine's frame
     FramePlan frame;               // the routine's frame (the last one read)
 };
@@ -118,6 +133,35 @@ QUILLET_HOT_INLINE void enter_planned_routine(const RoutinePlan& plan) {
     if (f.end == bcode::desc_own_env) vm.env() = s;
     switch_to_frame(s, f.release_count, f.reference_count, plan.return_pc, plan.module, s - f.size,
                     plan.body);
+}
+
+// Builds the callee's frame from a quick plan, which fits (plan_fits), from the op loop, whose
+// current frame fp is the caller's, and switches to it: what enter_planned_routine does, with the
+// arguments read straight from their fast form and the module's tables kept when the callee is
+// in the caller's module.
+QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr fp) {
+    const FramePlan& f = plan.frame;
+    Addr s = vm.sp;
+    start_frame_header(s, fp, vm.env());
+    Addr numbers = s + 4 - f.size;
+    for (uint32_t k = 0; k < f.numeric_locals; ++k)
+        store_cell(numbers + 8 * k, num_int(0));
+    Addr slots = s - frame::header;
+    for (uint32_t k = 1; k <= f.string_locals; ++k)
+        store_cell(slots - 8 * k, make_cell(empty_string, no_max_length));
+    for (const QuickArg& a : plan.quick_args) {
+        Addr x = (fp & a.fp_mask) + a.delta;
+        if (a.indirect) x = load_u32(x);
+        store_cell(s + uint32_t(a.at), a.value ? load_cell(x) : make_cell(x, 0));
+    }
+    if (f.end == bcode::desc_own_env) vm.env() = s;
+    store_u32(s - frame::release_count, plan.counts);
+    store_u32(fp - frame::pc, plan.return_pc);
+    store_u32(fp - frame::module, vm.module);
+    vm.fp() = s;
+    if (plan.module != vm.module) set_module(plan.module);
+    vm.sp = s - f.size;
+    vm.pc = plan.body;
 }
 
 } // namespace quillet

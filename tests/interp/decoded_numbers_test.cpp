@@ -13,6 +13,7 @@
 #include "interp/fatal.h"
 #include "interp/native_routines.h"
 #include "interp/registers.h"
+#include "interp/routine_plans.h"
 #include "startup/image_loader.h"
 #include "startup/program_start.h"
 #include "values/arrays.h"
@@ -196,12 +197,13 @@ private:
         std::string a = bits(numbers_.any()), b = bits(numbers_.any()), unique = std::to_string(k);
         line("move " + a + ", x");
         line("move " + b + ", y");
-        switch (numbers_.below(6)) {
+        switch (numbers_.below(7)) {
         case 0: apply(op, a, b, "r", unique); break;
         case 1: apply(op, "x", b, "r", unique); break;
         case 2: apply(op, "x", "y", "r", unique); break;
         case 3: line(std::string("call ref_") + op.name + " x, y, r"); break;
         case 4: line(std::string("call value_") + op.name + " x, y, r"); break;
+        case 5: line(std::string("call pass_") + op.name + " x, y, r"); break;
         default: line(std::string("call env_") + op.name); break;
         }
     }
@@ -270,7 +272,7 @@ private:
     }
 
     // Per op: through reference parameters, through value parameters and a reference result,
-    // and through the environment of main.
+    // through a routine that passes its own arguments on, and through the environment of main.
     void routines(const TwoOperandOp& op) {
         std::string name = op.name;
         text_ += "\n  routine ref_" + name + "\n    ref num a\n    ref num b\n    ref num out\n";
@@ -279,6 +281,14 @@ private:
         text_ +=
             "\n  routine value_" + name + "\n    param num a\n    param num b\n    ref num out\n";
         apply(op, "a", "b", "out", "value_" + name);
+        line("return");
+        // Arguments passed on from a frame: a local copy, a reference parameter read through
+        // as a value, and one passed on as a reference; a raise unwinds both frames.
+        text_ += "\n  routine pass_" + name +
+                 "\n    param num a\n    ref num b\n    ref num out\n    local num t\n";
+        line("move a, t");
+        line("call value_" + name + " t, b, out");
+        line("call ref_" + name + " out, b, out");
         line("return");
         text_ += "\n  internal env_" + name + " of main\n";
         apply(op, "x", "y", "r", "env_" + name);
@@ -302,6 +312,8 @@ struct Outcome {
     std::vector<std::vector<Cell>> arrays;
     size_t decoded_runs = 0;
     size_t fused_loops = 0; // for_next records that run their loop's body
+    size_t quick_calls = 0; // call records built from quick plans
+    size_t passing_on = 0;  // of those, the ones that read an argument through a reference
     uint32_t op_count = 0;  // the ops the run counted, raising ones included
 };
 
@@ -321,9 +333,18 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     Outcome outcome;
     outcome.op_count = vm.op_counter;
     outcome.decoded_runs = decoded.runs.size();
-    for (const DecodedOp* d : decoded.slot)
+    for (const DecodedOp* d : decoded.slot) {
         outcome.fused_loops +=
             d && d->handler >= handler_for_next_add && d->handler < handler_count;
+        if (d && d->handler == handler_call && d->plan->quick) {
+            ++outcome.quick_calls;
+            for (const QuickArg& a : d->plan->quick_args)
+                if (a.indirect) {
+                    ++outcome.passing_on;
+                    break;
+                }
+        }
+    }
     for (uint32_t slot = first_array_slot; slot < first_array_slot + 4 * 8; slot += 8) {
         ArrayBlock a{load_u32(vm.fp() - slot)};
         std::vector<Cell>& cells = outcome.arrays.emplace_back();
@@ -355,6 +376,8 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
         EXPECT_EQ(reference.decoded_runs, 0u);
         EXPECT_GT(decoded_run.decoded_runs, 0u);
         EXPECT_GT(decoded_run.fused_loops, size_t(case_count / 50));
+        EXPECT_GT(decoded_run.quick_calls, size_t(case_count / 50));
+        EXPECT_GT(decoded_run.passing_on, 0u);
         ASSERT_EQ(reference.arrays.size(), 4u);
         ASSERT_EQ(reference.arrays[0].size(), size_t(case_count));
         ASSERT_EQ(reference.arrays[3].size(), size_t(element_count));
