@@ -12,7 +12,6 @@
 #include "startup/chain.h"
 #include "startup/image_loader.h"
 #include "startup/startup_state.h"
-#include "ui/events/event_queue.h"
 #include "ui/ui_reset.h"
 #include "values/errors.h"
 #include "values/values_reset.h"
@@ -63,8 +62,7 @@ void reset_engine() {
     reset_interp_state();
     reset_devices_state();
     reset_graphics_state();
-    reset_ui_state();
-    reset_event_queue();
+    reset_ui_state(); // the event queue with the rest of the layer
     startup = StartupState{};
 }
 

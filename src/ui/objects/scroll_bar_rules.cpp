@@ -4,19 +4,6 @@
 
 namespace quillet {
 
-std::optional<ScrollSetting> scroll_setting_of_attribute(int32_t attribute) {
-    switch (attribute) {
-    case 21: return ScrollSetting::single_increment;
-    case 22: return ScrollSetting::page_increment;
-    case 23: return ScrollSetting::position;
-    case 24: return ScrollSetting::range_start;
-    case 25: return ScrollSetting::range_end;
-    case 56: return ScrollSetting::proportion;
-    case 59: return ScrollSetting::text_edit;
-    default: return std::nullopt;
-    }
-}
-
 void store_scroll_setting(ScrollBarSettings& bar, ScrollSetting which, int32_t value) {
     switch (which) {
     case ScrollSetting::single_increment: bar.single_increment = value; break;

@@ -6,7 +6,6 @@
 #include "ui/window_table.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace quillet {
 
@@ -19,9 +18,6 @@ enum class ScrollSetting {
     proportion,
     text_edit,
 };
-
-// The setting of a control attribute number (21..25, 56, 59); none for any other.
-std::optional<ScrollSetting> scroll_setting_of_attribute(int32_t attribute);
 
 // Stores a value: negative positions and ranges become 0, a start above the end drags the end
 // up (and an end below the start drags the start down), a proportion below 2 becomes 1.

@@ -5,15 +5,6 @@
 namespace quillet {
 namespace {
 
-TEST(ScrollBarRulesTest, ControlAttributeNumbersNameTheSettings) {
-    EXPECT_EQ(scroll_setting_of_attribute(21), ScrollSetting::single_increment);
-    EXPECT_EQ(scroll_setting_of_attribute(23), ScrollSetting::position);
-    EXPECT_EQ(scroll_setting_of_attribute(56), ScrollSetting::proportion);
-    EXPECT_EQ(scroll_setting_of_attribute(59), ScrollSetting::text_edit);
-    EXPECT_FALSE(scroll_setting_of_attribute(26));
-    EXPECT_FALSE(scroll_setting_of_attribute(20));
-}
-
 TEST(ScrollBarRulesTest, NegativeValuesBecomeZeroAndTheRangeStaysOrdered) {
     ScrollBarSettings bar;
     store_scroll_setting(bar, ScrollSetting::position, -5);
