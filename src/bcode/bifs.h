@@ -23,9 +23,11 @@ inline constexpr size_t bif_family_count = 0
 #undef QUILLET_BIF_FAMILY
     ;
 
-// native: the engine has a handler; unimplemented: calls go to the image's own routine for the
-// number, or stop with "unimplemented bif" when the image has none.
-enum class BifStatus : uint8_t { native, unimplemented };
+// native: the engine has a handler; fast_path: the engine's handler takes the common operands
+// and passes the others to the image's own routine for the number (as an unimplemented bif
+// does), so a program needs that routine beyond them; unimplemented: calls go to the image's own
+// routine for the number, or stop with "unimplemented bif" when the image has none.
+enum class BifStatus : uint8_t { native, fast_path, unimplemented };
 
 // What a bif reaches beyond the engine's own memory and windows (the reach column of bifs.def);
 // a bif may reach several of them or none.

@@ -1,5 +1,5 @@
-// The bif table and the installed handlers agree: every bif the table calls native has a handler
-// and every handler belongs to a bif the table calls native, so the tools, the docs and the
+// The bif table and the installed handlers agree: every bif the table calls native (or fast path)
+// has a handler and every handler belongs to such a bif, so the tools, the docs and the
 // engine never disagree about what is implemented.
 #include "bcode/bifs.h"
 #include "bifs/install_bifs.h"
@@ -13,7 +13,7 @@ TEST(BifTable, InstalledHandlersMatchTheTable) {
     install_bifs();
     for (uint32_t n = 0; n < bif_count; ++n) {
         const bcode::BifInfo* b = bcode::bif_info(n);
-        bool native = b && b->status == bcode::BifStatus::native;
+        bool native = b && b->status != bcode::BifStatus::unimplemented;
         EXPECT_EQ(bif_table.native[n] != nullptr, native) << "bif " << n;
     }
 }

@@ -35,6 +35,9 @@ status() { # status COMMAND...: prints the exit status
 # refused.
 "$quillet" bifs 10 | grep -q "^10 string_length (str, num) native" || fail "bifs 10"
 "$quillet" bifs string_length | grep -q "^10 " || fail "bifs by name"
+# Number formatting is native for small integers only: the rest needs the image's routine.
+"$quillet" bifs 13 | grep -q "^13 number_to_string (num, str) fast path: " ||
+    fail "bifs 13: $("$quillet" bifs 13)"
 "$quillet" bifs String_Len >out.txt && [ "$(wc -l <out.txt)" = 1 ] && grep -q "^10 " out.txt ||
     fail "bifs by a word in another case: $(cat out.txt)"
 "$quillet" bifs FILE >out.txt || fail "bifs FILE"
