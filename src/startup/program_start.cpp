@@ -57,7 +57,6 @@ void reset_engine() {
     // Layer by layer, from the bottom: each forgets everything a program can leave in it. State
     // added to a layer goes into that layer's reset. The windowing layer's session ends with
     // xvt_app_destroy, which every way out of a program runs.
-    reset_xvt_timers();
     reset_values_state();
     reset_interp_state();
     reset_devices_state();

@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -818,24 +817,13 @@ void xvt_win_destroy_caret();
 bool xvt_win_set_caret_pos(IntPoint client_point);
 void xvt_win_show_caret(bool visible);
 
-// ---- Timers (timers.cpp) -----------------------------------------------------------------------
-
-// One-shot timers by id, each with its deadline in milliseconds of the steady clock.
-struct XvtTimers {
-    int last_id = 0;
-    std::map<int, int64_t> deadlines;
-};
-
-inline XvtTimers xvt_timers;
+// ---- Timers and waits (window_timers.cpp, timed_waits.cpp) -------------------------------------
 
 // Periodic window timers: event 16 with the timer's identifier at each expiry. Windows of types
 // 1, 2, 3, 7 and 8 (0x20000001 for others); an interval below 0 is 0x20000007. 0 after an error.
 using XvtTimer = uint32_t;
 XvtTimer xp_timer_create(XvtWindow window, int32_t interval_ms);
 void xp_timer_destroy(XvtTimer timer); // a stale timer is 0x20000007
-
-// Forgets every timer.
-void reset_xvt_timers();
 
 // Waits ms milliseconds (none when ms <= 0) while pumping host messages, sleeping between pumps.
 void xvt_timed_wait(int64_t ms);
@@ -849,15 +837,6 @@ inline constexpr std::chrono::microseconds xvt_descriptor_pump_interval{10000};
 // Callers loop around it (and around their non-blocking attempt, for a descriptor).
 void xvt_pump_then_wait(int fd, short events,
                         std::chrono::microseconds longest = xvt_descriptor_pump_interval);
-
-// A one-shot timer of ms milliseconds; its id is positive and never reused.
-int xvt_timer_create(int64_t ms);
-
-// Removes a timer; an unknown id is ignored.
-void xvt_timer_kill(int id);
-
-// Whether the timer exists and its time has passed.
-bool xvt_timer_expired(int id);
 
 // ---- Task window and accelerators (task_window.cpp, accelerators.cpp) --------------------------
 

@@ -1,8 +1,5 @@
-// Timers of the windowing layer: one-shot timers with deadlines, and the waits that keep windows
-// alive during a pause or while a device has nothing to give.
-//
-// The timers are kept here by deadline; the layer's window procedures will deliver their expiry
-// as events once the default window exists. Until then a caller asks whether a timer expired.
+// The waits of the windowing layer that keep windows alive during a pause or while a device has
+// nothing to give. (Window timers live with the layer's windows, in window_timers.cpp.)
 #include "xvt/xvt.h"
 
 #include <algorithm>
@@ -19,10 +16,6 @@ using Clock = std::chrono::steady_clock;
 constexpr auto pump_interval = std::chrono::milliseconds(2);
 
 } // namespace
-
-void reset_xvt_timers() {
-    xvt_timers = {};
-}
 
 void xvt_pump_then_wait(int fd, short events, std::chrono::microseconds longest) {
     process_host_messages();
@@ -43,28 +36,6 @@ void xvt_timed_wait(int64_t ms) {
                            std::chrono::ceil<std::chrono::microseconds>(
                                std::min<Clock::duration>(left, pump_interval)));
     process_host_messages();
-}
-
-int xvt_timer_create(int64_t ms) {
-    int id = ++xvt_timers.last_id;
-    int64_t now =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
-            .count();
-    xvt_timers.deadlines[id] = now + std::max<int64_t>(ms, 0);
-    return id;
-}
-
-void xvt_timer_kill(int id) {
-    xvt_timers.deadlines.erase(id);
-}
-
-bool xvt_timer_expired(int id) {
-    auto it = xvt_timers.deadlines.find(id);
-    if (it == xvt_timers.deadlines.end()) return false;
-    int64_t now =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
-            .count();
-    return now >= it->second;
 }
 
 } // namespace quillet
