@@ -78,6 +78,7 @@ struct RoutinePlan {
     // A plain plan of only numeric values, references and reserved slots, with every argument
     // in a fixed place or the caller's frame: enter_quick_routine builds it from quick_args.
     bool quick = false;
+    bool quick_locals = false; // the frame has numeric or string locals
     uint32_t counts = 0; // the frame's two counts as one word: references << 16 | releases
     std::vector<QuickArg> quick_args;
     std::vector<FramePlan> blocks; // the shared blocks in front of the routine's frame
@@ -143,12 +144,14 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr fp) {
     const FramePlan& f = plan.frame;
     Addr s = vm.sp;
     start_frame_header(s, fp, vm.env());
-    Addr numbers = s + 4 - f.size;
-    for (uint32_t k = 0; k < f.numeric_locals; ++k)
-        store_cell(numbers + 8 * k, num_int(0));
-    Addr slots = s - frame::header;
-    for (uint32_t k = 1; k <= f.string_locals; ++k)
-        store_cell(slots - 8 * k, make_cell(empty_string, no_max_length));
+    if (plan.quick_locals) {
+        Addr numbers = s + 4 - f.size;
+        for (uint32_t k = 0; k < f.numeric_locals; ++k)
+            store_cell(numbers + 8 * k, num_int(0));
+        Addr slots = s - frame::header;
+        for (uint32_t k = 1; k <= f.string_locals; ++k)
+            store_cell(slots - 8 * k, make_cell(empty_string, no_max_length));
+    }
     for (const QuickArg& a : plan.quick_args) {
         Addr x = (fp & a.fp_mask) + a.delta;
         if (a.indirect) x = load_u32(x);
