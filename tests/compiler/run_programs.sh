@@ -5,7 +5,7 @@
 # a processor must reject: the compiler must refuse it (exit status 1) with a diagnostic naming a
 # line. Programs listed in the known-failures file (NAME reason) are expected to fail; one that
 # passes must be taken off the list.
-# usage: nbs.sh QUILLET PROGRAM_DIR WORK_DIR KNOWN_FAILURES
+# usage: run_programs.sh QUILLET PROGRAM_DIR WORK_DIR KNOWN_FAILURES
 set -u
 quillet=$1 nbs=$2 work=$3 known=$4
 rm -rf "$work" && mkdir -p "$work" || exit 1
