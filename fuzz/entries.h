@@ -28,6 +28,10 @@ void read_jpeg_file(const uint8_t* data, size_t size);
 // disassembles and assembles again to the same bytes.
 void assemble_text(const uint8_t* data, size_t size);
 
+// compiler: the bytes as a BASIC program compiled for the console; a program is refused with
+// diagnostics (never an internal compiler error) or gives an image that validates.
+void compile_basic_text(const uint8_t* data, size_t size);
+
 // disasm: the bytes as an image without its 2048-byte bif override table (which stays zero), so
 // that mutations reach the areas and modules; an image that passes validation must disassemble
 // into text that assembles to the same bytes.

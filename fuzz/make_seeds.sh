@@ -5,6 +5,7 @@
 #                         and corrupted copies of each image
 #   disasm:               every FILE.qba as an image without its bif override table
 #   asm:                  every FILE.qba and the disassembly of its image
+#   compiler:             every FILE (a BASIC program) as it is
 #   input_script:         the `; input:` lines of every FILE.qba as one script; every FILE.input
 #   conversions:          a few operation sequences written here (no FILE)
 #   path_mapping:         a few names written here (no FILE)
@@ -65,6 +66,7 @@ asm)
         rm "$out/$name.img"
     done
     ;;
+compiler) for src in "$@"; do cp "$src" "$out/"; done ;;
 input_script)
     for src in "$@"; do
         case $src in

@@ -28,6 +28,7 @@ constexpr NamedEntry entries[] = {
     {"png_reader", quillet::fuzz::read_png_file},
     {"jpeg_reader", quillet::fuzz::read_jpeg_file},
     {"asm", quillet::fuzz::assemble_text},
+    {"compiler", quillet::fuzz::compile_basic_text},
     {"disasm", quillet::fuzz::disassemble_image},
     {"input_script", quillet::fuzz::parse_input_script_text},
     {"conversions", quillet::fuzz::convert_numbers_and_texts},
