@@ -35,6 +35,13 @@ for entry in $entries; do
     line=$(grep "^$entry " "$list") || { echo "fuzz.sh: no target $entry" >&2; status=2; continue; }
     seeds=$(echo "$line" | sed 's/ --\( .*\)\{0,1\}$//; s/^[^ ]* *//')
     options=$(echo "$line" | sed -n 's/.* --//p')
+    missing=
+    for dir in $seeds; do [ -d "$dir" ] || missing="$missing $dir"; done
+    if [ -n "$missing" ]; then
+        echo "fuzz.sh: $entry: no seeds at$missing: build the fuzz_seeds target (make fuzz does)" >&2
+        status=2
+        continue
+    fi
     corpus="$build/corpus/$entry"
     mkdir -p "$corpus"
     sandbox=$(mktemp -d)
