@@ -137,7 +137,9 @@ private:
                 }
             break;
         case Stmt::if_then:
+            condition_ = s.value.get();
             expr(*s.value);
+            condition_ = nullptr;
             if (s.value->kind != Expr::binary || precedence(s.value->text, false) != 1)
                 diags_.error(s.value->pos, "IF needs a relation (=, <>, <, >, <=, >=)");
             break;
@@ -253,7 +255,11 @@ private:
             expr(a);
             expr(b);
             if (precedence(e.text, false) == 1) {
-                if (a.is_string() != b.is_string())
+                // A comparison has no value of its own: it is only ever IF's condition.
+                if (&e != condition_)
+                    diags_.error(e.pos, "a comparison (" + e.text +
+                                            ") is allowed only as the condition of IF");
+                else if (a.is_string() != b.is_string())
                     diags_.error(b.pos, a.is_string() ? "a string expression is expected here"
                                                       : "a numeric expression is expected here");
             } else if (e.text == "&") {
@@ -273,6 +279,7 @@ private:
     Symbols& sym_;
     Diagnostics& diags_;
     bool base_seen_ = false, array_seen_ = false;
+    const Expr* condition_ = nullptr; // the IF condition being checked
     long current_line_ = 0;
     struct Jump {
         long from, to;

@@ -129,6 +129,21 @@ TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
     EXPECT_NE(compile_errors("10 FOR I=1 TO 2\n20 GOTO 30\n30 NEXT I\n40 GOTO 20\n50 END\n")
                   .find("t.bas:4:9: error: a jump into the body of the FOR loop at line 10"),
               std::string::npos);
+    // A comparison has no value: outside IF's condition it is refused, not compiled into a call
+    // that passes a string where a number goes (once an internal error).
+    std::string compared = compile_errors("10 PRINT TAB(5);A$=B$,\"X\"<\"Y\"\n"
+                                          "20 LET A = (B < C) + 1\n"
+                                          "30 IF A = B = C THEN 10\n"
+                                          "40 IF A$ <> B$ THEN 10\n"
+                                          "50 END\n");
+    EXPECT_NE(compared.find("t.bas:1:19: error: a comparison (=) is allowed only as the condition "
+                            "of IF"),
+              std::string::npos)
+        << compared;
+    EXPECT_NE(compared.find("t.bas:1:26: error: a comparison (<)"), std::string::npos);
+    EXPECT_NE(compared.find("t.bas:2:"), std::string::npos);
+    EXPECT_NE(compared.find("t.bas:3:"), std::string::npos);
+    EXPECT_EQ(compared.find("t.bas:4:"), std::string::npos);
 }
 
 // Input that is no BASIC source gets one clear message, never a crash; a flood of errors is
