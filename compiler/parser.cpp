@@ -405,19 +405,20 @@ private:
         return a;
     }
 
+    // An operand read by `next`, with the sign in front of it when there is one.
+    ExprPtr signed_operand(ExprPtr (Parser::*next)()) {
+        if (!is_symbol("-") && !is_symbol("+")) return (this->*next)();
+        auto u = std::make_unique<Expr>();
+        u->kind = Expr::unary;
+        u->pos = here();
+        u->text = peek().text;
+        ++pos_;
+        u->args.push_back((this->*next)());
+        return u;
+    }
+
     ExprPtr additive() {
-        ExprPtr a;
-        if (is_symbol("-") || is_symbol("+")) {
-            auto u = std::make_unique<Expr>();
-            u->kind = Expr::unary;
-            u->pos = here();
-            u->text = peek().text;
-            ++pos_;
-            u->args.push_back(term());
-            a = std::move(u);
-        } else {
-            a = term();
-        }
+        ExprPtr a = signed_operand(&Parser::term);
         while (is_symbol("+") || is_symbol("-")) {
             std::string op = peek().text;
             Pos p = here();
@@ -443,19 +444,7 @@ private:
         while (is_symbol("^")) {
             Pos p = here();
             ++pos_;
-            ExprPtr b;
-            if (is_symbol("-") || is_symbol("+")) {
-                auto u = std::make_unique<Expr>();
-                u->kind = Expr::unary;
-                u->pos = here();
-                u->text = peek().text;
-                ++pos_;
-                u->args.push_back(primary());
-                b = std::move(u);
-            } else {
-                b = primary();
-            }
-            a = make_binary("^", p, std::move(a), std::move(b));
+            a = make_binary("^", p, std::move(a), signed_operand(&Parser::primary));
         }
         return a;
     }
@@ -475,8 +464,8 @@ private:
             errno = 0;
             e->value = std::strtod(e->text.c_str(), nullptr);
             if (std::isinf(e->value)) {
-                diags_.warning(p, "numeric constant overflow: " + e->text +
-                                      " is taken as infinity");
+                diags_.warning(p,
+                               "numeric constant overflow: " + e->text + " is taken as infinity");
             } else if (errno == ERANGE && e->value == 0) {
                 diags_.warning(p, "numeric constant underflow: " + e->text + " is taken as 0");
             }
