@@ -76,7 +76,19 @@ Addr mem_zalloc(uint32_t count, uint32_t size) {
     uint64_t total = uint64_t{count} * size;
     if (total > UINT32_MAX) raise_error(err::out_of_memory);
     Addr block = mem_alloc(static_cast<uint32_t>(total));
-    std::memset(host_ptr(block), 0, total);
+    // A large block's whole pages are given back to the host instead of written: they read as
+    // zero and are committed only when the program touches them (the value stack, a big array
+    // that is filled sparsely). Only the partial pages at either end are cleared by hand.
+    constexpr uint64_t page = 4096;
+    constexpr uint64_t released_from = 16 * page;
+    uint64_t first = (uint64_t{block} + page - 1) & ~(page - 1);
+    uint64_t end = (uint64_t{block} + total) & ~(page - 1);
+    if (total < released_from || madvise(host_ptr(0) + first, end - first, MADV_DONTNEED) != 0) {
+        std::memset(host_ptr(block), 0, total);
+        return block;
+    }
+    std::memset(host_ptr(block), 0, first - block);
+    std::memset(host_ptr(0) + end, 0, block + total - end);
     return block;
 }
 

@@ -1,9 +1,11 @@
 // Arena allocator: classes, reuse, resizing and a randomized run against a model.
 #include "values/memory.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <sys/mman.h>
 #include <vector>
 
 namespace quillet {
@@ -64,6 +66,29 @@ TEST(Memory, ZallocZeroesAndDupCopies) {
     EXPECT_EQ(std::memcmp(host_ptr(d), "hello", 5), 0);
     mem_free(z);
     mem_free(d);
+}
+
+// A large zeroed block is not written page by page: its whole pages are left uncommitted (so
+// the value stack and big arrays cost only what a program touches), yet every byte reads zero,
+// also when the block reuses one that held data.
+TEST(Memory, LargeZallocLeavesItsPagesUncommittedAndReadsZero) {
+    constexpr uint32_t size = (128u << 10) + 100;
+    Addr a = mem_alloc(size);
+    std::memset(host_ptr(a), 0xEE, size);
+    mem_free(a);
+    Addr z = mem_zalloc(1, size);
+    ASSERT_EQ(z, a);
+    constexpr uintptr_t page = 4096;
+    uintptr_t first = (reinterpret_cast<uintptr_t>(host_ptr(z)) + page - 1) & ~(page - 1);
+    std::vector<unsigned char> resident(size / page - 1);
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(first), resident.size() * page, resident.data()), 0);
+    size_t committed = 0;
+    for (unsigned char r : resident)
+        committed += r & 1;
+    EXPECT_EQ(committed, 0u);
+    for (uint32_t i = 0; i < size; ++i)
+        ASSERT_EQ(load_u8(z + i), 0) << "byte " << i;
+    mem_free(z);
 }
 
 TEST(Memory, GrowIfNeededOnlyGrows) {
