@@ -15,10 +15,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <iterator>
 #include <optional>
 #include <span>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace quillet {
@@ -42,15 +44,48 @@ void install_image(std::span<const uint8_t> image) {
     fatal_stop(text.c_str());
 }
 
+// The executable, read by ranges with plain system calls: the stream library would build the
+// C++ locale first, which costs a bound program's start more than reading its image does.
+class ExecutableFile {
+public:
+    explicit ExecutableFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat st;
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_size > 0) size_ = uint64_t(st.st_size);
+    }
+    ExecutableFile(const ExecutableFile&) = delete;
+    ExecutableFile& operator=(const ExecutableFile&) = delete;
+    ~ExecutableFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    bool is_open() const { return fd_ >= 0; }
+    uint64_t size() const { return size_; }
+
+    // All of out from offset; false when the file ends first or a read fails.
+    bool read(uint64_t offset, std::span<uint8_t> out) const {
+        size_t done = 0;
+        while (done < out.size()) {
+            ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, off_t(offset + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += size_t(n);
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+    uint64_t size_ = 0;
+};
+
 // The executable's ELF image section, where the image still is after a strip removed the
 // trailer; only its headers and the section are read. Throws FormatError for a damaged table.
-std::optional<std::vector<uint8_t>> section_image(std::ifstream& in, uint64_t size) {
+std::optional<std::vector<uint8_t>> section_image(const ExecutableFile& in) {
     bcode::FileRangeReader read = [&in](uint64_t offset, std::span<uint8_t> out) {
-        in.clear();
-        in.seekg(std::streamoff(offset));
-        in.read(reinterpret_cast<char*>(out.data()), std::streamsize(out.size()));
-        return bool(in);
+        return in.read(offset, out);
     };
+    uint64_t size = in.size();
     std::optional<bcode::ElfFile> elf = bcode::read_elf(size, read);
     std::optional<size_t> index = elf ? bcode::image_section(*elf) : std::nullopt;
     if (!index) return std::nullopt;
@@ -63,36 +98,33 @@ std::optional<std::vector<uint8_t>> section_image(std::ifstream& in, uint64_t si
 } // namespace
 
 bool carries_image(const std::string& executable) {
-    std::ifstream in(executable, std::ios::binary | std::ios::ate);
-    std::streamoff size = in ? std::streamoff(in.tellg()) : 0;
-    if (size < std::streamoff(bcode::trailer_size)) return false;
+    ExecutableFile in(executable);
+    uint64_t size = in.size();
+    if (size < bcode::trailer_size) return false;
     std::vector<uint8_t> tail(bcode::trailer_size);
-    in.seekg(size - std::streamoff(tail.size()));
-    in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
-    if (in && bcode::has_trailer(tail)) return true;
+    if (in.read(size - tail.size(), tail) && bcode::has_trailer(tail)) return true;
     try {
-        return section_image(in, uint64_t(size)).has_value();
+        return section_image(in).has_value();
     } catch (const bcode::FormatError&) {
         return true; // a damaged one: loading it says what is wrong
     }
 }
 
 void load_image(const std::string& executable) {
-    std::ifstream in(executable, std::ios::binary | std::ios::ate);
-    if (!in) {
+    ExecutableFile in(executable);
+    if (!in.is_open()) {
         debug_log("file error: %d %d %s %d", 0, errno, executable.c_str(), int(executable.size()));
         fatal_stop("This application contains no bcode. ");
     }
     // Only the trailer and the image are read, not the engine in front of them.
-    std::streamoff size = in.tellg();
-    if (size <= 0) fatal_stop("This application contains no bcode. ");
-    std::vector<uint8_t> tail(size_t(std::min<std::streamoff>(size, bcode::trailer_size)));
-    in.seekg(size - std::streamoff(tail.size()));
-    in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size()));
+    uint64_t size = in.size();
+    if (size == 0) fatal_stop("This application contains no bcode. ");
+    std::vector<uint8_t> tail(size_t(std::min<uint64_t>(size, bcode::trailer_size)));
+    if (!in.read(size - tail.size(), tail)) fatal_stop("This application contains no bcode. ");
     if (!bcode::has_trailer(tail)) {
         std::optional<std::vector<uint8_t>> image;
         try {
-            image = section_image(in, uint64_t(size));
+            image = section_image(in);
         } catch (const bcode::FormatError& e) {
             malformed(e);
         }
@@ -104,12 +136,11 @@ void load_image(const std::string& executable) {
     }
     uint32_t length = uint32_t(tail[0]) | uint32_t(tail[1]) << 8 | uint32_t(tail[2]) << 16 |
                       uint32_t(tail[3]) << 24;
-    std::streamoff start = size - std::streamoff(bcode::trailer_size) - std::streamoff(length);
-    if (start < 0) fatal_stop("malformed image: the trailer's image length exceeds the file");
+    if (uint64_t{length} + bcode::trailer_size > size)
+        fatal_stop("malformed image: the trailer's image length exceeds the file");
+    uint64_t start = size - bcode::trailer_size - length;
     std::vector<uint8_t> file(size_t(size - start));
-    in.seekg(start);
-    in.read(reinterpret_cast<char*>(file.data()), std::streamsize(file.size()));
-    if (!in) fatal_stop("This application contains no bcode. ");
+    if (!in.read(start, file)) fatal_stop("This application contains no bcode. ");
     load_image_from(file);
 }
 
