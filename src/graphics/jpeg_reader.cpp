@@ -4,15 +4,14 @@
 // code around them writes the message to the debug log and raises 7104, leaving the decision to
 // the program's handler.
 #include "graphics/image_files.h"
+#include "graphics/jpeg_library.h"
 #include "graphics/picture_string.h"
 #include "values/debug_log.h"
 
-#include <cstdio>
-// jpeglib.h needs size_t and FILE declared first.
 #include <algorithm>
 #include <csetjmp>
 #include <cstddef>
-#include <jpeglib.h>
+#include <cstdio>
 
 namespace quillet {
 
@@ -57,12 +56,12 @@ static_assert(offsetof(JpegDecoder, cinfo) == 0);
 
 bool run_read_header(JpegDecoder& d, const uint8_t* data, size_t size) {
     if (setjmp(d.jump)) return false;
-    jpeg_create_decompress(&d.cinfo);
+    libjpeg().CreateDecompress(&d.cinfo, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
     d.created = true;
     d.progress.progress_monitor = limit_scans; // creating the decompressor cleared the field
     d.cinfo.progress = &d.progress;
-    jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&d.cinfo, TRUE);
+    libjpeg().mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+    libjpeg().read_header(&d.cinfo, TRUE);
     return true;
 }
 
@@ -83,14 +82,14 @@ bool run_start(JpegDecoder& d, int color_class) {
         d.cinfo.two_pass_quantize = TRUE;
         d.cinfo.dither_mode = JDITHER_FS;
     }
-    jpeg_start_decompress(&d.cinfo);
+    libjpeg().start_decompress(&d.cinfo);
     return true;
 }
 
 bool run_read_row(JpegDecoder& d, uint8_t* row) {
     if (setjmp(d.jump)) return false;
     JSAMPROW rows[1] = {row};
-    if (jpeg_read_scanlines(&d.cinfo, rows, 1) == 1) return true;
+    if (libjpeg().read_scanlines(&d.cinfo, rows, 1) == 1) return true;
     std::snprintf(d.message, sizeof d.message, "the image ends before its last row");
     return false;
 }
@@ -99,7 +98,7 @@ class DecoderGuard {
 public:
     explicit DecoderGuard(JpegDecoder& d) : m_d(d) {}
     ~DecoderGuard() {
-        if (m_d.created) jpeg_destroy_decompress(&m_d.cinfo);
+        if (m_d.created) libjpeg().destroy_decompress(&m_d.cinfo);
     }
     DecoderGuard(const DecoderGuard&) = delete;
     DecoderGuard& operator=(const DecoderGuard&) = delete;
@@ -118,7 +117,7 @@ private:
 std::vector<uint8_t> read_jpeg_picture(std::span<const uint8_t> file, int color_class,
                                        RowHook after_row) {
     JpegDecoder d{};
-    d.cinfo.err = jpeg_std_error(&d.errors);
+    d.cinfo.err = libjpeg().std_error(&d.errors);
     d.errors.error_exit = jump_back;
     d.errors.output_message = log_warning;
     DecoderGuard guard(d);

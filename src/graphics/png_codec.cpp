@@ -4,13 +4,13 @@
 #include "graphics/image_codecs.h"
 #include "graphics/image_files.h"
 #include "graphics/picture_string.h"
+#include "host/raster/png_library.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <png.h>
 
 namespace quillet {
 
@@ -25,17 +25,17 @@ struct PngInput {
 
 // Copies from the memory buffer; asking past its end is a libpng error, never a read past it.
 extern "C" void read_from_memory(png_structp png, png_bytep out, png_size_t length) {
-    auto* in = static_cast<PngInput*>(png_get_io_ptr(png));
-    if (length > in->size - in->at) png_error(png, "the file ends inside the image");
+    auto* in = static_cast<PngInput*>(host::libpng().get_io_ptr(png));
+    if (length > in->size - in->at) host::png_fail(png, "the file ends inside the image");
     std::memcpy(out, in->data + in->at, length);
     in->at += length;
 }
 
 // Keeps the message and jumps back to the run_* function that set the jump.
 extern "C" void keep_error(png_structp png, png_const_charp message) {
-    auto* text = static_cast<char*>(png_get_error_ptr(png));
+    auto* text = static_cast<char*>(host::libpng().get_error_ptr(png));
     std::snprintf(text, 200, "%s", message);
-    png_longjmp(png, 1);
+    host::libpng().longjmp(png, 1);
 }
 extern "C" void ignore_warning(png_structp, png_const_charp) {}
 
@@ -43,31 +43,31 @@ extern "C" void ignore_warning(png_structp, png_const_charp) {}
 // and low-depth grey expanded, grey turned into three channels, 16-bit channels cut to 8, alpha
 // composited over the file's background colour or white, gamma 2.2 for the display.
 bool run_read_header(png_structp png, png_infop info) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_read_info(png, info);
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_gray_to_rgb(png);
-    png_set_bgr(png);
+    if (setjmp(host::png_jump_buffer(png))) return false;
+    host::libpng().read_info(png, info);
+    host::libpng().set_expand(png);
+    host::libpng().set_strip_16(png);
+    host::libpng().set_gray_to_rgb(png);
+    host::libpng().set_bgr(png);
     png_color_16p file_background = nullptr;
-    if (png_get_bKGD(png, info, &file_background)) {
-        png_set_background(png, file_background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
+    if (host::libpng().get_bKGD(png, info, &file_background)) {
+        host::libpng().set_background(png, file_background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
     } else {
         png_color_16 white{0, 65535, 65535, 65535, 65535};
-        png_set_background(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
+        host::libpng().set_background(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
     }
     double file_gamma = 0;
-    if (!png_get_gAMA(png, info, &file_gamma)) file_gamma = 0.45455;
-    png_set_gamma(png, 2.2, file_gamma);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
+    if (!host::libpng().get_gAMA(png, info, &file_gamma)) file_gamma = 0.45455;
+    host::libpng().set_gamma(png, 2.2, file_gamma);
+    host::libpng().set_interlace_handling(png);
+    host::libpng().read_update_info(png, info);
     return true;
 }
 
 bool run_read_rows(png_structp png, png_bytepp rows) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_read_image(png, rows);
-    png_read_end(png, nullptr);
+    if (setjmp(host::png_jump_buffer(png))) return false;
+    host::libpng().read_image(png, rows);
+    host::libpng().read_end(png, nullptr);
     return true;
 }
 
@@ -76,26 +76,26 @@ struct PngOutput {
 };
 // No C++ exception may cross libpng: a failed allocation becomes a libpng error.
 extern "C" void write_to_memory(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<PngOutput*>(png_get_io_ptr(png));
+    auto* out = static_cast<PngOutput*>(host::libpng().get_io_ptr(png));
     bool stored = true;
     try {
         out->bytes->insert(out->bytes->end(), data, data + length);
     } catch (const std::bad_alloc&) {
         stored = false;
     }
-    if (!stored) png_error(png, "out of memory");
+    if (!stored) host::png_fail(png, "out of memory");
 }
 extern "C" void flush_nothing(png_structp) {}
 
 bool run_write(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height,
                png_bytepp rows) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_set_bgr(png);
-    png_write_image(png, rows);
-    png_write_end(png, nullptr);
+    if (setjmp(host::png_jump_buffer(png))) return false;
+    host::libpng().set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                            PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    host::libpng().write_info(png, info);
+    host::libpng().set_bgr(png);
+    host::libpng().write_image(png, rows);
+    host::libpng().write_end(png, nullptr);
     return true;
 }
 
@@ -103,11 +103,11 @@ bool run_write(png_structp png, png_infop info, png_uint_32 width, png_uint_32 h
 class PngStructs {
 public:
     PngStructs(bool reading, char* message) : m_reading(reading) {
-        m_png = reading ? png_create_read_struct(PNG_LIBPNG_VER_STRING, message, keep_error,
-                                                 ignore_warning)
-                        : png_create_write_struct(PNG_LIBPNG_VER_STRING, message, keep_error,
-                                                  ignore_warning);
-        if (m_png) m_info = png_create_info_struct(m_png);
+        m_png = reading ? host::libpng().create_read_struct(PNG_LIBPNG_VER_STRING, message,
+                                                            keep_error, ignore_warning)
+                        : host::libpng().create_write_struct(PNG_LIBPNG_VER_STRING, message,
+                                                             keep_error, ignore_warning);
+        if (m_png) m_info = host::libpng().create_info_struct(m_png);
         if (!m_info) {
             destroy();
             throw ImageFileError(image_error::out_of_memory, "libpng: no structures");
@@ -123,9 +123,9 @@ private:
     void destroy() {
         if (!m_png) return;
         if (m_reading)
-            png_destroy_read_struct(&m_png, m_info ? &m_info : nullptr, nullptr);
+            host::libpng().destroy_read_struct(&m_png, m_info ? &m_info : nullptr, nullptr);
         else
-            png_destroy_write_struct(&m_png, m_info ? &m_info : nullptr);
+            host::libpng().destroy_write_struct(&m_png, m_info ? &m_info : nullptr);
     }
     bool m_reading;
     png_structp m_png = nullptr;
@@ -154,7 +154,7 @@ bool chunks_fit(std::span<const uint8_t> file) {
 } // namespace
 
 std::vector<uint8_t> read_png_picture(std::span<const uint8_t> file) {
-    if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0)
+    if (file.size() < 8 || host::libpng().sig_cmp(file.data(), 0, 8) != 0)
         throw ImageFileError(image_error::wrong_type, "no PNG signature");
     if (!chunks_fit(file))
         throw ImageFileError(image_error::wrong_type, "PNG: a chunk runs past the end of the file");
@@ -166,15 +166,15 @@ std::vector<uint8_t> read_png_picture(std::span<const uint8_t> file) {
     const PngStructs structs(true, input.message);
     png_structp png = structs.png();
     png_infop info = structs.info();
-    png_set_read_fn(png, &input, read_from_memory);
-    png_set_user_limits(png, max_surface_side, max_surface_side);
-    png_set_chunk_cache_max(png, 1000);
+    host::libpng().set_read_fn(png, &input, read_from_memory);
+    host::libpng().set_user_limits(png, max_surface_side, max_surface_side);
+    host::libpng().set_chunk_cache_max(png, 1000);
     if (!run_read_header(png, info))
         throw ImageFileError(image_error::wrong_type, std::string("PNG: ") + input.message);
-    const png_uint_32 width = png_get_image_width(png, info);
-    const png_uint_32 height = png_get_image_height(png, info);
+    const png_uint_32 width = host::libpng().get_image_width(png, info);
+    const png_uint_32 height = host::libpng().get_image_height(png, info);
     check_image_file_size("PNG", width, height);
-    if (png_get_rowbytes(png, info) != size_t{width} * 3)
+    if (host::libpng().get_rowbytes(png, info) != size_t{width} * 3)
         throw ImageFileError(image_error::wrong_type, "PNG: rows are not 8-bit RGB");
 
     // Read straight into the picture's top-down rows.
@@ -210,7 +210,7 @@ std::vector<uint8_t> encode_png(const Surface& surface) {
     png_infop info = structs.info();
     std::vector<uint8_t> out;
     PngOutput output{&out};
-    png_set_write_fn(png, &output, write_to_memory, flush_nothing);
+    host::libpng().set_write_fn(png, &output, write_to_memory, flush_nothing);
     if (!run_write(png, info, static_cast<png_uint_32>(surface.width()),
                    static_cast<png_uint_32>(surface.height()), rows.data()))
         throw ImageFileError(image_error::out_of_memory, std::string("PNG: ") + message);

@@ -65,6 +65,42 @@ expect_run "$work/bare/engine" 3 \
 grep -q "^usage: quillet-engine" "$work/bare/stdout.txt" && [ ! -s "$work/bare/stderr.txt" ] ||
     fail "engine --help: '$(cat "$work/bare/stdout.txt" "$work/bare/stderr.txt")'"
 
+# A program that reads no picture and draws no text never loads the picture and font libraries
+# (nor SDL): they are loaded at their first use, not with the engine. Text loads the font
+# libraries, a snapshot libpng.
+mkdir -p "$work/lean" && "$quillet" bind "$engine" "$work/empty.img" -o "$work/lean/prog" ||
+    fail "lean: bind"
+loaded() { sed -n 's/.*file=\([^ ]*\).*/\1/p' "$work/lean/loader.txt" | sort -u | tr '\n' ' '; }
+(cd "$work/lean" && LD_DEBUG=files LD_DEBUG_OUTPUT="$work/lean/loader.txt" \
+    QUILLET_BACKEND=headless timeout 60 ./prog) || fail "lean: exit status $?"
+cat "$work/lean"/loader.txt.* >"$work/lean/loader.txt" 2>/dev/null
+case $(loaded) in
+"") fail "lean: the dynamic loader reported no file" ;;
+*libpng* | *libjpeg* | *libfreetype* | *libfontconfig* | *libSDL2*)
+    fail "lean: an empty program loaded $(loaded)" ;;
+esac
+cat >"$work/lean/text.qba" <<'PROGRAM'
+module main
+  routine main name "Main program"
+    line 10
+    bif print_at_cell 1, 1, "Some text"
+    end_unit 0
+end
+PROGRAM
+"$quillet" asm "$work/lean/text.qba" -o "$work/lean/text.img" &&
+    "$quillet" bind "$engine" "$work/lean/text.img" -o "$work/lean/text" || fail "lean: text"
+rm -f "$work/lean"/loader.txt*
+(cd "$work/lean" && LD_DEBUG=files LD_DEBUG_OUTPUT="$work/lean/loader.txt" \
+    QUILLET_BACKEND=headless QUILLET_SNAPSHOT_DIR="$work/lean/shots" timeout 60 ./text) ||
+    fail "lean text: exit status $?"
+cat "$work/lean"/loader.txt.* >"$work/lean/loader.txt" 2>/dev/null
+[ -f "$work/lean/shots/exit-Quillet_BASIC_Amber_Edition.png" ] || fail "lean text: no snapshot"
+case $(loaded) in
+*libjpeg* | *libSDL2*) fail "lean text: loaded $(loaded)" ;;
+*libfontconfig*libfreetype*libpng16* | *libfreetype*libfontconfig*libpng16*) ;;
+*) fail "lean text: the font libraries and libpng were not all loaded: $(loaded)" ;;
+esac
+
 # A wrong magic byte and a wrong version are version errors too.
 mkdir -p "$work/magic" && cp "$work/empty.img" "$work/magic/prog.img"
 printf '\325' | dd of="$work/magic/prog.img" bs=1 seek=0 conv=notrunc 2>/dev/null

@@ -3,17 +3,12 @@
 #include "host/text/fonts.h"
 
 #include "host/raster/raster_error.h"
+#include "host/text/font_libraries.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
 #include <optional>
-#include FT_FREETYPE_H
-#include FT_ADVANCES_H
-#include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
 
 namespace quillet {
 
@@ -51,8 +46,9 @@ long weighted_average_width(FT_Face face) {
     long total = 0;
     for (auto [c, weight] : weights) {
         FT_Fixed advance = 0;
-        FT_Get_Advance(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(c)), FT_LOAD_NO_SCALE,
-                       &advance);
+        host::freetype().Get_Advance(
+            face, host::freetype().Get_Char_Index(face, static_cast<FT_ULong>(c)), FT_LOAD_NO_SCALE,
+            &advance);
         total += static_cast<long>(advance) * weight;
     }
     return total / 1000;
@@ -65,16 +61,16 @@ int scaled(long units, int em, int upem) {
 struct FreeTypeLibrary {
     FT_Library library = nullptr;
     FreeTypeLibrary() {
-        if (FT_Init_FreeType(&library) != 0)
+        if (host::freetype().Init_FreeType(&library) != 0)
             throw RasterError(RasterErrorCode::font_load, "FreeType could not be initialised");
     }
-    ~FreeTypeLibrary() { FT_Done_FreeType(library); }
+    ~FreeTypeLibrary() { host::freetype().Done_FreeType(library); }
     FreeTypeLibrary(const FreeTypeLibrary&) = delete;
     FreeTypeLibrary& operator=(const FreeTypeLibrary&) = delete;
 };
 
 struct PatternDeleter {
-    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+    void operator()(FcPattern* p) const { host::fontconfig().PatternDestroy(p); }
 };
 using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 
@@ -85,28 +81,32 @@ struct FontFile {
 };
 
 FontFile match_font(const std::string& family, int weight, bool italic) {
-    PatternPtr pattern(FcPatternCreate());
+    PatternPtr pattern(host::fontconfig().PatternCreate());
     if (!pattern) throw RasterError(RasterErrorCode::font_load, "fontconfig is out of memory");
     if (!family.empty())
-        FcPatternAddString(pattern.get(), FC_FAMILY,
-                           reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT,
-                        FcWeightFromOpenType(std::clamp(weight, 1, 1000)));
-    FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-    FcDefaultSubstitute(pattern.get());
+        host::fontconfig().PatternAddString(pattern.get(), FC_FAMILY,
+                                            reinterpret_cast<const FcChar8*>(family.c_str()));
+    host::fontconfig().PatternAddInteger(
+        pattern.get(), FC_WEIGHT,
+        host::fontconfig().WeightFromOpenType(std::clamp(weight, 1, 1000)));
+    host::fontconfig().PatternAddInteger(pattern.get(), FC_SLANT,
+                                         italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    host::fontconfig().PatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    host::fontconfig().ConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    host::fontconfig().DefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    PatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
+    PatternPtr match(host::fontconfig().FontMatch(nullptr, pattern.get(), &result));
     FcChar8* file = nullptr;
-    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch)
+    if (!match ||
+        host::fontconfig().PatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch)
         throw RasterError(RasterErrorCode::font_not_found,
                           "no installed font serves the family \"" + family + "\"");
     FontFile found;
     found.path = reinterpret_cast<const char*>(file);
-    FcPatternGetInteger(match.get(), FC_INDEX, 0, &found.index);
+    host::fontconfig().PatternGetInteger(match.get(), FC_INDEX, 0, &found.index);
     FcChar8* matched_family = nullptr;
-    if (FcPatternGetString(match.get(), FC_FAMILY, 0, &matched_family) == FcResultMatch)
+    if (host::fontconfig().PatternGetString(match.get(), FC_FAMILY, 0, &matched_family) ==
+        FcResultMatch)
         found.family = reinterpret_cast<const char*>(matched_family);
     return found;
 }
@@ -141,7 +141,7 @@ struct Font::Face {
     bool oblique = false;
     int em = 16;
     ~Face() {
-        if (face) FT_Done_Face(face);
+        if (face) host::freetype().Done_Face(face);
     }
 };
 
@@ -151,8 +151,9 @@ Font::Font(std::unique_ptr<Face> face, const FontRequest& request)
     m_family = f->family_name ? f->family_name : "";
     const int em = m_face->em;
     const int upem = f->units_per_EM ? f->units_per_EM : 2048;
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
-    const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(f, FT_SFNT_HHEA));
+    const auto* os2 = static_cast<const TT_OS2*>(host::freetype().Get_Sfnt_Table(f, FT_SFNT_OS2));
+    const auto* hhea =
+        static_cast<const TT_HoriHeader*>(host::freetype().Get_Sfnt_Table(f, FT_SFNT_HHEA));
     const long win_ascent = os2 && os2->usWinAscent ? os2->usWinAscent : f->ascender;
     const long win_descent = os2 && os2->usWinDescent ? os2->usWinDescent : -f->descender;
 
@@ -191,10 +192,10 @@ const Glyph& Font::glyph(uint8_t c) const {
     if (slot) return *slot;
     Glyph& g = slot.emplace();
     FT_Face f = m_face->face;
-    const FT_UInt index = FT_Get_Char_Index(f, code_point(c));
-    if (FT_Load_Glyph(f, index, FT_LOAD_TARGET_MONO) != 0) return g;
-    if (m_face->oblique) FT_GlyphSlot_Oblique(f->glyph);
-    if (FT_Render_Glyph(f->glyph, FT_RENDER_MODE_MONO) != 0) return g;
+    const FT_UInt index = host::freetype().Get_Char_Index(f, code_point(c));
+    if (host::freetype().Load_Glyph(f, index, FT_LOAD_TARGET_MONO) != 0) return g;
+    if (m_face->oblique) host::freetype().GlyphSlot_Oblique(f->glyph);
+    if (host::freetype().Render_Glyph(f->glyph, FT_RENDER_MODE_MONO) != 0) return g;
     const FT_Bitmap& bitmap = f->glyph->bitmap;
     g.left = f->glyph->bitmap_left;
     g.top = f->glyph->bitmap_top;
@@ -221,11 +222,11 @@ FontconfigUsers fontconfig_users;
 // One user of fontconfig's state while it lives.
 class FontconfigUse {
 public:
-    FontconfigUse() : m_started(FcInit()) {
+    FontconfigUse() : m_started(host::fontconfig().Init()) {
         if (m_started) ++fontconfig_users.count;
     }
     ~FontconfigUse() {
-        if (m_started && --fontconfig_users.count == 0) FcFini();
+        if (m_started && --fontconfig_users.count == 0) host::fontconfig().Fini();
     }
     FontconfigUse(const FontconfigUse&) = delete;
     FontconfigUse& operator=(const FontconfigUse&) = delete;
@@ -258,16 +259,19 @@ FontLibrary::~FontLibrary() = default;
 std::vector<std::string> installed_font_families(FontKinds kinds) {
     const FontconfigUse fontconfig;
     if (!fontconfig.started()) return {};
-    PatternPtr pattern(FcPatternCreate());
-    if (kinds == FontKinds::scalable) FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    PatternPtr pattern(host::fontconfig().PatternCreate());
+    if (kinds == FontKinds::scalable)
+        host::fontconfig().PatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
     std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> fields(
-        FcObjectSetBuild(FC_FAMILY, nullptr), FcObjectSetDestroy);
+        host::fontconfig().ObjectSetBuild(FC_FAMILY, nullptr), host::fontconfig().ObjectSetDestroy);
     std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> set(
-        FcFontList(nullptr, pattern.get(), fields.get()), FcFontSetDestroy);
+        host::fontconfig().FontList(nullptr, pattern.get(), fields.get()),
+        host::fontconfig().FontSetDestroy);
     std::vector<std::string> families;
     for (int i = 0; set && i < set->nfont; ++i) {
         FcChar8* family = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch)
+        if (host::fontconfig().PatternGetString(set->fonts[i], FC_FAMILY, 0, &family) ==
+            FcResultMatch)
             families.emplace_back(reinterpret_cast<const char*>(family));
     }
     std::sort(families.begin(), families.end());
@@ -300,10 +304,12 @@ std::shared_ptr<const Font> FontLibrary::open(const FontRequest& request) {
 
     auto face = std::make_unique<Font::Face>();
     face->library = m_impl->freetype;
-    if (FT_New_Face(face->library->library, file.path.c_str(), file.index, &face->face) != 0)
+    if (host::freetype().New_Face(face->library->library, file.path.c_str(), file.index,
+                                  &face->face) != 0)
         throw RasterError(RasterErrorCode::font_load, "FreeType cannot open " + file.path);
     const int upem = face->face->units_per_EM ? face->face->units_per_EM : 2048;
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face->face, FT_SFNT_OS2));
+    const auto* os2 =
+        static_cast<const TT_OS2*>(host::freetype().Get_Sfnt_Table(face->face, FT_SFNT_OS2));
     const long cell_units = os2 && os2->usWinAscent ? long{os2->usWinAscent} + os2->usWinDescent
                                                     : face->face->ascender - face->face->descender;
     int em = 16;
@@ -313,7 +319,7 @@ std::shared_ptr<const Font> FontLibrary::open(const FontRequest& request) {
         em =
             static_cast<int>(std::lround(double(request.height) * upem / std::max(1L, cell_units)));
     face->em = std::clamp(em, 1, max_em_pixels);
-    if (FT_Set_Pixel_Sizes(face->face, 0, static_cast<FT_UInt>(face->em)) != 0)
+    if (host::freetype().Set_Pixel_Sizes(face->face, 0, static_cast<FT_UInt>(face->em)) != 0)
         throw RasterError(RasterErrorCode::font_load, "FreeType cannot size " + file.path);
     // What the face itself is, not what fontconfig reports after its own synthesis rules.
     const bool face_bold =
