@@ -52,8 +52,9 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/
         COMPONENT runtime FILES_MATCHING PATTERN "*.md")
 
 # Two packages: quillet, whose dependencies dpkg-shlibdeps takes from the binaries (with the
-# libraries the engine loads itself, SDL2 for windows, and the fonts its font names map to), and
-# quillet-dbg with the debug information.
+# libraries the engine loads itself: SDL2 for windows, libpng, libjpeg, FreeType and fontconfig at
+# their first use; and the fonts its font names map to), and quillet-dbg with the debug
+# information.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillet)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -66,7 +67,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME quillet)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION interpreters)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libsdl2-2.0-0, fonts-liberation2")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS
+    "libsdl2-2.0-0, libpng16-16, libjpeg62-turbo, libfreetype6, libfontconfig1, fonts-liberation2")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "libx11-6, libcairo2, libodbc2, cups-client")
 set(CPACK_DEBIAN_DEBUG_PACKAGE_NAME quillet-dbg)
 set(CPACK_DEBIAN_DEBUG_PACKAGE_SECTION debug)

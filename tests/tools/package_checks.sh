@@ -23,8 +23,8 @@ deb=$1 dbg=$(ls "$work"/quillet-dbg_*.deb 2>/dev/null)
 [ -f "$deb" ] && [ -f "$dbg" ] || fail "packages made: $(ls "$work")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for wanted in libc6 libstdc++6 libpng16-16 libfreetype6 libfontconfig1 libsdl2-2.0-0 \
-    fonts-liberation2; do
+for wanted in libc6 libstdc++6 libpng16-16 libjpeg62-turbo libfreetype6 libfontconfig1 \
+    libsdl2-2.0-0 fonts-liberation2; do
     echo "$depends" | grep -q "\(^\|, \)$wanted\( \|,\|$\)" || fail "Depends lacks $wanted: $depends"
 done
 for unwanted in cmake g++ libgtest mold clang "-dev"; do
