@@ -13,12 +13,13 @@ struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
 struct Expr {
-    enum Kind { number, string, variable, call, unary, binary } kind = number;
+    enum Kind { number, string, variable, call, unary, binary, substring } kind = number;
     Pos pos;
     std::string text;          // number: as written; string: the bytes; variable/call: the name;
                                // unary/binary: the operator
     double value = 0;          // number
-    std::vector<ExprPtr> args; // call: arguments; variable: subscripts; unary/binary: operands
+    std::vector<ExprPtr> args; // call: arguments; variable: subscripts; unary/binary: operands;
+                               // substring: the string, first and last position
     bool subscripted = false;  // variable: an array element (`A(1)`)
     bool is_string() const;
 };
@@ -37,8 +38,28 @@ struct DataItem {
 struct ArrayDim {
     Pos pos;
     std::string name;
-    std::vector<std::pair<long, long>> bounds; // lower bound (-1: the option base), upper bound
+    std::vector<std::pair<long, long>> bounds; // lower bound (or base_bound), upper bound
 };
+
+// The lower bound of a dimension written without one: OPTION BASE's.
+inline constexpr long base_bound = -2147483647L - 1;
+
+// One test of a CASE: a value, a range `A TO B`, or `IS op A`.
+struct CaseTest {
+    enum Kind { value, range, is } kind = value;
+    std::string op; // is: the relation
+    ExprPtr low, high;
+};
+
+// A parameter of a SUB, FUNCTION or DEF: a simple variable or an array (`A()`, `B$(,)`).
+struct Param {
+    Pos pos;
+    std::string name;
+    int dims = 0; // 0: a simple variable
+};
+
+struct Stmt;
+using Block = std::vector<Stmt>;
 
 struct Stmt {
     enum Kind {
@@ -61,7 +82,33 @@ struct Stmt {
         input,
         rem,
         option_base,
-        randomize
+        randomize,
+        if_block,     // IF cond THEN at the end of its line
+        else_if,      // ELSEIF cond THEN
+        else_,        // ELSE
+        end_if,       // END IF
+        select,       // SELECT CASE value
+        case_,        // CASE tests
+        case_else,    // CASE ELSE
+        end_select,   // END SELECT
+        do_,          // DO [WHILE|UNTIL cond]
+        loop,         // LOOP [WHILE|UNTIL cond]
+        exit_do,      // EXIT DO
+        exit_for,     // EXIT FOR
+        sub,          // SUB name(params)
+        function,     // FUNCTION name(params), or DEF name(params) without '='
+        end_routine,  // END SUB, END FUNCTION, END DEF
+        exit_routine, // EXIT SUB, EXIT FUNCTION, EXIT DEF
+        call,         // CALL name(args)
+        declare,      // DECLARE FUNCTION/DEF/SUB names
+        line_input,   // LINE INPUT [PROMPT s:] variables
+        when,         // WHEN EXCEPTION IN
+        use,          // USE
+        end_when,     // END WHEN
+        cause,        // CAUSE EXCEPTION code[, message]
+        retry,        // RETRY
+        continue_,    // CONTINUE
+        exit_handler  // EXIT HANDLER
     } kind = rem;
     Pos pos;
     ExprPtr target;            // let: the variable; for: the control variable; def: the FN
@@ -73,12 +120,18 @@ struct Stmt {
     std::vector<ArrayDim> dims;
     std::vector<std::pair<int, Pos>> lines; // goto, gosub, if, on: target line numbers
     long number = 0;                        // option base
-    std::string name;                       // next: the variable
+    std::string name;   // next: the variable; sub, function, call, end/exit routine: the name
+    bool until = false; // do, loop: UNTIL rather than WHILE (when `value` holds a condition)
+    std::vector<CaseTest> cases;   // case
+    std::vector<Param> params;     // sub, function, def
+    Block then_part, else_part;    // IF on one line: the statements after THEN and ELSE
+    std::unique_ptr<Expr> message; // cause: the message; line input: the prompt
+    std::string word;              // end/exit routine, declare: SUB, FUNCTION or DEF
 };
 
 struct Line {
     Pos pos;
-    long number = 0;
+    long number = 0; // 0: a line without a number
     std::vector<Stmt> stmts;
 };
 

@@ -1,10 +1,28 @@
 #include "checker.h"
 
+#include "builtins.h"
+
 #include <algorithm>
 
 namespace quillet::compiler {
 
+const Param* Procedure::param(const std::string& name) const {
+    for (const Param& p : head->params)
+        if (p.name == name) return &p;
+    return nullptr;
+}
+
 namespace {
+
+bool is_string_name(const std::string& name) {
+    return !name.empty() && name.back() == '$';
+}
+
+// Where a statement stands: the blocks open around it.
+struct OpenBlock {
+    const Stmt* stmt;
+    bool else_seen = false; // if: ELSE seen; select: CASE ELSE seen; when: USE seen
+};
 
 class Checker {
 public:
@@ -12,94 +30,175 @@ public:
 
     bool run() {
         int errors = diags_.error_count();
-        long previous = 0;
-        // Line numbers, OPTION BASE and DIM first: declarations hold for the whole program.
-        for (size_t i = 0; i < program_.lines.size(); ++i) {
-            const Line& l = program_.lines[i];
-            current_line_ = l.number;
-            if (l.number <= previous)
-                diags_.error(l.pos, "line number " + std::to_string(l.number) +
-                                        " does not follow " + std::to_string(previous) +
-                                        " (line numbers must increase)");
-            previous = std::max(previous, l.number);
-            sym_.line_index.emplace(l.number, i);
-            for (const Stmt& s : l.stmts)
-                declare(s);
-        }
-        const Stmt* end = nullptr;
-        std::vector<const Stmt*> open_loops;
+        numbering();
+        structure();
+        if (diags_.error_count() != errors) return false;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
                 current_line_ = l.number;
-                if (end) diags_.error(s.pos, "a line after the END statement");
-                statement(s, open_loops);
-                if (s.kind == Stmt::end) end = &s;
+                auto it = sym_.owner.find(&s);
+                proc_ = it == sym_.owner.end() ? nullptr : it->second;
+                statement(s);
             }
-        for (const Stmt* f : open_loops)
-            diags_.error(f->pos, "FOR " + f->target->text + " without its NEXT");
+        close_unit();
         // A jump from outside a loop into its body would reach NEXT with no FOR to return to.
         for (const auto& [from, to, where] : jumps_)
             for (const auto& [first, last] : loop_lines_)
                 if (to > first && to <= last && !(from > first && from <= last))
                     diags_.error(where, "a jump into the body of the FOR loop at line " +
                                             std::to_string(first));
-        if (!end) {
-            Pos p{program_.file, 0, 0};
-            if (!program_.lines.empty()) p = program_.lines.back().pos;
-            diags_.error(p, "the program must end with an END statement");
-        }
         return diags_.error_count() == errors;
     }
 
 private:
-    void declare(const Stmt& s) {
+    // Either every line has a number, in increasing order, or none has.
+    void numbering() {
+        if (program_.lines.empty()) return;
+        sym_.numbered = program_.lines[0].number != 0;
+        long previous = 0;
+        for (size_t i = 0; i < program_.lines.size(); ++i) {
+            const Line& l = program_.lines[i];
+            if (sym_.numbered != (l.number != 0)) {
+                diags_.error(l.pos, sym_.numbered
+                                        ? "a line without a number in a program whose lines "
+                                          "are numbered"
+                                        : "a line number in a program whose lines have none");
+                continue;
+            }
+            if (!sym_.numbered) continue;
+            if (l.number <= previous)
+                diags_.error(l.pos, "line number " + std::to_string(l.number) +
+                                        " does not follow " + std::to_string(previous) +
+                                        " (line numbers must increase)");
+            previous = std::max(previous, l.number);
+            sym_.line_index.emplace(l.number, i);
+        }
+    }
+
+    // Procedures, the main program's END and the declarations, in line order.
+    void structure() {
+        Procedure* open = nullptr;
+        bool after_end = false;
+        for (const Line& l : program_.lines)
+            for (const Stmt& s : l.stmts) {
+                current_line_ = l.number;
+                if (s.kind == Stmt::sub || s.kind == Stmt::function || s.kind == Stmt::def) {
+                    if (open && s.kind != Stmt::def) {
+                        diags_.error(s.pos, "a " + s.word + " inside " + describe(*open) +
+                                                " (END " + open->head->word + " is missing)");
+                        continue;
+                    }
+                    if (open && !open->external) {
+                        diags_.error(s.pos, "a DEF inside an internal procedure: define it "
+                                            "outside");
+                        continue;
+                    }
+                    if (is_builtin(s.name)) diags_.error(s.pos, s.name + " is a built-in function");
+                    auto [it, fresh] = sym_.procedures.try_emplace(s.name);
+                    if (!fresh) {
+                        diags_.error(s.pos, s.name + " is defined twice");
+                        continue;
+                    }
+                    Procedure& p = it->second;
+                    p.head = &s;
+                    p.external = after_end && !open;
+                    if (open) {
+                        // A DEF on one line inside an external procedure belongs to it.
+                        p.parent = open;
+                        sym_.owner[&s] = open;
+                        open->body.push_back(&s);
+                        continue;
+                    }
+                    if (s.kind != Stmt::def) {
+                        open = &p;
+                        sym_.owner[&s] = open;
+                    }
+                    continue;
+                }
+                if (s.kind == Stmt::end_routine) {
+                    if (!open) {
+                        diags_.error(s.pos, "END " + s.word + " without its " + s.word);
+                    } else if ((s.word == "SUB") != (open->head->kind == Stmt::sub)) {
+                        diags_.error(s.pos, "END " + s.word + " closes " + describe(*open));
+                        open = nullptr;
+                    } else {
+                        sym_.owner[&s] = open;
+                        open = nullptr;
+                    }
+                    continue;
+                }
+                if (open) {
+                    sym_.owner[&s] = open;
+                    open->body.push_back(&s);
+                } else if (after_end && s.kind != Stmt::rem && s.kind != Stmt::declare) {
+                    diags_.error(s.pos, "a line after the END statement (only procedures may "
+                                        "follow it)");
+                }
+                if (s.kind == Stmt::end && !open) after_end = true;
+                declare(s, &scope_of(open), open);
+            }
+        if (open)
+            diags_.error(open->head->pos, describe(*open) + " without its END " + open->head->word);
+        if (!after_end) {
+            Pos p{program_.file, 0, 0};
+            if (!program_.lines.empty()) p = program_.lines.back().pos;
+            diags_.error(p, "the program must end with an END statement");
+        }
+    }
+
+    static std::string describe(const Procedure& p) {
+        return (p.head->kind == Stmt::sub ? "the SUB " : "the function ") + p.head->name;
+    }
+
+    void declare(const Stmt& s, Scope* scope, const Procedure* open) {
         if (s.kind == Stmt::option_base) {
             if (base_seen_) diags_.error(s.pos, "OPTION BASE is given twice");
             if (array_seen_) diags_.error(s.pos, "OPTION BASE must come before arrays are used");
             base_seen_ = true;
             sym_.option_base = int(s.number);
         }
-        if (s.kind == Stmt::data_list) sym_.data_count += s.data.size();
-        if (s.kind == Stmt::def) {
-            if (!sym_.functions.emplace(s.target->text, &s).second)
-                diags_.error(s.target->pos, "the function " + s.target->text + " is defined twice");
+        if (s.kind == Stmt::data_list) {
+            if (open && open->external)
+                diags_.error(s.pos, "DATA belongs to the main program, not to an external "
+                                    "procedure");
+            sym_.data_count += s.data.size();
         }
         if (s.kind == Stmt::dim)
             for (const ArrayDim& d : s.dims) {
-                if (sym_.arrays.count(d.name)) {
+                if (scope->arrays.count(d.name)) {
                     diags_.error(d.pos, "the array " + d.name + " is dimensioned twice");
                     continue;
                 }
                 ArrayInfo info;
                 info.declared = true;
                 for (auto [lo, hi] : d.bounds) {
-                    long low = sym_.option_base;
+                    long low = lo == base_bound ? sym_.option_base : lo;
                     if (hi < low)
                         diags_.error(d.pos, "the upper bound " + std::to_string(hi) +
                                                 " is below the lower bound " + std::to_string(low));
                     info.bounds.push_back({low, hi});
                 }
                 array_seen_ = true;
-                sym_.arrays[d.name] = info;
+                scope->arrays[d.name] = info;
             }
-        visit_arrays(s);
+        visit_arrays(s, scope, open);
     }
 
     // Arrays used without DIM get bounds to 10; recorded at their first use, in line order.
-    void visit_arrays(const Stmt& s) {
+    void visit_arrays(const Stmt& s, Scope* scope, const Procedure* open) {
         auto walk = [&](auto& self, const Expr* e) -> void {
             if (!e) return;
-            if (e->kind == Expr::variable && e->subscripted) {
+            if (e->kind == Expr::variable && e->subscripted && !(open && open->param(e->text))) {
                 array_seen_ = true;
-                auto it = sym_.arrays.find(e->text);
-                if (it == sym_.arrays.end()) {
-                    if (e->text.size() != 1)
+                auto it = scope->arrays.find(e->text);
+                if (it == scope->arrays.end()) {
+                    if (e->text.size() != 1 && !(e->text.size() == 2 && e->text[1] == '$'))
                         diags_.error(e->pos, e->text + " is used as an array without DIM (only "
                                                        "one-letter arrays need none)");
                     ArrayInfo info;
                     for (size_t k = 0; k < e->args.size(); ++k)
                         info.bounds.push_back({sym_.option_base, 10});
-                    sym_.arrays[e->text] = info;
+                    scope->arrays[e->text] = info;
                 }
             }
             for (const ExprPtr& a : e->args)
@@ -109,19 +208,83 @@ private:
         walk(walk, s.value.get());
         walk(walk, s.limit.get());
         walk(walk, s.step.get());
+        walk(walk, s.message.get());
         for (const ExprPtr& e : s.list)
             walk(walk, e.get());
         for (const PrintItem& item : s.items)
             walk(walk, item.value.get());
+        for (const CaseTest& t : s.cases) {
+            walk(walk, t.low.get());
+            walk(walk, t.high.get());
+        }
+        for (const Block* part : {&s.then_part, &s.else_part})
+            for (const Stmt& b : *part)
+                visit_arrays(b, scope, open);
     }
+
+    // The variables that `p`'s names refer to: an external procedure's own, else the main
+    // program's.
+    Scope& scope_of(const Procedure* p) {
+        while (p && !p->external)
+            p = p->parent;
+        return p ? sym_.procedures.at(p->head->name).own : sym_.main;
+    }
+    Scope& scope() { return scope_of(proc_); }
 
     void target(const std::pair<int, Pos>& t) {
         jumps_.push_back({current_line_, t.first, t.second});
-        if (!sym_.line_index.count(t.first))
+        auto it = sym_.line_index.find(t.first);
+        if (it == sym_.line_index.end()) {
             diags_.error(t.second, "there is no line " + std::to_string(t.first));
+            return;
+        }
+        const Line& to = program_.lines[it->second];
+        auto owner = to.stmts.empty() ? sym_.owner.end() : sym_.owner.find(&to.stmts[0]);
+        const Procedure* there = owner == sym_.owner.end() ? nullptr : owner->second;
+        if (there != proc_)
+            diags_.error(t.second, "line " + std::to_string(t.first) +
+                                       " is in another program unit or procedure");
     }
 
-    void statement(const Stmt& s, std::vector<const Stmt*>& open_loops) {
+    // The blocks still open when a unit (the main program or a procedure) ends.
+    void close_unit() {
+        for (const OpenBlock& b : blocks_) {
+            static const std::map<Stmt::Kind, const char*> closers = {
+                {Stmt::if_block, "IF without its END IF"},
+                {Stmt::select, "SELECT CASE without its END SELECT"},
+                {Stmt::do_, "DO without its LOOP"},
+                {Stmt::when, "WHEN EXCEPTION IN without its END WHEN"}};
+            if (b.stmt->kind == Stmt::for_)
+                diags_.error(b.stmt->pos, "FOR " + b.stmt->target->text + " without its NEXT");
+            else
+                diags_.error(b.stmt->pos, closers.at(b.stmt->kind));
+        }
+        blocks_.clear();
+    }
+
+    OpenBlock* innermost(Stmt::Kind kind) {
+        for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it)
+            if (it->stmt->kind == kind) return &*it;
+        return nullptr;
+    }
+
+    // The innermost open block must be `kind` for a statement that continues or closes it.
+    OpenBlock* expect_open(const Stmt& s, Stmt::Kind kind, const char* what) {
+        if (!blocks_.empty() && blocks_.back().stmt->kind == kind) return &blocks_.back();
+        if (innermost(kind))
+            diags_.error(s.pos, std::string(what) + " before the inner block is closed");
+        else
+            diags_.error(s.pos, std::string(what) + " outside its block");
+        return nullptr;
+    }
+
+    bool in_handler() const {
+        for (const OpenBlock& b : blocks_)
+            if (b.stmt->kind == Stmt::when && b.else_seen) return true;
+        return false;
+    }
+
+    void statement(const Stmt& s) {
         for (const auto& t : s.lines)
             target(t);
         switch (s.kind) {
@@ -137,58 +300,260 @@ private:
                 }
             break;
         case Stmt::if_then:
-            condition_ = s.value.get();
+            condition(*s.value);
+            for (const Block* part : {&s.then_part, &s.else_part})
+                for (const Stmt& b : *part)
+                    statement(b);
+            break;
+        case Stmt::if_block:
+            condition(*s.value);
+            blocks_.push_back({&s});
+            break;
+        case Stmt::else_if:
+            condition(*s.value);
+            if (OpenBlock* b = expect_open(s, Stmt::if_block, "ELSEIF"))
+                if (b->else_seen) diags_.error(s.pos, "ELSEIF after ELSE");
+            break;
+        case Stmt::else_:
+            if (OpenBlock* b = expect_open(s, Stmt::if_block, "ELSE")) {
+                if (b->else_seen) diags_.error(s.pos, "a second ELSE in one IF");
+                b->else_seen = true;
+            }
+            break;
+        case Stmt::end_if:
+            if (expect_open(s, Stmt::if_block, "END IF")) blocks_.pop_back();
+            break;
+        case Stmt::select:
             expr(*s.value);
-            condition_ = nullptr;
-            if (s.value->kind != Expr::binary || precedence(s.value->text, false) != 1)
-                diags_.error(s.value->pos, "IF needs a relation (=, <>, <, >, <=, >=)");
+            selector_[&s] = s.value->is_string();
+            blocks_.push_back({&s});
+            break;
+        case Stmt::case_:
+            if (OpenBlock* b = expect_open(s, Stmt::select, "CASE")) {
+                if (b->else_seen) diags_.error(s.pos, "CASE after CASE ELSE");
+                bool str = selector_[b->stmt];
+                for (const CaseTest& t : s.cases)
+                    for (const Expr* v : {t.low.get(), t.high.get()})
+                        if (v) {
+                            expr(*v);
+                            if (v->is_string() != str)
+                                diags_.error(v->pos, str ? "the selector is a string: a string "
+                                                           "is expected here"
+                                                         : "the selector is numeric: a number "
+                                                           "is expected here");
+                        }
+            }
+            break;
+        case Stmt::case_else:
+            if (OpenBlock* b = expect_open(s, Stmt::select, "CASE ELSE")) {
+                if (b->else_seen) diags_.error(s.pos, "a second CASE ELSE");
+                b->else_seen = true;
+            }
+            break;
+        case Stmt::end_select:
+            if (expect_open(s, Stmt::select, "END SELECT")) blocks_.pop_back();
+            break;
+        case Stmt::do_:
+            if (s.value) condition(*s.value);
+            blocks_.push_back({&s});
+            break;
+        case Stmt::loop:
+            if (s.value) condition(*s.value);
+            if (OpenBlock* b = expect_open(s, Stmt::do_, "LOOP")) {
+                if (b->stmt->value && s.value)
+                    diags_.error(s.pos, "a condition at both ends of one DO loop");
+                blocks_.pop_back();
+            }
+            break;
+        case Stmt::exit_do:
+            if (!innermost(Stmt::do_)) diags_.error(s.pos, "EXIT DO outside a DO loop");
+            break;
+        case Stmt::exit_for:
+            if (!innermost(Stmt::for_)) diags_.error(s.pos, "EXIT FOR outside a FOR loop");
             break;
         case Stmt::for_:
             lvalue(*s.target);
             numeric(*s.value, "FOR's initial value");
             numeric(*s.limit, "FOR's limit");
             if (s.step) numeric(*s.step, "FOR's step");
-            for (const Stmt* f : open_loops)
-                if (f->target->text == s.target->text)
+            for (const OpenBlock& b : blocks_)
+                if (b.stmt->kind == Stmt::for_ && b.stmt->target->text == s.target->text)
                     diags_.error(s.target->pos,
                                  "FOR " + s.target->text + " inside a loop with the same variable");
             sym_.loops[&s] = sym_.loop_count++;
             for_lines_[&s] = current_line_;
-            open_loops.push_back(&s);
+            blocks_.push_back({&s});
             break;
-        case Stmt::next:
-            if (open_loops.empty() || open_loops.back()->target->text != s.name) {
-                diags_.error(s.target->pos,
-                             "NEXT " + s.name + " does not close " +
-                                 (open_loops.empty() ? std::string("any FOR")
-                                                     : "FOR " + open_loops.back()->target->text));
+        case Stmt::next: {
+            OpenBlock* b = blocks_.empty() ? nullptr : &blocks_.back();
+            if (!b || b->stmt->kind != Stmt::for_ ||
+                (!s.name.empty() && b->stmt->target->text != s.name)) {
+                std::string open = "any FOR";
+                if (const OpenBlock* f = innermost(Stmt::for_))
+                    open = b && b->stmt != f->stmt ? "FOR " + f->stmt->target->text +
+                                                         " before the inner block is closed"
+                                                   : "FOR " + f->stmt->target->text;
+                diags_.error(s.target ? s.target->pos : s.pos, "NEXT " + s.name +
+                                                                   (s.name.empty() ? "" : " ") +
+                                                                   "does not close " + open);
                 break;
             }
-            sym_.loops[&s] = sym_.loops[open_loops.back()];
-            loop_lines_.push_back({for_lines_[open_loops.back()], current_line_});
-            open_loops.pop_back();
+            sym_.loops[&s] = sym_.loops[b->stmt];
+            loop_lines_.push_back({for_lines_[b->stmt], current_line_});
+            blocks_.pop_back();
             break;
+        }
         case Stmt::input:
             if (s.list.size() > 64) diags_.error(s.pos, "INPUT takes at most 64 variables");
-            [[fallthrough]];
+            if (s.message) string_expr(*s.message, "the prompt");
+            for (const ExprPtr& v : s.list)
+                lvalue(*v);
+            break;
+        case Stmt::line_input:
+            if (s.message) string_expr(*s.message, "the prompt");
+            for (const ExprPtr& v : s.list) {
+                lvalue(*v);
+                if (!v->is_string()) diags_.error(v->pos, "LINE INPUT reads strings");
+            }
+            break;
         case Stmt::read:
             for (const ExprPtr& v : s.list)
                 lvalue(*v);
+            if (proc_ && proc_->external)
+                diags_.error(s.pos, "READ belongs to the main program, not to an external "
+                                    "procedure");
             break;
-        case Stmt::def:
-            for (const ExprPtr& v : s.list)
-                lvalue(*v);
-            if (s.target->text.back() == '$' || s.value->is_string())
-                diags_.error(s.target->pos, "a DEF function is numeric");
+        case Stmt::restore:
+            if (proc_ && proc_->external)
+                diags_.error(s.pos, "RESTORE belongs to the main program, not to an external "
+                                    "procedure");
+            break;
+        case Stmt::def: {
+            const Procedure* outer = proc_;
+            proc_ = &sym_.procedures.at(s.name);
+            parameters(s);
+            if (is_string_name(s.name) != s.value->is_string())
+                diags_.error(s.value->pos, is_string_name(s.name)
+                                               ? "the function's value must be a string"
+                                               : "the function's value must be numeric");
             expr(*s.value);
+            proc_ = outer;
+            break;
+        }
+        case Stmt::sub:
+        case Stmt::function:
+            close_unit();
+            parameters(s);
+            break;
+        case Stmt::end_routine: close_unit(); break;
+        case Stmt::exit_routine:
+            if (!proc_ || (s.word == "SUB") != (proc_->head->kind == Stmt::sub))
+                diags_.error(s.pos, "EXIT " + s.word + " outside a " + s.word);
+            break;
+        case Stmt::call: call(s); break;
+        case Stmt::declare:
+            for (const Param& p : s.params) {
+                auto it = sym_.procedures.find(p.name);
+                if (it == sym_.procedures.end())
+                    diags_.error(p.pos, "DECLARE names " + p.name + ", which is not defined");
+                else if ((s.word == "SUB") != (it->second.head->kind == Stmt::sub))
+                    diags_.error(p.pos, p.name + " is not a " + s.word);
+            }
+            break;
+        case Stmt::end:
+            if (proc_) diags_.error(s.pos, "END inside a procedure (END SUB or END FUNCTION?)");
+            break;
+        case Stmt::when: blocks_.push_back({&s}); break;
+        case Stmt::use:
+            if (OpenBlock* b = expect_open(s, Stmt::when, "USE")) {
+                if (b->else_seen) diags_.error(s.pos, "a second USE");
+                b->else_seen = true;
+            }
+            break;
+        case Stmt::end_when:
+            if (OpenBlock* b = expect_open(s, Stmt::when, "END WHEN")) {
+                if (!b->else_seen) diags_.error(s.pos, "END WHEN without USE");
+                blocks_.pop_back();
+            }
+            break;
+        case Stmt::cause:
+            numeric(*s.value, "the exception code");
+            if (s.message) string_expr(*s.message, "the exception message");
+            break;
+        case Stmt::retry:
+        case Stmt::continue_:
+        case Stmt::exit_handler:
+            if (!in_handler())
+                diags_.error(s.pos, std::string(s.kind == Stmt::retry       ? "RETRY"
+                                                : s.kind == Stmt::continue_ ? "CONTINUE"
+                                                                            : "EXIT HANDLER") +
+                                        " outside a handler (between USE and END WHEN)");
             break;
         case Stmt::on_goto: numeric(*s.value, "ON's selector"); break;
         default: break;
         }
     }
 
+    void parameters(const Stmt& s) {
+        for (const Param& p : s.params)
+            if (sym_.procedures.count(p.name) || is_builtin(p.name))
+                diags_.error(p.pos, p.name + " names a function; a parameter cannot");
+    }
+
+    // The arguments of a call of `p` (a SUB by CALL, a function in an expression).
+    void arguments(const Procedure& p, const std::vector<ExprPtr>& args, Pos pos) {
+        const std::vector<Param>& params = p.head->params;
+        if (args.size() != params.size()) {
+            diags_.error(pos, p.head->name + " takes " + std::to_string(params.size()) +
+                                  " argument" + (params.size() == 1 ? "" : "s"));
+            return;
+        }
+        for (size_t i = 0; i < args.size(); ++i) {
+            const Expr& a = *args[i];
+            const Param& want = params[i];
+            if (want.dims > 0) {
+                int dims = a.kind == Expr::variable && !a.subscripted ? array_dims(a.text) : -1;
+                if (dims < 0)
+                    diags_.error(a.pos, "the parameter " + want.name +
+                                            " is an array: pass an "
+                                            "array by its name");
+                else if (dims != want.dims)
+                    diags_.error(a.pos, "the array " + a.text + " has " + std::to_string(dims) +
+                                            " dimensions; " + want.name + " takes " +
+                                            std::to_string(want.dims));
+                if (is_string_name(a.text) != is_string_name(want.name))
+                    diags_.error(a.pos, is_string_name(want.name) ? "a string array is expected"
+                                                                  : "a numeric array is expected");
+                continue;
+            }
+            expr(a);
+            if (a.is_string() != is_string_name(want.name))
+                diags_.error(a.pos, is_string_name(want.name) ? "a string is expected here"
+                                                              : "a number is expected here");
+        }
+    }
+
+    // The dimensions of the array NAME seen from here, or -1.
+    int array_dims(const std::string& name) {
+        if (proc_)
+            if (const Param* p = proc_->param(name)) return p->dims > 0 ? p->dims : -1;
+        auto it = scope().arrays.find(name);
+        return it == scope().arrays.end() ? -1 : int(it->second.bounds.size());
+    }
+
+    void call(const Stmt& s) {
+        auto it = sym_.procedures.find(s.name);
+        if (it == sym_.procedures.end() || it->second.head->kind != Stmt::sub) {
+            diags_.error(s.pos, it == sym_.procedures.end() ? "there is no SUB " + s.name
+                                                            : s.name + " is a function, not a SUB");
+            return;
+        }
+        arguments(it->second, s.list, s.pos);
+    }
+
     void lvalue(const Expr& e) {
-        if (e.kind != Expr::variable) {
+        const Expr* v = e.kind == Expr::substring ? e.args[0].get() : &e;
+        if (v->kind != Expr::variable) {
             diags_.error(e.pos, "expected a variable");
             return;
         }
@@ -200,6 +565,11 @@ private:
         if (e.is_string()) diags_.error(e.pos, std::string(what) + " must be numeric");
     }
 
+    void string_expr(const Expr& e, const char* what) {
+        expr(e);
+        if (!e.is_string()) diags_.error(e.pos, std::string(what) + " must be a string");
+    }
+
     void same_type(const Expr& a, const Expr& b, const char* what) {
         expr(b);
         if (a.is_string() != b.is_string()) {
@@ -209,59 +579,132 @@ private:
         }
     }
 
-    void expr(const Expr& e) {
-        switch (e.kind) {
-        case Expr::variable: {
-            bool str = e.is_string();
-            if (e.subscripted) {
-                if (str) diags_.error(e.pos, "string arrays come later; " + e.text + " is one");
-                auto it = sym_.arrays.find(e.text);
-                if (it != sym_.arrays.end() && it->second.bounds.size() != e.args.size())
-                    diags_.error(e.pos, "the array " + e.text + " has " +
-                                            std::to_string(it->second.bounds.size()) +
+    static bool is_condition(const Expr& e) {
+        return (e.kind == Expr::binary && precedence(e.text, false) <= 1) ||
+               (e.kind == Expr::unary && e.text == "NOT");
+    }
+
+    // A condition: relations joined by AND, OR and NOT.
+    void condition(const Expr& e) {
+        if (e.kind == Expr::unary && e.text == "NOT") {
+            condition(*e.args[0]);
+            return;
+        }
+        if (e.kind == Expr::binary && (e.text == "AND" || e.text == "OR")) {
+            condition(*e.args[0]);
+            condition(*e.args[1]);
+            return;
+        }
+        if (e.kind != Expr::binary || precedence(e.text, false) != 1) {
+            diags_.error(e.pos, "a condition is expected here (a relation: =, <>, <, >, <=, >=)");
+            expr(e);
+            return;
+        }
+        const Expr& a = *e.args[0];
+        const Expr& b = *e.args[1];
+        expr(a);
+        expr(b);
+        if (a.is_string() != b.is_string())
+            diags_.error(b.pos, a.is_string() ? "a string expression is expected here"
+                                              : "a numeric expression is expected here");
+    }
+
+    void variable(const Expr& e) {
+        bool str = e.is_string();
+        if (proc_) {
+            if (const Param* p = proc_->param(e.text)) {
+                if ((p->dims > 0) != e.subscripted)
+                    diags_.error(e.pos, p->dims > 0 ? e.text + " is an array parameter"
+                                                    : e.text + " is not an array");
+                else if (p->dims > 0 && size_t(p->dims) != e.args.size())
+                    diags_.error(e.pos, "the array " + e.text + " has " + std::to_string(p->dims) +
                                             " dimensions, not " + std::to_string(e.args.size()));
-                if (sym_.numbers.count(e.text))
-                    diags_.error(e.pos, e.text + " is a simple variable and an array");
                 for (const ExprPtr& a : e.args)
                     numeric(*a, "a subscript");
-            } else {
-                if (sym_.arrays.count(e.text))
-                    diags_.error(e.pos, e.text + " is an array and a simple variable");
-                (str ? sym_.strings : sym_.numbers).insert(e.text);
+                return;
             }
-            break;
+            // A function's own name is its result.
+            if (proc_->is_function() && e.text == proc_->head->name && !e.subscripted) return;
         }
-        case Expr::call: {
+        Scope& sc = scope();
+        if (e.subscripted) {
+            auto it = sc.arrays.find(e.text);
+            if (it != sc.arrays.end() && it->second.bounds.size() != e.args.size())
+                diags_.error(e.pos, "the array " + e.text + " has " +
+                                        std::to_string(it->second.bounds.size()) +
+                                        " dimensions, not " + std::to_string(e.args.size()));
+            if ((str ? sc.strings : sc.numbers).count(e.text))
+                diags_.error(e.pos, e.text + " is a simple variable and an array");
             for (const ExprPtr& a : e.args)
-                numeric(*a, "a function's argument");
-            size_t want = e.text == "RND" ? 0 : 1;
-            if (e.text.compare(0, 2, "FN") == 0) {
-                auto it = sym_.functions.find(e.text);
-                if (it == sym_.functions.end()) {
-                    diags_.error(e.pos, "the function " + e.text + " is not defined");
-                    break;
-                }
-                want = it->second->list.size();
-            }
-            if (e.args.size() != want)
-                diags_.error(e.pos, e.text + " takes " + std::to_string(want) + " argument" +
-                                        (want == 1 ? "" : "s"));
-            break;
+                numeric(*a, "a subscript");
+        } else {
+            if (sc.arrays.count(e.text))
+                diags_.error(e.pos, e.text + " is an array and a simple variable");
+            (str ? sc.strings : sc.numbers).insert(e.text);
         }
-        case Expr::unary: numeric(*e.args[0], "the operand of a sign"); break;
+    }
+
+    void function_call(const Expr& e) {
+        auto it = sym_.procedures.find(e.text);
+        if (it != sym_.procedures.end()) {
+            if (!it->second.is_function())
+                diags_.error(e.pos, e.text + " is a SUB: CALL it");
+            else
+                arguments(it->second, e.args, e.pos);
+            return;
+        }
+        if (!is_builtin(e.text)) {
+            diags_.error(e.pos, "the function " + e.text + " is not defined");
+            return;
+        }
+        for (const ExprPtr& a : e.args)
+            expr(*a);
+        const Builtin* b = find_builtin(e.text, e.args.size());
+        if (!b) {
+            std::string counts;
+            for (const Builtin& row : builtins)
+                if (e.text == row.name)
+                    counts += (counts.empty() ? "" : " or ") +
+                              std::to_string(std::string_view(row.args).size());
+            diags_.error(e.pos,
+                         e.text + " takes " + counts + " argument" + (counts == "1" ? "" : "s"));
+            return;
+        }
+        for (size_t i = 0; i < e.args.size(); ++i) {
+            bool want_string = b->args[i] == 'S';
+            if (e.args[i]->is_string() != want_string)
+                diags_.error(e.args[i]->pos, e.text + (want_string ? " takes a string here"
+                                                                   : " takes a number here"));
+        }
+    }
+
+    void expr(const Expr& e) {
+        switch (e.kind) {
+        case Expr::variable: variable(e); break;
+        case Expr::call: function_call(e); break;
+        case Expr::substring:
+            expr(*e.args[0]);
+            numeric(*e.args[1], "a substring's first position");
+            numeric(*e.args[2], "a substring's last position");
+            break;
+        case Expr::unary:
+            if (e.text == "NOT") {
+                diags_.error(e.pos, "NOT is allowed only in the condition of IF, ELSEIF, DO or "
+                                    "LOOP");
+                break;
+            }
+            numeric(*e.args[0], "the operand of a sign");
+            break;
         case Expr::binary: {
             const Expr& a = *e.args[0];
             const Expr& b = *e.args[1];
             expr(a);
             expr(b);
-            if (precedence(e.text, false) == 1) {
-                // A comparison has no value of its own: it is only ever IF's condition.
-                if (&e != condition_)
-                    diags_.error(e.pos, "a comparison (" + e.text +
-                                            ") is allowed only as the condition of IF");
-                else if (a.is_string() != b.is_string())
-                    diags_.error(b.pos, a.is_string() ? "a string expression is expected here"
-                                                      : "a numeric expression is expected here");
+            if (is_condition(e)) {
+                // A comparison has no value of its own: it is only ever a condition.
+                diags_.error(e.pos, "a comparison (" + e.text +
+                                        ") is allowed only as the condition of IF, ELSEIF, DO "
+                                        "or LOOP");
             } else if (e.text == "&") {
                 if (!a.is_string()) diags_.error(a.pos, "& joins strings");
                 if (!b.is_string()) diags_.error(b.pos, "& joins strings");
@@ -279,7 +722,9 @@ private:
     Symbols& sym_;
     Diagnostics& diags_;
     bool base_seen_ = false, array_seen_ = false;
-    const Expr* condition_ = nullptr; // the IF condition being checked
+    const Procedure* proc_ = nullptr; // the procedure being checked (null: the main program)
+    std::vector<OpenBlock> blocks_;
+    std::map<const Stmt*, bool> selector_; // SELECT: whether its value is a string
     long current_line_ = 0;
     struct Jump {
         long from, to;

@@ -14,15 +14,35 @@ struct ArrayInfo {
     bool declared = false;                     // by DIM (else 0 or 1 to 10)
 };
 
-struct Symbols {
+// The variables of one program unit: the main program with its internal procedures, or one
+// external procedure.
+struct Scope {
     std::set<std::string> numbers, strings; // simple variables
     std::map<std::string, ArrayInfo> arrays;
-    std::map<std::string, const Stmt*> functions; // DEF FN
-    std::map<long, size_t> line_index;            // line number -> index in Program::lines
-    std::map<const Stmt*, int> loops;             // FOR and its NEXT -> loop number
+};
+
+// A SUB, FUNCTION or DEF. Internal ones (before the main program's END) share the main
+// program's variables; external ones (after it) have their own.
+struct Procedure {
+    const Stmt* head = nullptr; // sub, function or def
+    bool external = false;
+    std::vector<const Stmt*> body;     // its statements in order, without the head and END
+    Scope own;                         // external: its variables (without its parameters)
+    const Procedure* parent = nullptr; // a DEF on one line inside an external procedure
+    const Param* param(const std::string& name) const;
+    bool is_function() const { return head->kind != Stmt::sub; }
+};
+
+struct Symbols {
+    Scope main;
+    std::map<std::string, Procedure> procedures;   // by name
+    std::map<const Stmt*, const Procedure*> owner; // statements inside a procedure
+    std::map<long, size_t> line_index;             // line number -> index in Program::lines
+    std::map<const Stmt*, int> loops;              // FOR and its NEXT -> loop number
     int loop_count = 0;
     int option_base = 0;
     size_t data_count = 0;
+    bool numbered = false; // the program's lines carry numbers
 };
 
 // Fills `symbols`; reports every fault; returns whether the program may be compiled.

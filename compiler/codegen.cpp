@@ -1,40 +1,30 @@
 #include "codegen.h"
 
+#include "builtins.h"
+
 #include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace quillet::compiler {
 
 namespace {
 
-// How each operator and function maps onto ops, bifs and library routines.
+// Arithmetic operators onto ops; `^` and `/` have code of their own (below).
 struct OpRule {
     const char* name;
-    const char* op; // op or "call ROUTINE" or "bif NAME"
-    bool two;       // takes two operands
+    const char* op;
 };
 
 const OpRule arithmetic[] = {
-    {"+", "add", true},
-    {"-", "sub", true},
-    {"*", "mul", true},
-    {"/", "div", true},
-    {"^", "call qlib.power", true},
-    {"&", "concat", true},
-    {"ATN", "bif atn", false},
-    {"COS", "bif cos", false},
-    {"EXP", "bif exp", false},
-    {"INT", "bif floor", false},
-    {"LOG", "bif log", false},
-    {"SIN", "bif sin", false},
-    {"SQR", "bif sqr", false},
-    {"TAN", "bif tan", false},
-    {"ABS", "call qlib.abs", false},
-    {"SGN", "call qlib.sgn", false},
+    {"+", "add"},
+    {"-", "sub"},
+    {"*", "mul"},
+    {"&", "concat"},
 };
 
 // A relation is one comparison op, its operands maybe swapped, and the flag that means true.
@@ -110,8 +100,8 @@ struct Routine {
     std::string code;
     int num_temps = 0, str_temps = 0, num_refs = 0, str_refs = 0;
     int max_num = 0, max_str = 0, max_num_ref = 0, max_str_ref = 0;
-    std::string param; // DEF: the parameter's BASIC name
     int labels = 0;
+    std::string locals; // declarations of loop limits and steps and of SELECT's selectors
 
     void emit(const std::string& line) { code += "    " + line + "\n"; }
     void label(const std::string& name) { code += "  " + name + ":\n"; }
@@ -156,53 +146,29 @@ std::string line_label(long n) {
     return "L" + std::to_string(n);
 }
 
+// An open block while its statements are generated.
+struct OpenBlock {
+    Stmt::Kind kind;
+    int id;
+    int clause = 0;     // if: the number of the next clause's label; select: the next CASE's
+    bool other = false; // select: CASE ELSE seen
+};
+
 class Generator {
 public:
     Generator(const Program& p, const Symbols& s) : program_(p), sym_(s) {}
 
     std::string run() {
-        Routine main;
-        std::vector<std::string> internals;
-        data_setup(main);
-        for (const Line& l : program_.lines) {
-            line_ = l.number;
-            main.label(line_label(l.number));
-            main.emit("line " + std::to_string(l.number));
-            for (const Stmt& s : l.stmts) {
-                statement(main, s);
-                main.statement_done();
-                if (s.kind == Stmt::def) internals.push_back(function(s, l.number));
-            }
-        }
-        main.label("the_end");
-        main.emit("return");
-
-        std::string out = "module main\n  routine main name \"Main program\"\n";
-        for (const std::string& n : sym_.numbers)
-            out += "    local num " + num_name(n) + "\n";
-        for (int k = 0; k < sym_.loop_count; ++k)
-            out += "    local num f" + std::to_string(k) + "_limit\n    local num f" +
-                   std::to_string(k) + "_step\n";
-        out += "    local num d_ptr\n";
-        out += main.declarations();
-        for (const std::string& n : sym_.strings)
-            out += "    local str " + str_name(n) + "\n";
-        for (const auto& [name, info] : sym_.arrays) {
-            out += "    local numarr " + array_name(name) + " (";
-            for (size_t k = 0; k < info.bounds.size(); ++k)
-                out += (k ? ", " : "") + std::to_string(info.bounds[k].first) + " to " +
-                       std::to_string(info.bounds[k].second);
-            out += ")\n";
-        }
-        if (sym_.data_count > 0) {
-            std::string range = " (1 to " + std::to_string(sym_.data_count) + ")\n";
-            out += "    local numarr d_num" + range + "    local numarr d_kind" + range +
-                   "    local strarr d_str" + range;
-        }
-        out += main.reservations();
-        out += main.code;
-        for (const std::string& f : internals)
-            out += f;
+        std::string out = "module main\n";
+        out += unit(nullptr);
+        // Procedures in the order they are written.
+        for (const Line& l : program_.lines)
+            for (const Stmt& s : l.stmts)
+                if (s.kind == Stmt::sub || s.kind == Stmt::function || s.kind == Stmt::def) {
+                    auto it = sym_.procedures.find(s.name);
+                    if (it != sym_.procedures.end() && it->second.head == &s)
+                        out += unit(&it->second);
+                }
         out += "end\n";
         return out;
     }
@@ -213,9 +179,153 @@ private:
         if (!s.empty() && s.back() == '$') s.pop_back();
         return s;
     }
+    static bool string_name(const std::string& n) { return !n.empty() && n.back() == '$'; }
     static std::string num_name(const std::string& n) { return "n_" + n; }
     static std::string str_name(const std::string& n) { return "s_" + plain(n); }
-    static std::string array_name(const std::string& n) { return "a_" + n; }
+    static std::string array_name(const std::string& n) {
+        return (string_name(n) ? "b_" : "a_") + plain(n);
+    }
+    static std::string variable_name(const std::string& n) {
+        return string_name(n) ? str_name(n) : num_name(n);
+    }
+    static std::string routine_label(const Procedure& p) {
+        return (p.head->kind == Stmt::sub ? "sub_" : "fn_") + plain(p.head->name) +
+               (string_name(p.head->name) ? "_s" : "");
+    }
+
+    // The line number a statement's code is reported at: the BASIC line number, or the source
+    // line in a program without numbers.
+    long line_of(const Line& l) const { return sym_.numbered ? l.number : l.pos.line; }
+
+    static std::string bounds_text(const ArrayInfo& info) {
+        std::string out = " (";
+        for (size_t k = 0; k < info.bounds.size(); ++k)
+            out += (k ? ", " : "") + std::to_string(info.bounds[k].first) + " to " +
+                   std::to_string(info.bounds[k].second);
+        return out + ")";
+    }
+
+    // The routine of the main program (p null) or of one procedure.
+    std::string unit(const Procedure* p) {
+        proc_ = p;
+        Routine r;
+        blocks_.clear();
+        protected_depth_ = 0;
+        if (!p) data_setup(r);
+        if (p && p->head->kind == Stmt::def) {
+            line_ = line_of(line_holding(p->head));
+            r.emit("line " + std::to_string(line_));
+            r.emit("move " + expr(r, *p->head->value) + ", result");
+        } else {
+            for (const Line& l : program_.lines)
+                for (const Stmt& s : l.stmts) {
+                    if (owner(s) != p || &s == (p ? p->head : nullptr)) continue;
+                    if (s.kind == Stmt::def && !p) continue; // its own routine
+                    if (s.kind == Stmt::def && p) continue;
+                    line_ = line_of(l);
+                    if (l.number && sym_.numbered) r.label(line_label(l.number));
+                    if (numbered_code(s)) r.emit("line " + std::to_string(line_));
+                    statement(r, s);
+                    r.statement_done();
+                }
+        }
+        if (!p) {
+            r.label("the_end");
+        }
+        r.emit("return");
+
+        // The header and the frame.
+        std::string out;
+        const Scope* own = p ? (p->external ? &p->own : nullptr) : &sym_.main;
+        if (!p) {
+            out += "  routine main name \"Main program\"\n";
+        } else if (p->external) {
+            out += "  routine " + routine_label(*p) + " name \"" + p->head->name + "\"\n";
+        } else {
+            std::string parent = p->parent ? routine_label(*p->parent) : "main";
+            out += "  internal " + routine_label(*p) + " of " + parent + " name \"" +
+                   p->head->name + "\"\n";
+        }
+        if (own) {
+            for (const std::string& n : own->numbers)
+                out += "    local num " + num_name(n) + "\n";
+            for (const std::string& n : own->strings)
+                out += "    local str " + str_name(n) + "\n";
+        }
+        if (!p) out += "    local num d_ptr\n";
+        out += r.locals + r.declarations();
+        // Arrays, then the parameters (the engine wants string and array slots before
+        // reference slots), then the result and the reference slots.
+        if (own)
+            for (const auto& [name, info] : own->arrays)
+                out += std::string("    local ") + (string_name(name) ? "strarr " : "numarr ") +
+                       array_name(name) + bounds_text(info) + "\n";
+        if (!p && sym_.data_count > 0) {
+            std::string range = " (1 to " + std::to_string(sym_.data_count) + ")\n";
+            out += "    local numarr d_num" + range + "    local numarr d_kind" + range +
+                   "    local strarr d_str" + range;
+        }
+        if (p)
+            for (const Param* q : ordered_params(*p))
+                out += "    " + param_declaration(*p, *q) + "\n";
+        if (p && p->is_function())
+            out += std::string("    result ") + (string_name(p->head->name) ? "str" : "num") +
+                   " result\n";
+        out += r.reservations();
+        out += r.code;
+        proc_ = nullptr;
+        return out;
+    }
+
+    const Line& line_holding(const Stmt* s) const {
+        for (const Line& l : program_.lines)
+            for (const Stmt& x : l.stmts)
+                if (&x == s) return l;
+        return program_.lines.front();
+    }
+
+    const Procedure* owner(const Stmt& s) const {
+        auto it = sym_.owner.find(&s);
+        return it == sym_.owner.end() ? nullptr : it->second;
+    }
+
+    // Statements that run code get a line of the line table; the parts of a block that only
+    // join it do not, so that a protected part ends where its last statement does.
+    static bool numbered_code(const Stmt& s) {
+        switch (s.kind) {
+        case Stmt::rem:
+        case Stmt::data_list:
+        case Stmt::dim:
+        case Stmt::option_base:
+        case Stmt::declare:
+        case Stmt::else_:
+        case Stmt::end_if:
+        case Stmt::case_else:
+        case Stmt::end_select:
+        case Stmt::use:
+        case Stmt::end_when: return false;
+        default: return true;
+        }
+    }
+
+    // A function's parameters by value come first, its arrays (by reference) after them: the
+    // engine wants the string slots of a frame before its reference slots. A SUB takes every
+    // parameter by reference, in the order written.
+    static std::vector<const Param*> ordered_params(const Procedure& p) {
+        std::vector<const Param*> out;
+        for (int pass = 0; pass < 2; ++pass)
+            for (const Param& q : p.head->params)
+                if (!p.is_function() ? pass == 0 : (q.dims > 0) == (pass == 1)) out.push_back(&q);
+        return out;
+    }
+
+    static std::string param_declaration(const Procedure& p, const Param& q) {
+        bool str = string_name(q.name);
+        if (q.dims > 0)
+            return std::string("ref ") + (str ? "strarr " : "numarr ") + array_name(q.name);
+        std::string how = p.is_function() ? "param " : "ref ";
+        return how + (str ? "str " : "num ") + variable_name(q.name);
+    }
 
     void data_setup(Routine& r) {
         size_t i = 0;
@@ -238,34 +348,19 @@ private:
                     }
     }
 
-    std::string function(const Stmt& s, long line) {
-        Routine r;
-        line_ = line;
-        if (!s.list.empty()) r.param = s.list[0]->text;
-        std::string value = expr(r, *s.value);
-        r.emit("move " + value + ", result");
-        r.emit("return");
-        std::string name = s.target->text;
-        std::string out = "  internal fn_" + name + " of main name \"" + name + "\"\n";
-        if (!r.param.empty()) out += "    param num p_" + r.param + "\n";
-        out += "    result num result\n";
-        out += r.declarations() + r.reservations();
-        out += "    line " + std::to_string(line) + "\n" + r.code;
-        return out;
-    }
-
     // An operand that names the variable `e` (an element through a reference slot).
     std::string place(Routine& r, const Expr& e) {
         if (!e.subscripted) {
-            if (e.is_string()) return str_name(e.text);
-            if (!r.param.empty() && e.text == r.param) return "p_" + e.text;
-            return num_name(e.text);
+            if (proc_ && proc_->is_function() && e.text == proc_->head->name) return "result";
+            return variable_name(e.text);
         }
         std::vector<std::string> index;
         for (const ExprPtr& a : e.args)
             index.push_back(expr(r, *a));
-        std::string slot = r.num_ref();
-        std::string op = index.size() == 1 ? "num_elem1 " : "num_elemn ";
+        bool str = e.is_string();
+        std::string slot = str ? r.str_ref() : r.num_ref();
+        std::string op =
+            std::string(str ? "str_elem" : "num_elem") + (index.size() == 1 ? "1 " : "n ");
         std::string line = op + array_name(e.text);
         for (const std::string& i : index)
             line += ", " + i;
@@ -273,47 +368,96 @@ private:
         return slot;
     }
 
+    // The operands of a call of procedure `p`, in the order its routine declares them.
+    std::string call_operands(Routine& r, const Procedure& p, const std::vector<ExprPtr>& args) {
+        std::vector<std::string> operands(args.size());
+        for (size_t i = 0; i < args.size(); ++i) {
+            const Expr& a = *args[i];
+            if (p.head->params[i].dims > 0) {
+                operands[i] = array_name(a.text);
+            } else if (a.kind == Expr::variable && !p.is_function()) {
+                operands[i] = place(r, a); // by reference: the variable itself
+            } else {
+                std::string v = expr(r, a);
+                bool str = a.is_string();
+                // A constant or an expression goes by a temporary of its own.
+                std::string t = str ? r.str_temp() : r.num_temp();
+                r.emit((str ? "str_move " : "move ") + v + ", " + t);
+                operands[i] = t;
+            }
+        }
+        std::string out;
+        for (const Param* q : ordered_params(p)) {
+            size_t i = size_t(q - p.head->params.data());
+            out += (out.empty() ? " " : ", ") + operands[i];
+        }
+        return out;
+    }
+
     std::string expr(Routine& r, const Expr& e) {
         switch (e.kind) {
         case Expr::number: return number_literal(e.value);
         case Expr::string: return string_literal(e.text);
         case Expr::variable: return place(r, e);
+        case Expr::substring: {
+            std::string s = expr(r, *e.args[0]);
+            std::string from = expr(r, *e.args[1]);
+            std::string to = expr(r, *e.args[2]);
+            std::string t = r.str_temp();
+            r.emit("substr " + s + ", " + from + ", " + to + ", " + t);
+            return t;
+        }
         case Expr::unary: {
             if (e.text == "+") return expr(r, *e.args[0]);
             return negated(r, *e.args[0]);
         }
         case Expr::call: {
-            if (e.text == "RND") {
-                std::string t = r.num_temp();
-                r.emit("bif rnd " + t);
+            auto it = sym_.procedures.find(e.text);
+            if (it != sym_.procedures.end()) {
+                std::string operands = call_operands(r, it->second, e.args);
+                std::string t = e.is_string() ? r.str_temp() : r.num_temp();
+                r.emit("call " + routine_label(it->second) + operands +
+                       (operands.empty() ? " " : ", ") + t);
                 return t;
             }
             std::vector<std::string> args;
             for (const ExprPtr& a : e.args)
                 args.push_back(expr(r, *a));
-            std::string t = r.num_temp();
-            std::string line;
-            if (e.text.compare(0, 2, "FN") == 0) {
-                line = "call fn_" + e.text;
-            } else {
-                for (const OpRule& rule : arithmetic)
-                    if (e.text == rule.name) line = rule.op;
+            const Builtin* b = find_builtin(e.text, e.args.size());
+            if (!b) return "0"; // the checker reported it
+            std::string t = b->result == 'S' ? r.str_temp() : r.num_temp();
+            std::string code = b->code, out;
+            for (size_t i = 0; i < code.size(); ++i) {
+                if (code[i] != '$' || i + 1 >= code.size()) {
+                    out += code[i];
+                    continue;
+                }
+                char c = code[++i];
+                if (c == 'R')
+                    out += t;
+                else if (c == 'T')
+                    out += r.num_temp();
+                else
+                    out += args[size_t(c - '1')];
             }
-            for (size_t i = 0; i < args.size(); ++i)
-                line += (i ? ", " : " ") + args[i];
-            r.emit(line + (args.empty() ? " " : ", ") + t);
+            r.emit(out);
             return t;
         }
         case Expr::binary: {
             std::string a = expr(r, *e.args[0]);
             std::string b = expr(r, *e.args[1]);
             if (e.text == "/") {
-                // Division by zero is reported and gives infinity; the program goes on.
+                // Division by zero is exception 3001 inside a protected part; elsewhere it is
+                // reported and gives infinity, and the program goes on.
                 std::string t = r.num_temp();
                 std::string divide = r.new_label("D"), done = r.new_label("D");
                 r.emit("num_eq " + b + ", 0");
                 r.emit("jump_if_false " + divide);
-                r.emit("call qlib.divide_by_zero " + a + ", " + std::to_string(line_) + ", " + t);
+                if (protected_depth_ > 0)
+                    r.emit("cause 3001, \"Division by zero.\"");
+                else
+                    r.emit("call qlib.divide_by_zero " + a + ", " + std::to_string(line_) + ", " +
+                           t);
                 r.emit("jump " + done);
                 r.label(divide);
                 r.emit("div " + a + ", " + b + ", " + t);
@@ -331,7 +475,7 @@ private:
                     r.emit(std::string(rule.op) + " " + a + ", " + b + ", " + t);
                     return t;
                 }
-            return a; // relations appear only in IF, handled there
+            return a; // conditions are generated by jump_if
         }
         }
         return "0";
@@ -374,17 +518,41 @@ private:
         return c;
     }
 
-    // Jumps to `target` when the relation `e` holds.
-    void jump_if(Routine& r, const Expr& e, const std::string& target) {
+    // Jumps to `target` when the relation `op` between operands `a` and `b` is `when`.
+    static void compare(Routine& r, const std::string& op, bool strings, std::string a,
+                        std::string b, const std::string& target, bool when) {
         const Relation* rel = nullptr;
         for (const Relation& x : relations)
-            if (e.text == x.name) rel = &x;
+            if (op == x.name) rel = &x;
+        if (rel->swap) std::swap(a, b);
+        r.emit(std::string(strings ? rel->str_op : rel->num_op) + " " + a + ", " + b);
+        r.emit(std::string(rel->when == when ? "jump_if_true " : "jump_if_false ") + target);
+    }
+
+    // Jumps to `target` when the condition `e` is `when`; AND and OR stop at the first
+    // operand that decides.
+    void jump_if(Routine& r, const Expr& e, const std::string& target, bool when = true) {
+        if (e.kind == Expr::unary && e.text == "NOT") {
+            jump_if(r, *e.args[0], target, !when);
+            return;
+        }
+        if (e.kind == Expr::binary && (e.text == "AND" || e.text == "OR")) {
+            // A AND B is true when both are; A OR B false when both are.
+            bool both = (e.text == "AND") == when;
+            if (both) {
+                std::string skip = r.new_label("C");
+                jump_if(r, *e.args[0], skip, !when);
+                jump_if(r, *e.args[1], target, when);
+                r.label(skip);
+            } else {
+                jump_if(r, *e.args[0], target, when);
+                jump_if(r, *e.args[1], target, when);
+            }
+            return;
+        }
         std::string a = expr(r, *e.args[0]);
         std::string b = expr(r, *e.args[1]);
-        if (rel->swap) std::swap(a, b);
-        r.emit(std::string(e.args[0]->is_string() ? rel->str_op : rel->num_op) + " " + a + ", " +
-               b);
-        r.emit(std::string(rel->when ? "jump_if_true " : "jump_if_false ") + target);
+        compare(r, e.text, e.args[0]->is_string(), a, b, target, when);
     }
 
     // A loop's limit and step live in locals of their own: the engine reads them again from the
@@ -395,11 +563,13 @@ private:
         std::string start = expr(r, *s.value);
         std::string limit = "f" + std::to_string(k) + "_limit";
         std::string step = "f" + std::to_string(k) + "_step";
+        r.locals += "    local num " + limit + "\n    local num " + step + "\n";
         r.emit("move " + expr(r, *s.limit) + ", " + limit);
         r.emit("move " + (s.step ? expr(r, *s.step) : std::string("1")) + ", " + step);
         r.label("F" + std::to_string(k));
         r.emit("for_start " + var + ", " + start + ", " + limit + ", " + step + ", X" +
                std::to_string(k));
+        blocks_.push_back({Stmt::for_, k});
     }
 
     void read(Routine& r, const Expr& target) {
@@ -416,7 +586,7 @@ private:
         if (target.is_string()) {
             std::string slot = r.str_ref();
             r.emit("str_elem1 d_str, d_ptr, " + slot);
-            r.emit("str_move " + slot + ", " + place(r, target));
+            assign(r, target, slot);
             return;
         }
         std::string slot = r.num_ref();
@@ -427,51 +597,224 @@ private:
         r.emit("cause 8101, \"Reading non-numeric data into a numeric variable.\"");
         r.label(numeric);
         r.emit("num_elem1 d_num, d_ptr, " + slot);
-        r.emit("move " + slot + ", " + place(r, target));
+        assign(r, target, slot);
+    }
+
+    // target = value; a substring target replaces those characters.
+    void assign(Routine& r, const Expr& target, const std::string& value) {
+        if (target.kind == Expr::substring) {
+            std::string s = place(r, *target.args[0]);
+            std::string from = expr(r, *target.args[1]);
+            std::string to = expr(r, *target.args[2]);
+            r.emit("substr_assign " + value + ", " + s + ", " + from + ", " + to);
+            return;
+        }
+        r.emit((target.is_string() ? "str_move " : "move ") + value + ", " + place(r, target));
+    }
+
+    OpenBlock& innermost(Stmt::Kind kind) {
+        for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it)
+            if (it->kind == kind) return *it;
+        return blocks_.back(); // the checker saw to it that there is one
+    }
+
+    std::string block_label(const char* stem, int id, const std::string& part) {
+        return stem + std::to_string(id) + "_" + part;
+    }
+
+    void print(Routine& r, const Stmt& s) {
+        for (const PrintItem& item : s.items) {
+            switch (item.kind) {
+            case PrintItem::comma: r.emit("call qlib.print_comma"); break;
+            case PrintItem::semicolon: break;
+            case PrintItem::tab: r.emit("call qlib.print_tab " + expr(r, *item.value)); break;
+            case PrintItem::expr: {
+                std::string v = expr(r, *item.value);
+                r.emit((item.value->is_string() ? "call qlib.print_str " : "call qlib.print_num ") +
+                       v);
+                break;
+            }
+            }
+            r.statement_done();
+        }
+        if (s.items.empty() || (s.items.back().kind != PrintItem::comma &&
+                                s.items.back().kind != PrintItem::semicolon))
+            r.emit("call qlib.print_newline");
+    }
+
+    void input(Routine& r, const Stmt& s) {
+        std::string prompt = s.message ? expr(r, *s.message) : string_literal("? ");
+        if (s.kind == Stmt::line_input) {
+            for (const ExprPtr& v : s.list) {
+                std::string t = r.str_temp();
+                r.emit("call qlib.line_input " + prompt + ", " + t);
+                assign(r, *v, t);
+            }
+            return;
+        }
+        std::string types;
+        for (const ExprPtr& v : s.list)
+            types += v->is_string() ? 'S' : 'N';
+        r.emit("call qlib.input_line " + prompt + ", \"" + types + "\"");
+        r.statement_done();
+        for (size_t k = 0; k < s.list.size(); ++k) {
+            const Expr& v = *s.list[k];
+            std::string index = std::to_string(k + 1);
+            std::string t = v.is_string() ? r.str_temp() : r.num_temp();
+            r.emit(
+                std::string(v.is_string() ? "call qlib.input_string " : "call qlib.input_number ") +
+                index + ", " + t);
+            assign(r, v, t);
+            r.statement_done();
+        }
+    }
+
+    // One CASE test: jumps to `match` when the selector passes it.
+    void case_test(Routine& r, const CaseTest& t, const std::string& selector, bool str,
+                   const std::string& match) {
+        switch (t.kind) {
+        case CaseTest::value: compare(r, "=", str, selector, expr(r, *t.low), match, true); break;
+        case CaseTest::is: compare(r, t.op, str, selector, expr(r, *t.low), match, true); break;
+        case CaseTest::range: {
+            std::string skip = r.new_label("C");
+            compare(r, ">=", str, selector, expr(r, *t.low), skip, false);
+            compare(r, "<=", str, selector, expr(r, *t.high), match, true);
+            r.label(skip);
+            break;
+        }
+        }
+        r.statement_done();
     }
 
     void statement(Routine& r, const Stmt& s) {
         switch (s.kind) {
-        case Stmt::let: {
-            std::string v = expr(r, *s.value);
-            std::string t = place(r, *s.target);
-            r.emit((s.target->is_string() ? "str_move " : "move ") + v + ", " + t);
-            break;
-        }
-        case Stmt::print: {
-            for (const PrintItem& item : s.items) {
-                switch (item.kind) {
-                case PrintItem::comma: r.emit("call qlib.print_comma"); break;
-                case PrintItem::semicolon: break;
-                case PrintItem::tab: r.emit("call qlib.print_tab " + expr(r, *item.value)); break;
-                case PrintItem::expr: {
-                    std::string v = expr(r, *item.value);
-                    r.emit((item.value->is_string() ? "call qlib.print_str "
-                                                    : "call qlib.print_num ") +
-                           v);
-                    break;
-                }
-                }
-                r.statement_done();
-            }
-            if (s.items.empty() || (s.items.back().kind != PrintItem::comma &&
-                                    s.items.back().kind != PrintItem::semicolon))
-                r.emit("call qlib.print_newline");
-            break;
-        }
+        case Stmt::let: assign(r, *s.target, expr(r, *s.value)); break;
+        case Stmt::print: print(r, s); break;
         case Stmt::go_to: r.emit("jump " + line_label(s.lines[0].first)); break;
         case Stmt::go_sub: r.emit("gosub " + line_label(s.lines[0].first)); break;
         case Stmt::ret: r.emit("gosub_return"); break;
-        case Stmt::if_then: jump_if(r, *s.value, line_label(s.lines[0].first)); break;
+        case Stmt::if_then: {
+            if (s.else_part.empty() && s.then_part.size() == 1 &&
+                s.then_part[0].kind == Stmt::go_to) {
+                jump_if(r, *s.value, line_label(s.then_part[0].lines[0].first));
+                break;
+            }
+            std::string other = r.new_label("E"), done = r.new_label("E");
+            jump_if(r, *s.value, other, false);
+            r.statement_done();
+            for (const Stmt& b : s.then_part)
+                statement(r, b);
+            r.statement_done();
+            if (!s.else_part.empty()) r.emit("jump " + done);
+            r.label(other);
+            for (const Stmt& b : s.else_part)
+                statement(r, b);
+            r.label(done);
+            break;
+        }
+        case Stmt::if_block: {
+            int id = next_block_++;
+            blocks_.push_back({Stmt::if_block, id, 1});
+            jump_if(r, *s.value, block_label("I", id, "1"), false);
+            break;
+        }
+        case Stmt::else_if:
+        case Stmt::else_: {
+            OpenBlock& b = blocks_.back();
+            r.emit("jump " + block_label("I", b.id, "end"));
+            r.label(block_label("I", b.id, std::to_string(b.clause++)));
+            if (s.kind == Stmt::else_if)
+                jump_if(r, *s.value, block_label("I", b.id, std::to_string(b.clause)), false);
+            break;
+        }
+        case Stmt::end_if: {
+            OpenBlock& b = blocks_.back();
+            r.label(block_label("I", b.id, std::to_string(b.clause)));
+            r.label(block_label("I", b.id, "end"));
+            blocks_.pop_back();
+            break;
+        }
+        case Stmt::select: {
+            int id = next_block_++;
+            blocks_.push_back({Stmt::select, id, 0});
+            bool str = s.value->is_string();
+            std::string selector = "c" + std::to_string(id);
+            r.locals += std::string("    local ") + (str ? "str " : "num ") + selector + "\n";
+            r.emit((str ? "str_move " : "move ") + expr(r, *s.value) + ", " + selector);
+            selector_string_[id] = str;
+            break;
+        }
+        case Stmt::case_:
+        case Stmt::case_else: {
+            OpenBlock& b = blocks_.back();
+            if (b.clause > 0) r.emit("jump " + block_label("S", b.id, "end"));
+            r.label(block_label("S", b.id, std::to_string(b.clause++)));
+            if (s.kind == Stmt::case_else) {
+                b.other = true;
+                break;
+            }
+            std::string match = block_label("S", b.id, "body" + std::to_string(b.clause));
+            for (const CaseTest& t : s.cases)
+                case_test(r, t, "c" + std::to_string(b.id), selector_string_[b.id], match);
+            r.emit("jump " + block_label("S", b.id, std::to_string(b.clause)));
+            r.label(match);
+            break;
+        }
+        case Stmt::end_select: {
+            OpenBlock& b = blocks_.back();
+            if (!b.other) {
+                r.emit("jump " + block_label("S", b.id, "end"));
+                r.label(block_label("S", b.id, std::to_string(b.clause)));
+                r.emit("cause 10004, \"No CASE selected, but no CASE ELSE.\"");
+            }
+            r.label(block_label("S", b.id, "end"));
+            blocks_.pop_back();
+            break;
+        }
+        case Stmt::do_: {
+            int id = next_block_++;
+            blocks_.push_back({Stmt::do_, id});
+            r.label(block_label("W", id, "top"));
+            if (s.value) jump_if(r, *s.value, block_label("W", id, "end"), s.until);
+            break;
+        }
+        case Stmt::loop: {
+            OpenBlock& b = blocks_.back();
+            std::string top = block_label("W", b.id, "top");
+            if (s.value)
+                jump_if(r, *s.value, top, !s.until);
+            else
+                r.emit("jump " + top);
+            r.label(block_label("W", b.id, "end"));
+            blocks_.pop_back();
+            break;
+        }
+        case Stmt::exit_do:
+            r.emit("jump " + block_label("W", innermost(Stmt::do_).id, "end"));
+            break;
+        case Stmt::exit_for: r.emit("jump X" + std::to_string(innermost(Stmt::for_).id)); break;
         case Stmt::for_: for_loop(r, s); break;
         case Stmt::next: {
             int k = sym_.loops.at(&s);
             r.emit("for_next F" + std::to_string(k));
             r.label("X" + std::to_string(k));
+            blocks_.pop_back();
             break;
         }
-        case Stmt::end:
-        case Stmt::stop: r.emit("jump the_end"); break;
+        case Stmt::end: r.emit("jump the_end"); break;
+        case Stmt::stop:
+            if (proc_)
+                r.emit("call qlib.stop");
+            else
+                r.emit("jump the_end");
+            break;
+        case Stmt::end_routine:
+        case Stmt::exit_routine: r.emit("return"); break;
+        case Stmt::call: {
+            const Procedure& p = sym_.procedures.at(s.name);
+            r.emit("call " + routine_label(p) + call_operands(r, p, s.list));
+            break;
+        }
         case Stmt::read:
             for (const ExprPtr& v : s.list) {
                 read(r, *v);
@@ -489,35 +832,59 @@ private:
             r.emit("cause 10001, \"ON index out of range.\"");
             break;
         }
-        case Stmt::input: {
-            std::string types;
-            for (const ExprPtr& v : s.list)
-                types += v->is_string() ? 'S' : 'N';
-            r.emit("call qlib.input_line \"" + types + "\"");
-            for (size_t k = 0; k < s.list.size(); ++k) {
-                const Expr& v = *s.list[k];
-                std::string index = std::to_string(k + 1);
-                if (v.is_string()) {
-                    std::string t = r.str_temp();
-                    r.emit("call qlib.input_string " + index + ", " + t);
-                    r.emit("str_move " + t + ", " + place(r, v));
-                } else {
-                    std::string t = r.num_temp();
-                    r.emit("call qlib.input_number " + index + ", " + t);
-                    r.emit("move " + t + ", " + place(r, v));
-                }
-                r.statement_done();
-            }
+        case Stmt::input:
+        case Stmt::line_input: input(r, s); break;
+        case Stmt::randomize: r.emit("bif randomize"); break;
+        case Stmt::when: {
+            int id = next_block_++;
+            blocks_.push_back({Stmt::when, id});
+            ++protected_depth_;
+            r.emit("when");
             break;
         }
-        case Stmt::randomize: r.emit("bif randomize"); break;
+        case Stmt::use: {
+            // USE's own line ends the protected part: the engine keeps an exception's data for
+            // the handler only when the handler starts on another line than the one that failed.
+            OpenBlock& b = blocks_.back();
+            --protected_depth_;
+            r.emit("line " + std::to_string(line_));
+            r.emit("jump " + block_label("H", b.id, "end"));
+            r.emit("use");
+            r.emit("gosub_block " + block_label("H", b.id, "handler"));
+            r.emit("jump " + block_label("H", b.id, "end"));
+            r.label(block_label("H", b.id, "handler"));
+            r.emit("handler");
+            break;
+        }
+        case Stmt::end_when: {
+            OpenBlock& b = blocks_.back();
+            r.emit("block_return");
+            r.emit("end_handler");
+            r.label(block_label("H", b.id, "end"));
+            blocks_.pop_back();
+            break;
+        }
+        case Stmt::cause: {
+            std::string code = expr(r, *s.value);
+            std::string message = s.message ? expr(r, *s.message) : string_literal("");
+            r.emit("cause " + code + ", " + message);
+            break;
+        }
+        case Stmt::retry: r.emit("bif retry"); break;
+        case Stmt::continue_: r.emit("bif continue_next"); break;
+        case Stmt::exit_handler: r.emit("bif reraise"); break;
         default: break;
         }
     }
 
     const Program& program_;
     const Symbols& sym_;
-    long line_ = 0; // the BASIC line being generated, for run-time warnings
+    const Procedure* proc_ = nullptr; // the procedure being generated (null: the main program)
+    std::vector<OpenBlock> blocks_;
+    std::map<int, bool> selector_string_;
+    int next_block_ = 0;
+    int protected_depth_ = 0; // WHEN blocks whose protected part is being generated
+    long line_ = 0;           // the BASIC line being generated, for run-time warnings
 };
 
 } // namespace

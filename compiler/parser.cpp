@@ -1,10 +1,12 @@
 #include "parser.h"
 
+#include "builtins.h"
 #include "lexer.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 namespace quillet::compiler {
 
@@ -14,11 +16,15 @@ bool Expr::is_string() const {
     case variable:
     case call: return !text.empty() && text.back() == '$';
     case binary: return text == "&";
+    case substring: return true;
     default: return false;
     }
 }
 
 int precedence(const std::string& op, bool unary) {
+    if (op == "OR") return -2;
+    if (op == "AND") return -1;
+    if (op == "NOT") return 0;
     if (unary) return 3;
     if (op == "^") return 5;
     if (op == "*" || op == "/") return 4;
@@ -39,8 +45,13 @@ public:
         Program program;
         program.file = file_;
         const SourceFile& src = diags_.files[size_t(file_)];
+        std::vector<std::vector<Token>> lines(src.lines.size());
         for (size_t n = 0; n < src.lines.size(); ++n) {
-            toks_ = tokenize_line(src.lines[n], file_, int(n) + 1, diags_);
+            lines[n] = tokenize_line(src.lines[n], file_, int(n) + 1, diags_);
+            note_function(lines[n]);
+        }
+        for (size_t n = 0; n < src.lines.size(); ++n) {
+            toks_ = std::move(lines[n]);
             pos_ = 0;
             end_pos_ = Pos{file_, int(n) + 1, int(src.lines[n].size()) + 1};
             if (toks_.empty()) continue;
@@ -50,6 +61,22 @@ public:
             }
         }
         return program;
+    }
+
+    // The names a program defines as functions (FUNCTION, DEF, DECLARE FUNCTION/DEF) are
+    // known before any line is parsed, so that NAME(X) in a line above the definition is a
+    // call, not an array element.
+    void note_function(const std::vector<Token>& t) {
+        size_t i = !t.empty() && t[0].kind == Token::number ? 1 : 0;
+        auto word = [&](size_t k) { return k < t.size() && t[k].kind == Token::word; };
+        if (!word(i)) return;
+        if (t[i].text == "DECLARE") {
+            if (!word(i + 1) || (t[i + 1].text != "FUNCTION" && t[i + 1].text != "DEF")) return;
+            for (size_t k = i + 2; k < t.size(); ++k)
+                if (t[k].kind == Token::word) functions_.insert(t[k].text);
+        } else if ((t[i].text == "FUNCTION" || t[i].text == "DEF") && word(i + 1)) {
+            functions_.insert(t[i + 1].text);
+        }
     }
 
 private:
@@ -105,13 +132,15 @@ private:
     Line line() {
         Line l;
         l.pos = here();
-        if (peek().kind != Token::number) fail("a line must begin with a line number");
-        const std::string& digits = peek().text;
-        if (digits.find_first_not_of("0123456789") != std::string::npos)
-            fail("a line number is a whole number");
-        l.number = digits.size() > 5 ? 100000 : std::stol(digits);
-        if (l.number < 1 || l.number > 99999) fail("line numbers go from 1 to 99999");
-        ++pos_;
+        if (peek().kind == Token::number) {
+            const std::string& digits = peek().text;
+            if (digits.find_first_not_of("0123456789") != std::string::npos)
+                fail("a line number is a whole number");
+            l.number = digits.size() > 5 ? 100000 : std::stol(digits);
+            if (l.number < 1 || l.number > 99999) fail("line numbers go from 1 to 99999");
+            ++pos_;
+            if (at_end()) fail("a line number without a statement");
+        }
         l.stmts.push_back(statement());
         if (!at_end()) fail("unexpected " + describe() + " after the statement");
         return l;
@@ -131,6 +160,14 @@ private:
         s.pos = here();
         if (peek().kind != Token::word) fail("expected a statement, found " + describe());
         std::string w = peek().text;
+        // LET may be left out: a line that begins with a variable and '=' (or a substring).
+        if (!is_keyword(w)) {
+            s.kind = Stmt::let;
+            s.target = variable();
+            expect_symbol("=");
+            s.value = expression();
+            return s;
+        }
         ++pos_;
         if (w == "LET") {
             s.kind = Stmt::let;
@@ -151,11 +188,109 @@ private:
         } else if (w == "RETURN") {
             s.kind = Stmt::ret;
         } else if (w == "IF") {
-            s.kind = Stmt::if_then;
             s.value = expression();
             expect_word("THEN");
-            Pos p = here();
-            s.lines.push_back({target_line(), p});
+            if (at_end()) {
+                s.kind = Stmt::if_block;
+            } else {
+                s.kind = Stmt::if_then;
+                branch(s.then_part, s);
+                if (accept_word("ELSE")) branch(s.else_part, s);
+            }
+        } else if (w == "ELSEIF") {
+            s.kind = Stmt::else_if;
+            s.value = expression();
+            expect_word("THEN");
+        } else if (w == "ELSE") {
+            s.kind = Stmt::else_;
+        } else if (w == "SELECT") {
+            s.kind = Stmt::select;
+            expect_word("CASE");
+            s.value = expression();
+        } else if (w == "CASE") {
+            if (accept_word("ELSE")) {
+                s.kind = Stmt::case_else;
+            } else {
+                s.kind = Stmt::case_;
+                do
+                    s.cases.push_back(case_test());
+                while (accept_symbol(","));
+            }
+        } else if (w == "DO" || w == "LOOP") {
+            s.kind = w == "DO" ? Stmt::do_ : Stmt::loop;
+            if (accept_word("WHILE") || (s.until = accept_word("UNTIL"))) s.value = expression();
+        } else if (w == "EXIT") {
+            if (accept_word("DO")) {
+                s.kind = Stmt::exit_do;
+            } else if (accept_word("FOR")) {
+                s.kind = Stmt::exit_for;
+            } else if (accept_word("HANDLER")) {
+                s.kind = Stmt::exit_handler;
+            } else if (is_word("SUB") || is_word("FUNCTION") || is_word("DEF")) {
+                s.kind = Stmt::exit_routine;
+                s.word = peek().text;
+                ++pos_;
+            } else {
+                fail("expected DO, FOR, SUB, FUNCTION, DEF or HANDLER after EXIT, found " +
+                     describe());
+            }
+        } else if (w == "SUB" || w == "FUNCTION") {
+            s.kind = w == "SUB" ? Stmt::sub : Stmt::function;
+            s.word = w;
+            routine_head(s, w == "SUB");
+        } else if (w == "CALL") {
+            s.kind = Stmt::call;
+            if (peek().kind != Token::word || is_keyword(peek().text))
+                fail("expected the name of a SUB, found " + describe());
+            s.name = peek().text;
+            ++pos_;
+            if (accept_symbol("(")) {
+                if (!accept_symbol(")")) {
+                    do
+                        s.list.push_back(argument());
+                    while (accept_symbol(","));
+                    expect_symbol(")");
+                }
+            }
+        } else if (w == "DECLARE") {
+            s.kind = Stmt::declare;
+            if (!is_word("FUNCTION") && !is_word("DEF") && !is_word("SUB"))
+                fail("expected FUNCTION, DEF or SUB after DECLARE, found " + describe());
+            s.word = peek().text;
+            ++pos_;
+            do {
+                if (peek().kind != Token::word) fail("expected a name, found " + describe());
+                Param p;
+                p.pos = here();
+                p.name = peek().text;
+                s.params.push_back(p);
+                ++pos_;
+            } while (accept_symbol(","));
+        } else if (w == "WHEN") {
+            s.kind = Stmt::when;
+            expect_word("EXCEPTION");
+            expect_word("IN");
+        } else if (w == "USE") {
+            s.kind = Stmt::use;
+        } else if (w == "CAUSE") {
+            s.kind = Stmt::cause;
+            expect_word("EXCEPTION");
+            s.value = expression();
+            if (accept_symbol(",")) s.message = expression();
+        } else if (w == "RETRY") {
+            s.kind = Stmt::retry;
+        } else if (w == "CONTINUE") {
+            s.kind = Stmt::continue_;
+        } else if (w == "LINE") {
+            s.kind = Stmt::line_input;
+            expect_word("INPUT");
+            if (accept_word("PROMPT")) {
+                s.message = expression();
+                expect_symbol(":");
+            }
+            do
+                s.list.push_back(variable());
+            while (accept_symbol(","));
         } else if (w == "FOR") {
             s.kind = Stmt::for_;
             s.target = variable();
@@ -168,6 +303,7 @@ private:
             if (accept_word("STEP")) s.step = expression();
         } else if (w == "NEXT") {
             s.kind = Stmt::next;
+            if (at_end()) return s; // NEXT alone closes the innermost FOR
             ExprPtr v = variable();
             if (v->subscripted || v->is_string())
                 fail_at(v->pos, "NEXT names a simple numeric variable");
@@ -175,10 +311,25 @@ private:
             s.target = std::move(v);
         } else if (w == "END") {
             s.kind = Stmt::end;
+            if (accept_word("IF")) {
+                s.kind = Stmt::end_if;
+            } else if (accept_word("SELECT")) {
+                s.kind = Stmt::end_select;
+            } else if (accept_word("WHEN")) {
+                s.kind = Stmt::end_when;
+            } else if (is_word("SUB") || is_word("FUNCTION") || is_word("DEF")) {
+                s.kind = Stmt::end_routine;
+                s.word = peek().text;
+                ++pos_;
+            }
         } else if (w == "STOP") {
             s.kind = Stmt::stop;
         } else if (w == "READ" || w == "INPUT") {
             s.kind = w == "READ" ? Stmt::read : Stmt::input;
+            if (w == "INPUT" && accept_word("PROMPT")) {
+                s.message = expression();
+                expect_symbol(":");
+            }
             do
                 s.list.push_back(variable());
             while (accept_symbol(","));
@@ -193,25 +344,21 @@ private:
                 s.dims.push_back(dim_item());
             while (accept_symbol(","));
         } else if (w == "DEF") {
-            s.kind = Stmt::def;
-            Pos p = here();
-            if (peek().kind != Token::word || peek().text.size() < 3 ||
-                peek().text.compare(0, 2, "FN") != 0)
-                fail("expected a function name FNx after DEF, found " + describe());
-            auto f = std::make_unique<Expr>();
-            f->kind = Expr::call;
-            f->pos = p;
-            f->text = peek().text;
-            ++pos_;
-            if (accept_symbol("(")) {
-                s.list.push_back(variable());
-                if (s.list.back()->subscripted)
-                    fail_at(s.list.back()->pos, "a parameter is a simple variable");
-                expect_symbol(")");
+            // DEF NAME(params) = expression on one line; without '=' a multi-line DEF, which
+            // is a FUNCTION.
+            s.word = "DEF";
+            routine_head(s, false);
+            if (accept_symbol("=")) {
+                s.kind = Stmt::def;
+                auto f = std::make_unique<Expr>();
+                f->kind = Expr::call;
+                f->pos = s.params.empty() ? s.pos : s.pos;
+                f->text = s.name;
+                s.target = std::move(f);
+                s.value = expression();
+            } else {
+                s.kind = Stmt::function;
             }
-            s.target = std::move(f);
-            expect_symbol("=");
-            s.value = expression();
         } else if (w == "ON") {
             s.kind = Stmt::on_goto;
             s.value = expression();
@@ -245,8 +392,80 @@ private:
         return false;
     }
 
+    // What follows THEN or ELSE on one line: a line number (GOTO) or one statement.
+    void branch(Block& part, const Stmt& s) {
+        Stmt b;
+        b.pos = here();
+        if (peek().kind == Token::number) {
+            b.kind = Stmt::go_to;
+            b.lines.push_back({target_line(), b.pos});
+        } else {
+            if (is_word("IF")) fail("IF on one line cannot hold another IF");
+            b = statement();
+            if (b.kind == Stmt::if_block || b.kind == Stmt::do_ || b.kind == Stmt::for_ ||
+                b.kind == Stmt::select || b.kind == Stmt::sub || b.kind == Stmt::function ||
+                b.kind == Stmt::when || b.kind == Stmt::data_list || b.kind == Stmt::def)
+                fail_at(b.pos, "this statement cannot stand in an IF on one line");
+        }
+        (void)s;
+        part.push_back(std::move(b));
+    }
+
+    CaseTest case_test() {
+        CaseTest t;
+        if (accept_word("IS")) {
+            t.kind = CaseTest::is;
+            static const char* const relations[] = {"=", "<>", "<", ">", "<=", ">="};
+            for (const char* r : relations)
+                if (is_symbol(r)) t.op = r;
+            if (t.op.empty()) fail("expected a relation after IS, found " + describe());
+            ++pos_;
+            t.low = concatenation();
+            return t;
+        }
+        t.low = concatenation();
+        if (accept_word("TO")) {
+            t.kind = CaseTest::range;
+            t.high = concatenation();
+        }
+        return t;
+    }
+
+    // NAME[(params)] of SUB, FUNCTION and DEF. A parameter is a simple variable or an array
+    // written with its commas: A(), B$(,).
+    void routine_head(Stmt& s, bool sub) {
+        if (peek().kind != Token::word || is_keyword(peek().text))
+            fail(std::string("expected the name of the ") + (sub ? "SUB" : "function") +
+                 ", found " + describe());
+        s.name = peek().text;
+        ++pos_;
+        if (!accept_symbol("(")) return;
+        if (accept_symbol(")")) return;
+        do {
+            Param p;
+            p.pos = here();
+            if (peek().kind != Token::word || is_keyword(peek().text))
+                fail("expected a parameter, found " + describe());
+            p.name = peek().text;
+            ++pos_;
+            if (accept_symbol("(")) {
+                p.dims = 1;
+                while (accept_symbol(","))
+                    ++p.dims;
+                expect_symbol(")");
+            }
+            for (const Param& q : s.params)
+                if (q.name == p.name) fail_at(p.pos, "the parameter " + p.name + " is given twice");
+            s.params.push_back(p);
+        } while (accept_symbol(","));
+        expect_symbol(")");
+    }
+
+    // An argument of CALL: an expression, or an array written as NAME without subscripts.
+    ExprPtr argument() { return expression(); }
+
     void print_list(Stmt& s) {
-        while (!at_end()) {
+        while (!at_end() && !is_word("ELSE")) {
             PrintItem item;
             if (accept_symbol(",")) {
                 item.kind = PrintItem::comma;
@@ -332,15 +551,27 @@ private:
         ++pos_;
         expect_symbol("(");
         do {
-            if (peek().kind != Token::number ||
-                peek().text.find_first_not_of("0123456789") != std::string::npos)
-                fail("an array bound is a whole number");
-            long n = peek().text.size() > 9 ? 1000000000 : std::stol(peek().text);
-            ++pos_;
-            d.bounds.push_back({-1, n});
+            long first = bound();
+            if (accept_word("TO"))
+                d.bounds.push_back({first, bound()});
+            else if (first < 0)
+                fail_at(d.pos, "an upper bound alone cannot be negative (write LOW TO HIGH)");
+            else
+                d.bounds.push_back({base_bound, first});
         } while (accept_symbol(","));
         expect_symbol(")");
         return d;
+    }
+
+    // A bound of DIM: a whole number, maybe negative.
+    long bound() {
+        bool negative = accept_symbol("-");
+        if (peek().kind != Token::number ||
+            peek().text.find_first_not_of("0123456789") != std::string::npos)
+            fail("an array bound is a whole number");
+        long n = peek().text.size() > 9 ? 1000000000 : std::stol(peek().text);
+        ++pos_;
+        return negative ? -n : n;
     }
 
     ExprPtr variable() {
@@ -352,21 +583,50 @@ private:
         v->text = peek().text;
         if (is_keyword(v->text)) fail("expected a variable, found the keyword " + v->text);
         ++pos_;
-        if (accept_symbol("(")) {
-            v->subscripted = true;
-            do
-                v->args.push_back(expression());
-            while (accept_symbol(","));
-            expect_symbol(")");
+        return subscripts(std::move(v));
+    }
+
+    // The subscripts and substring of a variable whose name was read: A(I, J), S$(I:J),
+    // S$(K)(I:J).
+    ExprPtr subscripts(ExprPtr v) {
+        if (!accept_symbol("(")) return v;
+        ExprPtr first = expression();
+        if (v->is_string() && accept_symbol(":")) return substring(std::move(v), std::move(first));
+        v->subscripted = true;
+        v->args.push_back(std::move(first));
+        while (accept_symbol(","))
+            v->args.push_back(expression());
+        expect_symbol(")");
+        if (v->is_string() && is_symbol("(")) {
+            ++pos_;
+            ExprPtr from = expression();
+            expect_symbol(":");
+            return substring(std::move(v), std::move(from));
         }
         return v;
     }
 
+    // After `(FROM:`: the rest of a substring of `v`.
+    ExprPtr substring(ExprPtr v, ExprPtr from) {
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::substring;
+        e->pos = v->pos;
+        e->args.push_back(std::move(v));
+        e->args.push_back(std::move(from));
+        e->args.push_back(expression());
+        expect_symbol(")");
+        return e;
+    }
+
     static bool is_keyword(const std::string& w) {
         static const char* const words[] = {
-            "LET", "PRINT", "GOTO",  "GOSUB", "RETURN", "IF",     "THEN",    "FOR",
-            "TO",  "STEP",  "NEXT",  "END",   "STOP",   "READ",   "DATA",    "DIM",
-            "DEF", "ON",    "INPUT", "REM",   "TAB",    "OPTION", "RESTORE", "RANDOMIZE"};
+            "LET",      "PRINT",   "GOTO",      "GOSUB", "RETURN", "IF",     "THEN",
+            "FOR",      "TO",      "STEP",      "NEXT",  "END",    "STOP",   "READ",
+            "DATA",     "DIM",     "DEF",       "ON",    "INPUT",  "REM",    "TAB",
+            "OPTION",   "RESTORE", "RANDOMIZE", "ELSE",  "ELSEIF", "SELECT", "CASE",
+            "IS",       "DO",      "LOOP",      "WHILE", "UNTIL",  "EXIT",   "SUB",
+            "FUNCTION", "CALL",    "DECLARE",   "WHEN",  "USE",    "CAUSE",  "RETRY",
+            "CONTINUE", "LINE",    "AND",       "OR",    "NOT",    "GO",     "PROMPT"};
         for (const char* k : words)
             if (w == k) return true;
         return false;
@@ -382,7 +642,42 @@ private:
         return e;
     }
 
+    // Conditions: OR of ANDs of NOTs of relations. Only conditions (IF, ELSEIF, DO, LOOP) may
+    // hold them; the checker says so elsewhere.
     ExprPtr expression() {
+        ExprPtr a = conjunction();
+        while (is_word("OR")) {
+            Pos p = here();
+            ++pos_;
+            a = make_binary("OR", p, std::move(a), conjunction());
+        }
+        return a;
+    }
+
+    ExprPtr conjunction() {
+        ExprPtr a = negation();
+        while (is_word("AND")) {
+            Pos p = here();
+            ++pos_;
+            a = make_binary("AND", p, std::move(a), negation());
+        }
+        return a;
+    }
+
+    ExprPtr negation() {
+        if (!is_word("NOT")) return relation();
+        if (++depth_ > 200) fail("the expression is nested too deeply");
+        auto u = std::make_unique<Expr>();
+        u->kind = Expr::unary;
+        u->pos = here();
+        u->text = "NOT";
+        ++pos_;
+        u->args.push_back(negation());
+        --depth_;
+        return u;
+    }
+
+    ExprPtr relation() {
         ExprPtr a = concatenation();
         static const char* const relations[] = {"=", "<>", "<", ">", "<=", ">="};
         for (const char* r : relations)
@@ -486,8 +781,8 @@ private:
         if (peek().kind == Token::word && !is_keyword(peek().text)) {
             e->text = peek().text;
             ++pos_;
-            bool function = is_function(e->text);
-            if (function || e->text.compare(0, 2, "FN") == 0) {
+            if (is_builtin(e->text) || functions_.count(e->text) ||
+                e->text.compare(0, 2, "FN") == 0) {
                 e->kind = Expr::call;
                 if (accept_symbol("(")) {
                     do
@@ -495,37 +790,27 @@ private:
                     while (accept_symbol(","));
                     expect_symbol(")");
                 }
+                if (e->is_string() && is_symbol("(")) {
+                    ++pos_;
+                    ExprPtr from = expression();
+                    expect_symbol(":");
+                    return substring(std::move(e), std::move(from));
+                }
                 return e;
             }
             e->kind = Expr::variable;
-            if (accept_symbol("(")) {
-                e->subscripted = true;
-                do
-                    e->args.push_back(expression());
-                while (accept_symbol(","));
-                expect_symbol(")");
-            }
-            return e;
+            return subscripts(std::move(e));
         }
         fail("expected an expression, found " + describe());
     }
 
-public:
-    static bool is_function(const std::string& w) {
-        static const char* const names[] = {"ABS", "ATN", "COS", "EXP", "INT", "LOG",
-                                            "RND", "SGN", "SIN", "SQR", "TAN"};
-        for (const char* n : names)
-            if (w == n) return true;
-        return false;
-    }
-
-private:
     int file_;
     Diagnostics& diags_;
     std::vector<Token> toks_;
     size_t pos_ = 0;
     Pos end_pos_;
     int depth_ = 0;
+    std::set<std::string> functions_; // names defined by FUNCTION, DEF or DECLARE
 };
 
 } // namespace

@@ -29,9 +29,13 @@ std::string expr_text(const Expr& e, int min) {
             out += ")";
         }
         break;
+    case Expr::substring:
+        out = expr_text(*e.args[0], 6) + "(" + expr_text(*e.args[1], 0) + ":" +
+              expr_text(*e.args[2], 0) + ")";
+        break;
     case Expr::unary:
         prec = precedence(e.text, true);
-        out = e.text + expr_text(*e.args[0], prec + 1);
+        out = e.text + (e.text == "NOT" ? " " : "") + expr_text(*e.args[0], prec + 1);
         break;
     case Expr::binary:
         prec = precedence(e.text, false);
@@ -41,6 +45,34 @@ std::string expr_text(const Expr& e, int min) {
         break;
     }
     return prec < min ? "(" + out + ")" : out;
+}
+
+std::string params_text(const Stmt& s) {
+    if (s.params.empty()) return "";
+    std::string out = "(";
+    for (size_t i = 0; i < s.params.size(); ++i) {
+        out += (i ? ", " : "") + s.params[i].name;
+        if (s.params[i].dims > 0) out += "(" + std::string(size_t(s.params[i].dims - 1), ',') + ")";
+    }
+    return out + ")";
+}
+
+std::string case_text(const CaseTest& t) {
+    switch (t.kind) {
+    case CaseTest::value: return print_expr(*t.low);
+    case CaseTest::range: return print_expr(*t.low) + " TO " + print_expr(*t.high);
+    case CaseTest::is: return "IS " + t.op + " " + print_expr(*t.low);
+    }
+    return "";
+}
+
+std::string stmt_text(const Stmt& s);
+
+std::string part_text(const Block& part) {
+    std::string out;
+    for (const Stmt& b : part)
+        out += b.kind == Stmt::go_to ? std::to_string(b.lines[0].first) : stmt_text(b);
+    return out;
 }
 
 std::string stmt_text(const Stmt& s) {
@@ -77,15 +109,60 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::go_to: return "GOTO " + lines(0);
     case Stmt::go_sub: return "GOSUB " + lines(0);
     case Stmt::ret: return "RETURN";
-    case Stmt::if_then: return "IF " + print_expr(*s.value) + " THEN " + lines(0);
+    case Stmt::if_then:
+        return "IF " + print_expr(*s.value) + " THEN " + part_text(s.then_part) +
+               (s.else_part.empty() ? "" : " ELSE " + part_text(s.else_part));
+    case Stmt::if_block: return "IF " + print_expr(*s.value) + " THEN";
+    case Stmt::else_if: return "ELSEIF " + print_expr(*s.value) + " THEN";
+    case Stmt::else_: return "ELSE";
+    case Stmt::end_if: return "END IF";
+    case Stmt::select: return "SELECT CASE " + print_expr(*s.value);
+    case Stmt::case_: {
+        std::string out = "CASE ";
+        for (size_t i = 0; i < s.cases.size(); ++i)
+            out += (i ? ", " : "") + case_text(s.cases[i]);
+        return out;
+    }
+    case Stmt::case_else: return "CASE ELSE";
+    case Stmt::end_select: return "END SELECT";
+    case Stmt::do_:
+    case Stmt::loop:
+        return std::string(s.kind == Stmt::do_ ? "DO" : "LOOP") +
+               (s.value ? (s.until ? " UNTIL " : " WHILE ") + print_expr(*s.value) : "");
+    case Stmt::exit_do: return "EXIT DO";
+    case Stmt::exit_for: return "EXIT FOR";
+    case Stmt::sub:
+    case Stmt::function: return s.word + " " + s.name + params_text(s);
+    case Stmt::end_routine: return "END " + s.word;
+    case Stmt::exit_routine: return "EXIT " + s.word;
+    case Stmt::call: return "CALL " + s.name + (s.list.empty() ? "" : "(" + list() + ")");
+    case Stmt::declare: {
+        std::string out = "DECLARE " + s.word + " ";
+        for (size_t i = 0; i < s.params.size(); ++i)
+            out += (i ? ", " : "") + s.params[i].name;
+        return out;
+    }
+    case Stmt::line_input:
+        return "LINE INPUT " + (s.message ? "PROMPT " + print_expr(*s.message) + ": " : "") +
+               list();
+    case Stmt::when: return "WHEN EXCEPTION IN";
+    case Stmt::use: return "USE";
+    case Stmt::end_when: return "END WHEN";
+    case Stmt::cause:
+        return "CAUSE EXCEPTION " + print_expr(*s.value) +
+               (s.message ? ", " + print_expr(*s.message) : "");
+    case Stmt::retry: return "RETRY";
+    case Stmt::continue_: return "CONTINUE";
+    case Stmt::exit_handler: return "EXIT HANDLER";
     case Stmt::for_:
         return "FOR " + print_expr(*s.target) + " = " + print_expr(*s.value) + " TO " +
                print_expr(*s.limit) + (s.step ? " STEP " + print_expr(*s.step) : "");
-    case Stmt::next: return "NEXT " + s.name;
+    case Stmt::next: return s.name.empty() ? "NEXT" : "NEXT " + s.name;
     case Stmt::end: return "END";
     case Stmt::stop: return "STOP";
     case Stmt::read: return "READ " + list();
-    case Stmt::input: return "INPUT " + list();
+    case Stmt::input:
+        return "INPUT " + (s.message ? "PROMPT " + print_expr(*s.message) + ": " : "") + list();
     case Stmt::data_list: {
         std::string out = "DATA ";
         for (size_t i = 0; i < s.data.size(); ++i)
@@ -97,15 +174,16 @@ std::string stmt_text(const Stmt& s) {
         std::string out = "DIM ";
         for (size_t i = 0; i < s.dims.size(); ++i) {
             out += (i ? ", " : "") + s.dims[i].name + "(";
-            for (size_t k = 0; k < s.dims[i].bounds.size(); ++k)
-                out += (k ? ", " : "") + std::to_string(s.dims[i].bounds[k].second);
+            for (size_t k = 0; k < s.dims[i].bounds.size(); ++k) {
+                auto [low, high] = s.dims[i].bounds[k];
+                out += (k ? ", " : "") + (low == base_bound ? "" : std::to_string(low) + " TO ") +
+                       std::to_string(high);
+            }
             out += ")";
         }
         return out;
     }
-    case Stmt::def:
-        return "DEF " + s.target->text + (s.list.empty() ? "" : "(" + list() + ")") + " = " +
-               print_expr(*s.value);
+    case Stmt::def: return "DEF " + s.name + params_text(s) + " = " + print_expr(*s.value);
     case Stmt::on_goto: return "ON " + print_expr(*s.value) + " GOTO " + lines(0);
     case Stmt::rem: return "REM";
     case Stmt::option_base: return "OPTION BASE " + std::to_string(s.number);
@@ -124,7 +202,7 @@ std::string print_program(const Program& program) {
     std::string out;
     for (const Line& l : program.lines)
         for (const Stmt& s : l.stmts)
-            out += std::to_string(l.number) + " " + stmt_text(s) + "\n";
+            out += (l.number ? std::to_string(l.number) + " " : "") + stmt_text(s) + "\n";
     return out;
 }
 

@@ -1,0 +1,34 @@
+// The built-in functions (builtins.def) and their look-up.
+#pragma once
+
+#include <string_view>
+
+namespace quillet::compiler {
+
+struct Builtin {
+    const char* name;
+    const char* args; // one letter per argument: N numeric, S string
+    char result;      // 'N' or 'S'
+    const char* code; // assembly with $1.. for the arguments, $R the result, $T a temporary
+};
+
+inline constexpr Builtin builtins[] = {
+#define QUILLET_BUILTIN(name, args, result, code) {name, args, result, code},
+#include "builtins.def"
+#undef QUILLET_BUILTIN
+};
+
+inline bool is_builtin(std::string_view name) {
+    for (const Builtin& b : builtins)
+        if (name == b.name) return true;
+    return false;
+}
+
+// The row for `name` with `count` arguments, or null.
+inline const Builtin* find_builtin(std::string_view name, size_t count) {
+    for (const Builtin& b : builtins)
+        if (name == b.name && std::string_view(b.args).size() == count) return &b;
+    return nullptr;
+}
+
+} // namespace quillet::compiler
