@@ -1,0 +1,24 @@
+10 REM The string functions: lengths, searches, case, blanks, conversions between numbers
+20 REM and texts, characters and their codes, repetition, and the date and time as texts.
+30 PRINT LEN(""); LEN("ABC"); LEN("café"); LEN(REPEAT$("xy", 50))
+40 PRINT POS("HELLO", "L"); POS("HELLO", "L", 4); POS("HELLO", "L", 5); POS("HELLO", "Z")
+50 PRINT POS("HELLO", ""); POS("HELLO", "", 3); POS("HELLO", "", 9); POS("", "")
+60 PRINT POS("HELLO", "LO", -5); POS("HELLO", "L", 3.6); POS("ABABAB", "BA", 3); POS("AB", "ABC")
+70 PRINT UCASE$("abc xyz äö 123"); "|"; LCASE$("ABC Xyz É"); "|"; UCASE$("")
+80 LET A$ = "  two  words  "
+90 PRINT "["; LTRIM$(A$); "]["; RTRIM$(A$); "]["; TRIM$(A$); "]"
+100 PRINT "["; TRIM$(""); "]["; TRIM$("   "); "]["; LTRIM$("x"); "]["; RTRIM$(" x"); "]"
+110 LET A$ = TRIM$(A$)
+120 PRINT "["; A$; "]"; LEN(A$)
+130 PRINT VAL("42"); VAL(" -1.5E2 "); VAL("+.5"); VAL("1e-3"); VAL("12345678901"); VAL("7.")
+140 PRINT STR$(42); "|"; STR$(-1.5); "|"; STR$(1/3); "|"; STR$(1E20); "|"; STR$(0); "|"; STR$(-0.001)
+150 PRINT VAL(STR$(2/3)); VAL(STR$(-123456789)); LEN(STR$(7))
+160 PRINT CHR$(65); CHR$(97.4); CHR$(48); CHR$(233); ORD("A"); ORD("a"); ORD("é")
+170 PRINT ORD(CHR$(0)); ORD(CHR$(255)); LEN(CHR$(0)); ORD(CHR$(127))
+180 PRINT ORD("BEL"); ORD("lf"); ORD("Sp"); ORD("DEL"); ORD("DC4"); ORD("us"); ORD("NUL")
+190 PRINT "["; REPEAT$("ab", 3); "]["; REPEAT$("ab", 0); "]["; REPEAT$("", 5); "]["; REPEAT$("-", 2.5); "]"
+200 PRINT LEN(REPEAT$("-", 1000)); LEN(REPEAT$("abc", 77))
+210 LET D$ = DATE$
+220 LET T$ = TIME$
+230 PRINT LEN(D$); LEN(T$); POS(T$, ":"); POS(T$, ":", 4); POS(D$, ":")
+240 END
