@@ -32,7 +32,6 @@ public:
         int errors = diags_.error_count();
         numbering();
         structure();
-        if (diags_.error_count() != errors) return false;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
                 current_line_ = l.number;
@@ -429,8 +428,10 @@ private:
                                     "procedure");
             break;
         case Stmt::def: {
+            auto it = sym_.procedures.find(s.name);
+            if (it == sym_.procedures.end() || it->second.head != &s) break; // refused above
             const Procedure* outer = proc_;
-            proc_ = &sym_.procedures.at(s.name);
+            proc_ = &it->second;
             parameters(s);
             if (is_string_name(s.name) != s.value->is_string())
                 diags_.error(s.value->pos, is_string_name(s.name)

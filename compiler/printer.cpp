@@ -25,13 +25,13 @@ std::string expr_text(const Expr& e, int min) {
         if (!e.args.empty() || e.subscripted) {
             out += "(";
             for (size_t i = 0; i < e.args.size(); ++i)
-                out += (i ? ", " : "") + expr_text(*e.args[i], 0);
+                out += (i ? ", " : "") + print_expr(*e.args[i]);
             out += ")";
         }
         break;
     case Expr::substring:
-        out = expr_text(*e.args[0], 6) + "(" + expr_text(*e.args[1], 0) + ":" +
-              expr_text(*e.args[2], 0) + ")";
+        out = expr_text(*e.args[0], 6) + "(" + print_expr(*e.args[1]) + ":" +
+              print_expr(*e.args[2]) + ")";
         break;
     case Expr::unary:
         prec = precedence(e.text, true);
@@ -195,7 +195,7 @@ std::string stmt_text(const Stmt& s) {
 } // namespace
 
 std::string print_expr(const Expr& e) {
-    return expr_text(e, 0);
+    return expr_text(e, precedence("OR", false));
 }
 
 std::string print_program(const Program& program) {

@@ -2,7 +2,9 @@
 
 #include "bcode/windows_1252.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 namespace quillet::compiler {
 
@@ -44,8 +46,16 @@ std::string utf8_of(const std::string& text) {
 } // namespace
 
 std::string Diagnostics::render() const {
+    // In source order, whichever pass found them.
+    std::vector<const Diagnostic*> sorted;
+    for (const Diagnostic& d : list)
+        sorted.push_back(&d);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Diagnostic* a, const Diagnostic* b) {
+        return std::tie(a->pos.file, a->pos.line) < std::tie(b->pos.file, b->pos.line);
+    });
     std::string out;
-    for (const Diagnostic& d : list) {
+    for (const Diagnostic* dp : sorted) {
+        const Diagnostic& d = *dp;
         const SourceFile* f = d.pos.file >= 0 && size_t(d.pos.file) < files.size()
                                   ? &files[size_t(d.pos.file)]
                                   : nullptr;

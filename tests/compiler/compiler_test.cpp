@@ -79,6 +79,138 @@ TEST(Parser, PrintsCanonicalTextThatParsesToTheSameTree) {
 }
 
 // Every faulty line is reported in one run, as FILE:LINE:COLUMN with the line and a caret.
+// Structured statements survive the round trip too, in a program without line numbers.
+TEST(Parser, PrintsStructuredStatements) {
+    const std::string source = "declare function f, g$\n"
+                               "if not a = 1 and (b$ < \"x\" or c >= 2) then\n"
+                               "elseif a <> 2 then\n"
+                               "else\n"
+                               "end if\n"
+                               "if a = 1 then print \"one\" else 20\n"
+                               "select case n$(2:k + 1)\n"
+                               "case \"a\", \"c\" to \"e\", is > \"x\"\n"
+                               "case else\n"
+                               "end select\n"
+                               "do while a < 3\n"
+                               "exit do\n"
+                               "loop\n"
+                               "do\n"
+                               "loop until a = 3\n"
+                               "for i = 1 to 2\n"
+                               "exit for\n"
+                               "next\n"
+                               "sub s(x, y$, m(,), w$())\n"
+                               "exit sub\n"
+                               "end sub\n"
+                               "function f(x)\n"
+                               "end function\n"
+                               "def g$(z$) = z$ & \"!\"\n"
+                               "call s(1, a$, m, w$)\n"
+                               "when exception in\n"
+                               "cause exception 7, \"no\"\n"
+                               "use\n"
+                               "retry\n"
+                               "continue\n"
+                               "exit handler\n"
+                               "end when\n"
+                               "line input prompt \"? \": a$, b$\n"
+                               "input prompt \"n\": n\n"
+                               "dim v(-2 to 2, 3), t$(5)\n"
+                               "x$(1:2) = y$(3)(1:1)\n";
+    Diagnostics diags;
+    std::string printed = reprint(source, diags);
+    EXPECT_EQ(diags.render(), "");
+    EXPECT_EQ(printed, "DECLARE FUNCTION F, G$\n"
+                       "IF NOT A = 1 AND (B$ < \"x\" OR C >= 2) THEN\n"
+                       "ELSEIF A <> 2 THEN\n"
+                       "ELSE\n"
+                       "END IF\n"
+                       "IF A = 1 THEN PRINT \"one\" ELSE 20\n"
+                       "SELECT CASE N$(2:K + 1)\n"
+                       "CASE \"a\", \"c\" TO \"e\", IS > \"x\"\n"
+                       "CASE ELSE\n"
+                       "END SELECT\n"
+                       "DO WHILE A < 3\n"
+                       "EXIT DO\n"
+                       "LOOP\n"
+                       "DO\n"
+                       "LOOP UNTIL A = 3\n"
+                       "FOR I = 1 TO 2\n"
+                       "EXIT FOR\n"
+                       "NEXT\n"
+                       "SUB S(X, Y$, M(,), W$())\n"
+                       "EXIT SUB\n"
+                       "END SUB\n"
+                       "FUNCTION F(X)\n"
+                       "END FUNCTION\n"
+                       "DEF G$(Z$) = Z$ & \"!\"\n"
+                       "CALL S(1, A$, M, W$)\n"
+                       "WHEN EXCEPTION IN\n"
+                       "CAUSE EXCEPTION 7, \"no\"\n"
+                       "USE\n"
+                       "RETRY\n"
+                       "CONTINUE\n"
+                       "EXIT HANDLER\n"
+                       "END WHEN\n"
+                       "LINE INPUT PROMPT \"? \": A$, B$\n"
+                       "INPUT PROMPT \"n\": N\n"
+                       "DIM V(-2 TO 2, 3), T$(5)\n"
+                       "LET X$(1:2) = Y$(3)(1:1)\n");
+    EXPECT_EQ(reprint(printed, diags), printed);
+    EXPECT_EQ(diags.error_count(), 0);
+}
+
+// Blocks that do not match, procedures used wrongly and statements out of their place are each
+// reported at their line.
+TEST(Diagnostics, ReportsStructureFaults) {
+    auto has = [](const std::string& text, const std::string& what) {
+        EXPECT_NE(text.find(what), std::string::npos) << "missing: " << what << "\n" << text;
+    };
+    std::string text = compile_errors("if a = 1 then\n"     // 1: no END IF
+                                      "else\n"              // 2
+                                      "elseif a = 2 then\n" // 3: after ELSE
+                                      "do\n"                // 4
+                                      "next i\n"            // 5: closes no FOR
+                                      "loop\n"              // 6
+                                      "case 1\n"            // 7: outside SELECT
+                                      "exit do\n"           // 8: outside DO
+                                      "retry\n"             // 9: outside a handler
+                                      "call nothing\n"      // 10: no such SUB
+                                      "call s(1)\n"         // 11: two arguments
+                                      "call s(v, 1)\n"      // 12: v is no array
+                                      "print f(1, 2) + g\n" // 13: f takes one; g is a SUB
+                                      "select case a\n"     // 14
+                                      "case \"x\"\n"        // 15: a string for a number
+                                      "end select\n"        // 16
+                                      "if a then print 1\n" // 17: no relation
+                                      "let b = not a = 1\n" // 18: NOT outside a condition
+                                      "10 print\n"          // 19: a number in an unnumbered
+                                      "end\n"               // 20
+                                      "sub s(m(), x)\n"     // 21
+                                      "end function\n"      // 22: closes a SUB
+                                      "function f(x)\n"     // 23
+                                      "sub g\n"             // 24: inside f
+                                      "end sub\n"           // 25
+                                      "print 1\n");         // 26: after END, outside
+    has(text, "t.bas:1:1: error: IF without its END IF");
+    has(text, "t.bas:3:1: error: ELSEIF after ELSE");
+    has(text, "t.bas:5:6: error: NEXT I does not close any FOR");
+    has(text, "t.bas:7:1: error: CASE outside its block");
+    has(text, "t.bas:8:1: error: EXIT DO outside a DO loop");
+    has(text, "t.bas:9:1: error: RETRY outside a handler");
+    has(text, "t.bas:10:1: error: there is no SUB NOTHING");
+    has(text, "t.bas:11:1: error: S takes 2 arguments");
+    has(text, "t.bas:12:8: error: the parameter M is an array");
+    has(text, "t.bas:13:7: error: F takes 1 argument");
+    has(text, "t.bas:15:6: error: the selector is numeric");
+    has(text, "t.bas:17:4: error: a condition is expected here");
+    has(text, "t.bas:18:9: error: NOT is allowed only in the condition");
+    has(text, "t.bas:19:1: error: a line number in a program whose lines have none");
+    has(text, "t.bas:22:1: error: END FUNCTION closes the SUB S");
+    has(text, "t.bas:24:1: error: a SUB inside the function F");
+    has(text, "t.bas:26:1: error: a line after the END statement");
+}
+
 TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
     std::string text = compile_errors("10 LET A = (1 + 2\n"
                                       "20 GOTO 99\n"
@@ -95,30 +227,30 @@ TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
         "t.bas:1:18: error: expected ')', found the end of the line\n"
         "10 LET A = (1 + 2\n"
         "                 ^\n"
-        "t.bas:4:10: error: unterminated string (no closing quote on this line)\n"
-        "40 PRINT \"open\n"
-        "         ^\n"
-        "t.bas:8:10: error: the character '?' cannot stand in an unquoted DATA item (quote it)\n"
-        "80 DATA X?Y\n"
-        "         ^\n"
-        "t.bas:7:8: error: A9 is used as an array without DIM (only one-letter arrays need none)\n"
-        "70 LET A9(1) = 2\n"
-        "       ^\n"
         "t.bas:2:9: error: there is no line 99\n"
         "20 GOTO 99\n"
         "        ^\n"
         "t.bas:3:13: error: the value assigned must be a string expression\n"
         "30 LET B$ = 5\n"
         "            ^\n"
+        "t.bas:4:10: error: unterminated string (no closing quote on this line)\n"
+        "40 PRINT \"open\n"
+        "         ^\n"
+        "t.bas:5:4: error: FOR I without its NEXT\n"
+        "50 FOR I = 1 TO 2\n"
+        "   ^\n"
         "t.bas:6:9: error: NEXT J does not close FOR I\n"
         "60 NEXT J\n"
         "        ^\n"
-        "t.bas:10:5: error: a line after the END statement\n"
+        "t.bas:7:8: error: A9 is used as an array without DIM (only one-letter arrays need none)\n"
+        "70 LET A9(1) = 2\n"
+        "       ^\n"
+        "t.bas:8:10: error: the character '?' cannot stand in an unquoted DATA item (quote it)\n"
+        "80 DATA X?Y\n"
+        "         ^\n"
+        "t.bas:10:5: error: a line after the END statement (only procedures may follow it)\n"
         "100 PRINT\n"
-        "    ^\n"
-        "t.bas:5:4: error: FOR I without its NEXT\n"
-        "50 FOR I = 1 TO 2\n"
-        "   ^\n");
+        "    ^\n");
     // The source line is shown as written, in UTF-8.
     EXPECT_NE(
         compile_errors("10 PRINT \"\xE2\x82\xAC\" + 1\n20 END\n")
