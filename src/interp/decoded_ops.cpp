@@ -93,6 +93,12 @@ bool decode(Addr pc, DecodedOp& d) {
         d.target = plan->body;
         d.plan = plan;
         d.handler = h;
+        if (plan->quick) {
+            static_assert(quick_arg_limit == 4, "a handler for each count");
+            size_t n = plan->quick_args.size();
+            d.handler = n > 4 || !plan->quick_direct ? handler_call_quick
+                                                     : Handler(handler_call_quick0 + n);
+        }
         return true;
     }
     std::string_view operands = op_operands.operands[op];
@@ -124,6 +130,9 @@ bool decode(Addr pc, DecodedOp& d) {
     }
     if (!in_image(p - 1)) return false;
     d.next = p;
+    // A return remembers the caller's op it went on at (op loop); until then, and for a return
+    // to pc 0, it is the raw op's record, as the table gives for a pc outside the image.
+    if (op == op_return) d.jump = raw_op();
     if (op == op_for_next) {
         d.head = d.target;
         d.target = for_body(d.head);

@@ -66,6 +66,15 @@ using enum bcode::OpByte;
     X(return )                                                                                     \
     X(nop)                                                                                         \
     X(nop2)
+// Other handlers of control ops, for common forms: a call whose plan is quick, by its count of
+// arguments (routine_plans.h).
+#define QUILLET_DECODED_CONTROL_FORMS(X)                                                           \
+    X(call_quick)                                                                                  \
+    X(call_quick0)                                                                                 \
+    X(call_quick1)                                                                                 \
+    X(call_quick2)                                                                                 \
+    X(call_quick3)                                                                                 \
+    X(call_quick4)
 #define QUILLET_DECODED_OPERAND_OPS(X)                                                             \
     X(for_start)                                                                                   \
     X(for_next)                                                                                    \
@@ -97,22 +106,24 @@ using enum bcode::OpByte;
 
 // Handler numbers: 0 runs the op from the op stream; 1 ends a run of records (it goes on at the
 // decoded op after the run without counting an op); 2 is a link stub (below); then the handler of
-// each control op, the three handlers of each operand op and the fused for_next handlers.
+// each control op and of each control form, the three handlers of each operand op and the fused
+// for_next handlers.
 enum Handler : uint8_t {
     handler_raw,
     handler_run_end,
     handler_link_stub,
 #define QUILLET_CONTROL_HANDLER(name) handler_##name,
     QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_HANDLER)
+        QUILLET_DECODED_CONTROL_FORMS(QUILLET_CONTROL_HANDLER)
 #undef QUILLET_CONTROL_HANDLER
 #define QUILLET_OPERAND_HANDLERS(name)                                                             \
     handler_##name, handler_##name##_ref, handler_##name##_generic,
-        QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_HANDLERS)
+            QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_HANDLERS)
 #undef QUILLET_OPERAND_HANDLERS
 #define QUILLET_FUSED_HANDLER(name) handler_for_next_##name,
-            QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_HANDLER)
+                QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_HANDLER)
 #undef QUILLET_FUSED_HANDLER
-                handler_count
+                    handler_count
 };
 
 // A call's plan (routine_plans.h).
@@ -123,9 +134,11 @@ struct DecodedOp {
     uint8_t handler = handler_raw;
     Addr next = 0;   // pc after the op and its operands, where the next record goes on
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
-                     // call: the callee's first op; the end of a run: the pc after the run
+                     // call: the callee's first op; the end of a run: the pc after the run;
+                     // return: the pc it last returned to (0 before), where the caller goes on
     // The decoded op at target, linked at first use. Until then it is the op's link stub, a
     // record whose handler makes the link: its target is the op's, its jump the op itself.
+    // return: the decoded op at target, which the next return to the same pc goes on at.
     DecodedOp* jump = nullptr;
     Addr head = 0;                     // for_next: the FOR op it steps
     const RoutinePlan* plan = nullptr; // call

@@ -31,14 +31,49 @@ inline constexpr uint32_t header = 32;
 inline constexpr uint16_t channel_bias = 17767;
 } // namespace frame
 
+// A frame's words through a host pointer. A frame lies on the value stack, far above address 0,
+// so a word under it never wraps round the arena: each access is one instruction on the
+// pointer, with the word's offset from the frame address (negative under it) in the instruction.
+class FrameWords {
+public:
+    QUILLET_HOT_INLINE explicit FrameWords(Addr f) : f_(host_ptr(f)) {}
+    QUILLET_HOT_INLINE uint32_t u32(int32_t at) const {
+        return *reinterpret_cast<const unaligned::u32*>(f_ + at);
+    }
+    QUILLET_HOT_INLINE int16_t i16(int32_t at) const {
+        return int16_t(*reinterpret_cast<const unaligned::u16*>(f_ + at));
+    }
+    QUILLET_HOT_INLINE void set_u32(int32_t at, uint32_t v) const {
+        *reinterpret_cast<unaligned::u32*>(f_ + at) = v;
+    }
+    QUILLET_HOT_INLINE void set_cell(int32_t at, Cell v) const {
+        *reinterpret_cast<unaligned::u64*>(f_ + at) = v;
+    }
+    // count cells from at upward, each v.
+    QUILLET_HOT_INLINE void fill(int32_t at, uint32_t count, Cell v) const {
+        std::byte* p = f_ + at;
+        for (std::byte* end = p + 8 * size_t(count); p != end; p += 8)
+            *reinterpret_cast<unaligned::u64*>(p) = v;
+    }
+
+private:
+    std::byte* f_;
+};
+
+// The offset of a header word from the frame address.
+constexpr int32_t under(uint32_t offset) {
+    return -int32_t(offset);
+}
+
 // Starts the header of a frame at s whose caller's frame is prev: the two links, GOSUB depth and
 // channel count 0, no exception. The counts of its slots follow when the frame is complete.
 QUILLET_HOT_INLINE void start_frame_header(Addr s, Addr prev, Addr env) {
     static_assert(frame::prev == frame::env + 4, "prev lies just under env");
     static_assert(frame::exc_line - 4 == frame::channel_count - 16, "16 bytes from channel_count");
-    store_cell(s - frame::prev, (Cell{env} << 32) | prev);
-    store_cell(s - frame::channel_count, 0);
-    store_cell(s - frame::channel_count + 8, 0);
+    FrameWords w(s);
+    w.set_cell(under(frame::prev), (Cell{env} << 32) | prev);
+    w.set_cell(under(frame::channel_count), 0);
+    w.set_cell(under(frame::channel_count) + 8, 0);
 }
 
 // Completes the frame at s with the counts of its slots, records where the caller resumes (if
@@ -72,25 +107,29 @@ void enter_routine(Addr entry, uint32_t target);
 // Pops the current frame and the shared blocks under it; restores the caller's pc and module.
 void leave_routine();
 
-// The common return, inline: a frame that owns nothing to release, whose caller is a routine
-// frame (not a shared block) with a sound link and module. Pops it and resumes the caller; false,
-// with nothing changed, for every other frame, which leave_routine leaves.
-QUILLET_HOT_INLINE bool leave_plain_routine() {
-    Addr f = vm.fp();
-    Addr prev = load_u32(f - frame::prev);
-    if (load<int16_t>(f - frame::release_count) > 0 || load_u32(f - frame::exc_message) != 0)
-        return false;
-    if (prev <= f || prev > vm.global() || load_u32(prev + frame::env) == 0) return false;
+// The common return, inline: the frame f, which is current, owns nothing to release, and its
+// caller is a routine frame (not a shared block) with a sound link and module. Pops it and
+// returns the caller's frame, with the pc to resume there in resume_pc (the op loop holds it;
+// vm.pc is left as it is). 0, with nothing changed, for every other frame, which leave_routine
+// leaves.
+QUILLET_HOT_INLINE Addr leave_plain_routine(Addr f, Addr& resume_pc) {
+    FrameWords w(f);
+    Addr prev = w.u32(under(frame::prev));
+    if (w.i16(under(frame::release_count)) > 0 || w.u32(under(frame::exc_message)) != 0) return 0;
+    if (prev <= f || prev > vm.global()) return 0;
+    FrameWords caller(prev);
+    if (caller.u32(frame::env) == 0) return 0;
     // A return within the module keeps the module's tables, which are the current ones.
-    uint32_t m = load_u32(prev - frame::module);
-    bool same_module = m == vm.module;
-    if (!same_module && m >= program.modules.size()) return false;
-    vm.env() = load_u32(f + frame::env);
+    uint32_t m = caller.u32(under(frame::module));
+    if (m != vm.module) [[unlikely]] {
+        if (m >= program.modules.size()) return 0;
+        set_module(m);
+    }
+    vm.env() = w.u32(frame::env);
     vm.sp = f;
     vm.fp() = prev;
-    if (!same_module) set_module(m);
-    vm.pc = load_u32(prev - frame::pc);
-    return true;
+    resume_pc = caller.u32(under(frame::pc));
+    return prev;
 }
 
 // Completes and leaves a frame that was under construction when an error was raised.

@@ -303,12 +303,13 @@ constexpr uint32_t slice_ops = 3200;
         &&handler_raw, &&handler_run_end, &&handler_link_stub,
 #define QUILLET_CONTROL_LABEL(name) &&control_##name,
         QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_LABEL)
+            QUILLET_DECODED_CONTROL_FORMS(QUILLET_CONTROL_LABEL)
 #undef QUILLET_CONTROL_LABEL
 #define QUILLET_OPERAND_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
-            QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_LABELS)
+                QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_LABELS)
 #undef QUILLET_OPERAND_LABELS
 #define QUILLET_FUSED_LABEL(name) &&fused_for_next_##name,
-                QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_LABEL)
+                    QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_LABEL)
 #undef QUILLET_FUSED_LABEL
     };
     static void* dispatch_table[256];
@@ -667,6 +668,7 @@ handler_switch:
 #define QUILLET_CONTROL_CASE(name)                                                                 \
     case handler_##name: goto control_##name;
         QUILLET_DECODED_CONTROL_OPS(QUILLET_CONTROL_CASE)
+        QUILLET_DECODED_CONTROL_FORMS(QUILLET_CONTROL_CASE)
 #undef QUILLET_CONTROL_CASE
 #define QUILLET_OPERAND_CASES(name)                                                                \
     case handler_##name: goto fast_##name;                                                         \

@@ -90,6 +90,7 @@ public:
         plan_.counts = uint32_t(plan_.frame.reference_count) << 16 | plan_.frame.release_count;
         plan_.quick = plan_.plain;
         plan_.quick_locals = plan_.frame.numeric_locals != 0 || plan_.frame.string_locals != 0;
+        plan_.quick_direct = true;
         for (const PlanStep& step : plan_.frame.steps) {
             if (!plan_.quick || step.code == desc_reserve) continue;
             bool value = step.code == desc_num_value;
@@ -102,6 +103,7 @@ public:
                                         .delta = o.delta,
                                         .indirect = o.indirect,
                                         .value = value});
+            plan_.quick_direct = plan_.quick_direct && !o.indirect;
         }
     }
 

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quillet {
@@ -79,7 +80,8 @@ struct RoutinePlan {
     // in a fixed place or the caller's frame: enter_quick_routine builds it from quick_args.
     bool quick = false;
     bool quick_locals = false; // the frame has numeric or string locals
-    uint32_t counts = 0; // the frame's two counts as one word: references << 16 | releases
+    bool quick_direct = false; // no argument is read through a reference
+    uint32_t counts = 0;       // the frame's two counts as one word: references << 16 | releases
     std::vector<QuickArg> quick_args;
     std::vector<FramePlan> blocks; // the shared blocks in front of the routine's frame
     FramePlan frame;               // the routine's frame (the last one read)
@@ -136,35 +138,61 @@ QUILLET_HOT_INLINE void enter_planned_routine(const RoutinePlan& plan) {
                     plan.body);
 }
 
-// Builds the callee's frame from a quick plan, which fits (plan_fits), from the op loop, whose
-// current frame fp is the caller's, and switches to it: what enter_planned_routine does, with the
-// arguments read straight from their fast form and the module's tables kept when the callee is
-// in the caller's module.
-QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr fp) {
+// One argument of a quick call into the callee's frame w, from the caller's frame fp; read
+// through when it is indirect (and may_be_indirect).
+template <bool may_be_indirect>
+QUILLET_HOT_INLINE void pass_quick_arg(const QuickArg& a, FrameWords w, Addr fp) {
+    Addr x = (fp & a.fp_mask) + a.delta;
+    if (may_be_indirect && a.indirect) x = load_u32(x);
+    w.set_cell(a.at, a.value ? load_cell(x) : make_cell(x, 0));
+}
+
+// The direct arguments args[k...], one after the other in the descriptor's order, without a
+// loop.
+template <size_t... k>
+QUILLET_HOT_INLINE void pass_quick_args([[maybe_unused]] const QuickArg* args,
+                                        [[maybe_unused]] FrameWords w, [[maybe_unused]] Addr fp,
+                                        std::index_sequence<k...>) {
+    (pass_quick_arg<false>(args[k], w, fp), ...);
+}
+
+// Quick calls of up to this many arguments, all direct, have a handler for their count, which
+// passes them without a loop and without testing each for a reference to read through; the
+// handler of the others counts them.
+inline constexpr int quick_arg_limit = 4;
+
+// Builds the callee's frame at s from a quick plan, which fits there (plan_fits), from the op
+// loop, whose current frame fp is the caller's, and switches to it: what enter_planned_routine
+// does, with the arguments read straight from their fast form, the frame's words written through
+// a host pointer, and the module's tables kept when the callee is in the caller's module. The
+// caller resumes at return_pc. vm.pc is left to the op loop, which holds the callee's first op.
+// arg_count is the plan's count of arguments, all direct, or -1 to count them.
+template <int arg_count>
+QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Addr fp,
+                                            Addr return_pc) {
     const FramePlan& f = plan.frame;
-    Addr s = vm.sp;
+    uint32_t caller_module = vm.module;
     start_frame_header(s, fp, vm.env());
+    FrameWords w(s);
     if (plan.quick_locals) {
-        Addr numbers = s + 4 - f.size;
-        for (uint32_t k = 0; k < f.numeric_locals; ++k)
-            store_cell(numbers + 8 * k, num_int(0));
-        Addr slots = s - frame::header;
-        for (uint32_t k = 1; k <= f.string_locals; ++k)
-            store_cell(slots - 8 * k, make_cell(empty_string, no_max_length));
+        w.fill(4 - int32_t(f.size), f.numeric_locals, num_int(0));
+        w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
+               make_cell(empty_string, no_max_length));
     }
-    for (const QuickArg& a : plan.quick_args) {
-        Addr x = (fp & a.fp_mask) + a.delta;
-        if (a.indirect) x = load_u32(x);
-        store_cell(s + uint32_t(a.at), a.value ? load_cell(x) : make_cell(x, 0));
+    if constexpr (arg_count < 0) {
+        for (const QuickArg& a : plan.quick_args)
+            pass_quick_arg<true>(a, w, fp);
+    } else {
+        pass_quick_args(plan.quick_args.data(), w, fp, std::make_index_sequence<arg_count>{});
     }
     if (f.end == bcode::desc_own_env) vm.env() = s;
-    store_u32(s - frame::release_count, plan.counts);
-    store_u32(fp - frame::pc, plan.return_pc);
-    store_u32(fp - frame::module, vm.module);
+    w.set_u32(under(frame::release_count), plan.counts);
+    FrameWords caller(fp);
+    caller.set_u32(under(frame::pc), return_pc);
+    caller.set_u32(under(frame::module), caller_module);
     vm.fp() = s;
-    if (plan.module != vm.module) set_module(plan.module);
+    if (plan.module != caller_module) set_module(plan.module);
     vm.sp = s - f.size;
-    vm.pc = plan.body;
 }
 
 } // namespace quillet

@@ -5,6 +5,9 @@
 // locals, reference and value parameters through call plans, the environment, FOR loops whose
 // one-op body runs in the for_next's handler). Both runs must
 // leave every result, its form, every raised error and every array element bit for bit alike.
+// A second program calls routines in every way the decoded call ops build frames (quick calls of
+// each count of value and reference parameters, strings, arrays, recursion, raises caught in the
+// caller, another module, the environment) and must leave the whole arena alike both ways.
 #include "assembler.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
@@ -12,13 +15,16 @@
 #include "interp/decoded_ops.h"
 #include "interp/fatal.h"
 #include "interp/native_routines.h"
+#include "interp/op_loop.h"
 #include "interp/registers.h"
 #include "interp/routine_plans.h"
 #include "startup/image_loader.h"
 #include "startup/program_start.h"
 #include "values/arrays.h"
+#include "values/memory.h"
 #include "values/numbers.h"
 
+#include <array>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -336,7 +342,7 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     for (const DecodedOp* d : decoded.slot) {
         outcome.fused_loops +=
             d && d->handler >= handler_for_next_add && d->handler < handler_count;
-        if (d && d->handler == handler_call && d->plan->quick) {
+        if (d && d->handler >= handler_call_quick && d->handler <= handler_call_quick4) {
             ++outcome.quick_calls;
             for (const QuickArg& a : d->plan->quick_args)
                 if (a.indirect) {
@@ -404,6 +410,293 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
                     << describe(reference.arrays[a][i]) << ", the decoded ops "
                     << describe(decoded_run.arrays[a][i]);
     }
+}
+
+// Calls of every form the decoded call ops take. Each routine that snaps writes its own frame's
+// header words (frame 4 to frame 32: the links, its module and pc, the exception fields, the
+// counts) into main's log, so that what a frame holds while it runs is compared too, not only
+// what is left of it.
+std::string snap() {
+    std::string text;
+    for (int offset : {4, 12, 20, 28, 32})
+        text += "    add main.at, 1, main.at\n    num_elem1 main.log, main.at, e\n    move frame " +
+                std::to_string(offset) + ", e\n";
+    return text;
+}
+
+// The call program, each SNAP line replaced by snap().
+std::string call_program() {
+    std::string text = R"(module main
+  routine main name "Main program"
+    local num i
+    local num total
+    local num count
+    local num r
+    local num code
+    local num at
+    local num k
+    local str s
+    local str t
+    local str u
+    local numarr log (1 to 800)
+    local numarr nums (1 to 4)
+    local strarr strs (1 to 3)
+    local numarr codes (1 to 8)
+    reserve num e
+    line 1
+    when
+    line 2
+    str_move "text", s
+    str_move "other", t
+  loop:
+    for_start i, 1, 3, 1, done
+    call values i, 7, r
+    call refs i, total, r
+    call passon i, total, r
+    call four i, total, 3, count
+    call five i, total, 2, count, r
+    call noargs
+    call strings s, t, u
+    call arrays nums, strs
+    call array_value nums
+    call fact i, r
+    call inner
+    call other.twice i, r
+    for_next loop
+  done:
+    line 3
+    call fails 1
+    line 4
+    call deep 1, r
+    line 5
+    jump after
+    use
+    gosub_block handler_part
+    jump after
+  handler_part:
+    handler
+    bif exception_code code
+    add k, 1, k
+    num_elem1 codes, k, e
+    move code, e
+    bif continue_next
+    end_handler
+  after:
+    end_unit 0
+
+  routine values
+    param num a
+    param num b
+    ref num out
+    reserve num e
+    add a, b, out
+    SNAP
+    return
+
+  routine refs
+    ref num a
+    ref num b
+    ref num out
+    reserve num e
+    add a, b, b
+    mul a, b, out
+    SNAP
+    return
+
+  ; Its own arguments passed on: a value read through, a reference passed as a reference.
+  routine passon
+    param num a
+    ref num b
+    ref num out
+    local num t
+    reserve num e
+    move a, t
+    call values t, b, out
+    call refs out, b, out
+    SNAP
+    return
+
+  routine four
+    param num n
+    ref num total
+    param num k
+    ref num count
+    local num t
+    local num u
+    reserve num e
+    add n, k, t
+    add count, 1, u
+    add total, t, total
+    move u, count
+    SNAP
+    return
+
+  routine five
+    param num a
+    ref num b
+    param num c
+    ref num d
+    ref num out
+    reserve num e
+    add a, c, out
+    add b, out, b
+    add d, 1, d
+    SNAP
+    return
+
+  routine noargs
+    local num 3
+    local str 2
+    reserve num e
+    SNAP
+    return
+
+  ; The plain path: string values, references and results, a fixed-length string.
+  routine strings
+    param str a
+    local str fixed size 20
+    ref str b
+    result str out
+    reserve num e
+    concat a, b, out
+    str_move out, fixed
+    concat b, "!", b
+    SNAP
+    return
+
+  routine arrays
+    ref numarr a
+    ref strarr b
+    reserve num e, str f
+    num_elem1 a, 2, e
+    add e, 5, e
+    str_elem1 b, 3, f
+    concat f, "x", f
+    SNAP
+    return
+
+  ; A copied array: the call runs through the generic builder.
+  routine array_value
+    param numarr a
+    reserve num e
+    num_elem1 a, 1, e
+    move 99, e
+    SNAP
+    return
+
+  routine fact
+    param num n
+    ref num r
+    local num m
+    reserve num e
+    move 1, r
+    num_gt n, 1
+    jump_if_false base
+    sub n, 1, m
+    call fact m, r
+    mul r, n, r
+  base:
+    SNAP
+    return
+
+  internal inner of main
+    reserve num e
+    add total, i, total
+    call values total, count, r
+    SNAP
+    return
+
+  ; Raises three frames down; main's handler catches it.
+  routine fails
+    param num n
+    local num m
+    reserve num e
+    SNAP
+    num_ge n, 3
+    jump_if_true raise
+    add n, 1, m
+    call fails m
+    return
+  raise:
+    cause 7, "three frames down"
+    return
+
+  ; Until the value stack is full (5000 at the call).
+  routine deep
+    param num n
+    ref num r
+    local num m
+    add n, 1, m
+    move m, r
+    call deep m, r
+    return
+end
+
+module other
+  routine twice
+    param num a
+    ref num r
+    add a, a, r
+    add r, a, r
+    return
+end
+)";
+    for (size_t at; (at = text.find("    SNAP\n")) != std::string::npos;)
+        text.replace(at, 9, snap());
+    return text;
+}
+
+// The arena up to the heap's top and the op count after a run of the call program.
+struct CallRun {
+    std::vector<std::byte> arena;
+    uint32_t op_count = 0;
+    std::array<size_t, handler_count> handlers{}; // decoded records by handler
+};
+
+CallRun run_calls(const std::vector<uint8_t>& file, bool decode) {
+    reset_engine();
+    install_bifs();
+    native_policy.enabled = false;
+    exit_policy.hook = end_run;
+    decode_policy.enabled = decode;
+    load_image_from(file);
+    bound_run_to_ops(1'000'000); // a run that goes astray ends, and the comparison fails
+    try {
+        start_program();
+    } catch (const RunEnded&) {
+    }
+    decode_policy.enabled = true;
+    CallRun run;
+    run.op_count = vm.op_counter;
+    run.arena.assign(host_ptr(0), host_ptr(0) + heap.top);
+    for (const DecodedOp* d : decoded.slot)
+        if (d) ++run.handlers[d->handler];
+    return run;
+}
+
+TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
+    bcode::Image image = tools::assemble(call_program(), "decoded_calls.qba");
+    std::vector<uint8_t> file = bcode::write_image(image);
+    bcode::append_trailer(uint32_t(file.size()), file);
+    CallRun reference = run_calls(file, false);
+    CallRun decoded_run = run_calls(file, true);
+
+    // Every form of call ran decoded.
+    for (Handler h : {handler_call, handler_call_quick, handler_call_quick0, handler_call_quick2,
+                      handler_call_quick3, handler_call_quick4, handler_return})
+        EXPECT_GT(decoded_run.handlers[h], 0u) << "handler " << int(h);
+    // main ended at line 5 after its handler caught the raise three frames down and the full
+    // stack: both codes are in codes (the fourth array slot after log, nums, strs).
+    ArrayBlock codes{load_u32(vm.fp() - frame::header - 8 * 7)};
+    ASSERT_EQ(codes.count(), 8);
+    EXPECT_EQ(load_cell(codes.element(0)), num_int(7));
+    EXPECT_EQ(load_cell(codes.element(1)), num_int(5000));
+
+    EXPECT_EQ(reference.op_count, decoded_run.op_count);
+    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
+    for (size_t i = 0; i < reference.arena.size(); ++i)
+        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
+            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
 }
 
 } // namespace
