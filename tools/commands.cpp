@@ -83,16 +83,16 @@ const CommandHelp helps[] = {
      "Compiles the Quillet BASIC program PROG.bas (UTF-8; see docs/compiler.md) with the\n"
      "runtime library into a bound executable OUT (default: PROG beside the source), or with\n"
      "--image into an image only (default PROG.img); --asm also writes the generated assembly\n"
-     "as OUT.qba. --console makes a console program: PRINT writes standard output, which must\n"
-     "be a file (redirect it with >). Errors are reported as FILE:LINE:COLUMN: error: message\n"
+     "as OUT.qba. --console makes a console program: PRINT writes standard output and INPUT\n"
+     "reads standard input (files, pipes or a terminal). Errors are reported as\n"
+     "FILE:LINE:COLUMN: error: message\n"
      "with the source line and a caret, all of them in one run; nothing is written then and\n"
      "the exit status is 1. Windowed programs (without --console) come later.\n"},
     {"run",
      "usage: quillet run [--log FILE] FILE.qba|FILE.bas [ARGS...]\n"
      "\n"
      "Assembles FILE.qba, or compiles FILE.bas as a console program (quillet compile\n"
-     "--console; its output is collected in a file and copied out when it ends, and input\n"
-     "from a pipe is collected before it starts),\n"
+     "--console),\n"
      "or takes FILE as an image or a bound executable when it is one, then\n"
      "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
      "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
@@ -275,8 +275,7 @@ private:
 // Runs the program and returns its exit status; the caller holds RunSignals from before it made
 // the temporary files, so interrupts from the terminal reach the program, not us, and
 // termination signals sent to us are passed on to it: the temporary files are always removed.
-int run_program(const std::string& program, const Args& args, const std::string& stdout_file = "",
-                const std::string& stdin_file = "") {
+int run_program(const std::string& program, const Args& args) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
@@ -284,15 +283,7 @@ int run_program(const std::string& program, const Args& args, const std::string&
     argv.push_back(nullptr);
     if (pending_signal) return 128 + pending_signal;
     pid_t pid;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!stdout_file.empty())
-        posix_spawn_file_actions_addopen(&actions, 1, stdout_file.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!stdin_file.empty())
-        posix_spawn_file_actions_addopen(&actions, 0, stdin_file.c_str(), O_RDONLY, 0);
-    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    int rc = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
     if (rc != 0) throw ToolError("cannot start " + program + ": " + std::strerror(rc));
     running_child = pid;
     if (pending_signal) kill(pid, pending_signal);
@@ -496,32 +487,7 @@ int command_run(const Args& args, const std::string& self) {
     std::string program = dir.path() + "/" + fs::path(source).stem().string();
     write_file(program, bound, true, engine);
     write_file(dir.path() + "/debug", {});
-    // A console program reads and writes standard input and output through the file bifs,
-    // which need files and write at positions without moving the descriptor's offset: its
-    // output is collected in a file and copied out after, and input from a pipe is collected
-    // first.
-    const bool collect = basic;
-    const std::string collected = collect ? dir.path() + "/output" : "";
-    std::string input;
-    struct stat in_stat {};
-    if (basic && fstat(0, &in_stat) == 0 && S_ISFIFO(in_stat.st_mode)) {
-        input = dir.path() + "/input";
-        std::vector<uint8_t> text;
-        uint8_t buffer[65536];
-        for (ssize_t n; (n = read(0, buffer, sizeof buffer)) != 0;) {
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0)
-                throw ToolError(std::string("cannot read standard input: ") + std::strerror(errno));
-            text.insert(text.end(), buffer, buffer + n);
-        }
-        write_file(input, text);
-    }
-    int status = run_program(program, program_args, collected, input);
-    if (collect) {
-        std::vector<uint8_t> text = read_file(collected);
-        std::cout.write(reinterpret_cast<const char*>(text.data()), std::streamsize(text.size()));
-        std::cout.flush();
-    }
+    int status = run_program(program, program_args);
     if (!log_copy.empty()) {
         std::error_code ec;
         fs::copy_file(dir.path() + "/debug", log_copy, fs::copy_options::overwrite_existing, ec);

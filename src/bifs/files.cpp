@@ -82,6 +82,13 @@ void read_file() {
         str_set_length(rec, n);
     }
     std::span<std::byte> buffer(host_ptr(str_text(rec)), size_t(n));
+    if (is_stream(handle)) {
+        // A standard stream gives what it has: the string is as long as what was read.
+        size_t got = 0;
+        num_set_int(status, stream_read(handle, buffer, got));
+        str_set_length(rec, int32_t(got));
+        return;
+    }
     num_set_int(status, file_read_at(handle, position, buffer));
 }
 

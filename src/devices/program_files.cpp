@@ -71,6 +71,7 @@ ProgramFiles& ProgramFiles::operator=(ProgramFiles&& other) noexcept {
         for (const auto& entry : open)
             close(entry.first);
         open = std::exchange(other.open, {});
+        streams = std::exchange(other.streams, {});
     }
     return *this;
 }
@@ -85,6 +86,17 @@ void reset_program_files() {
 }
 
 FileOpenResult file_open(const std::string& engine_name, int32_t access, int32_t creation) {
+    // Engine names are upper case.
+    static const char* const stream_names[] = {"<STDIN>", "<STDOUT>", "<STDERR>"};
+    for (int k = 0; k < 3; ++k)
+        if (engine_name == stream_names[k]) {
+            // A descriptor of its own, so that closing it leaves the process's stream open.
+            int fd = fcntl(k, F_DUPFD_CLOEXEC, 3);
+            if (fd < 0) return {0, -1, status_of_errno(errno)};
+            program_files.open[fd] = {};
+            program_files.streams.insert(fd);
+            return {isatty(k) ? 1 : 0, fd, file_status::ok};
+        }
     std::string name = engine_name;
     mode_t mode = 0600;
     if (!name.empty() && name.back() == '*') {
@@ -114,6 +126,23 @@ void file_close(int32_t handle) {
     if (it == program_files.open.end()) return;
     close(handle);
     program_files.open.erase(it);
+    program_files.streams.erase(handle);
+}
+
+bool is_stream(int32_t handle) {
+    return program_files.streams.count(handle) > 0;
+}
+
+int32_t stream_read(int32_t handle, std::span<std::byte> buffer, size_t& got) {
+    got = 0;
+    if (!is_stream(handle)) return status_of_errno(EBADF);
+    for (;;) {
+        ssize_t n = read(handle, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return status_of_errno(errno);
+        got = size_t(n);
+        return file_status::ok;
+    }
 }
 
 int32_t file_read_at(int32_t handle, int64_t position, std::span<std::byte> buffer) {
@@ -134,10 +163,12 @@ int32_t file_read_at(int32_t handle, int64_t position, std::span<std::byte> buff
 FileWriteResult file_write_at(int32_t handle, int64_t position, std::span<const std::byte> bytes) {
     if (!is_program_file(handle)) return {0, status_of_errno(EBADF)};
     if (position < 0) return {0, status_of_errno(EINVAL)};
+    const bool stream = is_stream(handle);
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = pwrite(handle, bytes.data() + done, bytes.size() - done,
-                           off_t(position + int64_t(done)));
+        ssize_t n = stream ? write(handle, bytes.data() + done, bytes.size() - done)
+                           : pwrite(handle, bytes.data() + done, bytes.size() - done,
+                                    off_t(position + int64_t(done)));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return {0, status_of_errno(errno)};
         if (n == 0) return {0, file_status::disk_full};

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct LockedRange {
 // value, or going, closes the files it held.
 struct ProgramFiles {
     std::map<int32_t, std::vector<LockedRange>> open; // handle -> ranges it holds locked
+    std::set<int32_t> streams; // handles of the standard streams (read and written in order)
     ProgramFiles() = default;
     ProgramFiles(const ProgramFiles&) = delete;
     ProgramFiles& operator=(const ProgramFiles&) = delete;
@@ -45,7 +47,18 @@ struct FileOpenResult {
 // creates a missing file, 1 creates and fails with status 4 when it exists, anything else
 // requires it. A created file gets mode 0600, or 0711 when the name ends in "*" (which is not
 // part of the name). A directory is refused with status 1.
+//
+// "<stdin>", "<stdout>" and "<stderr>" (in any case; names no Windows file can have) open the
+// process's standard streams, whatever they are (a file, a pipe, a terminal): a console program
+// reads and writes them in order, positions ignored; the size is 1 for a terminal, else 0.
 FileOpenResult file_open(const std::string& engine_name, int32_t access, int32_t creation);
+
+// Whether `handle` is a standard stream the program opened.
+bool is_stream(int32_t handle);
+
+// Reads from a standard stream what is there, up to buffer.size() bytes (a terminal gives a
+// line at a time): `got` is 0 at the end of the input.
+int32_t stream_read(int32_t handle, std::span<std::byte> buffer, size_t& got);
 
 // Closes a handle the program opened; any other handle is ignored.
 void file_close(int32_t handle);
@@ -58,7 +71,8 @@ struct FileWriteResult {
     int32_t status = 0;
 };
 
-// Writes all of bytes at position (past the end the file grows).
+// Writes all of bytes at position (past the end the file grows); a standard stream takes them in
+// order.
 FileWriteResult file_write_at(int32_t handle, int64_t position, std::span<const std::byte> bytes);
 
 // Cuts or extends the file to length bytes.
