@@ -175,9 +175,10 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
     start_frame_header(s, fp, vm.env());
     FrameWords w(s);
     if (plan.quick_locals) {
-        w.fill(4 - int32_t(f.size), f.numeric_locals, num_int(0));
-        w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
-               make_cell(empty_string, no_max_length));
+        if (f.numeric_locals) w.fill(4 - int32_t(f.size), f.numeric_locals, num_int(0));
+        if (f.string_locals)
+            w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
+                   make_cell(empty_string, no_max_length));
     }
     if constexpr (arg_count < 0) {
         for (const QuickArg& a : plan.quick_args)
