@@ -21,4 +21,11 @@
 210 LET D$ = DATE$
 220 LET T$ = TIME$
 230 PRINT LEN(D$); LEN(T$); POS(T$, ":"); POS(T$, ":", 4); POS(D$, ":")
-240 END
+240 REM TIME$ against TIME read just before and after it (a minute may begin in between)
+250 LET T1 = TIME
+260 LET T$ = TIME$
+270 LET T2 = TIME
+280 LET S = (VAL(T$(1:2)) * 60 + VAL(T$(4:5))) * 60 + VAL(T$(7:8))
+290 IF S = INT(T1) OR S = INT(T2) THEN PRINT "TIME$ AGREES WITH TIME" ELSE PRINT T$; T1; T2
+300 IF VAL(D$(1:4)) >= 2000 AND D$(5:6) >= "01" AND D$(5:6) <= "12" THEN PRINT "DATE$ IS A DATE"
+310 END
