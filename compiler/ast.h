@@ -108,7 +108,10 @@ struct Stmt {
         cause,        // CAUSE EXCEPTION code[, message]
         retry,        // RETRY
         continue_,    // CONTINUE
-        exit_handler  // EXIT HANDLER
+        exit_handler, // EXIT HANDLER
+        open,         // OPEN #n: NAME name [, ACCESS ...] [, CREATE ...] [, ORGANIZATION TEXT]
+        close,        // CLOSE #n
+        erase         // ERASE #n
     } kind = rem;
     Pos pos;
     ExprPtr target;            // let: the variable; for: the control variable; def: the FN
@@ -127,6 +130,9 @@ struct Stmt {
     Block then_part, else_part;    // IF on one line: the statements after THEN and ELSE
     std::unique_ptr<Expr> message; // cause: the message; line input: the prompt
     std::string word;              // end/exit routine, declare: SUB, FUNCTION or DEF
+    ExprPtr channel; // print, input, line input, open, close, erase: #n (null: the console)
+    int access = 0;  // open: 0 OUTIN, 1 INPUT, 2 OUTPUT
+    int create = 2;  // open: 0 NEWOLD, 1 NEW, 2 OLD
 };
 
 struct Line {

@@ -491,8 +491,10 @@ private:
                                         " outside a handler (between USE and END WHEN)");
             break;
         case Stmt::on_goto: numeric(*s.value, "ON's selector"); break;
+        case Stmt::open: string_expr(*s.value, "the file name"); break;
         default: break;
         }
+        if (s.channel) numeric(*s.channel, "a channel number");
     }
 
     void parameters(const Stmt& s) {

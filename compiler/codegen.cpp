@@ -643,7 +643,9 @@ private:
     }
 
     void input(Routine& r, const Stmt& s) {
-        std::string prompt = s.message ? expr(r, *s.message) : string_literal("? ");
+        std::string prompt = s.message   ? expr(r, *s.message)
+                             : s.channel ? string_literal("")
+                                         : string_literal("? ");
         if (s.kind == Stmt::line_input) {
             for (const ExprPtr& v : s.list) {
                 std::string t = r.str_temp();
@@ -686,10 +688,19 @@ private:
         r.statement_done();
     }
 
+    // PRINT #n, INPUT #n and LINE INPUT #n run with channel n selected.
+    void on_channel(Routine& r, const Stmt& s, void (Generator::*body)(Routine&, const Stmt&)) {
+        if (!s.channel) return (this->*body)(r, s);
+        r.emit("call qlib.select " + expr(r, *s.channel));
+        r.statement_done();
+        (this->*body)(r, s);
+        r.emit("call qlib.select 0");
+    }
+
     void statement(Routine& r, const Stmt& s) {
         switch (s.kind) {
         case Stmt::let: assign(r, *s.target, expr(r, *s.value)); break;
-        case Stmt::print: print(r, s); break;
+        case Stmt::print: on_channel(r, s, &Generator::print); break;
         case Stmt::go_to: r.emit("jump " + line_label(s.lines[0].first)); break;
         case Stmt::go_sub: r.emit("gosub " + line_label(s.lines[0].first)); break;
         case Stmt::ret: r.emit("gosub_return"); break;
@@ -833,7 +844,13 @@ private:
             break;
         }
         case Stmt::input:
-        case Stmt::line_input: input(r, s); break;
+        case Stmt::line_input: on_channel(r, s, &Generator::input); break;
+        case Stmt::open:
+            r.emit("call qlib.open_channel " + expr(r, *s.channel) + ", " + expr(r, *s.value) +
+                   ", " + std::to_string(s.access) + ", " + std::to_string(s.create));
+            break;
+        case Stmt::close: r.emit("call qlib.close_channel " + expr(r, *s.channel)); break;
+        case Stmt::erase: r.emit("call qlib.erase_channel " + expr(r, *s.channel)); break;
         case Stmt::randomize: r.emit("bif randomize"); break;
         case Stmt::when: {
             int id = next_block_++;
@@ -854,6 +871,8 @@ private:
             r.emit("jump " + block_label("H", b.id, "end"));
             r.label(block_label("H", b.id, "handler"));
             r.emit("handler");
+            // An exception in the middle of PRINT #n leaves the console selected again.
+            r.emit("call qlib.select 0");
             break;
         }
         case Stmt::end_when: {

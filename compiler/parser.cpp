@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <set>
 
 namespace quillet::compiler {
@@ -176,6 +177,7 @@ private:
             s.value = expression();
         } else if (w == "PRINT") {
             s.kind = Stmt::print;
+            if (channel(s) && !at_end()) expect_symbol(":");
             print_list(s);
         } else if (accept_two_after(w, "GOTO", "GO", "TO")) {
             s.kind = Stmt::go_to;
@@ -284,13 +286,37 @@ private:
         } else if (w == "LINE") {
             s.kind = Stmt::line_input;
             expect_word("INPUT");
-            if (accept_word("PROMPT")) {
+            if (channel(s)) {
+                expect_symbol(":");
+            } else if (accept_word("PROMPT")) {
                 s.message = expression();
                 expect_symbol(":");
             }
             do
                 s.list.push_back(variable());
             while (accept_symbol(","));
+        } else if (w == "OPEN") {
+            s.kind = Stmt::open;
+            if (!channel(s)) fail("expected #n after OPEN, found " + describe());
+            expect_symbol(":");
+            expect_word("NAME");
+            s.value = expression();
+            while (accept_symbol(",")) {
+                if (accept_word("ACCESS")) {
+                    s.access = option({"OUTIN", "INPUT", "OUTPUT"}, "ACCESS");
+                } else if (accept_word("CREATE")) {
+                    s.create = option({"NEWOLD", "NEW", "OLD"}, "CREATE");
+                } else if (accept_word("ORGANIZATION") || accept_word("ORGANISATION")) {
+                    if (!accept_word("TEXT"))
+                        fail("only ORGANIZATION TEXT files are supported so far, found " +
+                             describe());
+                } else {
+                    fail("expected ACCESS, CREATE or ORGANIZATION, found " + describe());
+                }
+            }
+        } else if (w == "CLOSE" || w == "ERASE") {
+            s.kind = w == "CLOSE" ? Stmt::close : Stmt::erase;
+            if (!channel(s)) fail("expected #n after " + w + ", found " + describe());
         } else if (w == "FOR") {
             s.kind = Stmt::for_;
             s.target = variable();
@@ -326,7 +352,9 @@ private:
             s.kind = Stmt::stop;
         } else if (w == "READ" || w == "INPUT") {
             s.kind = w == "READ" ? Stmt::read : Stmt::input;
-            if (w == "INPUT" && accept_word("PROMPT")) {
+            if (w == "INPUT" && channel(s)) {
+                expect_symbol(":");
+            } else if (w == "INPUT" && accept_word("PROMPT")) {
                 s.message = expression();
                 expect_symbol(":");
             }
@@ -409,6 +437,26 @@ private:
         }
         (void)s;
         part.push_back(std::move(b));
+    }
+
+    // #n: a channel.
+    bool channel(Stmt& s) {
+        if (!accept_symbol("#")) return false;
+        s.channel = concatenation();
+        return true;
+    }
+
+    // One of the words of an OPEN option; its index.
+    int option(std::initializer_list<const char*> words, const char* what) {
+        int k = 0;
+        for (const char* word : words) {
+            if (accept_word(word)) return k;
+            ++k;
+        }
+        std::string list;
+        for (const char* word : words)
+            list += (list.empty() ? "" : ", ") + std::string(word);
+        fail(std::string("expected ") + list + " after " + what + ", found " + describe());
     }
 
     CaseTest case_test() {
@@ -620,13 +668,13 @@ private:
 
     static bool is_keyword(const std::string& w) {
         static const char* const words[] = {
-            "LET",      "PRINT",   "GOTO",      "GOSUB", "RETURN", "IF",     "THEN",
-            "FOR",      "TO",      "STEP",      "NEXT",  "END",    "STOP",   "READ",
-            "DATA",     "DIM",     "DEF",       "ON",    "INPUT",  "REM",    "TAB",
-            "OPTION",   "RESTORE", "RANDOMIZE", "ELSE",  "ELSEIF", "SELECT", "CASE",
-            "IS",       "DO",      "LOOP",      "WHILE", "UNTIL",  "EXIT",   "SUB",
-            "FUNCTION", "CALL",    "DECLARE",   "WHEN",  "USE",    "CAUSE",  "RETRY",
-            "CONTINUE", "LINE",    "AND",       "OR",    "NOT",    "GO",     "PROMPT"};
+            "LET",    "PRINT",  "GOTO",     "GOSUB",    "RETURN", "IF",      "THEN",    "FOR",
+            "TO",     "STEP",   "NEXT",     "END",      "STOP",   "READ",    "DATA",    "DIM",
+            "DEF",    "ON",     "INPUT",    "REM",      "TAB",    "OPTION",  "RESTORE", "RANDOMIZE",
+            "ELSE",   "ELSEIF", "SELECT",   "CASE",     "IS",     "DO",      "LOOP",    "WHILE",
+            "UNTIL",  "EXIT",   "SUB",      "FUNCTION", "CALL",   "DECLARE", "WHEN",    "USE",
+            "CAUSE",  "RETRY",  "CONTINUE", "LINE",     "AND",    "OR",      "NOT",     "GO",
+            "PROMPT", "OPEN",   "CLOSE",    "ERASE"};
         for (const char* k : words)
             if (w == k) return true;
         return false;

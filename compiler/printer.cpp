@@ -92,6 +92,7 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::let: return "LET " + print_expr(*s.target) + " = " + print_expr(*s.value);
     case Stmt::print: {
         std::string out = "PRINT";
+        if (s.channel) out += " #" + print_expr(*s.channel) + (s.items.empty() ? "" : ":");
         bool first = true;
         for (const PrintItem& item : s.items) {
             switch (item.kind) {
@@ -143,8 +144,17 @@ std::string stmt_text(const Stmt& s) {
         return out;
     }
     case Stmt::line_input:
+        if (s.channel) return "LINE INPUT #" + print_expr(*s.channel) + ": " + list();
         return "LINE INPUT " + (s.message ? "PROMPT " + print_expr(*s.message) + ": " : "") +
                list();
+    case Stmt::open: {
+        static const char* const access[] = {"OUTIN", "INPUT", "OUTPUT"};
+        static const char* const create[] = {"NEWOLD", "NEW", "OLD"};
+        return "OPEN #" + print_expr(*s.channel) + ": NAME " + print_expr(*s.value) + ", ACCESS " +
+               access[s.access] + ", CREATE " + create[s.create];
+    }
+    case Stmt::close: return "CLOSE #" + print_expr(*s.channel);
+    case Stmt::erase: return "ERASE #" + print_expr(*s.channel);
     case Stmt::when: return "WHEN EXCEPTION IN";
     case Stmt::use: return "USE";
     case Stmt::end_when: return "END WHEN";
@@ -162,6 +172,7 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::stop: return "STOP";
     case Stmt::read: return "READ " + list();
     case Stmt::input:
+        if (s.channel) return "INPUT #" + print_expr(*s.channel) + ": " + list();
         return "INPUT " + (s.message ? "PROMPT " + print_expr(*s.message) + ": " : "") + list();
     case Stmt::data_list: {
         std::string out = "DATA ";

@@ -116,7 +116,14 @@ TEST(Parser, PrintsStructuredStatements) {
                                "line input prompt \"? \": a$, b$\n"
                                "input prompt \"n\": n\n"
                                "dim v(-2 to 2, 3), t$(5)\n"
-                               "x$(1:2) = y$(3)(1:1)\n";
+                               "x$(1:2) = y$(3)(1:1)\n"
+                               "open #k + 1: name \"f\" & x$, access input, create new\n"
+                               "open #2: name \"g\", organization text\n"
+                               "print #1: a; b$, tab(3);\n"
+                               "input #1: x, y$\n"
+                               "line input #2: a$\n"
+                               "close #1\n"
+                               "erase #2\n";
     Diagnostics diags;
     std::string printed = reprint(source, diags);
     EXPECT_EQ(diags.render(), "");
@@ -155,7 +162,14 @@ TEST(Parser, PrintsStructuredStatements) {
                        "LINE INPUT PROMPT \"? \": A$, B$\n"
                        "INPUT PROMPT \"n\": N\n"
                        "DIM V(-2 TO 2, 3), T$(5)\n"
-                       "LET X$(1:2) = Y$(3)(1:1)\n");
+                       "LET X$(1:2) = Y$(3)(1:1)\n"
+                       "OPEN #K + 1: NAME \"f\" & X$, ACCESS INPUT, CREATE NEW\n"
+                       "OPEN #2: NAME \"g\", ACCESS OUTIN, CREATE OLD\n"
+                       "PRINT #1: A;B$,TAB(3);\n"
+                       "INPUT #1: X, Y$\n"
+                       "LINE INPUT #2: A$\n"
+                       "CLOSE #1\n"
+                       "ERASE #2\n");
     EXPECT_EQ(reprint(printed, diags), printed);
     EXPECT_EQ(diags.error_count(), 0);
 }
