@@ -42,11 +42,13 @@ struct CommandHelp {
 };
 
 const CommandHelp helps[] = {
-    {"asm", "usage: quillet asm FILE.qba [-o FILE.img]\n"
+    {"asm", "usage: quillet asm [--library] FILE.qba [-o FILE.img]\n"
             "\n"
             "Assembles B-code assembly (see docs/assembly.md) into an image. The output defaults\n"
             "to FILE.img beside the source. Errors are reported as FILE:LINE: message; nothing is\n"
-            "written then and the exit status is 1.\n"},
+            "written then and the exit status is 1. --library links the runtime library of\n"
+            "compiled BASIC programs: it starts the program's routine main.main, gives bif 13\n"
+            "every number's text and lends its routines (docs/compiler.md#the-runtime-library).\n"},
     {"dis", "usage: quillet dis FILE [-o OUT.qba]\n"
             "\n"
             "Disassembles an image, or the image inside a bound executable, into assembly text\n"
@@ -89,10 +91,11 @@ const CommandHelp helps[] = {
      "with the source line and a caret, all of them in one run; nothing is written then and\n"
      "the exit status is 1. Windowed programs (without --console) come later.\n"},
     {"run",
-     "usage: quillet run [--log FILE] FILE.qba|FILE.bas [ARGS...]\n"
+     "usage: quillet run [--log FILE] [--library] FILE.qba|FILE.bas [ARGS...]\n"
      "\n"
      "Assembles FILE.qba, or compiles FILE.bas as a console program (quillet compile\n"
-     "--console),\n"
+     "--console; --library links the runtime library to FILE.qba as quillet asm --library\n"
+     "does),\n"
      "or takes FILE as an image or a bound executable when it is one, then\n"
      "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
      "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
@@ -119,6 +122,7 @@ struct Parsed {
     std::string output;
     bool no_check = false;
     bool desktop = false;
+    bool library = false;
 };
 
 Parsed parse_args(const std::string& command, const Args& args, bool allow_no_check = false,
@@ -132,6 +136,8 @@ Parsed parse_args(const std::string& command, const Args& args, bool allow_no_ch
             p.no_check = true;
         } else if (allow_desktop && args[i] == "--desktop") {
             p.desktop = true;
+        } else if (command == "asm" && args[i] == "--library") {
+            p.library = true;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
             usage_error(command, "unknown option " + args[i]);
         } else {
@@ -375,6 +381,13 @@ std::string usage_of(const std::string& command) {
     return "";
 }
 
+// An assembly source, with the runtime library after it when asked for; its own lines keep
+// their numbers.
+std::string with_library(std::string text, bool library) {
+    if (library) text += "\n" + compiler::library_text();
+    return text;
+}
+
 int command_asm(const Args& args) {
     Parsed p = parse_args("asm", args);
     if (p.positional.size() != 1) usage_error("asm", "asm takes one source file");
@@ -384,7 +397,8 @@ int command_asm(const Args& args) {
     if (fs::path(output) == fs::path(source))
         usage_error("asm", "the output would overwrite the source " + source);
     std::vector<std::string> warnings;
-    std::vector<uint8_t> image = assemble_bytes(read_text_file(source), source, &warnings);
+    std::vector<uint8_t> image =
+        assemble_bytes(with_library(read_text_file(source), p.library), source, &warnings);
     print_warnings(warnings);
     write_file(output, image);
     return 0;
@@ -447,10 +461,13 @@ int command_unbind(const Args& args) {
 
 int command_run(const Args& args, const std::string& self) {
     std::string log_copy;
+    bool library = false;
     size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         if (args[i] == "--log" && i + 1 < args.size())
             log_copy = args[++i];
+        else if (args[i] == "--library")
+            library = true;
         else
             usage_error("run", "unknown option " + args[i]);
     }
@@ -476,7 +493,8 @@ int command_run(const Args& args, const std::string& self) {
     std::vector<uint8_t> image =
         given   ? std::move(*given)
         : basic ? compile_console(source, bytes)
-                : assemble_bytes(std::string(bytes.begin(), bytes.end()), source, &warnings);
+                : assemble_bytes(with_library(std::string(bytes.begin(), bytes.end()), library),
+                                 source, &warnings);
     print_warnings(warnings);
     std::string engine = find_engine(self);
     bool replaced = false;

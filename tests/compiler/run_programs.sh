@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs BASIC programs (the NBS Minimal BASIC programs, our own): each is compiled in console mode
+# Runs BASIC programs (the NBS Minimal BASIC programs, our own) and assembly programs that link
+# the runtime library: each is compiled in console mode
 # and run with standard output in a file, which must equal the program's .ok file; standard
 # input is the program's .in file when it has one. A program whose .ok is empty is one
 # a processor must reject: the compiler must refuse it (exit status 1) with a diagnostic naming a
@@ -12,7 +13,14 @@ set -u
 quillet=$1 nbs=$2 work=$3 known=$4 prefix=${5:-}
 rm -rf "$work" && mkdir -p "$work" || exit 1
 passed=0 failed=0 unexpected=""
-for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas; do
+# An assembly program (.qba) is assembled with the runtime library linked and bound.
+build() { # SOURCE OUTPUT
+    case "$1" in
+    *.qba) "$quillet" asm --library "$1" -o "$2.img" && "$quillet" bind "$2.img" -o "$2" ;;
+    *) "$quillet" compile --console "$1" -o "$2" ;;
+    esac
+}
+for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas "$nbs/$prefix"*.qba; do
     [ -f "$source" ] || continue
     name=$(basename "$source"); name=${name%.*}
     input=/dev/null
@@ -21,12 +29,12 @@ for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas; do
     listed=$(grep -c "^$name " "$known")
     result=pass
     if [ ! -s "$ok" ]; then
-        if "$quillet" compile --console "$source" -o "$work/$name" 2>"$work/$name.err"; then
+        if build "$source" "$work/$name" 2>"$work/$name.err"; then
             result="fail (compiled a program that must be rejected)"
         elif ! grep -q "^$source:[0-9]*:[0-9]*: error: " "$work/$name.err"; then
             result="fail (rejected without a diagnostic naming a line)"
         fi
-    elif ! "$quillet" compile --console "$source" -o "$work/$name" 2>"$work/$name.err"; then
+    elif ! build "$source" "$work/$name" 2>"$work/$name.err"; then
         result="fail (not compiled: $(head -1 "$work/$name.err"))"
     else
         (cd "$work" && "./$name" >"$name.out" 2>"$name.stderr" <"$input")
