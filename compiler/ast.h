@@ -111,7 +111,10 @@ struct Stmt {
         exit_handler, // EXIT HANDLER
         open,         // OPEN #n: NAME name [, ACCESS ...] [, CREATE ...] [, ORGANIZATION TEXT]
         close,        // CLOSE #n
-        erase         // ERASE #n
+        erase,        // ERASE #n
+        write,        // WRITE #n: values (a record file)
+        set_pointer,  // SET #n: POINTER BEGIN/END, SET #n: RECORD k
+        ask           // ASK #n: FILESIZE v, RECORD v
     } kind = rem;
     Pos pos;
     ExprPtr target;            // let: the variable; for: the control variable; def: the FN
@@ -133,6 +136,8 @@ struct Stmt {
     ExprPtr channel; // print, input, line input, open, close, erase: #n (null: the console)
     int access = 0;  // open: 0 OUTIN, 1 INPUT, 2 OUTPUT
     int create = 2;  // open: 0 NEWOLD, 1 NEW, 2 OLD
+    ExprPtr recsize; // open: RECSIZE of a record file (null: a text file)
+    std::vector<std::string> words; // ask: FILESIZE or RECORD for each variable
 };
 
 struct Line {

@@ -418,7 +418,7 @@ private:
         case Stmt::read:
             for (const ExprPtr& v : s.list)
                 lvalue(*v);
-            if (proc_ && proc_->external)
+            if (!s.channel && proc_ && proc_->external)
                 diags_.error(s.pos, "READ belongs to the main program, not to an external "
                                     "procedure");
             break;
@@ -491,7 +491,23 @@ private:
                                         " outside a handler (between USE and END WHEN)");
             break;
         case Stmt::on_goto: numeric(*s.value, "ON's selector"); break;
-        case Stmt::open: string_expr(*s.value, "the file name"); break;
+        case Stmt::open:
+            string_expr(*s.value, "the file name");
+            if (s.recsize) numeric(*s.recsize, "RECSIZE");
+            break;
+        case Stmt::write:
+            for (const ExprPtr& v : s.list)
+                expr(*v);
+            break;
+        case Stmt::set_pointer:
+            if (s.value) numeric(*s.value, "the record number");
+            break;
+        case Stmt::ask:
+            for (const ExprPtr& v : s.list) {
+                lvalue(*v);
+                if (v->is_string()) diags_.error(v->pos, "ASK gives a number here");
+            }
+            break;
         default: break;
         }
         if (s.channel) numeric(*s.channel, "a channel number");

@@ -688,7 +688,41 @@ private:
         r.statement_done();
     }
 
-    // PRINT #n, INPUT #n and LINE INPUT #n run with channel n selected.
+    // Record files: one record per value.
+    void write_records(Routine& r, const Stmt& s) {
+        for (const ExprPtr& v : s.list) {
+            std::string value = expr(r, *v);
+            r.emit((v->is_string() ? "call qlib.write_str " : "call qlib.write_num ") + value);
+            r.statement_done();
+        }
+    }
+
+    void read_records(Routine& r, const Stmt& s) {
+        for (const ExprPtr& v : s.list) {
+            std::string t = v->is_string() ? r.str_temp() : r.num_temp();
+            r.emit((v->is_string() ? "call qlib.read_str " : "call qlib.read_num ") + t);
+            assign(r, *v, t);
+            r.statement_done();
+        }
+    }
+
+    void set_pointer(Routine& r, const Stmt& s) {
+        int where = s.word == "BEGIN" ? 0 : s.word == "END" ? 1 : 2;
+        r.emit("call qlib.set_record " + std::to_string(where) + ", " +
+               (s.value ? expr(r, *s.value) : std::string("0")));
+    }
+
+    void ask(Routine& r, const Stmt& s) {
+        for (size_t k = 0; k < s.list.size(); ++k) {
+            std::string t = r.num_temp();
+            r.emit("call qlib.ask_record " + std::string(s.words[k] == "FILESIZE" ? "0" : "1") +
+                   ", " + t);
+            assign(r, *s.list[k], t);
+            r.statement_done();
+        }
+    }
+
+    // PRINT #n, INPUT #n, LINE INPUT #n and the record statements run with channel n selected.
     void on_channel(Routine& r, const Stmt& s, void (Generator::*body)(Routine&, const Stmt&)) {
         if (!s.channel) return (this->*body)(r, s);
         r.emit("call qlib.select " + expr(r, *s.channel));
@@ -827,11 +861,18 @@ private:
             break;
         }
         case Stmt::read:
+            if (s.channel) {
+                on_channel(r, s, &Generator::read_records);
+                break;
+            }
             for (const ExprPtr& v : s.list) {
                 read(r, *v);
                 r.statement_done();
             }
             break;
+        case Stmt::write: on_channel(r, s, &Generator::write_records); break;
+        case Stmt::set_pointer: on_channel(r, s, &Generator::set_pointer); break;
+        case Stmt::ask: on_channel(r, s, &Generator::ask); break;
         case Stmt::restore: r.emit("move 0, d_ptr"); break;
         case Stmt::on_goto: {
             std::string t = r.num_temp();
@@ -847,7 +888,8 @@ private:
         case Stmt::line_input: on_channel(r, s, &Generator::input); break;
         case Stmt::open:
             r.emit("call qlib.open_channel " + expr(r, *s.channel) + ", " + expr(r, *s.value) +
-                   ", " + std::to_string(s.access) + ", " + std::to_string(s.create));
+                   ", " + std::to_string(s.access) + ", " + std::to_string(s.create) + ", " +
+                   (s.recsize ? expr(r, *s.recsize) : std::string("0")));
             break;
         case Stmt::close: r.emit("call qlib.close_channel " + expr(r, *s.channel)); break;
         case Stmt::erase: r.emit("call qlib.erase_channel " + expr(r, *s.channel)); break;

@@ -307,13 +307,45 @@ private:
                 } else if (accept_word("CREATE")) {
                     s.create = option({"NEWOLD", "NEW", "OLD"}, "CREATE");
                 } else if (accept_word("ORGANIZATION") || accept_word("ORGANISATION")) {
-                    if (!accept_word("TEXT"))
-                        fail("only ORGANIZATION TEXT files are supported so far, found " +
-                             describe());
+                    if (accept_word("RECORD")) {
+                        if (!s.recsize) s.recsize = number_node(128);
+                    } else if (!accept_word("TEXT")) {
+                        fail("expected TEXT or RECORD after ORGANIZATION, found " + describe());
+                    }
+                } else if (accept_word("RECSIZE")) {
+                    s.recsize = concatenation();
                 } else {
-                    fail("expected ACCESS, CREATE or ORGANIZATION, found " + describe());
+                    fail("expected ACCESS, CREATE, ORGANIZATION or RECSIZE, found " + describe());
                 }
             }
+        } else if (w == "WRITE") {
+            s.kind = Stmt::write;
+            if (!channel(s)) fail("expected #n after WRITE, found " + describe());
+            expect_symbol(":");
+            do
+                s.list.push_back(expression());
+            while (accept_symbol(","));
+        } else if (w == "SET") {
+            s.kind = Stmt::set_pointer;
+            if (!channel(s)) fail("expected #n after SET, found " + describe());
+            expect_symbol(":");
+            if (accept_word("POINTER")) {
+                s.word = option({"BEGIN", "END"}, "POINTER") == 0 ? "BEGIN" : "END";
+            } else if (accept_word("RECORD")) {
+                s.word = "RECORD";
+                s.value = concatenation();
+            } else {
+                fail("expected POINTER or RECORD after SET #n:, found " + describe());
+            }
+        } else if (w == "ASK") {
+            s.kind = Stmt::ask;
+            if (!channel(s)) fail("expected #n after ASK, found " + describe());
+            expect_symbol(":");
+            do {
+                s.words.push_back(option({"FILESIZE", "RECORD"}, "ASK #n:") == 0 ? "FILESIZE"
+                                                                                 : "RECORD");
+                s.list.push_back(variable());
+            } while (accept_symbol(","));
         } else if (w == "CLOSE" || w == "ERASE") {
             s.kind = w == "CLOSE" ? Stmt::close : Stmt::erase;
             if (!channel(s)) fail("expected #n after " + w + ", found " + describe());
@@ -352,7 +384,7 @@ private:
             s.kind = Stmt::stop;
         } else if (w == "READ" || w == "INPUT") {
             s.kind = w == "READ" ? Stmt::read : Stmt::input;
-            if (w == "INPUT" && channel(s)) {
+            if (channel(s)) {
                 expect_symbol(":");
             } else if (w == "INPUT" && accept_word("PROMPT")) {
                 s.message = expression();
@@ -437,6 +469,15 @@ private:
         }
         (void)s;
         part.push_back(std::move(b));
+    }
+
+    ExprPtr number_node(double v) {
+        auto e = std::make_unique<Expr>();
+        e->kind = Expr::number;
+        e->pos = here();
+        e->value = v;
+        e->text = std::to_string(long(v));
+        return e;
     }
 
     // #n: a channel.
@@ -674,7 +715,7 @@ private:
             "ELSE",   "ELSEIF", "SELECT",   "CASE",     "IS",     "DO",      "LOOP",    "WHILE",
             "UNTIL",  "EXIT",   "SUB",      "FUNCTION", "CALL",   "DECLARE", "WHEN",    "USE",
             "CAUSE",  "RETRY",  "CONTINUE", "LINE",     "AND",    "OR",      "NOT",     "GO",
-            "PROMPT", "OPEN",   "CLOSE",    "ERASE"};
+            "PROMPT", "OPEN",   "CLOSE",    "ERASE",    "WRITE",  "SET",     "ASK"};
         for (const char* k : words)
             if (w == k) return true;
         return false;

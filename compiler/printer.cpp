@@ -151,7 +151,18 @@ std::string stmt_text(const Stmt& s) {
         static const char* const access[] = {"OUTIN", "INPUT", "OUTPUT"};
         static const char* const create[] = {"NEWOLD", "NEW", "OLD"};
         return "OPEN #" + print_expr(*s.channel) + ": NAME " + print_expr(*s.value) + ", ACCESS " +
-               access[s.access] + ", CREATE " + create[s.create];
+               access[s.access] + ", CREATE " + create[s.create] +
+               (s.recsize ? ", ORGANIZATION RECORD, RECSIZE " + print_expr(*s.recsize) : "");
+    }
+    case Stmt::write: return "WRITE #" + print_expr(*s.channel) + ": " + list();
+    case Stmt::set_pointer:
+        return "SET #" + print_expr(*s.channel) + ": " +
+               (s.word == "RECORD" ? "RECORD " + print_expr(*s.value) : "POINTER " + s.word);
+    case Stmt::ask: {
+        std::string out = "ASK #" + print_expr(*s.channel) + ": ";
+        for (size_t i = 0; i < s.list.size(); ++i)
+            out += (i ? ", " : "") + s.words[i] + " " + print_expr(*s.list[i]);
+        return out;
     }
     case Stmt::close: return "CLOSE #" + print_expr(*s.channel);
     case Stmt::erase: return "ERASE #" + print_expr(*s.channel);
@@ -170,7 +181,8 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::next: return s.name.empty() ? "NEXT" : "NEXT " + s.name;
     case Stmt::end: return "END";
     case Stmt::stop: return "STOP";
-    case Stmt::read: return "READ " + list();
+    case Stmt::read:
+        return "READ " + (s.channel ? "#" + print_expr(*s.channel) + ": " : "") + list();
     case Stmt::input:
         if (s.channel) return "INPUT #" + print_expr(*s.channel) + ": " + list();
         return "INPUT " + (s.message ? "PROMPT " + print_expr(*s.message) + ": " : "") + list();
