@@ -30,7 +30,7 @@ END WHEN
 WHEN EXCEPTION IN
    LET y = SQR(-1)
 USE
-   PRINT "square root:"; EXTYPE
+   PRINT "square root:"; EXTYPE; EXTEXT$
 END WHEN
 ! Outside a protected part division by zero is reported and gives infinity.
 LET z = 0

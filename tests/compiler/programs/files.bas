@@ -40,12 +40,12 @@ END WHEN
 WHEN EXCEPTION IN
    OPEN #3: NAME "missing.txt", CREATE OLD
 USE
-   PRINT "missing file:"; EXTYPE
+   PRINT "missing file:"; EXTYPE; EXTEXT$
 END WHEN
 WHEN EXCEPTION IN
    OPEN #3: NAME "notes.txt", CREATE NEW
 USE
-   PRINT "existing file:"; EXTYPE
+   PRINT "existing file:"; EXTYPE; EXTEXT$
 END WHEN
 ! A channel left open is closed at the end, its last line written.
 OPEN #4: NAME "left.txt", CREATE NEWOLD
