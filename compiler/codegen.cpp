@@ -600,6 +600,24 @@ private:
         assign(r, target, slot);
     }
 
+    // LET: `A = B + C` (and -, *) computes straight into a simple numeric variable; the ops
+    // read their operands before they write the result, so `A = B - A` is right too.
+    void let(Routine& r, const Stmt& s) {
+        const Expr& target = *s.target;
+        const Expr& value = *s.value;
+        if (target.kind == Expr::variable && !target.subscripted && !target.is_string() &&
+            value.kind == Expr::binary) {
+            for (const OpRule& rule : arithmetic)
+                if (value.text == rule.name && value.text != "&") {
+                    std::string a = expr(r, *value.args[0]);
+                    std::string b = expr(r, *value.args[1]);
+                    r.emit(std::string(rule.op) + " " + a + ", " + b + ", " + place(r, target));
+                    return;
+                }
+        }
+        assign(r, target, expr(r, value));
+    }
+
     // target = value; a substring target replaces those characters.
     void assign(Routine& r, const Expr& target, const std::string& value) {
         if (target.kind == Expr::substring) {
@@ -733,7 +751,7 @@ private:
 
     void statement(Routine& r, const Stmt& s) {
         switch (s.kind) {
-        case Stmt::let: assign(r, *s.target, expr(r, *s.value)); break;
+        case Stmt::let: let(r, s); break;
         case Stmt::print: on_channel(r, s, &Generator::print); break;
         case Stmt::go_to: r.emit("jump " + line_label(s.lines[0].first)); break;
         case Stmt::go_sub: r.emit("gosub " + line_label(s.lines[0].first)); break;
