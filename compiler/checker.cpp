@@ -50,27 +50,32 @@ public:
     }
 
 private:
-    // Either every line has a number, in increasing order, or none has.
+    // In each source file, either every line has a number, in increasing order, or none has.
     void numbering() {
-        if (program_.lines.empty()) return;
-        sym_.numbered = program_.lines[0].number != 0;
+        int file = -1;
+        bool numbered = false;
         long previous = 0;
         for (size_t i = 0; i < program_.lines.size(); ++i) {
             const Line& l = program_.lines[i];
-            if (sym_.numbered != (l.number != 0)) {
-                diags_.error(l.pos, sym_.numbered
-                                        ? "a line without a number in a program whose lines "
-                                          "are numbered"
-                                        : "a line number in a program whose lines have none");
+            if (l.pos.file != file) {
+                file = l.pos.file;
+                numbered = l.number != 0;
+                previous = 0;
+                if (numbered) sym_.numbered.insert(file);
+            }
+            if (numbered != (l.number != 0)) {
+                diags_.error(l.pos, numbered ? "a line without a number in a program whose lines "
+                                               "are numbered"
+                                             : "a line number in a program whose lines have none");
                 continue;
             }
-            if (!sym_.numbered) continue;
+            if (!numbered) continue;
             if (l.number <= previous)
                 diags_.error(l.pos, "line number " + std::to_string(l.number) +
                                         " does not follow " + std::to_string(previous) +
                                         " (line numbers must increase)");
             previous = std::max(previous, l.number);
-            sym_.line_index.emplace(l.number, i);
+            sym_.line_index.emplace(std::make_pair(file, l.number), i);
         }
     }
 
@@ -78,9 +83,22 @@ private:
     void structure() {
         Procedure* open = nullptr;
         bool after_end = false;
+        const int first_file = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
                 current_line_ = l.number;
+                // The files after the first hold external procedures only.
+                if (l.pos.file != first_file && !after_end) {
+                    diags_.error(program_.lines[0].pos, "the main program must end with an END "
+                                                        "statement before the files of external "
+                                                        "procedures");
+                    after_end = true;
+                }
+                if (l.pos.file != first_file && open && open->head->pos.file != l.pos.file) {
+                    diags_.error(open->head->pos,
+                                 describe(*open) + " without its END " + open->head->word);
+                    open = nullptr;
+                }
                 if (s.kind == Stmt::sub || s.kind == Stmt::function || s.kind == Stmt::def) {
                     if (open && s.kind != Stmt::def) {
                         diags_.error(s.pos, "a " + s.word + " inside " + describe(*open) +
@@ -130,8 +148,11 @@ private:
                     sym_.owner[&s] = open;
                     open->body.push_back(&s);
                 } else if (after_end && s.kind != Stmt::rem && s.kind != Stmt::declare) {
-                    diags_.error(s.pos, "a line after the END statement (only procedures may "
-                                        "follow it)");
+                    diags_.error(s.pos, l.pos.file != first_file
+                                            ? "a file of external procedures holds only SUB, "
+                                              "FUNCTION and DEF"
+                                            : "a line after the END statement (only procedures "
+                                              "may follow it)");
                 }
                 if (s.kind == Stmt::end && !open) after_end = true;
                 declare(s, &scope_of(open), open);
@@ -232,7 +253,7 @@ private:
 
     void target(const std::pair<int, Pos>& t) {
         jumps_.push_back({current_line_, t.first, t.second});
-        auto it = sym_.line_index.find(t.first);
+        auto it = sym_.line_index.find({t.second.file, t.first});
         if (it == sym_.line_index.end()) {
             diags_.error(t.second, "there is no line " + std::to_string(t.first));
             return;

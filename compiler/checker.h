@@ -35,14 +35,15 @@ struct Procedure {
 
 struct Symbols {
     Scope main;
-    std::map<std::string, Procedure> procedures;   // by name
-    std::map<const Stmt*, const Procedure*> owner; // statements inside a procedure
-    std::map<long, size_t> line_index;             // line number -> index in Program::lines
-    std::map<const Stmt*, int> loops;              // FOR and its NEXT -> loop number
+    std::map<std::string, Procedure> procedures;       // by name
+    std::map<const Stmt*, const Procedure*> owner;     // statements inside a procedure
+    std::map<std::pair<int, long>, size_t> line_index; // (file, line number) -> index in lines
+    std::map<const Stmt*, int> loops;                  // FOR and its NEXT -> loop number
     int loop_count = 0;
     int option_base = 0;
     size_t data_count = 0;
-    bool numbered = false; // the program's lines carry numbers
+    std::set<int> numbered; // the source files whose lines carry numbers
+    bool is_numbered(const Line& l) const { return numbered.count(l.pos.file) > 0; }
 };
 
 // Fills `symbols`; reports every fault; returns whether the program may be compiled.

@@ -158,19 +158,32 @@ class Generator {
 public:
     Generator(const Program& p, const Symbols& s) : program_(p), sym_(s) {}
 
+    // Module `main` holds the main program and the procedures of its file; each further source
+    // file (external procedures) is a module of its own, so that no module passes the image's
+    // 64 KB limit because of another file.
     std::string run() {
         std::string out = "module main\n";
         out += unit(nullptr);
-        // Procedures in the order they are written.
+        int file = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts)
                 if (s.kind == Stmt::sub || s.kind == Stmt::function || s.kind == Stmt::def) {
                     auto it = sym_.procedures.find(s.name);
-                    if (it != sym_.procedures.end() && it->second.head == &s)
-                        out += unit(&it->second);
+                    if (it == sym_.procedures.end() || it->second.head != &s) continue;
+                    if (l.pos.file != file) {
+                        file = l.pos.file;
+                        out += "end\nmodule " + module_of(it->second) + "\n";
+                    }
+                    out += unit(&it->second);
                 }
         out += "end\n";
         return out;
+    }
+
+    // The module of a procedure: `main` for the first source file, `unitN` for file N.
+    std::string module_of(const Procedure& p) const {
+        int first = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
+        return p.head->pos.file == first ? "main" : "unit" + std::to_string(p.head->pos.file);
     }
 
 private:
@@ -195,7 +208,7 @@ private:
 
     // The line number a statement's code is reported at: the BASIC line number, or the source
     // line in a program without numbers.
-    long line_of(const Line& l) const { return sym_.numbered ? l.number : l.pos.line; }
+    long line_of(const Line& l) const { return sym_.is_numbered(l) ? l.number : l.pos.line; }
 
     static std::string bounds_text(const ArrayInfo& info) {
         std::string out = " (";
@@ -209,21 +222,23 @@ private:
     std::string unit(const Procedure* p) {
         proc_ = p;
         Routine r;
+        r.labels = labels_; // labels are the module's: numbered on across its routines
         blocks_.clear();
         protected_depth_ = 0;
         if (!p) data_setup(r);
         if (p && p->head->kind == Stmt::def) {
             line_ = line_of(line_holding(p->head));
             r.emit("line " + std::to_string(line_));
-            r.emit("move " + expr(r, *p->head->value) + ", result");
+            r.emit((string_name(p->head->name) ? "str_move " : "move ") + expr(r, *p->head->value) +
+                   ", result");
         } else {
             for (const Line& l : program_.lines)
                 for (const Stmt& s : l.stmts) {
                     if (owner(s) != p || &s == (p ? p->head : nullptr)) continue;
-                    if (s.kind == Stmt::def && !p) continue; // its own routine
-                    if (s.kind == Stmt::def && p) continue;
                     line_ = line_of(l);
-                    if (l.number && sym_.numbered) r.label(line_label(l.number));
+                    // A jump may name the line of a DEF, whose code is a routine of its own.
+                    if (l.number && sym_.is_numbered(l)) r.label(line_label(l.number));
+                    if (s.kind == Stmt::def) continue;
                     if (numbered_code(s)) r.emit("line " + std::to_string(line_));
                     statement(r, s);
                     r.statement_done();
@@ -273,6 +288,7 @@ private:
                    " result\n";
         out += r.reservations();
         out += r.code;
+        labels_ = r.labels;
         proc_ = nullptr;
         return out;
     }
@@ -416,8 +432,8 @@ private:
             if (it != sym_.procedures.end()) {
                 std::string operands = call_operands(r, it->second, e.args);
                 std::string t = e.is_string() ? r.str_temp() : r.num_temp();
-                r.emit("call " + routine_label(it->second) + operands +
-                       (operands.empty() ? " " : ", ") + t);
+                r.emit("call " + module_of(it->second) + "." + routine_label(it->second) +
+                       operands + (operands.empty() ? " " : ", ") + t);
                 return t;
             }
             std::vector<std::string> args;
@@ -875,7 +891,7 @@ private:
         case Stmt::exit_routine: r.emit("return"); break;
         case Stmt::call: {
             const Procedure& p = sym_.procedures.at(s.name);
-            r.emit("call " + routine_label(p) + call_operands(r, p, s.list));
+            r.emit("call " + module_of(p) + "." + routine_label(p) + call_operands(r, p, s.list));
             break;
         }
         case Stmt::read:
@@ -962,6 +978,7 @@ private:
     std::vector<OpenBlock> blocks_;
     std::map<int, bool> selector_string_;
     int next_block_ = 0;
+    int labels_ = 0;          // labels made so far by the routines
     int protected_depth_ = 0; // WHEN blocks whose protected part is being generated
     long line_ = 0;           // the BASIC line being generated, for run-time warnings
 };

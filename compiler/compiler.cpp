@@ -19,13 +19,17 @@ const std::string& library_text() {
 
 bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags,
                      CompileOutput& out) {
-    if (sources.size() != 1) {
-        diags.error({-1, 0, 0}, "one program file at a time: external units come later");
-        return false;
+    // The first file is the main program; the others hold external procedures. Their lines
+    // are checked and generated as one program, each line keeping its file.
+    std::vector<int> files;
+    for (const SourceInput& source : sources) {
+        int f = read_source(source.name, source.bytes, diags);
+        if (f < 0) return false;
+        files.push_back(f);
     }
-    int file = read_source(sources[0].name, sources[0].bytes, diags);
-    if (file < 0) return false;
-    Program program = parse_program(file, diags);
+    if (files.empty()) return false;
+    int file = files[0];
+    Program program = parse_program(files, diags);
     Symbols symbols;
     bool checked = check_program(program, symbols, diags);
     if (!checked || diags.error_count() > 0) return false;

@@ -40,25 +40,32 @@ struct SyntaxError {};
 
 class Parser {
 public:
-    Parser(int file, Diagnostics& diags) : file_(file), diags_(diags) {}
+    Parser(std::vector<int> files, Diagnostics& diags) : files_(std::move(files)), diags_(diags) {}
 
+    // The files' lines in order, as one program: the first file's, then the next file's.
     Program run() {
         Program program;
-        program.file = file_;
-        const SourceFile& src = diags_.files[size_t(file_)];
-        std::vector<std::vector<Token>> lines(src.lines.size());
-        for (size_t n = 0; n < src.lines.size(); ++n) {
-            lines[n] = tokenize_line(src.lines[n], file_, int(n) + 1, diags_);
-            note_function(lines[n]);
+        program.file = files_.empty() ? 0 : files_[0];
+        std::vector<std::vector<std::vector<Token>>> tokens;
+        for (int file : files_) {
+            const SourceFile& src = diags_.files[size_t(file)];
+            auto& lines = tokens.emplace_back(src.lines.size());
+            for (size_t n = 0; n < src.lines.size(); ++n) {
+                lines[n] = tokenize_line(src.lines[n], file, int(n) + 1, diags_);
+                note_function(lines[n]);
+            }
         }
-        for (size_t n = 0; n < src.lines.size(); ++n) {
-            toks_ = std::move(lines[n]);
-            pos_ = 0;
-            end_pos_ = Pos{file_, int(n) + 1, int(src.lines[n].size()) + 1};
-            if (toks_.empty()) continue;
-            try {
-                program.lines.push_back(line());
-            } catch (const SyntaxError&) {
+        for (size_t k = 0; k < files_.size(); ++k) {
+            const SourceFile& src = diags_.files[size_t(files_[k])];
+            for (size_t n = 0; n < src.lines.size(); ++n) {
+                toks_ = std::move(tokens[k][n]);
+                pos_ = 0;
+                end_pos_ = Pos{files_[k], int(n) + 1, int(src.lines[n].size()) + 1};
+                if (toks_.empty()) continue;
+                try {
+                    program.lines.push_back(line());
+                } catch (const SyntaxError&) {
+                }
             }
         }
         return program;
@@ -893,7 +900,7 @@ private:
         fail("expected an expression, found " + describe());
     }
 
-    int file_;
+    std::vector<int> files_;
     Diagnostics& diags_;
     std::vector<Token> toks_;
     size_t pos_ = 0;
@@ -904,8 +911,8 @@ private:
 
 } // namespace
 
-Program parse_program(int file, Diagnostics& diags) {
-    return Parser(file, diags).run();
+Program parse_program(const std::vector<int>& files, Diagnostics& diags) {
+    return Parser(files, diags).run();
 }
 
 } // namespace quillet::compiler

@@ -4,8 +4,12 @@
 
 #include "ast.h"
 
+#include <vector>
+
 namespace quillet::compiler {
 
-Program parse_program(int file, Diagnostics& diags);
+// The files (indexes into diags.files) are one program: the main program's file first, then
+// files of external procedures. Names defined as functions in any of them are known in all.
+Program parse_program(const std::vector<int>& files, Diagnostics& diags);
 
 } // namespace quillet::compiler

@@ -11,13 +11,15 @@ namespace {
 std::string reprint(const std::string& text, Diagnostics& diags) {
     int file = read_source("t.bas", text, diags);
     if (file < 0) return "";
-    return print_program(parse_program(file, diags));
+    return print_program(parse_program({file}, diags));
 }
 
-std::string compile_errors(const std::string& text) {
+std::string compile_errors(const std::string& text, const std::string& more = "") {
     Diagnostics diags;
     CompileOutput out;
-    EXPECT_FALSE(compile_program({{"t.bas", text}}, diags, out));
+    std::vector<SourceInput> sources = {{"t.bas", text}};
+    if (!more.empty()) sources.push_back({"u.bas", more});
+    EXPECT_FALSE(compile_program(sources, diags, out));
     return diags.render();
 }
 
@@ -339,4 +341,44 @@ TEST(Compiler, CompilesToAValidImageWithWindows1252Strings) {
         << diags.render();
     EXPECT_NE(out.assembly.find("\"caf\\xE9 \\x80\""), std::string::npos);
     EXPECT_NO_THROW(quillet::bcode::read_image(out.image));
+}
+
+// Further source files hold external procedures, each file a module of its own; names of
+// functions defined in one file are known in the others.
+TEST(Compiler, CompilesSeveralFilesIntoModules) {
+    Diagnostics diags;
+    CompileOutput out;
+    ASSERT_TRUE(
+        compile_program({{"main.bas", "CALL greet(\"x\")\nPRINT twice(area(2, 3))\nEND\n"
+                                      "FUNCTION twice(v)\nLET twice = 2 * v\nEND FUNCTION\n"},
+                         {"shapes.bas", "FUNCTION area(w, h)\nLET area = w * h\n"
+                                        "END FUNCTION\nSUB greet(a$)\n"
+                                        "PRINT a$; twice(1)\nEND SUB\n"}},
+                        diags, out))
+        << diags.render();
+    EXPECT_NE(out.assembly.find("module unit1\n"), std::string::npos);
+    EXPECT_NE(out.assembly.find("call unit1.sub_GREET"), std::string::npos);
+    EXPECT_NE(out.assembly.find("call main.fn_TWICE"), std::string::npos);
+    EXPECT_NO_THROW(quillet::bcode::read_image(out.image));
+    // Only procedures stand in a further file, and each file is numbered on its own.
+    std::string text = compile_errors("END\n", "PRINT 1\n10 SUB s\n");
+    EXPECT_NE(text.find("u.bas:1:1: error: a file of external procedures holds only SUB"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("u.bas:2:1: error: a line number in a program whose lines have none"),
+              std::string::npos)
+        << text;
+}
+
+// Labels the generator makes (divisions, IF on one line) are unique across a module's
+// routines, and a string DEF on one line gives a string (both were internal errors).
+TEST(Compiler, GeneratesEveryRoutineOfAModuleWithItsOwnLabels) {
+    Diagnostics diags;
+    CompileOutput out;
+    EXPECT_TRUE(compile_program({{"t.bas", "LET x = 2\nPRINT 1 / x\nIF x = 2 THEN PRINT \"m\"\n"
+                                           "DEF f$(v) = STR$(v) & \"!\"\nPRINT f$(2)\nCALL b(x)\n"
+                                           "END\nSUB b(y)\nPRINT 1 / y\n"
+                                           "IF y = 2 THEN PRINT \"b\"\nEND SUB\n"}},
+                                diags, out))
+        << diags.render();
 }
