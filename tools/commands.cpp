@@ -80,14 +80,14 @@ const CommandHelp helps[] = {
                "or image section and that the image is well-formed; --no-check extracts it\n"
                "without the second check.\n"},
     {"compile",
-     "usage: quillet compile --console [-o OUT] [--image] [--asm] PROG.bas\n"
+     "usage: quillet compile --console [-o OUT] [--image] [--asm] PROG.bas [MORE.bas ...]\n"
      "\n"
      "Compiles the Quillet BASIC program PROG.bas (UTF-8; see docs/compiler.md) with the\n"
      "runtime library into a bound executable OUT (default: PROG beside the source), or with\n"
      "--image into an image only (default PROG.img); --asm also writes the generated assembly\n"
-     "as OUT.qba. --console makes a console program: PRINT writes standard output and INPUT\n"
-     "reads standard input (files, pipes or a terminal). Errors are reported as\n"
-     "FILE:LINE:COLUMN: error: message\n"
+     "as OUT.qba. Each MORE.bas holds external procedures (a module of its own). --console\n"
+     "makes a console program: PRINT writes standard output and INPUT reads standard input\n"
+     "(files, pipes or a terminal). Errors are reported as FILE:LINE:COLUMN: error: message\n"
      "with the source line and a caret, all of them in one run; nothing is written then and\n"
      "the exit status is 1. Windowed programs (without --console) come later.\n"},
     {"run",
