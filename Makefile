@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 
 PREFIX ?= /usr/local
 
-.PHONY: all deps build install package test test-fast sanitize fuzz bench compare-lua compare-dd compare-socat compare-odbc compare-drawing demo format clean
+.PHONY: all deps build install package test test-fast sanitize fuzz bench compare-lua compare-basic compare-dd compare-socat compare-odbc compare-drawing demo format clean
 
 all: build
 
@@ -57,6 +57,11 @@ bench: build
 # The same loops in B-code and in Lua 5.4, timed side by side.
 compare-lua: build
 	@./scripts/compare-lua.sh $(BUILD)
+
+# The BASIC compiler: compiling a generated 50,000-line program, and the loops of bench/basic/
+# compiled, against their hand-written assembly, bwbasic, yabasic and Lua 5.4.
+compare-basic: build
+	@./scripts/compare-basic.sh $(BUILD)
 
 compare-dd: build
 	@./scripts/compare-dd.sh $(BUILD)

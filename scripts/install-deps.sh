@@ -9,6 +9,8 @@ packages="cmake ninja-build g++ mold clang libgtest-dev libgmock-dev libbenchmar
           imagemagick bc time libssl-dev socat python3 libcairo2-dev poppler-utils"
 # Database access: the ODBC headers, the driver manager and the SQLite driver of the tests.
 packages="$packages unixodbc unixodbc-dev libsqliteodbc"
+# The BASIC interpreters that make compare-basic times the compiled loops against.
+packages="$packages bwbasic yabasic"
 # Installing and packaging: dpkg-shlibdeps for the package's dependencies, groff to check the
 # man page.
 packages="$packages dpkg-dev groff-base"

@@ -1,0 +1,10 @@
+10 REM 10^7 GOSUBs.
+20 LET acc = 0
+30 FOR i = 1 TO 10000000
+40    GOSUB 80
+50 NEXT i
+60 IF acc <> 10000000 THEN PRINT "wrong count"
+70 GOTO 100
+80 LET acc = acc + 1
+90 RETURN
+100 END
