@@ -114,7 +114,9 @@ struct Stmt {
         erase,        // ERASE #n
         write,        // WRITE #n: values (a record file)
         set_pointer,  // SET #n: POINTER BEGIN/END, SET #n: RECORD k
-        ask           // ASK #n: FILESIZE v, RECORD v
+        ask,          // ASK #n: FILESIZE v, RECORD v
+        handler,      // HANDLER name
+        end_handler   // END HANDLER
     } kind = rem;
     Pos pos;
     ExprPtr target;            // let: the variable; for: the control variable; def: the FN

@@ -40,6 +40,10 @@ public:
                 statement(s);
             }
         close_unit();
+        for (const auto& [when, unit] : uses_)
+            if (!handlers_.count({unit, when->name}))
+                diags_.error(when->pos, "there is no HANDLER " + when->name + " in this " +
+                                            (unit ? "procedure" : "program unit"));
         // A jump from outside a loop into its body would reach NEXT with no FOR to return to.
         for (const auto& [from, to, where] : jumps_)
             for (const auto& [first, last] : loop_lines_)
@@ -273,7 +277,8 @@ private:
                 {Stmt::if_block, "IF without its END IF"},
                 {Stmt::select, "SELECT CASE without its END SELECT"},
                 {Stmt::do_, "DO without its LOOP"},
-                {Stmt::when, "WHEN EXCEPTION IN without its END WHEN"}};
+                {Stmt::when, "WHEN EXCEPTION without its END WHEN"},
+                {Stmt::handler, "HANDLER without its END HANDLER"}};
             if (b.stmt->kind == Stmt::for_)
                 diags_.error(b.stmt->pos, "FOR " + b.stmt->target->text + " without its NEXT");
             else
@@ -300,7 +305,8 @@ private:
 
     bool in_handler() const {
         for (const OpenBlock& b : blocks_)
-            if (b.stmt->kind == Stmt::when && b.else_seen) return true;
+            if ((b.stmt->kind == Stmt::when || b.stmt->kind == Stmt::handler) && b.else_seen)
+                return true;
         return false;
     }
 
@@ -485,18 +491,33 @@ private:
         case Stmt::end:
             if (proc_) diags_.error(s.pos, "END inside a procedure (END SUB or END FUNCTION?)");
             break;
-        case Stmt::when: blocks_.push_back({&s}); break;
+        case Stmt::when:
+            blocks_.push_back({&s});
+            if (!s.name.empty()) uses_.push_back({&s, proc_});
+            break;
         case Stmt::use:
             if (OpenBlock* b = expect_open(s, Stmt::when, "USE")) {
+                if (!b->stmt->name.empty())
+                    diags_.error(s.pos, "USE in a WHEN whose handler is HANDLER " + b->stmt->name);
                 if (b->else_seen) diags_.error(s.pos, "a second USE");
                 b->else_seen = true;
             }
             break;
         case Stmt::end_when:
             if (OpenBlock* b = expect_open(s, Stmt::when, "END WHEN")) {
-                if (!b->else_seen) diags_.error(s.pos, "END WHEN without USE");
+                if (!b->else_seen && b->stmt->name.empty())
+                    diags_.error(s.pos, "END WHEN without USE");
                 blocks_.pop_back();
             }
+            break;
+        case Stmt::handler:
+            if (!blocks_.empty()) diags_.error(s.pos, "a HANDLER inside another block");
+            if (!handlers_.emplace(std::make_pair(proc_, s.name), &s).second)
+                diags_.error(s.pos, "the HANDLER " + s.name + " is defined twice");
+            blocks_.push_back({&s, true});
+            break;
+        case Stmt::end_handler:
+            if (expect_open(s, Stmt::handler, "END HANDLER")) blocks_.pop_back();
             break;
         case Stmt::cause:
             numeric(*s.value, "the exception code");
@@ -509,7 +530,8 @@ private:
                 diags_.error(s.pos, std::string(s.kind == Stmt::retry       ? "RETRY"
                                                 : s.kind == Stmt::continue_ ? "CONTINUE"
                                                                             : "EXIT HANDLER") +
-                                        " outside a handler (between USE and END WHEN)");
+                                        " outside a handler (between USE and END WHEN, or in "
+                                        "a HANDLER block)");
             break;
         case Stmt::on_goto: numeric(*s.value, "ON's selector"); break;
         case Stmt::open:
@@ -764,6 +786,8 @@ private:
     bool base_seen_ = false, array_seen_ = false;
     const Procedure* proc_ = nullptr; // the procedure being checked (null: the main program)
     std::vector<OpenBlock> blocks_;
+    std::map<std::pair<const Procedure*, std::string>, const Stmt*> handlers_; // by unit, name
+    std::vector<std::pair<const Stmt*, const Procedure*>> uses_; // WHEN EXCEPTION USE name
     std::map<const Stmt*, bool> selector_; // SELECT: whether its value is a string
     long current_line_ = 0;
     struct Jump {

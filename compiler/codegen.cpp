@@ -319,7 +319,9 @@ private:
         case Stmt::case_else:
         case Stmt::end_select:
         case Stmt::use:
-        case Stmt::end_when: return false;
+        case Stmt::end_when:
+        case Stmt::handler:
+        case Stmt::end_handler: return false;
         default: return true;
         }
     }
@@ -652,6 +654,12 @@ private:
         return blocks_.back(); // the checker saw to it that there is one
     }
 
+    // A HANDLER's label: its name within the routine being generated.
+    std::string handler_label(const std::string& name) const {
+        return "handler_" + (proc_ ? routine_label(*proc_) : std::string("main")) + "_" +
+               plain(name) + (string_name(name) ? "_s" : "");
+    }
+
     std::string block_label(const char* stem, int id, const std::string& part) {
         return stem + std::to_string(id) + "_" + part;
     }
@@ -933,6 +941,26 @@ private:
             blocks_.push_back({Stmt::when, id});
             ++protected_depth_;
             r.emit("when");
+            when_names_[id] = s.name;
+            break;
+        }
+        case Stmt::handler: {
+            // A HANDLER block stands where it is written, jumped over; the WHEN blocks that
+            // name it enter it as their handler part.
+            int id = next_block_++;
+            blocks_.push_back({Stmt::handler, id});
+            r.emit("jump " + block_label("B", id, "end"));
+            r.label(handler_label(s.name));
+            r.emit("handler");
+            r.emit("call qlib.select 0");
+            break;
+        }
+        case Stmt::end_handler: {
+            OpenBlock& b = blocks_.back();
+            r.emit("block_return");
+            r.emit("end_handler");
+            r.label(block_label("B", b.id, "end"));
+            blocks_.pop_back();
             break;
         }
         case Stmt::use: {
@@ -953,8 +981,17 @@ private:
         }
         case Stmt::end_when: {
             OpenBlock& b = blocks_.back();
-            r.emit("block_return");
-            r.emit("end_handler");
+            if (when_names_[b.id].empty()) {
+                r.emit("block_return");
+                r.emit("end_handler");
+            } else {
+                // The protected part ends on END WHEN's own line (see USE).
+                --protected_depth_;
+                r.emit("line " + std::to_string(line_));
+                r.emit("jump " + block_label("H", b.id, "end"));
+                r.emit("use");
+                r.emit("gosub_block " + handler_label(when_names_[b.id]));
+            }
             r.label(block_label("H", b.id, "end"));
             blocks_.pop_back();
             break;
@@ -977,6 +1014,7 @@ private:
     const Procedure* proc_ = nullptr; // the procedure being generated (null: the main program)
     std::vector<OpenBlock> blocks_;
     std::map<int, bool> selector_string_;
+    std::map<int, std::string> when_names_; // WHEN blocks by id: the HANDLER they name
     int next_block_ = 0;
     int labels_ = 0;          // labels made so far by the routines
     int protected_depth_ = 0; // WHEN blocks whose protected part is being generated

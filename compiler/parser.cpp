@@ -276,9 +276,18 @@ private:
                 ++pos_;
             } while (accept_symbol(","));
         } else if (w == "WHEN") {
+            // WHEN EXCEPTION IN ... USE ... END WHEN, or WHEN EXCEPTION USE name ... END WHEN
+            // with the handler in a HANDLER block of that name.
             s.kind = Stmt::when;
             expect_word("EXCEPTION");
-            expect_word("IN");
+            if (accept_word("USE")) {
+                s.name = name_word("the name of a HANDLER");
+            } else {
+                expect_word("IN");
+            }
+        } else if (w == "HANDLER") {
+            s.kind = Stmt::handler;
+            s.name = name_word("the name of the HANDLER");
         } else if (w == "USE") {
             s.kind = Stmt::use;
         } else if (w == "CAUSE") {
@@ -382,6 +391,8 @@ private:
                 s.kind = Stmt::end_select;
             } else if (accept_word("WHEN")) {
                 s.kind = Stmt::end_when;
+            } else if (accept_word("HANDLER")) {
+                s.kind = Stmt::end_handler;
             } else if (is_word("SUB") || is_word("FUNCTION") || is_word("DEF")) {
                 s.kind = Stmt::end_routine;
                 s.word = peek().text;
@@ -485,6 +496,13 @@ private:
         e->value = v;
         e->text = std::to_string(long(v));
         return e;
+    }
+
+    // A name (of a HANDLER).
+    std::string name_word(const char* what) {
+        if (peek().kind != Token::word || is_keyword(peek().text))
+            fail(std::string("expected ") + what + ", found " + describe());
+        return toks_[pos_++].text;
     }
 
     // #n: a channel.
@@ -722,7 +740,7 @@ private:
             "ELSE",   "ELSEIF", "SELECT",   "CASE",     "IS",     "DO",      "LOOP",    "WHILE",
             "UNTIL",  "EXIT",   "SUB",      "FUNCTION", "CALL",   "DECLARE", "WHEN",    "USE",
             "CAUSE",  "RETRY",  "CONTINUE", "LINE",     "AND",    "OR",      "NOT",     "GO",
-            "PROMPT", "OPEN",   "CLOSE",    "ERASE",    "WRITE",  "SET",     "ASK"};
+            "PROMPT", "OPEN",   "CLOSE",    "ERASE",    "WRITE",  "SET",     "ASK",     "HANDLER"};
         for (const char* k : words)
             if (w == k) return true;
         return false;

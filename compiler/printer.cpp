@@ -166,7 +166,9 @@ std::string stmt_text(const Stmt& s) {
     }
     case Stmt::close: return "CLOSE #" + print_expr(*s.channel);
     case Stmt::erase: return "ERASE #" + print_expr(*s.channel);
-    case Stmt::when: return "WHEN EXCEPTION IN";
+    case Stmt::when: return s.name.empty() ? "WHEN EXCEPTION IN" : "WHEN EXCEPTION USE " + s.name;
+    case Stmt::handler: return "HANDLER " + s.name;
+    case Stmt::end_handler: return "END HANDLER";
     case Stmt::use: return "USE";
     case Stmt::end_when: return "END WHEN";
     case Stmt::cause:

@@ -131,7 +131,11 @@ TEST(Parser, PrintsStructuredStatements) {
                                "read #3: x, b$(2)\n"
                                "set #3: pointer end\n"
                                "set #3: record k + 1\n"
-                               "ask #3: filesize n, record r\n";
+                               "ask #3: filesize n, record r\n"
+                               "when exception use fix\n"
+                               "end when\n"
+                               "handler fix\n"
+                               "end handler\n";
     Diagnostics diags;
     std::string printed = reprint(source, diags);
     EXPECT_EQ(diags.render(), "");
@@ -184,7 +188,11 @@ TEST(Parser, PrintsStructuredStatements) {
               "READ #3: X, B$(2)\n"
               "SET #3: POINTER END\n"
               "SET #3: RECORD K + 1\n"
-              "ASK #3: FILESIZE N, RECORD R\n");
+              "ASK #3: FILESIZE N, RECORD R\n"
+              "WHEN EXCEPTION USE FIX\n"
+              "END WHEN\n"
+              "HANDLER FIX\n"
+              "END HANDLER\n");
     EXPECT_EQ(reprint(printed, diags), printed);
     EXPECT_EQ(diags.error_count(), 0);
 }
@@ -238,6 +246,11 @@ TEST(Diagnostics, ReportsStructureFaults) {
     has(text, "t.bas:22:1: error: END FUNCTION closes the SUB S");
     has(text, "t.bas:24:1: error: a SUB inside the function F");
     has(text, "t.bas:26:1: error: a line after the END statement");
+    // A WHEN that names a handler has no USE of its own, and names one of its program unit.
+    text = compile_errors("when exception use nowhere\nuse\nend when\nend\nsub s\nhandler h\n"
+                          "end handler\nend sub\n");
+    has(text, "t.bas:1:1: error: there is no HANDLER NOWHERE in this program unit");
+    has(text, "t.bas:2:1: error: USE in a WHEN whose handler is HANDLER NOWHERE");
 }
 
 TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
