@@ -573,17 +573,29 @@ private:
         compare(r, e.text, e.args[0]->is_string(), a, b, target, when);
     }
 
-    // A loop's limit and step live in locals of their own: the engine reads them again from the
-    // loop head whenever another loop ran in between.
+    // A number as written, maybe with its sign.
+    static bool is_constant(const Expr& e) {
+        return e.kind == Expr::number || (e.kind == Expr::unary && e.args[0]->kind == Expr::number);
+    }
+
+    // A loop's limit and step, unless constant, live in locals of their own: the engine reads
+    // them again from the loop head whenever another loop ran in between.
     void for_loop(Routine& r, const Stmt& s) {
         int k = sym_.loops.at(&s);
         std::string var = place(r, *s.target);
         std::string start = expr(r, *s.value);
-        std::string limit = "f" + std::to_string(k) + "_limit";
-        std::string step = "f" + std::to_string(k) + "_step";
-        r.locals += "    local num " + limit + "\n    local num " + step + "\n";
-        r.emit("move " + expr(r, *s.limit) + ", " + limit);
-        r.emit("move " + (s.step ? expr(r, *s.step) : std::string("1")) + ", " + step);
+        // A constant limit or step is an operand as it stands (the op loop fuses such loops);
+        // another is evaluated once into a local.
+        auto once = [&](const Expr* e, const char* what) {
+            if (!e) return std::string("1");
+            if (is_constant(*e)) return expr(r, *e);
+            std::string local = "f" + std::to_string(k) + what;
+            r.locals += "    local num " + local + "\n";
+            r.emit("move " + expr(r, *e) + ", " + local);
+            return local;
+        };
+        std::string limit = once(s.limit.get(), "_limit");
+        std::string step = once(s.step.get(), "_step");
         r.label("F" + std::to_string(k));
         r.emit("for_start " + var + ", " + start + ", " + limit + ", " + step + ", X" +
                std::to_string(k));
