@@ -2,7 +2,8 @@
 # The BASIC compiler's speed, in two parts.
 #  1. Compiling: a generated line-numbered program of 50,000 lines (bench/basic/generate_program.py)
 #     through `quillet compile --console --image`, in lines per second; and the largest generated
-#     program the compiler accepts into one module, timed the same way.
+#     program the compiler accepts into one module, timed the same way; and the front end alone
+#     (reading, parsing, checking) on the 50,000 lines.
 #  2. Running: the loops of bench/basic/NAME.bas compiled, against the hand-written assembly of
 #     bench/programs/NAME.qba (the ratio compiled / assembly, the median of the pairs run in turn),
 #     Debian's bwbasic (NAME.bwbas) and yabasic (NAME.yab), and Lua 5.4 (bench/programs/NAME.lua).
@@ -85,6 +86,12 @@ else
     count="one run"
 fi
 echo "generated program: $n lines, ${t}s ($count), $(rate "$n" "$t") lines/s; $result"
+# The front end alone (reading, parsing, checking): the same program with a faulty line added
+# after its end, which the checker reports, so that no code is generated or assembled.
+(cat "$work/gen$lines.bas"; echo '99999 LET broken$ = 1') >"$work/front.bas"
+t=$(i=0; while [ $i -lt "$runs" ]; do compile_once "$work/front.bas" | cut -d' ' -f1; i=$((i + 1)); done | median)
+grep -q 'after the END' "$work/compile.err" || { cat "$work/compile.err"; exit 1; }
+echo "front end alone (read, parse, check) on it: ${t}s (median of $runs), $(rate "$n" "$t") lines/s"
 
 echo "== running (processor seconds, median of $runs; * = interpreter ran 1/N of the rounds, time x N)"
 printf "%-18s %9s %9s %7s %10s %10s %9s\n" loop compiled assembly ratio bwbasic yabasic lua5.4
