@@ -21,6 +21,7 @@ struct Expr {
     std::vector<ExprPtr> args; // call: arguments; variable: subscripts; unary/binary: operands;
                                // substring: the string, first and last position
     bool subscripted = false;  // variable: an array element (`A(1)`)
+    int depth = 1;             // the tree's height from here (the parser bounds it)
     bool is_string() const;
 };
 

@@ -3,6 +3,7 @@
 #include "builtins.h"
 #include "lexer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -37,6 +38,9 @@ int precedence(const std::string& op, bool unary) {
 namespace {
 
 struct SyntaxError {};
+
+// The height of an expression's tree that the parser allows (see Parser::measured).
+constexpr int max_expression_depth = 256;
 
 class Parser {
 public:
@@ -711,6 +715,7 @@ private:
         while (accept_symbol(","))
             v->args.push_back(expression());
         expect_symbol(")");
+        v = measured(std::move(v));
         if (v->is_string() && is_symbol("(")) {
             ++pos_;
             ExprPtr from = expression();
@@ -729,7 +734,7 @@ private:
         e->args.push_back(std::move(from));
         e->args.push_back(expression());
         expect_symbol(")");
-        return e;
+        return measured(std::move(e));
     }
 
     static bool is_keyword(const std::string& w) {
@@ -746,6 +751,19 @@ private:
         return false;
     }
 
+    // `e` with its height set from its operands'. A long chain of operators (`2^2^2^...`, a
+    // thousand `+` on a line) is a tree as high as its length, and the passes after the parser
+    // walk it recursively: past max_expression_depth it is refused here.
+    ExprPtr measured(ExprPtr e) {
+        for (const ExprPtr& a : e->args)
+            e->depth = std::max(e->depth, a->depth + 1);
+        if (e->depth > max_expression_depth)
+            fail_at(e->pos, "the expression is nested too deeply (more than " +
+                                std::to_string(max_expression_depth) +
+                                " operators or calls inside one another)");
+        return e;
+    }
+
     ExprPtr make_binary(std::string op, Pos p, ExprPtr a, ExprPtr b) {
         auto e = std::make_unique<Expr>();
         e->kind = Expr::binary;
@@ -753,7 +771,7 @@ private:
         e->pos = p;
         e->args.push_back(std::move(a));
         e->args.push_back(std::move(b));
-        return e;
+        return measured(std::move(e));
     }
 
     // Conditions: OR of ANDs of NOTs of relations. Only conditions (IF, ELSEIF, DO, LOOP) may
@@ -788,7 +806,7 @@ private:
         ++pos_;
         u->args.push_back(negation());
         --depth_;
-        return u;
+        return measured(std::move(u));
     }
 
     ExprPtr relation() {
@@ -823,7 +841,7 @@ private:
         u->text = peek().text;
         ++pos_;
         u->args.push_back((this->*next)());
-        return u;
+        return measured(std::move(u));
     }
 
     ExprPtr additive() {
@@ -903,6 +921,7 @@ private:
                         e->args.push_back(expression());
                     while (accept_symbol(","));
                     expect_symbol(")");
+                    e = measured(std::move(e));
                 }
                 if (e->is_string() && is_symbol("(")) {
                     ++pos_;

@@ -342,6 +342,17 @@ TEST(Diagnostics, RefusesBinaryAndMalformedInput) {
     EXPECT_NE(
         compile_errors("10 LET A = " + std::string(1000, '(') + "1\n").find("nested too deeply"),
         std::string::npos);
+    // A chain of operators is a tree as high as it is long: 300 are refused, 250 compiled.
+    std::string chain = "1";
+    for (int i = 0; i < 300; ++i)
+        chain += "+1";
+    EXPECT_NE(compile_errors("10 LET A = " + chain + "\n20 END\n").find("nested too deeply"),
+              std::string::npos);
+    Diagnostics diags;
+    CompileOutput out;
+    EXPECT_TRUE(compile_program({{"t.bas", "10 LET A = " + chain.substr(0, 501) + "\n20 END\n"}},
+                                diags, out))
+        << diags.render();
 }
 
 // A BOM is skipped and strings become Windows-1252; the image is well-formed.
