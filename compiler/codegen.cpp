@@ -630,20 +630,29 @@ private:
         assign(r, target, slot);
     }
 
-    // LET: `A = B + C` (and -, *) computes straight into a simple numeric variable; the ops
-    // read their operands before they write the result, so `A = B - A` is right too.
+    // LET: `A = B + C` (and -, *) and `A$ = B$ & C$` compute straight into a simple variable;
+    // the ops read their operands before they write the result, so `A = B - A` and
+    // `A$ = B$ & A$` are right too.
     void let(Routine& r, const Stmt& s) {
         const Expr& target = *s.target;
         const Expr& value = *s.value;
-        if (target.kind == Expr::variable && !target.subscripted && !target.is_string() &&
-            value.kind == Expr::binary) {
+        const bool simple = target.kind == Expr::variable && !target.subscripted;
+        if (simple && value.kind == Expr::binary) {
             for (const OpRule& rule : arithmetic)
-                if (value.text == rule.name && value.text != "&") {
+                if (value.text == rule.name && (value.text == "&") == target.is_string()) {
                     std::string a = expr(r, *value.args[0]);
                     std::string b = expr(r, *value.args[1]);
                     r.emit(std::string(rule.op) + " " + a + ", " + b + ", " + place(r, target));
                     return;
                 }
+        }
+        // `T$ = S$(I:J)` takes the characters straight into T$ as well.
+        if (simple && value.kind == Expr::substring) {
+            std::string from_string = expr(r, *value.args[0]);
+            std::string from = expr(r, *value.args[1]);
+            std::string to = expr(r, *value.args[2]);
+            r.emit("substr " + from_string + ", " + from + ", " + to + ", " + place(r, target));
+            return;
         }
         assign(r, target, expr(r, value));
     }
