@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <unordered_set>
 
 namespace quillet::tools {
 
@@ -235,13 +236,20 @@ private:
         return found;
     }
 
+    // Whether module m has the code label or routine `label`. The labels of every module are
+    // gathered at the first look-up, so that a module of many jumps is not searched item by
+    // item for each of them.
     bool has_label(size_t m, const std::string& label) const {
-        for (const ItemSrc& item : p_.modules[m].items)
-            if ((item.kind == ItemSrc::label_item && item.label == label) ||
-                (item.kind == ItemSrc::routine_item &&
-                 p_.modules[m].routines[item.index].label == label))
-                return true;
-        return false;
+        if (label_sets_.empty()) {
+            label_sets_.resize(p_.modules.size());
+            for (size_t k = 0; k < p_.modules.size(); ++k)
+                for (const ItemSrc& item : p_.modules[k].items) {
+                    if (item.kind == ItemSrc::label_item) label_sets_[k].insert(item.label);
+                    if (item.kind == ItemSrc::routine_item)
+                        label_sets_[k].insert(p_.modules[k].routines[item.index].label);
+                }
+        }
+        return label_sets_[m].count(label) > 0;
     }
 
     void lay_out_frames(size_t m) {
@@ -638,12 +646,8 @@ private:
     }
 
     void check_jump_label(size_t m, const std::string& label, int line) const {
-        for (const ItemSrc& item : p_.modules[m].items)
-            if ((item.kind == ItemSrc::label_item && item.label == label) ||
-                (item.kind == ItemSrc::routine_item &&
-                 p_.modules[m].routines[item.index].label == label))
-                return;
-        fail(line, "jump to unknown label " + label + " (jumps stay inside their module)");
+        if (!has_label(m, label))
+            fail(line, "jump to unknown label " + label + " (jumps stay inside their module)");
     }
 
     uint32_t routine_index(size_t m, const std::string& callee, int line) {
@@ -1029,6 +1033,7 @@ private:
     }
 
     ProgramSrc p_;
+    mutable std::vector<std::unordered_set<std::string>> label_sets_; // see has_label
     std::vector<uint64_t> cells_[2];
     std::map<std::string, size_t> code_labels_;
     std::vector<Pointer> pointers_;
