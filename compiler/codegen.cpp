@@ -646,6 +646,23 @@ private:
                     return;
                 }
         }
+        // `A(K) = A(K) + X` reaches the element once, when its subscripts are plain variables
+        // and numbers and X calls nothing that could change them.
+        if (target.subscripted && value.kind == Expr::binary && plain_subscripts(target)) {
+            for (const OpRule& rule : arithmetic) {
+                if (value.text != rule.name || value.text == "&") continue;
+                const Expr& left = *value.args[0];
+                const Expr& right = *value.args[1];
+                bool first = same_element(left, target) && calls_nothing(right);
+                bool second = !first && same_element(right, target) && calls_nothing(left);
+                if (!first && !second) break;
+                std::string slot = place(r, target);
+                std::string a = first ? slot : expr(r, left);
+                std::string b = second ? slot : expr(r, right);
+                r.emit(std::string(rule.op) + " " + a + ", " + b + ", " + slot);
+                return;
+            }
+        }
         // `T$ = S$(I:J)` takes the characters straight into T$ as well.
         if (simple && value.kind == Expr::substring) {
             std::string from_string = expr(r, *value.args[0]);
@@ -655,6 +672,35 @@ private:
             return;
         }
         assign(r, target, expr(r, value));
+    }
+
+    static bool plain_subscripts(const Expr& e) {
+        for (const ExprPtr& a : e.args)
+            if (a->kind != Expr::number && !(a->kind == Expr::variable && !a->subscripted))
+                return false;
+        return true;
+    }
+
+    // The same array element written the same way: A(K, 2) and A(K, 2).
+    static bool same_element(const Expr& a, const Expr& b) {
+        if (a.kind != Expr::variable || !a.subscripted || a.text != b.text ||
+            a.args.size() != b.args.size())
+            return false;
+        for (size_t i = 0; i < a.args.size(); ++i) {
+            const Expr& x = *a.args[i];
+            const Expr& y = *b.args[i];
+            if (x.kind != y.kind || x.text != y.text || x.value != y.value || x.subscripted)
+                return false;
+        }
+        return true;
+    }
+
+    // Whether evaluating `e` calls no function of the program (which could assign variables).
+    bool calls_nothing(const Expr& e) const {
+        if (e.kind == Expr::call && sym_.procedures.count(e.text)) return false;
+        for (const ExprPtr& a : e.args)
+            if (!calls_nothing(*a)) return false;
+        return true;
     }
 
     // target = value; a substring target replaces those characters.

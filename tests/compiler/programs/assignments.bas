@@ -19,4 +19,11 @@ DIM v(3)
 LET v(1) = 2
 LET v(1) = v(1) + v(1)
 PRINT v(1)
+LET k = 2
+LET v(k) = 5
+LET v(k) = 3 * v(k)
+DIM m(2, 3)
+LET m(k, 3) = 7
+LET m(k, 3) = m(k, 3) - v(k)
+PRINT v(k); m(2, 3)
 END
