@@ -244,10 +244,9 @@ private:
                     r.statement_done();
                 }
         }
-        if (!p) {
-            r.label("the_end");
-        }
-        r.emit("return");
+        if (!p) r.label("the_end");
+        // END SUB and END FUNCTION return already.
+        if (!r.code.ends_with("    return\n")) r.emit("return");
 
         // The header and the frame.
         std::string out;
