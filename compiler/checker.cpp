@@ -127,7 +127,6 @@ private:
                         // A DEF on one line inside an external procedure belongs to it.
                         p.parent = open;
                         sym_.owner[&s] = open;
-                        open->body.push_back(&s);
                         continue;
                     }
                     if (s.kind != Stmt::def) {
@@ -150,7 +149,6 @@ private:
                 }
                 if (open) {
                     sym_.owner[&s] = open;
-                    open->body.push_back(&s);
                 } else if (after_end && s.kind != Stmt::rem && s.kind != Stmt::declare) {
                     diags_.error(s.pos, l.pos.file != first_file
                                             ? "a file of external procedures holds only SUB, "

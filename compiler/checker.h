@@ -26,7 +26,6 @@ struct Scope {
 struct Procedure {
     const Stmt* head = nullptr; // sub, function or def
     bool external = false;
-    std::vector<const Stmt*> body;     // its statements in order, without the head and END
     Scope own;                         // external: its variables (without its parameters)
     const Procedure* parent = nullptr; // a DEF on one line inside an external procedure
     const Param* param(const std::string& name) const;

@@ -148,7 +148,7 @@ std::string line_label(long n) {
 
 // An open block while its statements are generated.
 struct OpenBlock {
-    Stmt::Kind kind;
+    const Stmt* head; // the statement that opened it
     int id;
     int clause = 0;     // if: the number of the next clause's label; select: the next CASE's
     bool other = false; // select: CASE ELSE seen
@@ -598,7 +598,7 @@ private:
         r.label("F" + std::to_string(k));
         r.emit("for_start " + var + ", " + start + ", " + limit + ", " + step + ", X" +
                std::to_string(k));
-        blocks_.push_back({Stmt::for_, k});
+        blocks_.push_back({&s, k});
     }
 
     void read(Routine& r, const Expr& target) {
@@ -716,7 +716,7 @@ private:
 
     OpenBlock& innermost(Stmt::Kind kind) {
         for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it)
-            if (it->kind == kind) return *it;
+            if (it->head->kind == kind) return *it;
         return blocks_.back(); // the checker saw to it that there is one
     }
 
@@ -867,7 +867,7 @@ private:
         }
         case Stmt::if_block: {
             int id = next_block_++;
-            blocks_.push_back({Stmt::if_block, id, 1});
+            blocks_.push_back({&s, id, 1});
             jump_if(r, *s.value, block_label("I", id, "1"), false);
             break;
         }
@@ -889,12 +889,11 @@ private:
         }
         case Stmt::select: {
             int id = next_block_++;
-            blocks_.push_back({Stmt::select, id, 0});
+            blocks_.push_back({&s, id, 0});
             bool str = s.value->is_string();
             std::string selector = "c" + std::to_string(id);
             r.locals += std::string("    local ") + (str ? "str " : "num ") + selector + "\n";
             r.emit((str ? "str_move " : "move ") + expr(r, *s.value) + ", " + selector);
-            selector_string_[id] = str;
             break;
         }
         case Stmt::case_:
@@ -908,7 +907,7 @@ private:
             }
             std::string match = block_label("S", b.id, "body" + std::to_string(b.clause));
             for (const CaseTest& t : s.cases)
-                case_test(r, t, "c" + std::to_string(b.id), selector_string_[b.id], match);
+                case_test(r, t, "c" + std::to_string(b.id), b.head->value->is_string(), match);
             r.emit("jump " + block_label("S", b.id, std::to_string(b.clause)));
             r.label(match);
             break;
@@ -926,7 +925,7 @@ private:
         }
         case Stmt::do_: {
             int id = next_block_++;
-            blocks_.push_back({Stmt::do_, id});
+            blocks_.push_back({&s, id});
             r.label(block_label("W", id, "top"));
             if (s.value) jump_if(r, *s.value, block_label("W", id, "end"), s.until);
             break;
@@ -1004,17 +1003,16 @@ private:
         case Stmt::randomize: r.emit("bif randomize"); break;
         case Stmt::when: {
             int id = next_block_++;
-            blocks_.push_back({Stmt::when, id});
+            blocks_.push_back({&s, id});
             ++protected_depth_;
             r.emit("when");
-            when_names_[id] = s.name;
             break;
         }
         case Stmt::handler: {
             // A HANDLER block stands where it is written, jumped over; the WHEN blocks that
             // name it enter it as their handler part.
             int id = next_block_++;
-            blocks_.push_back({Stmt::handler, id});
+            blocks_.push_back({&s, id});
             r.emit("jump " + block_label("B", id, "end"));
             r.label(handler_label(s.name));
             r.emit("handler");
@@ -1047,7 +1045,7 @@ private:
         }
         case Stmt::end_when: {
             OpenBlock& b = blocks_.back();
-            if (when_names_[b.id].empty()) {
+            if (b.head->name.empty()) {
                 r.emit("block_return");
                 r.emit("end_handler");
             } else {
@@ -1056,7 +1054,7 @@ private:
                 r.emit("line " + std::to_string(line_));
                 r.emit("jump " + block_label("H", b.id, "end"));
                 r.emit("use");
-                r.emit("gosub_block " + handler_label(when_names_[b.id]));
+                r.emit("gosub_block " + handler_label(b.head->name));
             }
             r.label(block_label("H", b.id, "end"));
             blocks_.pop_back();
@@ -1079,8 +1077,6 @@ private:
     const Symbols& sym_;
     const Procedure* proc_ = nullptr; // the procedure being generated (null: the main program)
     std::vector<OpenBlock> blocks_;
-    std::map<int, bool> selector_string_;
-    std::map<int, std::string> when_names_; // WHEN blocks by id: the HANDLER they name
     int next_block_ = 0;
     int labels_ = 0;          // labels made so far by the routines
     int protected_depth_ = 0; // WHEN blocks whose protected part is being generated

@@ -207,8 +207,8 @@ private:
                 s.kind = Stmt::if_block;
             } else {
                 s.kind = Stmt::if_then;
-                branch(s.then_part, s);
-                if (accept_word("ELSE")) branch(s.else_part, s);
+                branch(s.then_part);
+                if (accept_word("ELSE")) branch(s.else_part);
             }
         } else if (w == "ELSEIF") {
             s.kind = Stmt::else_if;
@@ -260,7 +260,7 @@ private:
             if (accept_symbol("(")) {
                 if (!accept_symbol(")")) {
                     do
-                        s.list.push_back(argument());
+                        s.list.push_back(expression());
                     while (accept_symbol(","));
                     expect_symbol(")");
                 }
@@ -475,7 +475,7 @@ private:
     }
 
     // What follows THEN or ELSE on one line: a line number (GOTO) or one statement.
-    void branch(Block& part, const Stmt& s) {
+    void branch(Block& part) {
         Stmt b;
         b.pos = here();
         if (peek().kind == Token::number) {
@@ -489,7 +489,6 @@ private:
                 b.kind == Stmt::when || b.kind == Stmt::data_list || b.kind == Stmt::def)
                 fail_at(b.pos, "this statement cannot stand in an IF on one line");
         }
-        (void)s;
         part.push_back(std::move(b));
     }
 
@@ -578,9 +577,6 @@ private:
         } while (accept_symbol(","));
         expect_symbol(")");
     }
-
-    // An argument of CALL: an expression, or an array written as NAME without subscripts.
-    ExprPtr argument() { return expression(); }
 
     void print_list(Stmt& s) {
         while (!at_end() && !is_word("ELSE")) {
@@ -715,14 +711,16 @@ private:
         while (accept_symbol(","))
             v->args.push_back(expression());
         expect_symbol(")");
-        v = measured(std::move(v));
-        if (v->is_string() && is_symbol("(")) {
-            ++pos_;
-            ExprPtr from = expression();
-            expect_symbol(":");
-            return substring(std::move(v), std::move(from));
-        }
-        return v;
+        return substring_after(measured(std::move(v)));
+    }
+
+    // `(FROM:TO)` after a string element or a string function's value, when there is one.
+    ExprPtr substring_after(ExprPtr v) {
+        if (!v->is_string() || !is_symbol("(")) return v;
+        ++pos_;
+        ExprPtr from = expression();
+        expect_symbol(":");
+        return substring(std::move(v), std::move(from));
     }
 
     // After `(FROM:`: the rest of a substring of `v`.
@@ -923,13 +921,7 @@ private:
                     expect_symbol(")");
                     e = measured(std::move(e));
                 }
-                if (e->is_string() && is_symbol("(")) {
-                    ++pos_;
-                    ExprPtr from = expression();
-                    expect_symbol(":");
-                    return substring(std::move(e), std::move(from));
-                }
-                return e;
+                return substring_after(std::move(e));
             }
             e->kind = Expr::variable;
             return subscripts(std::move(e));
