@@ -276,6 +276,17 @@ void charge_op_budget() {
     vm.op_budget -= run;
 }
 
+// The count of ops from here to the main or nested loop's next check point: the next pump, and
+// in a bounded run at most longest_stretch ops after the budget was last charged. The stretch
+// counts from that charge, not from here: a loop that sets the op-step divisor on every round
+// reloads its count at each of those calls out, and would otherwise never reach a check point.
+QUILLET_HOT_INLINE uint32_t ops_to_next_check() {
+    uint32_t since_charge = vm.op_counter - vm.op_budget_mark;
+    uint32_t stretch_left =
+        since_charge < vm.longest_stretch ? vm.longest_stretch - since_charge : 1;
+    return std::min(vm.ops_to_pump ? vm.ops_to_pump : 1, stretch_left);
+}
+
 // The op counter at the running loop's next check point (interp_state.h).
 constexpr uint32_t& check_counter = interp_state.check_counter;
 
@@ -357,7 +368,7 @@ constexpr uint32_t slice_ops = 3200;
         if (kind == LoopKind::slice)                                                               \
             countdown = slice_ops - vm.op_counter % slice_ops;                                     \
         else                                                                                       \
-            countdown = std::min(vm.ops_to_pump ? vm.ops_to_pump : 1, vm.longest_stretch);         \
+            countdown = ops_to_next_check();                                                       \
         check_counter = vm.op_counter + countdown;                                                 \
     } while (0)
 #define CALL(expr)                                                                                 \

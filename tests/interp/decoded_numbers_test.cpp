@@ -699,5 +699,46 @@ TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
             << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
 }
 
+// A bounded run ends within one check interval of its budget, both ways of running, whatever the
+// program does between check points: here it sets an op-step divisor far beyond the budget on
+// every round (each call out of the loop reloads its count of ops to the next check point).
+// Unbounded, the program would run a million ops.
+TEST(DecodedNumbers, ABoundedRunEndsAtItsBudgetWhenEveryRoundSetsTheDivisor) {
+    const char* source = R"(module main
+  routine main
+    local num i
+    local num old
+  again:
+    for_start i, 1, 500000, 1, done
+    bif set_op_step_divisor 2147483647, old
+    for_next again
+  done:
+    end_unit 0
+end
+)";
+    bcode::Image image = tools::assemble(source, "bounded_run.qba");
+    std::vector<uint8_t> file = bcode::write_image(image);
+    bcode::append_trailer(uint32_t(file.size()), file);
+    for (bool decode : {false, true}) {
+        SCOPED_TRACE(decode ? "decoded" : "op stream");
+        reset_engine();
+        install_bifs();
+        exit_policy.hook = end_run;
+        decode_policy.enabled = decode;
+        load_image_from(file);
+        bound_run_to_ops(16000);
+        bool ended = false;
+        try {
+            start_program();
+        } catch (const RunEnded&) {
+            ended = true;
+        }
+        decode_policy.enabled = true;
+        EXPECT_TRUE(ended);
+        EXPECT_GE(vm.op_counter, 16000u);
+        EXPECT_LE(vm.op_counter, 16000u + 320u);
+    }
+}
+
 } // namespace
 } // namespace quillet
