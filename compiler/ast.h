@@ -117,7 +117,9 @@ struct Stmt {
         set_pointer,  // SET #n: POINTER BEGIN/END, SET #n: RECORD k
         ask,          // ASK #n: FILESIZE v, RECORD v
         handler,      // HANDLER name
-        end_handler   // END HANDLER
+        end_handler,  // END HANDLER
+        module_,      // MODULE name (library sources only)
+        bif           // BIF name(operands) (library sources only)
     } kind = rem;
     Pos pos;
     ExprPtr target;            // let: the variable; for: the control variable; def: the FN
@@ -129,7 +131,8 @@ struct Stmt {
     std::vector<ArrayDim> dims;
     std::vector<std::pair<int, Pos>> lines; // goto, gosub, if, on: target line numbers
     long number = 0;                        // option base
-    std::string name;   // next: the variable; sub, function, call, end/exit routine: the name
+    std::string name;   // next: the variable; sub, function, call, end/exit routine, module,
+                        // bif: the name
     bool until = false; // do, loop: UNTIL rather than WHILE (when `value` holds a condition)
     std::vector<CaseTest> cases;   // case
     std::vector<Param> params;     // sub, function, def
@@ -137,6 +140,7 @@ struct Stmt {
     std::unique_ptr<Expr> message; // cause: the message; line input: the prompt
     std::string word;              // end/exit routine, declare: SUB, FUNCTION or DEF
     ExprPtr channel; // print, input, line input, open, close, erase: #n (null: the console)
+    ExprPtr format;  // print: USING's format (null: a plain PRINT); its values are the items
     int access = 0;  // open: 0 OUTIN, 1 INPUT, 2 OUTPUT
     int create = 2;  // open: 0 NEWOLD, 1 NEW, 2 OLD
     ExprPtr recsize; // open: RECSIZE of a record file (null: a text file)
@@ -152,6 +156,10 @@ struct Line {
 struct Program {
     int file = 0;
     std::vector<Line> lines;
+    // A library source: its procedures are the routines of the module it names (MODULE name),
+    // it has no main program, and BIF and CALL module.routine are allowed.
+    bool library = false;
+    std::string module; // a library source's module, in lower case
 };
 
 // Operators by binding strength.

@@ -1,8 +1,10 @@
 #include "checker.h"
 
+#include "bcode/bifs.h"
 #include "builtins.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace quillet::compiler {
 
@@ -32,6 +34,10 @@ public:
         int errors = diags_.error_count();
         numbering();
         structure();
+        if (program_.library && program_.module.empty())
+            diags_.error(program_.lines.empty() ? Pos{program_.file, 0, 0}
+                                                : program_.lines[0].pos,
+                         "a library source begins with MODULE and the name of its module");
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
                 current_line_ = l.number;
@@ -86,7 +92,8 @@ private:
     // Procedures, the main program's END and the declarations, in line order.
     void structure() {
         Procedure* open = nullptr;
-        bool after_end = false;
+        bool after_end = program_.library; // a library source holds procedures only
+        std::map<std::string, const Stmt*> routines; // a library's routines by name
         const int first_file = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
@@ -114,7 +121,15 @@ private:
                                             "outside");
                         continue;
                     }
-                    if (is_builtin(s.name)) diags_.error(s.pos, s.name + " is a built-in function");
+                    // A library's function may carry the name of the built-in function it is.
+                    if (is_builtin(s.name) && !program_.library)
+                        diags_.error(s.pos, s.name + " is a built-in function");
+                    if (program_.library && s.kind != Stmt::def &&
+                        !routines.emplace(library_routine(s.name), &s).second)
+                        diags_.error(s.pos, s.name + " and " +
+                                                routines[library_routine(s.name)]->name +
+                                                " would both be the routine " +
+                                                library_routine(s.name));
                     auto [it, fresh] = sym_.procedures.try_emplace(s.name);
                     if (!fresh) {
                         diags_.error(s.pos, s.name + " is defined twice");
@@ -149,8 +164,11 @@ private:
                 }
                 if (open) {
                     sym_.owner[&s] = open;
-                } else if (after_end && s.kind != Stmt::rem && s.kind != Stmt::declare) {
-                    diags_.error(s.pos, l.pos.file != first_file
+                } else if (after_end && s.kind != Stmt::rem && s.kind != Stmt::declare &&
+                           s.kind != Stmt::module_) {
+                    diags_.error(s.pos, program_.library ? "a library source holds only SUB, "
+                                                           "FUNCTION and DEF after its MODULE"
+                                        : l.pos.file != first_file
                                             ? "a file of external procedures holds only SUB, "
                                               "FUNCTION and DEF"
                                             : "a line after the END statement (only procedures "
@@ -231,6 +249,7 @@ private:
         walk(walk, s.limit.get());
         walk(walk, s.step.get());
         walk(walk, s.message.get());
+        walk(walk, s.format.get());
         for (const ExprPtr& e : s.list)
             walk(walk, e.get());
         for (const PrintItem& item : s.items)
@@ -317,6 +336,7 @@ private:
             same_type(*s.target, *s.value, "the value assigned");
             break;
         case Stmt::print:
+            if (s.format) string_expr(*s.format, "the format of USING");
             for (const PrintItem& item : s.items)
                 if (item.value) {
                     expr(*item.value);
@@ -477,6 +497,12 @@ private:
                 diags_.error(s.pos, "EXIT " + s.word + " outside a " + s.word);
             break;
         case Stmt::call: call(s); break;
+        case Stmt::bif: bif(s); break;
+        case Stmt::module_:
+            if (&s != &program_.lines.front().stmts.front())
+                diags_.error(s.pos, "MODULE comes once, as the first statement of a library "
+                                    "source");
+            break;
         case Stmt::declare:
             for (const Param& p : s.params) {
                 auto it = sym_.procedures.find(p.name);
@@ -602,6 +628,14 @@ private:
     }
 
     void call(const Stmt& s) {
+        if (s.name.find('.') != std::string::npos) {
+            // A routine of another module: its operands are not known here (the assembler
+            // checks them); variables and arrays go as themselves.
+            for (const ExprPtr& a : s.list)
+                if (!(a->kind == Expr::variable && !a->subscripted && array_dims(a->text) >= 0))
+                    expr(*a);
+            return;
+        }
         auto it = sym_.procedures.find(s.name);
         if (it == sym_.procedures.end() || it->second.head->kind != Stmt::sub) {
             diags_.error(s.pos, it == sym_.procedures.end() ? "there is no SUB " + s.name
@@ -609,6 +643,61 @@ private:
             return;
         }
         arguments(it->second, s.list, s.pos);
+    }
+
+    // BIF name(operands): the bif's operands in its order. A bif the table gives fixed
+    // operands has them counted and typed; those it writes (upper case in the table's operand
+    // text, or marked result, ref or -variable) must be variables.
+    void bif(const Stmt& s) {
+        const bcode::BifInfo* info = bcode::bif_by_name(s.name);
+        if (!info) {
+            diags_.error(s.pos, "there is no bif " + s.name);
+            return;
+        }
+        std::string_view kinds = info->operands;
+        bool fixed = kinds != "*";
+        if (fixed && kinds.size() != s.list.size()) {
+            diags_.error(s.pos, "bif " + s.name + " takes " + std::to_string(kinds.size()) +
+                                    " operand" + (kinds.size() == 1 ? "" : "s") + " (" +
+                                    std::string(info->operand_text) + ")");
+            return;
+        }
+        std::vector<std::string> texts;
+        for (std::string_view t = info->operand_text; !t.empty();) {
+            size_t comma = t.find(',');
+            std::string_view one = t.substr(0, comma);
+            while (!one.empty() && one.front() == ' ')
+                one.remove_prefix(1);
+            texts.emplace_back(one);
+            t = comma == std::string_view::npos ? std::string_view() : t.substr(comma + 1);
+        }
+        for (size_t i = 0; i < s.list.size(); ++i) {
+            const Expr& a = *s.list[i];
+            char kind = fixed ? kinds[i] : '*';
+            if (kind == 'A' || kind == 'B' ||
+                (kind == '*' && a.kind == Expr::variable && !a.subscripted &&
+                 array_dims(a.text) >= 0)) {
+                if (a.kind != Expr::variable || a.subscripted || array_dims(a.text) < 0)
+                    diags_.error(a.pos, "operand " + std::to_string(i + 1) + " of bif " + s.name +
+                                            " is an array: give an array by its name");
+                else if (kind != '*' && is_string_name(a.text) != (kind == 'B'))
+                    diags_.error(a.pos, kind == 'B' ? "a string array is expected"
+                                                    : "a numeric array is expected");
+                continue;
+            }
+            expr(a);
+            if (kind != '*' && a.is_string() != (kind == 'S'))
+                diags_.error(a.pos, "operand " + std::to_string(i + 1) + " of bif " + s.name +
+                                        (kind == 'S' ? " must be a string" : " must be a number"));
+            const std::string& text = texts.size() == s.list.size() ? texts[i] : std::string();
+            bool written = !text.empty() && (std::isupper(static_cast<unsigned char>(text[0])) ||
+                                             text.starts_with("result") ||
+                                             text.starts_with("ref") ||
+                                             text.find("-variable") != std::string::npos);
+            if (written && a.kind != Expr::variable)
+                diags_.error(a.pos, "operand " + std::to_string(i + 1) + " of bif " + s.name +
+                                        " (" + text + ") is written: give a variable");
+        }
     }
 
     void lvalue(const Expr& e) {
@@ -725,12 +814,13 @@ private:
             for (const Builtin& row : builtins)
                 if (e.text == row.name)
                     counts += (counts.empty() ? "" : " or ") +
-                              std::to_string(std::string_view(row.args).size());
+                              std::to_string(std::string_view(row.args).size()) +
+                              (std::string_view(row.args).ends_with('*') ? " or more" : "");
             diags_.error(e.pos,
                          e.text + " takes " + counts + " argument" + (counts == "1" ? "" : "s"));
             return;
         }
-        for (size_t i = 0; i < e.args.size(); ++i) {
+        for (size_t i = 0; i < e.args.size() && b->args[i] != '*'; ++i) {
             bool want_string = b->args[i] == 'S';
             if (e.args[i]->is_string() != want_string)
                 diags_.error(e.args[i]->pos, e.text + (want_string ? " takes a string here"

@@ -45,6 +45,14 @@ struct Symbols {
     bool is_numbered(const Line& l) const { return numbered.count(l.pos.file) > 0; }
 };
 
+// The routine a library source's SUB or FUNCTION becomes: its name in lower case, without `$`.
+inline std::string library_routine(const std::string& name) {
+    std::string r;
+    for (char c : name)
+        if (c != '$') r += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return r;
+}
+
 // Fills `symbols`; reports every fault; returns whether the program may be compiled.
 bool check_program(const Program& program, Symbols& symbols, Diagnostics& diags);
 

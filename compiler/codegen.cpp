@@ -161,16 +161,34 @@ public:
     // Module `main` holds the main program and the procedures of its file; each further source
     // file (external procedures) is a module of its own, so that no module passes the image's
     // 64 KB limit because of another file.
-    std::string run() {
-        std::string out = "module main\n";
-        out += unit(nullptr);
+    //
+    // A large program (or one whose modules came out too large, `spread`) has each procedure in
+    // a module of its own instead, `procN`, and module `main` holds the main program's routine
+    // alone: its code may then pass 64 KB, since the assembler puts the module's tables
+    // before the code when they would lie beyond the 16-bit offsets.
+    std::string run(bool spread) {
+        for (const Line& l : program_.lines)
+            for (const Stmt& s : l.stmts)
+                statements_[owner(s)].push_back({&l, &s});
+        spread_ = !program_.library && (spread || program_.lines.size() > spread_lines);
+        if (spread_) // modules numbered in the order of the procedures
+            for (const Line& l : program_.lines)
+                for (const Stmt& s : l.stmts)
+                    if (auto it = sym_.procedures.find(s.name);
+                        it != sym_.procedures.end() && it->second.head == &s)
+                        module_of(it->second);
+        // A library source is one module of procedures, named by its MODULE statement.
+        std::string out = "module " + (program_.library ? program_.module : "main") + "\n";
+        if (!program_.library) out += unit(nullptr);
         int file = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts)
                 if (s.kind == Stmt::sub || s.kind == Stmt::function || s.kind == Stmt::def) {
                     auto it = sym_.procedures.find(s.name);
                     if (it == sym_.procedures.end() || it->second.head != &s) continue;
-                    if (l.pos.file != file) {
+                    if (spread_) {
+                        out += "end\nmodule " + module_of(it->second) + "\n";
+                    } else if (l.pos.file != file) {
                         file = l.pos.file;
                         out += "end\nmodule " + module_of(it->second) + "\n";
                     }
@@ -180,8 +198,18 @@ public:
         return out;
     }
 
-    // The module of a procedure: `main` for the first source file, `unitN` for file N.
+    // The module of a procedure: `main` for the first source file, `unitN` for file N (or
+    // `procN` for the procedure of the Nth statement, when spread).
     std::string module_of(const Procedure& p) const {
+        if (program_.library) return program_.module;
+        if (spread_) {
+            auto it = spread_modules_.find(&p);
+            if (it == spread_modules_.end())
+                it = spread_modules_
+                         .emplace(&p, "proc" + std::to_string(spread_modules_.size() + 1))
+                         .first;
+            return it->second;
+        }
         int first = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         return p.head->pos.file == first ? "main" : "unit" + std::to_string(p.head->pos.file);
     }
@@ -201,9 +229,20 @@ private:
     static std::string variable_name(const std::string& n) {
         return string_name(n) ? str_name(n) : num_name(n);
     }
-    static std::string routine_label(const Procedure& p) {
+    std::string routine_label(const Procedure& p) const {
+        // A library's procedures are the routines that the built-in function table and the
+        // code generator call by name.
+        if (program_.library && p.external) return library_routine(p.head->name);
         return (p.head->kind == Stmt::sub ? "sub_" : "fn_") + plain(p.head->name) +
                (string_name(p.head->name) ? "_s" : "");
+    }
+
+    // Whether `name` names an array of the unit being generated.
+    bool is_array(const std::string& name) const {
+        if (proc_)
+            if (const Param* q = proc_->param(name)) return q->dims > 0;
+        const Scope& own = proc_ && proc_->external ? proc_->own : sym_.main;
+        return own.arrays.count(name) > 0;
     }
 
     // The line number a statement's code is reported at: the BASIC line number, or the source
@@ -228,21 +267,24 @@ private:
         if (!p) data_setup(r);
         if (p && p->head->kind == Stmt::def) {
             line_ = line_of(line_holding(p->head));
-            r.emit("line " + std::to_string(line_));
+            if (!program_.library) r.emit("line " + std::to_string(line_));
             r.emit((string_name(p->head->name) ? "str_move " : "move ") + expr(r, *p->head->value) +
                    ", result");
         } else {
-            for (const Line& l : program_.lines)
-                for (const Stmt& s : l.stmts) {
-                    if (owner(s) != p || &s == (p ? p->head : nullptr)) continue;
-                    line_ = line_of(l);
-                    // A jump may name the line of a DEF, whose code is a routine of its own.
-                    if (l.number && sym_.is_numbered(l)) r.label(line_label(l.number));
-                    if (s.kind == Stmt::def) continue;
-                    if (numbered_code(s)) r.emit("line " + std::to_string(line_));
-                    statement(r, s);
-                    r.statement_done();
-                }
+            for (auto [line, statement_of] : statements_[p]) {
+                const Line& l = *line;
+                const Stmt& s = *statement_of;
+                if (&s == (p ? p->head : nullptr)) continue;
+                line_ = line_of(l);
+                // A jump may name the line of a DEF, whose code is a routine of its own.
+                if (l.number && sym_.is_numbered(l)) r.label(line_label(l.number));
+                if (s.kind == Stmt::def) continue;
+                // A library's code has no lines of its own: an exception it raises is
+                // reported at the line of the program's statement that called it.
+                if (numbered_code(s) && !program_.library) r.emit("line " + std::to_string(line_));
+                statement(r, s);
+                r.statement_done();
+            }
         }
         if (!p) r.label("the_end");
         // END SUB and END FUNCTION return already.
@@ -257,6 +299,8 @@ private:
             out += "  routine " + routine_label(*p) + " name \"" + p->head->name + "\"\n";
         } else {
             std::string parent = p->parent ? routine_label(*p->parent) : "main";
+            // A unit of another module is named with its module.
+            if (spread_) parent = (p->parent ? module_of(*p->parent) : "main") + "." + parent;
             out += "  internal " + routine_label(*p) + " of " + parent + " name \"" +
                    p->head->name + "\"\n";
         }
@@ -394,6 +438,8 @@ private:
                 operands[i] = array_name(a.text);
             } else if (a.kind == Expr::variable && !p.is_function()) {
                 operands[i] = place(r, a); // by reference: the variable itself
+            } else if (p.is_function() && !a.is_string()) {
+                operands[i] = expr(r, a); // a function's number is a copy already
             } else {
                 std::string v = expr(r, a);
                 bool str = a.is_string();
@@ -437,6 +483,12 @@ private:
                        operands + (operands.empty() ? " " : ", ") + t);
                 return t;
             }
+            if (e.text == "USING$") {
+                std::vector<const Expr*> values;
+                for (size_t i = 1; i < e.args.size(); ++i)
+                    values.push_back(e.args[i].get());
+                return formatted(r, *e.args[0], values, false);
+            }
             std::vector<std::string> args;
             for (const ExprPtr& a : e.args)
                 args.push_back(expr(r, *a));
@@ -463,6 +515,12 @@ private:
         case Expr::binary: {
             std::string a = expr(r, *e.args[0]);
             std::string b = expr(r, *e.args[1]);
+            if (e.text == "/" && program_.library) {
+                // The library's own code divides only by what it has checked.
+                std::string t = r.num_temp();
+                r.emit("div " + a + ", " + b + ", " + t);
+                return t;
+            }
             if (e.text == "/") {
                 // Division by zero is exception 3001 inside a protected part; elsewhere it is
                 // reported and gives infinity, and the program goes on.
@@ -645,6 +703,30 @@ private:
                     return;
                 }
         }
+        // `A = -B` negates straight into A; in a library source `A = B / C` divides straight
+        // into A (no check there), and `A = F(...)` takes the library function's result so.
+        if (simple && !target.is_string()) {
+            if (value.kind == Expr::unary && value.text == "-" &&
+                value.args[0]->kind != Expr::number &&
+                !(value.args[0]->kind == Expr::binary &&
+                  (value.args[0]->text == "*" || value.args[0]->text == "/"))) {
+                r.emit("sub 0, " + expr(r, *value.args[0]) + ", " + place(r, target));
+                return;
+            }
+            if (program_.library && value.kind == Expr::binary && value.text == "/") {
+                std::string a = expr(r, *value.args[0]);
+                std::string b = expr(r, *value.args[1]);
+                r.emit("div " + a + ", " + b + ", " + place(r, target));
+                return;
+            }
+            auto callee = sym_.procedures.find(value.text);
+            if (program_.library && value.kind == Expr::call && callee != sym_.procedures.end()) {
+                std::string operands = call_operands(r, callee->second, value.args);
+                r.emit("call " + module_of(callee->second) + "." + routine_label(callee->second) +
+                       operands + (operands.empty() ? " " : ", ") + place(r, target));
+                return;
+            }
+        }
         // `A(K) = A(K) + X` reaches the element once, when its subscripts are plain variables
         // and numbers and X calls nothing that could change them.
         if (target.subscripted && value.kind == Expr::binary && plain_subscripts(target)) {
@@ -730,7 +812,39 @@ private:
         return stem + std::to_string(id) + "_" + part;
     }
 
+    // The values through a format (library/using.bas): one call per value, which takes the
+    // format's next field, then the text after the last field used; the operand of the text.
+    // The library prints the lines that a reused format ends when `printing`; inside a protected
+    // part a value too wide for its field is an exception.
+    std::string formatted(Routine& r, const Expr& format, const std::vector<const Expr*>& values,
+                          bool printing) {
+        std::string f = r.str_temp(), mode = r.num_temp(), at = r.num_temp(), text = r.str_temp();
+        r.emit("str_move " + expr(r, format) + ", " + f);
+        r.emit("move " + std::to_string((printing ? 1 : 0) + (protected_depth_ > 0 ? 2 : 0)) +
+               ", " + mode);
+        r.emit("move 0, " + at);
+        r.emit("str_move " + string_literal("") + ", " + text);
+        std::string state = f + ", " + mode + ", " + at + ", " + text + ", ";
+        for (const Expr* v : values) {
+            std::string t = v->is_string() ? r.str_temp() : r.num_temp();
+            r.emit((v->is_string() ? "str_move " : "move ") + expr(r, *v) + ", " + t);
+            r.emit((v->is_string() ? "call qusing.using_str " : "call qusing.using_num ") + state +
+                   t);
+        }
+        r.emit("call qusing.using_end " + f + ", " + mode + ", " + at + ", " + text);
+        return text;
+    }
+
     void print(Routine& r, const Stmt& s) {
+        if (s.format) {
+            std::vector<const Expr*> values;
+            for (const PrintItem& item : s.items)
+                if (item.value) values.push_back(item.value.get());
+            r.emit("call qlib.print_str " + formatted(r, *s.format, values, true));
+            if (s.items.empty() || s.items.back().kind != PrintItem::semicolon)
+                r.emit("call qlib.print_newline");
+            return;
+        }
         for (const PrintItem& item : s.items) {
             switch (item.kind) {
             case PrintItem::comma: r.emit("call qlib.print_comma"); break;
@@ -962,7 +1076,32 @@ private:
             break;
         case Stmt::end_routine:
         case Stmt::exit_routine: r.emit("return"); break;
+        case Stmt::bif:
         case Stmt::call: {
+            if (s.kind == Stmt::bif || s.name.find('.') != std::string::npos) {
+                // A bif by name, or a routine of another module: the operands in order,
+                // variables and arrays as themselves. A routine may take its operands by
+                // reference, so an expression goes to it through a temporary.
+                std::string line = s.kind == Stmt::bif ? "bif " + s.name
+                                                       : "call " + library_routine(s.name);
+                for (size_t i = 0; i < s.list.size(); ++i) {
+                    const Expr& a = *s.list[i];
+                    std::string v;
+                    if (a.kind == Expr::variable && !a.subscripted && is_array(a.text)) {
+                        v = array_name(a.text);
+                    } else {
+                        v = expr(r, a);
+                        if (s.kind == Stmt::call && a.kind != Expr::variable) {
+                            std::string t = a.is_string() ? r.str_temp() : r.num_temp();
+                            r.emit((a.is_string() ? "str_move " : "move ") + v + ", " + t);
+                            v = t;
+                        }
+                    }
+                    line += (i ? ", " : " ") + v;
+                }
+                r.emit(line);
+                break;
+            }
             const Procedure& p = sym_.procedures.at(s.name);
             r.emit("call " + module_of(p) + "." + routine_label(p) + call_operands(r, p, s.list));
             break;
@@ -1073,8 +1212,15 @@ private:
         }
     }
 
+    // Programs of more lines than this have their procedures spread over modules.
+    static constexpr size_t spread_lines = 1500;
+
     const Program& program_;
     const Symbols& sym_;
+    // The statements of each unit (null: the main program), in order with their lines.
+    std::map<const Procedure*, std::vector<std::pair<const Line*, const Stmt*>>> statements_;
+    bool spread_ = false;
+    mutable std::map<const Procedure*, std::string> spread_modules_; // see module_of
     const Procedure* proc_ = nullptr; // the procedure being generated (null: the main program)
     std::vector<OpenBlock> blocks_;
     int next_block_ = 0;
@@ -1085,8 +1231,8 @@ private:
 
 } // namespace
 
-std::string generate_program(const Program& program, const Symbols& symbols) {
-    return Generator(program, symbols).run();
+std::string generate_program(const Program& program, const Symbols& symbols, bool spread) {
+    return Generator(program, symbols).run(spread);
 }
 
 } // namespace quillet::compiler

@@ -11,6 +11,8 @@ namespace quillet::compiler {
 
 // The program's module `main` with its routine `main` (and one internal routine per DEF
 // function). It calls the library's routines as `qlib.NAME`.
-std::string generate_program(const Program& program, const Symbols& symbols);
+// `spread` puts each procedure in a module of its own whatever the program's size (large
+// programs get that anyway).
+std::string generate_program(const Program& program, const Symbols& symbols, bool spread = false);
 
 } // namespace quillet::compiler

@@ -6,19 +6,23 @@
 #include "checker.h"
 #include "codegen.h"
 #include "library_text.h"
+#include "window_library_text.h"
+#include "window_none_text.h"
 #include "parser.h"
 
 #include <stdexcept>
 
 namespace quillet::compiler {
 
-const std::string& library_text() {
-    static const std::string text = console_library_source;
-    return text;
+const std::string& library_text(bool windowed) {
+    // Module qwin: the window's text console, or for console programs an empty one.
+    static const std::string console = std::string(console_library_source) + window_none_source;
+    static const std::string window = std::string(console_library_source) + window_library_source;
+    return windowed ? window : console;
 }
 
 bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags,
-                     CompileOutput& out) {
+                     CompileOutput& out, bool windowed) {
     // The first file is the main program; the others hold external procedures. Their lines
     // are checked and generated as one program, each line keeping its file.
     std::vector<int> files;
@@ -33,26 +37,45 @@ bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags
     Symbols symbols;
     bool checked = check_program(program, symbols, diags);
     if (!checked || diags.error_count() > 0) return false;
-    out.assembly = generate_program(program, symbols) + library_text();
-    try {
-        out.image = bcode::write_image(tools::assemble(out.assembly, sources[0].name + " (code)"));
-    } catch (const std::exception& e) {
-        // A program past the image format's limits (64 KB per module, 8192 cells per numeric
-        // area) is the program's matter; any other refusal of generated code is the compiler's.
-        std::string what = e.what();
-        size_t cut = what.find(": ");
-        std::string detail = cut == std::string::npos ? what : what.substr(cut + 2);
-        cut = detail.find(": ");
-        if (cut != std::string::npos && detail.compare(0, 1, "0") >= 0 &&
-            detail.find_first_not_of("0123456789") == cut)
-            detail = detail.substr(cut + 2);
-        if (what.find("too large") != std::string::npos ||
-            what.find("is full") != std::string::npos)
-            diags.error({file, 0, 0},
-                        "the program is too large for one module of an image (" + detail + ")");
-        else
-            diags.error({file, 0, 0}, "internal compiler error: " + what);
-        return false;
+    out.assembly = generate_program(program, symbols) + library_text(windowed);
+    for (bool spread = false;; spread = true) {
+        try {
+            out.image =
+                bcode::write_image(tools::assemble(out.assembly, sources[0].name + " (code)"));
+            break;
+        } catch (const std::exception& e) {
+            // A module too large for the entries of its routines: once more with each procedure
+            // in a module of its own (large programs are generated so from the start).
+            std::string what = e.what();
+            bool module_size = what.find("too large") != std::string::npos ||
+                               what.find("beyond the 64 KB") != std::string::npos;
+            if (module_size && !spread) {
+                out.assembly =
+                    generate_program(program, symbols, true) + library_text(windowed);
+                continue;
+            }
+            // A program past the image format's limits (64 KB for the tables and routine entries
+            // of a module, 8192 cells per numeric area, 16384 string literals) is the program's
+            // matter; any other refusal of generated code is the compiler's.
+            size_t cut = what.find(": ");
+            std::string detail = cut == std::string::npos ? what : what.substr(cut + 2);
+            cut = detail.find(": ");
+            if (cut != std::string::npos && detail.compare(0, 1, "0") >= 0 &&
+                detail.find_first_not_of("0123456789") == cut)
+                detail = detail.substr(cut + 2);
+            if (module_size)
+                diags.error(
+                    {file, 0, 0},
+                    "the program is too large for one module of an image (" + detail +
+                        "); a module's tables and routine entries must lie within its first "
+                        "64 KB: move part of the main program into SUBs and FUNCTIONs, "
+                        "each of which gets a module of its own");
+            else if (what.find("is full") != std::string::npos)
+                diags.error({file, 0, 0}, "the program is too large for an image (" + detail + ")");
+            else
+                diags.error({file, 0, 0}, "internal compiler error: " + what);
+            return false;
+        }
     }
     return true;
 }

@@ -21,10 +21,20 @@ struct CompileOutput {
 
 // Compiles a console program (PRINT to standard output). Returns false when `diags` holds
 // errors; warnings may come either way.
+// With `windowed`, the program prints into the default window's text console and reads INPUT
+// there instead of the standard streams.
 bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags,
-                     CompileOutput& out);
+                     CompileOutput& out, bool windowed = false);
+
+// Compiles one source of the runtime library (library/*.bas) in library mode: it begins with
+// `MODULE name` and holds SUBs and FUNCTIONs, which become that module's routines (named in
+// lower case, without `$`); `BIF name(operands)` calls a bif of the engine and `CALL
+// module.routine(operands)` a routine of another module. The build compiles each library
+// source so, once.
+bool compile_library(const SourceInput& source, Diagnostics& diags, std::string& assembly);
 
 // The runtime library's assembly text, as linked into every compiled program.
-const std::string& library_text();
+// With `windowed`: that of windowed programs (the window's text console in module qwin).
+const std::string& library_text(bool windowed = false);
 
 } // namespace quillet::compiler

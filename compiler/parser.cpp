@@ -4,11 +4,14 @@
 #include "lexer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <set>
+#include <string_view>
+#include <unordered_set>
 
 namespace quillet::compiler {
 
@@ -44,18 +47,21 @@ constexpr int max_expression_depth = 256;
 
 class Parser {
 public:
-    Parser(std::vector<int> files, Diagnostics& diags) : files_(std::move(files)), diags_(diags) {}
+    Parser(std::vector<int> files, Diagnostics& diags, bool library)
+        : files_(std::move(files)), diags_(diags), library_(library) {}
 
     // The files' lines in order, as one program: the first file's, then the next file's.
     Program run() {
         Program program;
         program.file = files_.empty() ? 0 : files_[0];
+        program.library = library_;
         std::vector<std::vector<std::vector<Token>>> tokens;
         for (int file : files_) {
             const SourceFile& src = diags_.files[size_t(file)];
             auto& lines = tokens.emplace_back(src.lines.size());
             for (size_t n = 0; n < src.lines.size(); ++n) {
                 lines[n] = tokenize_line(src.lines[n], file, int(n) + 1, diags_);
+                dotted_names(lines[n]);
                 note_function(lines[n]);
             }
         }
@@ -68,6 +74,8 @@ public:
                 if (toks_.empty()) continue;
                 try {
                     program.lines.push_back(line());
+                    const Stmt& s = program.lines.back().stmts.front();
+                    if (s.kind == Stmt::module_ && program.module.empty()) program.module = s.name;
                 } catch (const SyntaxError&) {
                 }
             }
@@ -88,6 +96,24 @@ public:
                 if (t[k].kind == Token::word) functions_.insert(t[k].text);
         } else if ((t[i].text == "FUNCTION" || t[i].text == "DEF") && word(i + 1)) {
             functions_.insert(t[i + 1].text);
+        }
+    }
+
+    // A name with a '.' (`qlib.pow10`) is the name of a routine of another module: a library
+    // source may CALL one; anywhere else the '.' is refused, and the line with it.
+    void dotted_names(std::vector<Token>& t) {
+        for (size_t k = 0; k < t.size(); ++k) {
+            size_t dot = t[k].kind == Token::word ? t[k].text.find('.') : std::string::npos;
+            if (dot == std::string::npos) continue;
+            if (library_ && k > 0 && t[k - 1].kind == Token::word && t[k - 1].text == "CALL")
+                continue;
+            Pos p = t[k].pos;
+            p.column += int(dot);
+            diags_.error(p, library_ ? "a name with '.' names a routine of another module, "
+                                       "which only CALL takes"
+                                     : "unexpected character '.'");
+            t.clear();
+            return;
         }
     }
 
@@ -172,6 +198,24 @@ private:
         s.pos = here();
         if (peek().kind != Token::word) fail("expected a statement, found " + describe());
         std::string w = peek().text;
+        // BIF and MODULE followed by a name are statements of library sources; elsewhere the
+        // words may name variables.
+        if ((w == "BIF" || w == "MODULE") && peek(1).kind == Token::word) {
+            if (!library_) fail(w + " is only available in library sources");
+            ++pos_;
+            s.kind = w == "BIF" ? Stmt::bif : Stmt::module_;
+            s.name = peek().text;
+            std::transform(s.name.begin(), s.name.end(), s.name.begin(),
+                           [](unsigned char c) { return char(std::tolower(c)); });
+            ++pos_;
+            if (s.kind == Stmt::bif && accept_symbol("(") && !accept_symbol(")")) {
+                do
+                    s.list.push_back(operand());
+                while (accept_symbol(","));
+                expect_symbol(")");
+            }
+            return s;
+        }
         // LET may be left out: a line that begins with a variable and '=' (or a substring).
         if (!is_keyword(w)) {
             s.kind = Stmt::let;
@@ -188,8 +232,21 @@ private:
             s.value = expression();
         } else if (w == "PRINT") {
             s.kind = Stmt::print;
-            if (channel(s) && !at_end()) expect_symbol(":");
-            print_list(s);
+            bool to_channel = channel(s);
+            // PRINT #n, USING format: values (or PRINT #n: items).
+            bool comma = to_channel && accept_symbol(",");
+            if (comma && !is_word("USING")) fail("expected USING after '#n,', found " + describe());
+            if (to_channel && !comma && !at_end()) expect_symbol(":");
+            // USING starts a format, unless it is a variable printed alone or first.
+            const Token& next = peek(1);
+            if (is_word("USING") &&
+                (comma || !(next.kind == Token::end ||
+                            (next.kind == Token::symbol && (next.text == "," || next.text == ";"))))) {
+                ++pos_;
+                using_list(s);
+            } else {
+                print_list(s);
+            }
         } else if (accept_two_after(w, "GOTO", "GO", "TO")) {
             s.kind = Stmt::go_to;
             Pos p = here();
@@ -251,6 +308,7 @@ private:
             s.kind = w == "SUB" ? Stmt::sub : Stmt::function;
             s.word = w;
             routine_head(s, w == "SUB");
+            function_ = w == "SUB" ? "" : s.name;
         } else if (w == "CALL") {
             s.kind = Stmt::call;
             if (peek().kind != Token::word || is_keyword(peek().text))
@@ -260,7 +318,8 @@ private:
             if (accept_symbol("(")) {
                 if (!accept_symbol(")")) {
                     do
-                        s.list.push_back(expression());
+                        s.list.push_back(s.name.find('.') == std::string::npos ? expression()
+                                                                               : operand());
                     while (accept_symbol(","));
                     expect_symbol(")");
                 }
@@ -401,6 +460,7 @@ private:
                 s.kind = Stmt::end_routine;
                 s.word = peek().text;
                 ++pos_;
+                function_.clear();
             }
         } else if (w == "STOP") {
             s.kind = Stmt::stop;
@@ -440,6 +500,7 @@ private:
                 s.value = expression();
             } else {
                 s.kind = Stmt::function;
+                function_ = s.name;
             }
         } else if (w == "ON") {
             s.kind = Stmt::on_goto;
@@ -464,6 +525,15 @@ private:
             fail_at(s.pos, "unknown statement " + w);
         }
         return s;
+    }
+
+    // An operand of BIF or of CALL module.routine: an expression, where the name of the
+    // function being defined, alone, is its result (as on the left of LET), not a call.
+    ExprPtr operand() {
+        ExprPtr e = expression();
+        if (e->kind == Expr::call && e->args.empty() && e->text == function_)
+            e->kind = Expr::variable;
+        return e;
     }
 
     // The keyword just read, or two words ("GO TO") of which the first was just read.
@@ -576,6 +646,27 @@ private:
             s.params.push_back(p);
         } while (accept_symbol(","));
         expect_symbol(")");
+    }
+
+    // After USING: the format, then `: values` separated by ',' with an optional ';' at the end
+    // (the values are the statement's items, a comma item between two).
+    void using_list(Stmt& s) {
+        s.format = expression();
+        if (!accept_symbol(":")) return;
+        for (;;) {
+            PrintItem item;
+            item.value = expression();
+            s.items.push_back(std::move(item));
+            if (accept_symbol(",")) {
+                s.items.push_back(PrintItem{PrintItem::comma, nullptr});
+                continue;
+            }
+            if (accept_symbol(";")) s.items.push_back(PrintItem{PrintItem::semicolon, nullptr});
+            break;
+        }
+        if (!at_end() && !is_word("ELSE"))
+            fail("expected ',' or the end of the statement after a USING value, found " +
+                 describe());
     }
 
     void print_list(Stmt& s) {
@@ -744,9 +835,9 @@ private:
             "UNTIL",  "EXIT",   "SUB",      "FUNCTION", "CALL",   "DECLARE", "WHEN",    "USE",
             "CAUSE",  "RETRY",  "CONTINUE", "LINE",     "AND",    "OR",      "NOT",     "GO",
             "PROMPT", "OPEN",   "CLOSE",    "ERASE",    "WRITE",  "SET",     "ASK",     "HANDLER"};
-        for (const char* k : words)
-            if (w == k) return true;
-        return false;
+        // Looked up for every name the parser reads: a hash table, not the list.
+        static const std::unordered_set<std::string_view> set(std::begin(words), std::end(words));
+        return set.count(w) > 0;
     }
 
     // `e` with its height set from its operands'. A long chain of operators (`2^2^2^...`, a
@@ -936,12 +1027,14 @@ private:
     Pos end_pos_;
     int depth_ = 0;
     std::set<std::string> functions_; // names defined by FUNCTION, DEF or DECLARE
+    bool library_ = false;            // a library source (BIF, MODULE, CALL module.routine)
+    std::string function_;            // the FUNCTION or DEF whose lines are being parsed
 };
 
 } // namespace
 
-Program parse_program(const std::vector<int>& files, Diagnostics& diags) {
-    return Parser(files, diags).run();
+Program parse_program(const std::vector<int>& files, Diagnostics& diags, bool library) {
+    return Parser(files, diags, library).run();
 }
 
 } // namespace quillet::compiler

@@ -10,6 +10,7 @@ namespace quillet::compiler {
 
 // The files (indexes into diags.files) are one program: the main program's file first, then
 // files of external procedures. Names defined as functions in any of them are known in all.
-Program parse_program(const std::vector<int>& files, Diagnostics& diags);
+// `library`: one library source, which names its module and holds procedures only.
+Program parse_program(const std::vector<int>& files, Diagnostics& diags, bool library = false);
 
 } // namespace quillet::compiler

@@ -92,6 +92,15 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::let: return "LET " + print_expr(*s.target) + " = " + print_expr(*s.value);
     case Stmt::print: {
         std::string out = "PRINT";
+        if (s.format) {
+            if (s.channel) out += " #" + print_expr(*s.channel) + ",";
+            out += " USING " + print_expr(*s.format) + (s.items.empty() ? "" : ":");
+            for (const PrintItem& item : s.items)
+                out += item.kind == PrintItem::comma       ? ","
+                       : item.kind == PrintItem::semicolon ? ";"
+                                                           : " " + print_expr(*item.value);
+            return out;
+        }
         if (s.channel) out += " #" + print_expr(*s.channel) + (s.items.empty() ? "" : ":");
         bool first = true;
         for (const PrintItem& item : s.items) {
@@ -169,6 +178,8 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::when: return s.name.empty() ? "WHEN EXCEPTION IN" : "WHEN EXCEPTION USE " + s.name;
     case Stmt::handler: return "HANDLER " + s.name;
     case Stmt::end_handler: return "END HANDLER";
+    case Stmt::module_: return "MODULE " + s.name;
+    case Stmt::bif: return "BIF " + s.name + (s.list.empty() ? "" : "(" + list() + ")");
     case Stmt::use: return "USE";
     case Stmt::end_when: return "END WHEN";
     case Stmt::cause:

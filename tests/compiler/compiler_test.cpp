@@ -1,8 +1,12 @@
+#include "assembler.h"
 #include "bcode/image.h"
 #include "compiler.h"
 #include "parser.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 using namespace quillet::compiler;
 
@@ -124,6 +128,10 @@ TEST(Parser, PrintsStructuredStatements) {
                                "print #1: a; b$, tab(3);\n"
                                "input #1: x, y$\n"
                                "line input #2: a$\n"
+                               "print using \"##.# <##\": a, b$;\n"
+                               "print #1, using f$: using$(f$, 1, \"x\")\n"
+                               "print using f$\n"
+                               "print using\n"
                                "close #1\n"
                                "erase #2\n"
                                "open #3: name \"r\", organization record, recsize 16\n"
@@ -181,6 +189,10 @@ TEST(Parser, PrintsStructuredStatements) {
               "PRINT #1: A;B$,TAB(3);\n"
               "INPUT #1: X, Y$\n"
               "LINE INPUT #2: A$\n"
+              "PRINT USING \"##.# <##\": A, B$;\n"
+              "PRINT #1, USING F$: USING$(F$, 1, \"x\")\n"
+              "PRINT USING F$\n"
+              "PRINT USING\n"
               "CLOSE #1\n"
               "ERASE #2\n"
               "OPEN #3: NAME \"r\", ACCESS OUTIN, CREATE OLD, ORGANIZATION RECORD, RECSIZE 16\n"
@@ -251,6 +263,13 @@ TEST(Diagnostics, ReportsStructureFaults) {
                           "end handler\nend sub\n");
     has(text, "t.bas:1:1: error: there is no HANDLER NOWHERE in this program unit");
     has(text, "t.bas:2:1: error: USE in a WHEN whose handler is HANDLER NOWHERE");
+    // A USING format is a string; USING$ takes a format and at least one value.
+    text = compile_errors("print using 5: 1\nprint using$(\"#\")\nprint using$(2, 3)\n"
+                          "print #1, 2\nend\n");
+    has(text, "t.bas:1:13: error: the format of USING must be a string");
+    has(text, "t.bas:2:7: error: USING$ takes 2 or more arguments");
+    has(text, "t.bas:3:14: error: USING$ takes a string here");
+    has(text, "t.bas:4:11: error: expected USING after '#n,', found the number 2");
 }
 
 TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
@@ -405,4 +424,83 @@ TEST(Compiler, GeneratesEveryRoutineOfAModuleWithItsOwnLabels) {
                                            "IF y = 2 THEN PRINT \"b\"\nEND SUB\n"}},
                                 diags, out))
         << diags.render();
+}
+
+// A library source becomes the module it names: its procedures are routines named in lower case
+// without `$` (a function may carry a built-in function's name), BIF calls a bif by name and
+// CALL module.routine another module's routine; the code has no line statements and divides
+// without the program's check. The example of docs/compiler.md is such a source: it assembles
+// together with a program and the library.
+TEST(Library, CompilesALibrarySourceIntoItsModule) {
+    std::ifstream page(QUILLET_SOURCE_DIR "/docs/compiler.md");
+    std::stringstream text;
+    text << page.rdbuf();
+    std::string doc = text.str();
+    size_t from = doc.find("```basic\nMODULE ");
+    ASSERT_NE(from, std::string::npos) << "no library example in docs/compiler.md";
+    from += 9;
+    std::string example = doc.substr(from, doc.find("```", from) - from);
+    Diagnostics diags;
+    std::string assembly;
+    ASSERT_TRUE(compile_library({"example.bas", example}, diags, assembly)) << diags.render();
+    std::string own;
+    ASSERT_TRUE(compile_library({"own.bas", "MODULE qown\nFUNCTION round(x, n)\n"
+                                            "BIF ldexp(x, n, round)\nEND FUNCTION\n"
+                                            "FUNCTION tenth(x)\nLET tenth = x / 10\n"
+                                            "END FUNCTION\nSUB rest$(s$, k)\n"
+                                            "CALL qlib.pow10(k + 1, k)\nBIF pos(s$, \"a\", k, k)\n"
+                                            "END SUB\n"},
+                                diags, own))
+        << diags.render();
+    EXPECT_NE(own.find("module qown\n  routine round name"), std::string::npos) << own;
+    EXPECT_NE(own.find("bif ldexp n_X, n_N, result\n"), std::string::npos) << own;
+    EXPECT_NE(own.find("div n_X, 10, result\n"), std::string::npos) << own;
+    EXPECT_NE(own.find("routine rest name"), std::string::npos) << own;
+    EXPECT_NE(own.find("add n_K, 1, t0\n    move t0, t1\n    call qlib.pow10 t1, n_K\n"),
+              std::string::npos)
+        << own;
+    EXPECT_NE(own.find("bif pos s_S, \"a\", n_K, n_K\n"), std::string::npos) << own;
+    EXPECT_EQ(own.find("line "), std::string::npos) << own;
+    CompileOutput out;
+    ASSERT_TRUE(compile_program({{"t.bas", "PRINT 1\nEND\n"}}, diags, out)) << diags.render();
+    EXPECT_NO_THROW(quillet::bcode::write_image(
+        quillet::tools::assemble(out.assembly + assembly + own, "library test")));
+}
+
+// BIF and MODULE belong to library sources; there a BIF is checked against the bif table and a
+// name with '.' is a routine that only CALL takes.
+TEST(Library, ReportsFaultsOfLibrarySources) {
+    std::string text = compile_errors("BIF string_length(\"a\", n)\nLET bif = 2\n"
+                                      "MODULE x\nPRINT bif; a.b\nEND\n");
+    EXPECT_NE(text.find("t.bas:1:1: error: BIF is only available in library sources"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("t.bas:3:1: error: MODULE is only available in library sources"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("t.bas:4:13: error: unexpected character '.'"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("t.bas:2:"), std::string::npos) << text;
+    Diagnostics diags;
+    std::string assembly;
+    EXPECT_FALSE(compile_library({"lib.bas", "SUB s(a$)\nBIF string_length(a$)\n"
+                                             "BIF no_such(1)\nBIF string_length(1, n)\n"
+                                             "BIF string_length(a$, 3)\nBIF floor(1, a$)\n"
+                                             "BIF array_size_numeric(a$, 0, n)\nLET x = qlib.abs(1)\n"
+                                             "END SUB\nFUNCTION time(x)\nEND FUNCTION\n"
+                                             "FUNCTION time$\nEND FUNCTION\nPRINT 1\n"},
+                                 diags, assembly));
+    text = diags.render();
+    for (const char* want :
+         {"lib.bas:1:1: error: a library source begins with MODULE",
+          "lib.bas:2:1: error: bif string_length takes 2 operands (s, R)",
+          "lib.bas:3:1: error: there is no bif no_such",
+          "lib.bas:4:19: error: operand 1 of bif string_length must be a string",
+          "lib.bas:5:23: error: operand 2 of bif string_length (R) is written: give a variable",
+          "lib.bas:6:14: error: operand 2 of bif floor must be a number",
+          "lib.bas:7:24: error: operand 1 of bif array_size_numeric is an array: give an array",
+          "lib.bas:8:13: error: a name with '.' names a routine of another module",
+          "lib.bas:12:1: error: TIME$ and TIME would both be the routine time",
+          "lib.bas:14:1: error: a library source holds only SUB, FUNCTION and DEF"})
+        EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
 }
