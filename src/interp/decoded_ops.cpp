@@ -94,10 +94,16 @@ bool decode(Addr pc, DecodedOp& d) {
         d.plan = plan;
         d.handler = h;
         if (plan->quick) {
-            static_assert(quick_arg_limit == 4, "a handler for each count");
+            // The forms by count n of arguments, and within it by count of references.
+            static_assert(quick_arg_limit == 4 &&
+                              handler_call_quick_0_4 == handler_call_quick_0_0 + 14 &&
+                              handler_call_quick_2_1 == handler_call_quick_0_0 + 7,
+                          "a handler for each count of values and of references");
             size_t n = plan->quick_args.size();
-            d.handler = n > 4 || !plan->quick_direct ? handler_call_quick
-                                                     : Handler(handler_call_quick0 + n);
+            d.handler =
+                n > 4 || !plan->quick_direct
+                    ? handler_call_quick
+                    : Handler(handler_call_quick_0_0 + n * (n + 1) / 2 + (n - plan->quick_values));
         }
         return true;
     }

@@ -66,15 +66,26 @@ using enum bcode::OpByte;
     X(return )                                                                                     \
     X(nop)                                                                                         \
     X(nop2)
-// Other handlers of control ops, for common forms: a call whose plan is quick, by its count of
-// arguments (routine_plans.h).
+// Other handlers of control ops, for common forms: a call whose plan is quick, counted, or with
+// its count of numeric values V and of references R known (call_quick_V_R, in the order of
+// quick_call_form; routine_plans.h).
 #define QUILLET_DECODED_CONTROL_FORMS(X)                                                           \
     X(call_quick)                                                                                  \
-    X(call_quick0)                                                                                 \
-    X(call_quick1)                                                                                 \
-    X(call_quick2)                                                                                 \
-    X(call_quick3)                                                                                 \
-    X(call_quick4)
+    X(call_quick_0_0)                                                                              \
+    X(call_quick_1_0)                                                                              \
+    X(call_quick_0_1)                                                                              \
+    X(call_quick_2_0)                                                                              \
+    X(call_quick_1_1)                                                                              \
+    X(call_quick_0_2)                                                                              \
+    X(call_quick_3_0)                                                                              \
+    X(call_quick_2_1)                                                                              \
+    X(call_quick_1_2)                                                                              \
+    X(call_quick_0_3)                                                                              \
+    X(call_quick_4_0)                                                                              \
+    X(call_quick_3_1)                                                                              \
+    X(call_quick_2_2)                                                                              \
+    X(call_quick_1_3)                                                                              \
+    X(call_quick_0_4)
 #define QUILLET_DECODED_OPERAND_OPS(X)                                                             \
     X(for_start)                                                                                   \
     X(for_next)                                                                                    \

@@ -8,6 +8,7 @@
 #include "values/numbers.h"
 #include "values/strings.h"
 
+#include <algorithm>
 #include <span>
 
 namespace quillet {
@@ -105,6 +106,11 @@ public:
                                         .value = value});
             plan_.quick_direct = plan_.quick_direct && !o.indirect;
         }
+        std::stable_partition(plan_.quick_args.begin(), plan_.quick_args.end(),
+                              [](const QuickArg& a) { return a.value; });
+        plan_.quick_values =
+            uint32_t(std::count_if(plan_.quick_args.begin(), plan_.quick_args.end(),
+                                   [](const QuickArg& a) { return a.value; }));
     }
 
 private:

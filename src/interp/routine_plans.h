@@ -81,7 +81,10 @@ struct RoutinePlan {
     bool quick = false;
     bool quick_locals = false; // the frame has numeric or string locals
     bool quick_direct = false; // no argument is read through a reference
-    uint32_t counts = 0;       // the frame's two counts as one word: references << 16 | releases
+    // Of quick_args, the numeric values come first and then the references: each writes its own
+    // word of the new frame and reads only the caller's variables, so their order is free.
+    uint32_t quick_values = 0;
+    uint32_t counts = 0; // the frame's two counts as one word: references << 16 | releases
     std::vector<QuickArg> quick_args;
     std::vector<FramePlan> blocks; // the shared blocks in front of the routine's frame
     FramePlan frame;               // the routine's frame (the last one read)
@@ -147,17 +150,24 @@ QUILLET_HOT_INLINE void pass_quick_arg(const QuickArg& a, FrameWords w, Addr fp)
     w.set_cell(a.at, a.value ? load_cell(x) : make_cell(x, 0));
 }
 
-// The direct arguments args[k...], one after the other in the descriptor's order, without a
-// loop.
-template <size_t... k>
+// A direct argument known to be a numeric value, or known to be a reference.
+template <bool value>
+QUILLET_HOT_INLINE void pass_direct_arg(const QuickArg& a, FrameWords w, Addr fp) {
+    Addr x = (fp & a.fp_mask) + a.delta;
+    w.set_cell(a.at, value ? load_cell(x) : make_cell(x, 0));
+}
+
+// The direct arguments args[k...], values first and then references, one after the other
+// without a loop and without a test.
+template <size_t values, size_t... k>
 QUILLET_HOT_INLINE void pass_quick_args([[maybe_unused]] const QuickArg* args,
                                         [[maybe_unused]] FrameWords w, [[maybe_unused]] Addr fp,
                                         std::index_sequence<k...>) {
-    (pass_quick_arg<false>(args[k], w, fp), ...);
+    (pass_direct_arg<(k < values)>(args[k], w, fp), ...);
 }
 
-// Quick calls of up to this many arguments, all direct, have a handler for their count, which
-// passes them without a loop and without testing each for a reference to read through; the
+// Quick calls of up to this many arguments, all direct, have a handler for their counts of
+// values and of references, which passes them without a loop and without a test of each; the
 // handler of the others counts them.
 inline constexpr int quick_arg_limit = 4;
 
@@ -166,8 +176,9 @@ inline constexpr int quick_arg_limit = 4;
 // does, with the arguments read straight from their fast form, the frame's words written through
 // a host pointer, and the module's tables kept when the callee is in the caller's module. The
 // caller resumes at return_pc. vm.pc is left to the op loop, which holds the callee's first op.
-// arg_count is the plan's count of arguments, all direct, or -1 to count them.
-template <int arg_count>
+// values and refs are the plan's counts of numeric value and reference arguments, all direct, or
+// both -1 to count them.
+template <int values, int refs>
 QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Addr fp,
                                             Addr return_pc) {
     const FramePlan& f = plan.frame;
@@ -180,11 +191,12 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
             w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
                    make_cell(empty_string, no_max_length));
     }
-    if constexpr (arg_count < 0) {
+    if constexpr (values < 0) {
         for (const QuickArg& a : plan.quick_args)
             pass_quick_arg<true>(a, w, fp);
     } else {
-        pass_quick_args(plan.quick_args.data(), w, fp, std::make_index_sequence<arg_count>{});
+        pass_quick_args<values>(plan.quick_args.data(), w, fp,
+                                std::make_index_sequence<values + refs>{});
     }
     if (f.end == bcode::desc_own_env) vm.env() = s;
     w.set_u32(under(frame::release_count), plan.counts);

@@ -6,8 +6,9 @@
 // one-op body runs in the for_next's handler). Both runs must
 // leave every result, its form, every raised error and every array element bit for bit alike.
 // A second program calls routines in every way the decoded call ops build frames (quick calls of
-// each count of value and reference parameters, strings, arrays, recursion, raises caught in the
-// caller, another module, the environment) and must leave the whole arena alike both ways.
+// each count of value and reference parameters, in mixed orders, strings, arrays, recursion, raises
+// caught in the caller, another module, the environment) and must leave the whole arena alike both
+// ways.
 #include "assembler.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
@@ -342,7 +343,7 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     for (const DecodedOp* d : decoded.slot) {
         outcome.fused_loops +=
             d && d->handler >= handler_for_next_add && d->handler < handler_count;
-        if (d && d->handler >= handler_call_quick && d->handler <= handler_call_quick4) {
+        if (d && d->handler >= handler_call_quick && d->handler <= handler_call_quick_0_4) {
             ++outcome.quick_calls;
             for (const QuickArg& a : d->plan->quick_args)
                 if (a.indirect) {
@@ -434,6 +435,9 @@ std::string call_program() {
     local num r
     local num code
     local num at
+    local num p
+    local num q
+    local num mix
     local num k
     local str s
     local str t
@@ -462,6 +466,14 @@ std::string call_program() {
     call fact i, r
     call inner
     call other.twice i, r
+    call v2 i, 5
+    call v3 i, 2, total
+    call v4 1, i, 3, count
+    call r1 p
+    call r2 p, q
+    call r4 p, q, total, count
+    call m31 i, p, 7, count
+    call m13 p, q, i, total
     for_next loop
   done:
     line 3
@@ -606,6 +618,131 @@ std::string call_program() {
     SNAP
     return
 
+  ; Values and references in every count up to four and in mixed orders: each folds its
+  ; parameters in the order declared into main's mix, and steps each reference.
+  routine v2
+    param num a
+    param num b
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    SNAP
+    return
+
+  routine v3
+    param num a
+    param num b
+    param num c
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, c, main.mix
+    SNAP
+    return
+
+  routine v4
+    param num a
+    param num b
+    param num c
+    param num d
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, c, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, d, main.mix
+    SNAP
+    return
+
+  routine r1
+    ref num a
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    add a, 1, a
+    SNAP
+    return
+
+  routine r2
+    ref num a
+    ref num b
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    add a, 1, a
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    add b, 1, b
+    SNAP
+    return
+
+  routine r4
+    ref num a
+    ref num b
+    ref num c
+    ref num d
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    add a, 1, a
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    add b, 1, b
+    mul main.mix, 3, main.mix
+    add main.mix, c, main.mix
+    add c, 1, c
+    mul main.mix, 3, main.mix
+    add main.mix, d, main.mix
+    add d, 1, d
+    SNAP
+    return
+
+  routine m31
+    param num a
+    ref num b
+    param num c
+    param num d
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    add b, 1, b
+    mul main.mix, 3, main.mix
+    add main.mix, c, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, d, main.mix
+    SNAP
+    return
+
+  routine m13
+    ref num a
+    ref num b
+    param num c
+    ref num d
+    reserve num e
+    mul main.mix, 3, main.mix
+    add main.mix, a, main.mix
+    add a, 1, a
+    mul main.mix, 3, main.mix
+    add main.mix, b, main.mix
+    add b, 1, b
+    mul main.mix, 3, main.mix
+    add main.mix, c, main.mix
+    mul main.mix, 3, main.mix
+    add main.mix, d, main.mix
+    add d, 1, d
+    SNAP
+    return
+
   ; Raises three frames down; main's handler catches it.
   routine fails
     param num n
@@ -681,10 +818,12 @@ TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
     CallRun reference = run_calls(file, false);
     CallRun decoded_run = run_calls(file, true);
 
-    // Every form of call ran decoded.
-    for (Handler h : {handler_call, handler_call_quick, handler_call_quick0, handler_call_quick2,
-                      handler_call_quick3, handler_call_quick4, handler_return})
+    // Every form of call ran decoded: the plain one, the counted quick one, and the quick one of
+    // each count of values and of references.
+    for (Handler h : {handler_call, handler_call_quick, handler_return})
         EXPECT_GT(decoded_run.handlers[h], 0u) << "handler " << int(h);
+    for (int h = handler_call_quick_0_0; h <= handler_call_quick_0_4; ++h)
+        EXPECT_GT(decoded_run.handlers[h], 0u) << "quick call form " << h - handler_call_quick_0_0;
     // main ended at line 5 after its handler caught the raise three frames down and the full
     // stack: both codes are in codes (the fourth array slot after log, nums, strs).
     ArrayBlock codes{load_u32(vm.fp() - frame::header - 8 * 7)};
