@@ -7,7 +7,8 @@ namespace quillet::compiler {
 
 struct Builtin {
     const char* name;
-    const char* args; // one letter per argument: N numeric, S string
+    const char* args; // one letter per argument: N numeric, S string; a last * stands for one
+                      // or more arguments of either kind
     char result;      // 'N' or 'S'
     const char* code; // assembly with $1.. for the arguments, $R the result, $T a temporary
 };
@@ -26,8 +27,12 @@ inline bool is_builtin(std::string_view name) {
 
 // The row for `name` with `count` arguments, or null.
 inline const Builtin* find_builtin(std::string_view name, size_t count) {
-    for (const Builtin& b : builtins)
-        if (name == b.name && std::string_view(b.args).size() == count) return &b;
+    for (const Builtin& b : builtins) {
+        std::string_view args(b.args);
+        if (name == b.name && (args.size() == count || (!args.empty() && args.back() == '*' &&
+                                                        count >= args.size())))
+            return &b;
+    }
     return nullptr;
 }
 
