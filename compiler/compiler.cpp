@@ -64,12 +64,12 @@ bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags
                 detail.find_first_not_of("0123456789") == cut)
                 detail = detail.substr(cut + 2);
             if (module_size)
-                diags.error(
-                    {file, 0, 0},
-                    "the program is too large for one module of an image (" + detail +
-                        "); a module's tables and routine entries must lie within its first "
-                        "64 KB: move part of the main program into SUBs and FUNCTIONs, "
-                        "each of which gets a module of its own");
+                diags.error({file, 0, 0},
+                            "the program is too large for an image (" + detail +
+                                "); a module's tables and routine entries, and a routine's "
+                                "variables, must lie within 64 KB: move part of the main "
+                                "program into SUBs and FUNCTIONs, each of which gets a module "
+                                "and variables of its own");
             else if (what.find("is full") != std::string::npos)
                 diags.error({file, 0, 0}, "the program is too large for an image (" + detail + ")");
             else

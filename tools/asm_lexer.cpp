@@ -3,15 +3,31 @@
 #include "asm_error.h"
 #include "bcode/windows_1252.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace quillet::tools {
 
 namespace {
 
+// ASCII classes by table (the locale's isalnum and isspace are slower and no better here).
+struct CharClasses {
+    bool word[256] = {}, space[256] = {}, digit[256] = {};
+    CharClasses() {
+        for (int c = 0; c < 256; ++c) {
+            digit[c] = c >= '0' && c <= '9';
+            word[c] = digit[c] || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+                      c == '.';
+            space[c] = c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+        }
+    }
+};
+const CharClasses classes;
+
 bool word_char(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.';
+    return classes.word[static_cast<unsigned char>(c)];
+}
+bool digit_char(char c) {
+    return classes.digit[static_cast<unsigned char>(c)];
 }
 
 int hex_value(char c) {
@@ -22,7 +38,7 @@ int hex_value(char c) {
 }
 
 // The column of byte `at` of a UTF-8 line: characters before it, plus one.
-int column_of(const std::string& text, size_t at) {
+int column_of(std::string_view text, size_t at) {
     int column = 1;
     for (size_t i = 0; i < at && i < text.size(); ++i)
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
@@ -31,9 +47,9 @@ int column_of(const std::string& text, size_t at) {
 
 // The UTF-8 character at text[at] as the Windows-1252 byte of a string literal; its length in
 // the source goes to `length`.
-char windows_1252_char(const std::string& text, size_t at, const std::string& file, int line,
+char windows_1252_char(std::string_view text, size_t at, const std::string& file, int line,
                        size_t& length) {
-    const bcode::Utf8Char u = bcode::decode_utf8(std::string_view(text).substr(at));
+    const bcode::Utf8Char u = bcode::decode_utf8(text.substr(at));
     char hex[16];
     if (u.length == 0) {
         std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(text[at]));
@@ -55,16 +71,31 @@ char windows_1252_char(const std::string& text, size_t at, const std::string& fi
 
 std::vector<Token> tokenize_line(const std::string& text, const std::string& file, int line) {
     std::vector<Token> tokens;
+    tokenize_line(text, file, line, tokens);
+    return tokens;
+}
+
+void tokenize_line(std::string_view text, const std::string& file, int line,
+                   std::vector<Token>& tokens) {
+    // Tokens are reused in place: their strings keep their storage.
+    size_t count = 0;
+    auto next = [&](Token::Kind kind) -> std::string& {
+        if (count == tokens.size()) tokens.emplace_back();
+        Token& t = tokens[count++];
+        t.kind = kind;
+        t.text.clear();
+        return t.text;
+    };
     size_t i = 0;
     while (i < text.size()) {
         char c = text[i];
         if (c == ';') break;
-        if (std::isspace(static_cast<unsigned char>(c))) {
+        if (classes.space[static_cast<unsigned char>(c)]) {
             ++i;
             continue;
         }
         if (c == '"') {
-            std::string bytes;
+            std::string& bytes = next(Token::string);
             ++i;
             for (;;) {
                 if (i >= text.size()) throw AsmError(file, line, "string without closing quote");
@@ -105,12 +136,11 @@ std::vector<Token> tokenize_line(const std::string& text, const std::string& fil
                                        " (use \\n \\t \\r \\0 \\\\ \\\" or \\xHH)");
                 }
             }
-            tokens.push_back({Token::string, bytes});
             continue;
         }
         bool sign = (c == '-' || c == '+') && i + 1 < text.size() &&
-                    (std::isdigit(static_cast<unsigned char>(text[i + 1])) || text[i + 1] == '.');
-        if (std::isdigit(static_cast<unsigned char>(c)) || sign) {
+                    (digit_char(text[i + 1]) || text[i + 1] == '.');
+        if (digit_char(c) || sign) {
             size_t start = i;
             if (sign) ++i;
             bool hex = i + 1 < text.size() && text[i] == '0' && (text[i + 1] | 0x20) == 'x';
@@ -120,24 +150,24 @@ std::vector<Token> tokenize_line(const std::string& text, const std::string& fil
                 if (!word_char(d) && !exponent_sign) break;
                 ++i;
             }
-            tokens.push_back({Token::number, text.substr(start, i - start)});
+            next(Token::number).assign(text.substr(start, i - start));
             continue;
         }
         if (word_char(c)) {
             size_t start = i;
             while (i < text.size() && word_char(text[i]))
                 ++i;
-            tokens.push_back({Token::word, text.substr(start, i - start)});
+            next(Token::word).assign(text.substr(start, i - start));
             continue;
         }
-        if (std::string(",=:()#").find(c) != std::string::npos) {
-            tokens.push_back({Token::punct, std::string(1, c)});
+        if (c == ',' || c == '=' || c == ':' || c == '(' || c == ')' || c == '#') {
+            next(Token::punct).assign(1, c);
             ++i;
             continue;
         }
         throw AsmError(file, line, std::string("unexpected character '") + c + "'");
     }
-    return tokens;
+    tokens.resize(count);
 }
 
 std::string quote_string(const std::string& bytes) {

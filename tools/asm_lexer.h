@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet::tools {
@@ -18,6 +19,9 @@ struct Token {
 // the column) for a string character that is not UTF-8 or has no Windows-1252 form: sources are
 // UTF-8, string literals become Windows-1252 bytes.
 std::vector<Token> tokenize_line(const std::string& text, const std::string& file, int line);
+// The same into `tokens` (cleared first), whose storage is reused from line to line.
+void tokenize_line(std::string_view text, const std::string& file, int line,
+                   std::vector<Token>& tokens);
 
 // Text of a string literal as the assembler reads it back: quotes, \\, \", \n, \t, \xHH.
 std::string quote_string(const std::string& bytes);

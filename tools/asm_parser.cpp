@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace quillet::tools {
 
@@ -42,6 +44,18 @@ bool parse_number_cell(const std::string& text, uint64_t& cell) {
 
 namespace {
 
+// An op by name through a hash table (the assembler looks up every instruction's name).
+const OpInfo* find_op(std::string_view name) {
+    static const std::unordered_map<std::string_view, const OpInfo*> ops = [] {
+        std::unordered_map<std::string_view, const OpInfo*> m;
+        for (int b = 0; b < 256; ++b)
+            if (const OpInfo* op = op_info(uint8_t(b))) m.emplace(op->name, op);
+        return m;
+    }();
+    auto it = ops.find(name);
+    return it == ops.end() ? nullptr : it->second;
+}
+
 // Reads statements line by line; the few block statements (module, tables, code_area,
 // string_pointers) switch the state until their `end`.
 class Parser {
@@ -50,11 +64,14 @@ public:
 
     ProgramSrc run(const std::string& text) {
         // A byte-order mark that an editor put before the first line is no statement.
-        std::istringstream in(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
-        std::string raw;
-        while (std::getline(in, raw)) {
+        std::string_view in(text);
+        if (in.starts_with("\xEF\xBB\xBF")) in.remove_prefix(3);
+        while (!in.empty()) {
+            size_t end = in.find('\n');
+            std::string_view raw = in.substr(0, end);
+            in.remove_prefix(end == std::string_view::npos ? in.size() : end + 1);
             ++line_;
-            toks_ = tokenize_line(raw, program_.file, line_);
+            tokenize_line(raw, program_.file, line_, toks_);
             pos_ = 0;
             if (!toks_.empty()) statement();
         }
@@ -344,10 +361,21 @@ private:
     void check_new_name(const std::string& name) {
         uint16_t mode;
         if (mode_by_name(name, mode) || kind_word(name) != Kind::none || name == "lit" ||
-            name == "lit2" || name == "bits" || op_by_name(name))
+            name == "lit2" || name == "bits" || find_op(name))
             fail("'" + name + "' is a keyword and cannot name an operand");
         if (name.find('.') != std::string::npos)
             fail("operand name '" + name + "' must not contain '.'");
+    }
+
+    // The words of module statements other than instructions (they come before an op's name).
+    static bool module_word(const std::string& w) {
+        static const std::unordered_set<std::string_view> words = {
+            "end",    "body_length",     "table_offsets",   "num",            "str",
+            "numarr", "strarr",          "routine",         "internal",       "bytes",
+            "line",   "numeric_operands", "string_operands", "numeric_arrays", "string_arrays",
+            "routines", "lines",         "channels"};
+        uint8_t mark;
+        return words.count(w) > 0 || line_mark_by_name(w, mark);
     }
 
     void module_statement() {
@@ -366,6 +394,11 @@ private:
         if (in_declarations_ && declaration()) return;
         in_declarations_ = false;
         ++pos_;
+        // Most statements are instructions: an op's name that is none of the words below.
+        if (const OpInfo* op = find_op(w); op && !module_word(w)) {
+            instruction(*op);
+            return;
+        }
         if (w == "end") {
             end_of_statement();
             state_ = State::top;
@@ -427,7 +460,7 @@ private:
             }
             if (t.channels.size() > 255) fail("a shared channel table holds at most 255 channels");
             end_of_statement();
-        } else if (const OpInfo* op = op_by_name(w)) {
+        } else if (const OpInfo* op = find_op(w)) {
             instruction(*op);
         } else {
             fail("unknown statement '" + w + "'");

@@ -10,8 +10,11 @@
 #include "bcode/ops.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
+#include <span>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace quillet::tools {
@@ -27,11 +30,12 @@ struct TableEntry {
 };
 
 // One piece of an instruction's encoding.
+// Kept small: a large program has millions.
 struct Field {
-    enum Kind { byte, index, jump, number, table_entry } kind = byte;
+    enum Kind : uint8_t { byte, index, jump, number, table_entry } kind = byte;
+    uint8_t size = 1;   // jump, table_entry: current width
     uint32_t value = 0; // byte, index, number
-    std::string target; // jump, table_entry
-    size_t size = 1;    // jump, table_entry: current width
+    uint32_t item = 0;  // jump, table_entry: the index of the target's item in its module
 };
 
 Field value_field(Field::Kind kind, uint32_t value) {
@@ -41,11 +45,11 @@ Field value_field(Field::Kind kind, uint32_t value) {
     return f;
 }
 
-Field target_field(Field::Kind kind, const std::string& target, size_t size) {
+Field target_field(Field::Kind kind, size_t item, size_t size) {
     Field f;
     f.kind = kind;
-    f.target = target;
-    f.size = size;
+    f.item = uint32_t(item);
+    f.size = uint8_t(size);
     return f;
 }
 
@@ -65,15 +69,37 @@ struct RoutineEntry {
 
 struct ModuleState {
     std::vector<TableEntry> tables[4];
+    // The first position of each entry in `tables` (mode and offset as one key), so that an
+    // operand used many times is found without searching its table.
+    std::unordered_map<uint32_t, size_t> table_index[4];
     bool explicit_table[module_table_count] = {};
     std::vector<RoutineEntry> routines;
-    std::vector<std::vector<Field>> instr_fields;
+    // The fields of all instructions in order; instruction k has those from field_start[k] to
+    // field_start[k + 1].
+    std::vector<Field> fields;
+    std::vector<uint32_t> field_start{0};
+    std::span<Field> instr_fields(size_t k) {
+        return {fields.data() + field_start[k], fields.data() + field_start[k + 1]};
+    }
+    std::span<const Field> instr_fields(size_t k) const {
+        return {fields.data() + field_start[k], fields.data() + field_start[k + 1]};
+    }
     std::vector<size_t> instr_routine;    // routine index in effect, or SIZE_MAX
-    std::map<std::string, size_t> labels; // label -> item index
+    std::unordered_map<std::string, size_t> labels; // label -> item index
+    // Routine table entries by the routine they reach (module, label), once looked up.
+    std::map<std::pair<size_t, std::string>, size_t> routine_entries;
+    size_t routine_entries_known = 0; // entries of `routines` already in routine_entries
     std::vector<size_t> item_pos;
+    std::vector<size_t> item_sizes; // while the module is laid out
+    std::vector<std::pair<uint32_t, uint32_t>> jumpers; // instructions with jumps: item, index
+    size_t items_end = 0;                               // the end of the last item
     size_t auto_pos[module_table_count] = {};
     std::vector<uint8_t> auto_lines;
     size_t code_end = module_header_size;
+    bool tables_first = false; // the automatic tables before the code (see lay_out_module)
+    size_t lines_after = 0;    // tables first: the line table follows this item (none: size)
+    size_t lines_jump = 0;     // the size of the jump over it
+    size_t twice = SIZE_MAX;   // the first item that defines a label again
     size_t size = 0;
 };
 
@@ -147,6 +173,8 @@ public:
 
         modules_.resize(p_.modules.size());
         for (size_t m = 0; m < p_.modules.size(); ++m)
+            gather_labels(m);
+        for (size_t m = 0; m < p_.modules.size(); ++m)
             lay_out_frames(m);
         for (size_t m = 0; m < p_.modules.size(); ++m)
             resolve_module(m);
@@ -174,10 +202,14 @@ private:
 
     uint16_t cell_offset(int area, uint64_t bits, int line) {
         auto& cells = cells_[area - 1];
-        auto it = std::find(cells.begin(), cells.end(), bits);
-        size_t i = size_t(it - cells.begin());
-        if (it == cells.end()) {
+        auto& index = cell_index_[area - 1];
+        for (; cells_known_[area - 1] < cells.size(); ++cells_known_[area - 1]) // the source's
+            index.emplace(cells[cells_known_[area - 1]], cells_known_[area - 1]);
+        auto [it, added] = index.emplace(bits, cells.size());
+        size_t i = it->second;
+        if (added) {
             cells.push_back(bits);
+            ++cells_known_[area - 1];
         }
         if (8 * i > 0xFFFF)
             fail(line, "cell area " + std::to_string(area) + " is full (8192 cells)");
@@ -185,11 +217,16 @@ private:
     }
 
     uint16_t literal_offset(const std::string& text, int line) {
-        for (size_t i = tail_start_; i < pointers_.size(); ++i) {
-            int r = pointers_[i].record;
-            if (r >= 0 && p_.code_area[size_t(r)].record && p_.code_area[size_t(r)].text == text)
-                return checked_tail(i, line);
+        // The tail's records by text, the first of equal ones; pointers written in the source
+        // are taken in at the first look-up, those added here as they are added.
+        for (; literals_known_ < pointers_.size(); ++literals_known_) {
+            if (literals_known_ < tail_start_) continue;
+            int r = pointers_[literals_known_].record;
+            if (r >= 0 && p_.code_area[size_t(r)].record)
+                literal_index_.emplace(p_.code_area[size_t(r)].text, literals_known_);
         }
+        auto found = literal_index_.find(text);
+        if (found != literal_index_.end()) return checked_tail(found->second, line);
         CodeAreaItemSrc rec;
         rec.record = true;
         rec.text = text;
@@ -207,9 +244,38 @@ private:
     // ---- routines ----
 
     const RoutineSrc* find_routine(size_t m, const std::string& label) const {
-        for (const RoutineSrc& r : p_.modules[m].routines)
-            if (r.label == label) return &r;
-        return nullptr;
+        if (routine_names_.empty()) {
+            routine_names_.resize(p_.modules.size());
+            for (size_t k = 0; k < p_.modules.size(); ++k)
+                for (const RoutineSrc& r : p_.modules[k].routines)
+                    routine_names_[k].emplace(r.label, &r); // the first of a name
+        }
+        auto it = routine_names_[m].find(label);
+        return it == routine_names_[m].end() ? nullptr : it->second;
+    }
+
+    // The unit whose variables internal routine r of module m sees: a routine of its module, or
+    // MODULE.LABEL in another (an internal routine reaches them through the environment, which
+    // does not depend on the module). Null when there is none.
+    std::pair<size_t, const RoutineSrc*> parent_of(size_t m, const RoutineSrc& r) const {
+        size_t dot = r.parent.find('.');
+        if (dot == std::string::npos) return {m, find_routine(m, r.parent)};
+        std::string name = r.parent.substr(0, dot);
+        for (size_t k = 0; k < p_.modules.size(); ++k)
+            if (p_.modules[k].name == name)
+                return {k, find_routine(k, r.parent.substr(dot + 1))};
+        return {m, nullptr};
+    }
+
+    // A declared variable of routine r by name (the routine's variables are indexed at the
+    // first look-up, after the frames are laid out).
+    const FrameVariable* variable_of(const RoutineSrc& r, const std::string& name) const {
+        auto& index = variable_names_[&r];
+        if (index.empty())
+            for (const FrameVariable& v : r.variables)
+                index.emplace(v.name, &v);
+        auto it = index.find(name);
+        return it == index.end() ? nullptr : it->second;
     }
 
     // Module and routine of a label written as LABEL or MODULE.LABEL; nullopt if unknown.
@@ -219,8 +285,11 @@ private:
         if (dot != std::string::npos) {
             std::string mod = text.substr(0, dot);
             label = text.substr(dot + 1);
-            for (size_t m = 0; m < p_.modules.size(); ++m)
-                if (p_.modules[m].name == mod) return m;
+            if (module_names_.empty())
+                for (size_t m = 0; m < p_.modules.size(); ++m)
+                    module_names_.emplace(p_.modules[m].name, m); // the first of a name
+            auto it = module_names_.find(mod);
+            if (it != module_names_.end()) return it->second;
             fail(line, "there is no module named " + mod);
         }
         label = text;
@@ -236,30 +305,36 @@ private:
         return found;
     }
 
-    // Whether module m has the code label or routine `label`. The labels of every module are
-    // gathered at the first look-up, so that a module of many jumps is not searched item by
-    // item for each of them.
+    // Whether module m has the code label or routine `label` (see gather_labels).
     bool has_label(size_t m, const std::string& label) const {
-        if (label_sets_.empty()) {
-            label_sets_.resize(p_.modules.size());
-            for (size_t k = 0; k < p_.modules.size(); ++k)
-                for (const ItemSrc& item : p_.modules[k].items) {
-                    if (item.kind == ItemSrc::label_item) label_sets_[k].insert(item.label);
-                    if (item.kind == ItemSrc::routine_item)
-                        label_sets_[k].insert(p_.modules[k].routines[item.index].label);
-                }
+        return modules_[m].labels.count(label) > 0;
+    }
+
+    // The labels and routines of module m by name, gathered before any is looked up; a name
+    // defined twice is reported when the module is resolved.
+    void gather_labels(size_t m) {
+        const ModuleSrc& mod = p_.modules[m];
+        ModuleState& st = modules_[m];
+        st.labels.reserve(mod.items.size() / 4);
+        for (size_t i = 0; i < mod.items.size(); ++i) {
+            const ItemSrc& item = mod.items[i];
+            if (item.kind != ItemSrc::label_item && item.kind != ItemSrc::routine_item) continue;
+            const std::string& name = item.kind == ItemSrc::label_item
+                                          ? item.label
+                                          : mod.routines[item.index].label;
+            if (!st.labels.emplace(name, i).second && st.twice == SIZE_MAX) st.twice = i;
         }
-        return label_sets_[m].count(label) > 0;
     }
 
     void lay_out_frames(size_t m) {
         ModuleSrc& mod = p_.modules[m];
         for (RoutineSrc& r : mod.routines) {
-            if (!r.parent.empty() && !find_routine(m, r.parent))
+            if (!r.parent.empty() && !parent_of(m, r).second)
                 fail(r.line, "internal routine " + r.label + " names unit " + r.parent +
-                                 ", which is not a routine of this module");
+                                 ", which is not a routine of this module (MODULE.LABEL names one of another)");
+            std::unordered_set<std::string> names; // the routine's, over all its frames
             for (FrameSrc& f : r.frames)
-                lay_out_frame(r, f);
+                lay_out_frame(r, f, names);
         }
     }
 
@@ -268,7 +343,7 @@ private:
         return d.code == desc_reserve ? d.item.number : 1;
     }
 
-    void lay_out_frame(RoutineSrc& r, FrameSrc& f) {
+    void lay_out_frame(RoutineSrc& r, FrameSrc& f, std::unordered_set<std::string>& names) {
         uint32_t cells = uint32_t(f.numeric_locals.size() + f.string_locals.size());
         for (const Declaration& d : f.declarations)
             cells += declaration_cells(d);
@@ -282,9 +357,13 @@ private:
         bool after_reference = false;
         auto add = [&](const std::string& name, Kind k, bool reference, uint32_t offset, int line) {
             if (name.empty()) return;
-            for (const FrameVariable& v : r.variables)
-                if (v.name == name)
-                    fail(line, "variable " + name + " is declared twice in routine " + r.label);
+            if (!names.insert(name).second)
+                fail(line, "variable " + name + " is declared twice in routine " + r.label);
+            // Operands reach a frame through 16-bit offsets.
+            if (offset > 0xFFFF)
+                fail(line, "routine " + r.label + " is too large: its variable " + name +
+                               " lies " + std::to_string(offset) +
+                               " bytes into its frame, beyond the 64 KB that operands reach");
             if (reference && block)
                 fail(line, "reference slot " + name +
                                " in a shared block cannot be named: no address mode reads "
@@ -349,10 +428,13 @@ private:
 
     // ---- operands ----
 
+    static uint32_t entry_key(TableEntry e) { return uint32_t(e.mode) << 16 | e.offset; }
+
     size_t add_entry(size_t m, ModuleTable t, TableEntry e, int line) {
         auto& table = modules_[m].tables[t];
-        for (size_t i = 0; i < table.size(); ++i)
-            if (table[i] == e && table[i].mode != mode_escape) return i;
+        auto& index = modules_[m].table_index[t];
+        auto found = index.find(entry_key(e));
+        if (found != index.end() && e.mode != mode_escape) return found->second;
         if (table.size() == direct_index_limit)
             table.resize(first_escaped_index, TableEntry{mode_escape, 0});
         else if (table.size() > direct_index_limit && table.size() < first_escaped_index)
@@ -360,6 +442,7 @@ private:
                            std::to_string(table.size()) +
                            " entries, so a new entry would land among the escape entries");
         table.push_back(e);
+        index.emplace(entry_key(e), table.size() - 1);
         return table.size() - 1;
     }
 
@@ -388,10 +471,8 @@ private:
                 mode = mode_env_ref;
             return TableEntry{mode, uint16_t(v.offset)};
         };
-        auto variable = [&](const RoutineSrc& r, const std::string& name) -> const FrameVariable* {
-            for (const FrameVariable& v : r.variables)
-                if (v.name == name) return &v;
-            return nullptr;
+        auto variable = [&](const RoutineSrc& r, const std::string& name) {
+            return variable_of(r, name);
         };
         size_t dot = o.text.find('.');
         if (dot != std::string::npos) {
@@ -401,7 +482,7 @@ private:
             const FrameVariable* v = variable(*u, name);
             if (!v) fail(o.line, "routine " + unit + " declares no variable " + name);
             const RoutineSrc* cur = routine ? &mod.routines[*routine] : nullptr;
-            if (cur && cur->parent == unit) return from_variable(*v, true);
+            if (cur && parent_of(m, *cur).second == u) return from_variable(*v, true);
             if (is_start_routine(m, unit)) {
                 if (v->mode != mode_frame)
                     fail(o.line, "only plain variables of the main program are reachable as "
@@ -418,7 +499,7 @@ private:
             const RoutineSrc& r = mod.routines[*routine];
             if (const FrameVariable* v = variable(r, o.text)) return from_variable(*v, false);
             if (!r.parent.empty())
-                if (const FrameVariable* v = variable(*find_routine(m, r.parent), o.text))
+                if (const FrameVariable* v = variable(*parent_of(m, r).second, o.text))
                     return from_variable(*v, true);
         }
         for (const NamedOperandSrc& n : mod.names)
@@ -491,18 +572,9 @@ private:
     void resolve_module(size_t m) {
         ModuleSrc& mod = p_.modules[m];
         ModuleState& st = modules_[m];
-        for (size_t i = 0; i < mod.items.size(); ++i) {
-            const ItemSrc& item = mod.items[i];
-            std::string name;
-            if (item.kind == ItemSrc::label_item)
-                name = item.label;
-            else if (item.kind == ItemSrc::routine_item)
-                name = mod.routines[item.index].label;
-            else
-                continue;
-            if (!st.labels.emplace(name, i).second)
-                fail(item.line, "label " + name + " is defined twice in this module");
-        }
+        if (st.twice != SIZE_MAX)
+            fail(mod.items[st.twice].line,
+                 "label " + item_label(m, st.twice) + " is defined twice in this module");
         if (mod.table_offsets)
             for (const ItemSrc& item : mod.items)
                 if (item.kind != ItemSrc::bytes_item && item.kind != ItemSrc::label_item)
@@ -515,6 +587,8 @@ private:
                     Kind kind = o.kind;
                     TableEntry e = entry_for(m, std::nullopt, o, kind);
                     st.tables[t.table].push_back(e);
+                    if (e.mode != mode_escape)
+                        st.table_index[t.table].emplace(entry_key(e), st.tables[t.table].size() - 1);
                 }
             if (t.table == table_routines)
                 for (const RoutineEntrySrc& r : t.routines)
@@ -526,8 +600,14 @@ private:
             if (item.kind == ItemSrc::routine_item) routine = item.index;
             if (item.kind == ItemSrc::line_item || item.kind == ItemSrc::mark_item)
                 lines_used = true;
-            if (item.kind == ItemSrc::instr_item)
-                st.instr_fields.push_back(resolve_instr(m, routine, mod.instrs[item.index]));
+            if (item.kind == ItemSrc::instr_item) {
+                InstrSrc& in = mod.instrs[item.index];
+                resolve_instr(m, routine, in, st.fields);
+                st.field_start.push_back(uint32_t(st.fields.size()));
+                // Only its line is read again: the memory goes to the next instructions.
+                std::vector<OperandSrc>().swap(in.operands);
+                std::vector<std::string>().swap(in.targets);
+            }
         }
         if (lines_used && st.explicit_table[table_lines])
             fail(mod.line, "module " + mod.name +
@@ -535,13 +615,17 @@ private:
                                "cannot also use `line` and marker statements");
         for (int t = 0; t <= table_string_arrays; ++t)
             if (st.tables[t].size() > 0xFFFF / 4)
-                fail(mod.line, std::string(table_name(ModuleTable(t))) + " is too long");
+                fail(mod.line, "module " + mod.name + " is too large: its " +
+                                   std::string(table_name(ModuleTable(t))) + " has " +
+                                   std::to_string(st.tables[t].size()) +
+                                   " entries, more than the 16383 that 64 KB hold");
     }
 
-    std::vector<Field> resolve_instr(size_t m, std::optional<size_t> routine, const InstrSrc& in) {
+    // Appends the fields of instruction `in` to `f`.
+    void resolve_instr(size_t m, std::optional<size_t> routine, const InstrSrc& in,
+                       std::vector<Field>& f) {
         const OpInfo& op = *op_info(in.op);
         std::string where = std::string(op.name);
-        std::vector<Field> f;
         f.push_back(value_field(Field::byte, in.op));
         auto operand = [&](const OperandSrc& o, Kind want) {
             f.push_back(value_field(Field::index, resolve_operand(m, routine, o, want, where)));
@@ -552,8 +636,8 @@ private:
             f.push_back(value_field(Field::number, uint32_t(in.base)));
             f.push_back(value_field(Field::number, uint32_t(in.targets.size())));
             for (const std::string& t : in.targets) {
-                check_jump_label(m, t, in.line);
-                f.push_back(target_field(Field::table_entry, t, in.wide ? 2u : 1u));
+                f.push_back(
+                    target_field(Field::table_entry, jump_target(m, t, in.line), in.wide ? 2u : 1u));
             }
         } else if (sig == "C") {
             std::string kinds;
@@ -566,7 +650,7 @@ private:
                 std::optional<size_t> target = module_of_label(m, in.callee, in.line, label);
                 if (!target) fail(in.line, "call of unknown routine " + in.callee);
                 if (const RoutineSrc* r = find_routine(*target, label)) {
-                    kinds = argument_kinds(descriptor_of(*r));
+                    kinds = call_kinds(*r);
                     known = true;
                 }
                 index = routine_index(m, in.callee, in.line);
@@ -601,14 +685,21 @@ private:
             size_t next_operand = 0, next_target = 0;
             for (char c : sig) {
                 if (c == 'J') {
-                    check_jump_label(m, in.targets[next_target], in.line);
-                    f.push_back(target_field(Field::jump, in.targets[next_target++], 1));
+                    f.push_back(
+                        target_field(Field::jump, jump_target(m, in.targets[next_target++], in.line), 1));
                 } else {
                     operand(in.operands[next_operand++], kind_of_letter(c));
                 }
             }
         }
-        return f;
+    }
+
+    // The kinds of a routine's arguments, worked out once per routine.
+    const std::string& call_kinds(const RoutineSrc& r) {
+        auto it = argument_kinds_.find(&r);
+        if (it == argument_kinds_.end())
+            it = argument_kinds_.emplace(&r, argument_kinds(descriptor_of(r))).first;
+        return it->second;
     }
 
     static std::string spell_kinds(const std::string& kinds) {
@@ -645,23 +736,34 @@ private:
         return false;
     }
 
-    void check_jump_label(size_t m, const std::string& label, int line) const {
-        if (!has_label(m, label))
-            fail(line, "jump to unknown label " + label + " (jumps stay inside their module)");
+    // The item of the label a jump of module m names.
+    size_t jump_target(size_t m, const std::string& label, int line) const {
+        auto it = modules_[m].labels.find(label);
+        if (it != modules_[m].labels.end()) return it->second;
+        fail(line, "jump to unknown label " + label + " (jumps stay inside their module)");
     }
 
+    // The routine table entry of `callee` in module m, added when the module has none. Entries
+    // are known by the routine they reach (its module and label), the first of equal ones.
     uint32_t routine_index(size_t m, const std::string& callee, int line) {
-        auto& entries = modules_[m].routines;
+        ModuleState& st = modules_[m];
+        auto& entries = st.routines;
+        for (; st.routine_entries_known < entries.size(); ++st.routine_entries_known) {
+            const RoutineEntry& e = entries[st.routine_entries_known];
+            if (e.label.empty()) continue;
+            std::string other;
+            std::optional<size_t> t2 = module_of_label(e.from_module, e.label, e.line, other);
+            st.routine_entries.emplace(std::pair{t2.value_or(SIZE_MAX), other},
+                                       st.routine_entries_known);
+        }
         std::string label;
         std::optional<size_t> target = module_of_label(m, callee, line, label);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].label.empty()) continue;
-            std::string other;
-            std::optional<size_t> t2 =
-                module_of_label(entries[i].from_module, entries[i].label, entries[i].line, other);
-            if (t2 == target && other == label) return uint32_t(i);
-        }
+        auto key = std::pair{target.value_or(SIZE_MAX), label};
+        auto found = st.routine_entries.find(key);
+        if (found != st.routine_entries.end()) return uint32_t(found->second);
         entries.push_back({callee, m, 0, 0, line});
+        st.routine_entries.emplace(key, entries.size() - 1);
+        ++st.routine_entries_known;
         return uint32_t(entries.size() - 1);
     }
 
@@ -679,7 +781,7 @@ private:
         }
         case ItemSrc::instr_item: {
             size_t size = 0;
-            for (const Field& f : st.instr_fields[instr])
+            for (const Field& f : st.instr_fields(instr))
                 size += field_size(f);
             ++instr;
             return size;
@@ -728,34 +830,133 @@ private:
         return st.auto_lines.size();
     }
 
+    // Lays the module out: its items in order, then the tables the assembler makes. When a
+    // table would then lie beyond the 16-bit offsets of the module header, those tables go
+    // first instead, before the code: a module's code may pass 64 KB, its tables and routine
+    // entries may not. The line table, which grows with the code, then follows the module's
+    // first routine entry, and a jump at the start of that routine passes over it.
     void lay_out_module(size_t m) {
         ModuleSrc& mod = p_.modules[m];
         ModuleState& st = modules_[m];
+        auto beyond = [&](int t) {
+            return table_position(m, ModuleTable(t)) - module_base_offset > 0xFFFF;
+        };
+        bool movable = !mod.table_offsets;
+        for (int t = 0; t < module_table_count; ++t)
+            movable &= !st.explicit_table[t];
+        // Positions only grow from round to round: a table beyond the offsets in the first
+        // round stays there, so the rounds can stop at once.
+        place_items(m, movable ? beyond : std::function<bool(int)>());
+        if (st.size <= 0xFFFF + module_base_offset || mod.table_offsets) return;
+        bool any_beyond = false;
+        for (int t = 0; t < module_table_count; ++t)
+            any_beyond |= beyond(t);
+        if (movable && any_beyond) {
+            st.tables_first = true;
+            st.lines_after = mod.items.size();
+            for (size_t i = 0; i < mod.items.size() && st.lines_after == mod.items.size(); ++i)
+                if (mod.items[i].kind == ItemSrc::routine_item) st.lines_after = i;
+            place_items(m);
+        }
+        for (int t = 0; t < module_table_count; ++t)
+            if (beyond(t))
+                fail(mod.line, "module " + mod.name + " is too large: its " +
+                                   std::string(table_name(ModuleTable(t))) +
+                                   " lies beyond the 16-bit offset range");
+    }
+
+    // Places the items of module m, widening jumps until they settle; stops after a round in
+    // which `stop` holds for a table, when given.
+    void place_items(size_t m, const std::function<bool(int)>& stop = {}) {
+        ModuleSrc& mod = p_.modules[m];
+        ModuleState& st = modules_[m];
         st.item_pos.assign(mod.items.size(), 0);
+        st.item_sizes.resize(mod.items.size());
+        st.jumpers.clear();
+        for (size_t i = 0, instr = 0; i < mod.items.size(); ++i) {
+            if (mod.items[i].kind == ItemSrc::instr_item)
+                for (const Field& f : st.instr_fields(instr))
+                    if (f.kind == Field::jump || f.kind == Field::table_entry) {
+                        st.jumpers.push_back({uint32_t(i), uint32_t(instr)});
+                        break;
+                    }
+            st.item_sizes[i] = item_size(m, i, instr);
+        }
+        size_t pos = 0;
         for (int round = 0;; ++round) {
-            size_t pos = module_header_size, instr = 0;
+            pos = module_header_size;
+            auto place_tables = [&]() {
+                for (int t = 0; t < table_channels; ++t)
+                    if (!st.explicit_table[t] && !mod.table_offsets &&
+                        !(st.tables_first && t == table_lines)) {
+                        st.auto_pos[t] = pos;
+                        pos += auto_table_size(m, ModuleTable(t));
+                    }
+            };
+            // Tables first: the line table's size is the last round's (see below).
+            size_t lines_size = st.auto_lines.size();
+            auto place_lines = [&]() {
+                if (st.lines_after < mod.items.size()) { // the jump over it
+                    st.lines_jump = lines_size > size_t(signed_max[3])
+                                        ? 4
+                                        : 1 + signed_size(int32_t(lines_size));
+                    pos += st.lines_jump;
+                }
+                st.auto_pos[table_lines] = pos;
+                pos += lines_size;
+            };
+            if (st.tables_first) {
+                place_tables();
+                if (st.lines_after == mod.items.size()) place_lines();
+            }
             for (size_t i = 0; i < mod.items.size(); ++i) {
                 st.item_pos[i] = pos;
-                pos += item_size(m, i, instr);
+                pos += st.item_sizes[i];
+                if (st.tables_first && i == st.lines_after) place_lines();
                 if (mod.items[i].kind != ItemSrc::table_item) st.code_end = pos;
             }
+            // After the code, the line table is made once the jumps have settled.
+            if (st.tables_first) st.auto_lines = generate_line_table(m);
+            st.items_end = pos;
+            if (!st.tables_first) place_tables();
+            st.size = pos;
+            if (stop && !st.tables_first && st.size > 0xFFFF + module_base_offset) {
+                bool any = false;
+                for (int t = 0; t < module_table_count; ++t)
+                    any |= stop(t);
+                if (any) return;
+            }
+            // Jumps only widen and a line table before the code only grows with it, so the
+            // rounds end.
+            bool moved = st.tables_first && st.auto_lines.size() != lines_size;
+            if (!widen_jumps(m) && !moved) break;
+            if (round > 100)
+                fail(mod.line, "jump offsets of module " + mod.name + " do not settle");
+        }
+        if (!st.tables_first) {
             st.auto_lines = generate_line_table(m);
+            pos = st.items_end;
             for (int t = 0; t < table_channels; ++t)
                 if (!st.explicit_table[t] && !mod.table_offsets) {
                     st.auto_pos[t] = pos;
                     pos += auto_table_size(m, ModuleTable(t));
                 }
             st.size = pos;
-            if (!widen_jumps(m)) break;
-            if (round > 100)
-                fail(mod.line, "jump offsets of module " + mod.name + " do not settle");
         }
-        if (st.size > 0xFFFF + module_base_offset && !mod.table_offsets)
-            for (int t = 0; t < module_table_count; ++t)
-                if (table_position(m, ModuleTable(t)) - module_base_offset > 0xFFFF)
-                    fail(mod.line, "module " + mod.name + " is too large: its " +
-                                       std::string(table_name(ModuleTable(t))) +
-                                       " lies beyond the 16-bit offset range");
+    }
+
+    // The label or routine that item i of module m defines.
+    const std::string& item_label(size_t m, size_t i) const {
+        const ItemSrc& item = p_.modules[m].items[i];
+        return item.kind == ItemSrc::routine_item ? p_.modules[m].routines[item.index].label
+                                                  : item.label;
+    }
+
+    size_t label_item(size_t m, const std::string& label) const {
+        auto it = modules_[m].labels.find(label);
+        if (it == modules_[m].labels.end())
+            throw FormatError("module " + p_.modules[m].name + " has no label " + label);
+        return it->second;
     }
 
     size_t label_pos(size_t m, const std::string& label) const {
@@ -770,34 +971,34 @@ private:
         ModuleSrc& mod = p_.modules[m];
         ModuleState& st = modules_[m];
         bool changed = false;
-        size_t instr = 0;
-        for (size_t i = 0; i < mod.items.size(); ++i) {
-            if (mod.items[i].kind != ItemSrc::instr_item) continue;
-            std::vector<Field>& fields = st.instr_fields[instr++];
+        for (auto [i, instr] : st.jumpers) {
+            std::span<Field> fields = st.instr_fields(instr);
             size_t pos = st.item_pos[i];
             bool table = false;
             size_t entry_width = 1;
             for (const Field& f : fields)
                 if (f.kind == Field::table_entry)
-                    table = true, entry_width = std::max(entry_width, f.size);
+                    table = true, entry_width = std::max(entry_width, size_t(f.size));
             for (Field& f : fields) {
                 size_t size = field_size(f);
                 if (f.kind == Field::jump || f.kind == Field::table_entry) {
-                    int64_t offset = int64_t(label_pos(m, f.target)) - int64_t(pos + size);
+                    int64_t offset = int64_t(st.item_pos[f.item]) - int64_t(pos + size);
                     size_t need = offset < signed_min[3] || offset > signed_max[3]
                                       ? 4
                                       : signed_size(int32_t(offset));
                     if (f.kind == Field::table_entry && need > 2)
                         fail(mod.instrs[mod.items[i].index].line,
-                             "jump_table entry to " + f.target + " is too far (2-byte entries)");
+                             "jump_table entry to " + item_label(m, f.item) +
+                                 " is too far (2-byte entries)");
                     if (need > 3)
                         fail(mod.instrs[mod.items[i].index].line,
-                             "jump to " + f.target + " is too far");
+                             "jump to " + item_label(m, f.item) + " is too far");
                     if (need > f.size) {
-                        f.size = need;
+                        f.size = uint8_t(need);
                         changed = true;
                     }
-                    if (f.kind == Field::table_entry) entry_width = std::max(entry_width, f.size);
+                    if (f.kind == Field::table_entry)
+                        entry_width = std::max(entry_width, size_t(f.size));
                 }
                 pos += size;
             }
@@ -805,9 +1006,13 @@ private:
             if (table)
                 for (Field& f : fields)
                     if (f.kind == Field::table_entry && f.size != entry_width) {
-                        f.size = entry_width;
+                        f.size = uint8_t(entry_width);
                         changed = true;
                     }
+            size_t size = 0;
+            for (const Field& f : fields)
+                size += field_size(f);
+            st.item_sizes[i] = size;
         }
         return changed;
     }
@@ -828,7 +1033,7 @@ private:
     std::string display_name(size_t m, const RoutineSrc& r) const {
         if (!r.display_name.empty()) return r.display_name;
         if (r.internal && !r.parent.empty())
-            return r.label + " in " + display_name(m, *find_routine(m, r.parent));
+            return r.label + " in " + display_name(parent_of(m, r).first, *parent_of(m, r).second);
         return r.label;
     }
 
@@ -907,21 +1112,56 @@ private:
         std::string label;
         std::optional<size_t> m = module_of_label(from, text, line, label);
         if (!m) fail(line, "unknown routine " + text);
-        return {uint16_t(label_pos(*m, label) - module_base_offset), uint16_t(*m)};
+        size_t offset = label_pos(*m, label) - module_base_offset;
+        if (offset > 0xFFFF)
+            fail(line, "routine " + text + " starts " + std::to_string(offset) +
+                           " bytes into module " + p_.modules[*m].name +
+                           ", beyond the 64 KB that a routine entry can reach: put it in a "
+                           "module of its own or before the module's larger routines");
+        return {uint16_t(offset), uint16_t(*m)};
     }
 
     std::vector<uint8_t> emit_module(size_t m) {
         const ModuleSrc& mod = p_.modules[m];
         ModuleState& st = modules_[m];
         std::vector<uint8_t> out(module_header_size, 0);
+        out.reserve(st.size);
+        auto emit_lines = [&]() {
+            if (st.lines_after < mod.items.size()) {
+                out.push_back(op_jump);
+                encode_signed(int32_t(st.auto_lines.size()), st.lines_jump - 1, out);
+            }
+            out.insert(out.end(), st.auto_lines.begin(), st.auto_lines.end());
+        };
+        auto emit_tables = [&]() {
+            for (int t = 0; t < table_channels; ++t) {
+                if (st.explicit_table[t] || mod.table_offsets) continue;
+                if (st.tables_first && t == table_lines) continue;
+                if (t == table_lines) {
+                    out.insert(out.end(), st.auto_lines.begin(), st.auto_lines.end());
+                } else if (t == table_routines) {
+                    out.resize(out.size() + 4 * st.routines.size());
+                } else {
+                    for (const TableEntry& e : st.tables[t]) {
+                        put_u16(e.mode, out);
+                        put_u16(e.offset, out);
+                    }
+                }
+            }
+        };
+        if (st.tables_first) {
+            emit_tables();
+            if (st.lines_after == mod.items.size()) emit_lines();
+        }
         size_t instr = 0;
         for (size_t i = 0; i < mod.items.size(); ++i) {
             const ItemSrc& item = mod.items[i];
+            if (st.tables_first && i > 0 && i - 1 == st.lines_after) emit_lines();
             switch (item.kind) {
             case ItemSrc::routine_item:
                 encode_entry_descriptor(descriptor_of(mod.routines[item.index]), out);
                 break;
-            case ItemSrc::instr_item: emit_instr(m, st.instr_fields[instr++], out); break;
+            case ItemSrc::instr_item: emit_instr(m, st.instr_fields(instr++), out); break;
             case ItemSrc::bytes_item:
                 out.insert(out.end(), item.data.begin(), item.data.end());
                 break;
@@ -933,19 +1173,8 @@ private:
             default: break;
             }
         }
-        for (int t = 0; t < table_channels; ++t) {
-            if (st.explicit_table[t] || mod.table_offsets) continue;
-            if (t == table_lines) {
-                out.insert(out.end(), st.auto_lines.begin(), st.auto_lines.end());
-            } else if (t == table_routines) {
-                out.resize(out.size() + 4 * st.routines.size());
-            } else {
-                for (const TableEntry& e : st.tables[t]) {
-                    put_u16(e.mode, out);
-                    put_u16(e.offset, out);
-                }
-            }
-        }
+        if (st.tables_first && st.lines_after + 1 == mod.items.size()) emit_lines();
+        if (!st.tables_first) emit_tables();
         // Routine table entries: offsets of routines in any module.
         size_t rt = table_position(m, table_routines);
         for (size_t i = 0; i < st.routines.size(); ++i) {
@@ -969,7 +1198,7 @@ private:
         return out;
     }
 
-    void emit_instr(size_t m, const std::vector<Field>& fields, std::vector<uint8_t>& out) {
+    void emit_instr(size_t m, std::span<const Field> fields, std::vector<uint8_t>& out) {
         for (const Field& f : fields) {
             size_t size = field_size(f);
             switch (f.kind) {
@@ -977,7 +1206,8 @@ private:
             case Field::index: encode_index(f.value, out); break;
             case Field::number: encode_unsigned(f.value, out); break;
             default: {
-                int64_t offset = int64_t(label_pos(m, f.target)) - int64_t(out.size() + size);
+                int64_t offset =
+                    int64_t(modules_[m].item_pos[f.item]) - int64_t(out.size() + size);
                 encode_signed(int32_t(offset), size, out);
             }
             }
@@ -1033,8 +1263,17 @@ private:
     }
 
     ProgramSrc p_;
-    mutable std::vector<std::unordered_set<std::string>> label_sets_; // see has_label
+    mutable std::vector<std::unordered_map<std::string, const RoutineSrc*>> routine_names_;
+    mutable std::unordered_map<std::string, size_t> module_names_; // see module_of_label
+    mutable std::unordered_map<const RoutineSrc*,
+                               std::unordered_map<std::string, const FrameVariable*>>
+        variable_names_;
+    std::unordered_map<const RoutineSrc*, std::string> argument_kinds_; // see call_kinds
     std::vector<uint64_t> cells_[2];
+    std::unordered_map<uint64_t, size_t> cell_index_[2]; // cell bits -> first index
+    size_t cells_known_[2] = {};                          // cells already in cell_index_
+    std::unordered_map<std::string, size_t> literal_index_; // see literal_offset
+    size_t literals_known_ = 0;
     std::map<std::string, size_t> code_labels_;
     std::vector<Pointer> pointers_;
     size_t tail_start_ = 0;

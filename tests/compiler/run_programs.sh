@@ -6,6 +6,8 @@
 # a processor must reject: the compiler must refuse it (exit status 1) with a diagnostic naming a
 # line. Programs listed in the known-failures file (NAME reason) are expected to fail; one that
 # passes must be taken off the list.
+# A program generator (NAME.gen, a shell script) writes its BASIC program at test time, for
+# programs too large to keep in the tree; the program is then compiled and run as the others.
 # Only the programs whose names begin with PREFIX when it is given, so that a large folder can be
 # run as several tests side by side.
 # usage: run_programs.sh QUILLET PROGRAM_DIR WORK_DIR KNOWN_FAILURES [PREFIX]
@@ -17,10 +19,11 @@ passed=0 failed=0 unexpected=""
 build() { # SOURCE OUTPUT
     case "$1" in
     *.qba) "$quillet" asm --library "$1" -o "$2.img" && "$quillet" bind "$2.img" -o "$2" ;;
+    *.gen) sh "$1" >"$2.bas" && "$quillet" compile --console "$2.bas" -o "$2" ;;
     *) "$quillet" compile --console "$1" -o "$2" ;;
     esac
 }
-for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas "$nbs/$prefix"*.qba; do
+for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas "$nbs/$prefix"*.qba "$nbs/$prefix"*.gen; do
     [ -f "$source" ] || continue
     name=$(basename "$source"); name=${name%.*}
     input=/dev/null

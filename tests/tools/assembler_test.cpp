@@ -198,3 +198,54 @@ TEST(Assembler, BifsByNameOrNumber) {
     EXPECT_EQ(error_of("module m\n routine main\n  bif pos \"a\", \"b\", 1\nend\n"),
               "t.qba:3: bif 15 takes 4 operands (str, str, num, num), but 3 are given");
 }
+
+TEST(Assembler, CodePastSixtyFourKilobytesKeepsTablesAndEntryInReach) {
+    // 30,000 three-byte moves: the code passes the 16-bit offsets of the module header, so the
+    // tables go before the code and the line table after the routine's entry, which jumps
+    // over it; a jump from the far end back to the start takes three offset bytes.
+    std::string body = "module m\n routine main name \"Main program\"\n  local num x\n  line 1\n"
+                       " top:\n";
+    for (int i = 0; i < 30000; ++i)
+        body += "  move " + std::to_string(i % 100) + ", x\n";
+    bcode::Image image = build(body + "  line 2\n  jump top\n  return\nend\n");
+    const std::vector<uint8_t>& m = image.modules[0].bytes;
+    ASSERT_GT(m.size(), 90000u);
+    size_t numeric = 4 + bcode::get_u16le(&m[4]), lines = 4 + bcode::get_u16le(&m[14]);
+    size_t entry = 4 + image.start_offset;
+    EXPECT_LT(numeric, entry);
+    // The descriptor, then `jump` over the line table, whose offset is one byte (value + 64):
+    // the table of two lines is short.
+    std::vector<uint8_t> descriptor;
+    bcode::encode_entry_descriptor(routine_at_start(image), descriptor);
+    size_t after = entry + descriptor.size();
+    ASSERT_EQ(m[after], bcode::op_jump);
+    ASSERT_LT(m[after + 1], 0x80);
+    size_t skip = size_t(m[after + 1] - 64);
+    EXPECT_EQ(lines, after + 2);
+    EXPECT_EQ(m[lines + skip - 1], 0xA3); // the line table ends where the jump lands
+    EXPECT_EQ(m[lines + skip], bcode::op_move);
+    // The module ends with the jump back (three offset bytes, the first 0xC0 or above) and
+    // the return: the tables are all before the code.
+    EXPECT_EQ(m[m.size() - 5], bcode::op_jump);
+    EXPECT_EQ(m[m.size() - 4] & 0xC0, 0xC0);
+
+    // A routine called after the large one starts too far in for a routine table entry.
+    std::string error = error_of(body + "  call other\n  return\n routine other\n  return\nend\n");
+    EXPECT_NE(error.find("routine other starts 90"), std::string::npos) << error;
+    EXPECT_NE(error.find("beyond the 64 KB that a routine entry can reach"), std::string::npos);
+}
+
+TEST(Assembler, InternalRoutineMayLiveInAnotherModule) {
+    // An internal routine sees its unit's variables through the environment, wherever it is.
+    bcode::Image image = build("module m\n routine main\n  local num x\n  local num y\n"
+                               "  call n.helper\n  return\nend\n"
+                               "module n\n internal helper of m.main\n  add y, 1, y\n  return\n"
+                               "end\n");
+    const std::vector<uint8_t>& n = image.modules[1].bytes;
+    size_t numeric = 4 + bcode::get_u16le(&n[4]);
+    EXPECT_EQ(bcode::get_u16le(&n[numeric]), bcode::mode_env);
+    EXPECT_EQ(error_of("module m\n routine main\n  return\nend\nmodule n\n internal h of m.none\n"
+                       "  return\nend\n"),
+              "t.qba:6: internal routine h names unit m.none, which is not a routine of this "
+              "module (MODULE.LABEL names one of another)");
+}
