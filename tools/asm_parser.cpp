@@ -369,11 +369,25 @@ private:
 
     // The words of module statements other than instructions (they come before an op's name).
     static bool module_word(const std::string& w) {
-        static const std::unordered_set<std::string_view> words = {
-            "end",    "body_length",     "table_offsets",   "num",            "str",
-            "numarr", "strarr",          "routine",         "internal",       "bytes",
-            "line",   "numeric_operands", "string_operands", "numeric_arrays", "string_arrays",
-            "routines", "lines",         "channels"};
+        static const char* const list[] = {"end",
+                                           "body_length",
+                                           "table_offsets",
+                                           "num",
+                                           "str",
+                                           "numarr",
+                                           "strarr",
+                                           "routine",
+                                           "internal",
+                                           "bytes",
+                                           "line",
+                                           "numeric_operands",
+                                           "string_operands",
+                                           "numeric_arrays",
+                                           "string_arrays",
+                                           "routines",
+                                           "lines",
+                                           "channels"};
+        static const std::unordered_set<std::string_view> words(std::begin(list), std::end(list));
         uint8_t mark;
         return words.count(w) > 0 || line_mark_by_name(w, mark);
     }

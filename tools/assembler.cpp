@@ -84,13 +84,13 @@ struct ModuleState {
     std::span<const Field> instr_fields(size_t k) const {
         return {fields.data() + field_start[k], fields.data() + field_start[k + 1]};
     }
-    std::vector<size_t> instr_routine;    // routine index in effect, or SIZE_MAX
+    std::vector<size_t> instr_routine;              // routine index in effect, or SIZE_MAX
     std::unordered_map<std::string, size_t> labels; // label -> item index
     // Routine table entries by the routine they reach (module, label), once looked up.
     std::map<std::pair<size_t, std::string>, size_t> routine_entries;
     size_t routine_entries_known = 0; // entries of `routines` already in routine_entries
     std::vector<size_t> item_pos;
-    std::vector<size_t> item_sizes; // while the module is laid out
+    std::vector<size_t> item_sizes;                     // while the module is laid out
     std::vector<std::pair<uint32_t, uint32_t>> jumpers; // instructions with jumps: item, index
     size_t items_end = 0;                               // the end of the last item
     size_t auto_pos[module_table_count] = {};
@@ -262,8 +262,7 @@ private:
         if (dot == std::string::npos) return {m, find_routine(m, r.parent)};
         std::string name = r.parent.substr(0, dot);
         for (size_t k = 0; k < p_.modules.size(); ++k)
-            if (p_.modules[k].name == name)
-                return {k, find_routine(k, r.parent.substr(dot + 1))};
+            if (p_.modules[k].name == name) return {k, find_routine(k, r.parent.substr(dot + 1))};
         return {m, nullptr};
     }
 
@@ -319,9 +318,8 @@ private:
         for (size_t i = 0; i < mod.items.size(); ++i) {
             const ItemSrc& item = mod.items[i];
             if (item.kind != ItemSrc::label_item && item.kind != ItemSrc::routine_item) continue;
-            const std::string& name = item.kind == ItemSrc::label_item
-                                          ? item.label
-                                          : mod.routines[item.index].label;
+            const std::string& name =
+                item.kind == ItemSrc::label_item ? item.label : mod.routines[item.index].label;
             if (!st.labels.emplace(name, i).second && st.twice == SIZE_MAX) st.twice = i;
         }
     }
@@ -331,7 +329,8 @@ private:
         for (RoutineSrc& r : mod.routines) {
             if (!r.parent.empty() && !parent_of(m, r).second)
                 fail(r.line, "internal routine " + r.label + " names unit " + r.parent +
-                                 ", which is not a routine of this module (MODULE.LABEL names one of another)");
+                                 ", which is not a routine of this module (MODULE.LABEL names one "
+                                 "of another)");
             std::unordered_set<std::string> names; // the routine's, over all its frames
             for (FrameSrc& f : r.frames)
                 lay_out_frame(r, f, names);
@@ -361,8 +360,8 @@ private:
                 fail(line, "variable " + name + " is declared twice in routine " + r.label);
             // Operands reach a frame through 16-bit offsets.
             if (offset > 0xFFFF)
-                fail(line, "routine " + r.label + " is too large: its variable " + name +
-                               " lies " + std::to_string(offset) +
+                fail(line, "routine " + r.label + " is too large: its variable " + name + " lies " +
+                               std::to_string(offset) +
                                " bytes into its frame, beyond the 64 KB that operands reach");
             if (reference && block)
                 fail(line, "reference slot " + name +
@@ -588,7 +587,8 @@ private:
                     TableEntry e = entry_for(m, std::nullopt, o, kind);
                     st.tables[t.table].push_back(e);
                     if (e.mode != mode_escape)
-                        st.table_index[t.table].emplace(entry_key(e), st.tables[t.table].size() - 1);
+                        st.table_index[t.table].emplace(entry_key(e),
+                                                        st.tables[t.table].size() - 1);
                 }
             if (t.table == table_routines)
                 for (const RoutineEntrySrc& r : t.routines)
@@ -636,8 +636,8 @@ private:
             f.push_back(value_field(Field::number, uint32_t(in.base)));
             f.push_back(value_field(Field::number, uint32_t(in.targets.size())));
             for (const std::string& t : in.targets) {
-                f.push_back(
-                    target_field(Field::table_entry, jump_target(m, t, in.line), in.wide ? 2u : 1u));
+                f.push_back(target_field(Field::table_entry, jump_target(m, t, in.line),
+                                         in.wide ? 2u : 1u));
             }
         } else if (sig == "C") {
             std::string kinds;
@@ -685,8 +685,8 @@ private:
             size_t next_operand = 0, next_target = 0;
             for (char c : sig) {
                 if (c == 'J') {
-                    f.push_back(
-                        target_field(Field::jump, jump_target(m, in.targets[next_target++], in.line), 1));
+                    f.push_back(target_field(
+                        Field::jump, jump_target(m, in.targets[next_target++], in.line), 1));
                 } else {
                     operand(in.operands[next_operand++], kind_of_letter(c));
                 }
@@ -1206,8 +1206,7 @@ private:
             case Field::index: encode_index(f.value, out); break;
             case Field::number: encode_unsigned(f.value, out); break;
             default: {
-                int64_t offset =
-                    int64_t(modules_[m].item_pos[f.item]) - int64_t(out.size() + size);
+                int64_t offset = int64_t(modules_[m].item_pos[f.item]) - int64_t(out.size() + size);
                 encode_signed(int32_t(offset), size, out);
             }
             }
@@ -1270,8 +1269,8 @@ private:
         variable_names_;
     std::unordered_map<const RoutineSrc*, std::string> argument_kinds_; // see call_kinds
     std::vector<uint64_t> cells_[2];
-    std::unordered_map<uint64_t, size_t> cell_index_[2]; // cell bits -> first index
-    size_t cells_known_[2] = {};                          // cells already in cell_index_
+    std::unordered_map<uint64_t, size_t> cell_index_[2];    // cell bits -> first index
+    size_t cells_known_[2] = {};                            // cells already in cell_index_
     std::unordered_map<std::string, size_t> literal_index_; // see literal_offset
     size_t literals_known_ = 0;
     std::map<std::string, size_t> code_labels_;
