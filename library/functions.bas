@@ -1,6 +1,6 @@
 ! The built-in functions of Quillet BASIC that have no bif of their own (compiler/builtins.def
 ! maps each function onto a bif or onto a routine here), compiled in library mode into the
-! module qfn (docs/compiler.md, "Library mode"). The number parsing of VAL is qlib's, which
+! module qfn (docs/compiler.md, "Library mode"). The number parsing of VAL is qnum's, which
 ! INPUT uses too.
 !
 ! Exceptions raised here, with the codes of the Full BASIC standard:
@@ -13,7 +13,7 @@ MODULE qfn
 
 ! VAL: a numeric constant with an optional sign, blanks around it.
 FUNCTION val(s$)
-    CALL qlib.parse_number(s$, val, ok)
+    CALL qnum.parse_number(s$, val, ok)
     IF ok = 0 THEN CAUSE EXCEPTION 4001, "VAL string isn't a proper numeric."
 END FUNCTION
 
@@ -198,7 +198,7 @@ SUB scale(x, n, y, p, r)
     LET a = ABS(x)
     IF n > 0 THEN
         IF n <= 300 THEN
-            CALL qlib.pow10(n, p)
+            CALL qnum.pow10(n, p)
             IF a < 1000000000000000 / p THEN
                 LET y = x * p
                 EXIT SUB
@@ -209,7 +209,7 @@ SUB scale(x, n, y, p, r)
         LET r = 0
         EXIT SUB
     ELSE
-        CALL qlib.pow10(-n, p)
+        CALL qnum.pow10(-n, p)
         LET y = x / p
         IF a / p < 1000000000000000 THEN EXIT SUB
     END IF

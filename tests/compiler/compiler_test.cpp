@@ -448,7 +448,7 @@ TEST(Library, CompilesALibrarySourceIntoItsModule) {
                                             "BIF ldexp(x, n, round)\nEND FUNCTION\n"
                                             "FUNCTION tenth(x)\nLET tenth = x / 10\n"
                                             "END FUNCTION\nSUB rest$(s$, k)\n"
-                                            "CALL qlib.pow10(k + 1, k)\nBIF pos(s$, \"a\", k, k)\n"
+                                            "CALL qnum.pow10(k + 1, k)\nBIF pos(s$, \"a\", k, k)\n"
                                             "END SUB\n"},
                                 diags, own))
         << diags.render();
@@ -456,7 +456,7 @@ TEST(Library, CompilesALibrarySourceIntoItsModule) {
     EXPECT_NE(own.find("bif ldexp n_X, n_N, result\n"), std::string::npos) << own;
     EXPECT_NE(own.find("div n_X, 10, result\n"), std::string::npos) << own;
     EXPECT_NE(own.find("routine rest name"), std::string::npos) << own;
-    EXPECT_NE(own.find("add n_K, 1, t0\n    move t0, t1\n    call qlib.pow10 t1, n_K\n"),
+    EXPECT_NE(own.find("add n_K, 1, t0\n    move t0, t1\n    call qnum.pow10 t1, n_K\n"),
               std::string::npos)
         << own;
     EXPECT_NE(own.find("bif pos s_S, \"a\", n_K, n_K\n"), std::string::npos) << own;

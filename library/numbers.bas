@@ -1,0 +1,276 @@
+! Numbers to text and text to numbers, compiled in library mode into the module qnum
+! (docs/compiler.md, "Library mode"): the text of bif 13 beyond its fast path (qlib's start
+! overrides bif 13 with format), the parsing of INPUT's and VAL's numbers, and powers of ten.
+MODULE qnum
+
+! Bif 13 beyond its fast path: x as PRINT shows it, without blanks. At most 8 significant
+! digits: whole numbers of up to 8 digits as they are, others in fixed notation when it needs
+! no more than 8 digits (leading zeros after the point count), else scaled (`1.2345679E+9`,
+! `1.E+36`).
+FUNCTION format$(x)
+    IF x = 0 THEN
+        LET format$ = "0"
+        EXIT FUNCTION
+    END IF
+    ! Infinities first: negating one would raise an overflow.
+    IF x > MAXNUM THEN
+        LET format$ = "INF"
+        EXIT FUNCTION
+    END IF
+    IF x < -MAXNUM THEN
+        LET format$ = "-INF"
+        EXIT FUNCTION
+    END IF
+    LET a = x
+    IF x < 0 THEN
+        LET sign$ = "-"
+        LET a = -x
+    END IF
+    IF a <> a THEN
+        LET format$ = "NaN"
+        EXIT FUNCTION
+    END IF
+    ! a = 0.DDDDDDDD times 10^e; m = the 8 digits DDDDDDDD, rounded.
+    BIF log10(a, e)
+    BIF floor(e, e)
+    LET e = e + 1
+    DO
+        LET tries = tries + 1
+        LET k = 8 - e
+        LET m = a
+        ! Exactly rounded where the power of ten is exact (up to 10^22, or two of them): the
+        ! scaled value is kept as a sum h + l with the product's rounding error in l.
+        LET exact = 1
+        IF k >= 0 THEN
+            IF k > 44 THEN
+                LET exact = 0
+            ELSEIF k > 22 THEN
+                CALL two_product(a, 1E22, h, l)
+                LET p = pow10(k - 22)
+                LET low = l * p
+                CALL two_product(h, p, h, l)
+                LET l = l + low
+            ELSE
+                LET p = pow10(k)
+                CALL two_product(a, p, h, l)
+            END IF
+        ELSE
+            LET k = -k
+            IF k > 44 THEN
+                LET exact = 0
+            ELSEIF k > 22 THEN
+                ! a / 10^22 as h + l, then that sum divided by the rest of the power.
+                LET h = a / 1E22
+                CALL two_product(h, 1E22, low, l)
+                LET low = a - low
+                LET l = low - l
+                LET l = l / 1E22
+                LET p = pow10(k - 22)
+                LET quot = h / p
+                CALL two_product(quot, p, low, rest)
+                LET low = h - low
+                LET low = low - rest
+                LET low = low + l
+                LET l = low / p
+                LET h = quot
+            ELSE
+                LET p = pow10(k)
+                LET h = a / p
+                ! l = (a - h * p) / p, the remainder computed exactly.
+                CALL two_product(h, p, low, l)
+                LET low = a - low
+                LET l = low - l
+                LET l = l / p
+            END IF
+        END IF
+        IF exact = 1 THEN
+            BIF floor(h, m)
+            LET low = h - m
+            LET low = low + l
+            IF low >= .5 THEN LET m = m + 1
+        ELSE
+            LET k = 8 - e
+            IF k >= 0 THEN
+                IF k > 300 THEN
+                    LET m = m * 1E100
+                    LET k = k - 100
+                END IF
+                LET m = m * pow10(k)
+            ELSE
+                LET m = m / pow10(-k)
+            END IF
+            BIF round(m, m)
+        END IF
+        IF tries > 3 THEN EXIT DO
+        IF m >= 100000000 THEN
+            LET e = e + 1
+        ELSEIF m < 10000000 THEN
+            LET e = e - 1
+        ELSE
+            EXIT DO
+        END IF
+    LOOP
+    BIF number_to_string(m, digits$)
+    ! Trailing zeros go.
+    BIF string_length(digits$, n)
+    DO WHILE digits$(n:n) = "0"
+        LET n = n - 1
+    LOOP
+    LET digits$ = digits$(1:n)
+    IF e <= 8 THEN
+        IF e > 0 THEN
+            ! 1 <= e <= 8: digits with the point after e of them.
+            IF n > e THEN
+                LET format$ = sign$ & digits$(1:e) & "." & digits$(e + 1:n)
+            ELSE
+                DO WHILE e > n
+                    LET digits$ = digits$ & "0"
+                    LET n = n + 1
+                LOOP
+                LET format$ = sign$ & digits$
+            END IF
+            EXIT FUNCTION
+        END IF
+        ! e <= 0: "." then -e zeros and the digits, when that needs at most 8 digits.
+        IF n - e <= 8 THEN
+            LET s$ = sign$ & "."
+            DO WHILE e < 0
+                LET s$ = s$ & "0"
+                LET e = e + 1
+            LOOP
+            LET format$ = s$ & digits$
+            EXIT FUNCTION
+        END IF
+    END IF
+    LET s$ = sign$ & digits$(1:1) & "." & digits$(2:n)
+    LET e = e - 1
+    IF e < 0 THEN
+        LET s$ = s$ & "E-"
+        LET e = -e
+    ELSE
+        LET s$ = s$ & "E+"
+    END IF
+    BIF number_to_string(e, piece$)
+    LET format$ = s$ & piece$
+END FUNCTION
+
+! 10 to the power k (k >= 0).
+FUNCTION pow10(k)
+    LET r = 1
+    DO WHILE k > 22
+        LET r = r * 1E22
+        LET k = k - 22
+    LOOP
+    DO WHILE k > 0
+        LET r = r * 10
+        LET k = k - 1
+    LOOP
+    LET pow10 = r
+END FUNCTION
+
+! h + l = a * b exactly (Dekker's product: each factor split into halves of 26 bits).
+SUB two_product(a, b, h, l)
+    LET x = a
+    LET y = b
+    LET h = x * y
+    LET c = x * 134217729
+    LET t = c - x
+    LET xh = c - t
+    LET xl = x - xh
+    LET c = y * 134217729
+    LET t = c - y
+    LET yh = c - t
+    LET yl = y - yh
+    LET l = xh * yh - h + xh * yl + xl * yh + xl * yl
+END SUB
+
+! A decimal number with an optional sign, point and exponent, blanks around it, as r; ok = 0
+! (and r = 0) when the text is something else.
+SUB parse_number(s$, r, ok)
+    LET r = 0
+    LET ok = 0
+    BIF string_length(s$, n)
+    LET i = 1
+    DO
+        LET c$ = s$(i:i)
+        IF c$ <> " " THEN EXIT DO
+        LET i = i + 1
+    LOOP
+    IF c$ = "-" THEN
+        LET negative = 1
+        LET i = i + 1
+    ELSEIF c$ = "+" THEN
+        LET i = i + 1
+    END IF
+    ! The digits: the first 17 make the value, the others only move the point.
+    DO
+        LET c$ = s$(i:i)
+        IF c$ = "." THEN
+            IF point <> 0 THEN EXIT SUB
+            LET point = 1
+            LET i = i + 1
+        ELSE
+            LET d = digit_value(c$)
+            IF d < 0 THEN EXIT DO
+            LET i = i + 1
+            LET digits = digits + 1
+            IF digits > 17 THEN
+                IF point = 0 THEN LET scale = scale + 1
+            ELSE
+                LET v = v * 10 + d
+                IF point <> 0 THEN LET scale = scale - 1
+            END IF
+        END IF
+    LOOP
+    IF digits = 0 THEN EXIT SUB
+    IF c$ = "E" OR c$ = "e" THEN
+        LET i = i + 1
+        LET c$ = s$(i:i)
+        IF c$ = "-" THEN
+            LET negative_e = 1
+            LET i = i + 1
+        ELSEIF c$ = "+" THEN
+            LET i = i + 1
+        END IF
+        IF digit_value(s$(i:i)) < 0 THEN EXIT SUB
+        DO
+            LET d = digit_value(s$(i:i))
+            IF d < 0 THEN EXIT DO
+            LET i = i + 1
+            IF e <= 100000 THEN LET e = e * 10 + d
+        LOOP
+        IF negative_e <> 0 THEN LET e = -e
+        LET scale = scale + e
+    END IF
+    DO WHILE i <= n
+        IF s$(i:i) <> " " THEN EXIT SUB
+        LET i = i + 1
+    LOOP
+    IF v <> 0 THEN
+        IF scale > 400 THEN LET scale = 400
+        IF scale < -400 THEN
+            LET v = 0
+        ELSEIF scale >= 0 THEN
+            LET v = v * pow10(scale)
+        ELSE
+            LET scale = -scale
+            IF scale > 300 THEN
+                LET v = v / 1E100
+                LET scale = scale - 100
+            END IF
+            LET v = v / pow10(scale)
+        END IF
+    END IF
+    IF negative <> 0 THEN LET v = -v
+    LET r = v
+    LET ok = 1
+END SUB
+
+! The value of a decimal digit, or -1 for any other text.
+FUNCTION digit_value(c$)
+    LET digit_value = -1
+    IF c$ >= "0" AND c$ <= "9" THEN
+        BIF string_length(c$, n)
+        IF n = 1 THEN BIF string_to_number(c$, digit_value)
+    END IF
+END FUNCTION
