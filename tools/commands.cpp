@@ -80,22 +80,23 @@ const CommandHelp helps[] = {
                "or image section and that the image is well-formed; --no-check extracts it\n"
                "without the second check.\n"},
     {"compile",
-     "usage: quillet compile --console [-o OUT] [--image] [--asm] PROG.bas [MORE.bas ...]\n"
+     "usage: quillet compile [--console] [-o OUT] [--image] [--asm] PROG.bas [MORE.bas ...]\n"
      "\n"
      "Compiles the Quillet BASIC program PROG.bas (UTF-8; see docs/compiler.md) with the\n"
      "runtime library into a bound executable OUT (default: PROG beside the source), or with\n"
      "--image into an image only (default PROG.img); --asm also writes the generated assembly\n"
-     "as OUT.qba. Each MORE.bas holds external procedures (a module of its own). --console\n"
-     "makes a console program: PRINT writes standard output and INPUT reads standard input\n"
-     "(files, pipes or a terminal). Errors are reported as FILE:LINE:COLUMN: error: message\n"
-     "with the source line and a caret, all of them in one run; nothing is written then and\n"
-     "the exit status is 1. Windowed programs (without --console) come later.\n"},
+     "as OUT.qba. Each MORE.bas holds external procedures (a module of its own). The program\n"
+     "prints into the text console of its window and reads INPUT typed there, and at its end\n"
+     "waits for a key; --console makes a console program instead: PRINT writes standard\n"
+     "output and INPUT reads standard input (files, pipes or a terminal), no window opens.\n"
+     "Errors are reported as FILE:LINE:COLUMN: error: message with the source line and a\n"
+     "caret, all of them in one run; nothing is written then and the exit status is 1.\n"},
     {"run",
-     "usage: quillet run [--log FILE] [--library] FILE.qba|FILE.bas [ARGS...]\n"
+     "usage: quillet run [--log FILE] [--library] [--console] FILE.qba|FILE.bas [ARGS...]\n"
      "\n"
-     "Assembles FILE.qba, or compiles FILE.bas as a console program (quillet compile\n"
-     "--console; --library links the runtime library to FILE.qba as quillet asm --library\n"
-     "does),\n"
+     "Assembles FILE.qba, or compiles FILE.bas (as quillet compile does: a windowed program,\n"
+     "or with --console a console program; --library links the runtime library to FILE.qba as\n"
+     "quillet asm --library does),\n"
      "or takes FILE as an image or a bound executable when it is one, then\n"
      "binds it to the engine in a temporary directory next to an empty debug log, runs it\n"
      "with ARGS, and removes both afterwards. --log FILE keeps a copy of the debug log. The\n"
@@ -334,13 +335,14 @@ bool is_basic_source(const std::string& path) {
     return ext == ".bas";
 }
 
-// Compiles a BASIC source as a console program; its diagnostics go to standard error.
-
-std::vector<uint8_t> compile_console(const std::string& source, const std::vector<uint8_t>& bytes) {
+// Compiles a BASIC source, a console or a windowed program; its diagnostics go to standard
+// error.
+std::vector<uint8_t> compile_basic(const std::string& source, const std::vector<uint8_t>& bytes,
+                                   bool console) {
     compiler::Diagnostics diags;
     compiler::CompileOutput out;
-    bool ok =
-        compiler::compile_program({{source, std::string(bytes.begin(), bytes.end())}}, diags, out);
+    bool ok = compiler::compile_program({{source, std::string(bytes.begin(), bytes.end())}}, diags,
+                                        out, !console);
     std::cerr << diags.render();
     if (!ok) throw ToolError(source + " was not compiled");
     return std::move(out.image);
@@ -369,7 +371,7 @@ std::string usage_overview() {
            "  port APP.EXE [-o OUT] [--desktop]   extract, bind to the engine and report\n"
            "  run [--log FILE] FILE.qba [ARGS]    assemble, bind to the engine and run\n"
            "  bifs [NUMBER|WORD] [--markdown]     list the engine's bifs\n"
-           "  compile --console [-o OUT] PROG.bas compile a BASIC program to an executable\n"
+           "  compile [--console] PROG.bas        compile a BASIC program to an executable\n"
            "\n"
            "quillet COMMAND --help describes a command; docs/assembly.md the assembly language;\n"
            "quillet --version prints the version.\n";
@@ -461,13 +463,15 @@ int command_unbind(const Args& args) {
 
 int command_run(const Args& args, const std::string& self) {
     std::string log_copy;
-    bool library = false;
+    bool library = false, console = false;
     size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         if (args[i] == "--log" && i + 1 < args.size())
             log_copy = args[++i];
         else if (args[i] == "--library")
             library = true;
+        else if (args[i] == "--console")
+            console = true;
         else
             usage_error("run", "unknown option " + args[i]);
     }
@@ -492,7 +496,7 @@ int command_run(const Args& args, const std::string& self) {
     const bool basic = !given && is_basic_source(source);
     std::vector<uint8_t> image =
         given   ? std::move(*given)
-        : basic ? compile_console(source, bytes)
+        : basic ? compile_basic(source, bytes, console)
                 : assemble_bytes(with_library(std::string(bytes.begin(), bytes.end()), library),
                                  source, &warnings);
     print_warnings(warnings);
@@ -631,8 +635,6 @@ int command_compile(const Args& args, const std::string& self) {
         }
     }
     if (sources.empty()) usage_error("compile", "compile takes a source file");
-    if (!console)
-        usage_error("compile", "only console programs are compiled so far: give --console");
     if (output.empty())
         output = fs::path(sources[0]).replace_extension(image_only ? ".img" : "").string();
     if (fs::path(output) == fs::path(sources[0]))
@@ -644,7 +646,7 @@ int command_compile(const Args& args, const std::string& self) {
     }
     compiler::Diagnostics diags;
     compiler::CompileOutput out;
-    bool ok = compiler::compile_program(inputs, diags, out);
+    bool ok = compiler::compile_program(inputs, diags, out, !console);
     std::cerr << diags.render();
     if (!ok) return 1;
     if (assembly)
