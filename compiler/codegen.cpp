@@ -438,8 +438,11 @@ private:
                 operands[i] = array_name(a.text);
             } else if (a.kind == Expr::variable && !p.is_function()) {
                 operands[i] = place(r, a); // by reference: the variable itself
-            } else if (p.is_function() && !a.is_string()) {
-                operands[i] = expr(r, a); // a function's number is a copy already
+            } else if (p.is_function() && !a.is_string() &&
+                       (a.kind != Expr::variable || later_calls_nothing(args, i))) {
+                // A function's number is a copy already; a variable's value is taken at the
+                // call, so only when no later argument calls a procedure that could change it.
+                operands[i] = expr(r, a);
             } else {
                 std::string v = expr(r, a);
                 bool str = a.is_string();
@@ -777,6 +780,12 @@ private:
     }
 
     // Whether evaluating `e` calls no function of the program (which could assign variables).
+    bool later_calls_nothing(const std::vector<ExprPtr>& args, size_t i) const {
+        for (size_t k = i + 1; k < args.size(); ++k)
+            if (!calls_nothing(*args[k])) return false;
+        return true;
+    }
+
     bool calls_nothing(const Expr& e) const {
         if (e.kind == Expr::call && sym_.procedures.count(e.text)) return false;
         for (const ExprPtr& a : e.args)
@@ -964,6 +973,15 @@ private:
             if (s.else_part.empty() && s.then_part.size() == 1 &&
                 s.then_part[0].kind == Stmt::go_to) {
                 jump_if(r, *s.value, line_label(s.then_part[0].lines[0].first));
+                break;
+            }
+            // IF ... THEN EXIT DO (or EXIT FOR) is one conditional jump out of the loop.
+            if (s.else_part.empty() && s.then_part.size() == 1 &&
+                (s.then_part[0].kind == Stmt::exit_do || s.then_part[0].kind == Stmt::exit_for)) {
+                jump_if(r, *s.value,
+                        s.then_part[0].kind == Stmt::exit_do
+                            ? block_label("W", innermost(Stmt::do_).id, "end")
+                            : "X" + std::to_string(innermost(Stmt::for_).id));
                 break;
             }
             std::string other = r.new_label("E"), done = r.new_label("E");

@@ -40,6 +40,9 @@ PRINT grid(1, 2); grid(2, 1)
 LET s$ = "xyz"
 CALL upper(s$)
 PRINT s$
+! Arguments are taken left to right: a later argument's function that changes a variable leaves
+! the value already taken for an earlier argument.
+PRINT "in order"; first(counter, step_up); counter
 SUB twice(n)
    LET n = n * 2
 END SUB
@@ -49,6 +52,12 @@ END FUNCTION
 SUB bump
    LET counter = counter + 1
 END SUB
+FUNCTION first(x, y)
+   LET first = x
+END FUNCTION
+FUNCTION step_up
+   LET counter = counter + 1
+END FUNCTION
 END
 
 FUNCTION fact(n)
