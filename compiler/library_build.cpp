@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
     }
     std::string header = "// Made by quillet-library-build from library/: the runtime library's "
                          "assembly text.\n#pragma once\n\nnamespace quillet::compiler {\n\n"
-                         "inline constexpr const char* " + name +
-                         " = R\"QUILLET_LIBRARY(" +
-                         library + end + ";\n\n} // namespace quillet::compiler\n";
+                         "inline constexpr const char* " +
+                         name + " = R\"QUILLET_LIBRARY(" + library + end +
+                         ";\n\n} // namespace quillet::compiler\n";
     std::string old;
     if (read_file(argv[1], old) && old == header) return 0;
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
