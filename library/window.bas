@@ -125,6 +125,8 @@ SUB read_line(t$, row, col)
                 LET t$ = t$(1:at - 1) & t$(at + 1:old)
                 LET at = at - 1
                 LET first = at + 1
+            ELSE
+                LET first = 0
             END IF
         CASE 127
             IF at < old THEN LET t$ = t$(1:at) & t$(at + 2:old)
