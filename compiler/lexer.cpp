@@ -49,7 +49,7 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
             t.kind = Token::number;
             t.text = s.substr(start, i - start);
         } else if (is_letter(c)) {
-            // A '.' between a name's letters makes one word (`qlib.pow10`): the parser takes it
+            // A '.' between a name's letters makes one word (`qnum.pow10`): the parser takes it
             // as a routine of another module in library sources and refuses it elsewhere.
             while (i < s.size() && (is_letter(s[i]) || is_digit(s[i]) || s[i] == '_' ||
                                     (s[i] == '.' && i + 1 < s.size() && is_letter(s[i + 1]))))

@@ -99,7 +99,7 @@ public:
         }
     }
 
-    // A name with a '.' (`qlib.pow10`) is the name of a routine of another module: a library
+    // A name with a '.' (`qnum.pow10`) is the name of a routine of another module: a library
     // source may CALL one; anywhere else the '.' is refused, and the line with it.
     void dotted_names(std::vector<Token>& t) {
         for (size_t k = 0; k < t.size(); ++k) {
