@@ -118,6 +118,7 @@ struct Stmt {
         ask,          // ASK #n: FILESIZE v, RECORD v
         handler,      // HANDLER name
         end_handler,  // END HANDLER
+        image,        // IMAGE: format (name: the format as written)
         module_,      // MODULE name (library sources only)
         bif           // BIF name(operands) (library sources only)
     } kind = rem;

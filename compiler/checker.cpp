@@ -287,6 +287,24 @@ private:
                                        " is in another program unit or procedure");
     }
 
+    // PRINT USING N: line N is an IMAGE line of the same program unit.
+    void image_line(const Expr& e) {
+        std::string n = std::to_string(long(e.value));
+        auto it = sym_.line_index.find({e.pos.file, long(e.value)});
+        if (it == sym_.line_index.end()) {
+            diags_.error(e.pos, "there is no line " + n);
+            return;
+        }
+        const Line& to = program_.lines[it->second];
+        if (to.stmts.empty() || to.stmts[0].kind != Stmt::image) {
+            diags_.error(e.pos, "line " + n + " is not an IMAGE line");
+            return;
+        }
+        auto owner = sym_.owner.find(&to.stmts[0]);
+        if ((owner == sym_.owner.end() ? nullptr : owner->second) != proc_)
+            diags_.error(e.pos, "line " + n + " is in another program unit or procedure");
+    }
+
     // The blocks still open when a unit (the main program or a procedure) ends.
     void close_unit() {
         for (const OpenBlock& b : blocks_) {
@@ -336,7 +354,10 @@ private:
             same_type(*s.target, *s.value, "the value assigned");
             break;
         case Stmt::print:
-            if (s.format) string_expr(*s.format, "the format of USING");
+            if (s.format && s.format->kind == Expr::number)
+                image_line(*s.format);
+            else if (s.format)
+                string_expr(*s.format, "the format of USING");
             for (const PrintItem& item : s.items)
                 if (item.value) {
                     expr(*item.value);
@@ -498,19 +519,11 @@ private:
             break;
         case Stmt::call: call(s); break;
         case Stmt::bif: bif(s); break;
-        case Stmt::module_: {
+        case Stmt::module_:
             if (&s != &program_.lines.front().stmts.front())
                 diags_.error(s.pos, "MODULE comes once, as the first statement of a library "
                                     "source");
-            // The program's own modules: main, unitN for further files, procN when spread.
-            std::string n = s.name;
-            bool numbered = (n.starts_with("unit") || n.starts_with("proc")) && n.size() > 4 &&
-                            n.find_first_not_of("0123456789", 4) == std::string::npos;
-            if (n == "main" || numbered)
-                diags_.error(s.pos, "the module " + n + " is one of the program's; give the "
-                                                        "library's module another name");
             break;
-        }
         case Stmt::declare:
             for (const Param& p : s.params) {
                 auto it = sym_.procedures.find(p.name);

@@ -354,6 +354,7 @@ private:
         switch (s.kind) {
         case Stmt::rem:
         case Stmt::data_list:
+        case Stmt::image:
         case Stmt::dim:
         case Stmt::option_base:
         case Stmt::declare:
@@ -828,7 +829,13 @@ private:
     std::string formatted(Routine& r, const Expr& format, const std::vector<const Expr*>& values,
                           bool printing) {
         std::string f = r.str_temp(), mode = r.num_temp(), at = r.num_temp(), text = r.str_temp();
-        r.emit("str_move " + expr(r, format) + ", " + f);
+        if (format.kind == Expr::number) { // the line number of an IMAGE line (checked)
+            const Line& image =
+                program_.lines[sym_.line_index.at({format.pos.file, long(format.value)})];
+            r.emit("str_move " + string_literal(image.stmts[0].name) + ", " + f);
+        } else {
+            r.emit("str_move " + expr(r, format) + ", " + f);
+        }
         r.emit("move " + std::to_string((printing ? 1 : 0) + (protected_depth_ > 0 ? 2 : 0)) +
                ", " + mode);
         r.emit("move 0, " + at);

@@ -69,6 +69,24 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
                 out.push_back(r);
                 return out;
             }
+            // `IMAGE:` at the start of a line: the rest of the line is a format, as written
+            // (its blanks after the colon included, those at the end not).
+            size_t colon = s.find_first_not_of(" \t", i);
+            if (t.text == "IMAGE" && colon != std::string::npos && s[colon] == ':' &&
+                (out.size() == 1 || (out.size() == 2 && out[0].kind == Token::number))) {
+                Token sep;
+                sep.kind = Token::symbol;
+                sep.text = ":";
+                sep.pos = at(colon);
+                out.push_back(sep);
+                Token r;
+                r.kind = Token::rest;
+                r.pos = at(colon + 1);
+                r.text = s.substr(colon + 1);
+                r.text.erase(r.text.find_last_not_of(" \t") + 1);
+                out.push_back(r);
+                return out;
+            }
             continue;
         } else if (c == '"') {
             ++i;

@@ -198,6 +198,15 @@ private:
         s.pos = here();
         if (peek().kind != Token::word) fail("expected a statement, found " + describe());
         std::string w = peek().text;
+        // IMAGE: format, the lexer's rest of a line that begins so; elsewhere IMAGE may name a
+        // variable.
+        if (w == "IMAGE" && peek(1).kind == Token::symbol && peek(1).text == ":" &&
+            peek(2).kind == Token::rest) {
+            s.kind = Stmt::image;
+            s.name = peek(2).text;
+            pos_ += 3;
+            return s;
+        }
         // BIF and MODULE followed by a name are statements of library sources; elsewhere the
         // words may name variables.
         if ((w == "BIF" || w == "MODULE") && peek(1).kind == Token::word) {
@@ -651,7 +660,16 @@ private:
     // After USING: the format, then `: values` separated by ',' with an optional ';' at the end
     // (the values are the statement's items, a comma item between two).
     void using_list(Stmt& s) {
-        s.format = expression();
+        // A line number alone names an IMAGE line.
+        if (peek().kind == Token::number &&
+            (peek(1).kind == Token::end || (peek(1).kind == Token::symbol && peek(1).text == ":") ||
+             (peek(1).kind == Token::word && peek(1).text == "ELSE"))) {
+            s.format = number_node(0);
+            s.format->value = target_line();
+            s.format->text = std::to_string(long(s.format->value));
+        } else {
+            s.format = expression();
+        }
         if (!accept_symbol(":")) return;
         for (;;) {
             PrintItem item;

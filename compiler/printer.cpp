@@ -178,6 +178,7 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::when: return s.name.empty() ? "WHEN EXCEPTION IN" : "WHEN EXCEPTION USE " + s.name;
     case Stmt::handler: return "HANDLER " + s.name;
     case Stmt::end_handler: return "END HANDLER";
+    case Stmt::image: return "IMAGE:" + s.name;
     case Stmt::module_: return "MODULE " + s.name;
     case Stmt::bif: return "BIF " + s.name + (s.list.empty() ? "" : "(" + list() + ")");
     case Stmt::use: return "USE";

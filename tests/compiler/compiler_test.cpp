@@ -132,6 +132,8 @@ TEST(Parser, PrintsStructuredStatements) {
                                "print #1, using f$: using$(f$, 1, \"x\")\n"
                                "print using f$\n"
                                "print using\n"
+                               "if a = 1 then print using 10: a else print using \"#\": 2\n"
+                               "image:  ##.## <# x \n"
                                "close #1\n"
                                "erase #2\n"
                                "open #3: name \"r\", organization record, recsize 16\n"
@@ -193,6 +195,8 @@ TEST(Parser, PrintsStructuredStatements) {
               "PRINT #1, USING F$: USING$(F$, 1, \"x\")\n"
               "PRINT USING F$\n"
               "PRINT USING\n"
+              "IF A = 1 THEN PRINT USING 10: A ELSE PRINT USING \"#\": 2\n"
+              "IMAGE:  ##.## <# x\n"
               "CLOSE #1\n"
               "ERASE #2\n"
               "OPEN #3: NAME \"r\", ACCESS OUTIN, CREATE OLD, ORGANIZATION RECORD, RECSIZE 16\n"
@@ -264,12 +268,18 @@ TEST(Diagnostics, ReportsStructureFaults) {
     has(text, "t.bas:1:1: error: there is no HANDLER NOWHERE in this program unit");
     has(text, "t.bas:2:1: error: USE in a WHEN whose handler is HANDLER NOWHERE");
     // A USING format is a string; USING$ takes a format and at least one value.
-    text = compile_errors("print using 5: 1\nprint using$(\"#\")\nprint using$(2, 3)\n"
+    text = compile_errors("print using x: 1\nprint using$(\"#\")\nprint using$(2, 3)\n"
                           "print #1, 2\nend\n");
     has(text, "t.bas:1:13: error: the format of USING must be a string");
     has(text, "t.bas:2:7: error: USING$ takes 2 or more arguments");
     has(text, "t.bas:3:14: error: USING$ takes a string here");
     has(text, "t.bas:4:11: error: expected USING after '#n,', found the number 2");
+    // PRINT USING N names an IMAGE line of its own program unit.
+    text = compile_errors("10 print using 30: 1\n20 print using 99\n25 print using 50: 1\n"
+                          "30 end\n40 sub s\n50 image: #\n60 end sub\n");
+    has(text, "t.bas:1:16: error: line 30 is not an IMAGE line");
+    has(text, "t.bas:2:16: error: there is no line 99");
+    has(text, "t.bas:3:16: error: line 50 is in another program unit or procedure");
 }
 
 TEST(Diagnostics, ReportsEveryErrorWithItsLineAndCaret) {
@@ -503,14 +513,4 @@ TEST(Library, ReportsFaultsOfLibrarySources) {
           "lib.bas:12:1: error: TIME$ and TIME would both be the routine time",
           "lib.bas:14:1: error: a library source holds only SUB, FUNCTION and DEF"})
         EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
-    // A library's module cannot take a name the program's modules have.
-    for (const char* name : {"main", "unit2", "proc10"}) {
-        Diagnostics more;
-        EXPECT_FALSE(compile_library(
-            {"lib.bas", std::string("MODULE ") + name + "\nSUB s\nEND SUB\n"}, more, assembly));
-        EXPECT_NE(more.render().find("lib.bas:1:1: error: the module " + std::string(name) +
-                                     " is one of the program's"),
-                  std::string::npos)
-            << more.render();
-    }
 }
