@@ -519,11 +519,19 @@ private:
             break;
         case Stmt::call: call(s); break;
         case Stmt::bif: bif(s); break;
-        case Stmt::module_:
+        case Stmt::module_: {
             if (&s != &program_.lines.front().stmts.front())
                 diags_.error(s.pos, "MODULE comes once, as the first statement of a library "
                                     "source");
+            // The program's own modules: main, unitN for further files, procN when spread.
+            std::string n = s.name;
+            bool numbered = (n.starts_with("unit") || n.starts_with("proc")) && n.size() > 4 &&
+                            n.find_first_not_of("0123456789", 4) == std::string::npos;
+            if (n == "main" || numbered)
+                diags_.error(s.pos, "the module " + n + " is one of the program's; give the "
+                                                        "library's module another name");
             break;
+        }
         case Stmt::declare:
             for (const Param& p : s.params) {
                 auto it = sym_.procedures.find(p.name);

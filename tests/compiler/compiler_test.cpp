@@ -513,4 +513,14 @@ TEST(Library, ReportsFaultsOfLibrarySources) {
           "lib.bas:12:1: error: TIME$ and TIME would both be the routine time",
           "lib.bas:14:1: error: a library source holds only SUB, FUNCTION and DEF"})
         EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+    // A library's module cannot take a name the program's modules have.
+    for (const char* name : {"main", "unit2", "proc10"}) {
+        Diagnostics more;
+        EXPECT_FALSE(compile_library(
+            {"lib.bas", std::string("MODULE ") + name + "\nSUB s\nEND SUB\n"}, more, assembly));
+        EXPECT_NE(more.render().find("lib.bas:1:1: error: the module " + std::string(name) +
+                                     " is one of the program's"),
+                  std::string::npos)
+            << more.render();
+    }
 }
