@@ -81,6 +81,22 @@ Addr for_body(Addr head) {
     return in_image(p - 1) ? p : 0;
 }
 
+// The running total handler of each op's fast handler that has one; handler_raw for the others.
+constexpr auto total_handler = [] {
+    struct Table {
+        Handler of[handler_count];
+    } t{};
+#define QUILLET_TOTAL_OF(name) t.of[handler_##name] = handler_##name##_total;
+    QUILLET_FUSED_BODY_OPS(QUILLET_TOTAL_OF)
+#undef QUILLET_TOTAL_OF
+    return t;
+}();
+
+bool same_operand(const Operand& a, const Operand& b) {
+    return a.delta == b.delta && a.fp_mask == b.fp_mask && a.base == b.base &&
+           a.indirect == b.indirect;
+}
+
 // Decodes the op at pc; false when it should run from the op stream.
 bool decode(Addr pc, DecodedOp& d) {
     uint8_t op = load_u8(pc);
@@ -145,6 +161,11 @@ bool decode(Addr pc, DecodedOp& d) {
         if (!d.target) return false;
     }
     d.handler = !fast_form ? Handler(h + 2) : direct ? h : Handler(h + 1);
+    // A running total through a reference: op t, x, t, the same operand t read through a
+    // reference and x direct.
+    if (d.handler == h + 1 && total_handler.of[h] != handler_raw && same_operand(d.x[0], d.x[2]) &&
+        !d.x[1].indirect)
+        d.handler = total_handler.of[h];
     return true;
 }
 

@@ -117,8 +117,9 @@ using enum bcode::OpByte;
 
 // Handler numbers: 0 runs the op from the op stream; 1 ends a run of records (it goes on at the
 // decoded op after the run without counting an op); 2 is a link stub (below); then the handler of
-// each control op and of each control form, the three handlers of each operand op and the fused
-// for_next handlers.
+// each control op and of each control form, the three handlers of each operand op, the running
+// total handlers of add, sub and mul (op t, x, t with t read through a reference and x direct, as
+// a routine keeps a total in its caller's variable) and the fused for_next handlers.
 enum Handler : uint8_t {
     handler_raw,
     handler_run_end,
@@ -131,10 +132,13 @@ enum Handler : uint8_t {
     handler_##name, handler_##name##_ref, handler_##name##_generic,
             QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_HANDLERS)
 #undef QUILLET_OPERAND_HANDLERS
+#define QUILLET_TOTAL_HANDLER(name) handler_##name##_total,
+                QUILLET_FUSED_BODY_OPS(QUILLET_TOTAL_HANDLER)
+#undef QUILLET_TOTAL_HANDLER
 #define QUILLET_FUSED_HANDLER(name) handler_for_next_##name,
-                QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_HANDLER)
+                    QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_HANDLER)
 #undef QUILLET_FUSED_HANDLER
-                    handler_count
+                        handler_count
 };
 
 // A call's plan (routine_plans.h).

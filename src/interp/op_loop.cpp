@@ -321,8 +321,11 @@ constexpr uint32_t slice_ops = 3200;
 #define QUILLET_OPERAND_LABELS(name) &&fast_##name, &&ref_##name, &&generic_##name,
                 QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_LABELS)
 #undef QUILLET_OPERAND_LABELS
+#define QUILLET_TOTAL_LABEL(name) &&total_##name,
+                    QUILLET_FUSED_BODY_OPS(QUILLET_TOTAL_LABEL)
+#undef QUILLET_TOTAL_LABEL
 #define QUILLET_FUSED_LABEL(name) &&fused_for_next_##name,
-                    QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_LABEL)
+                        QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_LABEL)
 #undef QUILLET_FUSED_LABEL
     };
     static void* dispatch_table[256];
@@ -425,6 +428,19 @@ constexpr uint32_t slice_ops = 3200;
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
+
+// The running total handlers: the total's address is read once, through its reference.
+#define TOTAL(name, Rule, primitive)                                                               \
+    total_##name : {                                                                               \
+        Addr total = load_u32(fast_operand_address(d->x[0], fp));                                  \
+        ops::arithmetic<Rule, primitive>(total, fast_operand_address(d->x[1], fp), total,          \
+                                         [=] { RAISES; });                                         \
+        FALL;                                                                                      \
+    }
+    TOTAL(add, quick::Add, num_add)
+    TOTAL(sub, quick::Sub, num_sub)
+    TOTAL(mul, quick::Mul, num_mul)
+#undef TOTAL
 
 // The fused for_next handlers: while the cache holds their loop, it turns in turn_fused_loop;
 // the first step and any general one take for_next's own handler.
@@ -689,6 +705,10 @@ handler_switch:
     case handler_##name##_generic: goto generic_##name;
         QUILLET_DECODED_OPERAND_OPS(QUILLET_OPERAND_CASES)
 #undef QUILLET_OPERAND_CASES
+#define QUILLET_TOTAL_CASE(name)                                                                   \
+    case handler_##name##_total: goto total_##name;
+        QUILLET_FUSED_BODY_OPS(QUILLET_TOTAL_CASE)
+#undef QUILLET_TOTAL_CASE
 #define QUILLET_FUSED_CASE(name)                                                                   \
     case handler_for_next_##name: goto fused_for_next_##name;
         QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_CASE)

@@ -204,13 +204,17 @@ private:
         std::string a = bits(numbers_.any()), b = bits(numbers_.any()), unique = std::to_string(k);
         line("move " + a + ", x");
         line("move " + b + ", y");
-        switch (numbers_.below(7)) {
+        switch (numbers_.below(8)) {
         case 0: apply(op, a, b, "r", unique); break;
         case 1: apply(op, "x", b, "r", unique); break;
         case 2: apply(op, "x", "y", "r", unique); break;
         case 3: line(std::string("call ref_") + op.name + " x, y, r"); break;
         case 4: line(std::string("call value_") + op.name + " x, y, r"); break;
         case 5: line(std::string("call pass_") + op.name + " x, y, r"); break;
+        case 6:
+            line("move x, r");
+            line(std::string("call total_") + op.name + " r, y");
+            break;
         default: line(std::string("call env_") + op.name); break;
         }
     }
@@ -289,6 +293,10 @@ private:
             "\n  routine value_" + name + "\n    param num a\n    param num b\n    ref num out\n";
         apply(op, "a", "b", "out", "value_" + name);
         line("return");
+        // A running total kept through a reference: op t, b, t.
+        text_ += "\n  routine total_" + name + "\n    ref num t\n    param num b\n";
+        apply(op, "t", "b", "t", "total_" + name);
+        line("return");
         // Arguments passed on from a frame: a local copy, a reference parameter read through
         // as a value, and one passed on as a reference; a raise unwinds both frames.
         text_ += "\n  routine pass_" + name +
@@ -321,6 +329,7 @@ struct Outcome {
     size_t fused_loops = 0; // for_next records that run their loop's body
     size_t quick_calls = 0; // call records built from quick plans
     size_t passing_on = 0;  // of those, the ones that read an argument through a reference
+    size_t totals = 0;      // running totals through a reference (op t, x, t)
     uint32_t op_count = 0;  // the ops the run counted, raising ones included
 };
 
@@ -343,6 +352,7 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     for (const DecodedOp* d : decoded.slot) {
         outcome.fused_loops +=
             d && d->handler >= handler_for_next_add && d->handler < handler_count;
+        outcome.totals += d && d->handler >= handler_add_total && d->handler <= handler_mul_total;
         if (d && d->handler >= handler_call_quick && d->handler <= handler_call_quick_0_4) {
             ++outcome.quick_calls;
             for (const QuickArg& a : d->plan->quick_args)
@@ -385,6 +395,7 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
         EXPECT_GT(decoded_run.fused_loops, size_t(case_count / 50));
         EXPECT_GT(decoded_run.quick_calls, size_t(case_count / 50));
         EXPECT_GT(decoded_run.passing_on, 0u);
+        EXPECT_GE(decoded_run.totals, 3u); // a routine for each of add, sub and mul, and elements
         ASSERT_EQ(reference.arrays.size(), 4u);
         ASSERT_EQ(reference.arrays[0].size(), size_t(case_count));
         ASSERT_EQ(reference.arrays[3].size(), size_t(element_count));
