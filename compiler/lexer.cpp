@@ -1,6 +1,7 @@
 #include "lexer.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace quillet::compiler {
 
@@ -17,6 +18,7 @@ bool is_digit(char c) {
 
 std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagnostics& diags) {
     std::vector<Token> out;
+    out.reserve(8); // most lines have a few tokens: fewer reallocations
     size_t i = 0;
     auto at = [&](size_t col) { return Pos{file, line, int(col) + 1}; };
     while (i < s.size()) {
@@ -58,10 +60,11 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
             t.kind = Token::word;
             t.text = s.substr(start, i - start);
             for (char& ch : t.text)
-                ch = char(std::toupper(static_cast<unsigned char>(ch)));
-            out.push_back(t);
-            if (t.text == "REM") return out;
-            if (t.text == "DATA") {
+                if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
+            out.push_back(std::move(t));
+            const Token& w = out.back();
+            if (w.text == "REM") return out;
+            if (w.text == "DATA") {
                 Token r;
                 r.kind = Token::rest;
                 r.pos = at(i);
@@ -72,7 +75,7 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
             // `IMAGE:` at the start of a line: the rest of the line is a format, as written
             // (its blanks after the colon included, those at the end not).
             size_t colon = s.find_first_not_of(" \t", i);
-            if (t.text == "IMAGE" && colon != std::string::npos && s[colon] == ':' &&
+            if (w.text == "IMAGE" && colon != std::string::npos && s[colon] == ':' &&
                 (out.size() == 1 || (out.size() == 2 && out[0].kind == Token::number))) {
                 Token sep;
                 sep.kind = Token::symbol;
@@ -114,12 +117,13 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
             static const char* const pairs[] = {"<=", ">=", "<>", "=<", "=>", "><"};
             t.kind = Token::symbol;
             t.text = std::string(1, c);
-            for (const char* p : pairs)
-                if (s.compare(i, 2, p) == 0) t.text = p;
+            if ((c == '<' || c == '>' || c == '=') && i + 1 < s.size())
+                for (const char* p : pairs)
+                    if (s.compare(i, 2, p) == 0) t.text = p;
             if (t.text == "=<") t.text = "<=";
             if (t.text == "=>") t.text = ">=";
             if (t.text == "><") t.text = "<>";
-            if (std::string("+-*/^(),;:=<>&!#").find(c) == std::string::npos) {
+            if (std::string_view("+-*/^(),;:=<>&!#").find(c) == std::string_view::npos) {
                 diags.error(t.pos, std::string("unexpected character '") + c + "'");
                 out.clear();
                 return out;

@@ -7,6 +7,7 @@
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -70,10 +71,30 @@ public:
             size_t end = in.find('\n');
             std::string_view raw = in.substr(0, end);
             in.remove_prefix(end == std::string_view::npos ? in.size() : end + 1);
+            rest_ = in;
             ++line_;
+            // Generated code repeats many instructions word for word: a line that was one
+            // instruction of this module is read once, and its repeats are copies.
+            if (program_.modules.size() != same_module_) {
+                same_lines_.clear();
+                same_module_ = program_.modules.size();
+            }
+            State before = state_;
+            if (before == State::module) {
+                auto same = same_lines_.find(raw);
+                if (same != same_lines_.end()) {
+                    repeat_instruction(same->second);
+                    continue;
+                }
+            }
+            size_t items = before == State::module ? mod().items.size() : 0;
             tokenize_line(raw, program_.file, line_, toks_);
             pos_ = 0;
             if (!toks_.empty()) statement();
+            if (before == State::module && state_ == State::module &&
+                program_.modules.size() == same_module_ && mod().items.size() == items + 1 &&
+                mod().items.back().kind == ItemSrc::instr_item)
+                same_lines_.emplace(raw, mod().items.back().index);
         }
         if (state_ != State::top)
             fail("the file ends inside " + block_name_ + " (missing `end`)", block_line_);
@@ -93,7 +114,7 @@ private:
         if (done()) fail("the statement ends too early");
         return toks_[pos_];
     }
-    bool peek_word(const char* w) const {
+    bool peek_word(std::string_view w) const {
         return !done() && toks_[pos_].kind == Token::word && toks_[pos_].text == w;
     }
     bool peek_punct(char c) const {
@@ -107,7 +128,7 @@ private:
     void expect_punct(char c) {
         if (!accept_punct(c)) fail(std::string("expected '") + c + "'" + found());
     }
-    bool accept_word(const char* w) {
+    bool accept_word(std::string_view w) {
         if (!peek_word(w)) return false;
         ++pos_;
         return true;
@@ -183,6 +204,14 @@ private:
             for (const ModuleSrc& other : program_.modules)
                 if (!m.name.empty() && other.name == m.name)
                     fail("module " + m.name + " is defined twice");
+            // Room for as many items as the module has lines (up to its `end`), so that a
+            // large module's items are not copied over and over as they grow.
+            size_t end = rest_.find("\nend\n");
+            size_t lines = size_t(std::count(
+                rest_.begin(),
+                end == std::string_view::npos ? rest_.end() : rest_.begin() + long(end), '\n'));
+            m.items.reserve(lines + 1);
+            m.instrs.reserve(lines + 1);
             program_.modules.push_back(std::move(m));
             open_block(State::module, "module " + program_.modules.back().name);
             in_declarations_ = false;
@@ -333,6 +362,17 @@ private:
 
     ModuleSrc& mod() { return program_.modules.back(); }
 
+    void repeat_instruction(size_t index) {
+        InstrSrc in = mod().instrs[index];
+        in.line = line_;
+        in.same_as = index;
+        for (OperandSrc& o : in.operands)
+            o.line = line_;
+        in_declarations_ = false;
+        mod().instrs.push_back(std::move(in));
+        add_item(ItemSrc::instr_item, mod().instrs.size() - 1);
+    }
+
     void add_item(ItemSrc::Kind kind, size_t index = 0) {
         ItemSrc item;
         item.kind = kind;
@@ -341,7 +381,8 @@ private:
         mod().items.push_back(std::move(item));
     }
 
-    static Kind kind_word(const std::string& w) {
+    static Kind kind_word(std::string_view w) {
+        if (w.size() != 3 && w.size() != 6) return Kind::none; // most words, quickly
         if (w == "num") return Kind::num;
         if (w == "str") return Kind::str;
         if (w == "numarr") return Kind::num_array;
@@ -392,6 +433,20 @@ private:
         return words.count(w) > 0 || line_mark_by_name(w, mark);
     }
 
+    // An op whose name is no other module statement's word: one look-up per instruction.
+    static const OpInfo* find_statement_op(const std::string& w) {
+        static const std::unordered_map<std::string_view, const OpInfo*> ops = [] {
+            std::unordered_map<std::string_view, const OpInfo*> m;
+            for (int b = 0; b < 256; ++b)
+                if (const OpInfo* op = op_info(uint8_t(b));
+                    op && !module_word(std::string(op->name)))
+                    m.emplace(op->name, op);
+            return m;
+        }();
+        auto it = ops.find(w);
+        return it == ops.end() ? nullptr : it->second;
+    }
+
     void module_statement() {
         // Labels: `name:` and optionally a statement after it.
         if (pos_ + 1 < toks_.size() && toks_[pos_].kind == Token::word &&
@@ -409,7 +464,7 @@ private:
         in_declarations_ = false;
         ++pos_;
         // Most statements are instructions: an op's name that is none of the words below.
-        if (const OpInfo* op = find_op(w); op && !module_word(w)) {
+        if (const OpInfo* op = find_statement_op(w)) {
             instruction(*op);
             return;
         }
@@ -743,7 +798,7 @@ private:
             return o;
         }
         std::string w = word("an operand");
-        if (mode_by_name(w, o.mode)) {
+        if (mode_word(w, o.mode)) {
             o.form = OperandSrc::by_mode;
             if (o.mode == mode_escape && !in_table)
                 fail("escape entries are placed by the assembler; use #INDEX for a raw index");
@@ -754,8 +809,30 @@ private:
         if (in_table)
             fail("table entries are written as MODE OFFSET or a literal, not '" + w + "'");
         o.form = OperandSrc::by_name;
-        o.text = w;
+        o.text = std::move(w);
         return o;
+    }
+
+    // An address mode's name (every named operand is looked up: the names are compared by
+    // length first).
+    static bool mode_word(const std::string& w, uint16_t& mode) {
+        struct Mode {
+            std::string_view name;
+            uint16_t value;
+        };
+        static const std::vector<Mode> modes = [] {
+            std::vector<Mode> m;
+            for (uint32_t v = 0; v < 0x100; ++v)
+                if (std::string_view name = mode_name(uint16_t(v)); !name.empty())
+                    m.push_back({name, uint16_t(v)});
+            return m;
+        }();
+        for (const Mode& m : modes)
+            if (m.name == w) {
+                mode = m.value;
+                return true;
+            }
+        return false;
     }
 
     OperandSrc checked_kind(OperandSrc o, Kind k) {
@@ -771,6 +848,10 @@ private:
         in.op = op.byte;
         in.line = line_;
         std::string_view sig = op.operands;
+        size_t commas = 0; // operands are at most one more
+        for (size_t i = pos_; i < toks_.size(); ++i)
+            commas += toks_[i].kind == Token::punct && toks_[i].text[0] == ',';
+        in.operands.reserve(commas + 1);
         if (sig == "T") {
             in.wide = accept_word("wide");
             in.operands.push_back(operand());
@@ -828,6 +909,9 @@ private:
     std::string block_name_;
     int block_line_ = 0;
     bool in_declarations_ = false;
+    std::unordered_map<std::string_view, size_t> same_lines_; // see run
+    std::string_view rest_;                                   // the text after this line
+    size_t same_module_ = 0;
 };
 
 } // namespace

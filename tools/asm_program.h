@@ -6,6 +6,7 @@
 #include "bcode/line_table.h"
 #include "bcode/ops.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -81,6 +82,7 @@ struct InstrSrc {
     int32_t base = 0;  // jump_table
     bool wide = false; // jump_table: 2-byte entries even when 1 byte would do
     int line = 0;
+    size_t same_as = SIZE_MAX; // a repeat, word for word, of this earlier instruction
 };
 
 struct RoutineEntrySrc { // an entry of an explicit routine table

@@ -596,13 +596,29 @@ private:
         }
         std::optional<size_t> routine;
         bool lines_used = false;
+        struct Resolved {
+            std::optional<size_t> routine; // in effect where it was resolved
+            size_t from = 0, to = 0;       // its fields
+        };
+        std::vector<Resolved> resolved(mod.instrs.size());
+        st.fields.reserve(3 * mod.instrs.size());
+        st.field_start.reserve(mod.instrs.size() + 1);
         for (const ItemSrc& item : mod.items) {
             if (item.kind == ItemSrc::routine_item) routine = item.index;
             if (item.kind == ItemSrc::line_item || item.kind == ItemSrc::mark_item)
                 lines_used = true;
             if (item.kind == ItemSrc::instr_item) {
                 InstrSrc& in = mod.instrs[item.index];
-                resolve_instr(m, routine, in, st.fields);
+                // A repeat in the same routine resolves as the instruction it repeats did.
+                size_t k = in.same_as;
+                if (k != SIZE_MAX && resolved[k].routine == routine) {
+                    size_t from = resolved[k].from, to = resolved[k].to;
+                    for (size_t f = from; f < to; ++f)
+                        st.fields.push_back(st.fields[f]);
+                } else {
+                    resolve_instr(m, routine, in, st.fields);
+                }
+                resolved[item.index] = {routine, st.field_start.back(), st.fields.size()};
                 st.field_start.push_back(uint32_t(st.fields.size()));
                 // Only its line is read again: the memory goes to the next instructions.
                 std::vector<OperandSrc>().swap(in.operands);
