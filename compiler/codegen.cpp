@@ -535,7 +535,7 @@ private:
                 if (protected_depth_ > 0)
                     r.emit("cause 3001, \"Division by zero.\"");
                 else
-                    r.emit("call qlib.divide_by_zero " + a + ", " + std::to_string(line_) + ", " +
+                    r.emit("call qnum.divide_by_zero " + a + ", " + std::to_string(line_) + ", " +
                            t);
                 r.emit("jump " + done);
                 r.label(divide);
@@ -545,7 +545,7 @@ private:
             }
             if (e.text == "^") {
                 std::string t = r.num_temp();
-                r.emit("call qlib.power " + a + ", " + b + ", " + std::to_string(line_) + ", " + t);
+                r.emit("call qnum.power " + a + ", " + b + ", " + std::to_string(line_) + ", " + t);
                 return t;
             }
             for (const OpRule& rule : arithmetic)
@@ -1105,8 +1105,8 @@ private:
         case Stmt::call: {
             if (s.kind == Stmt::bif || s.name.find('.') != std::string::npos) {
                 // A bif by name, or a routine of another module: the operands in order,
-                // variables and arrays as themselves. A routine may take its operands by
-                // reference, so an expression goes to it through a temporary.
+                // variables, arrays and constants as themselves. A routine may take its
+                // operands by reference, so an expression goes to it through a temporary.
                 std::string line = s.kind == Stmt::bif ? "bif " + s.name
                                                        : "call " + library_routine(s.name);
                 for (size_t i = 0; i < s.list.size(); ++i) {
@@ -1116,7 +1116,8 @@ private:
                         v = array_name(a.text);
                     } else {
                         v = expr(r, a);
-                        if (s.kind == Stmt::call && a.kind != Expr::variable) {
+                        if (s.kind == Stmt::call && a.kind != Expr::variable &&
+                            a.kind != Expr::number && a.kind != Expr::string) {
                             std::string t = a.is_string() ? r.str_temp() : r.num_temp();
                             r.emit((a.is_string() ? "str_move " : "move ") + v + ", " + t);
                             v = t;

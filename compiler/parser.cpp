@@ -997,7 +997,8 @@ private:
             e->text = peek().text;
             errno = 0;
             e->value = std::strtod(e->text.c_str(), nullptr);
-            if (std::isinf(e->value)) {
+            // A library source writes infinity so (1E999), on purpose.
+            if (std::isinf(e->value) && !library_) {
                 diags_.warning(p,
                                "numeric constant overflow: " + e->text + " is taken as infinity");
             } else if (errno == ERANGE && e->value == 0) {

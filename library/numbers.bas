@@ -12,12 +12,13 @@ FUNCTION format$(x)
         LET format$ = "0"
         EXIT FUNCTION
     END IF
-    ! Infinities first: negating one would raise an overflow.
-    IF x > MAXNUM THEN
+    ! Infinities first (a library source writes infinity 1E999): negating one would raise an
+    ! overflow.
+    IF x >= 1E999 THEN
         LET format$ = "INF"
         EXIT FUNCTION
     END IF
-    IF x < -MAXNUM THEN
+    IF x <= -1E999 THEN
         LET format$ = "-INF"
         EXIT FUNCTION
     END IF
@@ -272,5 +273,56 @@ FUNCTION digit_value(c$)
     IF c$ >= "0" AND c$ <= "9" THEN
         BIF string_length(c$, n)
         IF n = 1 THEN BIF string_to_number(c$, digit_value)
+    END IF
+END FUNCTION
+
+! a ^ b: whole exponents by repeated squaring (exact where the products are), others through
+! logarithms. Zero raised to a negative power is reported (at the program's line at_line) and
+! gives infinity.
+FUNCTION power(a, b, at_line)
+    IF a = 0 AND b < 0 THEN
+        CALL qlib.warn(at_line, "zero raised to a negative power; the result is infinity")
+        LET power = 1E999
+        EXIT FUNCTION
+    END IF
+    BIF floor(b, whole)
+    IF whole = b THEN
+        LET e = b
+        IF e < 0 THEN LET e = -e
+        IF e <= 1000000 THEN
+            LET r = 1
+            LET base = a
+            DO WHILE e > 0
+                BIF divmod(e, 2, e, odd)
+                IF odd = 1 THEN LET r = r * base
+                LET base = base * base
+            LOOP
+            IF b < 0 THEN LET r = 1 / r
+            LET power = r
+            EXIT FUNCTION
+        END IF
+    END IF
+    IF a = 0 THEN EXIT FUNCTION
+    IF a < 0 THEN CAUSE EXCEPTION 3002, "Negative number raised to a non-integral power."
+    BIF log(a, e)
+    LET e = e * b
+    BIF exp(e, power)
+END FUNCTION
+
+! a / 0: reported (at the program's line at_line), and infinity with a's sign.
+FUNCTION divide_by_zero(a, at_line)
+    CALL qlib.warn(at_line, "division by zero; the result is infinity")
+    IF a < 0 THEN LET divide_by_zero = -1E999 ELSE LET divide_by_zero = 1E999
+END FUNCTION
+
+FUNCTION abs(x)
+    IF x < 0 THEN LET abs = -x ELSE LET abs = x
+END FUNCTION
+
+FUNCTION sgn(x)
+    IF x > 0 THEN
+        LET sgn = 1
+    ELSEIF x < 0 THEN
+        LET sgn = -1
     END IF
 END FUNCTION
