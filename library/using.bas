@@ -89,9 +89,11 @@ SUB using_value(f$, mode, p, o$, numeric, x, s$)
    END IF
    LET o$ = o$ & REPEAT$("*", w)
    IF mode = 1 THEN
+      ! Nothing of o$ is written yet: the line holds what stood before the statement, or nothing.
+      CALL qlib.column(c)
       PRINT o$
       IF numeric = 1 THEN PRINT x ELSE PRINT s$
-      LET o$ = REPEAT$(" ", LEN(o$))
+      LET o$ = REPEAT$(" ", c + LEN(o$))
    END IF
 END SUB
 

@@ -19,6 +19,7 @@ PRINT USING "A ### B": 1;
 PRINT USING " C ##": 2
 ! Too wide: asterisks, then the value as PRINT writes it, and on at the same column.
 PRINT USING "### ### ##": 1234, 5, "abc"
+PRINT "x =";
 PRINT USING "##": -1
 PRINT "["; USING$("###", 12345); "] ["; USING$("#.#^^^^", 1E123); "]"
 PRINT "["; USING$("##.## / <## / >###", -3.145, "a", "b"); "]"
