@@ -80,7 +80,11 @@ public:
                 same_module_ = program_.modules.size();
             }
             State before = state_;
-            if (before == State::module) {
+            // Only instruction lines as the compiler writes them (`line N` and labels are
+            // never repeated): the table stays small.
+            bool cached = before == State::module && raw.starts_with("    ") &&
+                          !raw.starts_with("    line ");
+            if (cached) {
                 auto same = same_lines_.find(raw);
                 if (same != same_lines_.end()) {
                     repeat_instruction(same->second);
@@ -91,7 +95,7 @@ public:
             tokenize_line(raw, program_.file, line_, toks_);
             pos_ = 0;
             if (!toks_.empty()) statement();
-            if (before == State::module && state_ == State::module &&
+            if (cached && state_ == State::module &&
                 program_.modules.size() == same_module_ && mod().items.size() == items + 1 &&
                 mod().items.back().kind == ItemSrc::instr_item)
                 same_lines_.emplace(raw, mod().items.back().index);
