@@ -35,8 +35,7 @@ public:
         numbering();
         structure();
         if (program_.library && program_.module.empty())
-            diags_.error(program_.lines.empty() ? Pos{program_.file, 0, 0}
-                                                : program_.lines[0].pos,
+            diags_.error(program_.lines.empty() ? Pos{program_.file, 0, 0} : program_.lines[0].pos,
                          "a library source begins with MODULE and the name of its module");
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts) {
@@ -92,7 +91,7 @@ private:
     // Procedures, the main program's END and the declarations, in line order.
     void structure() {
         Procedure* open = nullptr;
-        bool after_end = program_.library; // a library source holds procedures only
+        bool after_end = program_.library;           // a library source holds procedures only
         std::map<std::string, const Stmt*> routines; // a library's routines by name
         const int first_file = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         for (const Line& l : program_.lines)
@@ -126,10 +125,9 @@ private:
                         diags_.error(s.pos, s.name + " is a built-in function");
                     if (program_.library && s.kind != Stmt::def &&
                         !routines.emplace(library_routine(s.name), &s).second)
-                        diags_.error(s.pos, s.name + " and " +
-                                                routines[library_routine(s.name)]->name +
-                                                " would both be the routine " +
-                                                library_routine(s.name));
+                        diags_.error(s.pos,
+                                     s.name + " and " + routines[library_routine(s.name)]->name +
+                                         " would both be the routine " + library_routine(s.name));
                     auto [it, fresh] = sym_.procedures.try_emplace(s.name);
                     if (!fresh) {
                         diags_.error(s.pos, s.name + " is defined twice");
@@ -528,8 +526,9 @@ private:
             bool numbered = (n.starts_with("unit") || n.starts_with("proc")) && n.size() > 4 &&
                             n.find_first_not_of("0123456789", 4) == std::string::npos;
             if (n == "main" || numbered)
-                diags_.error(s.pos, "the module " + n + " is one of the program's; give the "
-                                                        "library's module another name");
+                diags_.error(s.pos, "the module " + n +
+                                        " is one of the program's; give the "
+                                        "library's module another name");
             break;
         }
         case Stmt::declare:
@@ -719,10 +718,10 @@ private:
                 diags_.error(a.pos, "operand " + std::to_string(i + 1) + " of bif " + s.name +
                                         (kind == 'S' ? " must be a string" : " must be a number"));
             const std::string& text = texts.size() == s.list.size() ? texts[i] : std::string();
-            bool written = !text.empty() && (std::isupper(static_cast<unsigned char>(text[0])) ||
-                                             text.starts_with("result") ||
-                                             text.starts_with("ref") ||
-                                             text.find("-variable") != std::string::npos);
+            bool written =
+                !text.empty() &&
+                (std::isupper(static_cast<unsigned char>(text[0])) || text.starts_with("result") ||
+                 text.starts_with("ref") || text.find("-variable") != std::string::npos);
             if (written && a.kind != Expr::variable)
                 diags_.error(a.pos, "operand " + std::to_string(i + 1) + " of bif " + s.name +
                                         " (" + text + ") is written: give a variable");

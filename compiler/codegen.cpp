@@ -1107,8 +1107,8 @@ private:
                 // A bif by name, or a routine of another module: the operands in order,
                 // variables, arrays and constants as themselves. A routine may take its
                 // operands by reference, so an expression goes to it through a temporary.
-                std::string line = s.kind == Stmt::bif ? "bif " + s.name
-                                                       : "call " + library_routine(s.name);
+                std::string line =
+                    s.kind == Stmt::bif ? "bif " + s.name : "call " + library_routine(s.name);
                 for (size_t i = 0; i < s.list.size(); ++i) {
                     const Expr& a = *s.list[i];
                     std::string v;

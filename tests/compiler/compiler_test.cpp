@@ -494,18 +494,18 @@ TEST(Library, ReportsFaultsOfLibrarySources) {
     EXPECT_NE(text.find("t.bas:3:1: error: MODULE is only available in library sources"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("t.bas:4:13: error: unexpected character '.'"), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("t.bas:4:13: error: unexpected character '.'"), std::string::npos) << text;
     EXPECT_EQ(text.find("t.bas:2:"), std::string::npos) << text;
     Diagnostics diags;
     std::string assembly;
-    EXPECT_FALSE(compile_library({"lib.bas", "SUB s(a$)\nBIF string_length(a$)\n"
-                                             "BIF no_such(1)\nBIF string_length(1, n)\n"
-                                             "BIF string_length(a$, 3)\nBIF floor(1, a$)\n"
-                                             "BIF array_size_numeric(a$, 0, n)\nLET x = qlib.abs(1)\n"
-                                             "END SUB\nFUNCTION time(x)\nEND FUNCTION\n"
-                                             "FUNCTION time$\nEND FUNCTION\nPRINT 1\n"},
-                                 diags, assembly));
+    EXPECT_FALSE(
+        compile_library({"lib.bas", "SUB s(a$)\nBIF string_length(a$)\n"
+                                    "BIF no_such(1)\nBIF string_length(1, n)\n"
+                                    "BIF string_length(a$, 3)\nBIF floor(1, a$)\n"
+                                    "BIF array_size_numeric(a$, 0, n)\nLET x = qlib.abs(1)\n"
+                                    "END SUB\nFUNCTION time(x)\nEND FUNCTION\n"
+                                    "FUNCTION time$\nEND FUNCTION\nPRINT 1\n"},
+                        diags, assembly));
     text = diags.render();
     for (const char* want :
          {"lib.bas:1:1: error: a library source begins with MODULE",
