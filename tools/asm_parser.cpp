@@ -82,8 +82,8 @@ public:
             State before = state_;
             // Only instruction lines as the compiler writes them (`line N` and labels are
             // never repeated): the table stays small.
-            bool cached = before == State::module && raw.starts_with("    ") &&
-                          !raw.starts_with("    line ");
+            bool cached =
+                before == State::module && raw.starts_with("    ") && !raw.starts_with("    line ");
             if (cached) {
                 auto same = same_lines_.find(raw);
                 if (same != same_lines_.end()) {
@@ -95,9 +95,8 @@ public:
             tokenize_line(raw, program_.file, line_, toks_);
             pos_ = 0;
             if (!toks_.empty()) statement();
-            if (cached && state_ == State::module &&
-                program_.modules.size() == same_module_ && mod().items.size() == items + 1 &&
-                mod().items.back().kind == ItemSrc::instr_item)
+            if (cached && state_ == State::module && program_.modules.size() == same_module_ &&
+                mod().items.size() == items + 1 && mod().items.back().kind == ItemSrc::instr_item)
                 same_lines_.emplace(raw, mod().items.back().index);
         }
         if (state_ != State::top)
