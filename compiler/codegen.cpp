@@ -103,8 +103,8 @@ struct Routine {
     int labels = 0;
     std::string locals; // declarations of loop limits and steps and of SELECT's selectors
 
-    void emit(const std::string& line) { code += "    " + line + "\n"; }
-    void label(const std::string& name) { code += "  " + name + ":\n"; }
+    void emit(const std::string& line) { code.append("    ").append(line).push_back('\n'); }
+    void label(const std::string& name) { code.append("  ").append(name).append(":\n"); }
     std::string num_temp() {
         max_num = std::max(max_num, num_temps + 1);
         return "t" + std::to_string(num_temps++);
@@ -205,9 +205,9 @@ public:
         if (spread_) {
             auto it = spread_modules_.find(&p);
             if (it == spread_modules_.end())
-                it = spread_modules_
-                         .emplace(&p, "proc" + std::to_string(spread_modules_.size() + 1))
-                         .first;
+                it =
+                    spread_modules_.emplace(&p, "proc" + std::to_string(spread_modules_.size() + 1))
+                        .first;
             return it->second;
         }
         int first = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
@@ -1237,9 +1237,6 @@ private:
         default: break;
         }
     }
-
-    // Programs of more lines than this have their procedures spread over modules.
-    static constexpr size_t spread_lines = 1500;
 
     const Program& program_;
     const Symbols& sym_;

@@ -6,9 +6,9 @@
 #include "checker.h"
 #include "codegen.h"
 #include "library_text.h"
+#include "parser.h"
 #include "window_library_text.h"
 #include "window_none_text.h"
-#include "parser.h"
 
 #include <stdexcept>
 
@@ -38,6 +38,13 @@ bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags
     bool checked = check_program(program, symbols, diags);
     if (!checked || diags.error_count() > 0) return false;
     out.assembly = generate_program(program, symbols) + library_text(windowed);
+    // A large program is spread over modules from the start, so another try cannot help it:
+    // its tree is released before the assembler fills the memory.
+    bool retry = program.lines.size() <= spread_lines;
+    if (!retry) {
+        symbols = Symbols();
+        program = Program();
+    }
     for (bool spread = false;; spread = true) {
         try {
             out.image =
@@ -49,9 +56,8 @@ bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags
             std::string what = e.what();
             bool module_size = what.find("too large") != std::string::npos ||
                                what.find("beyond the 64 KB") != std::string::npos;
-            if (module_size && !spread) {
-                out.assembly =
-                    generate_program(program, symbols, true) + library_text(windowed);
+            if (module_size && !spread && retry) {
+                out.assembly = generate_program(program, symbols, true) + library_text(windowed);
                 continue;
             }
             // A program past the image format's limits (64 KB for the tables and routine entries

@@ -124,16 +124,19 @@ private:
     }
     Pos here() const { return pos_ < toks_.size() ? toks_[pos_].pos : end_pos_; }
     bool at_end() const { return pos_ >= toks_.size(); }
-    bool is_word(const char* w, size_t ahead = 0) const {
+    // Words and symbols as string views: the parser tries many of them at every token.
+    bool is_word(std::string_view w, size_t ahead = 0) const {
         return peek(ahead).kind == Token::word && peek(ahead).text == w;
     }
-    bool is_symbol(const char* s) const { return peek().kind == Token::symbol && peek().text == s; }
-    bool accept_word(const char* w) {
+    bool is_symbol(std::string_view s) const {
+        return peek().kind == Token::symbol && peek().text == s;
+    }
+    bool accept_word(std::string_view w) {
         if (!is_word(w)) return false;
         ++pos_;
         return true;
     }
-    bool accept_symbol(const char* s) {
+    bool accept_symbol(std::string_view s) {
         if (!is_symbol(s)) return false;
         ++pos_;
         return true;

@@ -423,6 +423,40 @@ TEST(Compiler, CompilesSeveralFilesIntoModules) {
         << text;
 }
 
+// A large program's procedures go to modules of their own, and its main routine's code may
+// pass 64 KB; its variables may not (operands reach a frame through 16-bit offsets), and the
+// message says what to do.
+TEST(Compiler, SpreadsLargeProgramsOverModules) {
+    std::string program = "DEF half(x) = x / 2\n";
+    for (int i = 0; i < 2000; ++i)
+        program += "LET total = total + half(" + std::to_string(i) + ")\n";
+    Diagnostics diags;
+    CompileOutput out;
+    ASSERT_TRUE(compile_program({{"t.bas", program + "CALL show(total)\nEND\n"
+                                                     "SUB show(t)\nPRINT t\nEND SUB\n"}},
+                                diags, out))
+        << diags.render();
+    EXPECT_NE(out.assembly.find("module proc1\n  internal fn_HALF of main.main"),
+              std::string::npos);
+    EXPECT_NE(out.assembly.find("call proc2.sub_SHOW"), std::string::npos);
+    // 8,300 variables pass the 64 KB of a frame that operands reach (they were once taken
+    // modulo 64 KB, one variable for another).
+    std::string many;
+    for (int i = 0; i < 8300; ++i)
+        many += "LET v" + std::to_string(i) + " = 1\n";
+    std::string text = compile_errors(many + "END\n");
+    EXPECT_NE(text.find("t.bas: error: the program is too large for an image (routine main is "
+                        "too large: its variable n_V"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("bytes into its frame, beyond the 64 KB that operands reach); a module's "
+                        "tables and routine entries, and a routine's variables, must lie within "
+                        "64 KB: move part of the main program into SUBs and FUNCTIONs, each of "
+                        "which gets a module and variables of its own"),
+              std::string::npos)
+        << text;
+}
+
 // Labels the generator makes (divisions, IF on one line) are unique across a module's
 // routines, and a string DEF on one line gives a string (both were internal errors).
 TEST(Compiler, GeneratesEveryRoutineOfAModuleWithItsOwnLabels) {
