@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <unordered_set>
 
 namespace quillet::compiler {
 
@@ -20,9 +21,14 @@ inline constexpr Builtin builtins[] = {
 };
 
 inline bool is_builtin(std::string_view name) {
-    for (const Builtin& b : builtins)
-        if (name == b.name) return true;
-    return false;
+    // The parser asks for every name it reads: a hash table of the names, made once.
+    static const std::unordered_set<std::string_view> names = [] {
+        std::unordered_set<std::string_view> set;
+        for (const Builtin& b : builtins)
+            set.insert(b.name);
+        return set;
+    }();
+    return names.count(name) > 0;
 }
 
 // The row for `name` with `count` arguments, or null.

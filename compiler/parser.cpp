@@ -118,9 +118,10 @@ public:
     }
 
 private:
+    // Past the end of the line: the token of kind `end` (a member, so that peek, which the
+    // parser calls at every turn, needs no guard of a static and inlines).
     const Token& peek(size_t ahead = 0) const {
-        static const Token none;
-        return pos_ + ahead < toks_.size() ? toks_[pos_ + ahead] : none;
+        return pos_ + ahead < toks_.size() ? toks_[pos_ + ahead] : none_;
     }
     Pos here() const { return pos_ < toks_.size() ? toks_[pos_].pos : end_pos_; }
     bool at_end() const { return pos_ >= toks_.size(); }
@@ -1045,6 +1046,7 @@ private:
     std::vector<int> files_;
     Diagnostics& diags_;
     std::vector<Token> toks_;
+    const Token none_{}; // see peek
     size_t pos_ = 0;
     Pos end_pos_;
     int depth_ = 0;

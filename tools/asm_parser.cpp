@@ -76,7 +76,9 @@ public:
             // Generated code repeats many instructions word for word: a line that was one
             // instruction of this module is read once, and its repeats are copies.
             if (program_.modules.size() != same_module_) {
-                same_lines_.clear();
+                // A fresh table: clearing keeps the buckets of a large module's, and
+                // clearing them again for every module after it costs more than the table.
+                std::unordered_map<std::string_view, size_t>().swap(same_lines_);
                 same_module_ = program_.modules.size();
             }
             State before = state_;
@@ -209,10 +211,11 @@ private:
                     fail("module " + m.name + " is defined twice");
             // Room for as many items as the module has lines (up to its `end`), so that a
             // large module's items are not copied over and over as they grow.
-            size_t end = rest_.find("\nend\n");
-            size_t lines = size_t(std::count(
-                rest_.begin(),
-                end == std::string_view::npos ? rest_.end() : rest_.begin() + long(end), '\n'));
+            std::string_view body = rest_.substr(0, rest_.find("\nend\n"));
+            size_t lines = 0;
+            for (size_t at = body.find('\n'); at != std::string_view::npos;
+                 at = body.find('\n', at + 1))
+                ++lines;
             m.items.reserve(lines + 1);
             m.instrs.reserve(lines + 1);
             program_.modules.push_back(std::move(m));
