@@ -368,12 +368,19 @@ private:
 
     ModuleSrc& mod() { return program_.modules.back(); }
 
+    // A repeat keeps what names the op and its flow; its operands are those of the instruction
+    // it repeats (the assembler resolves them from there).
     void repeat_instruction(size_t index) {
-        InstrSrc in = mod().instrs[index];
+        const InstrSrc& first = mod().instrs[index];
+        InstrSrc in;
+        in.op = first.op;
+        in.callee = first.callee;
+        in.callee_index = first.callee_index;
+        in.bif = first.bif;
+        in.base = first.base;
+        in.wide = first.wide;
         in.line = line_;
         in.same_as = index;
-        for (OperandSrc& o : in.operands)
-            o.line = line_;
         in_declarations_ = false;
         mod().instrs.push_back(std::move(in));
         add_item(ItemSrc::instr_item, mod().instrs.size() - 1);

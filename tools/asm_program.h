@@ -82,7 +82,9 @@ struct InstrSrc {
     int32_t base = 0;  // jump_table
     bool wide = false; // jump_table: 2-byte entries even when 1 byte would do
     int line = 0;
-    size_t same_as = SIZE_MAX; // a repeat, word for word, of this earlier instruction
+    // A repeat, word for word, of this earlier instruction, whose operands and targets it
+    // shares (its own are left empty).
+    size_t same_as = SIZE_MAX;
 };
 
 struct RoutineEntrySrc { // an entry of an explicit routine table

@@ -615,14 +615,17 @@ private:
                     size_t from = resolved[k].from, to = resolved[k].to;
                     for (size_t f = from; f < to; ++f)
                         st.fields.push_back(st.fields[f]);
+                } else if (k != SIZE_MAX) { // in another routine: its own variables
+                    InstrSrc copy = mod.instrs[k];
+                    copy.line = in.line;
+                    for (OperandSrc& o : copy.operands)
+                        o.line = in.line;
+                    resolve_instr(m, routine, copy, st.fields);
                 } else {
                     resolve_instr(m, routine, in, st.fields);
                 }
                 resolved[item.index] = {routine, st.field_start.back(), st.fields.size()};
                 st.field_start.push_back(uint32_t(st.fields.size()));
-                // Only its line is read again: the memory goes to the next instructions.
-                std::vector<OperandSrc>().swap(in.operands);
-                std::vector<std::string>().swap(in.targets);
             }
         }
         if (lines_used && st.explicit_table[table_lines])
