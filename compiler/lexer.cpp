@@ -63,8 +63,9 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
                 if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
             out.push_back(std::move(t));
             const Token& w = out.back();
-            if (w.text == "REM") return out;
-            if (w.text == "DATA") {
+            // Compared as string views: most words differ in length, and that is seen at once.
+            if (std::string_view(w.text) == std::string_view("REM")) return out;
+            if (std::string_view(w.text) == std::string_view("DATA")) {
                 Token r;
                 r.kind = Token::rest;
                 r.pos = at(i);
@@ -74,8 +75,9 @@ std::vector<Token> tokenize_line(const std::string& s, int file, int line, Diagn
             }
             // `IMAGE:` at the start of a line: the rest of the line is a format, as written
             // (its blanks after the colon included, those at the end not).
+            if (std::string_view(w.text) != std::string_view("IMAGE")) continue;
             size_t colon = s.find_first_not_of(" \t", i);
-            if (w.text == "IMAGE" && colon != std::string::npos && s[colon] == ':' &&
+            if (colon != std::string::npos && s[colon] == ':' &&
                 (out.size() == 1 || (out.size() == 2 && out[0].kind == Token::number))) {
                 Token sep;
                 sep.kind = Token::symbol;
