@@ -184,6 +184,23 @@ FUNCTION using_scaled(x, k)
    LET using_scaled = x * 10 ^ half * 10 ^ (k - half)
 END FUNCTION
 
+! The s significant digits of a > 0, rounded, as the whole number n: a is about n * 10^e.
+SUB using_leading(a, s, n, e)
+   LET e = INT(LOG10(a)) - s + 1
+   LET n = ROUND(using_scaled(a, -e))
+   IF n >= 10 ^ s THEN
+      LET e = e + 1
+      LET n = ROUND(using_scaled(a, -e))
+   ELSEIF n < 10 ^ (s - 1) THEN
+      LET e = e - 1
+      LET n = ROUND(using_scaled(a, -e))
+   END IF
+   IF n >= 10 ^ s THEN
+      LET n = 10 ^ (s - 1)
+      LET e = e + 1
+   END IF
+END SUB
+
 ! The number x in the numeric field g$: its text in r$, or code 8203 (too wide) or 8204 (an
 ! exponent too wide).
 SUB using_number(g$, x, r$, code)
@@ -227,30 +244,24 @@ SUB using_number(g$, x, r$, code)
    END IF
    LET a = ABS(x)
    ! The digits: n, the value's digits to nf places after the point (scaled so that the first
-   ! place holds a nonzero digit when there is an exponent).
+   ! place holds a nonzero digit when there is an exponent), then pad zeros: a number holds
+   ! no more than 15 significant digits, and n stays a whole number that is exact.
    LET e = 0
-   IF ne = 0 THEN
+   LET pad = 0
+   IF a = 0 THEN
+      LET n = 0
+   ELSEIF ne > 0 THEN
+      LET pad = MAX(places + nf - 15, 0)
+      CALL using_leading(a, places + nf - pad, n, e)
+      LET e = e + nf - pad
+   ELSEIF LOG10(a) + nf >= 15 THEN
+      CALL using_leading(a, 15, n, e)
+      LET pad = MAX(e + nf, 0)
+   ELSE
       ! Rounded as the decimal number that x stands for (1.005 to 1.01).
       LET n = ROUND(using_scaled(ROUND(a, nf), nf))
-   ELSEIF a = 0 THEN
-      LET n = 0
-   ELSE
-      LET s = places + nf
-      LET e = INT(LOG10(a)) - places + 1
-      LET n = ROUND(using_scaled(a, nf - e))
-      IF n >= 10 ^ s THEN
-         LET e = e + 1
-         LET n = ROUND(using_scaled(a, nf - e))
-      ELSEIF n < 10 ^ (s - 1) THEN
-         LET e = e - 1
-         LET n = ROUND(using_scaled(a, nf - e))
-      END IF
-      IF n >= 10 ^ s THEN
-         LET n = 10 ^ (s - 1)
-         LET e = e + 1
-      END IF
    END IF
-   LET d$ = using_digits$(n)
+   LET d$ = using_digits$(n) & REPEAT$("0", pad)
    IF LEN(d$) < nf THEN LET d$ = REPEAT$("0", nf - LEN(d$)) & d$
    LET ip$ = d$(1:LEN(d$) - nf)
    LET frac$ = d$(LEN(d$) - nf + 1:LEN(d$))

@@ -42,6 +42,19 @@ FOR k = 1 TO 5
       PRINT "exception"; EXTYPE; EXTEXT$
    END WHEN
 NEXT k
+! More digits than a number holds: past the 15th significant digit zeros, in both notations,
+! however many places the field has.
+PRINT USING REPEAT$("#", 28) & ".##": 1E25
+PRINT USING "#." & REPEAT$("#", 30): .1
+PRINT USING "#." & REPEAT$("#", 20): 1 / 3
+PRINT USING REPEAT$("#", 20): 2 ^ 60
+LET s$ = USING$("#." & REPEAT$("#", 400), 5)
+PRINT LEN(s$); s$(1:5); s$(400:402)
+LET s$ = USING$("#." & REPEAT$("#", 320), 1E-320)
+PRINT LEN(s$); s$(310:322)
+PRINT USING "#.####################^^^^": 2 / 3
+LET s$ = USING$("#." & REPEAT$("#", 400) & "^^^^^", 1.5E-300)
+PRINT LEN(s$); s$(1:5); s$(398:407)
 ! To a file, then read back.
 OPEN #1: NAME "using.txt", ACCESS OUTPUT, CREATE NEWOLD
 ERASE #1
