@@ -467,8 +467,8 @@ private:
             std::string label = toks_[pos_].text;
             pos_ += 2;
             in_declarations_ = false;
-            add_item(ItemSrc::label_item);
-            mod().items.back().label = label;
+            mod().labels.push_back(std::move(label));
+            add_item(ItemSrc::label_item, mod().labels.size() - 1);
             if (done()) return;
         }
         const std::string& w = peek().text;
@@ -509,8 +509,9 @@ private:
         } else if (w == "routine" || w == "internal") {
             routine_header(w == "internal");
         } else if (w == "bytes") {
-            add_item(ItemSrc::bytes_item);
-            mod().items.back().data = byte_list();
+            std::vector<uint8_t> data = byte_list();
+            mod().bytes.push_back(std::move(data));
+            add_item(ItemSrc::bytes_item, mod().bytes.size() - 1);
         } else if (w == "line") {
             add_item(ItemSrc::line_item);
             mod().items.back().number = uint32_t(integer("line number", 0, line_value_max));

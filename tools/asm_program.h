@@ -104,8 +104,9 @@ struct TableSrc {
     int line = 0;
 };
 
+// Kept small: a large program has hundreds of thousands, which the assembler walks often.
 struct ItemSrc {
-    enum Kind {
+    enum Kind : uint8_t {
         routine_item,
         label_item,
         instr_item,
@@ -114,11 +115,9 @@ struct ItemSrc {
         line_item,
         mark_item
     } kind = bytes_item;
-    size_t index = 0; // into the module's routines / instrs / tables
-    std::string label;
-    std::vector<uint8_t> data; // bytes
-    uint32_t number = 0;       // line_number: the line; line_mark: the byte
+    uint32_t number = 0; // line_number: the line; line_mark: the byte
     int line = 0;
+    size_t index = 0; // into the module's routines / instrs / tables / labels / bytes
 };
 
 struct NamedOperandSrc {
@@ -134,6 +133,8 @@ struct ModuleSrc {
     std::vector<ItemSrc> items;
     std::vector<RoutineSrc> routines;
     std::vector<InstrSrc> instrs;
+    std::vector<std::string> labels;         // of the label items
+    std::vector<std::vector<uint8_t>> bytes; // of the bytes items
     std::vector<TableSrc> tables;
     std::vector<NamedOperandSrc> names;
     int line = 0;

@@ -318,8 +318,9 @@ private:
         for (size_t i = 0; i < mod.items.size(); ++i) {
             const ItemSrc& item = mod.items[i];
             if (item.kind != ItemSrc::label_item && item.kind != ItemSrc::routine_item) continue;
-            const std::string& name =
-                item.kind == ItemSrc::label_item ? item.label : mod.routines[item.index].label;
+            const std::string& name = item.kind == ItemSrc::label_item
+                                          ? mod.labels[item.index]
+                                          : mod.routines[item.index].label;
             if (!st.labels.emplace(name, i).second && st.twice == SIZE_MAX) st.twice = i;
         }
     }
@@ -805,7 +806,7 @@ private:
             ++instr;
             return size;
         }
-        case ItemSrc::bytes_item: return item.data.size();
+        case ItemSrc::bytes_item: return mod.bytes[item.index].size();
         case ItemSrc::table_item: return table_bytes(m, mod.tables[item.index]).size();
         default: return 0;
         }
@@ -968,7 +969,7 @@ private:
     const std::string& item_label(size_t m, size_t i) const {
         const ItemSrc& item = p_.modules[m].items[i];
         return item.kind == ItemSrc::routine_item ? p_.modules[m].routines[item.index].label
-                                                  : item.label;
+                                                  : p_.modules[m].labels[item.index];
     }
 
     size_t label_item(size_t m, const std::string& label) const {
@@ -1182,7 +1183,7 @@ private:
                 break;
             case ItemSrc::instr_item: emit_instr(m, st.instr_fields(instr++), out); break;
             case ItemSrc::bytes_item:
-                out.insert(out.end(), item.data.begin(), item.data.end());
+                out.insert(out.end(), mod.bytes[item.index].begin(), mod.bytes[item.index].end());
                 break;
             case ItemSrc::table_item: {
                 std::vector<uint8_t> t = table_bytes(m, mod.tables[item.index]);
