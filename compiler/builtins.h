@@ -35,8 +35,8 @@ inline bool is_builtin(std::string_view name) {
 inline const Builtin* find_builtin(std::string_view name, size_t count) {
     for (const Builtin& b : builtins) {
         std::string_view args(b.args);
-        if (name == b.name && (args.size() == count || (!args.empty() && args.back() == '*' &&
-                                                        count >= args.size())))
+        if (name == b.name &&
+            (args.size() == count || (!args.empty() && args.back() == '*' && count >= args.size())))
             return &b;
     }
     return nullptr;

@@ -253,8 +253,8 @@ private:
             // USING starts a format, unless it is a variable printed alone or first.
             const Token& next = peek(1);
             if (is_word("USING") &&
-                (comma || !(next.kind == Token::end ||
-                            (next.kind == Token::symbol && (next.text == "," || next.text == ";"))))) {
+                (comma || !(next.kind == Token::end || (next.kind == Token::symbol &&
+                                                        (next.text == "," || next.text == ";"))))) {
                 ++pos_;
                 using_list(s);
             } else {
