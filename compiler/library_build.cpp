@@ -1,7 +1,8 @@
-// The build step that makes the runtime library's text: `quillet-library-build OUT.h PART...`
-// compiles each library source PART.bas in library mode, takes each PART.qba as it is, and
-// writes their text, one after the other, into OUT.h as the string that the compiler links into
-// every program. OUT.h is rewritten only when the text changes.
+// The build step that makes the runtime library's texts: `quillet-library-build [--name NAME]
+// OUT.h PART...` compiles each library source PART.bas in library mode, takes each PART.qba as
+// it is, and writes their text, one after the other, into OUT.h as the string NAME that the
+// compiler links into programs (every program, or only windowed or only console ones). OUT.h is
+// rewritten only when the text changes.
 #include "compiler.h"
 
 #include <fstream>
