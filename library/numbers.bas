@@ -203,7 +203,8 @@ SUB parse_number(s$, r, ok)
     ELSEIF c$ = "+" THEN
         LET i = i + 1
     END IF
-    ! The digits: the first 17 make the value, the others only move the point.
+    ! The digits: the first 17 significant ones make the value, the others only move the
+    ! point; zeros before the first nonzero digit only move it too.
     DO
         LET c$ = s$(i:i)
         IF c$ = "." THEN
@@ -214,7 +215,8 @@ SUB parse_number(s$, r, ok)
             LET d = digit_value(c$)
             IF d < 0 THEN EXIT DO
             LET i = i + 1
-            LET digits = digits + 1
+            LET seen = 1
+            IF v <> 0 OR d <> 0 THEN LET digits = digits + 1
             IF digits > 17 THEN
                 IF point = 0 THEN LET scale = scale + 1
             ELSE
@@ -223,7 +225,7 @@ SUB parse_number(s$, r, ok)
             END IF
         END IF
     LOOP
-    IF digits = 0 THEN EXIT SUB
+    IF seen = 0 THEN EXIT SUB
     IF c$ = "E" OR c$ = "e" THEN
         LET i = i + 1
         LET c$ = s$(i:i)
