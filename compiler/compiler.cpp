@@ -14,10 +14,24 @@
 
 namespace quillet::compiler {
 
+namespace {
+
+// A text that the library build wrote as pieces, joined.
+template <size_t N>
+std::string joined(const char* const (&pieces)[N]) {
+    std::string text;
+    for (const char* piece : pieces)
+        text += piece;
+    return text;
+}
+
+} // namespace
+
 const std::string& library_text(bool windowed) {
     // Module qwin: the window's text console, or for console programs an empty one.
-    static const std::string console = std::string(console_library_source) + window_none_source;
-    static const std::string window = std::string(console_library_source) + window_library_source;
+    static const std::string common = joined(console_library_source);
+    static const std::string console = common + joined(window_none_source);
+    static const std::string window = common + joined(window_library_source);
     return windowed ? window : console;
 }
 

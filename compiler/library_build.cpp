@@ -5,6 +5,7 @@
 // rewritten only when the text changes.
 #include "compiler.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -54,16 +55,32 @@ int main(int argc, char** argv) {
         if (!text.empty() && text.back() != '\n') text += '\n';
         library += text;
     }
-    const std::string end = ")QUILLET_LIBRARY\"";
+    // The text goes out as pieces of whole lines, each a raw literal shorter than the 64 KB
+    // that compilers must accept for one string; the compiler joins them.
+    const std::string begin = "    R\"QUILLET_LIBRARY(", end = ")QUILLET_LIBRARY\"";
     if (library.find(end) != std::string::npos) {
         std::cerr << "the library's text holds " << end << "\n";
         return 1;
     }
+    constexpr size_t piece_limit = 60000;
+    std::string pieces;
+    for (size_t at = 0; at < library.size();) {
+        size_t next = std::min(library.size(), at + piece_limit);
+        if (next < library.size()) {
+            size_t line_end = library.rfind('\n', next - 1);
+            if (line_end == std::string::npos || line_end < at) {
+                std::cerr << "the library's text has a line longer than " << piece_limit << "\n";
+                return 1;
+            }
+            next = line_end + 1;
+        }
+        pieces += begin + library.substr(at, next - at) + end + ",\n";
+        at = next;
+    }
     std::string header = "// Made by quillet-library-build from library/: the runtime library's "
                          "assembly text.\n#pragma once\n\nnamespace quillet::compiler {\n\n"
-                         "inline constexpr const char* " +
-                         name + " = R\"QUILLET_LIBRARY(" + library + end +
-                         ";\n\n} // namespace quillet::compiler\n";
+                         "inline constexpr const char* const " +
+                         name + "[] = {\n" + pieces + "};\n\n} // namespace quillet::compiler\n";
     std::string old;
     if (read_file(argv[1], old) && old == header) return 0;
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
