@@ -19,10 +19,9 @@ struct CompileOutput {
     std::vector<uint8_t> image;
 };
 
-// Compiles a console program (PRINT to standard output). Returns false when `diags` holds
-// errors; warnings may come either way.
-// With `windowed`, the program prints into the default window's text console and reads INPUT
-// there instead of the standard streams.
+// Compiles a program: a console program (PRINT to standard output, INPUT from standard input)
+// or, with `windowed`, one that prints into the default window's text console and reads INPUT
+// there. Returns false when `diags` holds errors; warnings may come either way.
 bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags,
                      CompileOutput& out, bool windowed = false);
 
@@ -33,8 +32,8 @@ bool compile_program(const std::vector<SourceInput>& sources, Diagnostics& diags
 // source so, once.
 bool compile_library(const SourceInput& source, Diagnostics& diags, std::string& assembly);
 
-// The runtime library's assembly text, as linked into every compiled program.
-// With `windowed`: that of windowed programs (the window's text console in module qwin).
+// The runtime library's assembly text, as linked into compiled console programs, or with
+// `windowed` into windowed ones (their module qwin is the window's text console).
 const std::string& library_text(bool windowed = false);
 
 } // namespace quillet::compiler
