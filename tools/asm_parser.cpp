@@ -6,6 +6,7 @@
 #include "bcode/descriptor.h"
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
+#include "text_index.h"
 
 #include <algorithm>
 #include <bit>
@@ -76,9 +77,9 @@ public:
             // Generated code repeats many instructions word for word: a line that was one
             // instruction of this module is read once, and its repeats are copies.
             if (program_.modules.size() != same_module_) {
-                // A fresh table: clearing keeps the buckets of a large module's, and
+                // A fresh table: clearing keeps the slots of a large module's, and
                 // clearing them again for every module after it costs more than the table.
-                std::unordered_map<std::string_view, size_t>().swap(same_lines_);
+                same_lines_.release();
                 same_module_ = program_.modules.size();
             }
             State before = state_;
@@ -86,10 +87,11 @@ public:
             // never repeated): the table stays small.
             bool cached =
                 before == State::module && raw.starts_with("    ") && !raw.starts_with("    line ");
+            uint32_t hash = 0;
             if (cached) {
-                auto same = same_lines_.find(raw);
-                if (same != same_lines_.end()) {
-                    repeat_instruction(same->second);
+                hash = TextIndex::hash_of(raw);
+                if (const uint32_t* same = same_lines_.find(raw, hash)) {
+                    repeat_instruction(*same);
                     continue;
                 }
             }
@@ -99,7 +101,7 @@ public:
             if (!toks_.empty()) statement();
             if (cached && state_ == State::module && program_.modules.size() == same_module_ &&
                 mod().items.size() == items + 1 && mod().items.back().kind == ItemSrc::instr_item)
-                same_lines_.emplace(raw, mod().items.back().index);
+                same_lines_.insert(raw, hash, uint32_t(mod().items.back().index));
         }
         if (state_ != State::top)
             fail("the file ends inside " + block_name_ + " (missing `end`)", block_line_);
@@ -923,8 +925,8 @@ private:
     std::string block_name_;
     int block_line_ = 0;
     bool in_declarations_ = false;
-    std::unordered_map<std::string_view, size_t> same_lines_; // see run
-    std::string_view rest_;                                   // the text after this line
+    TextIndex same_lines_;  // see run
+    std::string_view rest_; // the text after this line
     size_t same_module_ = 0;
 };
 

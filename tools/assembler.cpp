@@ -8,6 +8,7 @@
 #include "bcode/format_error.h"
 #include "bcode/numbers.h"
 #include "bcode/ops.h"
+#include "text_index.h"
 
 #include <algorithm>
 #include <functional>
@@ -84,8 +85,9 @@ struct ModuleState {
     std::span<const Field> instr_fields(size_t k) const {
         return {fields.data() + field_start[k], fields.data() + field_start[k + 1]};
     }
-    std::vector<size_t> instr_routine;              // routine index in effect, or SIZE_MAX
-    std::unordered_map<std::string, size_t> labels; // label -> item index
+    std::vector<size_t> instr_routine; // routine index in effect, or SIZE_MAX
+    // Label -> item index; the names are those of the module's source, which outlives this.
+    TextIndex labels;
     // Routine table entries by the routine they reach (module, label), once looked up.
     std::map<std::pair<size_t, std::string>, size_t> routine_entries;
     size_t routine_entries_known = 0; // entries of `routines` already in routine_entries
@@ -306,7 +308,7 @@ private:
 
     // Whether module m has the code label or routine `label` (see gather_labels).
     bool has_label(size_t m, const std::string& label) const {
-        return modules_[m].labels.count(label) > 0;
+        return modules_[m].labels.find(label) != nullptr;
     }
 
     // The labels and routines of module m by name, gathered before any is looked up; a name
@@ -314,14 +316,17 @@ private:
     void gather_labels(size_t m) {
         const ModuleSrc& mod = p_.modules[m];
         ModuleState& st = modules_[m];
-        st.labels.reserve(mod.items.size() / 4);
+        size_t named = 0;
+        for (const ItemSrc& item : mod.items)
+            named += item.kind == ItemSrc::label_item || item.kind == ItemSrc::routine_item;
+        st.labels.reserve(named);
         for (size_t i = 0; i < mod.items.size(); ++i) {
             const ItemSrc& item = mod.items[i];
             if (item.kind != ItemSrc::label_item && item.kind != ItemSrc::routine_item) continue;
             const std::string& name = item.kind == ItemSrc::label_item
                                           ? mod.labels[item.index]
                                           : mod.routines[item.index].label;
-            if (!st.labels.emplace(name, i).second && st.twice == SIZE_MAX) st.twice = i;
+            if (!st.labels.insert(name, uint32_t(i)) && st.twice == SIZE_MAX) st.twice = i;
         }
     }
 
@@ -758,8 +763,7 @@ private:
 
     // The item of the label a jump of module m names.
     size_t jump_target(size_t m, const std::string& label, int line) const {
-        auto it = modules_[m].labels.find(label);
-        if (it != modules_[m].labels.end()) return it->second;
+        if (const uint32_t* item = modules_[m].labels.find(label)) return *item;
         fail(line, "jump to unknown label " + label + " (jumps stay inside their module)");
     }
 
@@ -973,17 +977,15 @@ private:
     }
 
     size_t label_item(size_t m, const std::string& label) const {
-        auto it = modules_[m].labels.find(label);
-        if (it == modules_[m].labels.end())
-            throw FormatError("module " + p_.modules[m].name + " has no label " + label);
-        return it->second;
+        const uint32_t* item = modules_[m].labels.find(label);
+        if (!item) throw FormatError("module " + p_.modules[m].name + " has no label " + label);
+        return *item;
     }
 
     size_t label_pos(size_t m, const std::string& label) const {
-        auto it = modules_[m].labels.find(label);
-        if (it == modules_[m].labels.end())
-            throw FormatError("module " + p_.modules[m].name + " has no label " + label);
-        return modules_[m].item_pos[it->second];
+        const uint32_t* item = modules_[m].labels.find(label);
+        if (!item) throw FormatError("module " + p_.modules[m].name + " has no label " + label);
+        return modules_[m].item_pos[*item];
     }
 
     // Grows jump fields that cannot hold their offset; true when something changed.

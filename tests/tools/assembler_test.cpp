@@ -5,6 +5,7 @@
 #include "bcode/byte_reader.h"
 #include "bcode/descriptor.h"
 #include "bcode/image.h"
+#include "text_index.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -248,4 +249,33 @@ TEST(Assembler, InternalRoutineMayLiveInAnotherModule) {
                        "  return\nend\n"),
               "t.qba:6: internal routine h names unit m.none, which is not a routine of this "
               "module (MODULE.LABEL names one of another)");
+}
+
+// The flat table of lines and labels: every key found after it grew several times, a key
+// added twice keeps its first number, keys that share a prefix or differ only in length
+// stay apart.
+TEST(Assembler, TextIndexFindsEveryKeyAfterGrowing) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < 5000; ++i)
+        keys.push_back("    move n_V" + std::to_string(i) + ", r0");
+    keys.push_back("L");
+    keys.push_back("L1");
+    keys.push_back("");
+    TextIndex index;
+    for (size_t i = 0; i < keys.size(); ++i)
+        EXPECT_TRUE(index.insert(keys[i], uint32_t(i)));
+    EXPECT_FALSE(index.insert(keys[7], 99));
+    EXPECT_EQ(index.size(), keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const uint32_t* found = index.find(keys[i]);
+        ASSERT_NE(found, nullptr) << keys[i];
+        EXPECT_EQ(*found, i);
+    }
+    EXPECT_EQ(index.find("L2"), nullptr);
+    EXPECT_EQ(index.find("    move n_V5000, r0"), nullptr);
+    index.release();
+    EXPECT_EQ(index.find("L"), nullptr);
+    index.reserve(3);
+    EXPECT_TRUE(index.insert("L", 4));
+    EXPECT_EQ(*index.find("L"), 4u);
 }
