@@ -12,8 +12,13 @@ FUNCTION format$(x)
         LET format$ = "0"
         EXIT FUNCTION
     END IF
-    ! Infinities first (a library source writes infinity 1E999): negating one would raise an
-    ! overflow.
+    ! Not a number (infinity less infinity, zero times infinity) and infinities first (a
+    ! library source writes infinity 1E999): negating one would raise an overflow. Numbers
+    ! compare in the order of their bits, so a NaN lies beyond the infinity of its sign.
+    IF x > 1E999 OR x < -1E999 THEN
+        LET format$ = "NaN"
+        EXIT FUNCTION
+    END IF
     IF x >= 1E999 THEN
         LET format$ = "INF"
         EXIT FUNCTION
@@ -26,10 +31,6 @@ FUNCTION format$(x)
     IF x < 0 THEN
         LET sign$ = "-"
         LET a = -x
-    END IF
-    IF a <> a THEN
-        LET format$ = "NaN"
-        EXIT FUNCTION
     END IF
     ! a = 0.DDDDDDDD times 10^e; m = the 8 digits DDDDDDDD, rounded.
     BIF log10(a, e)

@@ -237,8 +237,9 @@ SUB using_number(g$, x, r$, code)
       IF t$(j:j) = "," THEN LET commas = commas + 1
    NEXT j
    LET places = places - commas
-   ! Infinity fits no field (and negating it would overflow).
-   IF x > MAXNUM OR x < -MAXNUM OR x <> x THEN
+   ! Infinity and NaN (beyond the infinity of its sign) fit no field, and negating one would
+   ! overflow.
+   IF x > MAXNUM OR x < -MAXNUM THEN
       LET code = 8203
       EXIT SUB
    END IF
