@@ -156,18 +156,63 @@ FUNCTION format$(x)
     LET format$ = s$ & piece$
 END FUNCTION
 
-! 10 to the power k (k >= 0).
+! 10 to the power k (k >= 0), rounded once as the constant 1Ek is.
 FUNCTION pow10(k)
-    LET r = 1
-    DO WHILE k > 22
-        LET r = r * 1E22
-        LET k = k - 22
+    CALL pow10_pair(k, h, l)
+    LET pow10 = h
+END FUNCTION
+
+! 10^k (k >= 0) as the sum h + l, h rounded to the nearest number: products of powers of ten
+! up to 10^22 (exact), each product's rounding error carried on in l. Multiplying by 10^22
+! again and again, as plain numbers, missed the nearest number for most k above 22 (1E100 a
+! unit off).
+SUB pow10_pair(k, h, l)
+    LET h = 1
+    LET l = 0
+    LET n = k
+    DO WHILE n > 0
+        LET m = n
+        IF m > 22 THEN LET m = 22
+        LET p = 1
+        FOR j = 1 TO m
+            LET p = p * 10
+        NEXT j
+        LET n = n - m
+        LET low = l * p
+        CALL two_product(h, p, h, l)
+        LET l = l + low
+        ! h + l again with h the rounded sum.
+        LET sum = h + l
+        LET l = l - (sum - h)
+        LET h = sum
     LOOP
-    DO WHILE k > 0
-        LET r = r * 10
-        LET k = k - 1
-    LOOP
-    LET pow10 = r
+END SUB
+
+! v times 10^k, or v divided by 10^k when k < 0 (|k| <= 308, v >= 0), rounded once from the
+! exact value but in rare ties.
+FUNCTION scaled10(v, k)
+    IF k >= 0 THEN
+        ! Worked out 2^64 times smaller (exactly), so that splitting a large h cannot
+        ! overflow; the last product overflows only when the value does.
+        CALL pow10_pair(k, h, l)
+        LET h = h / 18446744073709551616
+        LET l = l / 18446744073709551616
+        CALL two_product(v, h, ph, pl)
+        LET scaled10 = (ph + (pl + v * l)) * 18446744073709551616
+    ELSE
+        ! v / (h + l): the quotient by h, corrected by the exact remainder and by l, worked out
+        ! 2^64 times larger so that the correction of a quotient near the smallest numbers is
+        ! not lost; the factors of the exact product are scaled so that splitting them cannot
+        ! overflow.
+        CALL pow10_pair(-k, h, l)
+        LET v = v * 18446744073709551616
+        LET q = v / h
+        CALL two_product(q * 18446744073709551616, h / 18446744073709551616, a, b)
+        LET rest = v - a
+        LET rest = rest - b
+        LET rest = rest - q * l
+        LET scaled10 = (q + rest / h) / 18446744073709551616
+    END IF
 END FUNCTION
 
 ! h + l = a * b exactly (Dekker's product: each factor split into halves of 26 bits).
@@ -255,14 +300,13 @@ SUB parse_number(s$, r, ok)
         IF scale < -400 THEN
             LET v = 0
         ELSEIF scale >= 0 THEN
-            LET v = v * pow10(scale)
+            LET v = scaled10(v, scale)
         ELSE
-            LET scale = -scale
-            IF scale > 300 THEN
+            IF scale < -308 THEN
                 LET v = v / 1E100
-                LET scale = scale - 100
+                LET scale = scale + 100
             END IF
-            LET v = v / pow10(scale)
+            LET v = scaled10(v, scale)
         END IF
     END IF
     IF negative <> 0 THEN LET v = -v
