@@ -178,20 +178,32 @@ SUB pow10_pair(k, h, l)
             LET p = p * 10
         NEXT j
         LET n = n - m
-        LET low = l * p
-        CALL two_product(h, p, h, l)
-        LET l = l + low
-        ! h + l again with h the rounded sum.
-        LET sum = h + l
-        LET l = l - (sum - h)
-        LET h = sum
+        IF n + m = k THEN
+            ! The first step: 10^m itself, exact.
+            LET h = p
+        ELSE
+            LET low = l * p
+            CALL two_product(h, p, h, l)
+            LET l = l + low
+            ! h + l again with h the rounded sum.
+            LET sum = h + l
+            LET l = l - (sum - h)
+            LET h = sum
+        END IF
     LOOP
 END SUB
 
 ! v times 10^k, or v divided by 10^k when k < 0 (|k| <= 308, v >= 0), rounded once from the
 ! exact value but in rare ties.
 FUNCTION scaled10(v, k)
-    IF k >= 0 THEN
+    IF v <= 9007199254740992 AND k >= -22 AND k <= 22 THEN
+        ! v and 10^|k| are exact: one product or quotient, rounded once.
+        LET p = 1
+        FOR j = 1 TO ABS(k)
+            LET p = p * 10
+        NEXT j
+        IF k >= 0 THEN LET scaled10 = v * p ELSE LET scaled10 = v / p
+    ELSEIF k >= 0 THEN
         ! Worked out 2^64 times smaller (exactly), so that splitting a large h cannot
         ! overflow; the last product overflows only when the value does.
         CALL pow10_pair(k, h, l)
