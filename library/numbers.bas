@@ -193,36 +193,38 @@ SUB pow10_pair(k, h, l)
     LOOP
 END SUB
 
-! v times 10^k, or v divided by 10^k when k < 0 (|k| <= 308, v >= 0), rounded once from the
-! exact value but in rare ties.
-FUNCTION scaled10(v, k)
-    IF v <= 9007199254740992 AND k >= -22 AND k <= 22 THEN
-        ! v and 10^|k| are exact: one product or quotient, rounded once.
+! (vh + vl) times 10^k, or divided by 10^k when k < 0 (|k| <= 308, vh + vl >= 0), rounded
+! once from the exact value but in rare ties.
+FUNCTION scaled10(vh, vl, k)
+    IF vl = 0 AND vh <= 9007199254740992 AND k >= -22 AND k <= 22 THEN
+        ! vh and 10^|k| are exact: one product or quotient, rounded once.
         LET p = 1
         FOR j = 1 TO ABS(k)
             LET p = p * 10
         NEXT j
-        IF k >= 0 THEN LET scaled10 = v * p ELSE LET scaled10 = v / p
+        IF k >= 0 THEN LET scaled10 = vh * p ELSE LET scaled10 = vh / p
     ELSEIF k >= 0 THEN
         ! Worked out 2^64 times smaller (exactly), so that splitting a large h cannot
         ! overflow; the last product overflows only when the value does.
         CALL pow10_pair(k, h, l)
         LET h = h / 18446744073709551616
         LET l = l / 18446744073709551616
-        CALL two_product(v, h, ph, pl)
-        LET scaled10 = (ph + (pl + v * l)) * 18446744073709551616
+        CALL two_product(vh, h, ph, pl)
+        LET pl = pl + (vh * l + vl * h)
+        LET scaled10 = (ph + pl) * 18446744073709551616
     ELSE
-        ! v / (h + l): the quotient by h, corrected by the exact remainder and by l, worked out
-        ! 2^64 times larger so that the correction of a quotient near the smallest numbers is
-        ! not lost; the factors of the exact product are scaled so that splitting them cannot
-        ! overflow.
+        ! (vh + vl) / (h + l): the quotient by h, corrected by the exact remainder, vl and l,
+        ! worked out 2^64 times larger so that the correction of a quotient near the smallest
+        ! numbers is not lost; the factors of the exact product are scaled so that splitting
+        ! them cannot overflow.
         CALL pow10_pair(-k, h, l)
-        LET v = v * 18446744073709551616
-        LET q = v / h
+        LET vh = vh * 18446744073709551616
+        LET vl = vl * 18446744073709551616
+        LET q = vh / h
         CALL two_product(q * 18446744073709551616, h / 18446744073709551616, a, b)
-        LET rest = v - a
+        LET rest = vh - a
         LET rest = rest - b
-        LET rest = rest - q * l
+        LET rest = rest + (vl - q * l)
         LET scaled10 = (q + rest / h) / 18446744073709551616
     END IF
 END FUNCTION
@@ -262,7 +264,8 @@ SUB parse_number(s$, r, ok)
         LET i = i + 1
     END IF
     ! The digits: the first 17 significant ones make the value, the others only move the
-    ! point; zeros before the first nonzero digit only move it too.
+    ! point; zeros before the first nonzero digit only move it too. The first 15 go into v,
+    ! which holds them exactly, the 16th and 17th into w (nw of them).
     DO
         LET c$ = s$(i:i)
         IF c$ = "." THEN
@@ -278,7 +281,12 @@ SUB parse_number(s$, r, ok)
             IF digits > 17 THEN
                 IF point = 0 THEN LET scale = scale + 1
             ELSE
-                LET v = v * 10 + d
+                IF digits <= 15 THEN
+                    LET v = v * 10 + d
+                ELSE
+                    LET w = w * 10 + d
+                    LET nw = nw + 1
+                END IF
                 IF point <> 0 THEN LET scale = scale - 1
             END IF
         END IF
@@ -308,17 +316,31 @@ SUB parse_number(s$, r, ok)
         LET i = i + 1
     LOOP
     IF v <> 0 THEN
+        ! The 17 digits exactly as vh + vl: v * 10^nw + w.
+        LET vh = v
+        LET vl = 0
+        IF nw > 0 THEN
+            CALL two_product(v, 10 ^ nw, a, b)
+            LET vh = a + w
+            LET vl = (w - (vh - a)) + b
+        END IF
         IF scale > 400 THEN LET scale = 400
         IF scale < -400 THEN
             LET v = 0
-        ELSEIF scale >= 0 THEN
-            LET v = scaled10(v, scale)
         ELSE
             IF scale < -308 THEN
-                LET v = v / 1E100
+                ! Divided by 10^100 first, the quotient kept as a sum of two numbers too.
+                CALL pow10_pair(100, h, l)
+                LET q = vh / h
+                CALL two_product(q, h, a, b)
+                LET rest = vh - a
+                LET rest = rest - b
+                LET rest = rest + (vl - q * l)
+                LET vh = q
+                LET vl = rest / h
                 LET scale = scale + 100
             END IF
-            LET v = scaled10(v, scale)
+            LET v = scaled10(vh, vl, scale)
         END IF
     END IF
     IF negative <> 0 THEN LET v = -v
