@@ -376,7 +376,9 @@ FUNCTION power(a, b, at_line)
             DO WHILE e > 0
                 BIF divmod(e, 2, e, odd)
                 IF odd = 1 THEN LET r = r * base
-                LET base = base * base
+                ! Squared only while a bit is left: a square past the last would overflow
+                ! where the result does not (10 ^ 300).
+                IF e > 0 THEN LET base = base * base
             LOOP
             IF b < 0 THEN LET r = 1 / r
             LET power = r
