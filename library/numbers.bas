@@ -370,6 +370,11 @@ FUNCTION power(a, b, at_line)
     IF whole = b THEN
         LET e = b
         IF e < 0 THEN LET e = -e
+        ! A power of ten rounded once, as the constant 1Eb is.
+        IF a = 10 AND e <= 307 THEN
+            LET power = scaled10(1, 0, b)
+            EXIT FUNCTION
+        END IF
         IF e <= 1000000 THEN
             LET r = 1
             LET base = a
