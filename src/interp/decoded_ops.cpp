@@ -197,6 +197,35 @@ void fuse_loop_bodies(std::vector<DecodedOp>& run, const std::vector<Addr>& run_
     }
 }
 
+// The branching handlers of each compare's fast handler, taken when the next record of its run
+// is a jump_if_true or a jump_if_false; handler_raw for the other handlers.
+constexpr auto compare_jump_handlers = [] {
+    struct Table {
+        Handler if_true[handler_count], if_false[handler_count];
+    } t{};
+#define QUILLET_COMPARE_JUMP_OF(name)                                                              \
+    t.if_true[handler_##name] = handler_##name##_if_true;                                          \
+    t.if_false[handler_##name] = handler_##name##_if_false;
+    QUILLET_COMPARE_JUMP_OPS(QUILLET_COMPARE_JUMP_OF)
+#undef QUILLET_COMPARE_JUMP_OF
+    return t;
+}();
+
+// A compare followed in its run by a jump on the flag branches itself.
+void fuse_compare_jumps(std::vector<DecodedOp>& run, const void* const* labels) {
+    for (size_t i = 0; i + 1 < run.size(); ++i) {
+        DecodedOp& compare = run[i];
+        uint8_t jump = run[i + 1].handler;
+        Handler fused =
+            jump == handler_jump_if_true    ? compare_jump_handlers.if_true[compare.handler]
+            : jump == handler_jump_if_false ? compare_jump_handlers.if_false[compare.handler]
+                                            : handler_raw;
+        if (fused == handler_raw) continue;
+        compare.handler = fused;
+        compare.label = label_of(labels, fused);
+    }
+}
+
 } // namespace
 
 bool resolve_operand(Addr desc, Operand& out) {
@@ -233,6 +262,7 @@ DecodedOp* decode_op_at(Addr pc, const void* const* labels) {
     }
     if (run.empty()) return decoded.slot[pc - decoded.image] = raw_op();
     fuse_loop_bodies(run, run_pcs, labels);
+    fuse_compare_jumps(run, labels);
     // The record after the last goes on at the op after the run, as a jump that is not an op.
     DecodedOp end;
     end.handler = handler_run_end;

@@ -115,11 +115,21 @@ using enum bcode::OpByte;
     X(sub)                                                                                         \
     X(mul)
 
+// The numeric compares that, in the fast form with direct operands and followed in their run by
+// a jump_if_true or jump_if_false, branch on their result themselves: the compare's record takes
+// the handler <op>_if_true or <op>_if_false, which runs both ops without dispatching to the
+// second. The jump's record stays as it is, for a jump that lands on it.
+#define QUILLET_COMPARE_JUMP_OPS(X)                                                                \
+    X(num_eq)                                                                                      \
+    X(num_gt)                                                                                      \
+    X(num_ge)
+
 // Handler numbers: 0 runs the op from the op stream; 1 ends a run of records (it goes on at the
 // decoded op after the run without counting an op); 2 is a link stub (below); then the handler of
 // each control op and of each control form, the three handlers of each operand op, the running
 // total handlers of add, sub and mul (op t, x, t with t read through a reference and x direct, as
-// a routine keeps a total in its caller's variable) and the fused for_next handlers.
+// a routine keeps a total in its caller's variable), the fused for_next handlers and the
+// compares that branch.
 enum Handler : uint8_t {
     handler_raw,
     handler_run_end,
@@ -138,7 +148,10 @@ enum Handler : uint8_t {
 #define QUILLET_FUSED_HANDLER(name) handler_for_next_##name,
                     QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_HANDLER)
 #undef QUILLET_FUSED_HANDLER
-                        handler_count
+#define QUILLET_COMPARE_JUMP_HANDLERS(name) handler_##name##_if_true, handler_##name##_if_false,
+                        QUILLET_COMPARE_JUMP_OPS(QUILLET_COMPARE_JUMP_HANDLERS)
+#undef QUILLET_COMPARE_JUMP_HANDLERS
+                            handler_count
 };
 
 // A call's plan (routine_plans.h).

@@ -25,6 +25,7 @@
 #include "xvt/xvt.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <utility>
 
@@ -118,15 +119,28 @@ QUILLET_HOT_INLINE bool num_ge(Addr a, Addr b) {
 }
 
 // add, sub and mul: the quick result where the primitive would store it as computed; otherwise
-// the primitive, which normalizes it or raises.
+// the primitive, which normalizes it or raises. A double operand is read into a floating-point
+// register by a load of its own and a double result stored from there, so that a value carried
+// from op to op through its cell (x = x * k + i) waits for no move between register files.
 template <typename Rule, Cell (*primitive)(Cell, Cell), typename BeforeRaise>
 QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise before_raise) {
-    Cell x = load_cell(a), y = load_cell(b), r;
-    if (!quick_arithmetic<Rule>(x, y, r)) [[unlikely]] {
-        before_raise();
-        r = primitive(x, y);
+    Cell x = load_cell(a), y = load_cell(b);
+    if (both_int(x, y)) {
+        int32_t v;
+        if (Rule::int_result(int_value(x), int_value(y), v)) [[likely]] {
+            store_cell(result, num_int(v));
+            return;
+        }
     }
-    store_cell(result, r);
+    // Here one operand at least is a double, most often both.
+    double r = Rule::apply(__builtin_expect(is_int(x), 0) ? double(int_value(x)) : load_double(a),
+                           __builtin_expect(is_int(y), 0) ? double(int_value(y)) : load_double(b));
+    if (!is_plain_double(std::bit_cast<Cell>(r))) [[unlikely]] {
+        before_raise();
+        store_cell(result, primitive(x, y));
+        return;
+    }
+    store_double(result, r);
 }
 
 QUILLET_HOT_INLINE void div(Addr a, Addr b, Addr result) {
@@ -327,6 +341,9 @@ constexpr uint32_t slice_ops = 3200;
 #define QUILLET_FUSED_LABEL(name) &&fused_for_next_##name,
                         QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_LABEL)
 #undef QUILLET_FUSED_LABEL
+#define QUILLET_COMPARE_JUMP_LABELS(name) &&name##_if_true, &&name##_if_false,
+                            QUILLET_COMPARE_JUMP_OPS(QUILLET_COMPARE_JUMP_LABELS)
+#undef QUILLET_COMPARE_JUMP_LABELS
     };
     static void* dispatch_table[256];
     if (!dispatch_table[0]) {
@@ -461,6 +478,25 @@ constexpr uint32_t slice_ops = 3200;
     FUSED_FOR_NEXT(sub, quick::Sub, num_sub)
     FUSED_FOR_NEXT(mul, quick::Mul, num_mul)
 #undef FUSED_FOR_NEXT
+
+// The compares that branch: the compare, then the jump_if_true or jump_if_false of the next
+// record on the result, without loading the flag back or dispatching to that record. Near a
+// check point the compare's own handler runs, and the jump after it as usual.
+#define COMPARE_JUMP(name, sense)                                                                  \
+    name##_if_##sense : {                                                                          \
+        if (countdown <= 2) [[unlikely]]                                                           \
+            goto fast_##name;                                                                      \
+        bool flag =                                                                                \
+            ops::name(fast_operand_address(d->x[0], fp), fast_operand_address(d->x[1], fp));       \
+        vm.flag = flag;                                                                            \
+        countdown -= 2;                                                                            \
+        d = flag == sense ? d[1].jump : d + 2;                                                     \
+        GOTO_HANDLER;                                                                              \
+    }
+#define QUILLET_COMPARE_JUMP(name) COMPARE_JUMP(name, true) COMPARE_JUMP(name, false)
+    QUILLET_COMPARE_JUMP_OPS(QUILLET_COMPARE_JUMP)
+#undef QUILLET_COMPARE_JUMP
+#undef COMPARE_JUMP
 
 handler_run_end: // after the last record of a run: on to the op after it, not counted as an op
     d = d->jump;
@@ -713,6 +749,11 @@ handler_switch:
     case handler_for_next_##name: goto fused_for_next_##name;
         QUILLET_FUSED_BODY_OPS(QUILLET_FUSED_CASE)
 #undef QUILLET_FUSED_CASE
+#define QUILLET_COMPARE_JUMP_CASES(name)                                                           \
+    case handler_##name##_if_true: goto name##_if_true;                                            \
+    case handler_##name##_if_false: goto name##_if_false;
+        QUILLET_COMPARE_JUMP_OPS(QUILLET_COMPARE_JUMP_CASES)
+#undef QUILLET_COMPARE_JUMP_CASES
     case handler_count: break;
     }
     illegal_op(pc);

@@ -40,9 +40,19 @@ struct Mul {
 
 // A double as a signed 64-bit key whose order is num_less_general's sign-and-magnitude order of
 // bit patterns: negative patterns have their magnitude bits flipped.
-QUILLET_HOT_INLINE int64_t order_key(double d) {
-    int64_t bits = std::bit_cast<int64_t>(d);
+QUILLET_HOT_INLINE int64_t order_key_of_bits(uint64_t pattern) {
+    int64_t bits = static_cast<int64_t>(pattern);
     return bits ^ ((bits >> 63) & INT64_MAX);
+}
+QUILLET_HOT_INLINE int64_t order_key(double d) {
+    return order_key_of_bits(std::bit_cast<uint64_t>(d));
+}
+
+// The key of a number cell: a double's is taken from its bits where they are, an integer's from
+// the double it converts to.
+QUILLET_HOT_INLINE int64_t order_key(Cell c) {
+    if (is_int(c)) return order_key(double(int_value(c)));
+    return order_key_of_bits(c);
 }
 
 } // namespace quick
@@ -66,7 +76,7 @@ QUILLET_HOT_INLINE bool quick_arithmetic(Cell a, Cell b, Cell& r) {
 // num_less, inline for every pair of operands.
 QUILLET_HOT_INLINE bool quick_less(Cell a, Cell b) {
     if (both_int(a, b)) return int_value(a) < int_value(b);
-    return quick::order_key(num_to_double(a)) < quick::order_key(num_to_double(b));
+    return quick::order_key(a) < quick::order_key(b);
 }
 
 } // namespace quillet

@@ -146,7 +146,9 @@ private:
 // errs(k) and goes on at the next case's line.
 class ProgramWriter {
 public:
-    explicit ProgramWriter(uint64_t seed) : numbers_(seed) {}
+    // op_step_divisor: ops between pumps, 0 to keep the default.
+    ProgramWriter(uint64_t seed, int32_t op_step_divisor)
+        : numbers_(seed), op_step_divisor_(op_step_divisor) {}
 
     std::string write() {
         std::string n = std::to_string(case_count);
@@ -158,13 +160,16 @@ public:
                 n + ")\n    local numarr aux (1 to " + n + ")\n    local numarr errs (1 to " + n +
                 ")\n    local numarr vals (1 to " + std::to_string(element_count) +
                 ")\n    reserve num e, num f\n    line 1\n    when\n";
+        if (op_step_divisor_)
+            line("bif set_op_step_divisor " + std::to_string(op_step_divisor_) + ", v");
         for (int32_t k = 1; k <= case_count; ++k) {
             line("line " + std::to_string(k + 1));
             line("move " + std::to_string(k) + ", idx");
-            switch (numbers_.below(12)) {
+            switch (numbers_.below(13)) {
             case 0: for_case(k); break;
             case 1: element_case(); break;
             case 2: one_op_loop_case(k); break;
+            case 3: landing_case(k); break;
             default: two_operand_case(k); break;
             }
             line("num_elem1 out, idx, e");
@@ -185,18 +190,38 @@ private:
     void line(const std::string& statement) { text_ += "    " + statement + "\n"; }
     void label(const std::string& name) { text_ += "  " + name + ":\n"; }
 
-    // The op on a and b into result; a comparison stores its flag as 1 or 0.
+    // The op on a and b into result; a comparison stores its flag as 1 or 0, branching on it
+    // with either jump.
     void apply(const TwoOperandOp& op, const std::string& a, const std::string& b,
                const std::string& result, const std::string& unique) {
         if (!op.compares) {
             line(std::string(op.name) + " " + a + ", " + b + ", " + result);
             return;
         }
-        line("move 0, " + result);
+        bool on_true = numbers_.below(2);
+        line(std::string("move ") + (on_true ? "1, " : "0, ") + result);
         line(std::string(op.name) + " " + a + ", " + b);
-        line("jump_if_false no_" + unique);
-        line("move 1, " + result);
+        line((on_true ? "jump_if_true no_" : "jump_if_false no_") + unique);
+        line(std::string("move ") + (on_true ? "0, " : "1, ") + result);
         label("no_" + unique);
+    }
+
+    // A jump that lands on the jump_if_true after a compare, with the flag of another compare:
+    // twice, the first time false. A second jump reads the flag the first compare left (the flag
+    // was true before it). The rounds in out.
+    void landing_case(int32_t k) {
+        std::string unique = std::to_string(k), limit = numbers_.below(2) ? "2" : "2.5";
+        line("num_eq 0, 0");
+        line("move 0, count");
+        line("num_ge count, " + limit);
+        label("land_" + unique);
+        line("jump_if_true out_" + unique);
+        line("jump_if_true out_" + unique);
+        line("add count, 1, count");
+        line("num_ge count, " + limit);
+        line("jump land_" + unique);
+        label("out_" + unique);
+        line("move count, r");
     }
 
     void two_operand_case(int32_t k) {
@@ -311,6 +336,7 @@ private:
     }
 
     NumberSource numbers_;
+    int32_t op_step_divisor_;
     std::string text_;
 };
 
@@ -326,20 +352,24 @@ constexpr uint32_t first_array_slot = 40;
 struct Outcome {
     std::vector<std::vector<Cell>> arrays;
     size_t decoded_runs = 0;
-    size_t fused_loops = 0; // for_next records that run their loop's body
-    size_t quick_calls = 0; // call records built from quick plans
-    size_t passing_on = 0;  // of those, the ones that read an argument through a reference
-    size_t totals = 0;      // running totals through a reference (op t, x, t)
-    uint32_t op_count = 0;  // the ops the run counted, raising ones included
+    size_t fused_loops = 0;       // for_next records that run their loop's body
+    size_t quick_calls = 0;       // call records built from quick plans
+    size_t passing_on = 0;        // of those, the ones that read an argument through a reference
+    size_t totals = 0;            // running totals through a reference (op t, x, t)
+    size_t compare_jumps[2] = {}; // compares that run the jump_if_false, jump_if_true after them
+    uint32_t op_count = 0;        // the ops the run counted, raising ones included
 };
 
-Outcome run(const std::vector<uint8_t>& file, bool decode) {
+// A run bounded to budget ops (0: not bounded) ends at a check point, in whatever frame; its
+// outcome is its count of ops alone.
+Outcome run(const std::vector<uint8_t>& file, bool decode, uint32_t budget = 0) {
     reset_engine();
     install_bifs();
     native_policy.enabled = false;
     exit_policy.hook = end_run;
     decode_policy.enabled = decode;
     load_image_from(file);
+    if (budget) bound_run_to_ops(budget);
     try {
         start_program();
     } catch (const RunEnded&) {
@@ -348,10 +378,13 @@ Outcome run(const std::vector<uint8_t>& file, bool decode) {
     // The program ended in main, whose frame is still in place.
     Outcome outcome;
     outcome.op_count = vm.op_counter;
+    if (budget) return outcome;
     outcome.decoded_runs = decoded.runs.size();
     for (const DecodedOp* d : decoded.slot) {
         outcome.fused_loops +=
-            d && d->handler >= handler_for_next_add && d->handler < handler_count;
+            d && d->handler >= handler_for_next_add && d->handler <= handler_for_next_mul;
+        if (d && d->handler >= handler_num_eq_if_true && d->handler < handler_count)
+            ++outcome.compare_jumps[(d->handler - handler_num_eq_if_true + 1) % 2];
         outcome.totals += d && d->handler >= handler_add_total && d->handler <= handler_mul_total;
         if (d && d->handler >= handler_call_quick && d->handler <= handler_call_quick_0_4) {
             ++outcome.quick_calls;
@@ -381,9 +414,11 @@ std::string describe(Cell c) {
 }
 
 TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
+    // The last with a pump every few ops, so that check points fall between a compare and the
+    // jump it runs.
     for (uint64_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        std::string source = ProgramWriter(seed).write();
+        std::string source = ProgramWriter(seed, seed == 3 ? 5 : 0).write();
         bcode::Image image = tools::assemble(source, "decoded_numbers.qba");
         std::vector<uint8_t> file = bcode::write_image(image);
         bcode::append_trailer(uint32_t(file.size()), file);
@@ -396,6 +431,8 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
         EXPECT_GT(decoded_run.quick_calls, size_t(case_count / 50));
         EXPECT_GT(decoded_run.passing_on, 0u);
         EXPECT_GE(decoded_run.totals, 3u); // a routine for each of add, sub and mul, and elements
+        EXPECT_GT(decoded_run.compare_jumps[0], size_t(case_count / 50));
+        EXPECT_GT(decoded_run.compare_jumps[1], size_t(case_count / 50));
         ASSERT_EQ(reference.arrays.size(), 4u);
         ASSERT_EQ(reference.arrays[0].size(), size_t(case_count));
         ASSERT_EQ(reference.arrays[3].size(), size_t(element_count));
@@ -413,6 +450,12 @@ TEST(DecodedNumbers, DecodedOpsGiveWhatTheOpStreamGivesBitForBit) {
 
         // Both count every op once, so that the pump and the check points come at the same ops.
         EXPECT_EQ(reference.op_count, decoded_run.op_count);
+        // A bounded run stops at the same check point both ways.
+        uint32_t budget = reference.op_count / 2 + uint32_t(seed);
+        uint32_t bounded = run(file, false, budget).op_count;
+        EXPECT_GE(bounded, budget);
+        EXPECT_LT(bounded, reference.op_count);
+        EXPECT_EQ(bounded, run(file, true, budget).op_count);
 
         const char* names[] = {"out", "aux", "errs", "vals"};
         for (size_t a = 0; a < 4; ++a)
