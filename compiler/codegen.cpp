@@ -174,12 +174,16 @@ public:
         if (spread_) // modules numbered in the order of the procedures
             for (const Line& l : program_.lines)
                 for (const Stmt& s : l.stmts)
-                    if (auto it = sym_.procedures.find(s.name);
-                        it != sym_.procedures.end() && it->second.head == &s)
-                        module_of(it->second);
+                    if (s.kind == Stmt::sub || s.kind == Stmt::function || s.kind == Stmt::def)
+                        if (auto it = sym_.procedures.find(s.name);
+                            it != sym_.procedures.end() && it->second.head == &s)
+                            module_of(it->second);
         // A library source is one module of procedures, named by its MODULE statement.
         std::string out = "module " + (program_.library ? program_.module : "main") + "\n";
-        if (!program_.library) out += unit(nullptr);
+        if (!program_.library) { // the main program's code, most of the text, is not copied
+            std::string code = unit(nullptr);
+            out = std::move(code.insert(0, out));
+        }
         int file = program_.lines.empty() ? 0 : program_.lines[0].pos.file;
         for (const Line& l : program_.lines)
             for (const Stmt& s : l.stmts)
@@ -330,10 +334,12 @@ private:
             out += std::string("    result ") + (string_name(p->head->name) ? "str" : "num") +
                    " result\n";
         out += r.reservations();
-        out += r.code;
+        // The header goes before the code in the code's own buffer (which has room for it as a
+        // rule), not the code after the header in a new one.
+        r.code.insert(0, out);
         labels_ = r.labels;
         proc_ = nullptr;
-        return out;
+        return std::move(r.code);
     }
 
     const Line& line_holding(const Stmt* s) const {

@@ -85,6 +85,7 @@ int read_source(const std::string& name, std::string_view bytes, Diagnostics& di
     diags.files.push_back({name, {}});
     SourceFile& file = diags.files.back();
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    file.lines.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     std::string line;
     int line_no = 1, column = 1;
     auto fail = [&](const std::string& message) {
@@ -102,6 +103,21 @@ int read_source(const std::string& name, std::string_view bytes, Diagnostics& di
             column = 1;
             i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
             continue;
+        }
+        // A run of plain ASCII (most of a program) is the same bytes in Windows-1252: copied
+        // at once when the line stays within its bound, else byte by byte to find where not.
+        if ((c >= 0x20 && c < 0x80) || c == '\t') {
+            size_t end = i + 1;
+            while (end < bytes.size() && ((static_cast<unsigned char>(bytes[end]) >= 0x20 &&
+                                           static_cast<unsigned char>(bytes[end]) < 0x80) ||
+                                          bytes[end] == '\t'))
+                ++end;
+            if (line.size() + (end - i) <= max_line_bytes) {
+                line.append(bytes.data() + i, end - i);
+                column += int(end - i);
+                i = end;
+                continue;
+            }
         }
         uint32_t cp = c;
         size_t len = 1;

@@ -607,7 +607,9 @@ private:
             size_t from = 0, to = 0;       // its fields
         };
         std::vector<Resolved> resolved(mod.instrs.size());
-        st.fields.reserve(3 * mod.instrs.size());
+        // Generated code has three to four fields an instruction: room for four, so that a
+        // large module's fields are not copied to a buffer of twice their size.
+        st.fields.reserve(4 * mod.instrs.size());
         st.field_start.reserve(mod.instrs.size() + 1);
         for (const ItemSrc& item : mod.items) {
             if (item.kind == ItemSrc::routine_item) routine = item.index;

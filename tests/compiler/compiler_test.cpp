@@ -3,9 +3,8 @@
 #include "compiler.h"
 #include "parser.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 using namespace quillet::compiler;
@@ -366,8 +365,16 @@ TEST(Diagnostics, RefusesBinaryAndMalformedInput) {
               std::string::npos);
     EXPECT_NE(compile_errors("10 PRINT \"\xE4\xB8\xAD\"\n").find("U+4E2D has no Windows-1252 form"),
               std::string::npos);
-    EXPECT_NE(compile_errors("10 REM " + std::string(5000, 'x') + "\n").find("longer than 4096"),
+    EXPECT_NE(compile_errors("10 REM " + std::string(4090, 'x') + "\n")
+                  .find("t.bas:1:4097: error: the line is longer than 4096"),
               std::string::npos);
+    {
+        Diagnostics longest;
+        CompileOutput out;
+        EXPECT_TRUE(compile_program({{"t.bas", "10 REM " + std::string(4089, 'x') + "\n20 END\n"}},
+                                    longest, out))
+            << longest.render();
+    }
     EXPECT_NE(
         compile_errors("10 LET A = " + std::string(1000, '(') + "1\n").find("nested too deeply"),
         std::string::npos);
