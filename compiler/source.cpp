@@ -85,7 +85,6 @@ int read_source(const std::string& name, std::string_view bytes, Diagnostics& di
     diags.files.push_back({name, {}});
     SourceFile& file = diags.files.back();
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    file.lines.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     std::string line;
     int line_no = 1, column = 1;
     auto fail = [&](const std::string& message) {
