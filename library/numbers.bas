@@ -359,7 +359,9 @@ END FUNCTION
 
 ! a ^ b: whole exponents by repeated squaring (exact where the products are), others through
 ! logarithms. Zero raised to a negative power is reported (at the program's line at_line) and
-! gives infinity.
+! gives infinity. A result past the largest number is had with one overflow (infinity and a
+! warning, or exception 1002 in a protected part), and one below the smallest number is 0,
+! before any product could overflow on the way.
 FUNCTION power(a, b, at_line)
     IF a = 0 AND b < 0 THEN
         CALL qlib.warn(at_line, "zero raised to a negative power; the result is infinity")
@@ -367,6 +369,27 @@ FUNCTION power(a, b, at_line)
         EXIT FUNCTION
     END IF
     BIF floor(b, whole)
+    LET m = a
+    IF m < 0 THEN LET m = -m
+    IF m <> 0 AND m <> 1 AND (a > 0 OR whole = b) THEN
+        ! ln |a ^ b| against ln of the largest number (709.78), with b held to 1E300 so that the
+        ! product cannot overflow (the log of a number other than 1 is at least 1E-16 in size)
+        BIF log(m, scale)
+        LET held = b
+        IF held > 1E300 THEN LET held = 1E300
+        IF held < -1E300 THEN LET held = -1E300
+        LET scale = scale * held
+        IF scale > 709.79 THEN
+            LET sign = 1
+            IF a < 0 THEN
+                BIF divmod(b, 2, half, odd)
+                IF odd = 1 THEN LET sign = -1
+            END IF
+            LET power = sign * 1E308 * 10
+            EXIT FUNCTION
+        END IF
+        IF scale < -709.78 THEN EXIT FUNCTION
+    END IF
     IF whole = b THEN
         LET e = b
         IF e < 0 THEN LET e = -e

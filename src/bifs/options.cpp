@@ -1,6 +1,7 @@
 // Bif 437: named engine options set and asked for by the B-code library.
 //
 #include "bifs/install_bifs.h"
+#include "interp/exceptions.h"
 #include "interp/operands.h"
 #include "interp/registers.h"
 #include "ui/default_window.h"
@@ -8,6 +9,7 @@
 #include "ui/window_table.h"
 #include "values/debug_log.h"
 #include "values/strings.h"
+#include "values/values_state.h"
 #include "xvt/xvt.h"
 
 #include <cstdio>
@@ -43,6 +45,10 @@ void engine_option() {
     if (name == "DEFAULT WINDOW CHECK" && window_table.current == default_window)
         show_default_window();
     if (name == "SEGMENT COUNT") num_set_int(number, int32_t(program.modules.size()));
+    // Ours, for the library of compiled programs: "infinity" lets an overflow outside protected
+    // parts give infinity with a warning; any other value restores exception 1002.
+    if (name == "QUILLET OVERFLOW")
+        overflow_policy.goes_on = value == "infinity" ? overflow_goes_on : nullptr;
     if (name == "CHECK NULL") {
         debug_log("checking null");
         if (value_rec != empty_string)

@@ -2,6 +2,7 @@
 
 #include "bcode/line_table.h"
 #include "interp/bif_dispatch.h"
+#include "interp/decoded_ops.h"
 #include "interp/fatal.h"
 #include "interp/frames.h"
 #include "interp/line_table.h"
@@ -9,6 +10,8 @@
 #include "values/debug_log.h"
 #include "values/errors.h"
 #include "values/strings.h"
+
+#include <cstdio>
 
 namespace quillet {
 namespace {
@@ -139,6 +142,29 @@ void resume_at_handler(const FoundHandler& found) {
 void raise_exception(const RaiseRequest& request) {
     unwind_to_handler(request);
     throw ResumeAtHandler{};
+}
+
+bool overflow_goes_on() {
+    Addr f = vm.fp();
+    if (!f) return false;
+    // The pc a raise here would record: after the decoded op that runs, as op_loop gives it.
+    uint32_t pc = vm.pc;
+    if (DecodedOp* d = decoded.running; d && d != raw_op()) pc = d->next;
+    uint32_t saved_pc = load_u32(f - frame::pc), saved_module = load_u32(f - frame::module);
+    store_u32(f - frame::pc, pc);
+    store_u32(f - frame::module, vm.module);
+    // The search of a soft raise: the nearest frame that handles, or the nearest numbered one.
+    int32_t line = 0;
+    for (Addr g = f; g && line == 0; g = previous_routine_frame(g)) {
+        LineTableReader r = handler_test(g);
+        if (r.block_depth > 0) break;
+        line = r.line;
+    }
+    store_u32(f - frame::pc, saved_pc);
+    store_u32(f - frame::module, saved_module);
+    if (line == 0) return false; // a handler takes it, or no numbered frame reports it
+    std::fprintf(stderr, "line %d: warning: overflow; the result is infinity\n", int(line));
+    return true;
 }
 
 void soft_raise(int32_t code) {

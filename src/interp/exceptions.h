@@ -57,6 +57,12 @@ void resume_at_handler(const FoundHandler& found);
 // A soft raise: returns when the nearest numbered frame does not handle it.
 void soft_raise(int32_t code);
 
+// For the overflow policy (values_state.h) that a compiled program's library chooses: whether
+// the overflow at hand gives infinity and goes on, with `line N: warning: overflow; the result
+// is infinity` on standard error. It does when no protected part of the nearest numbered routine
+// (the program's, not the library's) takes it, as for a soft raise; otherwise 1002 is raised.
+bool overflow_goes_on();
+
 // Frame whose exception fields describe the exception being handled (bifs 37, 310, 311).
 Addr handled_exception_frame();
 

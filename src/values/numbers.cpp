@@ -1,5 +1,7 @@
 #include "values/numbers.h"
 
+#include "values/values_state.h"
+
 #include <cmath>
 
 namespace quillet {
@@ -26,6 +28,10 @@ bool is_integral_double(Cell a) {
 }
 
 } // namespace
+
+void num_overflowed() {
+    if (!overflow_policy.goes_on || !overflow_policy.goes_on()) raise_error(err::overflow);
+}
 
 Cell num_div(Cell a, Cell b) {
     if (is_int(b) ? int_value(b) == 0 : double_value(b) == 0.0) raise_error(err::division_by_zero);

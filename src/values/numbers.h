@@ -62,12 +62,19 @@ QUILLET_HOT_INLINE bool is_plain_double(Cell c) {
     return (hi << 1) - (uint32_t{1} << 21) < uint32_t{0x7FE} << 21;
 }
 
-// A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002.
+// An infinite result raises 1002. A compiled program's library asks (bif 437 "QUILLET
+// OVERFLOW") that an overflow which no protected part takes give the infinity instead, with a
+// warning, as Minimal BASIC's overflow does: overflow_policy.goes_on (values_state.h) then
+// answers, for the overflow at hand, whether the program goes on with it.
+void num_overflowed();
+
+// A double normalized for storing: zero and subnormals become integer 0; infinity raises 1002
+// (or is stored, as the overflow policy says).
 QUILLET_HOT_INLINE Cell num_double(double d) {
     Cell c = std::bit_cast<Cell>(d);
     if (!is_plain_double(c)) [[unlikely]] {
         if ((c >> 52 & 0x7FF) == 0) return num_int(0);
-        if ((c << 12) == 0) raise_error(err::overflow); // infinity; NaN stays as it is
+        if ((c << 12) == 0) num_overflowed(); // infinity; NaN stays as it is
     }
     return c;
 }

@@ -52,6 +52,11 @@ struct ListSyntax {
     char delimiter = '|';
 };
 
+// What an infinite result does (num_double, numbers.h): 1002 unless goes_on says otherwise.
+struct OverflowPolicy {
+    bool (*goes_on)() = nullptr;
+};
+
 // The optional debug log (debug_log.h).
 struct DebugLog {
     std::string path; // empty: logging disabled
@@ -59,6 +64,7 @@ struct DebugLog {
 
 struct ValuesState {
     Heap heap;
+    OverflowPolicy overflow;
     ScanState scan;
     RandomState random;
     ListSyntax lists;
@@ -72,5 +78,6 @@ inline constexpr ScanState& scan_state = values_state.scan;
 inline constexpr RandomState& random_state = values_state.random;
 inline constexpr ListSyntax& list_syntax = values_state.lists;
 inline constexpr DebugLog& debug_log_state = values_state.debug_log;
+inline constexpr OverflowPolicy& overflow_policy = values_state.overflow;
 
 } // namespace quillet

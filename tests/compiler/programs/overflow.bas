@@ -1,0 +1,32 @@
+! Overflow: outside protected parts a result too large for a number is infinity with its sign,
+! with a warning, and the program goes on; inside one it is exception 1002, also when `^` makes
+! it in the library. A procedure's overflow is its own: a protected part that called it gets
+! the infinity. A result too small for a number is 0.
+LET big = 1E300
+LET x = big * big
+PRINT x; -big * big; big * big - x
+IF x > 1E308 THEN PRINT "past the largest"; 1 / x
+PRINT 10 ^ 400; (-10) ^ 401; (-10) ^ 400; 2 ^ 1024.5; 10 ^ (-400); 3 + 10 ^ (-99999)
+PRINT 2 ^ 1023; (-2) ^ 1023; .5 ^ 1074; 1.0000001 ^ 1E300; .9999999 ^ 1E300
+WHEN EXCEPTION IN
+   LET y = big * big
+   PRINT "not reached"
+USE
+   PRINT "protected:"; EXTYPE; EXTEXT$
+END WHEN
+WHEN EXCEPTION IN
+   LET y = 10 ^ 999
+USE
+   PRINT "protected power:"; EXTYPE
+END WHEN
+WHEN EXCEPTION IN
+   CALL grow(big, y)
+   PRINT "called:"; y
+USE
+   PRINT "not reached"; EXTYPE
+END WHEN
+END
+
+SUB grow(a, r)
+   LET r = a * 1E10
+END SUB
