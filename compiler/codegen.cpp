@@ -60,7 +60,9 @@ std::string string_literal(const std::string& s) {
 }
 
 std::string number_literal(double v) {
-    if (v == 0) return "0"; // BASIC has no negative zero
+    // BASIC has no negative zero, and a number below the smallest normal one is 0, as the engine
+    // stores every result it computes.
+    if (v == 0 || std::fpclassify(v) == FP_SUBNORMAL) return "0";
     if (v == std::floor(v) && v >= -2147483648.0 && v <= 2147483647.0 &&
         !(v == 0 && std::signbit(v)))
         return std::to_string(long(v));

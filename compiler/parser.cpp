@@ -1005,7 +1005,10 @@ private:
             if (std::isinf(e->value) && !library_) {
                 diags_.warning(p,
                                "numeric constant overflow: " + e->text + " is taken as infinity");
-            } else if (errno == ERANGE && e->value == 0) {
+            } else if (errno == ERANGE &&
+                       (e->value == 0 || std::fpclassify(e->value) == FP_SUBNORMAL)) {
+                // Below the smallest normal number: 0, as the engine stores such a result.
+                e->value = 0;
                 diags_.warning(p, "numeric constant underflow: " + e->text + " is taken as 0");
             }
             ++pos_;

@@ -8,7 +8,9 @@ MODULE qnum
 ! no more than 8 digits (leading zeros after the point count), else scaled (`1.2345679E+9`,
 ! `1.E+36`).
 FUNCTION format$(x)
-    IF x = 0 THEN
+    ! Zero, and a number below the smallest normal one, which the engine never makes (its
+    ! results are 0 there) but a program's raw bits can hold.
+    IF x < 2.2250738585072014E-308 AND x > -2.2250738585072014E-308 THEN
         LET format$ = "0"
         EXIT FUNCTION
     END IF

@@ -50,8 +50,8 @@ PRINT USING "#." & REPEAT$("#", 20): 1 / 3
 PRINT USING REPEAT$("#", 20): 2 ^ 60
 LET s$ = USING$("#." & REPEAT$("#", 400), 5)
 PRINT LEN(s$); s$(1:5); s$(400:402)
-LET s$ = USING$("#." & REPEAT$("#", 320), 1E-320)
-PRINT LEN(s$); s$(310:322)
+LET s$ = USING$("#." & REPEAT$("#", 320), 1.25E-307)
+PRINT LEN(s$); s$(300:322)
 PRINT USING "#.####################^^^^": 2 / 3
 LET s$ = USING$("#." & REPEAT$("#", 400) & "^^^^^", 1.5E-300)
 PRINT LEN(s$); s$(1:5); s$(398:407)
