@@ -426,7 +426,10 @@ std::vector<std::string> HeadlessBackend::write_snapshots(const std::string& pre
         used.insert(name);
         std::string path = m_options.snapshot_dir + "/" + name + ".png";
         try {
-            write_png(m_ws->compose(top), path);
+            Surface picture = m_ws->compose(top);
+            // A window without area (on a screen smaller than its frame) has no picture.
+            if (picture.width() == 0 || picture.height() == 0) continue;
+            write_png(picture, path);
             files.push_back(path);
         } catch (const RasterError& e) {
             std::fprintf(stderr, "headless: %s\n", e.what());
