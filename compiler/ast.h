@@ -56,7 +56,8 @@ struct CaseTest {
 struct Param {
     Pos pos;
     std::string name;
-    int dims = 0; // 0: a simple variable
+    int dims = 0;          // 0: a simple variable
+    bool by_value = false; // VALUE x in a library source's SUB: taken by value
 };
 
 struct Stmt;
@@ -120,7 +121,9 @@ struct Stmt {
         end_handler,  // END HANDLER
         image,        // IMAGE: format (name: the format as written)
         module_,      // MODULE name (library sources only)
-        bif           // BIF name(operands) (library sources only)
+        bif,          // BIF name(operands) (library sources only)
+        start,        // START name: the image's start routine (library sources only)
+        shared        // SHARED variables in the start routine's frame (library sources only)
     } kind = rem;
     Pos pos;
     ExprPtr target;            // let: the variable; for: the control variable; def: the FN
@@ -129,7 +132,7 @@ struct Stmt {
     std::vector<ExprPtr> list; // read, input: the variables; def: the parameter
     std::vector<PrintItem> items;
     std::vector<DataItem> data;
-    std::vector<ArrayDim> dims;
+    std::vector<ArrayDim> dims;             // dim; shared (a simple variable has no bounds)
     std::vector<std::pair<int, Pos>> lines; // goto, gosub, if, on: target line numbers
     long number = 0;                        // option base
     std::string name;   // next: the variable; sub, function, call, end/exit routine, module,

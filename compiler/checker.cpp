@@ -160,6 +160,15 @@ private:
                     }
                     continue;
                 }
+                if (s.kind == Stmt::start || s.kind == Stmt::shared) {
+                    if (open)
+                        diags_.error(s.pos,
+                                     std::string(s.kind == Stmt::start ? "START" : "SHARED") +
+                                         " stands outside the procedures");
+                    else
+                        library_state(s);
+                    continue;
+                }
                 if (open) {
                     sym_.owner[&s] = open;
                 } else if (after_end && s.kind != Stmt::rem && s.kind != Stmt::declare &&
@@ -177,11 +186,61 @@ private:
             }
         if (open)
             diags_.error(open->head->pos, describe(*open) + " without its END " + open->head->word);
+        library_start();
         if (!after_end) {
             Pos p{program_.file, 0, 0};
             if (!program_.lines.empty()) p = program_.lines.back().pos;
             diags_.error(p, "the program must end with an END statement");
         }
+    }
+
+    // START name and SHARED variables: the state of a library source, kept in the frame of
+    // its start routine.
+    void library_state(const Stmt& s) {
+        if (s.kind == Stmt::start) {
+            if (!sym_.start.empty()) {
+                diags_.error(s.pos, "START is given twice");
+                return;
+            }
+            sym_.start = s.name;
+            start_pos_ = s.pos;
+            return;
+        }
+        if (!shared_seen_) shared_pos_ = s.pos;
+        shared_seen_ = true;
+        for (const ArrayDim& d : s.dims) {
+            if (sym_.is_shared(d.name)) {
+                diags_.error(d.pos, d.name + " is SHARED twice");
+                continue;
+            }
+            if (d.bounds.empty()) {
+                (is_string_name(d.name) ? sym_.shared.strings : sym_.shared.numbers).insert(d.name);
+                continue;
+            }
+            ArrayInfo info;
+            info.declared = true;
+            for (auto [lo, hi] : d.bounds) {
+                long low = lo == base_bound ? 0 : lo;
+                if (hi < low)
+                    diags_.error(d.pos, "the upper bound " + std::to_string(hi) +
+                                            " is below the lower bound " + std::to_string(low));
+                info.bounds.push_back({low, hi});
+            }
+            sym_.shared.arrays[d.name] = info;
+        }
+    }
+
+    // The start routine that SHARED needs: a SUB of the source without parameters.
+    void library_start() {
+        if (shared_seen_ && sym_.start.empty())
+            diags_.error(shared_pos_, "SHARED variables live in the frame of the library's start "
+                                      "routine: name it with START");
+        if (sym_.start.empty()) return;
+        auto it = sym_.procedures.find(sym_.start);
+        if (it == sym_.procedures.end() || it->second.head->kind != Stmt::sub ||
+            !it->second.head->params.empty())
+            diags_.error(start_pos_, "START names " + sym_.start +
+                                         ", which is not a SUB of this source without parameters");
     }
 
     static std::string describe(const Procedure& p) {
@@ -203,6 +262,10 @@ private:
         }
         if (s.kind == Stmt::dim)
             for (const ArrayDim& d : s.dims) {
+                if (sym_.is_shared(d.name)) {
+                    diags_.error(d.pos, d.name + " is SHARED: its bounds are given there");
+                    continue;
+                }
                 if (scope->arrays.count(d.name)) {
                     diags_.error(d.pos, "the array " + d.name + " is dimensioned twice");
                     continue;
@@ -226,7 +289,8 @@ private:
     void visit_arrays(const Stmt& s, Scope* scope, const Procedure* open) {
         auto walk = [&](auto& self, const Expr* e) -> void {
             if (!e) return;
-            if (e->kind == Expr::variable && e->subscripted && !(open && open->param(e->text))) {
+            if (e->kind == Expr::variable && e->subscripted && !(open && open->param(e->text)) &&
+                !sym_.is_shared(e->text)) {
                 array_seen_ = true;
                 auto it = scope->arrays.find(e->text);
                 if (it == scope->arrays.end()) {
@@ -609,9 +673,12 @@ private:
     }
 
     void parameters(const Stmt& s) {
-        for (const Param& p : s.params)
+        for (const Param& p : s.params) {
             if (sym_.procedures.count(p.name) || is_builtin(p.name))
                 diags_.error(p.pos, p.name + " names a function; a parameter cannot");
+            if (sym_.is_shared(p.name))
+                diags_.error(p.pos, p.name + " is SHARED; a parameter cannot have its name");
+        }
     }
 
     // The arguments of a call of `p` (a SUB by CALL, a function in an expression).
@@ -651,6 +718,9 @@ private:
     int array_dims(const std::string& name) {
         if (proc_)
             if (const Param* p = proc_->param(name)) return p->dims > 0 ? p->dims : -1;
+        if (auto it = sym_.shared.arrays.find(name); it != sym_.shared.arrays.end())
+            return int(it->second.bounds.size());
+        if (sym_.is_shared(name)) return -1;
         auto it = scope().arrays.find(name);
         return it == scope().arrays.end() ? -1 : int(it->second.bounds.size());
     }
@@ -803,6 +873,19 @@ private:
             // A function's own name is its result.
             if (proc_->is_function() && e.text == proc_->head->name && !e.subscripted) return;
         }
+        if (sym_.is_shared(e.text)) { // a SHARED variable of a library source
+            auto it = sym_.shared.arrays.find(e.text);
+            if ((it != sym_.shared.arrays.end()) != e.subscripted)
+                diags_.error(e.pos, e.text + (e.subscripted ? " is a SHARED simple variable"
+                                                            : " is a SHARED array"));
+            else if (e.subscripted && it->second.bounds.size() != e.args.size())
+                diags_.error(e.pos, "the array " + e.text + " has " +
+                                        std::to_string(it->second.bounds.size()) +
+                                        " dimensions, not " + std::to_string(e.args.size()));
+            for (const ExprPtr& a : e.args)
+                numeric(*a, "a subscript");
+            return;
+        }
         Scope& sc = scope();
         if (e.subscripted) {
             auto it = sc.arrays.find(e.text);
@@ -900,6 +983,8 @@ private:
     Symbols& sym_;
     Diagnostics& diags_;
     bool base_seen_ = false, array_seen_ = false;
+    bool shared_seen_ = false; // SHARED: its first statement's place
+    Pos shared_pos_, start_pos_;
     const Procedure* proc_ = nullptr; // the procedure being checked (null: the main program)
     std::vector<OpenBlock> blocks_;
     std::map<std::pair<const Procedure*, std::string>, const Stmt*> handlers_; // by unit, name

@@ -42,6 +42,14 @@ struct Symbols {
     int option_base = 0;
     size_t data_count = 0;
     std::set<int> numbered; // the source files whose lines carry numbers
+    // A library source's START routine (its SUB's name) and its SHARED variables, which live in
+    // that routine's frame and which every procedure of the source reaches (`boot.NAME`).
+    std::string start;
+    Scope shared;
+    bool is_shared(const std::string& name) const {
+        return shared.numbers.count(name) || shared.strings.count(name) ||
+               shared.arrays.count(name);
+    }
     bool is_numbered(const Line& l) const { return numbered.count(l.pos.file) > 0; }
 };
 

@@ -182,6 +182,9 @@ public:
                             module_of(it->second);
         // A library source is one module of procedures, named by its MODULE statement.
         std::string out = "module " + (program_.library ? program_.module : "main") + "\n";
+        // START: the library's routine is where the image starts.
+        if (program_.library && !sym_.start.empty())
+            out.insert(0, "start " + program_.module + "." + library_routine(sym_.start) + "\n");
         if (!program_.library) { // the main program's code, most of the text, is not copied
             std::string code = unit(nullptr);
             out = std::move(code.insert(0, out));
@@ -235,6 +238,22 @@ private:
     static std::string variable_name(const std::string& n) {
         return string_name(n) ? str_name(n) : num_name(n);
     }
+    // A variable or array by its name: a library's SHARED one lives in the frame of the start
+    // routine, which the other routines reach as a global (`boot.n_COL`).
+    std::string variable_ref(const std::string& n) const { return shared(n, variable_name(n)); }
+    std::string array_ref(const std::string& n) const { return shared(n, array_name(n)); }
+    std::string shared(const std::string& n, std::string operand) const {
+        if (!program_.library || !sym_.is_shared(n) || (proc_ && proc_->param(n))) return operand;
+        if (proc_ && proc_->head->name == sym_.start) return operand;
+        return library_routine(sym_.start) + "." + operand;
+    }
+
+    bool may_be_shared(const Expr& v) const {
+        if (sym_.is_shared(v.text)) return true;
+        const Param* q = proc_ ? proc_->param(v.text) : nullptr;
+        return q && !by_value(*proc_, *q) && !sym_.start.empty();
+    }
+
     std::string routine_label(const Procedure& p) const {
         // A library's procedures are the routines that the built-in function table and the
         // code generator call by name.
@@ -248,7 +267,7 @@ private:
         if (proc_)
             if (const Param* q = proc_->param(name)) return q->dims > 0;
         const Scope& own = proc_ && proc_->external ? proc_->own : sym_.main;
-        return own.arrays.count(name) > 0;
+        return own.arrays.count(name) > 0 || (program_.library && sym_.shared.arrays.count(name));
     }
 
     // The line number a statement's code is reported at: the BASIC line number, or the source
@@ -310,20 +329,24 @@ private:
             out += "  internal " + routine_label(*p) + " of " + parent + " name \"" +
                    p->head->name + "\"\n";
         }
-        if (own) {
-            for (const std::string& n : own->numbers)
-                out += "    local num " + num_name(n) + "\n";
-            for (const std::string& n : own->strings)
-                out += "    local str " + str_name(n) + "\n";
-        }
+        // The start routine of a library holds the SHARED variables in its frame.
+        const bool start = p && program_.library && p->head->name == sym_.start;
+        for (const Scope* scope : {own, start ? &sym_.shared : nullptr})
+            if (scope) {
+                for (const std::string& n : scope->numbers)
+                    out += "    local num " + num_name(n) + "\n";
+                for (const std::string& n : scope->strings)
+                    out += "    local str " + str_name(n) + "\n";
+            }
         if (!p) out += "    local num d_ptr\n";
         out += r.locals + r.declarations();
         // Arrays, then the parameters (the engine wants string and array slots before
         // reference slots), then the result and the reference slots.
-        if (own)
-            for (const auto& [name, info] : own->arrays)
-                out += std::string("    local ") + (string_name(name) ? "strarr " : "numarr ") +
-                       array_name(name) + bounds_text(info) + "\n";
+        for (const Scope* scope : {own, start ? &sym_.shared : nullptr})
+            if (scope)
+                for (const auto& [name, info] : scope->arrays)
+                    out += std::string("    local ") + (string_name(name) ? "strarr " : "numarr ") +
+                           array_name(name) + bounds_text(info) + "\n";
         if (!p && sym_.data_count > 0) {
             std::string range = " (1 to " + std::to_string(sym_.data_count) + ")\n";
             out += "    local numarr d_num" + range + "    local numarr d_kind" + range +
@@ -380,12 +403,16 @@ private:
 
     // A function's parameters by value come first, its arrays (by reference) after them: the
     // engine wants the string slots of a frame before its reference slots. A SUB takes every
-    // parameter by reference, in the order written.
+    // parameter by reference, in the order written, but a library's SUB takes those marked
+    // VALUE by value, first.
+    static bool by_value(const Procedure& p, const Param& q) {
+        return q.dims == 0 && (p.is_function() || q.by_value);
+    }
     static std::vector<const Param*> ordered_params(const Procedure& p) {
         std::vector<const Param*> out;
         for (int pass = 0; pass < 2; ++pass)
             for (const Param& q : p.head->params)
-                if (!p.is_function() ? pass == 0 : (q.dims > 0) == (pass == 1)) out.push_back(&q);
+                if (by_value(p, q) == (pass == 0)) out.push_back(&q);
         return out;
     }
 
@@ -393,7 +420,7 @@ private:
         bool str = string_name(q.name);
         if (q.dims > 0)
             return std::string("ref ") + (str ? "strarr " : "numarr ") + array_name(q.name);
-        std::string how = p.is_function() ? "param " : "ref ";
+        std::string how = by_value(p, q) ? "param " : "ref ";
         return how + (str ? "str " : "num ") + variable_name(q.name);
     }
 
@@ -422,7 +449,7 @@ private:
     std::string place(Routine& r, const Expr& e) {
         if (!e.subscripted) {
             if (proc_ && proc_->is_function() && e.text == proc_->head->name) return "result";
-            return variable_name(e.text);
+            return variable_ref(e.text);
         }
         std::vector<std::string> index;
         for (const ExprPtr& a : e.args)
@@ -431,7 +458,7 @@ private:
         std::string slot = str ? r.str_ref() : r.num_ref();
         std::string op =
             std::string(str ? "str_elem" : "num_elem") + (index.size() == 1 ? "1 " : "n ");
-        std::string line = op + array_name(e.text);
+        std::string line = op + array_ref(e.text);
         for (const std::string& i : index)
             line += ", " + i;
         r.emit(line + ", " + slot);
@@ -443,14 +470,17 @@ private:
         std::vector<std::string> operands(args.size());
         for (size_t i = 0; i < args.size(); ++i) {
             const Expr& a = *args[i];
+            const bool value = by_value(p, p.head->params[i]);
             if (p.head->params[i].dims > 0) {
-                operands[i] = array_name(a.text);
-            } else if (a.kind == Expr::variable && !p.is_function()) {
+                operands[i] = array_ref(a.text);
+            } else if (a.kind == Expr::variable && !value) {
                 operands[i] = place(r, a); // by reference: the variable itself
-            } else if (p.is_function() && !a.is_string() &&
+            } else if (value && (!a.is_string() || program_.library) &&
                        (a.kind != Expr::variable || later_calls_nothing(args, i))) {
                 // A function's number is a copy already; a variable's value is taken at the
                 // call, so only when no later argument calls a procedure that could change it.
+                // The library's code passes strings so too (the callee shares the string, which
+                // the engine copies before a write).
                 operands[i] = expr(r, a);
             } else {
                 std::string v = expr(r, a);
@@ -731,8 +761,13 @@ private:
                 r.emit("div " + a + ", " + b + ", " + place(r, target));
                 return;
             }
+        }
+        // In a library source `A = F(...)` and `A$ = F$(...)` take the library function's result
+        // straight into A (a result operand, emptied when F starts): not when A is SHARED, or a
+        // SUB's parameter that may be one, which F could read.
+        if (simple && program_.library && value.kind == Expr::call && !may_be_shared(target)) {
             auto callee = sym_.procedures.find(value.text);
-            if (program_.library && value.kind == Expr::call && callee != sym_.procedures.end()) {
+            if (callee != sym_.procedures.end()) {
                 std::string operands = call_operands(r, callee->second, value.args);
                 r.emit("call " + module_of(callee->second) + "." + routine_label(callee->second) +
                        operands + (operands.empty() ? " " : ", ") + place(r, target));
@@ -1121,7 +1156,7 @@ private:
                     const Expr& a = *s.list[i];
                     std::string v;
                     if (a.kind == Expr::variable && !a.subscripted && is_array(a.text)) {
-                        v = array_name(a.text);
+                        v = array_ref(a.text);
                     } else {
                         v = expr(r, a);
                         if (s.kind == Stmt::call && a.kind != Expr::variable &&

@@ -211,12 +211,25 @@ private:
             pos_ += 3;
             return s;
         }
-        // BIF and MODULE followed by a name are statements of library sources; elsewhere the
-        // words may name variables.
-        if ((w == "BIF" || w == "MODULE") && peek(1).kind == Token::word) {
+        // BIF, MODULE, START and SHARED followed by a name are statements of library sources;
+        // elsewhere the words may name variables.
+        if ((w == "BIF" || w == "MODULE" || w == "START" || w == "SHARED") &&
+            peek(1).kind == Token::word) {
             if (!library_) fail(w + " is only available in library sources");
             ++pos_;
-            s.kind = w == "BIF" ? Stmt::bif : Stmt::module_;
+            if (w == "SHARED") {
+                s.kind = Stmt::shared;
+                do
+                    s.dims.push_back(dim_item(true));
+                while (accept_symbol(","));
+                return s;
+            }
+            s.kind = w == "BIF" ? Stmt::bif : w == "START" ? Stmt::start : Stmt::module_;
+            if (s.kind == Stmt::start) {
+                s.name = peek().text;
+                ++pos_;
+                return s;
+            }
             s.name = peek().text;
             std::transform(s.name.begin(), s.name.end(), s.name.begin(),
                            [](unsigned char c) { return char(std::tolower(c)); });
@@ -324,7 +337,8 @@ private:
             function_ = w == "SUB" ? "" : s.name;
         } else if (w == "CALL") {
             s.kind = Stmt::call;
-            if (peek().kind != Token::word || is_keyword(peek().text))
+            // A library's SUB may carry a keyword's name (SUB select): a name stands here.
+            if (peek().kind != Token::word || (is_keyword(peek().text) && !library_))
                 fail("expected the name of a SUB, found " + describe());
             s.name = peek().text;
             ++pos_;
@@ -634,7 +648,7 @@ private:
     // NAME[(params)] of SUB, FUNCTION and DEF. A parameter is a simple variable or an array
     // written with its commas: A(), B$(,).
     void routine_head(Stmt& s, bool sub) {
-        if (peek().kind != Token::word || is_keyword(peek().text))
+        if (peek().kind != Token::word || (is_keyword(peek().text) && !(library_ && sub)))
             fail(std::string("expected the name of the ") + (sub ? "SUB" : "function") +
                  ", found " + describe());
         s.name = peek().text;
@@ -644,6 +658,13 @@ private:
         do {
             Param p;
             p.pos = here();
+            // VALUE x: a library's SUB takes x by value (the code generator passes constants).
+            if (is_word("VALUE") && peek(1).kind == Token::word) {
+                if (!library_) fail("VALUE is only available in library sources");
+                if (!sub) fail("a function takes its parameters by value already");
+                p.by_value = true;
+                ++pos_;
+            }
             if (peek().kind != Token::word || is_keyword(peek().text))
                 fail("expected a parameter, found " + describe());
             p.name = peek().text;
@@ -770,12 +791,16 @@ private:
         }
     }
 
-    ArrayDim dim_item() {
+    // An array of DIM; with `simple`, SHARED's item: a simple variable or an array.
+    ArrayDim dim_item(bool simple = false) {
         ArrayDim d;
         d.pos = here();
-        if (peek().kind != Token::word) fail("expected an array name, found " + describe());
+        if (peek().kind != Token::word || (simple && is_keyword(peek().text)))
+            fail(std::string(simple ? "expected a variable" : "expected an array name") +
+                 ", found " + describe());
         d.name = peek().text;
         ++pos_;
+        if (simple && !is_symbol("(")) return d;
         expect_symbol("(");
         do {
             long first = bound();

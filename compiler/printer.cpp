@@ -51,7 +51,8 @@ std::string params_text(const Stmt& s) {
     if (s.params.empty()) return "";
     std::string out = "(";
     for (size_t i = 0; i < s.params.size(); ++i) {
-        out += (i ? ", " : "") + s.params[i].name;
+        out +=
+            (i ? ", " : "") + std::string(s.params[i].by_value ? "VALUE " : "") + s.params[i].name;
         if (s.params[i].dims > 0) out += "(" + std::string(size_t(s.params[i].dims - 1), ',') + ")";
     }
     return out + ")";
@@ -180,6 +181,7 @@ std::string stmt_text(const Stmt& s) {
     case Stmt::end_handler: return "END HANDLER";
     case Stmt::image: return "IMAGE:" + s.name;
     case Stmt::module_: return "MODULE " + s.name;
+    case Stmt::start: return "START " + s.name;
     case Stmt::bif: return "BIF " + s.name + (s.list.empty() ? "" : "(" + list() + ")");
     case Stmt::use: return "USE";
     case Stmt::end_when: return "END WHEN";
@@ -207,10 +209,13 @@ std::string stmt_text(const Stmt& s) {
         return out;
     }
     case Stmt::restore: return "RESTORE";
-    case Stmt::dim: {
-        std::string out = "DIM ";
+    case Stmt::dim:
+    case Stmt::shared: {
+        std::string out = s.kind == Stmt::dim ? "DIM " : "SHARED ";
         for (size_t i = 0; i < s.dims.size(); ++i) {
-            out += (i ? ", " : "") + s.dims[i].name + "(";
+            out += (i ? ", " : "") + s.dims[i].name;
+            if (s.dims[i].bounds.empty()) continue;
+            out += "(";
             for (size_t k = 0; k < s.dims[i].bounds.size(); ++k) {
                 auto [low, high] = s.dims[i].bounds[k];
                 out += (k ? ", " : "") + (low == base_bound ? "" : std::to_string(low) + " TO ") +

@@ -3,6 +3,8 @@
 #include "compiler.h"
 #include "parser.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -570,4 +572,132 @@ TEST(Library, ReportsFaultsOfLibrarySources) {
                   std::string::npos)
             << more.render();
     }
+}
+
+// A library's state: SHARED variables and arrays live in the frame of the START routine, which
+// becomes the image's start routine, and every routine of the source reaches them as globals
+// (`boot.NAME`); a SUB takes its VALUE parameters by value, so that a constant may be passed
+// and the caller's variable stays as it was. The library below, with a main program written in
+// assembly, is assembled and run: it prints what the shared state holds at the end.
+TEST(Library, SharesStateThroughTheStartRoutine) {
+    const std::string library =
+        "MODULE qdemo\nSTART boot\nSHARED count, out_h, out_pos, lf$\nSHARED names$(1 TO 3)\n"
+        "SUB boot\n"
+        "    BIF file_open(0, \"<stdout>\", 0, 2, 0, out_pos, out_h, status)\n"
+        "    LET lf$ = \" \"\n    BIF bit_field_store(lf$, 1, 8, 10)\n"
+        "    CALL main.main\n"
+        "    CALL say(\"count \" & digits$(total) & \": \" & names$(1) & names$(2) & names$(3))\n"
+        "    BIF end_program(0)\nEND SUB\n"
+        "SUB add(VALUE k, VALUE name$, seen)\n"
+        "    LET count = count + k\n    LET names$(k) = name$\n"
+        "    LET seen = count\n    LET k = 0\n    LET name$ = \"changed\"\nEND SUB\n"
+        "FUNCTION total\n    LET total = count\nEND FUNCTION\n"
+        "FUNCTION digits$(x)\n    BIF number_to_string(x, digits$)\nEND FUNCTION\n"
+        "SUB say(VALUE text$)\n"
+        "    BIF file_write(out_h, out_pos, text$ & lf$, written, status)\n"
+        "    LET out_pos = out_pos + written\nEND SUB\n";
+    Diagnostics diags;
+    std::string assembly;
+    // The example of docs/compiler.md ("Shared state") compiles.
+    std::ifstream page(QUILLET_SOURCE_DIR "/docs/compiler.md");
+    std::stringstream text;
+    text << page.rdbuf();
+    std::string doc = text.str();
+    size_t from = doc.find("```basic\nMODULE qcount\n");
+    ASSERT_NE(from, std::string::npos) << "no START example in docs/compiler.md";
+    from += 9;
+    ASSERT_TRUE(compile_library({"example.bas", doc.substr(from, doc.find("```", from) - from)},
+                                diags, assembly))
+        << diags.render();
+    EXPECT_NE(assembly.find("start qcount.boot\nmodule qcount\n"), std::string::npos) << assembly;
+    EXPECT_NE(assembly.find("num_elem1 boot.a_SEEN, n_K, r0\n"), std::string::npos) << assembly;
+
+    ASSERT_TRUE(compile_library({"demo.bas", library}, diags, assembly)) << diags.render();
+    EXPECT_EQ(assembly.find("start qdemo.boot\nmodule qdemo\n"),
+              assembly.find("\n") + 1) // after the heading comment
+        << assembly;
+    // The START routine's frame holds the SHARED variables, declared there alone.
+    size_t boot = assembly.find("  routine boot name \"BOOT\"\n");
+    size_t next = assembly.find("  routine ", boot + 1);
+    EXPECT_LT(assembly.find("    local num n_COUNT\n"), next) << assembly;
+    EXPECT_GT(assembly.find("    local num n_COUNT\n"), boot) << assembly;
+    EXPECT_EQ(assembly.find("    local num n_COUNT\n", next), std::string::npos) << assembly;
+    EXPECT_NE(assembly.find("    local strarr b_NAMES (1 to 3)\n"), std::string::npos) << assembly;
+    EXPECT_NE(assembly.find("add boot.n_COUNT, n_K, boot.n_COUNT\n"), std::string::npos)
+        << assembly;
+    EXPECT_NE(assembly.find("str_elem1 boot.b_NAMES, n_K, q0\n"), std::string::npos) << assembly;
+    EXPECT_NE(assembly.find("    param num n_K\n    param str s_NAME\n    ref num n_SEEN\n"),
+              std::string::npos)
+        << assembly;
+    // The START routine's own variables are not shared; `total` reads the global.
+    EXPECT_NE(assembly.find("    local num n_STATUS\n"), std::string::npos) << assembly;
+    EXPECT_NE(assembly.find("move boot.n_COUNT, result\n"), std::string::npos) << assembly;
+
+    // The program: constants and variables passed by value, a variable by reference.
+    const std::string program = "module main\n  routine main\n    local num two\n"
+                                "    local num seen\n    local str b\n    move 2, two\n"
+                                "    str_move \"B\", b\n    call qdemo.add 1, \"A\", seen\n"
+                                "    call qdemo.add two, b, seen\n"
+                                "    call qdemo.add 3, \"C\", seen\n"
+                                "    num_eq two, 2\n    jump_if_false wrong\n"
+                                "    str_eq b, \"B\"\n    jump_if_false wrong\n"
+                                "    num_eq seen, 6\n    jump_if_false wrong\n    return\n"
+                                "  wrong:\n    cause 1, \"a value parameter changed the caller's "
+                                "variable\"\nend\n";
+    std::string dir = ::testing::TempDir() + "shared_state";
+    std::filesystem::create_directories(dir);
+    std::string source = dir + "/demo.qba";
+    std::ofstream(source) << program << assembly;
+    std::string command = "QUILLET_BACKEND=headless " QUILLET_BINARY " run " + source + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    EXPECT_EQ(output, "count 6: ABC\n");
+}
+
+// SHARED, START and VALUE belong to library sources; there SHARED needs START, START a SUB
+// without parameters, and a SHARED name is one variable of the whole source.
+TEST(Library, ReportsMisusedSharedState) {
+    std::string text = compile_errors("SHARED a\nSTART b\nLET shared = 1\nLET start = 2\n"
+                                      "CALL s(1)\nEND\nSUB s(VALUE x)\nEND SUB\n");
+    for (const char* want : {"t.bas:1:1: error: SHARED is only available in library sources",
+                             "t.bas:2:1: error: START is only available in library sources",
+                             "t.bas:7:7: error: VALUE is only available in library sources"})
+        EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+    EXPECT_EQ(text.find("t.bas:3:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("t.bas:4:"), std::string::npos) << text;
+
+    auto library_errors = [](const std::string& source) {
+        Diagnostics diags;
+        std::string assembly;
+        EXPECT_FALSE(compile_library({"lib.bas", source}, diags, assembly));
+        return diags.render();
+    };
+    text = library_errors("MODULE q\nSHARED n, a(1 TO 2)\nSUB s\nEND SUB\n");
+    EXPECT_NE(text.find("lib.bas:2:1: error: SHARED variables live in the frame of the library's "
+                        "start routine: name it with START"),
+              std::string::npos)
+        << text;
+    text = library_errors("MODULE q\nSTART t\nSHARED n, a(1 TO 2), n\nSUB s(a)\nEND SUB\n"
+                          "SUB u\nDIM a(5)\nLET n(1) = a\nSHARED m\nEND SUB\n"
+                          "FUNCTION f(VALUE x)\nEND FUNCTION\n");
+    for (const char* want :
+         {"lib.bas:2:1: error: START names T, which is not a SUB of this source without "
+          "parameters",
+          "lib.bas:3:22: error: N is SHARED twice",
+          "lib.bas:4:7: error: A is SHARED; a parameter cannot have its name",
+          "lib.bas:7:5: error: A is SHARED: its bounds are given there",
+          "lib.bas:8:5: error: N is a SHARED simple variable",
+          "lib.bas:8:12: error: A is a SHARED array",
+          "lib.bas:9:1: error: SHARED stands outside the procedures",
+          "lib.bas:11:12: error: a function takes its parameters by value already"})
+        EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+    text = library_errors("MODULE q\nSTART s\nSTART s\nSUB s(x)\nEND SUB\n");
+    EXPECT_NE(text.find("lib.bas:3:1: error: START is given twice"), std::string::npos) << text;
+    EXPECT_NE(text.find("lib.bas:2:1: error: START names S, which is not a SUB"), std::string::npos)
+        << text;
 }
