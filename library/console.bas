@@ -319,13 +319,7 @@ END SUB
 SUB input_line(VALUE prompt_text$, VALUE types$)
     BIF string_length(types$, count)
     DO
-        CALL print_str(prompt_text$)
-        CALL read_line(text$, got)
-        IF got = 0 THEN
-            CALL print_newline
-            CAUSE EXCEPTION 8011, "End of input."
-        END IF
-        CALL echo_line(text$)
+        CALL ask_line(prompt_text$, text$)
         LET at = 1
         LET bad = 0
         FOR k = 1 TO count
@@ -366,6 +360,13 @@ END FUNCTION
 
 ! LINE INPUT: the whole next line, shown after the prompt as INPUT shows it.
 FUNCTION line_input$(prompt_text$)
+    CALL ask_line(prompt_text$, text$)
+    LET line_input$ = text$
+END FUNCTION
+
+! The prompt, then the next line of input as text$, shown after the prompt; 8011 at the end of
+! the input.
+SUB ask_line(VALUE prompt_text$, text$)
     CALL print_str(prompt_text$)
     CALL read_line(text$, got)
     IF got = 0 THEN
@@ -373,8 +374,7 @@ FUNCTION line_input$(prompt_text$)
         CAUSE EXCEPTION 8011, "End of input."
     END IF
     CALL echo_line(text$)
-    LET line_input$ = text$
-END FUNCTION
+END SUB
 
 ! Record files: a record holds one value, "N" and the 8 bytes of a number or "S", the length in
 ! 4 bytes and the string's bytes, padded with zero bytes to the record size. The channel's
