@@ -33,8 +33,8 @@ SHARED err_h, err_pos
 ! standard output: windowed is 1 then, on_window while the console is the current channel, and
 ! row is the console's text row (col its column, from 0).
 SHARED windowed, on_window, row
-! INPUT's fields, left for input_number and input_string.
-SHARED fields$(1 TO 64)
+! INPUT's fields, left for input_number and input_string, and the numbers they hold.
+SHARED fields$(1 TO 64), field_values(1 TO 64)
 ! Channels 1 to 99: the state of every channel but the current one.
 SHARED ch_open(0 TO 99), ch_out_h(0 TO 99), ch_out_pos(0 TO 99), ch_col(0 TO 99)
 SHARED ch_in_h(0 TO 99), ch_in_pos(0 TO 99), ch_in_size(0 TO 99), ch_tty(0 TO 99)
@@ -314,8 +314,8 @@ SUB next_field(VALUE text$, at, field$, found)
 END SUB
 
 ! INPUT: the prompt is shown before each try ("? " unless INPUT PROMPT gives one); types$ has
-! N (numeric) or S (string) for each variable; the fields are left in fields$ for input_number
-! and input_string.
+! N (numeric) or S (string) for each variable; the fields are left in fields$ (and their
+! numbers in field_values) for input_number and input_string.
 SUB input_line(VALUE prompt_text$, VALUE types$)
     BIF string_length(types$, count)
     DO
@@ -335,6 +335,8 @@ SUB input_line(VALUE prompt_text$, VALUE types$)
                     LET bad = 1
                     EXIT FOR
                 END IF
+                ! Kept, so that a number past the largest overflows (and warns) once.
+                LET field_values(k) = x
             END IF
         NEXT k
         IF bad = 0 THEN
@@ -351,7 +353,7 @@ SUB input_line(VALUE prompt_text$, VALUE types$)
 END SUB
 
 FUNCTION input_number(k)
-    CALL qnum.parse_number(fields$(k), input_number, ok)
+    LET input_number = field_values(k)
 END FUNCTION
 
 FUNCTION input_string$(k)

@@ -326,8 +326,12 @@ SUB parse_number(s$, r, ok)
             LET vh = a + w
             LET vl = (w - (vh - a)) + b
         END IF
-        IF scale > 400 THEN LET scale = 400
-        IF scale < -400 THEN
+        IF scale > 308 THEN
+            ! At least 1E309: one overflow (infinity and a warning, or exception 1002 in a
+            ! protected part). The powers of ten that scaled10 takes would overflow on the way
+            ! and give NaN.
+            LET v = 1E308 * 10
+        ELSEIF scale < -400 THEN
             LET v = 0
         ELSE
             IF scale < -308 THEN
@@ -345,7 +349,10 @@ SUB parse_number(s$, r, ok)
             LET v = scaled10(vh, vl, scale)
         END IF
     END IF
-    IF negative <> 0 THEN LET v = -v
+    IF negative <> 0 THEN
+        ! Infinity (an overflow reported above) is negated without a second overflow.
+        IF v > 1.7976931348623157E308 THEN LET v = -1E999 ELSE LET v = -v
+    END IF
     LET r = v
     LET ok = 1
 END SUB

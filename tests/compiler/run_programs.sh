@@ -2,7 +2,8 @@
 # Runs BASIC programs (the NBS Minimal BASIC programs, our own) and assembly programs that link
 # the runtime library: each is compiled in console mode
 # and run with standard output in a file, which must equal the program's .ok file; standard
-# input is the program's .in file when it has one. A program whose .ok is empty is one
+# input is the program's .in file when it has one, and standard error must equal its .err file
+# when it has one. A program whose .ok is empty is one
 # a processor must reject: the compiler must refuse it (exit status 1) with a diagnostic naming a
 # line. Programs listed in the known-failures file (NAME reason) are expected to fail; one that
 # passes must be taken off the list.
@@ -64,6 +65,8 @@ for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas "$nbs/$prefix"*.qba "$nbs/
         (cd "$work" && "./$name" >"$name.out" 2>"$name.stderr" <"$input")
         if ! same_output "$work/$name.out" "$ok"; then
             result="fail (output differs: diff $work/$name.out $ok)"
+        elif [ -f "$nbs/$name.err" ] && ! cmp -s "$work/$name.stderr" "$nbs/$name.err"; then
+            result="fail (standard error differs: diff $work/$name.stderr $nbs/$name.err)"
         fi
     fi
     if [ "$result" = pass ]; then
