@@ -213,6 +213,7 @@ private:
                 diags_.error(d.pos, d.name + " is SHARED twice");
                 continue;
             }
+            shared_at_.emplace_back(d.name, d.pos);
             if (d.bounds.empty()) {
                 (is_string_name(d.name) ? sym_.shared.strings : sym_.shared.numbers).insert(d.name);
                 continue;
@@ -230,8 +231,12 @@ private:
         }
     }
 
-    // The start routine that SHARED needs: a SUB of the source without parameters.
+    // The start routine that SHARED needs: a SUB of the source without parameters. A SHARED
+    // name may not be a procedure's or a built-in function's, which the name would read.
     void library_start() {
+        for (const auto& [name, pos] : shared_at_)
+            if (sym_.procedures.count(name) || is_builtin(name))
+                diags_.error(pos, name + " names a function; a SHARED variable cannot");
         if (shared_seen_ && sym_.start.empty())
             diags_.error(shared_pos_, "SHARED variables live in the frame of the library's start "
                                       "routine: name it with START");
@@ -985,6 +990,7 @@ private:
     bool base_seen_ = false, array_seen_ = false;
     bool shared_seen_ = false; // SHARED: its first statement's place
     Pos shared_pos_, start_pos_;
+    std::vector<std::pair<std::string, Pos>> shared_at_; // each SHARED name where it is given
     const Procedure* proc_ = nullptr; // the procedure being checked (null: the main program)
     std::vector<OpenBlock> blocks_;
     std::map<std::pair<const Procedure*, std::string>, const Stmt*> handlers_; // by unit, name

@@ -696,6 +696,16 @@ TEST(Library, ReportsMisusedSharedState) {
           "lib.bas:9:1: error: SHARED stands outside the procedures",
           "lib.bas:11:12: error: a function takes its parameters by value already"})
         EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+    // A SHARED variable with the name of a procedure of the source or of a built-in function:
+    // the name would assign the variable and read the function.
+    text = library_errors("MODULE q\nSTART b\nSHARED total, y, val, s$(1 TO 2)\n"
+                          "SUB b\nLET total = 3\nLET y = total\nEND SUB\n"
+                          "FUNCTION total\nEND FUNCTION\nFUNCTION s$(k)\nEND FUNCTION\n");
+    for (const char* want : {"lib.bas:3:8: error: TOTAL names a function; a SHARED variable cannot",
+                             "lib.bas:3:18: error: VAL names a function; a SHARED variable cannot",
+                             "lib.bas:3:23: error: S$ names a function; a SHARED variable cannot"})
+        EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+    EXPECT_EQ(text.find("lib.bas:3:15:"), std::string::npos) << text;
     text = library_errors("MODULE q\nSTART s\nSTART s\nSUB s(x)\nEND SUB\n");
     EXPECT_NE(text.find("lib.bas:3:1: error: START is given twice"), std::string::npos) << text;
     EXPECT_NE(text.find("lib.bas:2:1: error: START names S, which is not a SUB"), std::string::npos)
