@@ -12,8 +12,10 @@
 # Only the programs whose names begin with PREFIX when it is given, so that a large folder can be
 # run as several tests side by side.
 # With DIGITS set (the NBS programs: their reference prints six significant digits where PRINT
-# here may print more), a line that differs still matches when it has the same words and each
-# number of it agrees with the other's to DIGITS significant digits.
+# here may print more), a line that differs still matches when it has the same words, each
+# number of it agrees with the other's to DIGITS significant digits, and its blanks are the
+# same but where a number of another length moved the columns until a zone or TAB brings them
+# together again.
 # usage: [DIGITS=N] run_programs.sh QUILLET PROGRAM_DIR WORK_DIR KNOWN_FAILURES [PREFIX]
 set -u
 quillet=$1 nbs=$2 work=$3 known=$4 prefix=${5:-} digits=${DIGITS:-}
@@ -38,11 +40,35 @@ same_output() { # OUTPUT EXPECTED
                 return sprintf("%." (digits - 1) "e", w + 0)
             return w
         }
+        # The runs of blanks and of other characters of s, in order, into t; their count.
+        function runs(s, t,   n) {
+            n = 0
+            while (length(s) > 0) {
+                if (match(s, /^[ \t]+/) || match(s, /^[^ \t]+/)) {
+                    t[++n] = substr(s, 1, RLENGTH)
+                    s = substr(s, RLENGTH + 1)
+                }
+            }
+            return n
+        }
+        # Words agree as word() has them. A run of blanks is the same, or it differs only
+        # where an earlier number written at another length moved the columns and it brings
+        # them together again (the next zone or TAB), so that spacing still counts.
         NR % 2 == 1 { out = $0; next }
         out != $0 {
-            n = split(out, a); m = split($0, b)
+            n = runs(out, a); m = runs($0, b)
             if (n != m) exit 1
-            for (i = 1; i <= n; i++) if (word(a[i]) != word(b[i])) exit 1
+            ca = 0; cb = 0
+            for (i = 1; i <= n; i++) {
+                if (a[i] != b[i]) {
+                    blank = a[i] ~ /^[ \t]/
+                    if (blank != (b[i] ~ /^[ \t]/)) exit 1
+                    if (blank) {
+                        if (ca == cb || ca + length(a[i]) != cb + length(b[i])) exit 1
+                    } else if (word(a[i]) != word(b[i])) exit 1
+                }
+                ca += length(a[i]); cb += length(b[i])
+            }
         }'
 }
 for source in "$nbs/$prefix"*.BAS "$nbs/$prefix"*.bas "$nbs/$prefix"*.qba "$nbs/$prefix"*.gen; do
