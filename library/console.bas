@@ -425,7 +425,25 @@ END FUNCTION
 
 FUNCTION read_num
     LET got$ = read_record$("N")
-    BIF bytes_to_double(got$(2:9), read_num)
+    LET bytes$ = got$(2:9)
+    ! An exponent of all ones: infinity or NaN, as written; bytes_to_double would give the
+    ! largest number for infinity and refuse NaN.
+    BIF bit_field_read(bytes$, 2, 11, e)
+    IF e = 2047 THEN
+        LET v = 1E999
+        BIF bit_field_read(bytes$, 13, 20, high)
+        BIF bit_field_read(bytes$, 33, 32, low)
+        BIF bit_field_read(bytes$, 1, 1, negative)
+        IF high <> 0 OR low <> 0 THEN
+            LET read_num = v - v
+        ELSEIF negative = 1 THEN
+            LET read_num = -1E999
+        ELSE
+            LET read_num = v
+        END IF
+        EXIT FUNCTION
+    END IF
+    BIF bytes_to_double(bytes$, read_num)
 END FUNCTION
 
 FUNCTION read_str$
