@@ -426,6 +426,12 @@ FUNCTION power(a, b, at_line)
     IF a < 0 THEN CAUSE EXCEPTION 3002, "Negative number raised to a non-integral power."
     BIF log(a, e)
     LET e = e * b
+    ! Past ln of the largest number exp would stop with exception 1003 (the check above leaves
+    ! room for whole powers, whose products find an overflow exactly): one overflow instead.
+    IF e > 709.782712893384 THEN
+        LET power = 1E308 * 10
+        EXIT FUNCTION
+    END IF
     BIF exp(e, power)
 END FUNCTION
 
