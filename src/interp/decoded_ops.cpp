@@ -1,5 +1,6 @@
 #include "interp/decoded_ops.h"
 
+#include "bcode/bifs.h"
 #include "interp/routine_plans.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ const void* label_of(const void* const* labels, uint8_t handler) {
     return labels ? labels[handler] : nullptr;
 }
 
-bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
+QUILLET_HOT_INLINE bool operand_of(uint16_t mode, uint16_t offset, Operand& out) {
     bcode::ModeMeaning m = bcode::mode_meaning(mode);
     if (m.base == bcode::base_none) return false;
     uint32_t delta = m.subtracts ? 0u - offset : uint32_t(offset);
@@ -97,11 +98,53 @@ bool same_operand(const Operand& a, const Operand& b) {
            a.indirect == b.indirect;
 }
 
+// A bif with a native handler and a fixed operand list: called as from the op stream, with its
+// operands resolved here (those in the operand tables; array operands are read from the stream).
+// target is the pc after its number, where a bif starts reading; next the pc after its operands.
+bool decode_bif(Addr pc, uint8_t op, DecodedOp& d) {
+    Addr p = pc + 1;
+    if (!in_image(p)) return false;
+    uint32_t n = load_u8(p++) + (op == op_bif_high ? 256 : 0);
+    if (n >= bif_count || !bif_table.native[n]) return false;
+    const char* letters = bcode::bif_operands(n);
+    if (!letters) return false;
+    const ModuleRecord& m = program.modules[vm.module];
+    std::vector<BifOperand> list;
+    for (const char* c = letters; *c; ++c) {
+        if (!in_image(p)) return false;
+        Addr table = *c == 'S'   ? vm.str_operands
+                     : *c == 'A' ? m.num_arrays
+                     : *c == 'B' ? m.str_arrays
+                                 : vm.num_operands;
+        Addr at = p;
+        Addr desc = fetch_descriptor(p, table);
+        Operand o;
+        if (*c == 'A' || *c == 'B' || !operand_of(load_u16(desc), load_u16(desc + 2), o)) continue;
+        list.push_back({.at = at,
+                        .after = p,
+                        .table = table,
+                        .delta = o.delta,
+                        .base = o.base,
+                        .indirect = o.indirect});
+    }
+    if (!in_image(p - 1)) return false;
+    auto operands = std::make_unique<BifOperand[]>(list.size() + 1); // and the end
+    std::copy(list.begin(), list.end(), operands.get());
+    d.bif_operands = operands.get();
+    decoded.bif_operands.push_back(std::move(operands));
+    d.head = n;
+    d.target = pc + 2;
+    d.next = p;
+    d.handler = fast_handler.of[op];
+    return true;
+}
+
 // Decodes the op at pc; false when it should run from the op stream.
 bool decode(Addr pc, DecodedOp& d) {
     uint8_t op = load_u8(pc);
     Handler h = fast_handler.of[op];
     if (h == handler_raw) return false;
+    if (op == op_bif || op == op_bif_high) return decode_bif(pc, op, d);
     if (op == op_call) {
         const RoutinePlan* plan = plan_call(pc);
         if (!plan) return false;

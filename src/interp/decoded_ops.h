@@ -2,8 +2,10 @@
 // into records of resolved operands, their jump target and the pc after them, so later executions
 // skip the operand tables and the op-stream numbers. A straight run of ops is decoded at once
 // into consecutive records, so that going on to the next op is the next record; a jump goes to
-// the record linked to it. Ops whose operands depend on the callee or on a bif, and anything that
-// does not decode cleanly, run from the op stream as before.
+// the record linked to it. A bif with a native handler and a fixed operand list is a record too:
+// it is called as from the op stream, and reads its operands from the record's list where they
+// are where the stream has them (operands.h). Ops whose operands depend on the callee, and
+// anything that does not decode cleanly, run from the op stream as before.
 #pragma once
 
 #include "bcode/ops.h"
@@ -65,7 +67,9 @@ using enum bcode::OpByte;
     X(call)                                                                                        \
     X(return )                                                                                     \
     X(nop)                                                                                         \
-    X(nop2)
+    X(nop2)                                                                                        \
+    X(bif)                                                                                         \
+    X(bif_high)
 // Other handlers of control ops, for common forms: a call whose plan is quick, counted, or with
 // its count of numeric values V and of references R known (call_quick_V_R, in the order of
 // quick_call_form; routine_plans.h).
@@ -168,9 +172,12 @@ struct DecodedOp {
     // record whose handler makes the link: its target is the op's, its jump the op itself.
     // return: the decoded op at target, which the next return to the same pc goes on at.
     DecodedOp* jump = nullptr;
-    Addr head = 0;                     // for_next: the FOR op it steps
-    const RoutinePlan* plan = nullptr; // call
-    Operand x[4];                      // for_next_<op>: the body op's operands
+    Addr head = 0; // for_next: the FOR op it steps; bif: the bif's number
+    union {
+        const RoutinePlan* plan = nullptr; // call
+        const BifOperand* bif_operands;    // bif: its operands, resolved (interp_state.h)
+    };
+    Operand x[4]; // for_next_<op>: the body op's operands
 };
 
 // The record of every op that runs from the op stream (handler_raw).

@@ -152,6 +152,22 @@ struct ForCache {
 
 struct DecodedOp;
 
+// One operand of a decoded bif, resolved when the bif was decoded: where it starts in the op
+// stream and the pc after it, the operand table it is read through there, and what that
+// table's descriptor says (vm.bases[base] + delta, then the address stored there when indirect).
+// A list of them ends with an entry that matches no operand (at 0, a table at no address).
+struct BifOperand {
+    Addr at = 0;
+    Addr after = 0;
+    Addr table = ~Addr(0);
+    uint32_t delta = 0;
+    uint8_t base = 0;
+    bool indirect = false;
+};
+
+// The list of a bif that runs from the op stream: no operand listed.
+inline constexpr BifOperand no_bif_operands{};
+
 struct DecodedCode {
     Addr image = 0;
     uint32_t size = 0;
@@ -159,6 +175,10 @@ struct DecodedCode {
     std::vector<std::unique_ptr<DecodedOp[]>> runs; // records never move once made
     DecodedOp* running = nullptr; // the decoded op the loop runs; null while it runs others
     uint32_t countdown = 0;       // the loop's count of ops to its next check point, with it
+    std::vector<std::unique_ptr<BifOperand[]>> bif_operands; // the operand lists of decoded bifs
+    // While a decoded bif runs: its next operand not read yet (operands.h); otherwise the end
+    // of an empty list.
+    const BifOperand* bif_cursor = &no_bif_operands;
 };
 
 // ---- The program's name and arguments (program_arguments.h) -------------------------------------

@@ -779,9 +779,24 @@ op_switch:
 #undef SAVE_STATE
 }
 
+// A loop started inside a decoded bif (a nested run, a slice) runs its own bifs; the bif's
+// operand list is put back when it ends, however it ends.
+class BifCursorAside {
+public:
+    BifCursorAside() : saved_(std::exchange(decoded.bif_cursor, &no_bif_operands)) {}
+    ~BifCursorAside() { decoded.bif_cursor = saved_; }
+    BifCursorAside(const BifCursorAside&) = delete;
+    BifCursorAside& operator=(const BifCursorAside&) = delete;
+
+private:
+    const BifOperand* saved_;
+};
+
 // A raise ends the loop body; the handler found resumes it.
 void op_loop(LoopKind kind) {
+    BifCursorAside aside;
     for (bool after_raise = false;; after_raise = true) {
+        decoded.bif_cursor = &no_bif_operands; // a bif that raised leaves its list
         try {
             op_loop_body(kind, after_raise);
             return;

@@ -12,4 +12,8 @@ void bad_operand_mode(uint16_t mode) {
     fatal_stop(text);
 }
 
+Addr stream_operand(Addr table) {
+    return fetch_operand(vm.pc, table);
+}
+
 } // namespace quillet

@@ -90,6 +90,9 @@ QUILLET_HOT_INLINE Addr fetch_operand(Addr& pc, Addr table) {
     return resolve_descriptor(fetch_descriptor(pc, table));
 }
 
+// The operand at vm.pc through the given table; vm.pc moves past it.
+[[gnu::noinline]] Addr stream_operand(Addr table);
+
 QUILLET_HOT_INLINE Addr fetch_num(Addr& pc) {
     return fetch_operand(pc, vm.num_operands);
 }

@@ -8,11 +8,28 @@
 
 namespace quillet {
 
+// A bif run from a decoded record (op loop) finds its operands resolved in the record's list: an
+// operand is taken from there when the list's next entry starts at vm.pc in the same operand
+// table, and vm.pc then moves past it, so the address and the pc are what the stream gives. Any
+// other read (a bif that reads in another order, skips or rereads operands, or a routine it
+// enters) goes through the stream.
+// The check and the listed operand are inline in each bif; the reading from the stream is not.
+QUILLET_HOT_INLINE Addr listed_operand(Addr table) {
+    const BifOperand* c = decoded.bif_cursor;
+    if (c->at == vm.pc && c->table == table) [[likely]] {
+        decoded.bif_cursor = c + 1;
+        vm.pc = c->after;
+        Addr a = vm.bases[c->base] + c->delta;
+        return c->indirect ? load_u32(a) : a;
+    }
+    return stream_operand(table);
+}
+
 inline Addr num_operand() {
-    return fetch_num(vm.pc);
+    return listed_operand(vm.num_operands);
 }
 inline Addr str_operand() {
-    return fetch_str(vm.pc);
+    return listed_operand(vm.str_operands);
 }
 // An array operand's cell, its block checked (array_check_extent) before any bif copies from it.
 inline Addr num_array_operand() {

@@ -342,7 +342,10 @@ private:
 
 struct RunEnded {};
 
-[[noreturn]] void end_run(int) {
+int last_exit_status = -1; // the status the last run ended with
+
+[[noreturn]] void end_run(int status) {
+    last_exit_status = status;
     throw RunEnded{};
 }
 
@@ -885,6 +888,184 @@ TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
     EXPECT_EQ(load_cell(codes.element(0)), num_int(7));
     EXPECT_EQ(load_cell(codes.element(1)), num_int(5000));
 
+    EXPECT_EQ(reference.op_count, decoded_run.op_count);
+    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
+    for (size_t i = 0; i < reference.arena.size(); ++i)
+        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
+            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
+}
+
+// Bifs in decoded runs: numeric and string operands, literals, operands through references and
+// in the environment, an array operand (read from the op stream), bifs numbered above 255, bifs
+// that raise (code and line logged by the handler), bifs that fall back to the op stream's
+// reading, a FOR loop of bifs only, and a pump every 7 ops. Each LOG line appends a number to
+// main's log, each TEXT line a string to its texts.
+std::string bif_program() {
+    std::string text = R"(module main
+  routine main name "Main program"
+    local num i
+    local num k
+    local num j
+    local num n
+    local num x
+    local num y
+    local num q
+    local num r
+    local num code
+    local num at
+    local num c10
+    local num c11
+    local num c12
+    local str s
+    local str t
+    local str u
+    local numarr log (1 to 600)
+    local strarr texts (1 to 100)
+    local numarr a (1 to 5)
+    reserve num e, str f
+    line 1
+    bif set_op_step_divisor 7, x
+    str_move "the quick brown fox jumps over the lazy dog ", s
+  loop:
+    for_start i, 1, 12, 1, done
+    line 2
+    bif pos s, "o", i, r
+    LOG r
+    mul i, 0.37, x
+    bif floor x, r
+    LOG r
+    bif round x, r
+    LOG r
+    bif ldexp x, i, r
+    LOG r
+    bif double_to_bytes x, u
+    bif bytes_to_double u, y
+    LOG y
+    bif string_length u, r
+    LOG r
+    bif upper_case s, u
+    TEXT u
+    substr s, i, 40, t
+    bif lower_case t, u
+    TEXT u
+    bif number_to_string i, u
+    TEXT u
+    bif string_to_number u, r
+    LOG r
+    bif array_size_numeric a, 0, r
+    LOG r
+    bif minus_one r
+    LOG r
+    bif cpos s, "xyz", i, r
+    LOG r
+    call through s, i, r
+    LOG r
+    gosub_block guarded
+  tight:
+    for_start n, 1, 3, 1, tight_done
+    bif pos s, "the", n, r
+    for_next tight
+  tight_done:
+    LOG r
+    for_next loop
+  done:
+    line 3
+    num_eq c10, 1
+    jump_if_false wrong
+    num_eq c11, 6
+    jump_if_false wrong
+    num_eq c12, 5
+    jump_if_false wrong
+    end_unit 0
+  wrong:
+    cause 99, "the raises were not reported with their codes and lines"
+
+  guarded:
+    when
+    line 10
+    sub i, 6, x
+    bif divmod 100, x, q, r
+    LOG q
+    LOG r
+    line 11
+    div i, 6, x
+    bif asin x, r
+    LOG r
+    line 12
+    substr s, 1, i, t
+    bif bytes_to_double t, r
+    LOG r
+    line 13
+    block_return
+    use
+    handler
+    bif exception_code code
+    bif exception_line at
+    LOG code
+    LOG at
+    mul code, 100, x
+    add x, at, x
+    num_eq x, 300110
+    jump_if_false not10
+    add c10, 1, c10
+  not10:
+    num_eq x, 300711
+    jump_if_false not11
+    add c11, 1, c11
+  not11:
+    num_eq x, -401988
+    jump_if_false not12
+    add c12, 1, c12
+  not12:
+    block_return
+    end_handler
+
+  ; The bifs' operands through references, and the program's variables through the environment.
+  routine through
+    ref str text
+    param num from
+    ref num out
+    local num m
+    reserve num e, str f
+    bif pos text, "fox", from, out
+    bif string_length text, m
+    add m, out, out
+    bif pos main.s, "dog", from, m
+    add m, out, out
+    return
+end
+)";
+    auto expand = [&text](std::string_view word, const std::string& lines) {
+        for (size_t at; (at = text.find(word)) != std::string::npos;) {
+            size_t end = text.find('\n', at);
+            std::string operand = text.substr(at + word.size(), end - at - word.size());
+            std::string body = lines;
+            for (size_t v; (v = body.find("VALUE")) != std::string::npos;)
+                body.replace(v, 5, operand);
+            text.replace(at, end - at, body);
+        }
+    };
+    expand("LOG ", "add main.k, 1, main.k\n    num_elem1 main.log, main.k, e\n    move VALUE, e");
+    expand("TEXT ",
+           "add main.j, 1, main.j\n    str_elem1 main.texts, main.j, f\n    str_move VALUE, f");
+    return text;
+}
+
+TEST(DecodedNumbers, DecodedBifsDoWhatTheOpStreamDoes) {
+    bcode::Image image = tools::assemble(bif_program(), "decoded_bifs.qba");
+    std::vector<uint8_t> file = bcode::write_image(image);
+    bcode::append_trailer(uint32_t(file.size()), file);
+    CallRun reference = run_calls(file, false);
+    EXPECT_EQ(last_exit_status, 0);
+    CallRun decoded_run = run_calls(file, true);
+    EXPECT_EQ(reference.handlers[handler_bif] + reference.handlers[handler_bif_high], 0u);
+    EXPECT_GE(decoded_run.handlers[handler_bif], 15u);
+    EXPECT_GE(decoded_run.handlers[handler_bif_high], 3u); // minus_one and the handler's two
+
+    // Both runs went round the whole loop and ended at main's end: the handler counted the
+    // three raises by code and line (divmod by zero at line 10 once, asin beyond 1 at line 11
+    // six times, eight bytes expected at line 12 five times), and main checked the counts.
+    EXPECT_EQ(last_exit_status, 0);
     EXPECT_EQ(reference.op_count, decoded_run.op_count);
     ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
     for (size_t i = 0; i < reference.arena.size(); ++i)

@@ -5,6 +5,7 @@
 #include "assembler.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
+#include "bifs/install_bifs.h"
 #include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
 #include "interp/for_loops.h"
@@ -21,7 +22,8 @@ namespace quillet {
 namespace {
 
 // Main's protected part begins with its first op (line 20). Bif 445 counts its runs in main's
-// variable and has a loop, compares and a handled raise of its own; 446 raises what only main
+// variable and has a loop, a bif (which adds 0 when it gives 1000), compares and a handled raise
+// of its own; 446 raises what only main
 // handles; 447 takes an argument.
 constexpr const char* program_text = R"(
 override 445 main.counts
@@ -50,12 +52,16 @@ module main
 
   routine counts
     local num i
+    local num x
     line 100
   loop:
     for_start i, 1, 3, 1, looped
     add main.runs, 1, main.runs
     for_next loop
   looped:
+    bif floor 1000.5, x
+    sub x, 1000, x
+    add main.runs, x, main.runs
     line 110
     when
     line 120
@@ -101,6 +107,7 @@ protected:
     // as the interrupted pc.
     void SetUp() override {
         reset_engine();
+        install_bifs();
         load_image_from(file_);
         init_value_stack();
         lay_out_image();
@@ -124,8 +131,13 @@ protected:
     Addr runs_ = 0;
 };
 
+// The operand list of a decoded bif that the run interrupts (operands.h): one operand at the
+// interrupted pc, which the nested run's own bifs must neither take nor end.
+const BifOperand interrupted_bif_operands[2] = {{.at = 1, .after = 2, .table = 3}, {}};
+
 TEST_F(NestedRun, TheRoutineRunsToItsReturnAndTheInterruptedRegistersComeBack) {
     vm.pc = interrupted_pc_ + 1; // in the middle of an op, as inside a bif
+    decoded.bif_cursor = interrupted_bif_operands;
     vm.flag = 1;
     vm.busy_mark = 1;
     for_cache.key_pc = 0x1234;
@@ -150,6 +162,7 @@ TEST_F(NestedRun, TheRoutineRunsToItsReturnAndTheInterruptedRegistersComeBack) {
     EXPECT_EQ(exceptions.last_code, 55) << "the routine's own raise is its business";
     EXPECT_EQ(vm.stop_flag, 1);
     EXPECT_EQ(vm.nested_floor, 0u);
+    EXPECT_EQ(decoded.bif_cursor, interrupted_bif_operands) << "the interrupted bif's operands";
 
     // It runs again from the same place.
     ASSERT_TRUE(run_bcode_bif_nested(445));
@@ -159,6 +172,7 @@ TEST_F(NestedRun, TheRoutineRunsToItsReturnAndTheInterruptedRegistersComeBack) {
 
 TEST_F(NestedRun, ARaiseOnlyTheInterruptedFrameHandlesResumesThereAfterTheRun) {
     vm.pc = interrupted_pc_ + 1; // inside line 20's op
+    decoded.bif_cursor = interrupted_bif_operands;
     bool resumed = false;
     try {
         run_bcode_bif_nested(446);
@@ -171,6 +185,8 @@ TEST_F(NestedRun, ARaiseOnlyTheInterruptedFrameHandlesResumesThereAfterTheRun) {
     EXPECT_EQ(load_i32(main_ - frame::exc_code), 88);
     EXPECT_EQ(load_u32(main_ - frame::exc_line) >> 8, 20u) << "the interrupted line";
     EXPECT_EQ(exceptions.last_code, 88);
+    EXPECT_EQ(decoded.bif_cursor, interrupted_bif_operands)
+        << "put back: the interrupted loop clears it as it goes on at the handler";
     EXPECT_EQ(vm.stop_flag, 1);
     EXPECT_EQ(vm.nested_floor, 0u);
 }
