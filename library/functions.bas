@@ -113,6 +113,37 @@ FUNCTION remainder(x, y)
     LET remainder = r
 END FUNCTION
 
+! EXP, SINH and COSH: a result past the largest number is one overflow (infinity and a
+! warning, or exception 1002 in a protected part), as any other result too large is; the
+! engine's exp, sinh and cosh stop with exception 1003 there. The bounds are the largest
+! arguments whose results are finite.
+FUNCTION exp(x)
+    IF x > 709.782712893384 THEN
+        LET exp = 1E308 * 10
+    ELSE
+        BIF exp(x, exp)
+    END IF
+END FUNCTION
+
+FUNCTION sinh(x)
+    IF x > 710.4758600739439 THEN
+        LET sinh = 1E308 * 10
+    ELSEIF x < -710.4758600739439 THEN
+        LET m = -1E308
+        LET sinh = m * 10
+    ELSE
+        BIF sinh(x, sinh)
+    END IF
+END FUNCTION
+
+FUNCTION cosh(x)
+    IF x > 710.4758600739439 OR x < -710.4758600739439 THEN
+        LET cosh = 1E308 * 10
+    ELSE
+        BIF cosh(x, cosh)
+    END IF
+END FUNCTION
+
 ! IP: the integer part (toward zero); FP: what is left; CEIL: the least whole number not
 ! below x. Each floors a non-negative value only, which the floor bif takes exactly.
 FUNCTION ip(x)
