@@ -57,6 +57,9 @@ QuotientRemainder num_divmod(Cell a, Cell b) {
         return {num_int(q), num_int(r)};
     }
     double x = num_to_double(a), y = num_to_double(b);
+    // Under an overflow policy that goes on with infinity, an infinite quotient is still no
+    // quotient to floor: it lies past the exact range, as a finite one that large does.
+    if (overflow_policy.goes_on && std::isinf(x / y)) raise_error(err::inaccurate_result);
     Cell q = num_double(x / y);
     if (!is_int(q)) {
         if (std::fabs(double_value(q)) >= quotient_limit()) raise_error(err::inaccurate_result);
@@ -64,7 +67,12 @@ QuotientRemainder num_divmod(Cell a, Cell b) {
     }
     double p = num_to_double(q) * y;
     Cell pattern = std::bit_cast<Cell>(p);
-    if (std::isinf(p)) raise_error(err::overflow);
+    if (std::isinf(p)) {
+        // q * b passes the largest number while a - q * b does not (MOD(-1.5E308, 1E308)):
+        // under that policy the remainder is taken in one rounding; otherwise it is 1002.
+        if (!overflow_policy.goes_on) raise_error(err::overflow);
+        return {q, num_double(std::fma(-num_to_double(q), y, x))};
+    }
     if (cell_hi(pattern) == int_tag) raise_error(err::system_error);
     if (p == 0.0) return {q, a};
     return {q, num_double(x - p)};

@@ -41,6 +41,14 @@ WHEN EXCEPTION IN
 USE
    PRINT "not reached"; EXTYPE
 END WHEN
+! MOD: a product past the largest number on the way to a remainder that is not; a quotient
+! past it is too large to be exact (-3051), without an overflow's warning first.
+PRINT MOD(-1.5E308, 1E308)
+WHEN EXCEPTION IN
+   PRINT MOD(1E300, 1E-10)
+USE
+   PRINT "MOD past the exact range:"; EXTYPE
+END WHEN
 END
 
 SUB grow(a, r)
