@@ -140,8 +140,10 @@ private:
                         // A DEF on one line inside an external procedure belongs to it.
                         p.parent = open;
                         sym_.owner[&s] = open;
-                        continue;
                     }
+                    // A DEF's expression may use arrays without DIM: those of its unit.
+                    if (s.kind == Stmt::def) visit_arrays(s, &scope_of(&p), &p);
+                    if (open) continue;
                     if (s.kind != Stmt::def) {
                         open = &p;
                         sym_.owner[&s] = open;
