@@ -195,9 +195,9 @@ bool decode(Addr pc, DecodedOp& d) {
     }
     if (!in_image(p - 1)) return false;
     d.next = p;
-    // A return remembers the caller's op it went on at (op loop); until then, and for a return
-    // to pc 0, it is the raw op's record, as the table gives for a pc outside the image.
-    if (op == op_return) d.jump = raw_op();
+    // A return (or GOSUB return) remembers the op it went on at (op loop); until then, and for
+    // a return to pc 0, it is the raw op's record, as the table gives for a pc outside the image.
+    if (op == op_return || op == op_gosub_return) d.jump = raw_op();
     if (op == op_for_next) {
         d.head = d.target;
         d.target = for_body(d.head);

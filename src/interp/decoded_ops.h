@@ -167,10 +167,11 @@ struct DecodedOp {
     Addr next = 0;   // pc after the op and its operands, where the next record goes on
     Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
                      // call: the callee's first op; the end of a run: the pc after the run;
-                     // return: the pc it last returned to (0 before), where the caller goes on
+                     // return, gosub_return: the pc it last returned to (0 before)
     // The decoded op at target, linked at first use. Until then it is the op's link stub, a
     // record whose handler makes the link: its target is the op's, its jump the op itself.
-    // return: the decoded op at target, which the next return to the same pc goes on at.
+    // return, gosub_return: the decoded op at target, which the next return to the same pc
+    // goes on at.
     DecodedOp* jump = nullptr;
     Addr head = 0; // for_next: the FOR op it steps; bif: the bif's number
     union {

@@ -97,22 +97,14 @@ void finish_pending_frame() {
 void gosub_push(Addr return_pc) {
     // The frame counts its GOSUBs in 16 signed bits: a count that would wrap is out of memory
     // too, so that dropping a block's pending returns stays exact.
-    int16_t depth = load<int16_t>(vm.fp() - frame::gosub_depth);
-    if (vm.sp - vm.stack_base < 8 || depth == INT16_MAX) raise_error(err::out_of_memory);
-    store_u32(vm.sp, return_pc);
-    vm.sp -= 4;
-    store_u16(vm.fp() - frame::gosub_depth, uint16_t(depth + 1));
+    if (!push_gosub_inline(vm.fp(), return_pc)) raise_error(err::out_of_memory);
 }
 
 void gosub_return() {
-    int16_t depth = load<int16_t>(vm.fp() - frame::gosub_depth);
-    if (depth <= 0) {
+    if (!return_from_gosub_inline(vm.fp(), vm.pc)) {
         store_u16(vm.fp() - frame::gosub_depth, 0);
         raise_error(err::return_without_gosub);
     }
-    store_u16(vm.fp() - frame::gosub_depth, uint16_t(depth - 1));
-    vm.sp += 4;
-    vm.pc = load_u32(vm.sp);
 }
 
 void leave_block() {

@@ -46,6 +46,9 @@ public:
     QUILLET_HOT_INLINE void set_u32(int32_t at, uint32_t v) const {
         *reinterpret_cast<unaligned::u32*>(f_ + at) = v;
     }
+    QUILLET_HOT_INLINE void set_u16(int32_t at, uint16_t v) const {
+        *reinterpret_cast<unaligned::u16*>(f_ + at) = v;
+    }
     QUILLET_HOT_INLINE void set_cell(int32_t at, Cell v) const {
         *reinterpret_cast<unaligned::u64*>(f_ + at) = v;
     }
@@ -138,6 +141,32 @@ void finish_pending_frame();
 // GOSUB storage: return addresses pushed below the current frame, counted in its GOSUB depth.
 void gosub_push(Addr return_pc);
 void gosub_return();
+
+// gosub_push and gosub_return inline, for the op loop, whose current frame is f: false, with
+// nothing changed, where they would raise (the loop then calls them to raise). The return leaves
+// the pc to go on at in resume_pc (vm.pc is left as it is).
+QUILLET_HOT_INLINE bool push_gosub_inline(Addr f, Addr return_pc) {
+    FrameWords w(f);
+    int16_t depth = w.i16(under(frame::gosub_depth));
+    Addr s = vm.sp;
+    if (s - vm.stack_base < 8 || depth == INT16_MAX) [[unlikely]]
+        return false;
+    store_u32(s, return_pc);
+    vm.sp = s - 4;
+    w.set_u16(under(frame::gosub_depth), uint16_t(depth + 1));
+    return true;
+}
+QUILLET_HOT_INLINE bool return_from_gosub_inline(Addr f, Addr& resume_pc) {
+    FrameWords w(f);
+    int16_t depth = w.i16(under(frame::gosub_depth));
+    if (depth <= 0) [[unlikely]]
+        return false;
+    w.set_u16(under(frame::gosub_depth), uint16_t(depth - 1));
+    Addr s = vm.sp + 4;
+    vm.sp = s;
+    resume_pc = load_u32(s);
+    return true;
+}
 // Leaves an exception-handler block: drops its pending returns and restores the depth saved when
 // it was opened (bif 405).
 void leave_block();

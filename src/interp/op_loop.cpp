@@ -420,6 +420,23 @@ constexpr uint32_t slice_ops = 3200;
         GOTO_HANDLER; /* a link stub's handler makes the link */                                   \
     } while (0)
 #define RAISES may_raise(d, countdown)
+// A return or GOSUB return goes on at pc. Most go back where they went last time: the record
+// keeps that pc and its decoded op, so that the table of pcs is not searched again.
+#define GO_ON_AT_RETURN_PC                                                                         \
+    do {                                                                                           \
+        if (kind == LoopKind::nested) goto dispatch_at_pc;                                         \
+        if (pc == d->target) [[likely]] {                                                          \
+            d = d->jump;                                                                           \
+            GOTO_HANDLER;                                                                          \
+        }                                                                                          \
+        DecodedOp* resumed = decoded_op_at(pc, labels);                                            \
+        if (resumed != raw_op()) { /* going on at a raw op needs pc: never remembered */           \
+            d->target = pc;                                                                        \
+            d->jump = resumed;                                                                     \
+        }                                                                                          \
+        d = resumed;                                                                               \
+        GOTO_HANDLER;                                                                              \
+    } while (0)
 
     LOAD_STATE();
     // The op that raised counts as run, so that a program caught in a loop of raises still

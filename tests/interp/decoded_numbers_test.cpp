@@ -531,6 +531,7 @@ std::string call_program() {
     call r4 p, q, total, count
     call m31 i, p, 7, count
     call m13 p, q, i, total
+    call gosubs i, total
     for_next loop
   done:
     line 3
@@ -538,6 +539,8 @@ std::string call_program() {
     line 4
     call deep 1, r
     line 5
+    call lonely
+    line 6
     jump after
     use
     gosub_block handler_part
@@ -815,6 +818,33 @@ std::string call_program() {
     cause 7, "three frames down"
     return
 
+  ; GOSUBs from two places to one subroutine and nested, each return to where it came from.
+  routine gosubs
+    param num n
+    ref num total
+    local num m
+    reserve num e
+    gosub twice
+    add total, m, total
+    gosub twice
+    gosub nested
+    SNAP
+    return
+  twice:
+    add m, n, m
+    SNAP
+    gosub_return
+  nested:
+    gosub twice
+    mul m, 2, m
+    gosub_return
+
+  ; A GOSUB return without its GOSUB (10002).
+  routine lonely
+    reserve num e
+    gosub_return
+    return
+
   ; Until the value stack is full (5000 at the call).
   routine deep
     param num n
@@ -877,16 +907,19 @@ TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
 
     // Every form of call ran decoded: the plain one, the counted quick one, and the quick one of
     // each count of values and of references.
-    for (Handler h : {handler_call, handler_call_quick, handler_return})
+    for (Handler h :
+         {handler_call, handler_call_quick, handler_return, handler_gosub, handler_gosub_return})
         EXPECT_GT(decoded_run.handlers[h], 0u) << "handler " << int(h);
     for (int h = handler_call_quick_0_0; h <= handler_call_quick_0_4; ++h)
         EXPECT_GT(decoded_run.handlers[h], 0u) << "quick call form " << h - handler_call_quick_0_0;
-    // main ended at line 5 after its handler caught the raise three frames down and the full
-    // stack: both codes are in codes (the fourth array slot after log, nums, strs).
+    // main ended at line 6 after its handler caught the raise three frames down, the full stack
+    // and the GOSUB return without its GOSUB: the codes are in codes (the fourth array slot
+    // after log, nums, strs).
     ArrayBlock codes{load_u32(vm.fp() - frame::header - 8 * 7)};
     ASSERT_EQ(codes.count(), 8);
     EXPECT_EQ(load_cell(codes.element(0)), num_int(7));
     EXPECT_EQ(load_cell(codes.element(1)), num_int(5000));
+    EXPECT_EQ(load_cell(codes.element(2)), num_int(err::return_without_gosub));
 
     EXPECT_EQ(reference.op_count, decoded_run.op_count);
     ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
