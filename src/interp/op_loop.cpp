@@ -50,29 +50,36 @@ QUILLET_HOT_INLINE bool find_vector_element(Addr array_cell, int32_t index, Addr
     return true;
 }
 
-// The same; 2001 outside the array.
-Addr vector_element(Addr array_cell, int32_t index) {
-    Addr element;
-    if (!find_vector_element(array_cell, index, element)) raise_error(err::subscript_range);
-    return element;
-}
-
-Addr element_address(Addr array_cell, Addr& pc, bool all_dimensions_given) {
+// The element that the index operands at pc name in the array at array_cell (one for each of its
+// dimensions, or one for the first only); false outside the array. Every index operand is read
+// either way, so that a raise reports the pc after them.
+bool find_element(Addr array_cell, Addr& pc, bool all_dimensions_given, Addr& element) {
     if (!all_dimensions_given)
-        return vector_element(array_cell, num_to_int32(load_cell(fetch_num(pc))));
+        return find_vector_element(array_cell, num_to_int32(load_cell(fetch_num(pc))), element);
     ArrayBlock a{load_u32(array_cell)};
     int64_t flat = 0;
+    bool inside = true;
     for (int32_t d = 0; d < a.dimensions(); ++d) {
         int64_t i = int64_t(num_to_int32(load_cell(fetch_num(pc)))) - a.lower_bound(d);
-        if (i < 0 || i >= a.size(d)) raise_error(err::subscript_range);
-        flat = flat * a.size(d) + i;
+        inside = inside && i >= 0 && i < a.size(d);
+        if (inside) flat = flat * a.size(d) + i;
     }
-    return a.element(int32_t(flat));
+    if (inside) element = a.element(int32_t(flat));
+    return inside;
 }
 
-// Stores an element's address in the frame word that the slot operand's descriptor names.
-void store_element_ref(Addr& pc, Addr table, Addr element) {
-    Addr desc = fetch_descriptor(pc, table);
+// An element reference from the op stream: the array operand, its indexes and the slot operand,
+// whose descriptor names the frame word that takes the element's address; 2001 outside the
+// array, with the pc after the op, as the decoded op raises it.
+void element_reference(Addr& pc, Addr array_table, Addr slot_table, bool all_dimensions_given) {
+    Addr array = fetch_operand(pc, array_table);
+    Addr element = 0;
+    bool inside = find_element(array, pc, all_dimensions_given, element);
+    Addr desc = fetch_descriptor(pc, slot_table);
+    if (!inside) {
+        vm.pc = pc;
+        raise_error(err::subscript_range);
+    }
     store_u32(vm.fp() - load_u16(desc + 2), element);
 }
 
@@ -118,12 +125,22 @@ QUILLET_HOT_INLINE bool num_ge(Addr a, Addr b) {
     return !quick_less(load_cell(a), load_cell(b));
 }
 
+// The kinds of two operands of which one at least is a double.
+enum class OperandPair : uint8_t { doubles, double_int, int_double };
+
+struct IgnorePair {
+    void operator()(OperandPair) const {}
+};
+
 // add, sub and mul: the quick result where the primitive would store it as computed; otherwise
 // the primitive, which normalizes it or raises. A double operand is read into a floating-point
 // register by a load of its own and a double result stored from there, so that a value carried
-// from op to op through its cell (x = x * k + i) waits for no move between register files.
-template <typename Rule, Cell (*primitive)(Cell, Cell), typename BeforeRaise>
-QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise before_raise) {
+// from op to op through its cell (x = x * k + i) waits for no move between register files. A
+// double result stored as computed tells seen the kinds of its operands.
+template <typename Rule, Cell (*primitive)(Cell, Cell), typename BeforeRaise,
+          typename Seen = IgnorePair>
+QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise before_raise,
+                                   Seen seen = {}) {
     Cell x = load_cell(a), y = load_cell(b);
     if (both_int(x, y)) {
         int32_t v;
@@ -141,6 +158,35 @@ QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise befo
         return;
     }
     store_double(result, r);
+    if (!is_int(x))
+        seen(is_int(y) ? OperandPair::double_int : OperandPair::doubles);
+    else if (!is_int(y))
+        seen(OperandPair::int_double);
+}
+
+// arithmetic for operands of the kinds pair: true, with the result stored, when they are of those
+// kinds and the result is stored as computed; false, with nothing done, otherwise. Only an
+// operand taken for an integer is tested: an integer's cell read as a double is a NaN (its high
+// word is all ones), so an operand taken for a double that is not one makes the result NaN,
+// which is never stored as computed.
+template <typename Rule, OperandPair pair>
+QUILLET_HOT_INLINE bool paired_arithmetic(Addr a, Addr b, Addr result) {
+    double r;
+    if constexpr (pair == OperandPair::doubles) {
+        r = Rule::apply(load_double(a), load_double(b));
+    } else if constexpr (pair == OperandPair::double_int) {
+        Cell y = load_cell(b);
+        if (!is_int(y)) return false;
+        r = Rule::apply(load_double(a), double(int_value(y)));
+    } else {
+        Cell x = load_cell(a);
+        if (!is_int(x)) return false;
+        r = Rule::apply(double(int_value(x)), load_double(b));
+    }
+    if (!is_plain_double(std::bit_cast<Cell>(r))) [[unlikely]]
+        return false;
+    store_double(result, r);
+    return true;
 }
 
 QUILLET_HOT_INLINE void div(Addr a, Addr b, Addr result) {
@@ -447,11 +493,31 @@ constexpr uint32_t slice_ops = 3200;
 #define H(name) control_##name:
 #include "interp/decoded_control_handlers.inc"
 #undef H
+// A record of add, sub or mul in the fast form takes the paired handler for the kinds of operands
+// that gave its last double result (below).
+#if QUILLET_LABEL_DISPATCH
+#define PAIRED_LABELS(name)                                                                        \
+    static const void* const paired_##name[] = {                                                   \
+        &&paired_##name##_doubles, &&paired_##name##_double_int, &&paired_##name##_int_double};
+    PAIRED_LABELS(add)
+    PAIRED_LABELS(sub)
+    PAIRED_LABELS(mul)
+    PAIRED_LABELS(total_add)
+    PAIRED_LABELS(total_sub)
+    PAIRED_LABELS(total_mul)
+#undef PAIRED_LABELS
+#define CHOOSE_PAIRED(name) [d](ops::OperandPair pair) { d->label = paired_##name[size_t(pair)]; }
+#else
+#define CHOOSE_PAIRED(name) ops::IgnorePair()
+#endif
+#define PAIR_SEEN(name) CHOOSE_PAIRED(name)
 #define H(name) fast_##name:
 #define A(i) fast_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
+#undef PAIR_SEEN
+#define PAIR_SEEN(name) ops::IgnorePair()
 #define H(name) ref_##name:
 #define A(i) ref_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
@@ -462,19 +528,52 @@ constexpr uint32_t slice_ops = 3200;
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
+#undef PAIR_SEEN
 
 // The running total handlers: the total's address is read once, through its reference.
 #define TOTAL(name, Rule, primitive)                                                               \
     total_##name : {                                                                               \
         Addr total = load_u32(fast_operand_address(d->x[0], fp));                                  \
-        ops::arithmetic<Rule, primitive>(total, fast_operand_address(d->x[1], fp), total,          \
-                                         [=] { RAISES; });                                         \
+        ops::arithmetic<Rule, primitive>(                                                          \
+            total, fast_operand_address(d->x[1], fp), total, [=] { RAISES; },                      \
+            CHOOSE_PAIRED(total_##name));                                                          \
         FALL;                                                                                      \
     }
     TOTAL(add, quick::Add, num_add)
     TOTAL(sub, quick::Sub, num_sub)
     TOTAL(mul, quick::Mul, num_mul)
 #undef TOTAL
+
+#if QUILLET_LABEL_DISPATCH
+// The paired handlers of add, sub and mul in the fast form and as running totals: a record whose
+// double result was stored as computed runs the handler for the kinds its operands had then
+// (ops::paired_arithmetic), which tests those kinds only. When they differ, or the result needs
+// the primitive, the record goes back to its own handler, which runs the op and may choose again.
+#define PAIRED(name, Rule, pair, total_first)                                                      \
+    paired_##name##_##pair : {                                                                     \
+        Addr a = fast_operand_address(d->x[0], fp);                                                \
+        if (total_first) a = load_u32(a);                                                          \
+        Addr r = total_first ? a : fast_operand_address(d->x[2], fp);                              \
+        if (ops::paired_arithmetic<Rule, ops::OperandPair::pair>(                                  \
+                a, fast_operand_address(d->x[1], fp), r)) [[likely]]                               \
+            FALL;                                                                                  \
+        d->label = labels[d->handler];                                                             \
+        GOTO_HANDLER;                                                                              \
+    }
+#define PAIRED_FORMS(name, Rule, total_first)                                                      \
+    PAIRED(name, Rule, doubles, total_first)                                                       \
+    PAIRED(name, Rule, double_int, total_first)                                                    \
+    PAIRED(name, Rule, int_double, total_first)
+    PAIRED_FORMS(add, quick::Add, false)
+    PAIRED_FORMS(sub, quick::Sub, false)
+    PAIRED_FORMS(mul, quick::Mul, false)
+    PAIRED_FORMS(total_add, quick::Add, true)
+    PAIRED_FORMS(total_sub, quick::Sub, true)
+    PAIRED_FORMS(total_mul, quick::Mul, true)
+#undef PAIRED_FORMS
+#undef PAIRED
+#endif
+#undef CHOOSE_PAIRED
 
 // The fused for_next handlers: while the cache holds their loop, it turns in turn_fused_loop;
 // the first step and any general one take for_next's own handler.
@@ -600,7 +699,7 @@ label_for_start : {
 label_for_next : {
     int32_t off = read_signed(pc);
     FOR_NEXT(pc + uint32_t(off), pc, pc = for_cache.body_pc;
-             goto op_done_at_pc, goto op_done_at_pc, (void)0);
+             goto op_done_at_pc, goto op_done_at_pc, vm.pc = pc);
 }
 label_gosub : {
     int32_t off = read_signed(pc);
@@ -670,25 +769,24 @@ label_move : {
     ops::move(from, fetch_num(pc));
     goto op_done_at_pc;
 }
+// The ops from here on that can raise keep vm.pc after their operands from the last one read, so
+// that a raise reports the pc after the op, as the decoded ops do.
 label_num_elem1:
-label_num_elemn : { // num_elem1, num_elemn
-    Addr array = fetch_num_array(pc);
-    Addr element = element_address(array, pc, op == op_num_elemn);
-    store_element_ref(pc, vm.num_operands, element);
+label_num_elemn: // num_elem1, num_elemn
+    element_reference(pc, program.modules[vm.module].num_arrays, vm.num_operands,
+                      op == op_num_elemn);
     goto op_done_at_pc;
-}
 label_str_elem1:
-label_str_elemn : { // str_elem1, str_elemn
-    Addr array = fetch_str_array(pc);
-    Addr element = element_address(array, pc, op == op_str_elemn);
-    store_element_ref(pc, vm.str_operands, element);
+label_str_elemn: // str_elem1, str_elemn
+    element_reference(pc, program.modules[vm.module].str_arrays, vm.str_operands,
+                      op == op_str_elemn);
     goto op_done_at_pc;
-}
 // The two-operand compares: N a, N b or S a, S b; the flag is the result.
 #define STREAM_COMPARE(name, fetch)                                                                \
     label_##name : {                                                                               \
-        Addr a = fetch(pc);                                                                        \
-        vm.flag = ops::name(a, fetch(pc));                                                         \
+        Addr a = fetch(pc), b = fetch(pc);                                                         \
+        vm.pc = pc;                                                                                \
+        vm.flag = ops::name(a, b);                                                                 \
         goto op_done_at_pc;                                                                        \
     }
     STREAM_COMPARE(num_eq, fetch_num)
@@ -701,8 +799,8 @@ label_str_elemn : { // str_elem1, str_elemn
 // add, sub and mul: N a, N b, N r.
 #define STREAM_ARITHMETIC(name, Rule, primitive)                                                   \
     label_##name : {                                                                               \
-        Addr a = fetch_num(pc), b = fetch_num(pc);                                                 \
-        ops::arithmetic<Rule, primitive>(a, b, fetch_num(pc), [] {});                              \
+        Addr a = fetch_num(pc), b = fetch_num(pc), r = fetch_num(pc);                              \
+        ops::arithmetic<Rule, primitive>(a, b, r, [pc] { vm.pc = pc; });                           \
         goto op_done_at_pc;                                                                        \
     }
     STREAM_ARITHMETIC(add, quick::Add, num_add)
@@ -710,31 +808,37 @@ label_str_elemn : { // str_elem1, str_elemn
     STREAM_ARITHMETIC(mul, quick::Mul, num_mul)
 #undef STREAM_ARITHMETIC
 label_div : {
-    Addr a = fetch_num(pc), b = fetch_num(pc);
-    ops::div(a, b, fetch_num(pc));
+    Addr a = fetch_num(pc), b = fetch_num(pc), r = fetch_num(pc);
+    vm.pc = pc;
+    ops::div(a, b, r);
     goto op_done_at_pc;
 }
 label_str_move : {
-    Addr from = fetch_str(pc);
-    ops::str_move(from, fetch_str(pc));
+    Addr from = fetch_str(pc), to = fetch_str(pc);
+    vm.pc = pc;
+    ops::str_move(from, to);
     goto op_done_at_pc;
 }
 label_concat : {
-    Addr a = fetch_str(pc), b = fetch_str(pc);
-    concat(a, b, fetch_str(pc));
+    Addr a = fetch_str(pc), b = fetch_str(pc), r = fetch_str(pc);
+    vm.pc = pc;
+    concat(a, b, r);
     goto op_done_at_pc;
 }
 label_substr : {
     Addr from = fetch_str(pc);
     int32_t first = num_to_int32(load_cell(fetch_num(pc)));
     int32_t last = num_to_int32(load_cell(fetch_num(pc)));
-    substr(from, first, last, fetch_str(pc));
+    Addr to = fetch_str(pc);
+    vm.pc = pc;
+    substr(from, first, last, to);
     goto op_done_at_pc;
 }
 label_substr_assign : {
     Addr from = fetch_str(pc), to = fetch_str(pc);
     int32_t first = num_to_int32(load_cell(fetch_num(pc)));
     int32_t last = num_to_int32(load_cell(fetch_num(pc)));
+    vm.pc = pc;
     substr_assign(from, to, first, last);
     goto op_done_at_pc;
 }

@@ -1084,6 +1084,114 @@ end
     return text;
 }
 
+// add, sub and mul at the same places on operands whose kinds change from round to round: two
+// doubles, a double and an integer either way round, two integers, results that are zero,
+// subnormal, past the largest double or NaN, and two doubles whose bits together look like an
+// integer's. A record that ran with one pair of kinds runs a handler made for them the next
+// time, and must leave it whenever the kinds or the result do not fit it. Each result goes to
+// out, and each raise's code too (the handler goes on at the next line); each round ends with an
+// element of xs, past its end after the first 20 rounds (a raise in main's own frame).
+std::string changing_kinds_program() {
+    // Each kind comes in a run of rounds, so that the records run their paired handlers.
+    static const char* const pairs[][2] = {{"1.5", "2.25"},
+                                           {"bits 0x400E000000000000", "-1.5"},
+                                           {"2.5", "3"},
+                                           {"0.5", "-3"},
+                                           {"1.25", "8"},
+                                           {"7", "0.5"},
+                                           {"-2", "0.25"},
+                                           {"6", "-2.5"},
+                                           {"4", "5"},
+                                           {"2147483647", "1"},
+                                           {"1.5", "2.5"},
+                                           {"2.5", "2.5"},
+                                           {"1e308", "1e308"},
+                                           {"1e-300", "1e-300"},
+                                           {"bits 0xFFFF000000000001", "bits 0x0000FFFF00000000"},
+                                           {"3.5", "-0.75"},
+                                           {"-1e300", "1e300"},
+                                           {"9.5", "2"},
+                                           {"0.1", "0.2"},
+                                           {"-7", "-9"}};
+    std::string fill, log_r = "    add n, 1, n\n    num_elem1 out, n, e\n    move r, e\n";
+    int k = 0;
+    for (const auto& pair : pairs) {
+        ++k;
+        fill += "    num_elem1 xs, " + std::to_string(k) + ", e\n    move " + pair[0] + ", e\n";
+        fill += "    num_elem1 ys, " + std::to_string(k) + ", e\n    move " + pair[1] + ", e\n";
+    }
+    std::string body;
+    int line = 10;
+    for (const char* op : {"add", "sub", "mul"}) {
+        body += "    line " + std::to_string(line++) + "\n    " + op + " a, b, r\n" + log_r;
+        // The same op as a running total through a reference, from a routine.
+        body += "    line " + std::to_string(line++) + "\n    move a, r\n    call total_" + op +
+                " r, b\n" + log_r;
+    }
+    std::string text = "module main\n  routine main name \"Main program\"\n"
+                       "    local num k\n    local num a\n    local num b\n    local num r\n"
+                       "    local num n\n    local num code\n"
+                       "    local numarr xs (1 to " +
+                       std::to_string(k) + ")\n    local numarr ys (1 to " + std::to_string(k) +
+                       ")\n    local numarr out (1 to 800)\n    reserve num e\n    line 1\n" +
+                       fill + "    when\n    line 2\n  loop:\n    for_start k, 1, " +
+                       std::to_string(3 * k) +
+                       ", 1, done\n"
+                       "    sub k, 1, a\n    bif divmod a, " +
+                       std::to_string(k) +
+                       ", b, a\n    add a, 1, a\n"
+                       "    num_elem1 xs, a, e\n    move e, r\n    num_elem1 ys, a, e\n"
+                       "    move e, b\n    move r, a\n" +
+                       body +
+                       "    line 29\n    num_elem1 xs, k, e\n    line 30\n    for_next loop\n  "
+                       "done:\n    line 40\n    num_elem1 out, 800, e\n"
+                       "    move n, e\n    jump after\n"
+                       "    use\n    gosub_block handler_part\n    jump after\n"
+                       "  handler_part:\n    handler\n    bif exception_code code\n"
+                       "    add n, 1, n\n    num_elem1 out, n, e\n    move code, e\n"
+                       "    bif continue_next\n    end_handler\n  after:\n    end_unit 0\n";
+    for (const char* op : {"add", "sub", "mul"})
+        text += "\n  routine total_" + std::string(op) + "\n    ref num t\n    param num b\n    " +
+                op + " t, b, t\n    " + op + " t, b, t\n    return\n";
+    return text + "end\n";
+}
+
+TEST(DecodedNumbers, ArithmeticOnChangingKindsGivesWhatTheOpStreamGives) {
+    bcode::Image image = tools::assemble(changing_kinds_program(), "changing_kinds.qba");
+    std::vector<uint8_t> file = bcode::write_image(image);
+    bcode::append_trailer(uint32_t(file.size()), file);
+    CallRun reference = run_calls(file, false);
+    EXPECT_EQ(last_exit_status, 0);
+    CallRun decoded_run = run_calls(file, true);
+    EXPECT_EQ(last_exit_status, 0);
+    EXPECT_GT(decoded_run.handlers[handler_add_total], 0u);
+
+    // Every round logged its six results, and some ops raised (overflow) and logged the code.
+    ArrayBlock out{load_u32(vm.fp() - frame::header - 8 * 3)};
+    ASSERT_EQ(out.count(), 800);
+    int32_t logged = int_value(load_cell(out.element(799))); // main's count, n
+    // A raise logs its code in place of the result (the handler goes on at the next line).
+    EXPECT_EQ(logged, 60 * 6 + 40);
+    int overflows = 0, subscripts = 0;
+    for (int32_t i = 0; i < logged; ++i) {
+        overflows += load_cell(out.element(i)) == num_int(err::overflow);
+        subscripts += load_cell(out.element(i)) == num_int(err::subscript_range);
+    }
+    EXPECT_EQ(subscripts, 40);
+    int doubles = 0, ints = 0;
+    for (int32_t i = 0; i < logged; ++i)
+        (is_int(load_cell(out.element(i))) ? ints : doubles) += 1;
+    EXPECT_GT(doubles, 100);
+    EXPECT_GT(ints, 30);
+    EXPECT_GT(overflows, 6);
+
+    EXPECT_EQ(reference.op_count, decoded_run.op_count);
+    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
+    for (size_t i = 0; i < reference.arena.size(); ++i)
+        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
+            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
+}
+
 TEST(DecodedNumbers, DecodedBifsDoWhatTheOpStreamDoes) {
     bcode::Image image = tools::assemble(bif_program(), "decoded_bifs.qba");
     std::vector<uint8_t> file = bcode::write_image(image);
