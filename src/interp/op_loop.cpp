@@ -128,25 +128,24 @@ QUILLET_HOT_INLINE bool num_ge(Addr a, Addr b) {
 // The kinds of two operands of which one at least is a double.
 enum class OperandPair : uint8_t { doubles, double_int, int_double };
 
-struct IgnorePair {
-    void operator()(OperandPair) const {}
-};
+// What arithmetic stored: an integer or the primitive's result (other), or a double as computed
+// from operands of the kinds of a pair (pair_base plus the pair).
+using Stored = int;
+inline constexpr Stored other = -1;
 
 // add, sub and mul: the quick result where the primitive would store it as computed; otherwise
 // the primitive, which normalizes it or raises. A double operand is read into a floating-point
 // register by a load of its own and a double result stored from there, so that a value carried
-// from op to op through its cell (x = x * k + i) waits for no move between register files. A
-// double result stored as computed tells seen the kinds of its operands.
-template <typename Rule, Cell (*primitive)(Cell, Cell), typename BeforeRaise,
-          typename Seen = IgnorePair>
-QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise before_raise,
-                                   Seen seen = {}) {
+// from op to op through its cell (x = x * k + i) waits for no move between register files.
+template <typename Rule, Cell (*primitive)(Cell, Cell), typename BeforeRaise>
+QUILLET_HOT_INLINE Stored arithmetic(Addr a, Addr b, Addr result, BeforeRaise before_raise) {
     Cell x = load_cell(a), y = load_cell(b);
-    if (both_int(x, y)) {
+    // Integers first and in line: a record whose operands are doubles runs its paired handler.
+    if (both_int(x, y)) [[likely]] {
         int32_t v;
         if (Rule::int_result(int_value(x), int_value(y), v)) [[likely]] {
             store_cell(result, num_int(v));
-            return;
+            return other;
         }
     }
     // Here one operand at least is a double, most often both.
@@ -155,13 +154,11 @@ QUILLET_HOT_INLINE void arithmetic(Addr a, Addr b, Addr result, BeforeRaise befo
     if (!is_plain_double(std::bit_cast<Cell>(r))) [[unlikely]] {
         before_raise();
         store_cell(result, primitive(x, y));
-        return;
+        return other;
     }
     store_double(result, r);
-    if (!is_int(x))
-        seen(is_int(y) ? OperandPair::double_int : OperandPair::doubles);
-    else if (!is_int(y))
-        seen(OperandPair::int_double);
+    if (!is_int(x)) return Stored(is_int(y) ? OperandPair::double_int : OperandPair::doubles);
+    return is_int(y) ? other : Stored(OperandPair::int_double);
 }
 
 // arithmetic for operands of the kinds pair: true, with the result stored, when they are of those
@@ -493,8 +490,8 @@ constexpr uint32_t slice_ops = 3200;
 #define H(name) control_##name:
 #include "interp/decoded_control_handlers.inc"
 #undef H
-// A record of add, sub or mul in the fast form takes the paired handler for the kinds of operands
-// that gave its last double result (below).
+// A record of add, sub or mul in the fast form, or a running total, that stored a double as
+// computed takes the paired handler for the kinds of its operands (below).
 #if QUILLET_LABEL_DISPATCH
 #define PAIRED_LABELS(name)                                                                        \
     static const void* const paired_##name[] = {                                                   \
@@ -506,18 +503,20 @@ constexpr uint32_t slice_ops = 3200;
     PAIRED_LABELS(total_sub)
     PAIRED_LABELS(total_mul)
 #undef PAIRED_LABELS
-#define CHOOSE_PAIRED(name) [d](ops::OperandPair pair) { d->label = paired_##name[size_t(pair)]; }
+#define CHOOSE_PAIRED(name, arithmetic)                                                            \
+    if (ops::Stored stored = arithmetic; stored != ops::other) [[unlikely]]                        \
+        d->label = paired_##name[stored];
 #else
-#define CHOOSE_PAIRED(name) ops::IgnorePair()
+#define CHOOSE_PAIRED(name, arithmetic) arithmetic;
 #endif
-#define PAIR_SEEN(name) CHOOSE_PAIRED(name)
+#define PAIRED_AFTER(name, arithmetic) CHOOSE_PAIRED(name, arithmetic)
 #define H(name) fast_##name:
 #define A(i) fast_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
-#undef PAIR_SEEN
-#define PAIR_SEEN(name) ops::IgnorePair()
+#undef PAIRED_AFTER
+#define PAIRED_AFTER(name, arithmetic) arithmetic;
 #define H(name) ref_##name:
 #define A(i) ref_operand_address(d->x[i], fp)
 #include "interp/decoded_handlers.inc"
@@ -528,15 +527,15 @@ constexpr uint32_t slice_ops = 3200;
 #include "interp/decoded_handlers.inc"
 #undef A
 #undef H
-#undef PAIR_SEEN
+#undef PAIRED_AFTER
 
 // The running total handlers: the total's address is read once, through its reference.
 #define TOTAL(name, Rule, primitive)                                                               \
     total_##name : {                                                                               \
         Addr total = load_u32(fast_operand_address(d->x[0], fp));                                  \
-        ops::arithmetic<Rule, primitive>(                                                          \
-            total, fast_operand_address(d->x[1], fp), total, [=] { RAISES; },                      \
-            CHOOSE_PAIRED(total_##name));                                                          \
+        CHOOSE_PAIRED(total_##name,                                                                \
+                      (ops::arithmetic<Rule, primitive>(total, fast_operand_address(d->x[1], fp),  \
+                                                        total, [=] { RAISES; })))                  \
         FALL;                                                                                      \
     }
     TOTAL(add, quick::Add, num_add)
