@@ -4,6 +4,7 @@
 #include "bcode/windows_1252.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 namespace quillet::tools {
 
@@ -191,6 +192,46 @@ std::string quote_string(const std::string& bytes) {
         }
     }
     return out + "\"";
+}
+
+// The words of the language that start a module statement, and its other words (op names,
+// address modes and line marks aside).
+constexpr std::string_view module_statement_words[] = {"end",
+                                                       "body_length",
+                                                       "table_offsets",
+                                                       "num",
+                                                       "str",
+                                                       "numarr",
+                                                       "strarr",
+                                                       "routine",
+                                                       "internal",
+                                                       "bytes",
+                                                       "line",
+                                                       "numeric_operands",
+                                                       "string_operands",
+                                                       "numeric_arrays",
+                                                       "string_arrays",
+                                                       "routines",
+                                                       "lines",
+                                                       "channels"};
+constexpr std::string_view other_language_words[] = {
+    "lit",     "lit2",    "bits",     "param",  "ref",    "result",        "local",
+    "channel", "reserve", "nothing",  "shared", "native", "native_cached", "frame_size",
+    "module",  "start",   "override", "cells1", "cells2", "code_area",     "string_pointers",
+    "of",      "name",    "wide",     "size",   "to",     "raw",           "tail",
+    "ptr",     "string"};
+
+bool is_language_word(std::string_view w, bool module_statement) {
+    static const std::unordered_map<std::string_view, bool> words = [] {
+        std::unordered_map<std::string_view, bool> m;
+        for (std::string_view word : module_statement_words)
+            m.emplace(word, true);
+        for (std::string_view word : other_language_words)
+            m.emplace(word, false);
+        return m;
+    }();
+    auto it = words.find(w);
+    return it != words.end() && (it->second || !module_statement);
 }
 
 } // namespace quillet::tools

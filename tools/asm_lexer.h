@@ -26,4 +26,10 @@ void tokenize_line(std::string_view text, const std::string& file, int line,
 // Text of a string literal as the assembler reads it back: quotes, \\, \", \n, \t, \xHH.
 std::string quote_string(const std::string& bytes);
 
+// Whether w is a word of the language other than an op's, an address mode's or a line mark's
+// name: the disassembler names no label with one. With module_statement, only the words that
+// start a module statement, which come where an op's name does (an op of such a name is not
+// one in that place).
+bool is_language_word(std::string_view w, bool module_statement = false);
+
 } // namespace quillet::tools

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace quillet::tools {
 
@@ -425,27 +424,8 @@ private:
 
     // The words of module statements other than instructions (they come before an op's name).
     static bool module_word(const std::string& w) {
-        static const char* const list[] = {"end",
-                                           "body_length",
-                                           "table_offsets",
-                                           "num",
-                                           "str",
-                                           "numarr",
-                                           "strarr",
-                                           "routine",
-                                           "internal",
-                                           "bytes",
-                                           "line",
-                                           "numeric_operands",
-                                           "string_operands",
-                                           "numeric_arrays",
-                                           "string_arrays",
-                                           "routines",
-                                           "lines",
-                                           "channels"};
-        static const std::unordered_set<std::string_view> words(std::begin(list), std::end(list));
         uint8_t mark;
-        return words.count(w) > 0 || line_mark_by_name(w, mark);
+        return is_language_word(w, true) || line_mark_by_name(w, mark);
     }
 
     // An op whose name is no other module statement's word: one look-up per instruction.

@@ -57,3 +57,26 @@ TEST(Disassembler, DamagedImagesGiveErrorsNeverCrashes) {
         }
     }
 }
+
+// Routines named with the language's words, an op's name and an address mode's: their labels
+// must not read as those words, or the text would not assemble back.
+TEST(Disassembler, NamesNoLabelWithALanguageWord) {
+    std::string source = "module m\n routine main name \"Main program\"\n  line 1\n";
+    const char* names[] = {"end",  "line",  "param", "size", "lit2", "routines",
+                           "move", "frame", "start", "of",   "tail"};
+    for (const char* name : names)
+        source += "  call " + std::string(name) + "_\n";
+    source += "  end_unit 0\n";
+    int line = 1;
+    for (const char* name : names)
+        source += " routine " + std::string(name) + "_ name \"" + name + "\"\n  line " +
+                  std::to_string(++line) + "\n  return\n";
+    source += "end\n";
+    std::vector<uint8_t> image = assemble_bytes(source, "words.qba");
+    std::string text = disassemble(image, "words.img");
+    for (const char* name : names)
+        EXPECT_NE(text.find(std::string(" routine r_") + name + " "), std::string::npos)
+            << name << "\n"
+            << text;
+    EXPECT_EQ(assemble_bytes(text, "again.qba"), image);
+}
