@@ -10,6 +10,7 @@
 #include "values/strings.h"
 #include "xvt/xvt.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -77,7 +78,10 @@ void next_env() {
         std::snprintf(text, sizeof text, "bogus next_env argument %ld %ld", long(n), long(depth));
         fatal_stop(text);
     }
-    vm.frame_watch = n <= int32_t(value_stack_size) ? vm.stack_base + uint32_t(n) : vm.global();
+    // Never above the first frame, as no frame is (the inline return relies on it).
+    vm.frame_watch = n <= int32_t(value_stack_size)
+                         ? std::min(vm.stack_base + uint32_t(n), vm.global())
+                         : vm.global();
 }
 
 void nothing() {}

@@ -111,15 +111,16 @@ void enter_routine(Addr entry, uint32_t target);
 void leave_routine();
 
 // The common return, inline: the frame f, which is current, owns nothing to release, and its
-// caller is a routine frame (not a shared block) with a sound link and module. Pops it and
-// returns the caller's frame, with the pc to resume there in resume_pc (the op loop holds it;
-// vm.pc is left as it is). 0, with nothing changed, for every other frame, which leave_routine
-// leaves.
+// caller is a routine frame (not a shared block) with a sound link and module, not above the
+// frame watch position (bif 102, never above the first frame: a caller above it is left to
+// leave_routine, after which the watch's check runs). Pops it and returns the caller's frame,
+// with the pc to resume there in resume_pc (the op loop holds it; vm.pc is left as it is). 0,
+// with nothing changed, for every other frame, which leave_routine leaves.
 QUILLET_HOT_INLINE Addr leave_plain_routine(Addr f, Addr& resume_pc) {
     FrameWords w(f);
     Addr prev = w.u32(under(frame::prev));
     if (w.i16(under(frame::release_count)) > 0 || w.u32(under(frame::exc_message)) != 0) return 0;
-    if (prev <= f || prev > vm.global()) return 0;
+    if (prev <= f || prev > vm.frame_watch) return 0;
     FrameWords caller(prev);
     if (caller.u32(frame::env) == 0) return 0;
     // A return within the module keeps the module's tables, which are the current ones.
