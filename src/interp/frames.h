@@ -119,7 +119,10 @@ void leave_routine();
 QUILLET_HOT_INLINE Addr leave_plain_routine(Addr f, Addr& resume_pc) {
     FrameWords w(f);
     Addr prev = w.u32(under(frame::prev));
-    if (w.i16(under(frame::release_count)) > 0 || w.u32(under(frame::exc_message)) != 0) return 0;
+    // Slots to release or an exception message (or a count a program made negative): one branch.
+    if ((uint32_t(uint16_t(w.i16(under(frame::release_count)))) |
+         w.u32(under(frame::exc_message))) != 0)
+        return 0;
     if (prev <= f || prev > vm.frame_watch) return 0;
     FrameWords caller(prev);
     if (caller.u32(frame::env) == 0) return 0;
