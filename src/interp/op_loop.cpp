@@ -129,7 +129,7 @@ QUILLET_HOT_INLINE bool num_ge(Addr a, Addr b) {
 enum class OperandPair : uint8_t { doubles, double_int, int_double };
 
 // What arithmetic stored: an integer or the primitive's result (other), or a double as computed
-// from operands of the kinds of a pair (pair_base plus the pair).
+// from operands of a pair's kinds (the pair's number).
 using Stored = int;
 inline constexpr Stored other = -1;
 
@@ -509,6 +509,7 @@ constexpr uint32_t slice_ops = 3200;
 #else
 #define CHOOSE_PAIRED(name, arithmetic) arithmetic;
 #endif
+// In decoded_handlers.inc: the fast form chooses, the reference and generic forms do not.
 #define PAIRED_AFTER(name, arithmetic) CHOOSE_PAIRED(name, arithmetic)
 #define H(name) fast_##name:
 #define A(i) fast_operand_address(d->x[i], fp)
