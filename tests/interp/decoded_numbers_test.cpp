@@ -870,6 +870,13 @@ end
     return text;
 }
 
+// The bound image file of an assembly source.
+std::vector<uint8_t> image_file(const std::string& source, const char* name) {
+    std::vector<uint8_t> file = bcode::write_image(tools::assemble(source, name));
+    bcode::append_trailer(uint32_t(file.size()), file);
+    return file;
+}
+
 // The arena up to the heap's top and the op count after a run of the call program.
 struct CallRun {
     std::vector<std::byte> arena;
@@ -898,10 +905,17 @@ CallRun run_calls(const std::vector<uint8_t>& file, bool decode) {
     return run;
 }
 
+// The decoded run counted the same ops and left the arena byte for byte as the op stream did.
+void expect_same_runs(const CallRun& reference, const CallRun& decoded_run) {
+    EXPECT_EQ(reference.op_count, decoded_run.op_count);
+    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
+    for (size_t i = 0; i < reference.arena.size(); ++i)
+        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
+            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
+}
+
 TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
-    bcode::Image image = tools::assemble(call_program(), "decoded_calls.qba");
-    std::vector<uint8_t> file = bcode::write_image(image);
-    bcode::append_trailer(uint32_t(file.size()), file);
+    std::vector<uint8_t> file = image_file(call_program(), "decoded_calls.qba");
     CallRun reference = run_calls(file, false);
     CallRun decoded_run = run_calls(file, true);
 
@@ -921,11 +935,7 @@ TEST(DecodedNumbers, DecodedCallsBuildWhatTheOpStreamBuilds) {
     EXPECT_EQ(load_cell(codes.element(1)), num_int(5000));
     EXPECT_EQ(load_cell(codes.element(2)), num_int(err::return_without_gosub));
 
-    EXPECT_EQ(reference.op_count, decoded_run.op_count);
-    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
-    for (size_t i = 0; i < reference.arena.size(); ++i)
-        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
-            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
+    expect_same_runs(reference, decoded_run);
 }
 
 // Bifs in decoded runs: numeric and string operands, literals, operands through references and
@@ -1157,9 +1167,7 @@ std::string changing_kinds_program() {
 }
 
 TEST(DecodedNumbers, ArithmeticOnChangingKindsGivesWhatTheOpStreamGives) {
-    bcode::Image image = tools::assemble(changing_kinds_program(), "changing_kinds.qba");
-    std::vector<uint8_t> file = bcode::write_image(image);
-    bcode::append_trailer(uint32_t(file.size()), file);
+    std::vector<uint8_t> file = image_file(changing_kinds_program(), "changing_kinds.qba");
     CallRun reference = run_calls(file, false);
     EXPECT_EQ(last_exit_status, 0);
     CallRun decoded_run = run_calls(file, true);
@@ -1185,17 +1193,11 @@ TEST(DecodedNumbers, ArithmeticOnChangingKindsGivesWhatTheOpStreamGives) {
     EXPECT_GT(ints, 30);
     EXPECT_GT(overflows, 6);
 
-    EXPECT_EQ(reference.op_count, decoded_run.op_count);
-    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
-    for (size_t i = 0; i < reference.arena.size(); ++i)
-        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
-            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
+    expect_same_runs(reference, decoded_run);
 }
 
 TEST(DecodedNumbers, DecodedBifsDoWhatTheOpStreamDoes) {
-    bcode::Image image = tools::assemble(bif_program(), "decoded_bifs.qba");
-    std::vector<uint8_t> file = bcode::write_image(image);
-    bcode::append_trailer(uint32_t(file.size()), file);
+    std::vector<uint8_t> file = image_file(bif_program(), "decoded_bifs.qba");
     CallRun reference = run_calls(file, false);
     EXPECT_EQ(last_exit_status, 0);
     CallRun decoded_run = run_calls(file, true);
@@ -1207,11 +1209,7 @@ TEST(DecodedNumbers, DecodedBifsDoWhatTheOpStreamDoes) {
     // three raises by code and line (divmod by zero at line 10 once, asin beyond 1 at line 11
     // six times, eight bytes expected at line 12 five times), and main checked the counts.
     EXPECT_EQ(last_exit_status, 0);
-    EXPECT_EQ(reference.op_count, decoded_run.op_count);
-    ASSERT_EQ(reference.arena.size(), decoded_run.arena.size());
-    for (size_t i = 0; i < reference.arena.size(); ++i)
-        ASSERT_EQ(reference.arena[i], decoded_run.arena[i])
-            << "arena byte " << i << " (value stack from " << vm.stack_base << ")";
+    expect_same_runs(reference, decoded_run);
 }
 
 // A bounded run ends within one check interval of its budget, both ways of running, whatever the
