@@ -185,7 +185,9 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
     uint32_t caller_module = vm.module;
     start_frame_header(s, fp, vm.env());
     FrameWords w(s);
-    if (plan.quick_locals) {
+    // Out of line, so that a routine of parameters only goes straight on (with locals the fill
+    // costs more than the jump).
+    if (plan.quick_locals) [[unlikely]] {
         if (f.numeric_locals) w.fill(4 - int32_t(f.size), f.numeric_locals, num_int(0));
         if (f.string_locals)
             w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
