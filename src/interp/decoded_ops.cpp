@@ -98,6 +98,14 @@ bool same_operand(const Operand& a, const Operand& b) {
            a.indirect == b.indirect;
 }
 
+// The operand table that an operand of the given letter (ops.def, bifs.def) is read through.
+Addr operand_table(char letter, const ModuleRecord& m) {
+    return letter == 'S'   ? vm.str_operands
+           : letter == 'A' ? m.num_arrays
+           : letter == 'B' ? m.str_arrays
+                           : vm.num_operands;
+}
+
 // A bif with a native handler and a fixed operand list: called as from the op stream, with its
 // operands resolved here (those in the operand tables; array operands are read from the stream).
 // target is the pc after its number, where a bif starts reading; next the pc after its operands.
@@ -112,10 +120,7 @@ bool decode_bif(Addr pc, uint8_t op, DecodedOp& d) {
     std::vector<BifOperand> list;
     for (const char* c = letters; *c; ++c) {
         if (!in_image(p)) return false;
-        Addr table = *c == 'S'   ? vm.str_operands
-                     : *c == 'A' ? m.num_arrays
-                     : *c == 'B' ? m.str_arrays
-                                 : vm.num_operands;
+        Addr table = operand_table(*c, m);
         Addr at = p;
         Addr desc = fetch_descriptor(p, table);
         Operand o;
@@ -180,10 +185,7 @@ bool decode(Addr pc, DecodedOp& d) {
             d.target = p + uint32_t(off);
             continue;
         }
-        Addr table = c == 'S'   ? vm.str_operands
-                     : c == 'A' ? m.num_arrays
-                     : c == 'B' ? m.str_arrays
-                                : vm.num_operands;
+        Addr table = operand_table(c, m);
         Addr desc = fetch_descriptor(p, table);
         uint16_t mode = load_u16(desc), offset = load_u16(desc + 2);
         Operand& o = d.x[n++];
