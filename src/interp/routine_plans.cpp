@@ -89,6 +89,8 @@ public:
         for (const PlanStep& step : plan_.frame.steps)
             plan_.plain = plan_.plain && step.fault == PlanFault::none && plain_code(step.code);
         plan_.counts = uint32_t(plan_.frame.reference_count) << 16 | plan_.frame.release_count;
+        plan_.resume = uint64_t(vm.module) << 32 | plan_.return_pc;
+        plan_.other_module = plan_.module != vm.module;
         plan_.quick = plan_.plain;
         plan_.quick_locals = plan_.frame.numeric_locals != 0 || plan_.frame.string_locals != 0;
         plan_.quick_direct = true;

@@ -85,6 +85,10 @@ struct RoutinePlan {
     // word of the new frame and reads only the caller's variables, so their order is free.
     uint32_t quick_values = 0;
     uint32_t counts = 0; // the frame's two counts as one word: references << 16 | releases
+    // Where the caller resumes, as its frame keeps it: the module over the pc, one word (the
+    // call's own module, which its plan is made for).
+    uint64_t resume = 0;
+    bool other_module = false; // the callee is in another module than the call
     std::vector<QuickArg> quick_args;
     std::vector<FramePlan> blocks; // the shared blocks in front of the routine's frame
     FramePlan frame;               // the routine's frame (the last one read)
@@ -174,21 +178,20 @@ inline constexpr int quick_arg_limit = 4;
 // Builds the callee's frame at s from a quick plan, which fits there (plan_fits), from the op
 // loop, whose current frame fp is the caller's, and switches to it: what enter_planned_routine
 // does, with the arguments read straight from their fast form, the frame's words written through
-// a host pointer, and the module's tables kept when the callee is in the caller's module. The
-// caller resumes at return_pc. vm.pc is left to the op loop, which holds the callee's first op.
-// values and refs are the plan's counts of numeric value and reference arguments, all direct, or
-// both -1 to count them.
+// a host pointer, and the module's tables kept when the callee is in the caller's module. vm.pc
+// is left to the op loop, which holds the callee's first op. values and refs are the plan's
+// counts of numeric value and reference arguments, all direct, or both -1 to count them.
 template <int values, int refs>
-QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Addr fp,
-                                            Addr return_pc) {
+QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Addr fp) {
+    static_assert(frame::pc == frame::module + 4, "the pc lies just under the module");
     const FramePlan& f = plan.frame;
-    uint32_t caller_module = vm.module;
+    uint32_t size = f.size; // read once: the frame's stores could alias the plan for the compiler
     start_frame_header(s, fp, vm.env());
     FrameWords w(s);
     // Out of line, so that a routine of parameters only goes straight on (with locals the fill
     // costs more than the jump).
     if (plan.quick_locals) [[unlikely]] {
-        if (f.numeric_locals) w.fill(4 - int32_t(f.size), f.numeric_locals, num_int(0));
+        if (f.numeric_locals) w.fill(4 - int32_t(size), f.numeric_locals, num_int(0));
         if (f.string_locals)
             w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
                    make_cell(empty_string, no_max_length));
@@ -202,12 +205,11 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
     }
     if (f.end == bcode::desc_own_env) vm.env() = s;
     w.set_u32(under(frame::release_count), plan.counts);
-    FrameWords caller(fp);
-    caller.set_u32(under(frame::pc), return_pc);
-    caller.set_u32(under(frame::module), caller_module);
+    FrameWords(fp).set_cell(under(frame::pc), plan.resume);
     vm.fp() = s;
-    if (plan.module != caller_module) set_module(plan.module);
-    vm.sp = s - f.size;
+    if (plan.other_module) [[unlikely]]
+        set_module(plan.module);
+    vm.sp = s - size;
 }
 
 } // namespace quillet
