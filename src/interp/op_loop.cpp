@@ -955,7 +955,7 @@ void run_op_slice() {
 }
 
 void pump_between_ops() {
-    process_host_messages();
+    dispatch_host_messages();
     if (upper_layer_hooks.poll_devices) upper_layer_hooks.poll_devices();
     if (upper_layer_hooks.after_pump) upper_layer_hooks.after_pump();
 }

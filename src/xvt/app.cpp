@@ -72,30 +72,42 @@ void xvt_app_destroy() {
     app = AppState{};
 }
 
-void process_host_messages() {
+namespace {
+
+// Takes and dispatches pending host messages; false when there was none.
+bool take_host_messages() {
     check_interrupt();
-    if (host::WindowSystem* ws = app.windows.get()) {
-        host::Message m;
-        bool any = false;
-        while (ws->peek(m, true)) {
-            any = true;
-            if (std::optional<int32_t> tag = accelerator_command(m))
-                ws->post(
-                    {ws->top_level_of(m.window), host::Msg::command, *tag, 0, 0, {}, m.modifiers});
-            else
-                ws->dispatch(m);
-        }
-        if (any) {
-            app.empty_peeks = 0;
-            return;
-        }
+    host::WindowSystem* ws = app.windows.get();
+    if (!ws) return false;
+    host::Message m;
+    bool any = false;
+    while (ws->peek(m, true)) {
+        any = true;
+        if (std::optional<int32_t> tag = accelerator_command(m))
+            ws->post({ws->top_level_of(m.window), host::Msg::command, *tag, 0, 0, {}, m.modifiers});
+        else
+            ws->dispatch(m);
     }
-    // Peeking costs little, but a program that polls must not spin the processor: sleep 1 ms
+    return any;
+}
+
+} // namespace
+
+void process_host_messages() {
+    if (take_host_messages()) {
+        app.empty_peeks = 0;
+        return;
+    }
+    // Peeking costs little, but a built-in that polls must not spin the processor: sleep 1 ms
     // after 10000 empty peeks in a row.
     if (++app.empty_peeks >= 10000) {
         app.empty_peeks = 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+void dispatch_host_messages() {
+    if (take_host_messages()) app.empty_peeks = 0;
 }
 
 void xvt_app_program_ending() {

@@ -260,6 +260,25 @@ TEST_F(TaskWindow, IsAHiddenTitledWindowWhoseCreationReachesTheHandler) {
     EXPECT_TRUE(ws().is_shown(xvt_host_window(w)));
 }
 
+// The pump of a waiting built-in counts empty peeks towards its 1 ms sleep; the op loops' pump,
+// which runs while a program computes, does not; a message taken by either starts the count anew.
+TEST_F(TaskWindow, OnlyTheWaitingPumpCountsEmptyPeeksTowardsItsSleep) {
+    create();
+    pump();
+    const unsigned& empty_peeks = xvt_detail::app.empty_peeks;
+    unsigned before = empty_peeks;
+    for (int i = 0; i < 100; ++i)
+        dispatch_host_messages();
+    EXPECT_EQ(empty_peeks, before);
+    process_host_messages();
+    process_host_messages();
+    EXPECT_EQ(empty_peeks, before + 2);
+    host::WindowId task = xvt_host_window(xvt_task_window());
+    ws().post({task, host::Msg::command, 1, 0, 0, {}, 0});
+    dispatch_host_messages();
+    EXPECT_EQ(empty_peeks, 0u);
+}
+
 TEST_F(TaskWindow, AMissingTitleIsAnInvalidParameter) {
     task_events.clear();
     AppConfig config{"prog", "prog", nullptr, 500};
