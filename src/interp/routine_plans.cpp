@@ -92,8 +92,7 @@ public:
         plan_.resume = uint64_t(vm.module) << 32 | plan_.return_pc;
         plan_.other_module = plan_.module != vm.module;
         plan_.quick = plan_.plain;
-        plan_.quick_extras =
-            plan_.frame.numeric_locals != 0 || plan_.frame.string_locals != 0 || plan_.other_module;
+        plan_.quick_locals = plan_.frame.numeric_locals != 0 || plan_.frame.string_locals != 0;
         plan_.quick_direct = true;
         for (const PlanStep& step : plan_.frame.steps) {
             if (!plan_.quick || step.code == desc_reserve) continue;

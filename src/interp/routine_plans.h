@@ -79,9 +79,7 @@ struct RoutinePlan {
     // A plain plan of only numeric values, references and reserved slots, with every argument
     // in a fixed place or the caller's frame: enter_quick_routine builds it from quick_args.
     bool quick = false;
-    // The frame has numeric or string locals, or the callee is in another module: a quick
-    // call's work beyond its arguments, out of line.
-    bool quick_extras = false;
+    bool quick_locals = false; // the frame has numeric or string locals
     bool quick_direct = false; // no argument is read through a reference
     // Of quick_args, the numeric values come first and then the references: each writes its own
     // word of the new frame and reads only the caller's variables, so their order is free.
@@ -190,15 +188,13 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
     uint32_t size = f.size; // read once: the frame's stores could alias the plan for the compiler
     start_frame_header(s, fp, vm.env());
     FrameWords w(s);
-    // Out of line, so that a routine of parameters only in the caller's module goes straight on
-    // (with locals the fill costs more than the jump). The arguments are read from the caller's
-    // frame, not through the module's tables, so the callee's module can be made current first.
-    if (plan.quick_extras) [[unlikely]] {
+    // Out of line, so that a routine of parameters only goes straight on (with locals the fill
+    // costs more than the jump).
+    if (plan.quick_locals) [[unlikely]] {
         if (f.numeric_locals) w.fill(4 - int32_t(size), f.numeric_locals, num_int(0));
         if (f.string_locals)
             w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
                    make_cell(empty_string, no_max_length));
-        if (plan.other_module) set_module(plan.module);
     }
     if constexpr (values < 0) {
         for (const QuickArg& a : plan.quick_args)
@@ -211,6 +207,8 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
     w.set_u32(under(frame::release_count), plan.counts);
     FrameWords(fp).set_cell(under(frame::pc), plan.resume);
     vm.fp() = s;
+    if (plan.other_module) [[unlikely]]
+        set_module(plan.module);
     vm.sp = s - size;
 }
 
