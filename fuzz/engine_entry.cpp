@@ -1,10 +1,12 @@
 // Runs the engine on arbitrary image bytes within one process: a bounded number of ops, no
 // native libraries, and every way the program ends (program end, fatal stops) returning here
-// instead of ending the process.
+// instead of ending the process. The differential entry runs the bytes twice, from the op stream
+// alone and with decoded ops, and requires the same end.
 #include "bcode/bifs.h"
 #include "bcode/trailer.h"
 #include "bifs/install_bifs.h"
 #include "entries.h"
+#include "interp/decoded_ops.h"
 #include "interp/exceptions.h"
 #include "interp/fatal.h"
 #include "interp/native_routines.h"
@@ -15,20 +17,34 @@
 #include "values/errors.h"
 #include "values/memory.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace quillet::fuzz {
 namespace {
 
-struct RunEnded {};
+struct RunEnded {
+    int code;
+};
 
-[[noreturn]] void end_run(int) {
-    throw RunEnded{};
+[[noreturn]] void end_run(int code) {
+    throw RunEnded{code};
 }
 
-} // namespace
+// How a run ended: the exit code (-1 when start_program returned), the registers and the count
+// of ops, and the arena up to the heap's top.
+struct RunEnd {
+    int code = -1;
+    uint32_t op_count = 0;
+    Addr pc = 0, fp = 0, sp = 0;
+    uint32_t module = 0;
+    int32_t flag = 0;
+    std::vector<std::byte> arena;
+};
 
-void run_engine_on(const uint8_t* data, size_t size) {
+RunEnd run_image(const uint8_t* data, size_t size, bool decode, bool keep_arena) {
     std::span<const uint8_t> image(data, size);
     reset_engine();
     install_bifs();
@@ -37,11 +53,17 @@ void run_engine_on(const uint8_t* data, size_t size) {
     // unimplemented bif.
     for (const bcode::BifInfo& b : bcode::all_bifs())
         if (b.reach) bif_table.native[b.number] = nullptr;
+    // Two runs of one program differ where it reads the time of day or seeds its random numbers
+    // from it.
+    if (keep_arena)
+        for (const char* name : {"time", "randomize"})
+            bif_table.native[bcode::bif_by_name(name)->number] = nullptr;
     // A fault found while freeing may come from a destructor, which must not throw: the run goes
     // on with the block left alone and ends at its op budget.
     memory_fault_policy.hook = [](Addr) {};
     native_policy.enabled = false;
     exit_policy.hook = end_run;
+    decode_policy.enabled = decode;
     // 16000 ops, as raises are slow under the sanitizers; counted in ops run, whatever op-step
     // divisor the program sets (bif 454).
     bound_run_to_ops(16000);
@@ -51,10 +73,56 @@ void run_engine_on(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> file(image.begin(), image.end());
     bcode::append_trailer(uint32_t(image.size()), file);
+    RunEnd end;
     try {
         load_image_from(file);
         start_program();
-    } catch (const RunEnded&) {
+    } catch (const RunEnded& e) {
+        end.code = e.code;
+    }
+    decode_policy.enabled = true;
+    end.op_count = vm.op_counter;
+    end.pc = vm.pc;
+    end.fp = vm.fp();
+    end.sp = vm.sp;
+    end.module = vm.module;
+    end.flag = vm.flag;
+    if (keep_arena && heap.top) end.arena.assign(host_ptr(0), host_ptr(0) + heap.top);
+    return end;
+}
+
+void expect_same(const char* what, uint64_t op_stream, uint64_t decoded) {
+    if (op_stream == decoded) return;
+    std::fprintf(stderr, "decoded ops differ from the op stream: %s %llu, decoded %llu\n", what,
+                 static_cast<unsigned long long>(op_stream),
+                 static_cast<unsigned long long>(decoded));
+    std::abort();
+}
+
+} // namespace
+
+void run_engine_on(const uint8_t* data, size_t size) {
+    run_image(data, size, true, false);
+}
+
+void run_engine_both_ways(const uint8_t* data, size_t size) {
+    RunEnd a = run_image(data, size, false, true);
+    RunEnd b = run_image(data, size, true, true);
+    expect_same("exit code", uint64_t(a.code), uint64_t(b.code));
+    expect_same("op count", a.op_count, b.op_count);
+    expect_same("pc", a.pc, b.pc);
+    expect_same("frame", a.fp, b.fp);
+    expect_same("stack pointer", a.sp, b.sp);
+    expect_same("module", a.module, b.module);
+    expect_same("flag", uint64_t(a.flag), uint64_t(b.flag));
+    expect_same("arena size", a.arena.size(), b.arena.size());
+    auto [x, y] = std::mismatch(a.arena.begin(), a.arena.end(), b.arena.begin());
+    if (x != a.arena.end()) {
+        std::fprintf(stderr,
+                     "decoded ops differ from the op stream: arena byte %zu is %d, decoded %d "
+                     "(value stack from %u)\n",
+                     size_t(x - a.arena.begin()), int(*x), int(*y), vm.stack_base);
+        std::abort();
     }
 }
 

@@ -17,6 +17,12 @@ void read_image_bytes(const uint8_t* data, size_t size);
 // the machine end the run.
 void run_engine_on(const uint8_t* data, size_t size);
 
+// engine_differential: the bytes as an image run as the engine entry runs it, twice: from the op
+// stream alone and with decoded ops (the reading of the time of day and the seeding of random
+// numbers from it refused as well). Both runs must end alike: the same exit, registers and count
+// of ops, and the arena byte for byte.
+void run_engine_both_ways(const uint8_t* data, size_t size);
+
 // bmp_reader, png_reader, jpeg_reader: the bytes as a picture file; a picture a reader returns
 // must decode and survive writing as PNG and BMP and reading back pixel for pixel. The PNG entry
 // first makes every chunk's CRC right (png_chunks.h), and libpng must not find one wrong.

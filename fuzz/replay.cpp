@@ -24,6 +24,7 @@ struct NamedEntry {
 constexpr NamedEntry entries[] = {
     {"image_reader", quillet::fuzz::read_image_bytes},
     {"engine", quillet::fuzz::run_engine_on},
+    {"engine_differential", quillet::fuzz::run_engine_both_ways},
     {"bmp_reader", quillet::fuzz::read_bmp_file},
     {"png_reader", quillet::fuzz::read_png_file},
     {"jpeg_reader", quillet::fuzz::read_jpeg_file},
