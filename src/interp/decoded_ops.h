@@ -164,10 +164,11 @@ struct RoutinePlan;
 struct DecodedOp {
     const void* label = nullptr; // where the op loop runs the handler, when it has labels
     uint8_t handler = handler_raw;
-    Addr next = 0;   // pc after the op and its operands, where the next record goes on
-    Addr target = 0; // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
-                     // call: the callee's first op; the end of a run: the pc after the run;
-                     // return, gosub_return: the pc it last returned to (0 before)
+    uint32_t module = 0; // the module it was decoded in, the only one it runs in
+    Addr next = 0;       // pc after the op and its operands, where the next record goes on
+    Addr target = 0;     // jumps, FOR and GOSUB: where the offset leads; for_next: its loop's body;
+                         // call: the callee's first op; the end of a run: the pc after the run;
+                         // return, gosub_return: the pc it last returned to (0 before)
     // The decoded op at target, linked at first use. Until then it is the op's link stub, a
     // record whose handler makes the link: its target is the op's, its jump the op itself.
     // return, gosub_return: the decoded op at target, which the next return to the same pc
@@ -191,7 +192,9 @@ inline DecodedOp* raw_op() {
 void reset_decoded_ops();
 
 // The decoded op at pc (in the current module), decoding it and the straight run of ops after
-// it now; raw_op() when it runs from the op stream or pc lies outside the image. labels are the
+// it now; raw_op() when it runs from the op stream or pc lies outside the image, or when its
+// record is of another module (code that a made-up image reaches under two modules runs from the
+// op stream under the one it was not decoded in, whose operand tables it reads). labels are the
 // op loop's handler addresses by handler number, which new records take as their label; null
 // when the loop dispatches on handler numbers.
 DecodedOp* decode_op_at(Addr pc, const void* const* labels);
@@ -200,7 +203,7 @@ QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc, const void* const* labels) 
     uint32_t rel = pc - decoded.image;
     if (rel >= decoded.size) return raw_op();
     DecodedOp* d = decoded.slot[rel];
-    return d ? d : decode_op_at(pc, labels);
+    return d && d->module == vm.module ? d : decode_op_at(pc, labels);
 }
 
 } // namespace quillet

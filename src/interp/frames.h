@@ -114,9 +114,12 @@ void leave_routine();
 // caller is a routine frame (not a shared block) with a sound link and module, not above the
 // frame watch position (bif 102, never above the first frame: a caller above it is left to
 // leave_routine, after which the watch's check runs). Pops it and returns the caller's frame,
-// with the pc to resume there in resume_pc (the op loop holds it; vm.pc is left as it is). 0,
-// with nothing changed, for every other frame, which leave_routine leaves.
-QUILLET_HOT_INLINE Addr leave_plain_routine(Addr f, Addr& resume_pc) {
+// with the pc to resume there in resume_pc (the op loop holds it; vm.pc is left as it is), after
+// calling into_other_module() when the caller's module is not the current one. 0, with nothing
+// changed, for every other frame, which leave_routine leaves.
+template <typename IntoOtherModule>
+QUILLET_HOT_INLINE Addr leave_plain_routine(Addr f, Addr& resume_pc,
+                                            IntoOtherModule into_other_module) {
     FrameWords w(f);
     Addr prev = w.u32(under(frame::prev));
     // Slots to release or an exception message (or a count a program made negative): one branch.
@@ -131,6 +134,7 @@ QUILLET_HOT_INLINE Addr leave_plain_routine(Addr f, Addr& resume_pc) {
     if (m != vm.module) [[unlikely]] {
         if (m >= program.modules.size()) return 0;
         set_module(m);
+        into_other_module();
     }
     vm.env() = w.u32(frame::env);
     vm.sp = f;

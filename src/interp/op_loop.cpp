@@ -473,7 +473,9 @@ constexpr uint32_t slice_ops = 3200;
             GOTO_HANDLER;                                                                          \
         }                                                                                          \
         DecodedOp* resumed = decoded_op_at(pc, labels);                                            \
-        if (resumed != raw_op()) { /* going on at a raw op needs pc: never remembered */           \
+        /* Going on at a raw op needs pc, and an op of another module than the return's is not   \
+           the op there after a return within the module: neither is remembered. */             \
+        if (resumed != raw_op() && resumed->module == d->module) {                                 \
             d->target = pc;                                                                        \
             d->jump = resumed;                                                                     \
         }                                                                                          \

@@ -1196,6 +1196,80 @@ TEST(DecodedNumbers, ArithmeticOnChangingKindsGivesWhatTheOpStreamGives) {
     expect_same_runs(reference, decoded_run);
 }
 
+// One routine's code run under two modules: other.r called as usual, and the same code entered
+// from main through a routine entry of main's own (made so by hand below: no assembler writes
+// one), where its operands read main's tables. Each run of r adds to the variables its operand
+// indices name in the module it runs under.
+std::string two_module_program() {
+    return R"(module main
+  routine main name "Main program"
+    local num i
+    local num x
+    local num y
+    move 0, i
+    move 0, x
+    move 0, y
+  loop:
+    for_start i, 1, 5, 1, done
+    call other.r x
+    call main.decoy y
+    call other.r x
+    for_next loop
+  done:
+    end_unit 0
+
+  routine decoy
+    ref num v
+    return
+end
+
+module other
+  routine r
+    ref num v
+    add v, 5, v
+    add v, v, v
+    return
+end
+)";
+}
+
+// The image of the two-module program with main's entry of decoy made to lead to other.r.
+std::vector<uint8_t> two_module_image_file() {
+    std::vector<uint8_t> file =
+        bcode::write_image(tools::assemble(two_module_program(), "two.qba"));
+    bcode::ImageLayout layout = bcode::validate_image(file);
+    auto u16 = [&](size_t at) { return uint16_t(file[at] | file[at + 1] << 8); };
+    size_t main_base = layout.module_offsets[0] + bcode::module_base_offset;
+    size_t other_base = layout.module_offsets[1] + bcode::module_base_offset;
+    size_t routines = main_base + u16(main_base + 2 * bcode::table_routines);
+    // main's entries: other.r (module 1) and decoy (module 0).
+    size_t r_entry = routines, decoy_entry = routines + 4;
+    if (u16(r_entry + 2) != 1) std::swap(r_entry, decoy_entry);
+    EXPECT_EQ(u16(r_entry + 2), 1);
+    EXPECT_EQ(u16(decoy_entry + 2), 0);
+    size_t offset = other_base + u16(r_entry) - main_base;
+    file[decoy_entry] = uint8_t(offset);
+    file[decoy_entry + 1] = uint8_t(offset >> 8);
+    bcode::append_trailer(uint32_t(file.size()), file);
+    return file;
+}
+
+TEST(DecodedNumbers, CodeRunUnderTwoModulesReadsTheOperandsOfEach) {
+    std::vector<uint8_t> file = two_module_image_file();
+    CallRun reference = run_calls(file, false);
+    EXPECT_EQ(last_exit_status, 0);
+    CallRun decoded_run = run_calls(file, true);
+    EXPECT_EQ(last_exit_status, 0);
+    // x went through r as written, (x + 5) * 2 twice a round for five rounds; main's numeric
+    // locals lie at the bottom of its frame, i first.
+    int32_t x = 0;
+    for (int k = 0; k < 10; ++k)
+        x = (x + 5) * 2;
+    EXPECT_EQ(load_cell(vm.sp + 4 + 8), num_int(x));
+
+    expect_same_runs(reference, decoded_run);
+}
+
 TEST(DecodedNumbers, DecodedBifsDoWhatTheOpStreamDoes) {
     std::vector<uint8_t> file = image_file(bif_program(), "decoded_bifs.qba");
     CallRun reference = run_calls(file, false);
