@@ -203,7 +203,9 @@ QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc, const void* const* labels) 
     uint32_t rel = pc - decoded.image;
     if (rel >= decoded.size) return raw_op();
     DecodedOp* d = decoded.slot[rel];
-    return d && d->module == vm.module ? d : decode_op_at(pc, labels);
+    if (!d) [[unlikely]]
+        return decode_op_at(pc, labels);
+    return d->module == vm.module ? d : raw_op();
 }
 
 } // namespace quillet
