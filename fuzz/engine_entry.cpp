@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
+#include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
@@ -62,7 +64,9 @@ bool module_code_written(std::span<const uint8_t> image) {
     return false;
 }
 
-RunEnd run_image(const uint8_t* data, size_t size, bool decode, bool keep_arena) {
+// One run of the bytes, decoded or from the op stream alone; compared: one of the differential
+// entry's two runs, which keeps what it compares and refuses the bifs that read the time of day.
+RunEnd run_image(const uint8_t* data, size_t size, bool decode, bool compared) {
     std::span<const uint8_t> image(data, size);
     reset_engine();
     install_bifs();
@@ -73,7 +77,7 @@ RunEnd run_image(const uint8_t* data, size_t size, bool decode, bool keep_arena)
         if (b.reach) bif_table.native[b.number] = nullptr;
     // Two runs of one program differ where it reads the time of day or seeds its random numbers
     // from it.
-    if (keep_arena)
+    if (compared)
         for (const char* name : {"time", "randomize"})
             bif_table.native[bcode::bif_by_name(name)->number] = nullptr;
     // A fault found while freeing may come from a destructor, which must not throw: the run goes
@@ -91,7 +95,7 @@ RunEnd run_image(const uint8_t* data, size_t size, bool decode, bool keep_arena)
 
     // The debug log (fatal stops and diagnostics) in an anonymous file, which leaves the
     // sandbox's directory empty.
-    int log_fd = keep_arena ? memfd_create("quillet-fuzz-log", 0) : -1;
+    int log_fd = compared ? memfd_create("quillet-fuzz-log", 0) : -1;
     if (log_fd >= 0) debug_log_open_file("/proc/self/fd/" + std::to_string(log_fd));
 
     std::vector<uint8_t> file(image.begin(), image.end());
@@ -111,7 +115,7 @@ RunEnd run_image(const uint8_t* data, size_t size, bool decode, bool keep_arena)
     end.sp = vm.sp;
     end.module = vm.module;
     end.flag = vm.flag;
-    if (keep_arena && heap.top) end.arena.assign(host_ptr(0), host_ptr(0) + heap.top);
+    if (compared && heap.top) end.arena.assign(host_ptr(0), host_ptr(0) + heap.top);
     if (log_fd >= 0) {
         char buffer[4096];
         for (ssize_t n; (n = pread(log_fd, buffer, sizeof buffer, off_t(end.log.size()))) > 0;)
