@@ -289,8 +289,6 @@ DecodedOp* decode_op_at(Addr pc, const void* const* labels) {
     // The run goes on while the op after the last one decodes and has no record yet; it ends
     // after an op that never goes on to the next one.
     constexpr size_t longest_run = 64;
-    if (DecodedOp* d = decoded.slot[pc - decoded.image])
-        return d->module == vm.module ? d : raw_op();
     if (!decode_policy.enabled) return decoded.slot[pc - decoded.image] = raw_op();
     std::vector<DecodedOp> run;
     std::vector<Addr> run_pcs;

@@ -191,14 +191,16 @@ inline DecodedOp* raw_op() {
 // Forgets every decoded op; the next run decodes from the image laid out now.
 void reset_decoded_ops();
 
-// The decoded op at pc (in the current module), decoding it and the straight run of ops after
-// it now; raw_op() when it runs from the op stream or pc lies outside the image, or when its
-// record is of another module (code that a made-up image reaches under two modules runs from the
-// op stream under the one it was not decoded in, whose operand tables it reads). labels are the
-// op loop's handler addresses by handler number, which new records take as their label; null
-// when the loop dispatches on handler numbers.
+// Decodes the op at pc in the image, which has no record yet, and the straight run of ops after
+// it, in the current module; the op's record, or raw_op() when it runs from the op stream.
+// labels are the op loop's handler addresses by handler number, which new records take as their
+// label; null when the loop dispatches on handler numbers.
 DecodedOp* decode_op_at(Addr pc, const void* const* labels);
 
+// The decoded op at pc in the current module, decoding it now if it has no record; raw_op() when
+// it runs from the op stream, pc lies outside the image, or its record is of another module
+// (code that a made-up image reaches under two modules runs from the op stream under the one it
+// was not decoded in, whose operand tables it reads).
 QUILLET_HOT_INLINE DecodedOp* decoded_op_at(Addr pc, const void* const* labels) {
     uint32_t rel = pc - decoded.image;
     if (rel >= decoded.size) return raw_op();

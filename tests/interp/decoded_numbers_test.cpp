@@ -10,6 +10,7 @@
 // caught in the caller, another module, the environment) and must leave the whole arena alike both
 // ways.
 #include "assembler.h"
+#include "bcode/byte_reader.h"
 #include "bcode/image.h"
 #include "bcode/trailer.h"
 #include "bifs/install_bifs.h"
@@ -1238,7 +1239,7 @@ std::vector<uint8_t> two_module_image_file() {
     std::vector<uint8_t> file =
         bcode::write_image(tools::assemble(two_module_program(), "two.qba"));
     bcode::ImageLayout layout = bcode::validate_image(file);
-    auto u16 = [&](size_t at) { return uint16_t(file[at] | file[at + 1] << 8); };
+    auto u16 = [&](size_t at) { return bcode::get_u16le(&file[at]); };
     size_t main_base = layout.module_offsets[0] + bcode::module_base_offset;
     size_t other_base = layout.module_offsets[1] + bcode::module_base_offset;
     size_t routines = main_base + u16(main_base + 2 * bcode::table_routines);
