@@ -168,6 +168,9 @@ bool decode(Addr pc, DecodedOp& d) {
                 n > 4 || !plan->quick_direct
                     ? handler_call_quick
                     : Handler(handler_call_quick_0_0 + n * (n + 1) / 2 + (n - plan->quick_values));
+            if (d.handler != handler_call_quick)
+                for (size_t k = 0; k < n; ++k)
+                    d.quick[k] = plan->quick_args[k].slot;
         }
         return true;
     }

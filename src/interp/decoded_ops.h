@@ -30,6 +30,19 @@ struct Operand {
     bool indirect = false;
 };
 
+// A quick call's argument (routine_plans.h): the caller's variable in the fast form, and the slot
+// or numeric cell it fills, counted from the callee's frame address.
+struct QuickSlot {
+    uint32_t delta;
+    uint32_t fp_mask;
+    int32_t at;
+};
+
+// Quick calls of up to this many arguments, all direct, have a handler for their counts of
+// values and of references, which passes them without a loop and without a test of each, from
+// the call's own record; the handler of the others counts them.
+inline constexpr int quick_arg_limit = 4;
+
 QUILLET_HOT_INLINE Addr fast_operand_address(const Operand& o, Addr fp) {
     return (fp & o.fp_mask) + o.delta;
 }
@@ -179,7 +192,12 @@ struct DecodedOp {
         const RoutinePlan* plan = nullptr; // call
         const BifOperand* bif_operands;    // bif: its operands, resolved (interp_state.h)
     };
-    Operand x[4]; // for_next_<op>: the body op's operands
+    union {
+        Operand x[4] = {}; // for_next_<op>: the body op's operands
+        // call_quick_V_R: its arguments, the values first, in the record the handler holds
+        // already (one load less between the call and the words it writes).
+        QuickSlot quick[quick_arg_limit];
+    };
 };
 
 // The record of every op that runs from the op stream (handler_raw).

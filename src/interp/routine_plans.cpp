@@ -101,11 +101,10 @@ public:
             const Operand& o = step.arg;
             plan_.quick =
                 (value || ref) && (o.base == bcode::base_frame || o.base == bcode::base_absolute);
-            plan_.quick_args.push_back({.at = step.at,
-                                        .fp_mask = o.fp_mask,
-                                        .delta = o.delta,
-                                        .indirect = o.indirect,
-                                        .value = value});
+            plan_.quick_args.push_back(
+                {.slot = {.delta = o.delta, .fp_mask = o.fp_mask, .at = step.at},
+                 .indirect = o.indirect,
+                 .value = value});
             plan_.quick_direct = plan_.quick_direct && !o.indirect;
         }
         std::stable_partition(plan_.quick_args.begin(), plan_.quick_args.end(),

@@ -63,9 +63,7 @@ struct FramePlan {
 // A numeric value or a reference parameter of a quick plan, its argument in the fast form:
 // (caller's frame & fp_mask) + delta, read through when indirect.
 struct QuickArg {
-    int32_t at = 0; // the slot or numeric cell, counted from the frame address
-    uint32_t fp_mask = 0;
-    uint32_t delta = 0;
+    QuickSlot slot{};
     bool indirect = false;
     bool value = false; // a numeric value copied; otherwise the argument's address
 };
@@ -77,7 +75,8 @@ struct RoutinePlan {
     Addr raise_pc = 0;   // the caller's pc at the call's first check: after the routine index
     bool plain = false;  // enter_planned_routine can build it
     // A plain plan of only numeric values, references and reserved slots, with every argument
-    // in a fixed place or the caller's frame: enter_quick_routine builds it from quick_args.
+    // in a fixed place or the caller's frame: enter_quick_routine builds it from quick_args (or
+    // their slots, which the call's record holds).
     bool quick = false;
     bool quick_locals = false; // the frame has numeric or string locals
     bool quick_direct = false; // no argument is read through a reference
@@ -146,17 +145,16 @@ QUILLET_HOT_INLINE void enter_planned_routine(const RoutinePlan& plan) {
 }
 
 // One argument of a quick call into the callee's frame w, from the caller's frame fp; read
-// through when it is indirect (and may_be_indirect).
-template <bool may_be_indirect>
+// through when it is indirect.
 QUILLET_HOT_INLINE void pass_quick_arg(const QuickArg& a, FrameWords w, Addr fp) {
-    Addr x = (fp & a.fp_mask) + a.delta;
-    if (may_be_indirect && a.indirect) x = load_u32(x);
-    w.set_cell(a.at, a.value ? load_cell(x) : make_cell(x, 0));
+    Addr x = (fp & a.slot.fp_mask) + a.slot.delta;
+    if (a.indirect) x = load_u32(x);
+    w.set_cell(a.slot.at, a.value ? load_cell(x) : make_cell(x, 0));
 }
 
 // A direct argument known to be a numeric value, or known to be a reference.
 template <bool value>
-QUILLET_HOT_INLINE void pass_direct_arg(const QuickArg& a, FrameWords w, Addr fp) {
+QUILLET_HOT_INLINE void pass_direct_arg(const QuickSlot& a, FrameWords w, Addr fp) {
     Addr x = (fp & a.fp_mask) + a.delta;
     w.set_cell(a.at, value ? load_cell(x) : make_cell(x, 0));
 }
@@ -164,25 +162,23 @@ QUILLET_HOT_INLINE void pass_direct_arg(const QuickArg& a, FrameWords w, Addr fp
 // The direct arguments args[k...], values first and then references, one after the other
 // without a loop and without a test.
 template <size_t values, size_t... k>
-QUILLET_HOT_INLINE void pass_quick_args([[maybe_unused]] const QuickArg* args,
+QUILLET_HOT_INLINE void pass_quick_args([[maybe_unused]] const QuickSlot* args,
                                         [[maybe_unused]] FrameWords w, [[maybe_unused]] Addr fp,
                                         std::index_sequence<k...>) {
     (pass_direct_arg<(k < values)>(args[k], w, fp), ...);
 }
-
-// Quick calls of up to this many arguments, all direct, have a handler for their counts of
-// values and of references, which passes them without a loop and without a test of each; the
-// handler of the others counts them.
-inline constexpr int quick_arg_limit = 4;
 
 // Builds the callee's frame at s from a quick plan, which fits there (plan_fits), from the op
 // loop, whose current frame fp is the caller's, and switches to it: what enter_planned_routine
 // does, with the arguments read straight from their fast form, the frame's words written through
 // a host pointer, and the module's tables kept when the callee is in the caller's module. vm.pc
 // is left to the op loop, which holds the callee's first op. values and refs are the plan's
-// counts of numeric value and reference arguments, all direct, or both -1 to count them.
+// counts of numeric value and reference arguments, all direct and in slots (the call's record), or
+// both -1 to count them in the plan.
 template <int values, int refs>
-QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Addr fp) {
+QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan,
+                                            [[maybe_unused]] const QuickSlot* slots, Addr s,
+                                            Addr fp) {
     static_assert(frame::pc == frame::module + 4, "the pc lies just under the module");
     const FramePlan& f = plan.frame;
     uint32_t size = f.size; // read once: the frame's stores could alias the plan for the compiler
@@ -198,10 +194,9 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan, Addr s, Add
     }
     if constexpr (values < 0) {
         for (const QuickArg& a : plan.quick_args)
-            pass_quick_arg<true>(a, w, fp);
+            pass_quick_arg(a, w, fp);
     } else {
-        pass_quick_args<values>(plan.quick_args.data(), w, fp,
-                                std::make_index_sequence<values + refs>{});
+        pass_quick_args<values>(slots, w, fp, std::make_index_sequence<values + refs>{});
     }
     if (f.end == bcode::desc_own_env) vm.env() = s;
     w.set_u32(under(frame::release_count), plan.counts);
