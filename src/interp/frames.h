@@ -11,6 +11,7 @@
 #include "values/arena.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace quillet {
 
@@ -52,8 +53,15 @@ public:
     QUILLET_HOT_INLINE void set_cell(int32_t at, Cell v) const {
         *reinterpret_cast<unaligned::u64*>(f_ + at) = v;
     }
-    // count cells from at upward, each v.
+    // count cells from at upward, each v. Two to four cells (a routine's locals, most often)
+    // take two stores of a pair, which overlap for three.
     QUILLET_HOT_INLINE void fill(int32_t at, uint32_t count, Cell v) const {
+        if (count - 2 <= 2) [[likely]] {
+            const Cell pair[2] = {v, v};
+            std::memcpy(f_ + at, pair, sizeof pair);
+            std::memcpy(f_ + at + 8 * int32_t(count) - 16, pair, sizeof pair);
+            return;
+        }
         std::byte* p = f_ + at;
         for (std::byte* end = p + 8 * size_t(count); p != end; p += 8)
             *reinterpret_cast<unaligned::u64*>(p) = v;

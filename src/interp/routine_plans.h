@@ -184,11 +184,9 @@ QUILLET_HOT_INLINE void enter_quick_routine(const RoutinePlan& plan,
     uint32_t size = f.size; // read once: the frame's stores could alias the plan for the compiler
     start_frame_header(s, fp, vm.env());
     FrameWords w(s);
-    // Out of line, so that a routine of parameters only goes straight on (with locals the fill
-    // costs more than the jump).
-    if (plan.quick_locals) [[unlikely]] {
+    if (plan.quick_locals) {
         if (f.numeric_locals) w.fill(4 - int32_t(size), f.numeric_locals, num_int(0));
-        if (f.string_locals)
+        if (f.string_locals) [[unlikely]]
             w.fill(under(frame::header) - 8 * int32_t(f.string_locals), f.string_locals,
                    make_cell(empty_string, no_max_length));
     }

@@ -26,9 +26,23 @@ inline constexpr uint64_t arena_reach = arena_span + (uint64_t{1} << 32); // plu
 inline constexpr uint64_t arena_guard = 64 * 1024;
 
 // The arena sits at a fixed address, so that every access is one instruction on a constant base
-// that the compiler never has to reload. The address lies above what the sanitizers' shadow
-// memory uses.
+// that the compiler never has to reload. Under 2 GiB the base is that instruction's own 32-bit
+// displacement, with no register to hold it (an op's handler saves an instruction for each
+// access). The arena's reach from 1.5 GiB up is free in a 64-bit Linux process: its program,
+// heap, libraries and stack lie far higher (under valgrind, lower). The address sanitizer keeps
+// its shadow memory there, so its builds take an address above that shadow.
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLET_ARENA_ABOVE_SHADOW 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLET_ARENA_ABOVE_SHADOW 1
+#endif
+#endif
+#ifdef QUILLET_ARENA_ABOVE_SHADOW
 inline constexpr uintptr_t arena_address = uintptr_t{1} << 45;
+#else
+inline constexpr uintptr_t arena_address = 0x60000000;
+#endif
 
 struct Arena {
     bool reserved = false;
