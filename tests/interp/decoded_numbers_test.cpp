@@ -518,6 +518,8 @@ std::string call_program() {
     call four i, total, 3, count
     call five i, total, 2, count, r
     call noargs
+    call single total
+    call wide i
     call strings s, t, u
     call arrays nums, strs
     call array_value nums
@@ -620,6 +622,24 @@ std::string call_program() {
   routine noargs
     local num 3
     local str 2
+    reserve num e
+    SNAP
+    return
+
+  ; Locals of a kind filled one by one, in pairs (noargs above) and in a loop, around the
+  ; parameters and under the header.
+  routine single
+    ref num b
+    local num 1
+    local str 1
+    reserve num e
+    SNAP
+    return
+
+  routine wide
+    param num a
+    local num 6
+    local str 5
     reserve num e
     SNAP
     return
