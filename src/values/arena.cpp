@@ -1,8 +1,10 @@
 // Reservation of the VM arena.
 #include "values/arena.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/mman.h>
 
 namespace quillet {
@@ -15,8 +17,15 @@ void arena_init() {
     void* p = mmap(want, arena_reach + arena_guard, PROT_READ | PROT_WRITE,
                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE, -1, 0);
     if (p != want) {
-        std::perror("quillet: cannot reserve the VM arena at its fixed address");
-        std::abort();
+        // Nothing runs without the arena: say what the host refused and why, and end as a
+        // start-up refusal ends. A kernel without MAP_FIXED_NOREPLACE maps it elsewhere.
+        int error = p == MAP_FAILED ? errno : EEXIST;
+        std::fprintf(stderr,
+                     "quillet: cannot reserve the VM arena (%llu MiB of address space at "
+                     "0x%llx): %s\n",
+                     static_cast<unsigned long long>((arena_reach + arena_guard) >> 20),
+                     static_cast<unsigned long long>(arena_address), std::strerror(error));
+        std::exit(1);
     }
     arena.reserved = true;
 }

@@ -50,8 +50,8 @@ struct Arena {
 
 inline Arena arena;
 
-// Reserves the arena (idempotent). Aborts the process when the host refuses the reservation,
-// since nothing can run without it.
+// Reserves the arena (idempotent). When the host refuses the reservation, nothing can run: it
+// says why on standard error and ends the process with status 1.
 void arena_init();
 
 // Gives every page of the arena back to the host: the whole reservation reads as zero again, as

@@ -240,5 +240,18 @@ case "$got" in "sdl: cannot reach the display WAYLAND_DISPLAY=none-0;"*) ;;
 grep -q '^wayland: .*XDG_RUNTIME_DIR' "$work/noise/debug" ||
     fail "wayland without XDG_RUNTIME_DIR: the message is not in the log: '$(cat "$work/noise/debug")'"
 
+# With less address space than the VM arena's reservation the engine refuses to start: status 1
+# and one line that says what it could not reserve and why. (An engine built with the address
+# sanitizer cannot start under such a limit at all: its shadow memory needs far more.)
+if ! grep -q __asan_init "$engine"; then
+    mkdir -p "$work/arena" && "$quillet" bind "$engine" "$work/empty.img" -o "$work/arena/prog" ||
+        fail "arena: bind failed"
+    got=$(cd "$work/arena" && ulimit -v 4194304 && QUILLET_BACKEND=headless timeout 60 ./prog 2>&1)
+    status=$?
+    [ "$status" = 1 ] || fail "arena refused: exit status $status, expected 1"
+    [ "$got" = "quillet: cannot reserve the VM arena (8192 MiB of address space at 0x60000000): \
+Cannot allocate memory" ] || fail "arena refused: standard error '$got'"
+fi
+
 [ "$failures" = 0 ] && echo "ok startup_checks"
 [ "$failures" = 0 ]
